@@ -1,0 +1,32 @@
+// Small behaviours that several tool windows share; a window wires each one up in one line.
+#pragma once
+
+class QLineEdit;
+class QListWidget;
+class QWidget;
+
+namespace qb {
+
+class DrivePicker;
+class FolderPicker;
+
+// The folder picker follows the drive picker. A drive whose folder cannot be opened gives one
+// message and the folder picker keeps its folder.
+void pairDrive(DrivePicker* drive, FolderPicker* folder);
+// The same, with the message as "number :: description".
+void pairDriveReported(DrivePicker* drive, FolderPicker* folder);
+// The path box echoes the folder picker.
+void echoFolderPath(FolderPicker* folder, QLineEdit* pathBox);
+// The list shows the names of the files directly in the picker's folder, in walk order.
+void listFolderFiles(FolderPicker* folder, QListWidget* list);
+// Result box stretch: on every resize of `window`, the box takes height (window height − top −
+// 1300 twips) and width (window width − left − 300 twips), each only when it is at least 1000.
+void stretchResultBox(QWidget* window, QWidget* box);
+// Input box width follow: on every resize the box takes the window width − 100 twips (never
+// negative) and moves to the left edge.
+void followInputWidth(QWidget* window, QWidget* box);
+
+// Twips to pixels (15 twips a pixel).
+constexpr int px(int twips) { return twips / 15; }
+
+}  // namespace qb

@@ -1,0 +1,46 @@
+#include "shell/error.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace qb {
+
+Error systemError(int errnoValue, const std::filesystem::path& path, bool missingIsPath)
+{
+    int number = err::PathFileAccess;
+    switch (errnoValue) {
+    case ENOENT: number = missingIsPath ? err::PathNotFound : err::FileNotFound; break;
+    case ENOTDIR: number = err::PathNotFound; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: number = err::PermissionDenied; break;
+    case EEXIST: number = err::FileAlreadyExists; break;
+    case ENOSPC:
+    case EDQUOT: number = err::DiskFull; break;
+    case EIO: number = err::DeviceIO; break;
+    case ENAMETOOLONG:
+    case EINVAL: number = err::BadFileName; break;
+    case ENXIO:
+    case ENODEV:
+    case ENOMEDIUM: number = err::DiskNotReady; break;
+    default: break;
+    }
+    std::string description = path.string();
+    description += ": ";
+    description += std::strerror(errnoValue);
+    return Error{number, std::move(description)};
+}
+
+Error systemError(const std::error_code& code, const std::filesystem::path& path, bool missingIsPath)
+{
+    if (code.category() == std::generic_category() || code.category() == std::system_category())
+        return systemError(code.value(), path, missingIsPath);
+    return Error{err::PathFileAccess, path.string() + ": " + code.message()};
+}
+
+std::string formatError(const Error& error)
+{
+    return std::to_string(error.number) + " :: " + error.description;
+}
+
+}  // namespace qb

@@ -1,0 +1,134 @@
+// The file-system layer every tool goes through: a FileSystemObject hands out folder, file and
+// text-stream objects. Paths are byte-exact (std::filesystem::path holds the raw name on this
+// platform), streams are buffered and byte-transparent, and every failure comes back as an
+// Error numbered by the runtime catalogue. Nothing here knows about Qt.
+#pragma once
+
+#include "shell/error.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb {
+
+enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
+// Both formats are 8-bit text: bytes go in and out unchanged.
+enum class TextFormat { Ascii = 0, SystemDefault = -2 };
+
+// A buffered, move-only stream over one open file. Reading splits lines at CR LF, LF or a lone
+// CR; writing passes bytes through unchanged. A stream that is not closed is closed when it is
+// destroyed (errors of that late close are lost, so callers that care call Close()).
+// A stream made by FileSystemObject::CreateReplacingTextFile writes to a temporary file beside
+// its target: Close() renames it over the target, and destroying it unclosed throws it away.
+class TextStream {
+public:
+    TextStream(TextStream&& other) noexcept;
+    TextStream& operator=(TextStream&& other) noexcept;
+    TextStream(const TextStream&) = delete;
+    TextStream& operator=(const TextStream&) = delete;
+    ~TextStream();
+
+    // True when no byte is left to read (or a read error is pending: the next read reports it).
+    bool AtEndOfStream();
+    // The next line without its line end; error 62 at the end of the stream.
+    Result<std::string> ReadLine();
+    // Same as ReadLine, into `line` (reusing its capacity); false at the end of the stream.
+    Result<bool> readLine(std::string& line);
+    // Everything not read yet.
+    Result<std::string> ReadAll();
+
+    Result<void> Write(std::string_view text);
+    Result<void> WriteLine(std::string_view text);  // text, then CR LF
+    // Flushes, closes and (for a replacing stream) renames over the target; checked to the end.
+    Result<void> Close();
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    friend class FileSystemObject;
+    friend class File;
+    TextStream(int fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {});
+    Result<void> flush();
+    Result<bool> fill();
+    void discard() noexcept;
+
+    int fd_ = -1;
+    IOMode mode_ = IOMode::ForReading;
+    std::filesystem::path path_;
+    std::filesystem::path tempPath_;  // set for a replacing stream
+    std::string buffer_;
+    std::size_t pos_ = 0;             // read position in buffer_
+    bool eof_ = false;
+    int pendingErrno_ = 0;
+};
+
+class Folder;
+
+class File {
+public:
+    explicit File(std::filesystem::path path) : path_(std::move(path)) {}
+    const std::filesystem::path& Path() const { return path_; }
+    std::string Name() const { return path_.filename().string(); }
+    Folder ParentFolder() const;
+    Result<TextStream> OpenAsTextStream(IOMode mode = IOMode::ForReading,
+                                        TextFormat format = TextFormat::Ascii) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+class Folder {
+public:
+    explicit Folder(std::filesystem::path path) : path_(std::move(path)) {}
+    const std::filesystem::path& Path() const { return path_; }
+    std::string Name() const;
+    // Entries directly in the folder, in walk order (case-insensitive name order, ties broken by
+    // bytes). SubFolders does not list symbolic links to folders; Files lists regular files and
+    // links to them.
+    Result<std::vector<Folder>> SubFolders() const;
+    Result<std::vector<File>> Files() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+class FileSystemObject {
+public:
+    bool FileExists(const std::filesystem::path& path) const;
+    bool FolderExists(const std::filesystem::path& path) const;
+    Result<File> GetFile(const std::filesystem::path& path) const;
+    Result<Folder> GetFolder(const std::filesystem::path& path) const;
+    // Error 58 when something already exists at the path, 76 when its parent is missing.
+    Result<void> CreateFolder(const std::filesystem::path& path) const;
+    // With force = false a file without write permission bits is refused with error 70.
+    Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
+    // Never harms the source: copying a file onto itself (same path, link, hard link) fails.
+    // overwrite = false: an existing destination is error 58 and is left alone.
+    // overwrite = true: copies to a temporary file beside the destination and renames it over,
+    // keeping the destination's permission bits.
+    Result<void> CopyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                          bool overwrite = true) const;
+    // An empty file open for writing; overwrite = false refuses an existing file (error 58).
+    Result<TextStream> CreateTextFile(const std::filesystem::path& path, bool overwrite = true,
+                                      bool unicode = false) const;
+    Result<TextStream> OpenTextFile(const std::filesystem::path& path, IOMode mode = IOMode::ForReading,
+                                    bool create = false, TextFormat format = TextFormat::Ascii) const;
+    // A stream that writes a temporary file beside `path`; Close() renames it over `path` (keeping
+    // an existing file's permission bits). Until then the old file, if any, is untouched.
+    Result<TextStream> CreateReplacingTextFile(const std::filesystem::path& path) const;
+    // Replaces the whole contents of `path` atomically (temporary file, then rename).
+    Result<void> replaceFileContents(const std::filesystem::path& path, std::string_view bytes) const;
+    // The whole file in one read.
+    Result<std::string> readFileBytes(const std::filesystem::path& path) const;
+    // True when both paths name the same existing file (also through links or hard links).
+    bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;
+};
+
+// Walk order: names compared case-insensitively (Windows-1252 letters), ties broken by bytes.
+bool walkOrderLess(std::string_view a, std::string_view b);
+
+}  // namespace qb

@@ -1,0 +1,81 @@
+#include "shell/mdlText.h"
+
+#include <array>
+
+namespace qb {
+
+namespace {
+
+constexpr std::array<unsigned char, 256> makeUpperTable()
+{
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(c);
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[c] = static_cast<unsigned char>(c - 32);
+    table[0x9A] = 0x8A;  // š Š
+    table[0x9C] = 0x8C;  // œ Œ
+    table[0x9E] = 0x8E;  // ž Ž
+    table[0xFF] = 0x9F;  // ÿ Ÿ
+    for (int c = 0xE0; c <= 0xFE; ++c)
+        if (c != 0xF7)   // ÷ has no upper-case form
+            table[c] = static_cast<unsigned char>(c - 32);
+    return table;
+}
+
+constexpr auto upperTable = makeUpperTable();
+
+}  // namespace
+
+char upperCp1252(char c)
+{
+    return static_cast<char>(upperTable[static_cast<unsigned char>(c)]);
+}
+
+std::string upperCp1252(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = upperCp1252(c);
+    return result;
+}
+
+std::string capFirst(std::string_view text)
+{
+    std::string result(text);
+    if (!result.empty())
+        result[0] = upperCp1252(result[0]);
+    return result;
+}
+
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string result;
+    std::size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    result.reserve(size);
+    for (const auto& line : lines) {
+        result += line;
+        result += crlf;
+    }
+    return result;
+}
+
+}  // namespace qb

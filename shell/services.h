@@ -1,0 +1,46 @@
+// Program-wide services that windows call instead of reaching the platform directly, so tests can
+// swap each one for a recorder: message boxes, the file-open dialog, the process launcher, and
+// the program's folder.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+
+class QWidget;
+
+namespace qb {
+
+// A message box titled "Quillbox" with an OK button only.
+void showMessage(const QString& text);
+using MessageSink = std::function<void(const QString& text)>;
+// Replaces where messages go; returns the previous sink. An empty sink restores the box.
+MessageSink setMessageSink(MessageSink sink);
+
+// The file-open dialog. `filter` uses Qt's "Text (*.txt);;All (*)" form. Each returns full paths,
+// or nothing when the user cancelled.
+struct FileDialogRequest {
+    QString caption;
+    QString folder;                 // initial folder
+    QString filter;
+    bool existingOnly = true;       // only existing files may be chosen
+    bool multiple = false;          // several files may be chosen
+};
+using FileDialogSink = std::function<QStringList(const FileDialogRequest& request)>;
+QStringList askForFiles(QWidget* parent, const FileDialogRequest& request);
+FileDialogSink setFileDialogSink(FileDialogSink sink);
+
+// Starts a program without a shell and without waiting. False when it could not be started.
+using ProcessLauncher = std::function<bool(const QString& program, const QStringList& arguments)>;
+bool launchDetached(const QString& program, const QStringList& arguments);
+ProcessLauncher setProcessLauncher(ProcessLauncher launcher);
+// The full path of `program` on the PATH, or empty.
+QString findProgram(const QString& program);
+
+// The folder that holds the program (tests point it at a temporary folder).
+std::filesystem::path programFolder();
+void setProgramFolder(const std::filesystem::path& folder);
+
+}  // namespace qb

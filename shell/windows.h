@@ -1,0 +1,27 @@
+// The opening rule: one instance per window class, built when it is not loaded (its constructor
+// is its load handler), shown as a child of the frame, brought to the front and maximised.
+// Tool folders register their windows by class name; a name without a window answers "not found".
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QMdiArea;
+class QWidget;
+
+namespace qb {
+
+using WindowFactory = std::function<QWidget*()>;
+
+void registerWindow(const QString& className, WindowFactory factory);
+bool isWindowRegistered(const QString& className);
+// The frame's workspace that child windows open in.
+void setWorkspace(QMdiArea* workspace);
+// Opens `className` by the opening rule; shows "not found" when no such window is in the program.
+// Returns the window's widget (nullptr when none was opened).
+QWidget* openWindow(const QString& className);
+// The open window of that class, or nullptr.
+QWidget* findOpenWindow(const QString& className);
+
+}  // namespace qb

@@ -1,0 +1,74 @@
+// Test fixtures that stand in for the program's services: a message recorder, a file-dialog
+// script, a process-launch recorder, and a temporary folder that is removed afterwards.
+#pragma once
+
+#include "shell/services.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb::test {
+
+// Collects messages instead of showing them, for as long as it lives.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    QStringList messages;
+private:
+    MessageSink previous_;
+};
+
+// Answers file dialogs with `answer` and keeps the requests.
+class FileDialogScript {
+public:
+    explicit FileDialogScript(QStringList answer = {});
+    ~FileDialogScript();
+    QStringList answer;
+    std::vector<FileDialogRequest> requests;
+private:
+    FileDialogSink previous_;
+};
+
+// Records programs that would have been started; `succeed` says what the launch reports.
+class LaunchRecorder {
+public:
+    explicit LaunchRecorder(bool succeed = true);
+    ~LaunchRecorder();
+    bool succeed;
+    std::vector<std::pair<QString, QStringList>> launches;
+private:
+    ProcessLauncher previous_;
+};
+
+// A fresh temporary folder, removed with everything in it when the fixture ends.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    // Writes `bytes` to `relative` below the folder, making parent folders.
+    std::filesystem::path write(std::string_view relative, std::string_view bytes) const;
+    std::filesystem::path mkdir(std::string_view relative) const;
+private:
+    std::filesystem::path path_;
+};
+
+std::string readBytes(const std::filesystem::path& path);
+
+// Points the program's folder at a temporary folder for as long as it lives.
+class ProgramFolderOverride {
+public:
+    explicit ProgramFolderOverride(const std::filesystem::path& folder);
+    ~ProgramFolderOverride();
+private:
+    std::filesystem::path previous_;
+};
+
+}  // namespace qb::test

@@ -1,0 +1,11 @@
+#include "tools/sql/sqlTools.h"
+
+#include "shell/windows.h"
+
+namespace qb {
+
+void registerSqlTools()
+{
+}
+
+}  // namespace qb

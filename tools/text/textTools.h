@@ -1,0 +1,6 @@
+#pragma once
+
+namespace qb {
+// Registers the windows of this folder's tools with the opening rule.
+void registerTextTools();
+}
