@@ -1,5 +1,7 @@
 #include "shell/mdlText.h"
 
+#include "shell/regex.h"
+
 #include <array>
 
 namespace qb {
@@ -76,6 +78,14 @@ std::string joinLines(const std::vector<std::string>& lines)
         result += crlf;
     }
     return result;
+}
+
+Result<bool> matchesPattern(std::string_view line, std::string_view pattern)
+{
+    auto regex = Regex::compile(pattern, Regex::Options{.ignoreCase = true});
+    if (!regex)
+        return std::unexpected(regex.error());
+    return regex->matches(line);
 }
 
 }  // namespace qb

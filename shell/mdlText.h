@@ -1,6 +1,8 @@
 // Text helpers shared by the tools. Text is bytes in the Windows-1252 code page.
 #pragma once
 
+#include "shell/error.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,5 +26,11 @@ std::vector<std::string_view> splitLines(std::string_view text);
 
 // Joins lines, each followed by CR LF.
 std::string joinLines(const std::vector<std::string>& lines);
+
+// True when the regular expression `pattern` matches somewhere in `line`, case ignored. `^`
+// anchors at the start of the line only. An invalid pattern, or a match that fails, is an error.
+// The pattern is compiled on every call: a scan that tests many lines keeps a compiled Regex
+// (shell/regex.h) instead.
+Result<bool> matchesPattern(std::string_view line, std::string_view pattern);
 
 }  // namespace qb

@@ -1,0 +1,57 @@
+// The declaration scanner: the lines of source files that declare a procedure or a property, or
+// import a namespace, listed file by file. For every file with such lines the report holds its
+// full path and CR LF, then a tab, the line as read and CR LF for each of them.
+#pragma once
+
+#include "shell/error.h"
+#include "shell/fs.h"
+#include "shell/regex.h"
+#include "shell/walk.h"
+#include "tools/scan/scanRun.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb {
+
+// Tested in this order, case ignored; a line counts when one of them matches at its start.
+inline constexpr std::array<std::string_view, 8> subOrFunctPatterns = {
+    R"(^\s*Public Sub)",      R"(^\s*Private Sub)",
+    R"(^\s*Public Function)", R"(^\s*Private Function)",
+    R"(^\s*Public ReadOnly Property)", R"(^\s*Public Property)",
+    R"(^Imports)",            R"(^\s*Shared Sub)",
+};
+
+// A file whose name holds one of these (case respected) is not read.
+inline constexpr std::array<std::string_view, 8> subsSkipList = {
+    ".bmp", ".exe", ".dll", ".zip", ".html", ".htm", ".gif", ".jpg",
+};
+
+// The patterns compiled once for a whole scan.
+class SubOrFunctTest {
+public:
+    static Result<SubOrFunctTest> compile();
+
+    // True when one of the patterns matches the line.
+    Result<bool> isSubOrFunct(std::string_view strLine);
+    // Appends a tab, the line and CR LF for each line of `text` that isSubOrFunct.
+    Result<void> appendMatchingLines(std::string_view text, std::string& out);
+
+private:
+    explicit SubOrFunctTest(std::vector<Regex> patterns) : patterns_(std::move(patterns)) {}
+    std::vector<Regex> patterns_;
+};
+
+// The file's part of the report without its path line: empty when its name is on the skip list
+// (it is not read then), when it could not be read (recorded in `run`) or when no line matches.
+Result<std::string> searchOneFile(const File& tempFile, SubOrFunctTest& test, ScanRun& run);
+
+// The report for every file below `myFolder`.
+Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress = {});
+// The report for picked files, in the order given; paths that are not existing files are passed over.
+Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
+
+}  // namespace qb

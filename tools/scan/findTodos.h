@@ -1,0 +1,33 @@
+// The TODO scanner: every line that holds the marker "TODO:", with the comment lines (lines
+// holding an apostrophe) that directly follow it, grouped into blocks and listed file by file.
+// A file with blocks adds to the report: the separator line, "File: " and its full path, its
+// blocks (each line with CR LF, each block followed by an empty line), an empty line, the
+// separator line and one more empty line.
+#pragma once
+
+#include "shell/fs.h"
+#include "shell/walk.h"
+#include "tools/scan/scanRun.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace qb {
+
+inline constexpr std::string_view todoMarker = "TODO:";
+inline constexpr char todoContinuationMark = '\'';
+inline constexpr std::string_view todoSeparator = "*************************";
+inline constexpr std::string_view todoPathPrefix = "File: ";
+// A file whose name holds one of these (case respected) is not read.
+inline constexpr std::array<std::string_view, 4> todoSkipList = {".bmp", ".zip", ".gif", ".jpg"};
+
+// Appends the blocks of one file's text to `out`. A block starts at a line holding the marker and
+// goes on while the next line holds the continuation mark (also when that is the last line). The
+// line that ends a block is tested for the marker like any other, so no marker line is lost.
+void appendTodoBlocks(std::string_view text, std::string& out);
+
+// The report for every file below `myFolder`.
+ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {});
+
+}  // namespace qb
