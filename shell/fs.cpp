@@ -353,37 +353,33 @@ Result<std::string> TextStream::ReadAll()
     return rest;
 }
 
-Result<void> TextStream::flush()
+Result<void> TextStream::writeThrough(std::string_view bytes)
 {
-    if (buffer_.empty())
-        return {};
-    int error = writeAll(fd_, buffer_.data(), buffer_.size());
-    buffer_.clear();
-    if (error != 0) {
+    if (int error = writeAll(fd_, bytes.data(), bytes.size())) {
         pendingErrno_ = error;
         return std::unexpected(systemError(error, path_));
     }
     return {};
 }
 
+Result<void> TextStream::flush()
+{
+    auto written = writeThrough(buffer_);
+    buffer_.clear();
+    return written;
+}
+
 Result<void> TextStream::Write(std::string_view text)
 {
     if (auto ok = usable(true); !ok)
         return ok;
-    if (buffer_.size() + text.size() <= blockSize) {
-        buffer_ += text;
-        return {};
+    if (buffer_.size() + text.size() > blockSize) {
+        if (auto flushed = flush(); !flushed)
+            return flushed;
+        if (text.size() >= blockSize)
+            return writeThrough(text);
     }
-    if (auto flushed = flush(); !flushed)
-        return flushed;
-    if (text.size() < blockSize) {
-        buffer_ += text;
-        return {};
-    }
-    if (int error = writeAll(fd_, text.data(), text.size())) {
-        pendingErrno_ = error;
-        return std::unexpected(systemError(error, path_));
-    }
+    buffer_ += text;
     return {};
 }
 

@@ -54,6 +54,7 @@ private:
     friend class File;
     TextStream(int fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {});
     Result<void> flush();
+    Result<void> writeThrough(std::string_view bytes);  // unbuffered; a failure sticks
     Result<bool> fill();
     Result<void> usable(bool forWriting) const;
     void closeQuietly() noexcept;  // the destructor's close: flushes a plain writing stream
