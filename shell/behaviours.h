@@ -29,4 +29,12 @@ void followInputWidth(QWidget* window, QWidget* box);
 // Twips to pixels (15 twips a pixel).
 constexpr int px(int twips) { return twips / 15; }
 
+// The sizing rules themselves, in twips, as the windows apply them.
+struct BoxSize {
+    float width = 0;
+    float height = 0;
+};
+BoxSize stretchedBoxSize(float windowWidth, float windowHeight, float left, float top, BoxSize current);
+float followedInputWidth(float windowWidth);
+
 }  // namespace qb

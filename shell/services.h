@@ -44,3 +44,12 @@ std::filesystem::path programFolder();
 void setProgramFolder(const std::filesystem::path& folder);
 
 }  // namespace qb
+
+class QDateTime;
+
+namespace qb {
+// A time stamp that a file name can hold: the system locale's short date, a space and the time
+// with seconds, every '/' and ':' replaced by '_' (and any other character a file name cannot
+// hold dropped).
+QString fileNameTimeStamp(const QDateTime& when);
+}  // namespace qb

@@ -1,0 +1,20 @@
+#include "shell/guard.h"
+
+#include <exception>
+
+#include "shell/services.h"
+
+namespace qb {
+
+void runGuarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        showMessage(QStringLiteral("Unexpected error: %1").arg(QString::fromLocal8Bit(e.what())));
+    } catch (...) {
+        showMessage(QStringLiteral("Unexpected error."));
+    }
+}
+
+}  // namespace qb

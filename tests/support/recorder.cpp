@@ -1,0 +1,114 @@
+#include "support/recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace qb::test {
+
+MessageRecorder::MessageRecorder()
+    : previous_(setMessageSink([this](const QString& text) { messages.push_back(text); }))
+{
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    setMessageSink(std::move(previous_));
+}
+
+FileDialogScript::FileDialogScript(QStringList answer_)
+    : answer(std::move(answer_)),
+      previous_(setFileDialogSink([this](const FileDialogRequest& request) {
+          requests.push_back(request);
+          return answer;
+      }))
+{
+}
+
+FileDialogScript::~FileDialogScript()
+{
+    setFileDialogSink(std::move(previous_));
+}
+
+LaunchRecorder::LaunchRecorder(bool succeed_)
+    : succeed(succeed_),
+      previous_(setProcessLauncher([this](const QString& program, const QStringList& arguments) {
+          launches.emplace_back(program, arguments);
+          return succeed;
+      }))
+{
+}
+
+LaunchRecorder::~LaunchRecorder()
+{
+    setProcessLauncher(std::move(previous_));
+}
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillbox-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Give back write permission that a test took away, so everything can be removed.
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             path_, std::filesystem::directory_options::skip_permission_denied, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+    EXPECT_FALSE(ec) << "temporary folder left behind: " << path_ << ": " << ec.message();
+}
+
+std::filesystem::path TempDir::write(std::string_view relative, std::string_view bytes) const
+{
+    const std::filesystem::path file = path_ / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+    return file;
+}
+
+std::filesystem::path TempDir::mkdir(std::string_view relative) const
+{
+    const std::filesystem::path folder = path_ / relative;
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+std::string readBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+ProgramFolderOverride::ProgramFolderOverride(const std::filesystem::path& folder)
+    : previous_(programFolder())
+{
+    setProgramFolder(folder);
+}
+
+ProgramFolderOverride::~ProgramFolderOverride()
+{
+    setProgramFolder(previous_);
+}
+
+}  // namespace qb::test

@@ -1,0 +1,137 @@
+#include "tools/text/hexdec.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace qb {
+
+namespace {
+
+Error typeMismatch() { return Error{err::TypeMismatch, "Type mismatch"}; }
+Error overflow() { return Error{err::Overflow, "Overflow"}; }
+
+std::optional<int> hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return std::nullopt;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+Result<long> hexToDec(std::string_view item)
+{
+    // Digits are weighed from the last one up; the total must stay a signed 32-bit value after
+    // every digit.
+    std::int64_t total = 0;
+    std::int64_t weight = 1;
+    bool weightPastRange = false;
+    for (std::size_t i = item.size(); i-- > 0;) {
+        const std::optional<int> digit = hexDigit(item[i]);
+        if (!digit)
+            return std::unexpected(typeMismatch());
+        if (*digit != 0) {
+            if (weightPastRange)
+                return std::unexpected(overflow());
+            total += *digit * weight;
+            if (total > INT32_MAX)
+                return std::unexpected(overflow());
+        }
+        if (!weightPastRange) {
+            weight *= 16;
+            weightPastRange = weight > INT32_MAX;
+        }
+    }
+    return static_cast<long>(total);
+}
+
+Result<std::string> decToHex(std::string_view item)
+{
+    while (!item.empty() && isSpace(item.front()))
+        item.remove_prefix(1);
+    while (!item.empty() && isSpace(item.back()))
+        item.remove_suffix(1);
+    if (!item.empty() && item.front() == '+')
+        item.remove_prefix(1);
+    // from_chars takes a leading minus but no plus, and no sign after a plus.
+    if (item.empty() || item.front() == '+' || (item.size() > 1 && item[0] == '-' && item[1] == '+'))
+        return std::unexpected(typeMismatch());
+    double value = 0;
+    const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value,
+                                           std::chars_format::general);
+    if (end != item.data() + item.size() || ec == std::errc::invalid_argument)
+        return std::unexpected(typeMismatch());
+    if (ec == std::errc::result_out_of_range) {
+        // Too large overflows; too small (a large negative exponent) is zero.
+        const std::size_t exponent = item.find_first_of("eE");
+        const bool tiny = exponent != std::string_view::npos && exponent + 1 < item.size() &&
+                          item[exponent + 1] == '-';
+        if (!tiny)
+            return std::unexpected(overflow());
+        value = 0;
+    }
+    if (std::isnan(value) || std::isinf(value))
+        return std::unexpected(typeMismatch());
+    const double rounded = std::nearbyint(value);  // the default rounding mode: halves to even
+    if (rounded < -32768 || rounded > 32767)
+        return std::unexpected(overflow());
+    const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(rounded));
+    char digits[8];
+    const auto written = std::to_chars(digits, digits + sizeof digits, bits, 16);
+    std::string hex(digits, written.ptr);
+    for (char& c : hex)
+        if (c >= 'a' && c <= 'f')
+            c = static_cast<char>(c - 'a' + 'A');
+    return hex;
+}
+
+HexDecResult convertHexDec(std::string_view input, HexDirection direction)
+{
+    HexDecResult result;
+    if (input.empty())
+        return result;
+    std::string_view separator;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = input.find(',', start);
+        const std::string_view item = input.substr(start, comma == std::string_view::npos ? input.npos : comma - start);
+        std::string converted;
+        if (direction == HexDirection::HexToDec) {
+            const auto value = hexToDec(item);
+            if (!value) {
+                result.error = value.error();
+                return result;
+            }
+            converted = std::to_string(*value);
+        } else {
+            auto value = decToHex(item);
+            if (!value) {
+                result.error = value.error();
+                return result;
+            }
+            converted = std::move(*value);
+        }
+        result.text += separator;
+        result.text += converted;
+        separator = ",";
+        if (comma == std::string_view::npos)
+            return result;
+        start = comma + 1;
+    }
+}
+
+std::string hexDecErrorMessage(const Error& error)
+{
+    return "Something horrible has happened, like the value you're translating isn't a number.  "
+           "Hell, I don't know.\r\n" +
+           error.description + " :: " + std::to_string(error.number);
+}
+
+}  // namespace qb
