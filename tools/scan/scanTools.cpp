@@ -1,11 +1,15 @@
 #include "tools/scan/scanTools.h"
 
 #include "shell/windows.h"
+#include "tools/scan/frmFindSubNFuncts.h"
+#include "tools/scan/frmFindTodos.h"
 
 namespace qb {
 
 void registerScanTools()
 {
+    registerWindow(QStringLiteral("frmFindSubNFuncts"), [] { return new frmFindSubNFuncts; });
+    registerWindow(QStringLiteral("frmFindTodos"), [] { return new frmFindTodos; });
 }
 
 }  // namespace qb

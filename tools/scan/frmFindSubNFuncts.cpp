@@ -1,0 +1,91 @@
+#include "tools/scan/frmFindSubNFuncts.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "shell/cp1252.h"
+#include "shell/fs.h"
+#include "shell/guard.h"
+#include "shell/pickers.h"
+#include "shell/services.h"
+#include "tools/scan/findSubs.h"
+#include "tools/scan/scanWindow.h"
+
+namespace qb {
+
+namespace {
+
+const QString caption = QStringLiteral("Find VB Subs and Functs in source");
+
+}  // namespace
+
+frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmFindSubNFuncts"));
+    setWindowTitle(caption);
+    const ScanWindowParts parts =
+        buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300));
+    Dir1 = parts.Dir1;
+    Text1 = parts.Text1;
+    QLabel* Label2 = placeLabel(parts.client, QStringLiteral("Label2"), QStringLiteral("Or pick selected files and then..."),
+                                QRect(belowInColumn(parts.cmdGo), QSize(3000, 255)));
+    QPushButton* cmdPickNGo = placeGoButton(parts.client, QStringLiteral("cmdPickNGo"), belowInColumn(Label2));
+
+    connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+    connect(cmdPickNGo, &QPushButton::clicked, this, guarded([this] { cmdPickNGo_Click(); }));
+    connect(parts.mnuPrint, &QAction::triggered, this, guarded([this] { mnuPrint_Click(); }));
+}
+
+void frmFindSubNFuncts::cmdGo_Click()
+{
+    const FileSystemObject fso;
+    const auto folder = fso.GetFolder(toPath(Dir1->path()));
+    if (!folder) {
+        showMessage(fromCp1252(formatError(folder.error())));
+        return;
+    }
+    ScanInWindow scan(this, caption);
+    const auto report = findSubsAndFuncts(*folder, scan.callback());
+    if (!report) {
+        showMessage(fromCp1252(formatError(report.error())));
+        return;
+    }
+    scan.show(*report, Text1);
+}
+
+void frmFindSubNFuncts::cmdPickNGo_Click()
+{
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Open");
+    request.folder = lastPickedFolder_.isEmpty() ? Dir1->path() : lastPickedFolder_;
+    // Every file, also those without a dot in their names.
+    request.filter = QStringLiteral("everything (*)");
+    request.existingOnly = true;
+    request.multiple = true;
+    const QStringList picked = askForFiles(this, request);
+    if (picked.isEmpty())
+        return;  // cancelled
+    lastPickedFolder_ = QFileInfo(picked.front()).absolutePath();
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(static_cast<std::size_t>(picked.size()));
+    for (const QString& path : picked)
+        paths.push_back(toPath(path));
+
+    ScanInWindow scan(this, caption);
+    const auto report = findSubsInFiles(paths, scan.callback());
+    if (!report) {
+        showMessage(fromCp1252(formatError(report.error())));
+        return;
+    }
+    scan.show(*report, Text1);
+}
+
+void frmFindSubNFuncts::mnuPrint_Click()
+{
+    quickPrintBox(Text1);
+}
+
+}  // namespace qb

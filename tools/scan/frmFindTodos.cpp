@@ -1,0 +1,53 @@
+#include "tools/scan/frmFindTodos.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "shell/cp1252.h"
+#include "shell/fs.h"
+#include "shell/guard.h"
+#include "shell/pickers.h"
+#include "shell/services.h"
+#include "tools/scan/findTodos.h"
+#include "tools/scan/scanWindow.h"
+
+namespace qb {
+
+namespace {
+
+const QString caption = QStringLiteral("Find lines in code with \"TODO\" in 'em");
+
+}  // namespace
+
+frmFindTodos::frmFindTodos(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmFindTodos"));
+    setWindowTitle(caption);
+    const ScanWindowParts parts = buildScanWindow(
+        this, QStringLiteral("File"), QStringLiteral("All lines with TODO: at the start (TODO in caps)"), QPoint(3480, 420));
+    Dir1 = parts.Dir1;
+    Text1 = parts.Text1;
+
+    connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+    connect(parts.mnuPrint, &QAction::triggered, this, guarded([this] { mnuPrint_Click(); }));
+}
+
+void frmFindTodos::cmdGo_Click()
+{
+    const FileSystemObject fso;
+    const auto folder = fso.GetFolder(toPath(Dir1->path()));
+    if (!folder) {
+        showMessage(fromCp1252(formatError(folder.error())));
+        return;
+    }
+    ScanInWindow scan(this, caption);
+    scan.show(findTodos(*folder, scan.callback()), Text1);
+}
+
+void frmFindTodos::mnuPrint_Click()
+{
+    quickPrintBox(Text1);
+}
+
+}  // namespace qb

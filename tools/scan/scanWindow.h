@@ -1,0 +1,75 @@
+// What the two scanner windows share: their frame (a "File" menu with the quick print above a
+// client area laid out in twips), the controls at the top of their left column, and how a scan
+// runs: under the walk progress dialog, with the caption showing the file being read, and its
+// report set into the result box once, at the end.
+#pragma once
+
+#include "shell/walk.h"
+
+#include <QElapsedTimer>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace qb {
+
+class DrivePicker;
+class FolderPicker;
+class WalkProgressDialog;
+struct ScanReport;
+
+struct ScanWindowParts {
+    QWidget* client = nullptr;  // the area below the menu; controls are placed on it in twips
+    QAction* mnuPrint = nullptr;
+    DrivePicker* Drive1 = nullptr;
+    FolderPicker* Dir1 = nullptr;
+    QPushButton* cmdGo = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+};
+
+// Builds the frame and the controls both windows have: the menu mnuFile (captioned
+// `fileMenuCaption`) with mnuPrint ("&Print", Ctrl+P); Label1_0 ("Pick home dir of project:"),
+// Drive1 (reported pairing into Dir1), Dir1 and cmdGo ("GO!!!") down the left; Label1_1
+// (`resultCaption`) above Text1, whose top left corner is at `resultBox` (twips) and which
+// stretches with the window.
+ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
+                                QPoint resultBox);
+
+// A label, or a "GO!!!" button with a large bold caption, placed on `parent` in twips.
+QLabel* placeLabel(QWidget* parent, const QString& name, const QString& caption, QRect twips);
+QPushButton* placeGoButton(QWidget* parent, const QString& name, QPoint twips);
+// Where the next control of the left column goes, in twips, below `above`.
+QPoint belowInColumn(const QWidget* above);
+
+// The quick print of a result box: its text goes to the print document, then "Printin', yo";
+// an error shows "number :: description" instead.
+void quickPrintBox(const QPlainTextEdit* box);
+
+// One scan as a window runs it.
+class ScanInWindow {
+public:
+    ScanInWindow(QWidget* window, const QString& progressTitle);
+    ~ScanInWindow();
+    // For the logic: drives the walk progress dialog, and puts the file being read in the
+    // window's caption a few times a second (often enough to follow, rarely enough not to slow
+    // the scan).
+    ProgressCallback callback();
+    // Leaves the caption on the last file read, sets the report into `box`, and shows one message
+    // when the scan was cancelled or something could not be read.
+    void show(const ScanReport& report, QPlainTextEdit* box);
+
+private:
+    QWidget* window_;
+    std::unique_ptr<WalkProgressDialog> progress_;
+    QElapsedTimer sinceCaption_;
+};
+
+}  // namespace qb
