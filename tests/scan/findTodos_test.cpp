@@ -1,0 +1,124 @@
+// The TODO scanner: the blocks of one text, and the report over a folder tree.
+#include "tools/scan/findTodos.h"
+
+#include <gtest/gtest.h>
+
+#include "scanTrees.h"
+#include "support/recorder.h"
+
+namespace qb {
+namespace {
+
+TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
+{
+    struct Row { const char* name; std::string text, expected; };
+    const Row rows[] = {
+        {"markerAfterCode", "x = 1 ' TODO: fix\r\ny = 2\r\n", "x = 1 ' TODO: fix\r\n\r\n"},
+        {"lowerCaseOrNoColonIsNoMarker", "' todo: a\r\n' TODO b\r\n' ToDo: c\r\n", ""},
+        {"twoCommentsThenCode", "' TODO: a\r\n' more\r\n' and more\r\ncode\r\n' later\r\n",
+         "' TODO: a\r\n' more\r\n' and more\r\n\r\n"},
+        {"markerOnLastLine", "x\r\n' TODO: last", "' TODO: last\r\n\r\n"},
+        {"twoVbMarkersShareABlock", "' TODO: one\r\n' TODO: two\r\nx\r\n", "' TODO: one\r\n' TODO: two\r\n\r\n"},
+        {"twoBlocks", "' TODO: a\r\nx\r\ny\r\n  ' TODO: b\r\n", "' TODO: a\r\n\r\n  ' TODO: b\r\n\r\n"},
+        {"emptyLineEndsABlock", "' TODO: a\r\n\r\n' b\r\n", "' TODO: a\r\n\r\n"},
+        {"bareApostropheContinues", "' TODO: a\r\n'\r\nx\r\n", "' TODO: a\r\n'\r\n\r\n"},
+        {"lfAndLoneCrEnds", "a\n' TODO: b\r' c\nd", "' TODO: b\r\n' c\r\n\r\n"},
+        {"lineKeptAsRead", "\t  Dim x ' TODO:\xe9 \r\n", "\t  Dim x ' TODO:\xe9 \r\n\r\n"},
+        {"noMarker", "' just a comment\r\n", ""},
+        {"empty", "", ""},
+        // Lines the block rule used to lose:
+        {"lastLineContinuationKept", "' TODO: a\r\n' b", "' TODO: a\r\n' b\r\n\r\n"},
+        {"lastLineContinuationWithEndKept", "' TODO: a\r\n' b\r\n", "' TODO: a\r\n' b\r\n\r\n"},
+        {"cMarkersInARow", "// TODO: one\r\n// TODO: two\r\nint x;\r\n", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
+        {"lineEndingABlockIsTested", "' TODO: a\r\n' b\r\nx++; // TODO: c\r\n", "' TODO: a\r\n' b\r\n\r\nx++; // TODO: c\r\n\r\n"},
+        {"cMarkerOnLastLineAfterAnother", "// TODO: one\r\n// TODO: two", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
+    };
+    for (const Row& row : rows) {
+        std::string out;
+        appendTodoBlocks(row.text, out);
+        EXPECT_EQ(out, row.expected) << row.name;
+    }
+}
+
+TEST(TodoBlocks, AppendsAfterWhatIsThere)
+{
+    std::string out = "kept";
+    appendTodoBlocks("' TODO: x", out);
+    EXPECT_EQ(out, "kept' TODO: x\r\n\r\n");
+}
+
+class TodoTree : public ::testing::Test {
+protected:
+    Folder root() const { return Folder(temp.path()); }
+    // One file's part of the report.
+    std::string fileBlock(std::string_view relative, std::string_view blocks) const
+    {
+        return "*************************\r\nFile: " + (temp / relative).string() + "\r\n" + std::string(blocks) +
+               "\r\n*************************\r\n\r\n";
+    }
+    test::TempDir temp;
+};
+
+TEST_F(TodoTree, ReportsFilesWithBlocksInWalkOrder)
+{
+    temp.write("b.bas", "' TODO: b\r\n' more\r\nx\r\n' TODO: again\r\n");
+    temp.write("a.cls", "no marker\r\n");
+    temp.write("sub/c.cpp", "// TODO: c");
+    temp.write("C.frm", "Dim x ' TODO: C\n");
+
+    const ScanReport report = findTodos(root());
+    EXPECT_EQ(report.text, fileBlock("b.bas", "' TODO: b\r\n' more\r\n\r\n' TODO: again\r\n\r\n") +
+                               fileBlock("C.frm", "Dim x ' TODO: C\r\n\r\n") + fileBlock("sub/c.cpp", "// TODO: c\r\n\r\n"));
+    EXPECT_TRUE(report.skipped.empty());
+    EXPECT_EQ(report.lastRead, temp / "sub/c.cpp");
+}
+
+TEST_F(TodoTree, SkipListRespectsCase)
+{
+    const std::string body = "' TODO: here\r\n";
+    for (const char* name : {"logo.gif", "archive.zip", "a.bmp.txt", "photo.jpg.bak"})
+        temp.write(name, body);
+    temp.write("LOGO.GIF", body);
+    temp.write("page.html", body);  // not on this scanner's list
+    const ScanReport report = findTodos(root());
+    EXPECT_EQ(report.text, fileBlock("LOGO.GIF", body + "\r\n") + fileBlock("page.html", body + "\r\n"));
+}
+
+TEST_F(TodoTree, TreeWithoutMarkersGivesAnEmptyReport)
+{
+    temp.write("a.bas", "' todo: later\r\n");
+    temp.mkdir("empty/deeper");
+    EXPECT_EQ(findTodos(root()).text, "");
+}
+
+TEST_F(TodoTree, UnreadableFileIsSkippedAndListed)
+{
+    temp.write("a.bas", "' TODO: a\r\n");
+    test::makeUnreadableFile(temp / "b.bas");
+    temp.write("c.bas", "' TODO: c\r\n");
+    const ScanReport report = findTodos(root());
+    EXPECT_EQ(report.text, fileBlock("a.bas", "' TODO: a\r\n\r\n") + fileBlock("c.bas", "' TODO: c\r\n\r\n"));
+    ASSERT_EQ(report.skipped.size(), 1u);
+    EXPECT_EQ(report.skipped[0].number, err::DeviceIO);
+}
+
+TEST(ScanProblemsMessage, ListsWhatWasSkippedAndSaysWhenCancelled)
+{
+    ScanReport report;
+    EXPECT_EQ(scanProblemsMessage(report), "");
+    report.skipped = {Error{53, "/p/a: No such file or directory"}, Error{70, "/p/b: Permission denied"}};
+    EXPECT_EQ(scanProblemsMessage(report), "These could not be read and were skipped:\n"
+                                           "53 :: /p/a: No such file or directory\n70 :: /p/b: Permission denied");
+    report.cancelled = true;
+    report.skipped.resize(1);
+    EXPECT_EQ(scanProblemsMessage(report), "The scan was cancelled; the report holds the files read before that.\n"
+                                           "This could not be read and was skipped:\n53 :: /p/a: No such file or directory");
+    report.cancelled = false;
+    report.skipped.assign(45, Error{57, "x"});
+    const std::string many = scanProblemsMessage(report);
+    EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), 31);
+    EXPECT_TRUE(many.ends_with("57 :: x\n... and 15 more."));
+}
+
+}  // namespace
+}  // namespace qb
