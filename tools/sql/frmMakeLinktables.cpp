@@ -1,6 +1,5 @@
 #include "tools/sql/frmMakeLinktables.h"
 
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +20,7 @@
 #include "shell/guard.h"
 #include "shell/services.h"
 #include "tools/sql/linkTable.h"
+#include "tools/sql/scriptBox.h"
 
 namespace qb {
 
@@ -80,10 +80,8 @@ frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
     auto* Command2 = button(QStringLiteral("&Go"), QStringLiteral("Command2"), this);
     auto* Label3 = new QLabel(QStringLiteral("Table Sql Below"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
-    RichTextBox1 = new QPlainTextEdit(QStringLiteral("RichTextBox1"), this);
-    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-    RichTextBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    RichTextBox1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
+    RichTextBox1->setPlainText(QStringLiteral("RichTextBox1"));
 
     // Left: the inputs, the dialect and the output; right: the list and its buttons.
     auto* inputs = new QGridLayout;
@@ -163,12 +161,9 @@ void frmMakeLinktables::Command2_Click()
     } else {
         showMessage(QStringLiteral("sql server not supported yet"));
     }
-    // The whole script selected, the caret at its start: ready to be copied, read from the top.
+    // The script is read from its top; nothing is selected, so a stray key cannot replace it.
     RichTextBox1->setFocus();
-    QTextCursor cursor = RichTextBox1->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
-    RichTextBox1->setTextCursor(cursor);
+    RichTextBox1->moveCursor(QTextCursor::Start);
 }
 
 }  // namespace qb

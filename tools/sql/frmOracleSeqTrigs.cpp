@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +17,7 @@
 #include "shell/error.h"
 #include "shell/guard.h"
 #include "shell/services.h"
+#include "tools/sql/scriptBox.h"
 #include "tools/sql/seqTrig.h"
 
 namespace qb {
@@ -39,15 +39,6 @@ protected:
             runGuarded(onFocusIn);
     }
 };
-
-QPlainTextEdit* scriptBox(const QString& name, QWidget* parent)
-{
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(name);
-    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    return box;
-}
 
 // Messages that name paths: the path bytes are in the file system's encoding.
 void reportError(const Error& error)
@@ -100,8 +91,8 @@ frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
     Label2->setFont(large);
     Label2->setVisible(false);
 
-    RichTextBox1 = scriptBox(QStringLiteral("RichTextBox1"), this);
-    RichTextBox2 = scriptBox(QStringLiteral("RichTextBox2"), this);
+    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
+    RichTextBox2 = makeScriptBox(QStringLiteral("RichTextBox2"), this);
 
     auto* inputs = new QGridLayout;
     inputs->addWidget(Label1[0], 0, 0);
