@@ -697,6 +697,15 @@ Result<void> FileSystemObject::replaceFileContents(const fs::path& path, std::st
 
 Result<std::string> FileSystemObject::readFileBytes(const fs::path& path) const
 {
+    std::string bytes;
+    if (auto read = readFileBytes(path, bytes); !read)
+        return std::unexpected(read.error());
+    return bytes;
+}
+
+Result<void> FileSystemObject::readFileBytes(const fs::path& path, std::string& bytes) const
+{
+    bytes.clear();
     int fd = openRetrying(path, O_RDONLY);
     if (fd < 0)
         return std::unexpected(openError(errno, path));
@@ -706,24 +715,29 @@ Result<std::string> FileSystemObject::readFileBytes(const fs::path& path) const
         return std::unexpected(systemError(errno, path));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(systemError(EISDIR, path));
-    // Sized from fstat; a file that grows meanwhile is still read to its end.
-    std::string bytes(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), '\0');
-    std::size_t got = 0;
-    for (;;) {
-        if (got == bytes.size())
-            bytes.resize(got + blockSize);
-        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return std::unexpected(systemError(errno, path));
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
+    // Room for one byte more than fstat says, so the end shows without growing; a file that grows
+    // meanwhile is still read to its end. The room is read into directly, never zero-filled.
+    std::size_t room = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
+    int readErrno = 0;
+    bool ended = false;
+    while (!ended) {
+        const std::size_t got = bytes.size();
+        if (got == room)
+            room += blockSize;
+        bytes.resize_and_overwrite(room, [&](char* data, std::size_t) {
+            ssize_t n;
+            do
+                n = ::read(fd, data + got, room - got);
+            while (n < 0 && errno == EINTR);
+            if (n < 0)
+                readErrno = errno;
+            ended = n <= 0;
+            return n > 0 ? got + static_cast<std::size_t>(n) : got;
+        });
+        if (readErrno)
+            return std::unexpected(systemError(readErrno, path));
     }
-    bytes.resize(got);
-    return bytes;
+    return {};
 }
 
 bool FileSystemObject::sameFile(const fs::path& a, const fs::path& b) const

@@ -130,6 +130,9 @@ public:
     Result<void> replaceFileContents(const std::filesystem::path& path, std::string_view bytes) const;
     // The whole file in one read.
     Result<std::string> readFileBytes(const std::filesystem::path& path) const;
+    // The same into `bytes`, reusing its room: a scan that reads many files allocates only when a
+    // file is larger than every one before it.
+    Result<void> readFileBytes(const std::filesystem::path& path, std::string& bytes) const;
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;
 };

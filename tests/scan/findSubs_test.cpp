@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "scanTrees.h"
 #include "support/recorder.h"
 
@@ -109,6 +111,35 @@ TEST(AppendMatchingLines, KeepsLinesAsReadWhateverTheirEnds)
         std::string out;
         ASSERT_TRUE(test.appendMatchingLines(row.text, out)) << row.name;
         EXPECT_EQ(out, row.expected) << row.name;
+    }
+}
+
+// Whole texts through the sifting search, against every line through every pattern.
+TEST(AppendMatchingLines, AgreesWithTestingEveryLine)
+{
+    std::vector<Regex> plain;
+    for (std::string_view pattern : subOrFunctPatterns)
+        plain.push_back(std::move(*Regex::compile(pattern, Regex::Options{.ignoreCase = true})));
+    const std::string pieces[] = {"\r\n", "\n", "\r", " ", "\t", "\v", "\xa0", "x", "Public Sub", "public  sub",
+                                  "PRIVATE Function", "Imports", "Shared Sub", "Public ReadOnly Property", "Pu",
+                                  "Sub", std::string(50, ' '), std::string(60, 'y')};
+    std::mt19937 random(7);
+    SubOrFunctTest test = compiled();
+    for (int n = 0; n < 3000; ++n) {
+        std::string text;
+        for (int i = static_cast<int>(random() % 40); i > 0; --i)
+            text += pieces[random() % std::size(pieces)];
+        std::string expected;
+        for (std::string_view line : splitLines(text)) {
+            bool listed = false;
+            for (Regex& pattern : plain)
+                listed = listed || *pattern.matches(line);
+            if (listed)
+                expected += "\t" + std::string(line) + "\r\n";
+        }
+        std::string out;
+        ASSERT_TRUE(test.appendMatchingLines(text, out));
+        ASSERT_EQ(out, expected) << '"' << text << '"';
     }
 }
 

@@ -108,6 +108,25 @@ TEST(TextStream, WritesAndReadsBackAllByteValues)
     EXPECT_EQ(fso.readFileBytes(dir / "all.bin").value(), all + "end\r\n");
 }
 
+// A reused buffer holds exactly the last file read: no bytes of a larger earlier file, and
+// nothing of a file that failed.
+TEST(ReadFileBytes, ReusedBufferHoldsOnlyTheLastFile)
+{
+    TempDir dir;
+    FileSystemObject fso;
+    const std::string big(200000, 'x');
+    std::string buffer = "stale";
+    ASSERT_TRUE(fso.readFileBytes(dir.write("big", big), buffer));
+    EXPECT_EQ(buffer, big);
+    ASSERT_TRUE(fso.readFileBytes(dir.write("small", "ab\0c"), buffer));
+    EXPECT_EQ(buffer, std::string("ab\0c", 4));
+    ASSERT_TRUE(fso.readFileBytes(dir.write("empty", ""), buffer));
+    EXPECT_EQ(buffer, "");
+    buffer = "stale";
+    EXPECT_FALSE(fso.readFileBytes(dir / "none", buffer));
+    EXPECT_EQ(buffer, "");
+}
+
 TEST(TextStream, WritingTruncatesAndAppendingAppends)
 {
     TempDir dir;

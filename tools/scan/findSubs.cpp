@@ -3,54 +3,13 @@
 #include "shell/mdlText.h"
 #include "tools/scan/lines.h"
 
-#include <span>
-
 namespace qb {
 
 namespace {
 
-// The white space of the patterns' \s: PCRE2's default (C locale) tables, without UTF.
-bool isPatternSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// ASCII letters only, as the patterns' caseless matching compares them.
-char asciiLower(char c)
-{
-    return static_cast<char>(c | 0x20);
-}
-
-// Which patterns (by index) could match a line, judged from its first two letters after the
-// leading white space: every pattern begins, after optional white space, with a fixed word, so a
-// line whose start fits none of them cannot match and costs no regular-expression run at all.
-std::span<const int> candidatePatterns(std::string_view line)
-{
-    static constexpr int publicWords[] = {0, 2, 4, 5};
-    static constexpr int privateWords[] = {1, 3};
-    static constexpr int importsWord[] = {6};
-    static constexpr int sharedWord[] = {7};
-    std::size_t k = 0;
-    while (k < line.size() && isPatternSpace(line[k]))
-        ++k;
-    if (k + 1 >= line.size())
-        return {};
-    const char first = asciiLower(line[k]);
-    const char second = asciiLower(line[k + 1]);
-    if (first == 'p' && second == 'u')
-        return publicWords;
-    if (first == 'p' && second == 'r')
-        return privateWords;
-    if (first == 's' && second == 'h')
-        return sharedWord;
-    if (first == 'i' && second == 'm' && k == 0)
-        return importsWord;  // in the first column only
-    return {};
-}
-
 void appendFileBlock(std::string& report, const std::filesystem::path& path, const std::string& lines)
 {
-    report += path.string();
+    report += path.native();
     report += crlf;
     report += lines;
 }
@@ -74,10 +33,14 @@ Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
 
 }  // namespace
 
+SubOrFunctTest::SubOrFunctTest(std::vector<Regex> patterns)
+    : patterns_(std::move(patterns)), filter_(subOrFunctPatterns)
+{
+}
+
 Result<SubOrFunctTest> SubOrFunctTest::compile()
 {
     std::vector<Regex> patterns;
-    patterns.reserve(subOrFunctPatterns.size());
     for (std::string_view pattern : subOrFunctPatterns) {
         auto regex = Regex::compile(pattern, Regex::Options{.ignoreCase = true, .jit = true});
         if (!regex)
@@ -87,37 +50,56 @@ Result<SubOrFunctTest> SubOrFunctTest::compile()
     return SubOrFunctTest(std::move(patterns));
 }
 
-Result<bool> SubOrFunctTest::isSubOrFunct(std::string_view strLine)
+Result<bool> SubOrFunctTest::testPatterns(std::string_view strLine, std::uint32_t worth)
 {
-    for (int index : candidatePatterns(strLine)) {
-        auto matched = patterns_[static_cast<std::size_t>(index)].matches(strLine);
+    for (std::size_t i = 0; worth; ++i, worth >>= 1) {
+        if (!(worth & 1))
+            continue;
+        auto matched = patterns_[i].matches(strLine);
         if (!matched || *matched)
             return matched;
     }
     return false;
 }
 
+Result<bool> SubOrFunctTest::isSubOrFunct(std::string_view strLine)
+{
+    return testPatterns(strLine, filter_.candidatesFor(strLine));
+}
+
 Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, std::string& out)
 {
-    LineCursor lines(text);
-    std::string_view line;
-    while (lines.next(line)) {
-        auto matched = isSubOrFunct(line);
+    Result<void> result;
+    const auto test = [&](std::string_view line, std::uint32_t worth) {
+        if (!result || !worth)
+            return;
+        auto matched = testPatterns(line, worth);
         if (!matched)
-            return std::unexpected(matched.error());
-        if (*matched) {
+            result = std::unexpected(matched.error());
+        else if (*matched) {
             out += '\t';
             out += line;
             out += crlf;
         }
+    };
+    if (filter_.sievable()) {
+        // Leading texts hold no line break, so the one at a line's content start can be checked
+        // before the line's end is known.
+        forEachLineStartingWith(text, filter_.sieve(), [&](std::size_t lineStart, std::size_t contentStart) {
+            const std::uint32_t worth = filter_.candidates(text.substr(contentStart), contentStart > lineStart);
+            if (worth)
+                test(text.substr(lineStart, lineEndFrom(text, contentStart) - lineStart), worth);
+        });
+    } else {
+        forEachLine(text, [&](std::string_view line) { test(line, filter_.candidatesFor(line)); });
     }
-    return {};
+    return result;
 }
 
 Result<std::string> searchOneFile(const File& tempFile, SubOrFunctTest& test, ScanRun& run)
 {
     std::string lines;
-    if (nameHasFragment(tempFile.Name(), subsSkipList))
+    if (nameHasFragment(fileNameOf(tempFile.Path()), subsSkipList))
         return lines;
     const auto bytes = run.read(tempFile);
     if (!bytes)

@@ -7,9 +7,11 @@
 #include "shell/fs.h"
 #include "shell/regex.h"
 #include "shell/walk.h"
+#include "tools/scan/leadFilter.h"
 #include "tools/scan/scanRun.h"
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -30,7 +32,8 @@ inline constexpr std::array<std::string_view, 8> subsSkipList = {
     ".bmp", ".exe", ".dll", ".zip", ".html", ".htm", ".gif", ".jpg",
 };
 
-// The patterns compiled once for a whole scan.
+// The patterns compiled once for a whole scan, with a quick first test in front (see
+// leadFilter.h) that leaves most lines without a single pattern to run.
 class SubOrFunctTest {
 public:
     static Result<SubOrFunctTest> compile();
@@ -41,8 +44,12 @@ public:
     Result<void> appendMatchingLines(std::string_view text, std::string& out);
 
 private:
-    explicit SubOrFunctTest(std::vector<Regex> patterns) : patterns_(std::move(patterns)) {}
+    explicit SubOrFunctTest(std::vector<Regex> patterns);
+    // True when one of the patterns in `worth` (a bit each) matches the line.
+    Result<bool> testPatterns(std::string_view strLine, std::uint32_t worth);
+
     std::vector<Regex> patterns_;
+    LeadFilter filter_;
 };
 
 // The file's part of the report without its path line: empty when its name is on the skip list

@@ -19,7 +19,7 @@ void appendFileBlocks(std::string& report, const std::filesystem::path& path, st
     report += todoSeparator;
     report += crlf;
     report += todoPathPrefix;
-    report += path.string();
+    report += path.native();
     report += crlf;
     report += blocks;
     report += crlf;
@@ -36,7 +36,7 @@ void appendTodoBlocks(std::string_view text, std::string& out)
     // hold it, and lines between markers are never split. `pos` is always a line start.
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t marker = text.find(todoMarker, pos);
+        const std::size_t marker = findBytes(text, todoMarker, pos);
         if (marker == std::string_view::npos)
             return;
         std::size_t start = marker;
@@ -63,7 +63,7 @@ ScanReport findTodos(const Folder& myFolder, ProgressCallback progress)
     ScanRun run(std::move(progress));
     std::string blocks;
     run.walk(myFolder, [&](const File& file) {
-        if (nameHasFragment(file.Name(), todoSkipList))
+        if (nameHasFragment(fileNameOf(file.Path()), todoSkipList))
             return;
         const auto bytes = run.read(file);
         if (!bytes)

@@ -1,9 +1,16 @@
-// Line splitting over a whole file's bytes, without copying: a line ends at CR LF, LF or a lone
-// CR, the last line may have no end, and a text ending in a line break has no empty line after it.
+// Line splitting and byte search over a whole file's bytes, without copying: a line ends at CR LF,
+// LF or a lone CR, the last line may have no end, and a text ending in a line break has no empty
+// line after it. Both scans run over every byte of every file, so the inner loops look at 16
+// bytes at a time where the processor allows it.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qb {
 
@@ -21,42 +28,6 @@ inline std::size_t afterLineEnd(std::string_view text, std::size_t end)
     return end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
 }
 
-// Walks the lines of a text in order. It remembers where the next CR and the next LF are, so
-// each byte is looked at by one memchr for each of the two, whatever mix of line ends the text has.
-class LineCursor {
-public:
-    explicit LineCursor(std::string_view text) : text_(text), cr_(find('\r', 0)), lf_(find('\n', 0)) {}
-
-    // The next line without its end; false when no line is left.
-    bool next(std::string_view& line)
-    {
-        if (pos_ >= text_.size())
-            return false;
-        if (cr_ < pos_)
-            cr_ = find('\r', pos_);
-        if (lf_ < pos_)
-            lf_ = find('\n', pos_);
-        const std::size_t end = cr_ < lf_ ? cr_ : lf_;
-        line = text_.substr(pos_, end - pos_);
-        pos_ = afterLineEnd(text_, end);
-        return true;
-    }
-
-private:
-    std::size_t find(char c, std::size_t from) const
-    {
-        if (from >= text_.size())
-            return text_.size();
-        const void* hit = std::memchr(text_.data() + from, c, text_.size() - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
-    }
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    std::size_t cr_;
-    std::size_t lf_;
-};
-
 // The end of the line that holds `from`: the index of the first CR or LF at or after it, or the
 // text's size.
 inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
@@ -64,6 +35,165 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     while (from < text.size() && !isLineBreak(text[from]))
         ++from;
     return from;
+}
+
+// Calls visit(line) for every line of `text` in order, each without its line end.
+template <class Visit>
+void forEachLine(std::string_view text, Visit&& visit)
+{
+    const char* const bytes = text.data();
+    const std::size_t size = text.size();
+    std::size_t start = 0;  // of the current line
+    std::size_t i = 0;
+    const auto lineBreakAt = [&](std::size_t at) {
+        if (at < start)
+            return;  // the LF of a CR LF, ended with its CR
+        visit(text.substr(start, at - start));
+        start = afterLineEnd(text, at);
+    };
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+        while (mask) {
+            lineBreakAt(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < size; ++i)
+        if (isLineBreak(bytes[i]))
+            lineBreakAt(i);
+    if (start < size)
+        visit(text.substr(start));
+}
+
+// What a line's content (the line after its leading blanks: space, tab, vertical tab, form feed)
+// must begin with to be visited: its first byte one of `first`, its second one of `second`. Both
+// hold one to four lower-case ASCII letters, which match in either case.
+struct LineStartSieve {
+    std::string_view first;
+    std::string_view second;
+};
+
+// Calls visit(lineStart, contentStart) for every line of `text` whose content begins as `sieve`
+// says: the indexes in `text` of the line's first byte and of its content's first byte. Other
+// lines are passed over without being looked at one by one: each 64-byte stretch is sifted at
+// once, and the white space that follows a line break is carried through by an addition (a run of
+// white-space bits plus a bit at its start carries out just past it).
+template <class Visit>
+void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve, Visit&& visit)
+{
+    const char* const bytes = text.data();
+    const std::size_t size = text.size();
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    const auto visitAt = [&](std::size_t at) {
+        std::size_t start = at;
+        while (start > 0 && isBlank(bytes[start - 1]))
+            --start;
+        visit(start, at);
+    };
+#if defined(__SSE2__)
+    // Four letters each, the last repeated to fill the places: a fixed count the compiler unrolls.
+    constexpr std::size_t places = 4;
+    __m128i firsts[places], seconds[places];
+    for (std::size_t i = 0; i < places; ++i) {
+        firsts[i] = _mm_set1_epi8(sieve.first[i < sieve.first.size() ? i : sieve.first.size() - 1]);
+        seconds[i] = _mm_set1_epi8(sieve.second[i < sieve.second.size() ? i : sieve.second.size() - 1]);
+    }
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t'), four = _mm_set1_epi8(4), caseBit = _mm_set1_epi8(0x20);
+    const auto anyOf = [](__m128i v, const __m128i* wanted) {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, wanted[0]), _mm_cmpeq_epi8(v, wanted[1])),
+                            _mm_or_si128(_mm_cmpeq_epi8(v, wanted[2]), _mm_cmpeq_epi8(v, wanted[3])));
+    };
+    // One bit per byte of a 64-byte stretch: line breaks, white space (line breaks included) and
+    // bytes where the content a line may begin with stands.
+    struct Masks {
+        std::uint64_t breaks = 0, space = 0, wanted = 0;
+    };
+    const auto sift = [&](const char* chunk) {
+        Masks m;
+        for (int part = 0; part < 4; ++part) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * part));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * part + 1));
+            const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+            const __m128i fromTab = _mm_sub_epi8(v, tab);  // tab to carriage return: 0 to 4
+            const __m128i white = _mm_or_si128(_mm_cmpeq_epi8(v, space),
+                                               _mm_cmpeq_epi8(_mm_min_epu8(fromTab, four), fromTab));
+            const __m128i wanted = _mm_and_si128(anyOf(_mm_or_si128(v, caseBit), firsts),
+                                                 anyOf(_mm_or_si128(next, caseBit), seconds));
+            const auto bits = [](__m128i x) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))); };
+            m.breaks |= bits(breaks) << (16 * part);
+            m.space |= bits(white) << (16 * part);
+            m.wanted |= bits(wanted) << (16 * part);
+        }
+        return m;
+    };
+    // A line break starts a run of white space that ends at the next line's content; the text's
+    // start counts as one, and a run may go on into the next stretch.
+    std::uint64_t carry = 1;
+    for (std::size_t base = 0; base < size; base += 64) {
+        Masks m;
+        if (base + 65 <= size) {
+            m = sift(bytes + base);
+        } else {
+            char tail[80] = {};  // zero bytes are neither white space nor wanted
+            std::memcpy(tail, bytes + base, size - base);
+            m = sift(tail);
+        }
+        std::uint64_t sum;
+        const bool over1 = __builtin_add_overflow(m.space, m.breaks, &sum);
+        const bool over2 = __builtin_add_overflow(sum, carry, &sum);
+        carry = (over1 || over2) ? 1 : 0;
+        for (std::uint64_t hits = sum & ~m.space & m.wanted; hits; hits &= hits - 1)
+            visitAt(base + static_cast<std::size_t>(__builtin_ctzll(hits)));
+    }
+#else
+    const auto fold = [](char c) { return static_cast<char>(c | 0x20); };
+    bool inLead = true;
+    for (std::size_t i = 0; i < size; ++i) {
+        const char c = bytes[i];
+        if (isLineBreak(c)) {
+            inLead = true;
+        } else if (inLead && !isBlank(c)) {
+            inLead = false;
+            if (i + 1 < size && sieve.first.find(fold(c)) != std::string_view::npos &&
+                sieve.second.find(fold(bytes[i + 1])) != std::string_view::npos)
+                visitAt(i);
+        }
+    }
+#endif
+}
+
+// The index of the first occurrence of `needle` (at least two bytes) at or after `from`, or npos.
+// Blocks are sifted by the needle's first and last bytes together, so few places get compared.
+inline std::size_t findBytes(std::string_view text, std::string_view needle, std::size_t from)
+{
+    const std::size_t size = text.size();
+    const std::size_t last = needle.size() - 1;
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const char* const bytes = text.data();
+    const __m128i first = _mm_set1_epi8(needle.front());
+    const __m128i final = _mm_set1_epi8(needle.back());
+    for (; i + last + 16 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + last));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, final))));
+        while (mask) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (std::memcmp(bytes + at + 1, needle.data() + 1, last - 1) == 0)
+                return at;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    return i >= size ? std::string_view::npos : text.find(needle, i);
 }
 
 }  // namespace qb

@@ -19,19 +19,25 @@ bool nameHasFragment(std::string_view name, std::span<const std::string_view> fr
     return false;
 }
 
-std::optional<std::string> ScanRun::read(const File& file)
+std::string_view fileNameOf(const std::filesystem::path& path)
+{
+    const std::string_view full = path.native();
+    const std::size_t slash = full.rfind(std::filesystem::path::preferred_separator);
+    return slash == std::string_view::npos ? full : full.substr(slash + 1);
+}
+
+std::optional<std::string_view> ScanRun::read(const File& file)
 {
     if (!counter_.step(file.Path())) {
         report_.cancelled = true;
         return std::nullopt;
     }
-    report_.lastRead = file.Path();
-    auto bytes = fso_.readFileBytes(file.Path());
-    if (!bytes) {
-        skip(std::move(bytes.error()));
+    lastRead_ = file.Path().native();
+    if (auto read = fso_.readFileBytes(file.Path(), buffer_); !read) {
+        skip(std::move(read.error()));
         return std::nullopt;
     }
-    return std::move(*bytes);
+    return buffer_;
 }
 
 void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>& visit)
@@ -78,6 +84,8 @@ void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
 ScanReport ScanRun::finish()
 {
     report_.cancelled = counter_.cancelled();
+    if (!lastRead_.empty())
+        report_.lastRead = std::filesystem::path(std::move(lastRead_));
     return std::move(report_);
 }
 

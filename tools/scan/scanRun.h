@@ -27,15 +27,18 @@ struct ScanReport {
 
 // True when one of `fragments` occurs anywhere in `name` (case respected).
 bool nameHasFragment(std::string_view name, std::span<const std::string_view> fragments);
+// The name of a listed file (the part of its path after the last separator), without a copy.
+std::string_view fileNameOf(const std::filesystem::path& path);
 
 // One scan in progress.
 class ScanRun {
 public:
     explicit ScanRun(ProgressCallback progress = {}) : counter_(std::move(progress)) {}
 
-    // Reports the file to the progress callback and reads it whole. Nothing when the scan has
-    // been cancelled or the file could not be read (then it is recorded as skipped).
-    std::optional<std::string> read(const File& file);
+    // Reports the file to the progress callback and reads it whole into the run's one buffer:
+    // the bytes stay valid until the next read. Nothing when the scan has been cancelled or the
+    // file could not be read (then it is recorded as skipped).
+    std::optional<std::string_view> read(const File& file);
     void skip(Error error) { report_.skipped.push_back(std::move(error)); }
     bool stopped() const { return counter_.cancelled(); }
 
@@ -51,6 +54,8 @@ private:
     FileSystemObject fso_;
     WalkCounter counter_;
     ScanReport report_;
+    std::string lastRead_;  // kept as bytes while scanning: assigning reuses its room
+    std::string buffer_;    // as large as the largest file read so far
 };
 
 // The message that follows a scan, or empty when there is nothing to say: that it was cancelled,
