@@ -118,7 +118,7 @@ TEST(ReadFileBytes, ReusedBufferHoldsOnlyTheLastFile)
     std::string buffer = "stale";
     ASSERT_TRUE(fso.readFileBytes(dir.write("big", big), buffer));
     EXPECT_EQ(buffer, big);
-    ASSERT_TRUE(fso.readFileBytes(dir.write("small", "ab\0c"), buffer));
+    ASSERT_TRUE(fso.readFileBytes(dir.write("small", std::string_view("ab\0c", 4)), buffer));
     EXPECT_EQ(buffer, std::string("ab\0c", 4));
     ASSERT_TRUE(fso.readFileBytes(dir.write("empty", ""), buffer));
     EXPECT_EQ(buffer, "");
