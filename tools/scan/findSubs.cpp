@@ -91,7 +91,8 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, std::str
                 test(text.substr(lineStart, lineEndFrom(text, contentStart) - lineStart), worth);
         });
     } else {
-        forEachLine(text, [&](std::string_view line) { test(line, filter_.candidatesFor(line)); });
+        for (std::string_view line : splitLines(text))
+            test(line, filter_.candidatesFor(line));
     }
     return result;
 }

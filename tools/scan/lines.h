@@ -37,40 +37,6 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     return from;
 }
 
-// Calls visit(line) for every line of `text` in order, each without its line end.
-template <class Visit>
-void forEachLine(std::string_view text, Visit&& visit)
-{
-    const char* const bytes = text.data();
-    const std::size_t size = text.size();
-    std::size_t start = 0;  // of the current line
-    std::size_t i = 0;
-    const auto lineBreakAt = [&](std::size_t at) {
-        if (at < start)
-            return;  // the LF of a CR LF, ended with its CR
-        visit(text.substr(start, at - start));
-        start = afterLineEnd(text, at);
-    };
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
-        while (mask) {
-            lineBreakAt(i + static_cast<std::size_t>(__builtin_ctz(mask)));
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i < size; ++i)
-        if (isLineBreak(bytes[i]))
-            lineBreakAt(i);
-    if (start < size)
-        visit(text.substr(start));
-}
-
 // What a line's content (the line after its leading blanks: space, tab, vertical tab, form feed)
 // must begin with to be visited: its first byte one of `first`, its second one of `second`. Both
 // hold one to four lower-case ASCII letters, which match in either case.
