@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include "shell/cp1252.h"
-#include "shell/fs.h"
 #include "shell/guard.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
@@ -41,19 +40,11 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
 
 void frmFindSubNFuncts::cmdGo_Click()
 {
-    const FileSystemObject fso;
-    const auto folder = fso.GetFolder(toPath(Dir1->path()));
-    if (!folder) {
-        showMessage(fromCp1252(formatError(folder.error())));
+    const auto folder = folderToScan(Dir1);
+    if (!folder)
         return;
-    }
     ScanInWindow scan(this, caption);
-    const auto report = findSubsAndFuncts(*folder, scan.callback());
-    if (!report) {
-        showMessage(fromCp1252(formatError(report.error())));
-        return;
-    }
-    scan.show(*report, Text1);
+    scan.show(findSubsAndFuncts(*folder, scan.callback()), Text1);
 }
 
 void frmFindSubNFuncts::cmdPickNGo_Click()
@@ -75,12 +66,7 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
         paths.push_back(toPath(path));
 
     ScanInWindow scan(this, caption);
-    const auto report = findSubsInFiles(paths, scan.callback());
-    if (!report) {
-        showMessage(fromCp1252(formatError(report.error())));
-        return;
-    }
-    scan.show(*report, Text1);
+    scan.show(findSubsInFiles(paths, scan.callback()), Text1);
 }
 
 void frmFindSubNFuncts::mnuPrint_Click()

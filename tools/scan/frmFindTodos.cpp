@@ -4,11 +4,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "shell/cp1252.h"
-#include "shell/fs.h"
 #include "shell/guard.h"
 #include "shell/pickers.h"
-#include "shell/services.h"
 #include "tools/scan/findTodos.h"
 #include "tools/scan/scanWindow.h"
 
@@ -35,12 +32,9 @@ frmFindTodos::frmFindTodos(QWidget* parent) : QWidget(parent)
 
 void frmFindTodos::cmdGo_Click()
 {
-    const FileSystemObject fso;
-    const auto folder = fso.GetFolder(toPath(Dir1->path()));
-    if (!folder) {
-        showMessage(fromCp1252(formatError(folder.error())));
+    const auto folder = folderToScan(Dir1);
+    if (!folder)
         return;
-    }
     ScanInWindow scan(this, caption);
     scan.show(findTodos(*folder, scan.callback()), Text1);
 }

@@ -10,7 +10,6 @@
 
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
-#include "shell/error.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
 #include "shell/services.h"
@@ -108,6 +107,17 @@ ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption,
     return parts;
 }
 
+std::optional<Folder> folderToScan(const FolderPicker* Dir1)
+{
+    const FileSystemObject fso;
+    auto folder = fso.GetFolder(toPath(Dir1->path()));
+    if (!folder) {
+        showMessage(fromCp1252(formatError(folder.error())));
+        return std::nullopt;
+    }
+    return std::move(*folder);
+}
+
 void quickPrintBox(const QPlainTextEdit* box)
 {
     const auto printed = quickPrint(fromCp1252(boxBytes(box)));
@@ -147,6 +157,16 @@ void ScanInWindow::show(const ScanReport& report, QPlainTextEdit* box)
     const std::string message = scanProblemsMessage(report);
     if (!message.empty())
         showMessage(fromCp1252(message));
+}
+
+void ScanInWindow::show(const Result<ScanReport>& report, QPlainTextEdit* box)
+{
+    if (report) {
+        show(*report, box);
+        return;
+    }
+    progress_.reset();
+    showMessage(fromCp1252(formatError(report.error())));
 }
 
 }  // namespace qb

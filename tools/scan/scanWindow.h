@@ -4,6 +4,8 @@
 // report set into the result box once, at the end.
 #pragma once
 
+#include "shell/error.h"
+#include "shell/fs.h"
 #include "shell/walk.h"
 
 #include <QElapsedTimer>
@@ -12,6 +14,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -49,6 +52,10 @@ QPushButton* placeGoButton(QWidget* parent, const QString& name, QPoint twips);
 // Where the next control of the left column goes, in twips, below `above`.
 QPoint belowInColumn(const QWidget* above);
 
+// The folder Dir1 shows, ready to scan; nothing (after a message "number :: description") when it
+// cannot be had.
+std::optional<Folder> folderToScan(const FolderPicker* Dir1);
+
 // The quick print of a result box: its text goes to the print document, then "Printin', yo";
 // an error shows "number :: description" instead.
 void quickPrintBox(const QPlainTextEdit* box);
@@ -65,6 +72,8 @@ public:
     // Leaves the caption on the last file read, sets the report into `box`, and shows one message
     // when the scan was cancelled or something could not be read.
     void show(const ScanReport& report, QPlainTextEdit* box);
+    // The same for a scan that may fail as a whole: then only its message shows.
+    void show(const Result<ScanReport>& report, QPlainTextEdit* box);
 
 private:
     QWidget* window_;
