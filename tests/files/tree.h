@@ -1,5 +1,5 @@
-// The whole state of a temporary tree as one comparable value, so a test sees every file a run
-// made, changed or left behind (a stray temporary file included).
+// The whole state of a temporary tree as one value, so a test sees every file a run made,
+// changed or left behind (a stray temporary file included).
 #pragma once
 
 #include <filesystem>
@@ -10,20 +10,18 @@
 
 namespace qb::test {
 
-// Every entry below `root` by its relative path: a file's bytes, "/" for a folder, and "-> " and
-// the target for a symbolic link (which is not followed).
-inline std::map<std::string, std::string> treeOf(const std::filesystem::path& root)
+using Tree = std::map<std::string, std::string>;
+
+// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a link.
+inline Tree treeOf(const std::filesystem::path& root)
 {
     namespace fs = std::filesystem;
-    std::map<std::string, std::string> tree;
+    Tree tree;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string relative = fs::relative(it->path(), root).string();
-        if (it->is_symlink())
-            tree[relative] = "-> " + fs::read_symlink(it->path()).string();
-        else if (it->is_directory())
-            tree[relative] = "/";
-        else
-            tree[relative] = readBytes(it->path());
+        const std::string name = it->path().lexically_relative(root).string();
+        tree[name] = it->is_symlink()     ? "-> " + fs::read_symlink(it->path()).string()
+                     : it->is_directory() ? "/"
+                                          : readBytes(it->path());
     }
     return tree;
 }
