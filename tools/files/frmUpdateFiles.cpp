@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/fs.h"
@@ -117,8 +119,20 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
 
 void frmUpdateFiles::Form_Load()
 {
-    txtNewFilePath->setFocus();
+    // Focus given before the window is placed in the frame would keep it from maximising, so a
+    // window not shown yet takes it when it is shown.
+    if (isVisible())
+        txtNewFilePath->setFocus();
+    else
+        focusOnShow_ = true;
     List1->clear();
+}
+
+void frmUpdateFiles::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(focusOnShow_, false))
+        txtNewFilePath->setFocus();
 }
 
 void frmUpdateFiles::cmdGetNewFile_Click()

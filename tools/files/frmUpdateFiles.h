@@ -26,6 +26,9 @@ public:
     void cmdView_Click();
     void cmdGo_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QLineEdit* txtNewFilePath;
     QListWidget* List1;
@@ -34,6 +37,7 @@ private:
     FolderPicker* Dir1;
     QPlainTextEdit* richReplaced;
     QString lastChosenFile_;  // what the file dialog gave last; kept after a cancel
+    bool focusOnShow_ = false;
 };
 
 }  // namespace qb
