@@ -1,0 +1,26 @@
+// The rows-to-columns window: two tab-separated lines in richIn, the padded columns in richOut,
+// which the print button prints in a fixed font.
+#pragma once
+
+#include <QWidget>
+
+class QPlainTextEdit;
+
+namespace qb {
+
+class frmTwoTabbedRowsToCols : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmTwoTabbedRowsToCols(QWidget* parent = nullptr);
+
+    void cmdGo_Click();
+    void cmdPrint_Click();
+    // The converted text of richIn; a problem is shown as a message and gives an empty text.
+    std::string rowToCol();
+
+private:
+    QPlainTextEdit* richIn;
+    QPlainTextEdit* richOut;
+};
+
+}  // namespace qb
