@@ -20,10 +20,11 @@ Result<std::int16_t> parseInteger16(std::string_view text)
         text.remove_prefix(1);
     while (!text.empty() && isSpace(text.back()))
         text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
+    // from_chars takes a leading minus but no plus: strip one plus, and allow no sign after it.
+    const bool plus = !text.empty() && text.front() == '+';
+    if (plus)
         text.remove_prefix(1);
-    // from_chars takes a leading minus but no plus, and no sign after a plus.
-    if (text.empty() || text.front() == '+' || (text.size() > 1 && text[0] == '-' && text[1] == '+'))
+    if (text.empty() || text.front() == '+' || (plus && text.front() == '-'))
         return std::unexpected(typeMismatchError());
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
