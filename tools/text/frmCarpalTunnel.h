@@ -3,12 +3,12 @@
 // output file and rich1. The chunk is restored when the window loads and saved when it closes.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
-class QStringList;
 
 namespace qb {
 

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QPlainTextEdit;
 
 namespace qb {
