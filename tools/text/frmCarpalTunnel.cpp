@@ -250,12 +250,18 @@ void frmCarpalTunnel::startEditor(const QStringList& candidates, const QString& 
                         .arg(candidates.join(QStringLiteral(", "))));
 }
 
+bool frmCarpalTunnel::ensureInFile()
+{
+    const auto made = ensureFileExists(toPath(txtFileName[0]->text()));
+    if (!made)
+        showMessage(errorText(QStringLiteral("The in file could not be created.\r\n"), made.error()));
+    return made.has_value();
+}
+
 void frmCarpalTunnel::cmdEditIn_Click()
 {
-    if (auto made = ensureFileExists(toPath(txtFileName[0]->text())); !made) {
-        showMessage(errorText(QStringLiteral("The in file could not be created.\r\n"), made.error()));
+    if (!ensureInFile())
         return;
-    }
     // This button always opens the default input file, whatever the path box names.
     QStringList editors;
     for (const std::string& editor : plainEditorCandidates())
@@ -265,10 +271,8 @@ void frmCarpalTunnel::cmdEditIn_Click()
 
 void frmCarpalTunnel::cmdVim_Click()
 {
-    if (auto made = ensureFileExists(toPath(txtFileName[0]->text())); !made) {
-        showMessage(errorText(QStringLiteral("The in file could not be created.\r\n"), made.error()));
+    if (!ensureInFile())
         return;
-    }
     startEditor({QStringLiteral("gvim")}, txtFileName[0]->text());
 }
 

@@ -28,6 +28,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Makes an empty file at the input path when none is there, so an editor can open it.
+    bool ensureInFile();
     void startEditor(const QStringList& candidates, const QString& path);
 
     QPlainTextEdit* txtChunk;
