@@ -1,10 +1,11 @@
 #include "shell/fs.h"
 
+#include "support/recorder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,34 +19,8 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t streamBlock = 64 * 1024;  // the stream's read block
 
-// A fresh folder under /tmp, removed with its contents afterwards.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "qb-fs-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    fs::path operator/(std::string_view name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-    fs::path write(std::string_view name, std::string_view bytes) const
-    {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
-        return path_ / name;
-    }
-
-private:
-    fs::path path_;
-};
-
-std::string bytesOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::readBytes;
+using test::TempDir;
 
 mode_t permissions(const fs::path& path)
 {
@@ -103,7 +78,7 @@ TEST(TextStream, ReadLineEndsLinesAtEveryKindOfLineEnd)
         {"line longer than a block", std::string(3 * streamBlock + 7, 'x') + "\r\ny",
          {std::string(3 * streamBlock + 7, 'x'), "y"}},
     };
-    TempFolder dir;
+    TempDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(readLines(dir.write("in.txt", c.bytes)), c.lines);
@@ -112,7 +87,7 @@ TEST(TextStream, ReadLineEndsLinesAtEveryKindOfLineEnd)
 
 TEST(TextStream, WritesAndReadsBackAllByteValues)
 {
-    TempFolder dir;
+    TempDir dir;
     std::string all;
     for (int i = 0; i < 256 * 300; ++i)  // larger than the write buffer
         all += static_cast<char>(i % 256);
@@ -123,7 +98,7 @@ TEST(TextStream, WritesAndReadsBackAllByteValues)
     ASSERT_TRUE(out->Write(all.substr(100)));
     ASSERT_TRUE(out->WriteLine("end"));
     ASSERT_TRUE(out->Close());
-    EXPECT_EQ(bytesOf(dir / "all.bin"), all + "end\r\n");
+    EXPECT_EQ(readBytes(dir / "all.bin"), all + "end\r\n");
 
     auto in = fso.OpenTextFile(dir / "all.bin");
     ASSERT_TRUE(in.has_value());
@@ -135,20 +110,20 @@ TEST(TextStream, WritesAndReadsBackAllByteValues)
 
 TEST(TextStream, WritingTruncatesAndAppendingAppends)
 {
-    TempFolder dir;
+    TempDir dir;
     FileSystemObject fso;
     const fs::path path = dir.write("f.txt", "old contents");
     auto append = fso.OpenTextFile(path, IOMode::ForAppending);
     ASSERT_TRUE(append && append->Write("+more") && append->Close());
-    EXPECT_EQ(bytesOf(path), "old contents+more");
+    EXPECT_EQ(readBytes(path), "old contents+more");
     auto file = fso.GetFile(path);
     ASSERT_TRUE(file.has_value());
     auto write = file->OpenAsTextStream(IOMode::ForWriting);
     ASSERT_TRUE(write && write->Write("new") && write->Close());
-    EXPECT_EQ(bytesOf(path), "new");
+    EXPECT_EQ(readBytes(path), "new");
     // A stream released without Close still writes what it was given.
     { auto late = fso.OpenTextFile(path, IOMode::ForAppending); ASSERT_TRUE(late && late->Write("!")); }
-    EXPECT_EQ(bytesOf(path), "new!");
+    EXPECT_EQ(readBytes(path), "new!");
 }
 
 TEST(TextStream, WriteFailureIsNeverReportedAsSuccess)
@@ -170,7 +145,7 @@ TEST(TextStream, WriteFailureIsNeverReportedAsSuccess)
 
 TEST(ReplacingStream, CloseReplacesAndDestructionDiscards)
 {
-    TempFolder dir;
+    TempDir dir;
     FileSystemObject fso;
     const fs::path path = dir.write("keep.txt", "old whole file");
     ::chmod(path.c_str(), 0640);
@@ -178,11 +153,11 @@ TEST(ReplacingStream, CloseReplacesAndDestructionDiscards)
         auto stream = fso.CreateReplacingTextFile(path);
         ASSERT_TRUE(stream && stream->Write("half of the new"));
     }
-    EXPECT_EQ(bytesOf(path), "old whole file");
+    EXPECT_EQ(readBytes(path), "old whole file");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"keep.txt"});
 
     ASSERT_TRUE(fso.replaceFileContents(path, "new"));
-    EXPECT_EQ(bytesOf(path), "new");
+    EXPECT_EQ(readBytes(path), "new");
     EXPECT_EQ(permissions(path), 0640u);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"keep.txt"});
 
@@ -190,15 +165,15 @@ TEST(ReplacingStream, CloseReplacesAndDestructionDiscards)
     fs::create_symlink("keep.txt", dir / "link.txt");
     ASSERT_TRUE(fso.replaceFileContents(dir / "link.txt", "via link"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
-    EXPECT_EQ(bytesOf(path), "via link");
+    EXPECT_EQ(readBytes(path), "via link");
 
     ASSERT_TRUE(fso.replaceFileContents(dir / "fresh.txt", "made"));
-    EXPECT_EQ(bytesOf(dir / "fresh.txt"), "made");
+    EXPECT_EQ(readBytes(dir / "fresh.txt"), "made");
 }
 
 TEST(FileSystemObject, HandlesNamesThatAreNotUtf8)
 {
-    TempFolder dir;
+    TempDir dir;
     FileSystemObject fso;
     const fs::path name = dir / "caf\xe9.txt";
     auto out = fso.CreateTextFile(name);
@@ -206,7 +181,7 @@ TEST(FileSystemObject, HandlesNamesThatAreNotUtf8)
     EXPECT_TRUE(fso.FileExists(name));
     EXPECT_EQ(readLines(name), std::vector<std::string>{"caf\xe9"});
     ASSERT_TRUE(fso.CopyFile(name, dir / "copie\xff.txt"));
-    EXPECT_EQ(bytesOf(dir / "copie\xff.txt"), "caf\xe9\r\n");
+    EXPECT_EQ(readBytes(dir / "copie\xff.txt"), "caf\xe9\r\n");
     auto files = Folder(dir.path()).Files();
     ASSERT_TRUE(files.has_value());
     ASSERT_EQ(files->size(), 2u);
@@ -216,7 +191,7 @@ TEST(FileSystemObject, HandlesNamesThatAreNotUtf8)
 
 TEST(Folder, ListsEntriesInWalkOrderWithoutFolderLinks)
 {
-    TempFolder dir;
+    TempDir dir;
     for (const char* name : {"b", "A", "a", "B1", "_x", "\xe9t\xe9", "Z"})
         dir.write(name, "x");
     fs::create_directory(dir / "sub");
@@ -249,7 +224,7 @@ TEST(Folder, ListsEntriesInWalkOrderWithoutFolderLinks)
 
 TEST(Folder, UnreadableOrMissingFolderIsReported)
 {
-    TempFolder dir;
+    TempDir dir;
     EXPECT_EQ(Folder(dir / "missing").Files().error().number, err::PathNotFound);
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root";
@@ -264,7 +239,7 @@ TEST(Folder, UnreadableOrMissingFolderIsReported)
 
 TEST(FileSystemObject, CopyFileNeverHarmsTheSource)
 {
-    TempFolder dir;
+    TempDir dir;
     FileSystemObject fso;
     const fs::path source = dir.write("src.txt", "precious");
     fs::create_symlink("src.txt", dir / "soft.txt");
@@ -277,7 +252,7 @@ TEST(FileSystemObject, CopyFileNeverHarmsTheSource)
             ASSERT_FALSE(copied.has_value());
             EXPECT_EQ(copied.error().number, err::PermissionDenied);
             EXPECT_NE(copied.error().description.find("same file"), std::string::npos);
-            EXPECT_EQ(bytesOf(source), "precious");
+            EXPECT_EQ(readBytes(source), "precious");
         }
     }
     EXPECT_FALSE(fso.sameFile(source, dir.write("other.txt", "precious")));
@@ -286,7 +261,7 @@ TEST(FileSystemObject, CopyFileNeverHarmsTheSource)
 
 TEST(FileSystemObject, CopyFileOverwriteRules)
 {
-    TempFolder dir;
+    TempDir dir;
     FileSystemObject fso;
     const fs::path source = dir.write("src.txt", std::string(3 * streamBlock, 's'));
     ::chmod(source.c_str(), 0604);
@@ -294,20 +269,20 @@ TEST(FileSystemObject, CopyFileOverwriteRules)
     ::chmod(dest.c_str(), 0640);
 
     EXPECT_EQ(fso.CopyFile(source, dest, false).error().number, err::FileAlreadyExists);
-    EXPECT_EQ(bytesOf(dest), "old");
+    EXPECT_EQ(readBytes(dest), "old");
 
     ASSERT_TRUE(fso.CopyFile(source, dest, true));
-    EXPECT_EQ(bytesOf(dest), bytesOf(source));
+    EXPECT_EQ(readBytes(dest), readBytes(source));
     EXPECT_EQ(permissions(dest), 0640u);
 
     ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", false));
-    EXPECT_EQ(bytesOf(dir / "new.txt"), bytesOf(source));
+    EXPECT_EQ(readBytes(dir / "new.txt"), readBytes(source));
     EXPECT_EQ(permissions(dir / "new.txt"), 0604u);
 
     const fs::path readOnly = dir.write("ro.txt", "keep me");
     ::chmod(readOnly.c_str(), 0444);
     EXPECT_EQ(fso.CopyFile(source, readOnly, true).error().number, err::PermissionDenied);
-    EXPECT_EQ(bytesOf(readOnly), "keep me");
+    EXPECT_EQ(readBytes(readOnly), "keep me");
 
     EXPECT_EQ(fso.CopyFile(dir / "missing", dir / "x").error().number, err::FileNotFound);
     EXPECT_EQ(fso.CopyFile(source, dir / "nofolder" / "x").error().number, err::PathNotFound);
@@ -316,7 +291,7 @@ TEST(FileSystemObject, CopyFileOverwriteRules)
 
 TEST(FileSystemObject, DeleteFileRefusesReadOnlyUnlessForced)
 {
-    TempFolder dir;
+    TempDir dir;
     FileSystemObject fso;
     const fs::path path = dir.write("ro.txt", "x");
     ::chmod(path.c_str(), 0444);
@@ -330,7 +305,7 @@ TEST(FileSystemObject, DeleteFileRefusesReadOnlyUnlessForced)
 
 struct ErrorCase {
     const char* name;
-    std::function<Result<void>(const FileSystemObject&, const TempFolder&)> call;
+    std::function<Result<void>(const FileSystemObject&, const TempDir&)> call;
     int number;
 };
 
@@ -360,13 +335,13 @@ TEST(FileSystemObject, ReportsMissingAndExistingPaths)
     FileSystemObject fso;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder dir;
+        TempDir dir;
         auto result = c.call(fso, dir);
         ASSERT_FALSE(result.has_value());
         EXPECT_EQ(result.error().number, c.number);
         EXPECT_NE(result.error().description.find(dir.path().string()), std::string::npos);
     }
-    TempFolder dir;
+    TempDir dir;
     ASSERT_TRUE(fso.CreateFolder(dir / "made"));
     EXPECT_TRUE(fso.FolderExists(dir / "made"));
     EXPECT_FALSE(fso.FileExists(dir / "made"));
