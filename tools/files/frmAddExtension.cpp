@@ -54,10 +54,7 @@ frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
     layout->setColumnStretch(2, 3);
     layout->setRowStretch(3, 1);
 
-    setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, cmdGo);
-    setTabOrder(cmdGo, Text1);
-    setTabOrder(Text1, rich1);
+    setTabChain({Drive1, Dir1, cmdGo, Text1, rich1});
 
     pairDrive(Drive1, Dir1);
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));

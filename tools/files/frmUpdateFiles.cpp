@@ -98,15 +98,7 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
     layout->addLayout(left, 1);
     layout->addLayout(right, 1);
 
-    setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, txtNewFilePath);
-    setTabOrder(txtNewFilePath, cmdGetNewFile);
-    setTabOrder(cmdGetNewFile, cmdView);
-    setTabOrder(cmdView, cmdGo);
-    setTabOrder(cmdGo, rich1);
-    setTabOrder(rich1, richReplaced);
-    setTabOrder(richReplaced, cmdAddFile_1);
-    setTabOrder(cmdAddFile_1, List1);
+    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1});
 
     pairDrive(Drive1, Dir1);
     connect(cmdGetNewFile, &QPushButton::clicked, this, guarded([this] { cmdGetNewFile_Click(); }));

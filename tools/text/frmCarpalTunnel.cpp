@@ -138,16 +138,8 @@ frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
     layout->addWidget(Label4);
     layout->addWidget(rich1, 3);
 
-    setTabOrder(txtChunk, txtFileName[0]);
-    setTabOrder(txtFileName[0], cmdChangeFile[0]);
-    setTabOrder(cmdChangeFile[0], txtFileName[1]);
-    setTabOrder(txtFileName[1], cmdChangeFile[1]);
-    setTabOrder(cmdChangeFile[1], txtCountStart);
-    setTabOrder(txtCountStart, chkDoubleUp);
-    setTabOrder(chkDoubleUp, cmdGo);
-    setTabOrder(cmdGo, rich1);
-    setTabOrder(rich1, cmdEditIn);
-    setTabOrder(cmdEditIn, cmdVim);
+    setTabChain({txtChunk, txtFileName[0], cmdChangeFile[0], txtFileName[1], cmdChangeFile[1], txtCountStart,
+                 chkDoubleUp, cmdGo, rich1, cmdEditIn, cmdVim});
 
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdEditIn, &QPushButton::clicked, this, guarded([this] { cmdEditIn_Click(); }));

@@ -69,9 +69,7 @@ frmTwoTabbedRowsToCols::frmTwoTabbedRowsToCols(QWidget* parent) : QWidget(parent
     layout->addWidget(Label2);
     layout->addWidget(richOut, 1);
 
-    setTabOrder(richIn, richOut);
-    setTabOrder(richOut, cmdGo);
-    setTabOrder(cmdGo, cmdPrint);
+    setTabChain({richIn, richOut, cmdGo, cmdPrint});
 
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdPrint, &QPushButton::clicked, this, guarded([this] { cmdPrint_Click(); }));
