@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
 #include "shell/pickers.h"
@@ -32,6 +33,7 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
     QLabel* Label2 = placeLabel(parts.client, QStringLiteral("Label2"), QStringLiteral("Or pick selected files and then..."),
                                 QRect(belowInColumn(parts.cmdGo), QSize(3000, 255)));
     QPushButton* cmdPickNGo = placeGoButton(parts.client, QStringLiteral("cmdPickNGo"), belowInColumn(Label2));
+    setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, Text1});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdPickNGo, &QPushButton::clicked, this, guarded([this] { cmdPickNGo_Click(); }));
