@@ -38,10 +38,12 @@ std::vector<std::string> mixedTexts()
 
 TEST(FindBytes, AgreesWithFind)
 {
-    for (const std::string& text : mixedTexts())
-        for (std::size_t from : {std::size_t{0}, std::size_t{17}})
+    for (const std::string& text : mixedTexts()) {
+        for (std::size_t from : {std::size_t{0}, std::size_t{17}}) {
             if (from <= text.size())
                 ASSERT_EQ(findBytes(text, "TODO:", from), std::string_view(text).find("TODO:", from)) << '"' << text << '"';
+        }
+    }
 }
 
 TEST(ForEachLineStartingWith, FindsExactlyTheLinesWhoseContentBeginsSo)
@@ -61,7 +63,7 @@ TEST(ForEachLineStartingWith, FindsExactlyTheLinesWhoseContentBeginsSo)
                 inClass(sieve.second, text[content + 1]))
                 expected.emplace_back(start, content);
         }
-        forEachLineStartingWith(text, sieve, [&](std::size_t line, std::size_t content) { found.emplace_back(line, content); });
+        forEachLineStartingWith(text, sieve, [&](std::size_t content) { found.emplace_back(lineStartOf(text, content), content); });
         ASSERT_EQ(found, expected) << '"' << text << '"';
     }
 }

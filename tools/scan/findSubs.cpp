@@ -85,10 +85,13 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, std::str
     if (filter_.sievable()) {
         // Leading texts hold no line break, so the one at a line's content start can be checked
         // before the line's end is known.
-        forEachLineStartingWith(text, filter_.sieve(), [&](std::size_t lineStart, std::size_t contentStart) {
-            const std::uint32_t worth = filter_.candidates(text.substr(contentStart), contentStart > lineStart);
-            if (worth)
-                test(text.substr(lineStart, lineEndFrom(text, contentStart) - lineStart), worth);
+        forEachLineStartingWith(text, filter_.sieve(), [&](std::size_t contentStart) {
+            const bool indented = contentStart > 0 && isLineBlank(text[contentStart - 1]);
+            const std::uint32_t worth = filter_.candidates(text.substr(contentStart), indented);
+            if (!worth)
+                return;
+            const std::size_t lineStart = lineStartOf(text, contentStart);
+            test(text.substr(lineStart, lineEndFrom(text, contentStart) - lineStart), worth);
         });
     } else {
         for (std::string_view line : splitLines(text))

@@ -37,6 +37,20 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     return from;
 }
 
+// The white space a line's content may follow: space, tab, vertical tab, form feed.
+inline bool isLineBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// The start of the line whose content starts at `contentStart`.
+inline std::size_t lineStartOf(std::string_view text, std::size_t contentStart)
+{
+    while (contentStart > 0 && isLineBlank(text[contentStart - 1]))
+        --contentStart;
+    return contentStart;
+}
+
 // What a line's content (the line after its leading blanks: space, tab, vertical tab, form feed)
 // must begin with to be visited: its first byte one of `first`, its second one of `second`. Both
 // hold one to four lower-case ASCII letters, which match in either case.
@@ -45,8 +59,8 @@ struct LineStartSieve {
     std::string_view second;
 };
 
-// Calls visit(lineStart, contentStart) for every line of `text` whose content begins as `sieve`
-// says: the indexes in `text` of the line's first byte and of its content's first byte. Other
+// Calls visit(contentStart) for every line of `text` whose content begins as `sieve` says: the
+// index in `text` of the content's first byte (lineStartOf finds the line's start). Other
 // lines are passed over without being looked at one by one: each 64-byte stretch is sifted at
 // once, and the white space that follows a line break is carried through by an addition (a run of
 // white-space bits plus a bit at its start carries out just past it).
@@ -55,13 +69,6 @@ void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve,
 {
     const char* const bytes = text.data();
     const std::size_t size = text.size();
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
-    const auto visitAt = [&](std::size_t at) {
-        std::size_t start = at;
-        while (start > 0 && isBlank(bytes[start - 1]))
-            --start;
-        visit(start, at);
-    };
 #if defined(__SSE2__)
     // Four letters each, the last repeated to fill the places: a fixed count the compiler unrolls.
     constexpr std::size_t places = 4;
@@ -116,7 +123,7 @@ void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve,
         const bool over2 = __builtin_add_overflow(sum, carry, &sum);
         carry = (over1 || over2) ? 1 : 0;
         for (std::uint64_t hits = sum & ~m.space & m.wanted; hits; hits &= hits - 1)
-            visitAt(base + static_cast<std::size_t>(__builtin_ctzll(hits)));
+            visit(base + static_cast<std::size_t>(__builtin_ctzll(hits)));
     }
 #else
     const auto fold = [](char c) { return static_cast<char>(c | 0x20); };
@@ -125,11 +132,11 @@ void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve,
         const char c = bytes[i];
         if (isLineBreak(c)) {
             inLead = true;
-        } else if (inLead && !isBlank(c)) {
+        } else if (inLead && !isLineBlank(c)) {
             inLead = false;
             if (i + 1 < size && sieve.first.find(fold(c)) != std::string_view::npos &&
                 sieve.second.find(fold(bytes[i + 1])) != std::string_view::npos)
-                visitAt(i);
+                visit(i);
         }
     }
 #endif
