@@ -32,7 +32,8 @@ public:
     TextStream& operator=(const TextStream&) = delete;
     ~TextStream();
 
-    // True when no byte is left to read (or a read error is pending: the next read reports it).
+    // True when no byte is left to read. False while a read error is pending, so that the next
+    // read reports it.
     bool AtEndOfStream();
     // The next line without its line end; error 62 at the end of the stream.
     Result<std::string> ReadLine();
@@ -53,8 +54,11 @@ private:
     friend class File;
     TextStream(int fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {});
     Result<void> flush();
+    Result<void> writeThrough(std::string_view bytes);  // unbuffered; a failure sticks
     Result<bool> fill();
-    void discard() noexcept;
+    Result<void> usable(bool forWriting) const;
+    void closeQuietly() noexcept;  // the destructor's close: flushes a plain writing stream
+    void discard() noexcept;       // closes without flushing; removes a replacing stream's file
 
     int fd_ = -1;
     IOMode mode_ = IOMode::ForReading;
@@ -106,13 +110,15 @@ public:
     Result<void> CreateFolder(const std::filesystem::path& path) const;
     // With force = false a file without write permission bits is refused with error 70.
     Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
-    // Never harms the source: copying a file onto itself (same path, link, hard link) fails.
-    // overwrite = false: an existing destination is error 58 and is left alone.
+    // Never harms the source: copying a file onto itself (same path, link, hard link) fails with
+    // error 70. overwrite = false: an existing destination is error 58 and is left alone.
     // overwrite = true: copies to a temporary file beside the destination and renames it over,
-    // keeping the destination's permission bits.
+    // keeping the destination's permission bits; a read-only destination is refused (70).
+    // A new destination gets the source's permission bits; copies keep the modification time.
     Result<void> CopyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
                           bool overwrite = true) const;
     // An empty file open for writing; overwrite = false refuses an existing file (error 58).
+    // Text files are 8-bit: unicode = true is refused (error 5).
     Result<TextStream> CreateTextFile(const std::filesystem::path& path, bool overwrite = true,
                                       bool unicode = false) const;
     Result<TextStream> OpenTextFile(const std::filesystem::path& path, IOMode mode = IOMode::ForReading,

@@ -58,10 +58,11 @@ Result<std::string> decToHex(std::string_view item)
         item.remove_prefix(1);
     while (!item.empty() && isSpace(item.back()))
         item.remove_suffix(1);
-    if (!item.empty() && item.front() == '+')
+    // from_chars takes a leading minus but no plus: strip one plus, and allow no sign after it.
+    const bool plus = !item.empty() && item.front() == '+';
+    if (plus)
         item.remove_prefix(1);
-    // from_chars takes a leading minus but no plus, and no sign after a plus.
-    if (item.empty() || item.front() == '+' || (item.size() > 1 && item[0] == '-' && item[1] == '+'))
+    if (item.empty() || item.front() == '+' || (plus && item.front() == '-'))
         return std::unexpected(typeMismatch());
     double value = 0;
     const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value,

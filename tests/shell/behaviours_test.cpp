@@ -1,0 +1,133 @@
+// The shared window behaviours: pickers, the lists and boxes that follow them, and the sizing rules.
+#include "shell/behaviours.h"
+#include "shell/pickers.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include "support/recorder.h"
+
+namespace qb {
+namespace {
+
+TEST(StretchRule, AppliesEachDimensionFromExactlyOneThousand)
+{
+    struct Row { const char* name; float windowWidth, windowHeight; BoxSize expected; };
+    const float left = 120, top = 600;
+    const BoxSize current{5000, 4000};
+    const Row rows[] = {
+        {"bothApplied", 8000, 9000, {8000 - left - 300, 9000 - top - 1300}},
+        {"heightAt999Kept", 8000, top + 1300 + 999, {8000 - left - 300, 4000}},
+        {"heightAt1000Applied", 8000, top + 1300 + 1000, {8000 - left - 300, 1000}},
+        {"widthAt999Kept", left + 300 + 999, 9000, {5000, 9000 - top - 1300}},
+        {"widthAt1000Applied", left + 300 + 1000, 9000, {1000, 9000 - top - 1300}},
+        {"tinyWindowKeepsBoth", 200, 200, current},
+    };
+    for (const Row& row : rows) {
+        const BoxSize size = stretchedBoxSize(row.windowWidth, row.windowHeight, left, top, current);
+        EXPECT_FLOAT_EQ(size.width, row.expected.width) << row.name;
+        EXPECT_FLOAT_EQ(size.height, row.expected.height) << row.name;
+    }
+}
+
+TEST(WidthFollowRule, NeverGoesNegative)
+{
+    EXPECT_FLOAT_EQ(followedInputWidth(9000), 8900);
+    EXPECT_FLOAT_EQ(followedInputWidth(100), 0);
+    EXPECT_FLOAT_EQ(followedInputWidth(40), 0);
+}
+
+TEST(ResultBoxStretch, FollowsTheWindow)
+{
+    QWidget window;
+    auto* box = new QWidget(&window);
+    box->setGeometry(10, 40, 100, 100);
+    stretchResultBox(&window, box);
+    window.resize(800, 600);
+    window.show();
+    EXPECT_EQ(box->geometry(), QRect(10, 40, 800 - 10 - 20, 600 - 40 - 87));
+    window.resize(130, 600);  // too narrow: the width stays as it was
+    EXPECT_EQ(box->width(), 770);
+}
+
+TEST(InputWidthFollow, SpansTheWindowFromTheLeftEdge)
+{
+    QWidget window;
+    auto* box = new QWidget(&window);
+    box->setGeometry(30, 50, 100, 70);
+    followInputWidth(&window, box);
+    window.resize(600, 400);
+    window.show();
+    EXPECT_EQ(box->geometry(), QRect(0, 50, 593, 70));
+}
+
+class PickerFixture : public ::testing::Test {
+protected:
+    test::TempDir temp;
+    test::MessageRecorder recorder;
+    QWidget window;
+    DrivePicker* drive = new DrivePicker(&window);
+    FolderPicker* folder = new FolderPicker(&window);
+};
+
+TEST_F(PickerFixture, StartOnTheCurrentFolderWithoutAChange)
+{
+    EXPECT_EQ(folder->path(), QDir::currentPath());
+    EXPECT_EQ(drive->drive(), drive->itemText(drive->currentIndex()));
+    EXPECT_EQ(drive->itemText(0), "/");
+    EXPECT_EQ(folder->property("path").toString(), QDir::currentPath());
+}
+
+TEST_F(PickerFixture, DriveChangeMovesTheFolderAndRefillsTheFileList)
+{
+    temp.write("b.txt", "");
+    temp.write("A.txt", "");
+    temp.write("sub/inner.txt", "");
+    auto* list = new QListWidget(&window);
+    auto* pathBox = new QLineEdit("design text", &window);
+    pairDrive(drive, folder);
+    listFolderFiles(folder, list);
+    echoFolderPath(folder, pathBox);
+    EXPECT_EQ(pathBox->text(), "design text");
+
+    drive->setProperty("drive", QString::fromStdString(temp.path().string()));
+    EXPECT_EQ(folder->path(), QString::fromStdString(temp.path().string()));
+    EXPECT_EQ(pathBox->text(), folder->path());
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"A.txt", "b.txt"}));
+
+    // A folder with only subfolders gives an empty list.
+    std::filesystem::remove(temp / "A.txt");
+    std::filesystem::remove(temp / "b.txt");
+    temp.mkdir("only/child");
+    folder->setPath(QString::fromStdString((temp / "only").string()));
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_TRUE(recorder.messages.isEmpty());
+}
+
+TEST_F(PickerFixture, VanishedFolderGivesOneMessageAndKeepsThePicker)
+{
+    const std::filesystem::path gone = temp.mkdir("gone");
+    folder->setPath(QString::fromStdString(temp.path().string()));
+    pairDriveReported(drive, folder);
+    std::filesystem::remove(gone);
+    QSignalSpy changes(folder, &FolderPicker::changed);
+    drive->setDrive(QString::fromStdString(gone.string()));
+    ASSERT_EQ(recorder.messages.size(), 1);
+    EXPECT_TRUE(recorder.messages[0].startsWith("76 :: ")) << recorder.messages[0].toStdString();
+    EXPECT_EQ(folder->path(), QString::fromStdString(temp.path().string()));
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(drive->drive(), QString::fromStdString(gone.string()));
+    // Still usable afterwards.
+    drive->setDrive(QString::fromStdString(temp.path().string()));
+    EXPECT_EQ(recorder.messages.size(), 1);
+}
+
+}  // namespace
+}  // namespace qb
