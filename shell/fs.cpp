@@ -402,11 +402,15 @@ Result<void> TextStream::Close()
     // as it was.
     Result<void> result = pendingErrno_ != 0 ? std::unexpected(systemError(pendingErrno_, path_)) : flush();
     if (result && !tempPath_.empty()) {
+        // An existing file keeps its owner and mode, and its replacement reaches the disk before
+        // the rename, so a crash leaves the old contents or the new ones. A new file has nothing
+        // to lose, so it is not synced (as CopyFile does): bulk runs write thousands of them.
         struct stat old;
         int error = 0;
-        if (statPath(path_, old))
+        const bool replacing = statPath(path_, old);
+        if (replacing)
             error = copyOwnerAndMode(fd_, old);
-        if (error == 0 && ::fsync(fd_) != 0)
+        if (error == 0 && replacing && ::fsync(fd_) != 0)
             error = errno;
         if (error != 0)
             result = std::unexpected(systemError(error, path_));

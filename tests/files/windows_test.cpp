@@ -3,6 +3,7 @@
 #include "tools/files/frmEraseChunks.h"
 #include "tools/files/frmReplaceLineFromFile.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include "shell/cp1252.h"
+#include "shell/frmMain.h"
+#include "shell/windows.h"
+#include "tools/files/filesTools.h"
 #include "shell/pickers.h"
 #include "support/recorder.h"
 
@@ -134,6 +138,26 @@ TEST_F(ReplaceWindow, MissingPairFileGivesOneMessageNamingIt)
     EXPECT_TRUE(recorder.messages[0].startsWith("53 :: "));
     EXPECT_TRUE(recorder.messages[0].contains(fromPath(program / "replaceLines.txt")));
     EXPECT_FALSE(fs::exists(work / "copies"));
+}
+
+TEST(FileToolWindows, OpenFromTheMenuAndTheChooser)
+{
+    test::TempDir program;
+    test::ProgramFolderOverride home{program.path()};
+    test::MessageRecorder recorder;
+    registerFileTools();
+    frmMain frame;
+    frame.findChild<QAction*>("mnuSNP")->trigger();
+    EXPECT_NE(qobject_cast<frmReplaceLineFromFile*>(findOpenWindow("frmReplaceLineFromFile")), nullptr);
+    frame.findChild<QAction*>("mnuEraseChunks")->trigger();
+    auto* erase = qobject_cast<frmEraseChunks*>(findOpenWindow("frmEraseChunks"));
+    ASSERT_NE(erase, nullptr);
+    // The chooser's button opens the same window, with what was typed kept.
+    setBoxBytes(control<QPlainTextEdit>(*erase, "richChunk"), "typed");
+    QTest::mouseClick(frame.findChild<QPushButton*>("cmdOpenForm_2"), Qt::LeftButton);
+    EXPECT_EQ(findOpenWindow("frmEraseChunks"), erase);
+    EXPECT_EQ(boxBytes(control<QPlainTextEdit>(*erase, "richChunk")), "typed");
+    EXPECT_TRUE(recorder.messages.isEmpty());
 }
 
 }  // namespace
