@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "shell/behaviours.h"
 #include "shell/guard.h"
 #include "shell/services.h"
@@ -41,18 +43,25 @@ frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmWhichGizmet"));
     setWindowTitle(QStringLiteral("Gizmet Selection"));
     resize(px(12105), px(10845));
-    QWidget* previous = nullptr;
+    // Buttons are 1935 x 495 twips in two columns, indices 0-10 at 600 twips from the left and
+    // 11-12 at 2700; where this platform's font needs more room for a caption, every button
+    // widens alike and the second column moves right to keep the gap.
+    QList<QPushButton*> buttons;
+    int width = px(1935);
     for (short i = 0; i < entryCount; ++i) {
         auto* button = new QPushButton(QString::fromUtf8(entries[i].caption), this);
         button->setObjectName(QStringLiteral("cmdOpenForm_%1").arg(i));
-        const bool firstColumn = i <= 10;
-        const int left = firstColumn ? 600 : 2700;
-        const int top = firstColumn ? 480 + 600 * i : 480 + 600 * (i - 11);
-        button->setGeometry(px(left), px(top), px(1935), px(495));
+        width = std::max(width, button->sizeHint().width());
         connect(button, &QPushButton::clicked, this, guarded([this, i] { cmdOpenForm_Click(i); }));
-        if (previous)
-            setTabOrder(previous, button);
-        previous = button;
+        if (!buttons.isEmpty())
+            setTabOrder(buttons.back(), button);
+        buttons.push_back(button);
+    }
+    const int secondColumn = std::max(px(2700), px(600) + width + px(2700 - 600 - 1935));
+    for (short i = 0; i < entryCount; ++i) {
+        const bool firstColumn = i <= 10;
+        const int top = firstColumn ? 480 + 600 * i : 480 + 600 * (i - 11);
+        buttons[i]->setGeometry(firstColumn ? px(600) : secondColumn, px(top), width, px(495));
     }
 }
 

@@ -2,21 +2,14 @@
 #include <QApplication>
 
 #include "shell/frmMain.h"
-#include "tools/files/filesTools.h"
-#include "tools/scan/scanTools.h"
-#include "tools/sql/sqlTools.h"
-#include "tools/text/textTools.h"
+#include "tools/tools.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));
-
-    qb::registerFileTools();
-    qb::registerTextTools();
-    qb::registerScanTools();
-    qb::registerSqlTools();
+    qb::registerAllTools();
 
     qb::frmMain frame;
     frame.show();

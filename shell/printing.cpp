@@ -26,8 +26,16 @@ struct PrintDocument {
     qreal y = 0;
 };
 
+// Printed text keeps every letter as typed: no ligatures ("fi" stays two letters).
+QFont plainFont(const QString& family, int points)
+{
+    QFont font(family, points);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 struct PrintState {
-    QFont font{QStringLiteral("Sans Serif"), 10};  // the printer's font; stays as last set
+    QFont font = plainFont(QStringLiteral("Sans Serif"), 10);  // the printer's font; stays as last set
     QString pdfOverride;
     std::unique_ptr<PrintDocument> document;
 };
@@ -135,7 +143,7 @@ Result<void> quickPrint(const QString& text)
 
 Result<void> fixedFontPrint(const QString& text)
 {
-    state().font = QFont(QStringLiteral("Courier New"), 8);
+    state().font = plainFont(QStringLiteral("Courier New"), 8);
     state().font.setStyleHint(QFont::TypeWriter);
     if (auto added = addText(text); !added)
         return added;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,3 +73,9 @@ private:
 };
 
 }  // namespace qb::test
+
+// Lets test failures show QStrings as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

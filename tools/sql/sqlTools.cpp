@@ -1,11 +1,15 @@
 #include "tools/sql/sqlTools.h"
 
 #include "shell/windows.h"
+#include "tools/sql/frmMakeLinktables.h"
+#include "tools/sql/frmOracleSeqTrigs.h"
 
 namespace qb {
 
 void registerSqlTools()
 {
+    registerWindow(QStringLiteral("frmMakeLinktables"), [] { return new frmMakeLinktables; });
+    registerWindow(QStringLiteral("frmOracleSeqTrigs"), [] { return new frmOracleSeqTrigs; });
 }
 
 }  // namespace qb

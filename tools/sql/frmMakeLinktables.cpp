@@ -1,0 +1,169 @@
+#include "tools/sql/frmMakeLinktables.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include <string>
+#include <vector>
+
+#include "shell/behaviours.h"
+#include "shell/cp1252.h"
+#include "shell/guard.h"
+#include "shell/services.h"
+#include "tools/sql/linkTable.h"
+#include "tools/sql/scriptBox.h"
+
+namespace qb {
+
+namespace {
+
+// Gives a one-line box the focus with its whole text selected, so typing replaces it.
+void focusSelected(QLineEdit* box)
+{
+    box->setFocus();
+    box->selectAll();
+}
+
+QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
+{
+    auto* made = new QPushButton(caption, parent);
+    made->setObjectName(name);
+    return made;
+}
+
+}  // namespace
+
+frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmMakeLinktables"));
+    setWindowTitle(QStringLiteral("Make Link Tables"));
+    resize(px(10500), px(8000));
+
+    auto* Label1 = new QLabel(QStringLiteral("Link Table Name"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtName = new QLineEdit(this);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    Label1->setBuddy(txtName);
+    auto* Label2 = new QLabel(QStringLiteral("ID Name"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Label2->setBuddy(Text1);
+    auto* Command1 = button(QStringLiteral("&Add to List >>>"), QStringLiteral("Command1"), this);
+
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto* cmdDelete = button(QStringLiteral("&Delete"), QStringLiteral("cmdDelete"), this);
+    auto* cmdClearAll = button(QStringLiteral("&Clear All"), QStringLiteral("cmdClearAll"), this);
+
+    auto* Frame1 = new QGroupBox(QStringLiteral("Frame1"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    optSql = new QRadioButton(QStringLiteral("T-SQL"), Frame1);
+    optSql->setObjectName(QStringLiteral("optSql"));
+    optOracle = new QRadioButton(QStringLiteral("Oracle PL/SQL"), Frame1);
+    optOracle->setObjectName(QStringLiteral("optOracle"));
+    optOracle->setChecked(true);
+    auto* dialects = new QVBoxLayout(Frame1);
+    dialects->addWidget(optSql);
+    dialects->addWidget(optOracle);
+
+    auto* Command2 = button(QStringLiteral("&Go"), QStringLiteral("Command2"), this);
+    auto* Label3 = new QLabel(QStringLiteral("Table Sql Below"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
+    RichTextBox1->setPlainText(QStringLiteral("RichTextBox1"));
+
+    // Left: the inputs, the dialect and the output; right: the list and its buttons.
+    auto* inputs = new QGridLayout;
+    inputs->addWidget(Label1, 0, 0);
+    inputs->addWidget(txtName, 0, 1);
+    inputs->addWidget(Label2, 1, 0);
+    inputs->addWidget(Text1, 1, 1);
+    inputs->addWidget(Command1, 1, 2);
+    inputs->setColumnStretch(1, 1);
+    auto* goRow = new QHBoxLayout;
+    goRow->addWidget(Frame1);
+    goRow->addWidget(Command2, 0, Qt::AlignBottom);
+    goRow->addStretch();
+    auto* left = new QVBoxLayout;
+    left->addLayout(inputs);
+    left->addLayout(goRow);
+    left->addWidget(Label3);
+    left->addWidget(RichTextBox1, 1);
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addWidget(cmdDelete);
+    listButtons->addWidget(cmdClearAll);
+    auto* right = new QVBoxLayout;
+    right->addWidget(List1, 1);
+    right->addLayout(listButtons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 3);
+    layout->addLayout(right, 1);
+
+    setTabOrder(txtName, Text1);
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, List1);
+    setTabOrder(List1, RichTextBox1);
+    setTabOrder(RichTextBox1, optSql);
+    setTabOrder(optSql, optOracle);
+    setTabOrder(optOracle, cmdDelete);
+    setTabOrder(cmdDelete, cmdClearAll);
+
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+    connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));
+    connect(cmdDelete, &QPushButton::clicked, this, guarded([this] { cmdDelete_Click(); }));
+    connect(cmdClearAll, &QPushButton::clicked, this, guarded([this] { cmdClearAll_Click(); }));
+    connect(Command2, &QPushButton::clicked, this, guarded([this] { Command2_Click(); }));
+}
+
+void frmMakeLinktables::Command1_Click()
+{
+    List1->addItem(Text1->text());
+    focusSelected(Text1);
+}
+
+void frmMakeLinktables::cmdDelete_Click()
+{
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    delete List1->takeItem(List1->row(selected.first()));
+    // Nothing is selected afterwards, so a second press does not remove a neighbour by surprise.
+    List1->clearSelection();
+    List1->setCurrentRow(-1);
+}
+
+void frmMakeLinktables::cmdClearAll_Click()
+{
+    List1->clear();
+    focusSelected(txtName);
+}
+
+void frmMakeLinktables::Command2_Click()
+{
+    if (optOracle->isChecked()) {
+        std::vector<std::string> idNames;
+        idNames.reserve(static_cast<std::size_t>(List1->count()));
+        for (int i = 0; i < List1->count(); ++i)
+            idNames.push_back(toCp1252(List1->item(i)->text()));
+        setBoxBytes(RichTextBox1, linkTableScript(lineBytes(txtName), idNames));
+    } else {
+        showMessage(QStringLiteral("sql server not supported yet"));
+    }
+    // The script is read from its top; nothing is selected, so a stray key cannot replace it.
+    RichTextBox1->setFocus();
+    RichTextBox1->moveCursor(QTextCursor::Start);
+}
+
+}  // namespace qb

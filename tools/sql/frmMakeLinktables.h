@@ -1,0 +1,33 @@
+// The link-table generator window: the table name in txtName, ID names collected from Text1 into
+// List1, the dialect in Frame1; Command2 shows the script in RichTextBox1.
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QRadioButton;
+
+namespace qb {
+
+class frmMakeLinktables : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMakeLinktables(QWidget* parent = nullptr);
+
+    void Command1_Click();
+    void cmdDelete_Click();
+    void cmdClearAll_Click();
+    void Command2_Click();
+
+private:
+    QLineEdit* txtName;
+    QLineEdit* Text1;
+    QListWidget* List1;
+    QRadioButton* optSql;
+    QRadioButton* optOracle;
+    QPlainTextEdit* RichTextBox1;
+};
+
+}  // namespace qb

@@ -1,0 +1,172 @@
+#include "tools/sql/frmOracleSeqTrigs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <functional>
+
+#include "shell/behaviours.h"
+#include "shell/cp1252.h"
+#include "shell/error.h"
+#include "shell/guard.h"
+#include "shell/services.h"
+#include "tools/sql/scriptBox.h"
+#include "tools/sql/seqTrig.h"
+
+namespace qb {
+
+namespace {
+
+// A one-line box that reports gaining focus after its own focus handling (which selects the whole
+// text on tabbing in), so a handler can set the caret afterwards.
+class FocusReportingLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> onFocusIn;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusInEvent(event);
+        if (onFocusIn)
+            runGuarded(onFocusIn);
+    }
+};
+
+// Messages that name paths: the path bytes are in the file system's encoding.
+void reportError(const Error& error)
+{
+    const std::string text = formatError(error);
+    showMessage(QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size()))));
+}
+
+// A file name built from box bytes, in the file system's encoding.
+std::filesystem::path fileNamePath(const std::string& bytes)
+{
+    return toPath(fromCp1252(bytes));
+}
+
+}  // namespace
+
+frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmOracleSeqTrigs"));
+    setWindowTitle(QStringLiteral("Form1"));
+    resize(px(11400), px(8200));
+
+    const QStringList captions = {QStringLiteral("Table name:"), QStringLiteral("Parent folder for new files:"),
+                                  QStringLiteral("In Singular:")};
+    QLabel* Label1[3];
+    for (int i = 0; i < 3; ++i) {
+        Label1[i] = new QLabel(captions[i], this);
+        Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
+    }
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    auto* singular = new FocusReportingLineEdit(this);
+    Text3 = singular;
+    Text3->setObjectName(QStringLiteral("Text3"));
+    // The user's home folder: the place a user can always write to on this platform.
+    Text2 = new QLineEdit(QDir::toNativeSeparators(QDir::homePath()), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    for (int i = 0; i < 3; ++i)
+        Label1[i]->setBuddy(i == 0 ? Text1 : i == 1 ? Text2 : Text3);
+
+    auto* Command1 = new QPushButton(QStringLiteral("&Go"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+
+    Label2 = new QLabel(QStringLiteral("NOTE: this jive was written into files too."), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    QFont large = Label2->font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    large.setBold(true);
+    Label2->setFont(large);
+    Label2->setVisible(false);
+
+    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
+    RichTextBox2 = makeScriptBox(QStringLiteral("RichTextBox2"), this);
+
+    auto* inputs = new QGridLayout;
+    inputs->addWidget(Label1[0], 0, 0);
+    inputs->addWidget(Text1, 0, 1);
+    inputs->addWidget(Label1[2], 1, 0);
+    inputs->addWidget(Text3, 1, 1);
+    inputs->addWidget(Label1[1], 2, 0);
+    inputs->addWidget(Text2, 2, 1);
+    inputs->addWidget(Command1, 3, 1, Qt::AlignRight);
+    inputs->setColumnStretch(1, 1);
+    auto* results = new QHBoxLayout;
+    results->addWidget(RichTextBox1);
+    results->addWidget(RichTextBox2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(inputs);
+    layout->addWidget(Label2);
+    layout->addLayout(results, 1);
+
+    setTabOrder(Text1, Text3);
+    setTabOrder(Text3, Text2);
+    setTabOrder(Text2, Command1);
+    setTabOrder(Command1, RichTextBox1);
+    setTabOrder(RichTextBox1, RichTextBox2);
+
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+    connect(Text1, &QLineEdit::textChanged, this, guarded([this] { Text1_Change(); }));
+    singular->onFocusIn = [this] { Text3_GotFocus(); };
+}
+
+void frmOracleSeqTrigs::Command1_Click()
+{
+    // The note claims the files were written, so it only appears once they were.
+    if (createSeqTrig(lineBytes(Text1)))
+        Label2->setVisible(true);
+}
+
+bool frmOracleSeqTrigs::createSeqTrig(const std::string& strTableName)
+{
+    const std::filesystem::path folder = toPath(Text2->text());
+    const auto seqPath = scriptPath(folder, fileNamePath(scriptFileName(ScriptKind::Sequence, strTableName)));
+    const auto trigPath = scriptPath(folder, fileNamePath(scriptFileName(ScriptKind::Trigger, strTableName)));
+    const bool pathsOk = seqPath && trigPath;
+
+    const std::string sequence = sequenceScript(strTableName);
+    setBoxBytes(RichTextBox1, sequence);
+    if (pathsOk) {
+        if (auto written = addOrReplaceFile(*seqPath, sequence); !written) {
+            reportError(written.error());
+            return false;
+        }
+    }
+
+    const std::string trigger = triggerScript(strTableName, lineBytes(Text3));
+    setBoxBytes(RichTextBox2, trigger);
+    if (!pathsOk) {
+        // A name that cannot be a file name in that folder: the scripts are shown, nothing is written.
+        reportError(seqPath ? trigPath.error() : seqPath.error());
+        return false;
+    }
+    if (auto written = addOrReplaceFile(*trigPath, trigger); !written) {
+        reportError(written.error());
+        return false;
+    }
+    return true;
+}
+
+void frmOracleSeqTrigs::Text1_Change()
+{
+    setLineBytes(Text3, singularGuess(lineBytes(Text1)));
+}
+
+void frmOracleSeqTrigs::Text3_GotFocus()
+{
+    Text3->setCursorPosition(static_cast<int>(Text3->text().size()));
+}
+
+}  // namespace qb

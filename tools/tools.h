@@ -1,0 +1,19 @@
+// Registers the window of every tool in the program with the opening rule.
+#pragma once
+
+#include "tools/files/filesTools.h"
+#include "tools/scan/scanTools.h"
+#include "tools/sql/sqlTools.h"
+#include "tools/text/textTools.h"
+
+namespace qb {
+
+inline void registerAllTools()
+{
+    registerFileTools();
+    registerTextTools();
+    registerScanTools();
+    registerSqlTools();
+}
+
+}  // namespace qb
