@@ -9,6 +9,8 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
+#include <algorithm>
+
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
@@ -38,6 +40,16 @@ W* place(W* widget, const char* name, int left, int top, int width, int height)
     return widget;
 }
 
+// Captions keep their place but grow to show their whole text in this platform's fonts.
+template <class W>
+W* placeCaption(W* widget, const char* name, int left, int top, int width, int height)
+{
+    place(widget, name, left, top, width, height);
+    const QSize hint = widget->sizeHint();
+    widget->resize(std::max(widget->width(), hint.width()), std::max(widget->height(), hint.height()));
+    return widget;
+}
+
 }  // namespace
 
 frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
@@ -46,15 +58,20 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Erase a chunk of code"));
     resize(px(10605), px(9630));
 
-    auto* Label1 = place(new QLabel(QStringLiteral("ERASE AND SPEW CHUNKS!!!!"), this), "Label1", 120, 120, 4215, 495);
+    // The window was laid out for an 8-point font; its title has a font of its own.
+    QFont designFont = font();
+    designFont.setPointSize(8);
+    setFont(designFont);
+    auto* Label1 = new QLabel(QStringLiteral("ERASE AND SPEW CHUNKS!!!!"), this);
     QFont titleFont(QStringLiteral("Tahoma"));
     titleFont.setPointSizeF(14.25);
     Label1->setFont(titleFont);
+    placeCaption(Label1, "Label1", 120, 120, 4215, 495);
     Drive1 = place(new DrivePicker(this), "Drive1", 120, 1920, 1935, 315);
     Dir1 = place(new FolderPicker(this), "Dir1", 120, 2400, 1935, 5040);
     richChunk = place(new QPlainTextEdit(this), "richChunk", 2400, 1920, 7695, 2775);
     auto* cmdBegin = place(new QPushButton(QStringLiteral("Start Erasing"), this), "cmdBegin", 4080, 8640, 1215, 495);
-    auto* Label2 = place(
+    Label2 = place(
         new QLabel(QStringLiteral("Pick a home dir, enter text to find and erase, and hit the Start Erasing button.  "
                                   "Quillbox will (if selected, recursively) search every file in the selected dir "
                                   "(as well as each dir beneath it if recursive) and will erase or replace  the "
@@ -62,15 +79,15 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
                    this),
         "Label2", 120, 1080, 9855, 375);
     Label2->setWordWrap(true);
-    chkGoRecursive = place(new QCheckBox(QStringLiteral("Search Recursively"), this), "chkGoRecursive", 120, 7560,
+    chkGoRecursive = placeCaption(new QCheckBox(QStringLiteral("Search Recursively"), this), "chkGoRecursive", 120, 7560,
                            1935, 495);
     richSpew = place(new QPlainTextEdit(this), "richSpew", 2400, 5160, 7695, 2295);
     setBoxBytes(richSpew, "smack\r\n");
-    place(new QLabel(QStringLiteral("Chunk to Erase"), this), "Label3_0", 2400, 1560, 1215, 255);
-    place(new QLabel(QStringLiteral("Chunk to Spew"), this), "Label3_1", 2400, 4800, 1215, 255);
-    chkEraseOnly = place(new QCheckBox(QStringLiteral("Select to erase chunks only (and ignore spews)."), this),
+    placeCaption(new QLabel(QStringLiteral("Chunk to Erase"), this), "Label3_0", 2400, 1560, 1215, 255);
+    placeCaption(new QLabel(QStringLiteral("Chunk to Spew"), this), "Label3_1", 2400, 4800, 1215, 255);
+    chkEraseOnly = placeCaption(new QCheckBox(QStringLiteral("Select to erase chunks only (and ignore spews)."), this),
                          "chkEraseOnly", 2400, 7560, 3855, 495);
-    chkAllowWild = place(new QCheckBox(QStringLiteral("Allow \u00A2 as a wld card"), this), "chkAllowWild", 2400,
+    chkAllowWild = placeCaption(new QCheckBox(QStringLiteral("Allow \u00A2 as a wld card"), this), "chkAllowWild", 2400,
                          8040, 3975, 495);
     chkAllowWild->setChecked(true);
 
@@ -83,6 +100,13 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
     pairDrive(Drive1, Dir1);
     connect(chkEraseOnly, &QCheckBox::toggled, this, guarded([this] { chkEraseOnly_Click(); }));
     connect(cmdBegin, &QPushButton::clicked, this, guarded([this] { cmdBegin_Click(); }));
+}
+
+void frmEraseChunks::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The instructions use the window's whole width, so they keep to their two lines.
+    Label2->resize(std::max(px(9855), width() - 2 * Label2->x()), Label2->height());
 }
 
 void frmEraseChunks::Form_Load()

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QPlainTextEdit;
 
 namespace qb {
@@ -19,9 +20,13 @@ public:
     void chkEraseOnly_Click();
     void cmdBegin_Click();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void Form_Load();
 
+    QLabel* Label2;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QPlainTextEdit* richChunk;
