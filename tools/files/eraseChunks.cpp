@@ -1,15 +1,13 @@
 #include "tools/files/eraseChunks.h"
 
 #include "shell/mdlText.h"
+#include "tools/files/changedCopy.h"
 
 #include <array>
 
 namespace qb {
 
 namespace {
-
-// Output is handed to the copy stream in blocks of about this size.
-constexpr std::size_t flushSize = 64 * 1024;
 
 // The upper-case table, built once from the shared Windows-1252 mapping so the hot loop needs no
 // call per byte.
@@ -168,35 +166,14 @@ Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
             if (auto made = fso.CreateFolder(folder); !made)
                 return made;
     }
-    if (fso.FileExists(copyPath))
-        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
-            return deleted;
-
-    auto output = fso.CreateReplacingTextFile(copyPath);
-    if (!output)
-        return std::unexpected(output.error());
     ChunkFilter filter(settings.chunk, settings.spew, settings.options);
-    std::string line;
-    std::string out;
-    while (true) {
-        const auto more = input->readLine(line);
-        if (!more)
-            return std::unexpected(more.error());  // the unfinished copy is thrown away
-        if (!*more)
-            break;
-        filter.push(line, out);
-        if (out.size() >= flushSize) {
-            if (auto written = output->Write(out); !written)
-                return written;
-            out.clear();
-        }
-    }
-    filter.finish(out);
-    if (auto written = output->Write(out); !written)
-        return written;
-    if (auto closed = input->Close(); !closed)
-        return closed;
-    return output->Close();
+    return writeChangedCopy(
+        fso, *input, copyPath,
+        [&filter](std::string& line, std::string& out) -> Result<void> {
+            filter.push(line, out);
+            return {};
+        },
+        [&filter](std::string& out) { filter.finish(out); });
 }
 
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,

@@ -1,15 +1,13 @@
 #include "tools/files/replaceLines.h"
 
 #include "shell/mdlText.h"
+#include "tools/files/changedCopy.h"
 
 #include <optional>
 
 namespace qb {
 
 namespace {
-
-// Copy output is handed to its stream in blocks of about this size.
-constexpr std::size_t flushSize = 64 * 1024;
 
 Result<std::vector<ReplacePair>> readPairs(const FileSystemObject& fso, const std::filesystem::path& pairPath)
 {
@@ -86,22 +84,8 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
         if (auto made = fso.CreateFolder(copies); !made)
             return made;
     const std::filesystem::path copyPath = copies / strFilePath.filename();
-    if (fso.FileExists(copyPath))
-        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
-            return deleted;
-    auto output = fso.CreateReplacingTextFile(copyPath);
-    if (!output)
-        return std::unexpected(output.error());
-
-    std::string line;
     std::string entry;
-    std::string out;
-    while (true) {
-        const auto more = input->readLine(line);
-        if (!more)
-            return std::unexpected(more.error());  // the unfinished copy is thrown away
-        if (!*more)
-            break;
+    return writeChangedCopy(fso, *input, copyPath, [&](std::string& line, std::string& out) -> Result<void> {
         for (const ReplacePair& pair : pairs) {
             entry.clear();
             appendDebugEntry(entry, line, pair.search);
@@ -111,17 +95,8 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
         }
         out += line;
         out += crlf;
-        if (out.size() >= flushSize) {
-            if (auto written = output->Write(out); !written)
-                return written;
-            out.clear();
-        }
-    }
-    if (auto written = output->Write(out); !written)
-        return written;
-    if (auto closed = input->Close(); !closed)
-        return closed;
-    return output->Close();
+        return {};
+    });
 }
 
 Result<ReplaceReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
