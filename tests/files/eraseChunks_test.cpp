@@ -44,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         FilterRow{"IndentedInputMissesChunkWithoutWild", {"<A>", "</A>"}, {"  <A>", "  </A>"}, "  <A>\r\n  </A>\r\n",
                   false},
         FilterRow{"MoreIndentedChunkWithoutWild", {"    <A>", "    </A>"}, {"  <a>", "  </a>"}, "S\r\n", false},
+        FilterRow{"TriggerAfterAFalseStart", {"<b>"}, {"<a <b>", "<a <"}, "S\r\n<a <\r\n"},
         FilterRow{"WildRuleIsCaseExact", {"<A>", "<B>"}, {"x<A>y", "  <b>  "}, "x<A>y\r\n  <b>  \r\n"},
         FilterRow{"EmptyInputLinePassesAnyChunkLine", {"A", "B", "C"}, {"A", "", "C"}, "S\r\n"},
         FilterRow{"SpacesOnlyFirstLineMakesEveryLineATrigger", {"   ", "B"}, {"x", " ", "b", "y"}, "x\r\nS\r\ny\r\n"},

@@ -4,6 +4,7 @@
 #include "tools/files/changedCopy.h"
 
 #include <array>
+#include <cstring>
 
 namespace qb {
 
@@ -62,6 +63,13 @@ ChunkFilter::ChunkFilter(std::vector<std::string> chunk, std::string spew, Chunk
         upperChunk_.push_back(upperCp1252(line));
     if (!chunk_.empty())
         trigger_ = upperCp1252(trimSpaces(chunk_.front()));
+    // The anchor: the first trigger byte that only that byte upper-cases to.
+    std::array<int, 256> sources{};
+    for (char c : upperTable())
+        ++sources[static_cast<unsigned char>(c)];
+    for (std::size_t i = 0; i < trigger_.size() && anchor_ == std::string::npos; ++i)
+        if (sources[static_cast<unsigned char>(trigger_[i])] == 1)
+            anchor_ = i;
 }
 
 bool ChunkFilter::isTrigger(std::string_view line)
@@ -70,8 +78,29 @@ bool ChunkFilter::isTrigger(std::string_view line)
         return true;
     if (line.size() < trigger_.size())
         return false;
-    upperInto(line, upper_);
-    return upper_.find(trigger_) != std::string::npos;
+    if (anchor_ == std::string::npos) {
+        upperInto(line, upper_);
+        return upper_.find(trigger_) != std::string::npos;
+    }
+    // Only places where the line holds the anchor byte itself can start a match, so most lines
+    // are settled by one memchr, without upper-casing them.
+    const auto& table = upperTable();
+    const char anchor = trigger_[anchor_];
+    const std::size_t last = line.size() - trigger_.size();  // the last possible start
+    for (std::size_t from = anchor_; from <= last + anchor_;) {
+        const void* found = std::memchr(line.data() + from, anchor, last + anchor_ + 1 - from);
+        if (!found)
+            return false;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - line.data());
+        const std::size_t start = at - anchor_;
+        std::size_t i = 0;
+        while (i < trigger_.size() && table[static_cast<unsigned char>(line[start + i])] == trigger_[i])
+            ++i;
+        if (i == trigger_.size())
+            return true;
+        from = at + 1;
+    }
+    return false;
 }
 
 bool ChunkFilter::passes(std::string_view line, std::size_t k)

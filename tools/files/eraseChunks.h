@@ -54,6 +54,7 @@ private:
     std::vector<std::string> chunk_;       // as typed
     std::vector<std::string> upperChunk_;  // upper-cased
     std::string trigger_;                  // chunk line 1, trimmed and upper-cased
+    std::size_t anchor_ = std::string::npos;  // a byte of trigger_ that has no other case
     std::string spew_;
     ChunkOptions options_;
     std::deque<std::string> held_;         // a possible chunk, from its first line on
