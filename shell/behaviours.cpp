@@ -87,6 +87,16 @@ float followedInputWidth(float windowWidth)
     return std::max(0.0f, windowWidth - 100);
 }
 
+void setTabChain(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
 void pairDrive(DrivePicker* drive, FolderPicker* folder)
 {
     QObject::connect(drive, &DrivePicker::changed, folder, guarded([drive, folder] { followDrive(drive, folder); }));

@@ -1,6 +1,8 @@
 // Small behaviours that several tool windows share; a window wires each one up in one line.
 #pragma once
 
+#include <initializer_list>
+
 class QLineEdit;
 class QListWidget;
 class QWidget;
@@ -25,6 +27,9 @@ void stretchResultBox(QWidget* window, QWidget* box);
 // Input box width follow: on every resize the box takes the window width − 100 twips (never
 // negative) and moves to the left edge.
 void followInputWidth(QWidget* window, QWidget* box);
+
+// Sets the tab order: each widget follows the one before it.
+void setTabChain(std::initializer_list<QWidget*> widgets);
 
 // Twips to pixels (15 twips a pixel).
 constexpr int px(int twips) { return twips / 15; }

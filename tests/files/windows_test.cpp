@@ -1,129 +1,108 @@
-// The erase-and-spew and pair-replacement windows, offscreen, from the button press to the end
-// message.
-#include "tools/files/frmEraseChunks.h"
-#include "tools/files/frmReplaceLineFromFile.h"
+// Both bulk file windows, opened from the chooser and driven as a user would.
+#include "shell/cp1252.h"
+#include "shell/frmMain.h"
+#include "tools/files/filesTools.h"
 
-#include <QAction>
-#include <QCheckBox>
+#include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "shell/cp1252.h"
-#include "shell/frmMain.h"
-#include "shell/windows.h"
-#include "tools/files/filesTools.h"
-#include "shell/pickers.h"
-#include "support/recorder.h"
+#include <algorithm>
+
+#include "files/tree.h"
 
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
 
-template <class T>
-T* control(QWidget& window, const char* name)
-{
-    auto* found = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-// A tool window built over a temporary program folder, with its messages recorded.
-template <class Window>
-class ToolWindow : public ::testing::Test {
+class FileWindows : public ::testing::Test {
 protected:
-    // Opens the work folder in Dir1 and presses cmdBegin.
-    void begin()
+    static void SetUpTestSuite() { registerFileTools(); }
+    // Presses chooser button `index` and takes the window it opened.
+    QWidget* openFromChooser(int index)
     {
-        ASSERT_TRUE(control<FolderPicker>(window, "Dir1")->setPath(fromPath(work.path())));
-        QTest::mouseClick(control<QPushButton>(window, "cmdBegin"), Qt::LeftButton);
+        QTest::mouseClick(frame.findChild<QPushButton*>(QStringLiteral("cmdOpenForm_%1").arg(index)), Qt::LeftButton);
+        return window = frame.workspace()->activeSubWindow()->widget();
     }
-    QPlainTextEdit* box(const char* name) { return control<QPlainTextEdit>(window, name); }
+    template <class T>
+    T* control(const QString& name) { return window->findChild<T*>(name); }
+    void click(const QString& name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
 
-    test::TempDir program;
-    test::TempDir work;
-    test::ProgramFolderOverride home{program.path()};
     test::MessageRecorder recorder;
-    Window window;
+    test::TempDir dir;
+    frmMain frame;
+    QWidget* window = nullptr;
 };
 
-using EraseWindow = ToolWindow<frmEraseChunks>;
-
-TEST_F(EraseWindow, LoadsItsDefaultsThenSpewsOrErases)
+TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
 {
-    EXPECT_EQ(control<FolderPicker>(window, "Dir1")->path(), fromPath(program.path()));
-    EXPECT_TRUE(boxBytes(box("richChunk")).starts_with("<SIMPLERENDERER>\r\n<SIMPLEPOLYGONSYMBOL boundary"));
-    EXPECT_TRUE(boxBytes(box("richChunk")).ends_with("/>\r\n</SIMPLERENDERER>\r\n</LAYER>"));
-    EXPECT_EQ(control<QPushButton>(window, "cmdBegin")->geometry(), QRect(272, 576, 81, 33));
-    work.write("a.txt", "keep\n  <SIMPLERENDERER>\n</SIMPLERENDERER>\nlast");
-    work.write("sub/b.txt", "<simplerenderer>\n</simplerenderer>\n");
-    setBoxBytes(box("richChunk"), "<SIMPLERENDERER>\r\n\r\n</SIMPLERENDERER>");
-    QTest::mouseClick(control<QCheckBox>(window, "chkGoRecursive"), Qt::LeftButton);
-    begin();
-    EXPECT_EQ(recorder.messages, QStringList{"Done."});
-    EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "keep\r\nsmack\r\nlast\r\n");
-    EXPECT_EQ(test::readBytes(work / "copies/sub/b.txt"), "smack\r\n");
+    test::ProgramFolderOverride home(dir.mkdir("program"));
+    const fs::path newFile = dir.write("program/report.txt", "NEW");
+    const fs::path tree = dir.write("tree/sub/report.txt", "old").parent_path().parent_path();
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));  // so that the focus can be checked
+    ASSERT_EQ(openFromChooser(6)->objectName(), "frmUpdateFiles");
+    EXPECT_EQ(window->windowTitle(), "Form1");
+    EXPECT_EQ(QApplication::focusWidget(), control<QLineEdit>("txtNewFilePath"));
 
-    window.show();
-    QTest::mouseClick(control<QCheckBox>(window, "chkEraseOnly"), Qt::LeftButton);
-    EXPECT_FALSE(box("richSpew")->isVisible());
-    begin();
-    EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "keep\r\nlast\r\n");
+    test::FileDialogScript dialog({fromPath(newFile)});
+    click("cmdGetNewFile");
+    dialog.answer.clear();  // a cancel keeps the file chosen last
+    click("cmdGetNewFile");
+    EXPECT_EQ(dialog.requests.at(0).folder, fromPath(dir / "program"));
+    EXPECT_EQ(control<QLineEdit>("txtNewFilePath")->text(), fromPath(newFile));
+    click("cmdView");
+    click("cmdAddFile_1");
+    control<QWidget>("Dir1")->setProperty("path", fromPath(tree));
+    click("cmdGo");
+    EXPECT_EQ(control<QPlainTextEdit>("rich1")->toPlainText(), "NEW");
+    EXPECT_EQ(control<QListWidget>("List1")->count(), 1);
+    EXPECT_EQ(control<QPlainTextEdit>("richReplaced")->toPlainText(), fromPath(tree / "sub/report.txt") + "\n");
+    const test::Tree after = test::treeOf(tree);
+    ASSERT_EQ(after.size(), 3u);
+    const auto backup = std::ranges::find_if(after, [](const auto& entry) { return entry.first.ends_with("_report.txt"); });
+    ASSERT_NE(backup, after.end());
+    EXPECT_EQ(backup->second, "old");
+    EXPECT_EQ(after.at("sub/report.txt"), "NEW");
+
+    // A start folder removed since it was picked, and a program folder that is gone: one message
+    // each, and the window keeps what it showed.
+    fs::remove_all(tree);
+    click("cmdGo");
+    test::ProgramFolderOverride gone(dir / "gone");
+    click("cmdGetNewFile");
+    ASSERT_EQ(recorder.messages.size(), 2) << recorder.messages.join("|").toStdString();
+    EXPECT_TRUE(recorder.messages[0].startsWith("76 :: " + fromPath(tree)));
+    EXPECT_TRUE(recorder.messages[1].contains(fromPath(dir / "gone")));
+    EXPECT_EQ(control<QLineEdit>("txtNewFilePath")->text(), fromPath(newFile));
 }
 
-TEST_F(EraseWindow, RefusesAnEmptyChunkAndListsFailuresBeforeDone)
+TEST_F(FileWindows, AddExtensionAppendsEveryRunAndIgnoresText1)
 {
-    work.write("a.txt", "a");
-    work.write("copies", "a file in the way");
-    setBoxBytes(box("richChunk"), "\r\n\r\n");
-    begin();
+    const fs::path tree = dir.write("tree/README", "read me").parent_path();
+    ASSERT_EQ(openFromChooser(5)->objectName(), "frmAddExtension");
+    EXPECT_EQ(window->windowTitle(), "Form1");
+    EXPECT_EQ(control<QLineEdit>("Text1")->text(), ".doc");
+    control<QLineEdit>("Text1")->setText(".txt");
+    control<QWidget>("Dir1")->setProperty("path", fromPath(tree));
+    click("cmdGo");
+    click("cmdGo");
+    EXPECT_EQ(test::treeOf(tree), (test::Tree{{"README", "read me"}, {"README_COPY.doc", "read me"}}));
+    fs::remove_all(tree);
+    click("cmdGo");
+    const QString line = "\t---" + fromPath(tree / "README") + "\n";
+    EXPECT_EQ(control<QPlainTextEdit>("rich1")->toPlainText(), line + line);
     ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_TRUE(recorder.messages[0].startsWith("There is no chunk to erase"));
-    setBoxBytes(box("richChunk"), "x");
-    begin();
-    ASSERT_EQ(recorder.messages.size(), 3);
-    EXPECT_TRUE(recorder.messages[1].startsWith("Could not handle 2 files or folders:\n" + fromPath(work / "a.txt")
-                                                + ": 58 :: "));
-    EXPECT_EQ(recorder.messages[2], "Done.");
-}
-
-using ReplaceWindow = ToolWindow<frmReplaceLineFromFile>;
-
-TEST_F(ReplaceWindow, NamesAMissingPairFileThenRunsThePairs)
-{
-    work.write("a.txt", "cat\n");
-    begin();
-    EXPECT_EQ(control<QLineEdit>(window, "txtPath")->text(), fromPath(work.path()));
-    ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_TRUE(recorder.messages[0].startsWith("53 :: "));
-    EXPECT_TRUE(recorder.messages[0].contains(fromPath(program / "replaceLines.txt")));
-    EXPECT_FALSE(fs::exists(work / "copies"));
-    program.write("replaceLines.txt", "cat\r\ndog\r\n");
-    QTest::mouseClick(control<QPushButton>(window, "cmdBegin"), Qt::LeftButton);
-    EXPECT_EQ(recorder.messages.last(), "done with snp");
-    EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
-}
-
-TEST(FileToolWindows, OpenFromTheMenuAndTheChooser)
-{
-    test::TempDir program;
-    test::ProgramFolderOverride home{program.path()};
-    test::MessageRecorder recorder;
-    registerFileTools();
-    frmMain frame;
-    frame.findChild<QAction*>("mnuSNP")->trigger();
-    EXPECT_NE(qobject_cast<frmReplaceLineFromFile*>(findOpenWindow("frmReplaceLineFromFile")), nullptr);
-    frame.findChild<QAction*>("mnuEraseChunks")->trigger();
-    auto* erase = qobject_cast<frmEraseChunks*>(findOpenWindow("frmEraseChunks"));
-    ASSERT_NE(erase, nullptr);
-    erase->parentWidget()->close();
-    QTest::mouseClick(frame.findChild<QPushButton*>("cmdOpenForm_2"), Qt::LeftButton);
-    EXPECT_NE(qobject_cast<frmEraseChunks*>(findOpenWindow("frmEraseChunks")), nullptr);
-    EXPECT_TRUE(recorder.messages.isEmpty());
+    EXPECT_TRUE(recorder.messages[0].startsWith("76 :: ")) << recorder.messages[0].toStdString();
 }
 
 }  // namespace

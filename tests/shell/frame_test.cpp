@@ -29,6 +29,7 @@ QWidget* makeProbe()
     window->setWindowTitle("Probe");
     auto* text = new QLineEdit(window);
     text->setObjectName("Text1");
+    text->setFocus();  // as a window that puts the caret in its first box while it loads
     return window;
 }
 
@@ -129,6 +130,14 @@ TEST_F(Frame, ClosedWindowOpensAgainFresh)
     ASSERT_EQ(activeName(), "frmHex2Dec");
     EXPECT_EQ(active()->widget()->findChild<QLineEdit*>("Text1")->text(), "");
     EXPECT_EQ(probeLoads, 2);
+    EXPECT_TRUE(active()->isMaximized());
+
+    // Opening another window right after one closed still maximises it.
+    active()->close();
+    QApplication::processEvents();
+    QTest::keyClick(frame.get(), Qt::Key_F3);
+    ASSERT_EQ(activeName(), "frmEraseChunks");
+    EXPECT_TRUE(active()->isMaximized());
 }
 
 TEST_F(Frame, MissingToolsAnswerNotFoundAndChangeNothing)

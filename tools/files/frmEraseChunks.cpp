@@ -17,6 +17,7 @@
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/walkprogress.h"
+#include "tools/files/bulkRunView.h"
 #include "tools/files/eraseChunks.h"
 
 namespace qb {
@@ -91,9 +92,7 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
                          8040, 3975, 495);
     chkAllowWild->setChecked(true);
 
-    QWidget* order[] = {Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
 
     Form_Load();
 
@@ -153,13 +152,12 @@ void frmEraseChunks::cmdBegin_Click()
     WalkProgressDialog progress(this, windowTitle());
     const auto report = runEraseChunks(toPath(Dir1->path()), settings, progress.callback());
     if (!report) {
-        showMessage(fromCp1252(formatError(report.error())));
+        showMessage(pathText(formatError(report.error())));
         return;
     }
     if (!report->failures.empty())
-        showMessage(fromCp1252(listFailures(report->failures)));
-    showMessage(report->cancelled ? QStringLiteral("Cancelled: the copies written so far are kept.")
-                                  : QStringLiteral("Done."));
+        showMessage(pathText(listFailures(report->failures)));
+    showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("Done."));
 }
 
 }  // namespace qb

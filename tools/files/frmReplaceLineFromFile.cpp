@@ -11,6 +11,7 @@
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/walkprogress.h"
+#include "tools/files/bulkRunView.h"
 #include "tools/files/replaceLines.h"
 
 namespace qb {
@@ -40,9 +41,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     layout->addWidget(txtPath);
     layout->addLayout(buttonRow);
 
-    setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, txtPath);
-    setTabOrder(txtPath, cmdBegin);
+    setTabChain({Drive1, Dir1, txtPath, cmdBegin});
 
     pairDrive(Drive1, Dir1);
     echoFolderPath(Dir1, txtPath);
@@ -54,11 +53,10 @@ void frmReplaceLineFromFile::cmdBegin_Click()
     WalkProgressDialog progress(this, windowTitle());
     const auto report = runReplaceLines(toPath(Dir1->path()), programFolder(), progress.callback());
     if (!report) {
-        showMessage(fromCp1252(formatError(report.error())));
+        showMessage(pathText(formatError(report.error())));
         return;
     }
-    showMessage(report->cancelled ? QStringLiteral("Cancelled: the copies written so far are kept.")
-                                  : QStringLiteral("done with snp"));
+    showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("done with snp"));
 }
 
 }  // namespace qb

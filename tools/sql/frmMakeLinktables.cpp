@@ -110,15 +110,7 @@ frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
     layout->addLayout(left, 3);
     layout->addLayout(right, 1);
 
-    setTabOrder(txtName, Text1);
-    setTabOrder(Text1, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, List1);
-    setTabOrder(List1, RichTextBox1);
-    setTabOrder(RichTextBox1, optSql);
-    setTabOrder(optSql, optOracle);
-    setTabOrder(optOracle, cmdDelete);
-    setTabOrder(cmdDelete, cmdClearAll);
+    setTabChain({txtName, Text1, Command1, Command2, List1, RichTextBox1, optSql, optOracle, cmdDelete, cmdClearAll});
 
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
     connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));

@@ -111,11 +111,7 @@ frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
     layout->addWidget(Label2);
     layout->addLayout(results, 1);
 
-    setTabOrder(Text1, Text3);
-    setTabOrder(Text3, Text2);
-    setTabOrder(Text2, Command1);
-    setTabOrder(Command1, RichTextBox1);
-    setTabOrder(RichTextBox1, RichTextBox2);
+    setTabChain({Text1, Text3, Text2, Command1, RichTextBox1, RichTextBox2});
 
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
     connect(Text1, &QLineEdit::textChanged, this, guarded([this] { Text1_Change(); }));

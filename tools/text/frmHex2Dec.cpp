@@ -60,10 +60,7 @@ frmHex2Dec::frmHex2Dec(QWidget* parent) : QWidget(parent)
     layout->addWidget(Text2);
     layout->addStretch();
 
-    setTabOrder(Text1, Option1_0);
-    setTabOrder(Option1_0, Option1_1);
-    setTabOrder(Option1_1, Command1);
-    setTabOrder(Command1, Text2);
+    setTabChain({Text1, Option1_0, Option1_1, Command1, Text2});
 
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
     connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));

@@ -1,15 +1,13 @@
 #include "tools/text/hexdec.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstdint>
+
+#include "tools/text/integer16.h"
 
 namespace qb {
 
 namespace {
-
-Error typeMismatch() { return Error{err::TypeMismatch, "Type mismatch"}; }
-Error overflow() { return Error{err::Overflow, "Overflow"}; }
 
 std::optional<int> hexDigit(char c)
 {
@@ -21,8 +19,6 @@ std::optional<int> hexDigit(char c)
         return c - 'a' + 10;
     return std::nullopt;
 }
-
-bool isSpace(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
@@ -36,13 +32,13 @@ Result<long> hexToDec(std::string_view item)
     for (std::size_t i = item.size(); i-- > 0;) {
         const std::optional<int> digit = hexDigit(item[i]);
         if (!digit)
-            return std::unexpected(typeMismatch());
+            return std::unexpected(typeMismatchError());
         if (*digit != 0) {
             if (weightPastRange)
-                return std::unexpected(overflow());
+                return std::unexpected(overflowError());
             total += *digit * weight;
             if (total > INT32_MAX)
-                return std::unexpected(overflow());
+                return std::unexpected(overflowError());
         }
         if (!weightPastRange) {
             weight *= 16;
@@ -54,36 +50,10 @@ Result<long> hexToDec(std::string_view item)
 
 Result<std::string> decToHex(std::string_view item)
 {
-    while (!item.empty() && isSpace(item.front()))
-        item.remove_prefix(1);
-    while (!item.empty() && isSpace(item.back()))
-        item.remove_suffix(1);
-    // from_chars takes a leading minus but no plus: strip one plus, and allow no sign after it.
-    const bool plus = !item.empty() && item.front() == '+';
-    if (plus)
-        item.remove_prefix(1);
-    if (item.empty() || item.front() == '+' || (plus && item.front() == '-'))
-        return std::unexpected(typeMismatch());
-    double value = 0;
-    const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value,
-                                           std::chars_format::general);
-    if (end != item.data() + item.size() || ec == std::errc::invalid_argument)
-        return std::unexpected(typeMismatch());
-    if (ec == std::errc::result_out_of_range) {
-        // Too large overflows; too small (a large negative exponent) is zero.
-        const std::size_t exponent = item.find_first_of("eE");
-        const bool tiny = exponent != std::string_view::npos && exponent + 1 < item.size() &&
-                          item[exponent + 1] == '-';
-        if (!tiny)
-            return std::unexpected(overflow());
-        value = 0;
-    }
-    if (std::isnan(value) || std::isinf(value))
-        return std::unexpected(typeMismatch());
-    const double rounded = std::nearbyint(value);  // the default rounding mode: halves to even
-    if (rounded < -32768 || rounded > 32767)
-        return std::unexpected(overflow());
-    const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(rounded));
+    const auto value = parseInteger16(item);
+    if (!value)
+        return std::unexpected(value.error());
+    const auto bits = static_cast<std::uint16_t>(*value);
     char digits[8];
     const auto written = std::to_chars(digits, digits + sizeof digits, bits, 16);
     std::string hex(digits, written.ptr);

@@ -1,0 +1,32 @@
+// Gives every file without a dot in its name, in a folder tree, a copy beside it named with
+// "_COPY.doc" added to its name, and lists the walk.
+//
+// The walk is depth first in walk order: a folder's files, then each subfolder, pre-order.
+// The listing has one line per file without a dot (the indent of its folder, "---", its full
+// path) and one per subfolder visited (its parent's indent, its full path); the indent of a folder
+// is one tab more than its depth, the start folder being depth 0 and getting no line. A copy that
+// already exists is left alone, so a second run lists the same lines and copies nothing. Folder
+// names are not tested for dots, and symbolic links to folders are not entered. The first failure
+// in a folder ends that folder's visit (its remaining files and subfolders) with one message; the
+// walk goes on with the next subfolder of its parent.
+#pragma once
+
+#include "tools/files/bulkRun.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace qb {
+
+inline constexpr std::string_view copySuffix = "_COPY.doc";
+
+// The copy beside `file`: its full path followed by "_COPY.doc".
+std::filesystem::path copyNameOf(const std::filesystem::path& file);
+
+// Walks the tree below `startFolder`; the run's text is the listing.
+BulkRun addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress = {});
+
+// One folder's visit at depth `intLevel`, under its own error trap; visits the folders below it.
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, BulkWalk& walk);
+
+}  // namespace qb

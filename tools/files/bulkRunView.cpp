@@ -1,0 +1,59 @@
+#include "tools/files/bulkRunView.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "shell/services.h"
+
+namespace qb {
+
+namespace {
+
+QString boxText(std::string_view bytes)
+{
+    QString text = pathText(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+}  // namespace
+
+QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* shown = new QLabel(text, parent);
+    shown->setObjectName(name);
+    shown->setTextFormat(Qt::PlainText);
+    shown->setWordWrap(true);
+    return shown;
+}
+
+QString pathText(std::string_view bytes)
+{
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+void setPathBox(QPlainTextEdit* box, std::string_view bytes)
+{
+    box->setPlainText(boxText(bytes));
+}
+
+void appendPathBox(QPlainTextEdit* box, std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    QTextCursor end(box->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(boxText(bytes));
+}
+
+void showRunMessages(const BulkRun& run)
+{
+    for (const std::string& message : run.messages)
+        showMessage(pathText(message));
+    if (run.cancelled)
+        showMessage(QStringLiteral("Cancelled."));
+}
+
+}  // namespace qb

@@ -1,0 +1,27 @@
+// How the bulk file windows show a run: its text holds full paths, so it is shown as the file
+// system spells names; its messages come one box each, then a note when the user stopped it.
+#pragma once
+
+#include "tools/files/bulkRun.h"
+
+#include <QString>
+
+#include <string_view>
+
+class QLabel;
+class QPlainTextEdit;
+class QWidget;
+
+namespace qb {
+
+// A plain-text, word-wrapped label named `name`.
+QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent);
+// Bytes that hold paths, decoded as file names are; line breaks are kept as they are.
+QString pathText(std::string_view bytes);
+// Sets, or adds at the end of, the box's text.
+void setPathBox(QPlainTextEdit* box, std::string_view bytes);
+void appendPathBox(QPlainTextEdit* box, std::string_view bytes);
+// One message per failure of the run, then "Cancelled." when the user stopped it.
+void showRunMessages(const BulkRun& run);
+
+}  // namespace qb

@@ -1,0 +1,74 @@
+#include "tools/files/frmAddExtension.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "shell/behaviours.h"
+#include "shell/cp1252.h"
+#include "shell/guard.h"
+#include "shell/pickers.h"
+#include "shell/walkprogress.h"
+#include "tools/files/addExtension.h"
+#include "tools/files/bulkRunView.h"
+
+namespace qb {
+
+frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmAddExtension"));
+    setWindowTitle(QStringLiteral("Form1"));
+    resize(px(10800), px(7800));
+
+    Drive1 = new DrivePicker(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1 = new FolderPicker(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    auto* cmdGo = new QPushButton(QStringLiteral("begin"), this);
+    cmdGo->setObjectName(QStringLiteral("cmdGo"));
+    rich1 = new QPlainTextEdit(this);
+    rich1->setObjectName(QStringLiteral("rich1"));
+    rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1 = new QLineEdit(QStringLiteral(".doc"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    auto* Label2 = namedLabel(QStringLiteral("Label2"), QStringLiteral("extension to add:"), this);
+    auto* Label1 = namedLabel(
+        QStringLiteral("Label1"),
+        QStringLiteral("Starts in selected directory.  Any file w/out an extension (actually any without a \".\" "
+                       "in the name) will be copied into \"filename_COPY\" plus the extension in the \"extension "
+                       "to add\" text box."),
+        this);
+
+    // Left: the pickers and the button; right: the explanation, the extension and the listing.
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Drive1, 0, 0);
+    layout->addWidget(Dir1, 1, 0, 3, 1);
+    layout->addWidget(cmdGo, 4, 0);
+    layout->addWidget(Label1, 0, 1, 1, 2);
+    layout->addWidget(Label2, 1, 1);
+    layout->addWidget(Text1, 1, 2);
+    layout->addWidget(rich1, 2, 1, 3, 2);
+    layout->setColumnStretch(0, 2);
+    layout->setColumnStretch(2, 3);
+    layout->setRowStretch(3, 1);
+
+    setTabChain({Drive1, Dir1, cmdGo, Text1, rich1});
+
+    pairDrive(Drive1, Dir1);
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+}
+
+void frmAddExtension::cmdGo_Click()
+{
+    BulkRun run;
+    {
+        WalkProgressDialog progress(this, QStringLiteral("Quillbox"));
+        run = addExtensionCopies(toPath(Dir1->path()), progress.callback());
+    }
+    appendPathBox(rich1, run.text);
+    showRunMessages(run);
+}
+
+}  // namespace qb

@@ -1,0 +1,29 @@
+// The window that gives every file without a dot below Dir1 a "_COPY.doc" copy and adds the
+// walk's listing to rich1, which keeps every run's listing until the window closes.
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace qb {
+
+class DrivePicker;
+class FolderPicker;
+
+class frmAddExtension : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmAddExtension(QWidget* parent = nullptr);
+
+    void cmdGo_Click();
+
+private:
+    DrivePicker* Drive1;
+    FolderPicker* Dir1;
+    QPlainTextEdit* rich1;
+    QLineEdit* Text1;  // shown only: the copies are always named with "_COPY.doc"
+};
+
+}  // namespace qb

@@ -1,0 +1,178 @@
+#include "tools/files/frmUpdateFiles.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <utility>
+
+#include "shell/behaviours.h"
+#include "shell/cp1252.h"
+#include "shell/fs.h"
+#include "shell/guard.h"
+#include "shell/pickers.h"
+#include "shell/services.h"
+#include "shell/walkprogress.h"
+#include "tools/files/bulkRunView.h"
+#include "tools/files/updateFiles.h"
+
+namespace qb {
+
+namespace {
+
+// The time stamp of a backup name, as the bytes of a file name.
+std::string backupTimeStamp()
+{
+    return toPath(fileNameTimeStamp(QDateTime::currentDateTime())).string();
+}
+
+}  // namespace
+
+frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmUpdateFiles"));
+    setWindowTitle(QStringLiteral("Form1"));
+    resize(px(11400), px(9000));
+
+    auto* Label1 = namedLabel(QStringLiteral("Label1"),
+                         QStringLiteral("Copy this file over top of any files with the same name (backing up the "
+                                        "old versions) in the selected directory and subdirectories..."),
+                         this);
+    txtNewFilePath = new QLineEdit(this);
+    txtNewFilePath->setObjectName(QStringLiteral("txtNewFilePath"));
+    auto* cmdGetNewFile = new QPushButton(QStringLiteral("Browse"), this);
+    cmdGetNewFile->setObjectName(QStringLiteral("cmdGetNewFile"));
+    auto* cmdAddFile_1 = new QPushButton(QStringLiteral("Add File to List -->"), this);
+    cmdAddFile_1->setObjectName(QStringLiteral("cmdAddFile_1"));
+    auto* Label4 = namedLabel(QStringLiteral("Label4"), QStringLiteral("Files to be updated:"), this);
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    auto* cmdView = new QPushButton(QStringLiteral("View selected file -->"), this);
+    cmdView->setObjectName(QStringLiteral("cmdView"));
+    rich1 = new QPlainTextEdit(this);
+    rich1->setObjectName(QStringLiteral("rich1"));
+    auto* Label2 = namedLabel(
+        QStringLiteral("Label2"),
+        QStringLiteral("... starting with any files in this directory, and recursing this dir's subdirectories"), this);
+    Drive1 = new DrivePicker(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1 = new FolderPicker(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    auto* label3 = namedLabel(QStringLiteral("label3"), QStringLiteral("Files updated:"), this);
+    richReplaced = new QPlainTextEdit(this);
+    richReplaced->setObjectName(QStringLiteral("richReplaced"));
+    richReplaced->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* cmdGo = new QPushButton(QStringLiteral("GO!!!"), this);
+    cmdGo->setObjectName(QStringLiteral("cmdGo"));
+    QFont large = cmdGo->font();
+    large.setBold(true);
+    large.setPointSizeF(large.pointSizeF() * 1.8);
+    cmdGo->setFont(large);
+    cmdGo->setMinimumHeight(px(900));
+
+    // Left: the new file, its buttons and the folder; right: the list, the viewed file, the result.
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(txtNewFilePath, 1);
+    pathRow->addWidget(cmdGetNewFile);
+    auto* left = new QVBoxLayout;
+    left->addWidget(Label1);
+    left->addLayout(pathRow);
+    left->addWidget(cmdAddFile_1, 0, Qt::AlignRight);
+    left->addWidget(cmdView, 0, Qt::AlignRight);
+    left->addWidget(Label2);
+    left->addWidget(Drive1);
+    left->addWidget(Dir1, 1);
+    left->addWidget(cmdGo);
+    auto* right = new QVBoxLayout;
+    right->addWidget(Label4);
+    right->addWidget(List1, 1);
+    right->addWidget(rich1, 2);
+    right->addWidget(label3);
+    right->addWidget(richReplaced, 2);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right, 1);
+
+    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1});
+
+    pairDrive(Drive1, Dir1);
+    connect(cmdGetNewFile, &QPushButton::clicked, this, guarded([this] { cmdGetNewFile_Click(); }));
+    connect(cmdAddFile_1, &QPushButton::clicked, this, guarded([this] { cmdAddFile_Click(1); }));
+    connect(cmdView, &QPushButton::clicked, this, guarded([this] { cmdView_Click(); }));
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+
+    Form_Load();
+}
+
+void frmUpdateFiles::Form_Load()
+{
+    // Focus given before the window is placed in the frame would keep it from maximising, so a
+    // window not shown yet takes it when it is shown.
+    if (isVisible())
+        txtNewFilePath->setFocus();
+    else
+        focusOnShow_ = true;
+    List1->clear();
+}
+
+void frmUpdateFiles::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(focusOnShow_, false))
+        txtNewFilePath->setFocus();
+}
+
+void frmUpdateFiles::cmdGetNewFile_Click()
+{
+    // The dialog starts in the program's folder; one that cannot be opened is reported instead.
+    const auto start = FileSystemObject().GetFolder(programFolder());
+    if (!start) {
+        showMessage(pathText(formatError(start.error())));
+        return;
+    }
+    FileDialogRequest request;
+    request.folder = fromPath(start->Path());
+    request.existingOnly = true;
+    const QStringList chosen = askForFiles(this, request);
+    if (!chosen.isEmpty())
+        lastChosenFile_ = chosen.first();
+    txtNewFilePath->setText(lastChosenFile_);
+}
+
+void frmUpdateFiles::cmdAddFile_Click(short)
+{
+    List1->addItem(txtNewFilePath->text());
+}
+
+void frmUpdateFiles::cmdView_Click()
+{
+    const auto contents = FileSystemObject().readFileBytes(toPath(txtNewFilePath->text()));
+    if (!contents) {
+        showMessage(pathText(formatError(contents.error())));
+        return;
+    }
+    setBoxBytes(rich1, *contents);
+}
+
+void frmUpdateFiles::cmdGo_Click()
+{
+    richReplaced->clear();
+    std::vector<std::filesystem::path> newFiles;
+    newFiles.reserve(static_cast<std::size_t>(List1->count()));
+    for (int row = 0; row < List1->count(); ++row)
+        newFiles.push_back(toPath(List1->item(row)->text()));
+    BulkRun run;
+    {
+        WalkProgressDialog progress(this, QStringLiteral("Quillbox"));
+        run = updateFiles(newFiles, toPath(Dir1->path()), backupTimeStamp, progress.callback());
+    }
+    setPathBox(richReplaced, run.text);
+    showRunMessages(run);
+}
+
+}  // namespace qb

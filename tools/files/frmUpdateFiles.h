@@ -1,0 +1,43 @@
+// The window that copies listed new files over every same-named file below a folder: new files
+// are typed or browsed into txtNewFilePath and added to List1, the tree starts at Dir1, and
+// richReplaced lists the files replaced.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+
+namespace qb {
+
+class DrivePicker;
+class FolderPicker;
+
+class frmUpdateFiles : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmUpdateFiles(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void cmdGetNewFile_Click();
+    void cmdAddFile_Click(short Index);
+    void cmdView_Click();
+    void cmdGo_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* txtNewFilePath;
+    QListWidget* List1;
+    QPlainTextEdit* rich1;
+    DrivePicker* Drive1;
+    FolderPicker* Dir1;
+    QPlainTextEdit* richReplaced;
+    QString lastChosenFile_;  // what the file dialog gave last; kept after a cancel
+    bool focusOnShow_ = false;
+};
+
+}  // namespace qb

@@ -1,0 +1,80 @@
+// The chunk repeater: a template (the chunk) is expanded once for every line, or every pair of
+// lines, of an input file. In each repetition three placeholder bytes are replaced in turn:
+//   A2 (cent sign)      by the current input line,
+//   E6 (ae ligature)    by the line after it, in double-up mode only,
+//   ED (i acute)        by a 16-bit counter in decimal.
+// Each replacement works on the text the one before produced, so placeholders inside an input
+// line are filled too. The repetitions go to an output file and, each followed by CR LF, to the
+// text shown in the window. The chunk itself is kept between uses in a chunk store file.
+#pragma once
+
+#include "shell/error.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb {
+
+inline constexpr char linePlaceholder = '\xA2';
+inline constexpr char nextLinePlaceholder = '\xE6';
+inline constexpr char counterPlaceholder = '\xED';
+
+// The chunk the window starts with when no chunk was stored.
+std::string defaultChunk();
+
+// The counter's first value: numeric text rounded half to even; anything that is not a number
+// starts at 0. A number outside the 16-bit range is an overflow (6).
+Result<std::int16_t> counterStart(std::string_view text);
+
+// One repetition: `chunk` with every line placeholder replaced by `line`, then (when `nextLine` is
+// given) every next-line placeholder by it, then every counter placeholder by `counter`.
+std::string expandChunk(std::string_view chunk, std::string_view line,
+                        const std::optional<std::string_view>& nextLine, std::int16_t counter);
+
+struct RepeatRequest {
+    std::string chunk;
+    std::filesystem::path inFile;
+    std::filesystem::path outFile;
+    std::string countStart;
+    bool doubleUp = false;
+};
+
+enum class RepeatOutcome {
+    Done,           // every repetition written and shown
+    MissingInput,   // no file at inFile: nothing written
+    SameFile,       // inFile and outFile name one file: nothing written
+    Failed,         // `error` stopped the run; what was written before it stays
+};
+
+struct RepeatResult {
+    RepeatOutcome outcome = RepeatOutcome::Done;
+    std::string shown;            // the repetitions, each followed by CR LF
+    std::optional<Error> error;   // set when outcome is Failed
+};
+
+// Runs the expansion: the output file is replaced by the repetitions. A run that stops on an
+// error (an odd number of lines in double-up mode, an output that cannot be written, a counter
+// that passes 32767) keeps the repetitions finished before it, in the file and in `shown`.
+RepeatResult repeatChunk(const RepeatRequest& request);
+
+// The message a failed run shows.
+std::string repeatErrorMessage(const Error& error);
+
+// The chunk store holds the chunk followed by one CR LF. Loading gives back exactly the chunk
+// that was saved (line ends as CR LF); nothing when no store exists.
+Result<std::optional<std::string>> loadChunk(const std::filesystem::path& store);
+// Replaces the store atomically: a failed save leaves the old store whole.
+Result<void> saveChunk(const std::filesystem::path& store, std::string_view chunk);
+
+// Makes an empty file at `path` when no file is there, so an editor can open it.
+Result<void> ensureFileExists(const std::filesystem::path& path);
+
+// The editors tried, in order, for the input file: Notepad on Windows, elsewhere the graphical
+// text editors commonly found, then the desktop's opener.
+const std::vector<std::string>& plainEditorCandidates();
+
+}  // namespace qb

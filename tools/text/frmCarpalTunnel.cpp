@@ -1,0 +1,271 @@
+#include "tools/text/frmCarpalTunnel.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "shell/behaviours.h"
+#include "shell/cp1252.h"
+#include "shell/error.h"
+#include "shell/guard.h"
+#include "shell/services.h"
+#include "tools/text/carpalTunnel.h"
+
+namespace qb {
+
+namespace {
+
+std::filesystem::path chunkStorePath() { return programFolder() / "last.txt"; }
+std::filesystem::path defaultInPath() { return programFolder() / "in.txt"; }
+std::filesystem::path defaultOutPath() { return programFolder() / "out.txt"; }
+
+QLabel* makeLabel(const char* name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
+
+QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QString errorText(const QString& what, const Error& error)
+{
+    return what + fromCp1252(formatError(error));
+}
+
+}  // namespace
+
+frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmCarpalTunnel"));
+    setWindowTitle(QStringLiteral("Insert a bit into big chunks over and over."));
+    resize(px(11400), px(9600));
+
+    auto* Label1 = makeLabel("Label1", QStringLiteral("Replace any occurances of \u00A2 in this chunk..."), this);
+    txtChunk = new QPlainTextEdit(this);
+    txtChunk->setObjectName(QStringLiteral("txtChunk"));
+    txtChunk->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setBoxBytes(txtChunk, defaultChunk());
+
+    auto* Label2 = makeLabel(
+        "Label2",
+        QStringLiteral("... with whatever's in the below file (so whatever's in the above will be repeated as many "
+                       "times as there are lines in the below file, replacing \u00A2 [Alt-155] with what's in that "
+                       "line of the below text file and \u00ED [Alt-161] with the line number in the respective "
+                       "repetition)"),
+        this);
+    auto* Label3 = makeLabel(
+        "Label3", QStringLiteral("And save the results in this file (must already exist and will be erased, sorry)..."),
+        this);
+
+    const QString changeCaptions[2] = {QStringLiteral("<<< Change &in file"), QStringLiteral("<<< Change &out file")};
+    QPushButton* cmdChangeFile[2];
+    for (short i = 0; i < 2; ++i) {
+        txtFileName[i] = new QLineEdit(this);
+        txtFileName[i]->setObjectName(QStringLiteral("txtFileName_%1").arg(i));
+        cmdChangeFile[i] = makeButton(QStringLiteral("cmdChangeFile_%1").arg(i), changeCaptions[i], this);
+        connect(cmdChangeFile[i], &QPushButton::clicked, this, guarded([this, i] { cmdChangeFile_Click(i); }));
+    }
+
+    auto* Label5 = makeLabel("Label5", QStringLiteral("\u00ED counter start (must be an int)"), this);
+    txtCountStart = new QLineEdit(QStringLiteral("10"), this);
+    txtCountStart->setObjectName(QStringLiteral("txtCountStart"));
+    auto* Label6 = makeLabel(
+        "Label6",
+        QStringLiteral("Select \"double-up\" to replace \u00A2 with the first line of a two-line couplet and then "
+                       "\u00E6 [alt-145] with the next line in in.txt."),
+        this);
+    chkDoubleUp = new QCheckBox(QStringLiteral("Double-up"), this);
+    chkDoubleUp->setObjectName(QStringLiteral("chkDoubleUp"));
+
+    auto* cmdGo = makeButton(QStringLiteral("cmdGo"), QStringLiteral("&GO!"), this);
+    auto* cmdEditIn = makeButton(QStringLiteral("cmdEditIn"), QStringLiteral("&Edit in.txt"), this);
+    auto* cmdVim = makeButton(QStringLiteral("cmdVim"), QStringLiteral("Edit in.txt in g&VIm"), this);
+
+    // A label has no access key here, so its ampersand is written once.
+    auto* Label4 = makeLabel(
+        "Label4",
+        QStringLiteral("The contents of the above file will also be displayed below, just so that you can cut & "
+                       "paste quickly"),
+        this);
+    rich1 = new QPlainTextEdit(this);
+    rich1->setObjectName(QStringLiteral("rich1"));
+    rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    auto* files = new QGridLayout;
+    files->addWidget(Label2, 0, 0, 1, 2);
+    files->addWidget(txtFileName[0], 1, 0);
+    files->addWidget(cmdChangeFile[0], 1, 1);
+    files->addWidget(Label3, 2, 0, 1, 2);
+    files->addWidget(txtFileName[1], 3, 0);
+    files->addWidget(cmdChangeFile[1], 3, 1);
+    files->setColumnStretch(0, 1);
+
+    auto* options = new QGridLayout;
+    options->addWidget(txtCountStart, 0, 0);
+    options->addWidget(Label5, 0, 1);
+    options->addWidget(chkDoubleUp, 1, 0);
+    options->addWidget(Label6, 1, 1);
+    options->setColumnStretch(1, 1);
+    txtCountStart->setMaximumWidth(px(1500));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdGo);
+    buttons->addStretch();
+    buttons->addWidget(cmdEditIn);
+    buttons->addWidget(cmdVim);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(txtChunk, 2);
+    layout->addLayout(files);
+    layout->addLayout(options);
+    layout->addLayout(buttons);
+    layout->addWidget(Label4);
+    layout->addWidget(rich1, 3);
+
+    setTabChain({txtChunk, txtFileName[0], cmdChangeFile[0], txtFileName[1], cmdChangeFile[1], txtCountStart,
+                 chkDoubleUp, cmdGo, rich1, cmdEditIn, cmdVim});
+
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+    connect(cmdEditIn, &QPushButton::clicked, this, guarded([this] { cmdEditIn_Click(); }));
+    connect(cmdVim, &QPushButton::clicked, this, guarded([this] { cmdVim_Click(); }));
+
+    runGuarded([this] { Form_Load(); });
+}
+
+void frmCarpalTunnel::Form_Load()
+{
+    txtFileName[0]->setText(fromPath(defaultInPath()));
+    txtFileName[1]->setText(fromPath(defaultOutPath()));
+    const auto stored = loadChunk(chunkStorePath());
+    if (!stored) {
+        keepStoredChunk_ = true;
+        showMessage(errorText(QStringLiteral("The saved chunk could not be read; the default chunk is shown.\r\n"),
+                              stored.error()));
+        return;
+    }
+    if (*stored)
+        setBoxBytes(txtChunk, **stored);
+}
+
+void frmCarpalTunnel::Form_Unload()
+{
+    const std::string chunk = boxBytes(txtChunk);
+    if (keepStoredChunk_ && chunk == defaultChunk())
+        return;
+    if (auto saved = saveChunk(chunkStorePath(), chunk); !saved)
+        showMessage(errorText(QStringLiteral("The chunk could not be saved.\r\n"), saved.error()));
+}
+
+void frmCarpalTunnel::closeEvent(QCloseEvent* event)
+{
+    // Saving never keeps the window from closing.
+    runGuarded([this] { Form_Unload(); });
+    event->accept();
+}
+
+void frmCarpalTunnel::cmdChangeFile_Click(short Index)
+{
+    FileDialogRequest request;
+    request.folder = fromPath(programFolder());
+    request.filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
+    request.existingOnly = true;
+    const QStringList chosen = askForFiles(this, request);
+    // Cancelling leaves the path box as it was.
+    if (!chosen.isEmpty())
+        txtFileName[Index]->setText(chosen.front());
+}
+
+void frmCarpalTunnel::cmdGo_Click()
+{
+    rich1->clear();
+    RepeatRequest request;
+    request.chunk = boxBytes(txtChunk);
+    request.inFile = toPath(txtFileName[0]->text());
+    request.outFile = toPath(txtFileName[1]->text());
+    request.countStart = lineBytes(txtCountStart);
+    request.doubleUp = chkDoubleUp->isChecked();
+    const RepeatResult result = repeatChunk(request);
+    switch (result.outcome) {
+    case RepeatOutcome::MissingInput:
+        showMessage(QStringLiteral("Please select a valid in file."));
+        return;
+    case RepeatOutcome::SameFile:
+        showMessage(QStringLiteral("The in file and the out file are the same file, and writing the out file "
+                                   "would erase it. Please choose another out file."));
+        return;
+    case RepeatOutcome::Failed:
+        setBoxBytes(rich1, result.shown);
+        showMessage(fromCp1252(repeatErrorMessage(*result.error)));
+        return;
+    case RepeatOutcome::Done:
+        break;
+    }
+    setBoxBytes(rich1, result.shown);
+    showMessage(QStringLiteral("done"));
+    rich1->setFocus();
+    QTextCursor cursor = rich1->textCursor();
+    cursor.setPosition(0);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    rich1->setTextCursor(cursor);
+}
+
+void frmCarpalTunnel::startEditor(const QStringList& candidates, const QString& path)
+{
+    for (const QString& candidate : candidates) {
+        const QString program = findProgram(candidate);
+        if (program.isEmpty())
+            continue;
+        if (!launchDetached(program, {path}))
+            showMessage(QStringLiteral("%1 could not be started.").arg(program));
+        return;
+    }
+    if (candidates.size() == 1)
+        showMessage(QStringLiteral("%1 could not be started: it was not found on the PATH.").arg(candidates.front()));
+    else
+        showMessage(QStringLiteral("No text editor could be started: none of %1 was found on the PATH.")
+                        .arg(candidates.join(QStringLiteral(", "))));
+}
+
+bool frmCarpalTunnel::ensureInFile()
+{
+    const auto made = ensureFileExists(toPath(txtFileName[0]->text()));
+    if (!made)
+        showMessage(errorText(QStringLiteral("The in file could not be created.\r\n"), made.error()));
+    return made.has_value();
+}
+
+void frmCarpalTunnel::cmdEditIn_Click()
+{
+    if (!ensureInFile())
+        return;
+    // This button always opens the default input file, whatever the path box names.
+    QStringList editors;
+    for (const std::string& editor : plainEditorCandidates())
+        editors.push_back(QString::fromStdString(editor));
+    startEditor(editors, fromPath(defaultInPath()));
+}
+
+void frmCarpalTunnel::cmdVim_Click()
+{
+    if (!ensureInFile())
+        return;
+    startEditor({QStringLiteral("gvim")}, txtFileName[0]->text());
+}
+
+}  // namespace qb

@@ -1,0 +1,81 @@
+#include "tools/text/rowToCol.h"
+
+#include "shell/mdlText.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace qb {
+
+namespace {
+
+// Splits at every `separator`; an empty text gives no pieces.
+std::vector<std::string_view> split(std::string_view text, std::string_view separator)
+{
+    std::vector<std::string_view> pieces;
+    if (text.empty())
+        return pieces;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+        pieces.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+std::unexpected<Error> complaint(std::string message)
+{
+    return std::unexpected(Error{0, std::move(message)});
+}
+
+}  // namespace
+
+Result<std::string> rowToCol(std::string_view text)
+{
+    std::vector<std::string_view> lines = split(text, crlf);
+    if (lines.size() == 1)
+        lines = split(text, "\r");
+    if (lines.size() == 1)
+        lines = split(text, "\n");
+    if (lines.size() == 1)
+        return complaint("ensure that you've got two lines");
+    if (lines.empty())
+        return fail(err::SubscriptOutOfRange, "Subscript out of range");
+
+    const std::vector<std::string_view> names = split(lines[0], "\t");
+    const std::vector<std::string_view> values = split(lines[1], "\t");
+    if (names.size() != values.size())
+        return complaint("Must have same number of tabs in each line.  Make sure that you don't have tabs inside "
+                         "of values.");
+    if (names.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
+        return fail(err::Overflow, "Overflow");
+
+    std::size_t widest = 0;
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        widest = std::max(widest, names[i].size());
+        size += values[i].size() + 3;
+    }
+    std::string result;
+    result.reserve(size + widest * names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        result += names[i];
+        result.append(widest - names[i].size(), ' ');
+        result += '\t';
+        result += values[i];
+        result += crlf;
+    }
+    return result;
+}
+
+std::string rowToColMessage(const Error& error)
+{
+    if (error.number == 0)
+        return error.description;
+    return "frmTwoTabbedRowsToCols: " + formatError(error);
+}
+
+}  // namespace qb
