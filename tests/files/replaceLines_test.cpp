@@ -1,0 +1,122 @@
+// Search and replace lines from a pair file: the replacement rule, and runs over a temporary
+// program folder and work folder.
+#include "tools/files/replaceLines.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "support/recorder.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning)
+{
+    const struct {
+        const char *line, *search, *replacement, *expected;
+    } rows[] = {
+        {"a cat, a cat, a cat", "cat", "dog", "a dog, a dog, a dog"},
+        {"abc", "ABC", "x", "abc"},  // case-sensitive
+        {"aaa", "aa", "b", "ba"},    // no overlaps
+        {"a", "a", "aa", "aa"},      // the replacement is not searched again
+        {"keep", "", "x", "keep"},   // an empty search changes nothing
+    };
+    for (const auto& row : rows) {
+        std::string line = row.line;
+        replaceAll(line, row.search, row.replacement);
+        EXPECT_EQ(line, row.expected) << row.line << " / " << row.search;
+    }
+    EXPECT_EQ(parsePairs({"cat", "dog", "", "x", "odd"}), (std::vector<ReplacePair>{{"cat", "dog"}, {"", "x"}}));
+}
+
+class ReplaceRun : public ::testing::Test {
+protected:
+    Result<ReplaceReport> run(ProgressCallback progress = {})
+    {
+        return runReplaceLines(work.path(), program.path(), std::move(progress));
+    }
+    std::string copy(const char* name) const { return test::readBytes(work / "copies" / name); }
+    std::string debug() const { return test::readBytes(program / "debug.out"); }
+
+    test::TempDir program;
+    test::TempDir work;
+};
+
+TEST_F(ReplaceRun, ChainsPairsAndAppendsTheSameDebugEntriesEachRun)
+{
+    program.write("replaceLines.txt", "cat\ndog\ndog\nbird\nodd");  // the odd last line does nothing
+    work.write("a.txt", "cat and dog");
+    work.write("b", "");  // no extension, no lines
+    work.write("sub/c.txt", "cat");
+    work.write("copies/kept.txt", "kept");
+    const std::string once = "\r\n\r\n\r\ncat and dog\r\ncat\r\n\r\n\r\n\r\ndog and dog\r\ndog\r\n";
+    for (const std::string& expected : {once, once + once}) {
+        const auto report = run();
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->files, 2u);
+        EXPECT_EQ(copy("a.txt"), "bird and bird\r\n");
+        EXPECT_EQ(copy("b"), "");
+        EXPECT_EQ(debug(), expected);
+    }
+    EXPECT_EQ(copy("kept.txt"), "kept");
+    EXPECT_FALSE(fs::exists(work / "sub/copies"));
+}
+
+TEST_F(ReplaceRun, EmptyPairFileCopiesLinesAndCreatesAnEmptyDebugFile)
+{
+    program.write("replaceLines.txt", "");
+    work.write("a", "one\rtwo\n");
+    ASSERT_TRUE(run().has_value());
+    EXPECT_EQ(copy("a"), "one\r\ntwo\r\n");
+    EXPECT_EQ(debug(), "");
+}
+
+TEST_F(ReplaceRun, MissingPairFileOrNoFilesWritesNothing)
+{
+    const auto missing = run();
+    ASSERT_FALSE(missing.has_value());
+    EXPECT_NE(missing.error().description.find((program / "replaceLines.txt").string()), std::string::npos);
+    program.write("replaceLines.txt", "a\nb\n");
+    EXPECT_EQ(run().value().files, 0u);
+    work.write("a.txt", "a");
+    fs::rename(program / "replaceLines.txt", program / "gone");
+    const auto gone = run();
+    ASSERT_FALSE(gone.has_value());
+    EXPECT_EQ(gone.error().number, err::FileNotFound);
+    EXPECT_FALSE(fs::exists(work / "copies"));
+    EXPECT_FALSE(fs::exists(program / "debug.out"));
+}
+
+TEST_F(ReplaceRun, DebugFileIsNeverAnInput)
+{
+    // The chosen folder is the program's folder: the pair file is processed, the debug file not.
+    program.write("replaceLines.txt", "a\r\nb\r\n");
+    program.write("debug.out", "a\r\n");
+    ASSERT_EQ(runReplaceLines(program.path(), program.path()).value().files, 1u);
+    EXPECT_FALSE(fs::exists(program / "copies/debug.out"));
+    EXPECT_EQ(test::readBytes(program / "copies/replaceLines.txt"), "b\r\nb\r\n");
+    EXPECT_EQ(debug(), "a\r\n\r\n\r\n\r\na\r\na\r\n\r\n\r\n\r\nb\r\na\r\n");
+}
+
+TEST_F(ReplaceRun, FailureEndsTheRunAndKeepsWhatWasDone)
+{
+    program.write("replaceLines.txt", "a\r\nb\r\n");
+    for (const char* name : {"1.txt", "2.txt", "3.txt"})
+        work.write(name, "a");
+    work.write("copies/2.txt", "old");
+    ASSERT_EQ(::chmod((work / "copies/2.txt").c_str(), 0444), 0);
+    const auto report = run();
+    ASSERT_FALSE(report.has_value());
+    EXPECT_EQ(report.error().number, err::PermissionDenied);
+    EXPECT_NE(report.error().description.find("2.txt"), std::string::npos);
+    EXPECT_EQ(copy("1.txt"), "b\r\n");
+    EXPECT_EQ(copy("2.txt"), "old");
+    EXPECT_FALSE(fs::exists(work / "copies/3.txt"));
+    EXPECT_EQ(debug(), "\r\n\r\n\r\na\r\na\r\n");
+}
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,47 @@
+#include "tools/files/changedCopy.h"
+
+namespace qb {
+
+namespace {
+
+// Output is handed to the copy stream in blocks of about this size.
+constexpr std::size_t flushSize = 64 * 1024;
+
+}  // namespace
+
+Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
+                              const CopyLineStep& eachLine, const CopyEndStep& atEnd)
+{
+    if (fso.FileExists(copyPath))
+        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
+            return deleted;
+    auto output = fso.CreateReplacingTextFile(copyPath);
+    if (!output)
+        return std::unexpected(output.error());
+    // Every early return below drops `output` unclosed, which throws the temporary file away.
+    std::string line;
+    std::string out;
+    while (true) {
+        const auto more = input.readLine(line);
+        if (!more)
+            return std::unexpected(more.error());
+        if (!*more)
+            break;
+        if (auto stepped = eachLine(line, out); !stepped)
+            return stepped;
+        if (out.size() >= flushSize) {
+            if (auto written = output->Write(out); !written)
+                return written;
+            out.clear();
+        }
+    }
+    if (atEnd)
+        atEnd(out);
+    if (auto written = output->Write(out); !written)
+        return written;
+    if (auto closed = input.Close(); !closed)
+        return closed;
+    return output->Close();
+}
+
+}  // namespace qb

@@ -1,0 +1,23 @@
+// Writing the changed copy of a text file, line by line, as the bulk editing tools do: an earlier
+// copy is deleted first (a read-only one is refused), and the new one is written through a
+// temporary file, so a failure never leaves a half-written copy behind.
+#pragma once
+
+#include "shell/error.h"
+#include "shell/fs.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace qb {
+
+// Called for every input line (without its line end); appends what the copy gets to `out`.
+using CopyLineStep = std::function<Result<void>(std::string& line, std::string& out)>;
+// Called once after the last line; appends any last bytes to `out`.
+using CopyEndStep = std::function<void(std::string& out)>;
+
+Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
+                              const CopyLineStep& eachLine, const CopyEndStep& atEnd = {});
+
+}  // namespace qb

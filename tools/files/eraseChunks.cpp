@@ -1,0 +1,277 @@
+#include "tools/files/eraseChunks.h"
+
+#include "shell/mdlText.h"
+#include "tools/files/changedCopy.h"
+
+#include <array>
+#include <cstring>
+
+namespace qb {
+
+namespace {
+
+// The upper-case table, built once from the shared Windows-1252 mapping so the hot loop needs no
+// call per byte.
+const std::array<char, 256>& upperTable()
+{
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (int c = 0; c < 256; ++c)
+            t[c] = upperCp1252(static_cast<char>(c));
+        return t;
+    }();
+    return table;
+}
+
+void upperInto(std::string_view text, std::string& out)
+{
+    const auto& table = upperTable();
+    out.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = table[static_cast<unsigned char>(text[i])];
+}
+
+std::string_view trimSpaces(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+void writeLine(std::string& out, std::string_view line)
+{
+    out += line;
+    out += crlf;
+}
+
+}  // namespace
+
+std::vector<std::string> chunkLines(std::string_view boxText)
+{
+    std::vector<std::string> lines;
+    for (std::string_view line : splitLines(boxText))
+        if (!line.empty())
+            lines.emplace_back(line);
+    return lines;
+}
+
+ChunkFilter::ChunkFilter(std::vector<std::string> chunk, std::string spew, ChunkOptions options)
+    : chunk_(std::move(chunk)), spew_(std::move(spew)), options_(options)
+{
+    for (const std::string& line : chunk_)
+        upperChunk_.push_back(upperCp1252(line));
+    if (!chunk_.empty())
+        trigger_ = upperCp1252(trimSpaces(chunk_.front()));
+    // The anchor: the first trigger byte that only that byte upper-cases to.
+    std::array<int, 256> sources{};
+    for (char c : upperTable())
+        ++sources[static_cast<unsigned char>(c)];
+    for (std::size_t i = 0; i < trigger_.size() && anchor_ == std::string::npos; ++i)
+        if (sources[static_cast<unsigned char>(trigger_[i])] == 1)
+            anchor_ = i;
+}
+
+bool ChunkFilter::isTrigger(std::string_view line)
+{
+    if (trigger_.empty())
+        return true;
+    if (line.size() < trigger_.size())
+        return false;
+    if (anchor_ == std::string::npos) {
+        upperInto(line, upper_);
+        return upper_.find(trigger_) != std::string::npos;
+    }
+    // Only places where the line holds the anchor byte itself can start a match, so most lines
+    // are settled by one memchr, without upper-casing them.
+    const auto& table = upperTable();
+    const char anchor = trigger_[anchor_];
+    const std::size_t last = line.size() - trigger_.size();  // the last possible start
+    for (std::size_t from = anchor_; from <= last + anchor_;) {
+        const void* found = std::memchr(line.data() + from, anchor, last + anchor_ + 1 - from);
+        if (!found)
+            return false;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - line.data());
+        const std::size_t start = at - anchor_;
+        std::size_t i = 0;
+        while (i < trigger_.size() && table[static_cast<unsigned char>(line[start + i])] == trigger_[i])
+            ++i;
+        if (i == trigger_.size())
+            return true;
+        from = at + 1;
+    }
+    return false;
+}
+
+bool ChunkFilter::passes(std::string_view line, std::size_t k)
+{
+    if (line.size() <= upperChunk_[k].size()) {
+        upperInto(line, upper_);
+        if (upperChunk_[k].find(upper_) != std::string::npos)
+            return true;
+    }
+    return options_.allowWild && line.find(chunk_[k]) != std::string_view::npos;
+}
+
+void ChunkFilter::push(std::string_view line, std::string& out)
+{
+    if (!held_.empty()) {
+        held_.emplace_back(line);
+        settle(out, false);
+        return;
+    }
+    if (chunk_.empty() || !isTrigger(line) || !passes(line, 0)) {
+        writeLine(out, line);
+        return;
+    }
+    held_.emplace_back(line);
+    settle(out, false);
+}
+
+void ChunkFilter::finish(std::string& out)
+{
+    settle(out, true);
+}
+
+// The held lines always start with a line that is a trigger and passes chunk line 1.
+void ChunkFilter::settle(std::string& out, bool atEnd)
+{
+    while (!held_.empty()) {
+        bool allPass = true;
+        for (std::size_t k = 1; k < held_.size() && allPass; ++k)
+            allPass = passes(held_[k], k);
+        if (allPass && held_.size() == chunk_.size()) {
+            if (!options_.eraseOnly)
+                out += spew_;
+            held_.clear();
+            return;
+        }
+        if (allPass && !atEnd)
+            return;  // the chunk may still come whole: wait for the next line
+        // Not this chunk: its first line goes out as read, and the test goes on after it.
+        writeLine(out, held_.front());
+        held_.pop_front();
+        while (!held_.empty() && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
+            writeLine(out, held_.front());
+            held_.pop_front();
+        }
+    }
+}
+
+std::string filterChunks(const std::vector<std::string>& chunk, std::string_view spew, ChunkOptions options,
+                         const std::vector<std::string>& lines)
+{
+    ChunkFilter filter(chunk, std::string(spew), options);
+    std::string out;
+    for (const std::string& line : lines)
+        filter.push(line, out);
+    filter.finish(out);
+    return out;
+}
+
+std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::filesystem::path& base)
+{
+    std::filesystem::path copy = base / "copies";
+    const std::filesystem::path relative = file.parent_path().lexically_relative(base);
+    for (const auto& part : relative)
+        if (!part.empty() && part != "." && part != "..")
+            copy /= part;
+    return copy / file.filename();
+}
+
+Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+                         const std::filesystem::path& strCopyDirParent, const EraseSettings& settings)
+{
+    auto input = tempFile.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
+    if (!input)
+        return std::unexpected(input.error());
+
+    const std::filesystem::path copyPath = copyPathFor(tempFile.Path(), strCopyDirParent);
+    // Make the mirrored folders one level at a time, from the base folder down.
+    std::filesystem::path folder = strCopyDirParent;
+    for (const auto& part : copyPath.parent_path().lexically_relative(strCopyDirParent)) {
+        folder /= part;
+        if (!fso.FolderExists(folder))
+            if (auto made = fso.CreateFolder(folder); !made)
+                return made;
+    }
+    ChunkFilter filter(settings.chunk, settings.spew, settings.options);
+    return writeChangedCopy(
+        fso, *input, copyPath,
+        [&filter](std::string& line, std::string& out) -> Result<void> {
+            filter.push(line, out);
+            return {};
+        },
+        [&filter](std::string& out) { filter.finish(out); });
+}
+
+void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
+                  const EraseSettings& settings, WalkCounter& counter, EraseReport& report)
+{
+    const auto files = startFolder.Files();
+    if (!files) {
+        report.failures.push_back({startFolder.Path(), files.error()});
+        return;
+    }
+    for (const File& file : *files) {
+        if (!counter.step(file.Path())) {
+            report.cancelled = true;
+            return;
+        }
+        if (auto done = eraseChunks(fso, file, base, settings); done)
+            ++report.files;
+        else
+            report.failures.push_back({file.Path(), done.error()});
+    }
+    if (!settings.recursive)
+        return;
+    // Listed after the files were handled, so a "copies" folder just made is among them.
+    const auto subFolders = startFolder.SubFolders();
+    if (!subFolders) {
+        report.failures.push_back({startFolder.Path(), subFolders.error()});
+        return;
+    }
+    const std::filesystem::path ownCopies = base / "copies";
+    for (const Folder& sub : *subFolders) {
+        if (sub.Path() == ownCopies)
+            continue;  // never copy the copies
+        trollFolders(fso, sub, base, settings, counter, report);
+        if (report.cancelled)
+            return;
+    }
+}
+
+Result<EraseReport> runEraseChunks(const std::filesystem::path& base, const EraseSettings& settings,
+                                   ProgressCallback progress)
+{
+    if (settings.chunk.empty())
+        return fail(err::InvalidProcedureCall,
+                    "The chunk to erase is empty: type at least one line of text to find.");
+    // One spelling of the base folder, so copies land below it whatever the caller passed.
+    std::filesystem::path start = base.lexically_normal();
+    if (!start.has_filename() && start.has_relative_path())
+        start = start.parent_path();
+    const FileSystemObject fso;
+    const auto folder = fso.GetFolder(start);
+    if (!folder)
+        return std::unexpected(folder.error());
+    EraseReport report;
+    WalkCounter counter(std::move(progress));
+    trollFolders(fso, *folder, start, settings, counter, report);
+    return report;
+}
+
+std::string listFailures(const std::vector<FileFailure>& failures, std::size_t limit)
+{
+    if (failures.empty())
+        return {};
+    std::string text = "Could not handle " + std::to_string(failures.size())
+                       + (failures.size() == 1 ? " file or folder:" : " files or folders:");
+    for (std::size_t i = 0; i < failures.size() && i < limit; ++i)
+        text += "\n" + failures[i].path.string() + ": " + formatError(failures[i].error);
+    if (failures.size() > limit)
+        text += "\nand " + std::to_string(failures.size() - limit) + " more.";
+    return text;
+}
+
+}  // namespace qb

@@ -1,0 +1,39 @@
+// The erase-and-spew window: a base folder in Dir1, the chunk in richChunk, the spew in
+// richSpew; cmdBegin writes the changed copies below "copies" in the base folder.
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+
+namespace qb {
+
+class DrivePicker;
+class FolderPicker;
+
+class frmEraseChunks : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmEraseChunks(QWidget* parent = nullptr);
+    void chkEraseOnly_Click();
+    void cmdBegin_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Load();
+
+    QLabel* Label2;
+    DrivePicker* Drive1;
+    FolderPicker* Dir1;
+    QPlainTextEdit* richChunk;
+    QPlainTextEdit* richSpew;
+    QCheckBox* chkGoRecursive;
+    QCheckBox* chkEraseOnly;
+    QCheckBox* chkAllowWild;
+};
+
+}  // namespace qb

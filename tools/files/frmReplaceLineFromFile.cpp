@@ -1,0 +1,62 @@
+#include "tools/files/frmReplaceLineFromFile.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/behaviours.h"
+#include "shell/cp1252.h"
+#include "shell/guard.h"
+#include "shell/pickers.h"
+#include "shell/services.h"
+#include "shell/walkprogress.h"
+#include "tools/files/bulkRunView.h"
+#include "tools/files/replaceLines.h"
+
+namespace qb {
+
+frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmReplaceLineFromFile"));
+    setWindowTitle(QStringLiteral("Form2"));
+    resize(px(6000), px(6600));
+
+    Drive1 = new DrivePicker(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1 = new FolderPicker(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    txtPath = new QLineEdit(QStringLiteral("Text1"), this);
+    txtPath->setObjectName(QStringLiteral("txtPath"));
+    txtPath->setReadOnly(true);  // it only echoes the folder; the run reads Dir1
+    auto* cmdBegin = new QPushButton(QStringLiteral("Command1"), this);
+    cmdBegin->setObjectName(QStringLiteral("cmdBegin"));
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(cmdBegin);
+    buttonRow->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Drive1);
+    layout->addWidget(Dir1, 1);
+    layout->addWidget(txtPath);
+    layout->addLayout(buttonRow);
+
+    setTabChain({Drive1, Dir1, txtPath, cmdBegin});
+
+    pairDrive(Drive1, Dir1);
+    echoFolderPath(Dir1, txtPath);
+    connect(cmdBegin, &QPushButton::clicked, this, guarded([this] { cmdBegin_Click(); }));
+}
+
+void frmReplaceLineFromFile::cmdBegin_Click()
+{
+    WalkProgressDialog progress(this, windowTitle());
+    const auto report = runReplaceLines(toPath(Dir1->path()), programFolder(), progress.callback());
+    if (!report) {
+        showMessage(pathText(formatError(report.error())));
+        return;
+    }
+    showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("done with snp"));
+}
+
+}  // namespace qb

@@ -1,0 +1,152 @@
+#include "tools/files/replaceLines.h"
+
+#include "shell/mdlText.h"
+#include "tools/files/changedCopy.h"
+
+#include <optional>
+
+namespace qb {
+
+namespace {
+
+Result<std::vector<ReplacePair>> readPairs(const FileSystemObject& fso, const std::filesystem::path& pairPath)
+{
+    auto stream = fso.OpenTextFile(pairPath, IOMode::ForReading, false, TextFormat::SystemDefault);
+    if (!stream)
+        return std::unexpected(stream.error());
+    std::vector<std::string> lines;
+    std::string line;
+    while (true) {
+        const auto more = stream->readLine(line);
+        if (!more)
+            return std::unexpected(more.error());
+        if (!*more)
+            break;
+        lines.push_back(line);
+    }
+    if (auto closed = stream->Close(); !closed)
+        return std::unexpected(closed.error());
+    return parsePairs(lines);
+}
+
+}  // namespace
+
+std::vector<ReplacePair> parsePairs(const std::vector<std::string>& lines)
+{
+    std::vector<ReplacePair> pairs;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
+        pairs.push_back({lines[i], lines[i + 1]});
+    return pairs;
+}
+
+void replaceAll(std::string& line, std::string_view search, std::string_view replacement)
+{
+    if (search.empty())
+        return;
+    std::size_t at = line.find(search);
+    if (at == std::string::npos)
+        return;
+    std::string result;
+    std::size_t from = 0;
+    do {
+        result.append(line, from, at - from);
+        result += replacement;
+        from = at + search.size();
+        at = line.find(search, from);
+    } while (at != std::string::npos);
+    result.append(line, from);
+    line = std::move(result);
+}
+
+void appendDebugEntry(std::string& out, std::string_view line, std::string_view search)
+{
+    out += crlf;
+    out += crlf;
+    out += crlf;
+    out += line;
+    out += crlf;
+    out += search;
+    out += crlf;
+}
+
+Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
+                 const std::vector<ReplacePair>& pairs, TextStream& debug)
+{
+    const auto file = fso.GetFile(strFilePath);
+    if (!file)
+        return std::unexpected(file.error());
+    auto input = file->OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
+    if (!input)
+        return std::unexpected(input.error());
+
+    const std::filesystem::path copies = strFilePath.parent_path() / "copies";
+    if (!fso.FolderExists(copies))
+        if (auto made = fso.CreateFolder(copies); !made)
+            return made;
+    const std::filesystem::path copyPath = copies / strFilePath.filename();
+    std::string entry;
+    return writeChangedCopy(fso, *input, copyPath, [&](std::string& line, std::string& out) -> Result<void> {
+        for (const ReplacePair& pair : pairs) {
+            entry.clear();
+            appendDebugEntry(entry, line, pair.search);
+            if (auto traced = debug.Write(entry); !traced)
+                return traced;
+            replaceAll(line, pair.search, pair.replacement);
+        }
+        out += line;
+        out += crlf;
+        return {};
+    });
+}
+
+Result<ReplaceReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
+                                      ProgressCallback progress)
+{
+    const FileSystemObject fso;
+    const std::filesystem::path pairPath = programFolder / pairFileName;
+    const std::filesystem::path debugPath = programFolder / debugFileName;
+    // Checked before anything is written, so a missing pair file leaves no trace.
+    if (!fso.FileExists(pairPath))
+        return fail(err::FileNotFound, "The pair file " + pairPath.string() + " does not exist.");
+    // The run never writes the pair file, so reading it once gives what reading it per line would.
+    const auto pairs = readPairs(fso, pairPath);
+    if (!pairs)
+        return std::unexpected(pairs.error());
+
+    const auto start = fso.GetFolder(folder);
+    if (!start)
+        return std::unexpected(start.error());
+    const auto files = start->Files();
+    if (!files)
+        return std::unexpected(files.error());
+
+    ReplaceReport report;
+    WalkCounter counter(std::move(progress));
+    std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
+    for (const File& file : *files) {
+        // Reading the debug file while appending to it would grow it without end.
+        if (fso.sameFile(file.Path(), debugPath))
+            continue;
+        if (!counter.step(file.Path())) {
+            report.cancelled = true;
+            break;
+        }
+        if (!debug) {
+            auto opened = fso.OpenTextFile(debugPath, IOMode::ForAppending, true, TextFormat::Ascii);
+            if (!opened)
+                return std::unexpected(opened.error());
+            debug.emplace(std::move(*opened));
+        }
+        if (auto done = snp(fso, file.Path(), pairs.value(), *debug); !done) {
+            (void)debug->Close();  // keep the entries written so far; the run's error is the one to report
+            return std::unexpected(done.error());
+        }
+        ++report.files;
+    }
+    if (debug)
+        if (auto closed = debug->Close(); !closed)
+            return std::unexpected(closed.error());
+    return report;
+}
+
+}  // namespace qb
