@@ -14,13 +14,9 @@ TEST(CapFirst, UpperCasesOnlyALetterThatHasAnUpperForm)
 {
     struct Row { std::string in, out; };
     const Row rows[] = {
-        {"orders", "Orders"}, {"Orders", "Orders"}, {"", ""}, {"1abc", "1abc"}, {"_x", "_x"},
-        {"\xe9t\xe9", "\xc9t\xe9"},      // é -> É
-        {"\xff", "\x9f"},                // ÿ -> Ÿ
-        {"\x9a", "\x8a"},                // š -> Š
-        {"\xf7x", "\xf7x"},              // ÷ has no upper-case form
-        {"\xdf", "\xdf"},                // ß has none in the code page
-        {"a", "A"}, {"z", "Z"}, {"{", "{"},
+        {"orders", "Orders"}, {"Orders", "Orders"}, {"", ""}, {"1abc", "1abc"}, {"_x", "_x"}, {"z", "Z"}, {"{", "{"},
+        {"\xe9t\xe9", "\xc9t\xe9"}, {"\xff", "\x9f"}, {"\x9a", "\x8a"},  // é, ÿ and š have upper forms
+        {"\xf7x", "\xf7x"}, {"\xdf", "\xdf"},                             // ÷ and ß have none here
     };
     for (const Row& row : rows)
         EXPECT_EQ(capFirst(row.in), row.out) << row.in;
@@ -30,15 +26,14 @@ TEST(SplitLines, EndsLinesAtEveryKindOfBreak)
 {
     using V = std::vector<std::string_view>;
     EXPECT_EQ(splitLines(""), V{});
-    EXPECT_EQ(splitLines("a"), V{"a"});
     EXPECT_EQ(splitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
     EXPECT_EQ(splitLines("a\r\n"), V{"a"});
     EXPECT_EQ(splitLines("\r\n\r\n"), (V{"", ""}));
-    EXPECT_EQ(splitLines("a\n\rb"), (V{"a", "", "b"}));   // LF then a lone CR: two breaks
+    EXPECT_EQ(splitLines("a\n\rb"), (V{"a", "", "b"}));  // LF then a lone CR: two breaks
     EXPECT_EQ(splitLines("a\r\r\nb"), (V{"a", "", "b"}));
 }
 
-TEST(Cp1252, EveryByteSurvivesABox)
+TEST(Cp1252, EveryByteSurvivesABoxAndPathsKeepTheirBytes)
 {
     std::string all;
     for (int b = 1; b < 256; ++b)
@@ -48,12 +43,10 @@ TEST(Cp1252, EveryByteSurvivesABox)
     QLineEdit line;
     setLineBytes(&line, all);
     EXPECT_EQ(lineBytes(&line), all);
-}
-
-TEST(Cp1252, MapsTheHighRangeAndReplacesWhatItCannotHold)
-{
     EXPECT_EQ(fromCp1252("\x80\x99\xa2"), QString::fromUtf8("€™¢"));
-    EXPECT_EQ(toCp1252(QString::fromUtf8("€ a ✓ 😀")), "\x80 a ? ?");
+    EXPECT_EQ(toCp1252(QString::fromUtf8("€ a ✓ 😀")), "\x80 a ? ?");  // what the code page cannot hold
+    const std::filesystem::path path = "/tmp/caf\xc3\xa9/x y.txt";
+    EXPECT_EQ(toPath(fromPath(path)), path);
 }
 
 TEST(Cp1252, BoxesUseCrLfBetweenLines)
@@ -64,12 +57,6 @@ TEST(Cp1252, BoxesUseCrLfBetweenLines)
     EXPECT_EQ(boxBytes(&box), "one\r\ntwo\r\nthree\r\nfour");
     setBoxBytes(&box, "last\r\n");
     EXPECT_EQ(boxBytes(&box), "last\r\n");
-}
-
-TEST(Paths, KeepTheirBytesBetweenQtAndTheFileSystemLayer)
-{
-    const std::filesystem::path path = "/tmp/caf\xc3\xa9/x y.txt";
-    EXPECT_EQ(toPath(fromPath(path)), path);
 }
 
 }  // namespace
