@@ -38,7 +38,7 @@ void followDrive(DrivePicker* drive, FolderPicker* folder)
         return;
     else
         error = Error{err::PathNotFound, toCp1252(root) + ": cannot be opened"};
-    showMessage(fromCp1252(formatError(error)));
+    showMessage(messageText(formatError(error)));
 }
 
 // Runs `onResize` whenever `window` is resized.
@@ -122,7 +122,7 @@ void listFolderFiles(FolderPicker* folder, QListWidget* list)
         const auto shown = fso.GetFolder(toPath(folder->path()));
         const auto files = shown ? shown->Files() : std::unexpected(shown.error());
         if (!files) {
-            showMessage(fromCp1252(formatError(files.error())));
+            showMessage(messageText(formatError(files.error())));
             return;
         }
         QStringList names;

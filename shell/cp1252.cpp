@@ -1,6 +1,5 @@
 #include "shell/cp1252.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -78,16 +77,85 @@ void setLineBytes(QLineEdit* box, std::string_view bytes)
     box->setText(fromCp1252(bytes));
 }
 
+// File names are UTF-8 here, but a name may hold any bytes. A byte that is not part of valid
+// UTF-8 travels as the lone surrogate U+DC80-U+DCFF (which valid UTF-8 never yields), so every
+// name comes back to the same bytes.
 std::filesystem::path toPath(const QString& path)
 {
-    const QByteArray encoded = QFile::encodeName(path);
-    return std::filesystem::path(std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(path.size()));
+    const auto put = [&bytes](unsigned value) { bytes.push_back(static_cast<char>(value)); };
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        char32_t c = path.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < path.size() && path.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), path.at(++i).unicode());
+        else if (c >= 0xDC80 && c <= 0xDCFF) {
+            put(c - 0xDC00);  // a byte that was not UTF-8
+            continue;
+        } else if (QChar::isSurrogate(c)) {
+            put('?');
+            continue;
+        }
+        if (c < 0x80) {
+            put(c);
+        } else if (c < 0x800) {
+            put(0xC0 | (c >> 6));
+            put(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            put(0xE0 | (c >> 12));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
+        } else {
+            put(0xF0 | (c >> 18));
+            put(0x80 | ((c >> 12) & 0x3F));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
+        }
+    }
+    return std::filesystem::path(std::move(bytes));
 }
 
 QString fromPath(const std::filesystem::path& path)
 {
-    const std::string& native = path.native();
-    return QFile::decodeName(QByteArray(native.data(), static_cast<qsizetype>(native.size())));
+    const std::string& bytes = path.native();
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+        const unsigned lead = byte(i);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                             : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (i + k >= bytes.size() || (byte(i + k) & 0xC0) != 0x80) {
+                length = 0;
+                break;
+            }
+            c = (c << 6) | (byte(i + k) & 0x3F);
+        }
+        // Overlong forms, encoded surrogates and values past U+10FFFF are not valid UTF-8.
+        const bool valid = length == 1 || (length == 2) || (length == 3 && c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) ||
+                           (length == 4 && c >= 0x10000 && c <= 0x10FFFF);
+        if (length == 0 || !valid) {
+            text.push_back(QChar(static_cast<char16_t>(0xDC00 + lead)));
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            text.push_back(QChar(QChar::highSurrogate(c)));
+            text.push_back(QChar(QChar::lowSurrogate(c)));
+        } else {
+            text.push_back(QChar(static_cast<char16_t>(c)));
+        }
+        i += length;
+    }
+    return text;
+}
+
+QString messageText(std::string_view bytes)
+{
+    return fromPath(std::filesystem::path(std::string(bytes)));
 }
 
 }  // namespace qb

@@ -26,5 +26,7 @@ void setLineBytes(QLineEdit* box, std::string_view bytes);
 // Paths keep their exact bytes on the way between Qt and the file-system layer.
 std::filesystem::path toPath(const QString& path);
 QString fromPath(const std::filesystem::path& path);
+// Text that names files (error messages, lists of paths) is decoded the way file names are.
+QString messageText(std::string_view bytes);
 
 }  // namespace qb

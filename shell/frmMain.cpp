@@ -8,6 +8,7 @@
 #include <QPalette>
 
 #include "shell/behaviours.h"
+#include "shell/cp1252.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/guard.h"
 #include "shell/printing.h"
@@ -105,7 +106,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         return;
     }
     if (auto ended = endPrintDocument(); !ended)
-        showMessage(QStringLiteral("error printing: ") + QString::fromStdString(formatError(ended.error())));
+        showMessage(QStringLiteral("error printing: ") + messageText(formatError(ended.error())));
     event->accept();
 }
 

@@ -45,8 +45,15 @@ TEST(Cp1252, EveryByteSurvivesABoxAndPathsKeepTheirBytes)
     EXPECT_EQ(lineBytes(&line), all);
     EXPECT_EQ(fromCp1252("\x80\x99\xa2"), QString::fromUtf8("€™¢"));
     EXPECT_EQ(toCp1252(QString::fromUtf8("€ a ✓ 😀")), "\x80 a ? ?");  // what the code page cannot hold
-    const std::filesystem::path path = "/tmp/caf\xc3\xa9/x y.txt";
-    EXPECT_EQ(toPath(fromPath(path)), path);
+    // Paths keep their bytes, valid UTF-8 or not (a Windows-1252 name, a stray continuation byte,
+    // an overlong form, an encoded surrogate, a cut-off sequence, a character past U+FFFF).
+    for (const char* bytes : {"/tmp/caf\xc3\xa9/x y.txt", "/tmp/caf\xe9/x\xff.txt", "a\x80" "b", "\xc0\xaf",
+                              "\xed\xa0\x80", "end\xe2\x82", "\xf0\x9f\x98\x80"}) {
+        const std::filesystem::path path = bytes;
+        EXPECT_EQ(toPath(fromPath(path)), path) << bytes;
+    }
+    EXPECT_EQ(fromPath("/tmp/caf\xc3\xa9"), QString::fromUtf8("/tmp/café"));
+    EXPECT_EQ(toPath(QString::fromUtf8("/tmp/café 😀")), std::filesystem::path("/tmp/caf\xc3\xa9 \xf0\x9f\x98\x80"));
 }
 
 TEST(Cp1252, BoxesUseCrLfBetweenLines)

@@ -1,6 +1,7 @@
 #include "tools/files/bulkRunView.h"
 
-#include <QFile>
+#include "shell/cp1252.h"
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -31,7 +32,7 @@ QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent)
 
 QString pathText(std::string_view bytes)
 {
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return messageText(bytes);
 }
 
 void setPathBox(QPlainTextEdit* box, std::string_view bytes)

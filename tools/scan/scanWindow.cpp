@@ -112,7 +112,7 @@ std::optional<Folder> folderToScan(const FolderPicker* Dir1)
     const FileSystemObject fso;
     auto folder = fso.GetFolder(toPath(Dir1->path()));
     if (!folder) {
-        showMessage(fromCp1252(formatError(folder.error())));
+        showMessage(messageText(formatError(folder.error())));
         return std::nullopt;
     }
     return std::move(*folder);
@@ -122,7 +122,7 @@ void quickPrintBox(const QPlainTextEdit* box)
 {
     const auto printed = quickPrint(fromCp1252(boxBytes(box)));
     if (!printed) {
-        showMessage(fromCp1252(formatError(printed.error())));
+        showMessage(messageText(formatError(printed.error())));
         return;
     }
     showMessage(QStringLiteral("Printin', yo"));
@@ -166,7 +166,7 @@ void ScanInWindow::show(const Result<ScanReport>& report, QPlainTextEdit* box)
         return;
     }
     progress_.reset();
-    showMessage(fromCp1252(formatError(report.error())));
+    showMessage(messageText(formatError(report.error())));
 }
 
 }  // namespace qb

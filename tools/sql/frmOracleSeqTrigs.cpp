@@ -1,7 +1,6 @@
 #include "tools/sql/frmOracleSeqTrigs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,8 +42,7 @@ protected:
 // Messages that name paths: the path bytes are in the file system's encoding.
 void reportError(const Error& error)
 {
-    const std::string text = formatError(error);
-    showMessage(QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size()))));
+    showMessage(messageText(formatError(error)));
 }
 
 // A file name built from box bytes, in the file system's encoding.

@@ -44,7 +44,7 @@ QPushButton* makeButton(const QString& name, const QString& caption, QWidget* pa
 
 QString errorText(const QString& what, const Error& error)
 {
-    return what + fromCp1252(formatError(error));
+    return what + messageText(formatError(error));
 }
 
 }  // namespace

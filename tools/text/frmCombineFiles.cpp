@@ -134,7 +134,7 @@ void frmCombineFiles::Command1_Click()
 {
     const auto combined = combineFiles(toPath(Text1->text()), toPath(Text2->text()));
     if (!combined) {
-        showMessage(fromCp1252(formatError(combined.error())));
+        showMessage(messageText(formatError(combined.error())));
         return;
     }
     if (*combined)

@@ -94,7 +94,7 @@ void frmTwoTabbedRowsToCols::cmdGo_Click()
 void frmTwoTabbedRowsToCols::cmdPrint_Click()
 {
     if (auto printed = fixedFontPrint(richOut->toPlainText()); !printed)
-        showMessage(QStringLiteral("error printing: ") + fromCp1252(formatError(printed.error())));
+        showMessage(QStringLiteral("error printing: ") + messageText(formatError(printed.error())));
 }
 
 }  // namespace qb
