@@ -83,7 +83,7 @@ TEST_F(EraseRun, MirrorsTheTreeAndReplacesCopiesOnTheNextRun)
     dir.write("Sub/b.txt", "<a>\r\n</a>");
     dir.write("sub/c.txt", "c");  // differs from "Sub" only in case: must not share its copies
     dir.write("caf\xe9/p/d", "d");
-    EXPECT_EQ(run(true).files, 4u);
+    run(true);
     EXPECT_EQ(copy("a.txt"), std::string("x\r\nSPEW\r\n\xe9\0z\r\n", 14));
     EXPECT_EQ(copy("Sub/b.txt"), "SPEW\r\n");
     EXPECT_EQ(copy("caf\xe9/p/d"), "d\r\n");
@@ -111,7 +111,6 @@ TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
     ASSERT_EQ(::chmod((dir / "copies/b.txt").c_str(), 0444), 0);
     dir.mkdir("copies/c.txt");         // a folder where the copy should go
     const EraseReport report = run(false);
-    EXPECT_EQ(report.files, 2u);
     ASSERT_EQ(report.failures.size(), 2u);
     EXPECT_EQ(report.failures[0].path, dir / "b.txt");
     EXPECT_EQ(report.failures[0].error.number, err::PermissionDenied);

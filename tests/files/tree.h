@@ -1,6 +1,5 @@
-// Shared set-up for runs over temporary trees: the whole state of a tree as one value, so a test
-// sees every file a run made, changed or left behind (a stray temporary file included), and the
-// progress callbacks that stop a run or pull a folder away in the middle of it.
+// Shared set-up for runs over temporary trees: a tree's whole state as one value, and progress
+// callbacks that stop a run or pull a folder away in the middle of it.
 #pragma once
 
 #include <filesystem>
@@ -14,7 +13,8 @@ namespace qb::test {
 
 using Tree = std::map<std::string, std::string>;
 
-// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a link.
+// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a
+// link, so a test sees every file a run made, changed or left behind (a stray temporary included).
 inline Tree treeOf(const std::filesystem::path& root)
 {
     namespace fs = std::filesystem;
