@@ -34,45 +34,28 @@ TEST_F(AddExtension, ListsByDepthAndCopiesOnceOverRuns)
     }
 }
 
-TEST_F(AddExtension, DotsMatterInFileNamesOnlyAndFolderLinksAreNotEntered)
+// Dots count in file names only: an empty folder is listed, a dotted one entered, a link to a
+// folder not. A subfolder that vanishes between being listed and being entered keeps its line,
+// costs one message, and the walk goes on with the next sibling. Cancel stops before the current
+// file.
+TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
 {
-    for (const char* name : {".hidden", "trailing.", "a.b.c", "v1.2/inner", "v1.2/deeper/Makefile"})
+    for (const char* name : {".hidden", "trailing.", "a.b.c", "v1.2/inner", "w/W", "x.y/Makefile"})
         dir.write(name, "x");
     dir.mkdir("empty");
     fs::create_directory_symlink(dir / "v1.2", dir / "zz-link");
-    const BulkRun result = addExtensionCopies(dir.path());
-    EXPECT_EQ(result.text, "\t" + path("empty") + "\r\n\t" + path("v1.2") + "\r\n\t\t---" + path("v1.2/inner") +
-                               "\r\n\t\t" + path("v1.2/deeper") + "\r\n\t\t\t---" + path("v1.2/deeper/Makefile") +
-                               "\r\n");
-    EXPECT_TRUE(result.messages.empty());
-    EXPECT_TRUE(fs::exists(dir / "v1.2/deeper/Makefile_COPY.doc"));
-    EXPECT_FALSE(fs::exists(dir / ".hidden_COPY.doc"));
-}
-
-// A subfolder that cannot be opened keeps its line, costs one message, and the walk goes on with
-// the next sibling. The folder vanishes between being listed and being entered (a locked folder
-// would not stop root). Cancel stops after the current file.
-TEST_F(AddExtension, FailingSubfolderCostsOneMessageAndCancelStops)
-{
-    for (const char* name : {"a/A", "b/B", "c/C", "c/D"})
-        dir.write(name, "x");
-    const BulkRun result = addExtensionCopies(dir.path(), [&](const fs::path& current, std::uint64_t) {
-        return current != dir / "a/A" || fs::remove_all(dir / "b");
-    });
-    const std::string a = "\t" + path("a") + "\r\n\t\t---" + path("a/A") + "\r\n";
-    const std::string c = "\t" + path("c") + "\r\n\t\t---" + path("c/C") + "\r\n";
-    EXPECT_EQ(result.text, a + "\t" + path("b") + "\r\n" + c + "\t\t---" + path("c/D") + "\r\n");
+    const BulkRun result = addExtensionCopies(dir.path(), test::removeOnReaching(dir / "v1.2/inner", dir / "w"));
+    const std::string head = "\t" + path("empty") + "\r\n\t" + path("v1.2") + "\r\n\t\t---" + path("v1.2/inner") + "\r\n";
+    EXPECT_EQ(result.text, head + "\t" + path("w") + "\r\n\t" + path("x.y") + "\r\n\t\t---" + path("x.y/Makefile") + "\r\n");
     ASSERT_EQ(result.messages.size(), 1u);
     EXPECT_TRUE(result.messages[0].starts_with("76 :: ")) << result.messages[0];
 
-    fs::remove(dir / "c/C_COPY.doc");
-    fs::remove(dir / "c/D_COPY.doc");
-    // a/A, a/A_COPY.doc, c/C, then stop at c/D.
-    const BulkRun stopped = addExtensionCopies(dir.path(), [](const fs::path&, std::uint64_t n) { return n < 3; });
+    fs::remove(dir / "x.y/Makefile_COPY.doc");
+    // The three root files, v1.2/inner and its copy, then stop at x.y/Makefile.
+    const BulkRun stopped = addExtensionCopies(dir.path(), test::stopAfter(5));
     EXPECT_TRUE(stopped.cancelled);
-    EXPECT_EQ(stopped.text, a + c);
-    EXPECT_TRUE(fs::exists(dir / "c/C_COPY.doc"));
-    EXPECT_FALSE(fs::exists(dir / "c/D_COPY.doc"));
+    EXPECT_EQ(stopped.text, head + "\t" + path("x.y") + "\r\n");
+    EXPECT_FALSE(fs::exists(dir / "x.y/Makefile_COPY.doc"));
 }
 
 }  // namespace

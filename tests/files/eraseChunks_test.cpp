@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-#include "support/recorder.h"
+#include "files/tree.h"
 
 namespace qb {
 namespace {
@@ -15,62 +15,44 @@ using Lines = std::vector<std::string>;
 
 const Lines tags = {"<A>", "<B x=\"1\" />", "</A>", "</L>"};
 
+// Each row: chunk lines, input lines, the copy's bytes; the spew is "S\r\n" unless given.
 struct FilterRow {
     const char* name;
-    Lines chunk;
-    Lines input;
+    Lines chunk, input;
     std::string expected;
-    bool allowWild = true;
-    bool eraseOnly = false;
+    ChunkOptions options = {};
     std::string spew = "S\r\n";
 };
 
-void PrintTo(const FilterRow& row, std::ostream* os) { *os << row.name; }
-
-class LineFilter : public ::testing::TestWithParam<FilterRow> {};
-
-TEST_P(LineFilter, WritesTheCopy)
+TEST(LineFilter, WritesTheCopy)
 {
-    const FilterRow& row = GetParam();
-    EXPECT_EQ(filterChunks(row.chunk, row.spew, {row.allowWild, row.eraseOnly}, row.input), row.expected);
+    const FilterRow rows[] = {
+        {"IndentedChunkWithWildRule", tags, {"x", "  <A>", "\t<B x=\"1\" />", "  </A>", "</L>", "y"}, "x\r\nS\r\ny\r\n"},
+        {"EraseOnly", tags, {"x", "<A>", "<B x=\"1\" />", "</A>", "</L>"}, "x\r\n", {true, true}},
+        {"IndentedInputMissesChunkWithoutWild", {"<A>", "</A>"}, {"  <A>", "  </A>"}, "  <A>\r\n  </A>\r\n", {false}},
+        {"MoreIndentedChunkWithoutWild", {"    <A>", "    </A>"}, {"  <a>", "  </a>"}, "S\r\n", {false}},
+        {"TriggerAfterAFalseStart", {"<b>"}, {"<a <b>", "<a <"}, "S\r\n<a <\r\n"},
+        {"WildRuleIsCaseExact", {"<A>", "<B>"}, {"x<A>y", "  <b>  "}, "x<A>y\r\n  <b>  \r\n"},
+        {"EmptyInputLinePassesAnyChunkLine", {"A", "B", "C"}, {"A", "", "C"}, "S\r\n"},
+        {"SpacesOnlyFirstLineMakesEveryLineATrigger", {"   ", "B"}, {"x", " ", "b", "y"}, "x\r\nS\r\ny\r\n"},
+        {"SpewWithoutLineBreak", {"A"}, {"a", "next"}, "Snext\r\n", {}, "S"},
+        // A failed walk writes the input as read: writing the chunk lines as typed would turn the
+        // empty line into "B" and "a" into "A".
+        {"FailedWalkKeepsInputLines", {"A", "B", "C"}, {"a", "", "x"}, "a\r\n\r\nx\r\n"},
+        {"ChunkRightAfterFoundChunk", {"A", "B"}, {"A", "B", "A", "B"}, "S\r\nS\r\n"},
+        {"ChunkStartingInsideFailedWalk", {"A", "B", "C"}, {"A", "B", "A", "B", "C", "z"}, "A\r\nB\r\nS\r\nz\r\n"},
+        {"ChunkEndingOnLastLine", {"A", "B"}, {"x", "A", "B"}, "x\r\nS\r\n"},
+        {"WalkCutShortByEndOfInput", {"A", "B", "C"}, {"x", "A", "B"}, "x\r\nA\r\nB\r\n"},
+    };
+    for (const FilterRow& row : rows)
+        EXPECT_EQ(filterChunks(row.chunk, row.spew, row.options, row.input), row.expected) << row.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LineFilter,
-    ::testing::Values(
-        FilterRow{"IndentedChunkWithWildRule", tags, {"x", "  <A>", "\t<B x=\"1\" />", "  </A>", "</L>", "y"},
-                  "x\r\nS\r\ny\r\n"},
-        FilterRow{"EraseOnly", tags, {"x", "<A>", "<B x=\"1\" />", "</A>", "</L>"}, "x\r\n", true, true},
-        FilterRow{"IndentedInputMissesChunkWithoutWild", {"<A>", "</A>"}, {"  <A>", "  </A>"}, "  <A>\r\n  </A>\r\n",
-                  false},
-        FilterRow{"MoreIndentedChunkWithoutWild", {"    <A>", "    </A>"}, {"  <a>", "  </a>"}, "S\r\n", false},
-        FilterRow{"TriggerAfterAFalseStart", {"<b>"}, {"<a <b>", "<a <"}, "S\r\n<a <\r\n"},
-        FilterRow{"WildRuleIsCaseExact", {"<A>", "<B>"}, {"x<A>y", "  <b>  "}, "x<A>y\r\n  <b>  \r\n"},
-        FilterRow{"EmptyInputLinePassesAnyChunkLine", {"A", "B", "C"}, {"A", "", "C"}, "S\r\n"},
-        FilterRow{"SpacesOnlyFirstLineMakesEveryLineATrigger", {"   ", "B"}, {"x", " ", "b", "y"}, "x\r\nS\r\ny\r\n"},
-        FilterRow{"SpewWithoutLineBreak", {"A"}, {"a", "next"}, "Snext\r\n", true, false, "S"},
-        FilterRow{"EmptyInput", tags, {}, ""},
-        // A failed walk writes the input as read, where writing the chunk lines as typed
-        // would turn the empty line into "B" and "a" into "A".
-        FilterRow{"FailedWalkKeepsInputLines", {"A", "B", "C"}, {"a", "", "x"}, "a\r\n\r\nx\r\n"},
-        FilterRow{"ChunkRightAfterFoundChunk", {"A", "B"}, {"A", "B", "A", "B"}, "S\r\nS\r\n"},
-        FilterRow{"ChunkStartingInsideFailedWalk", {"A", "B", "C"}, {"A", "B", "A", "B", "C", "z"},
-                  "A\r\nB\r\nS\r\nz\r\n"},
-        FilterRow{"ChunkEndingOnLastLine", {"A", "B"}, {"x", "A", "B"}, "x\r\nS\r\n"},
-        FilterRow{"WalkCutShortByEndOfInput", {"A", "B", "C"}, {"x", "A", "B"}, "x\r\nA\r\nB\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ChunkLines, DropsEmptyLinesAndKeepsSpaces)
+TEST(ChunkLines, DropEmptyLinesKeepSpacesAndPlaceCopiesKeepingCase)
 {
     EXPECT_EQ(chunkLines("  A  \r\n\r\n   \r\nB\r\n"), (Lines{"  A  ", "   ", "B"}));
-    EXPECT_TRUE(chunkLines("\r\n\r\n").empty());
-}
-
-TEST(CopyPlacement, RemovesTheBaseOnceAndKeepsCase)
-{
-    EXPECT_EQ(copyPathFor("/p/a.txt", "/p"), fs::path("/p/copies/a.txt"));
+    // The base is removed once: "/p/q/pp" must not land in "copies/qp".
     EXPECT_EQ(copyPathFor("/p/q/pp/x", "/p"), fs::path("/p/copies/q/pp/x"));
-    EXPECT_EQ(copyPathFor("/p/P/p/x", "/p"), fs::path("/p/copies/P/p/x"));
     EXPECT_EQ(copyPathFor("/a.txt", "/"), fs::path("/copies/a.txt"));
 }
 
@@ -85,18 +67,12 @@ TEST(FailureList, ShowsTwentyAndCountsTheRest)
 
 class EraseRun : public ::testing::Test {
 protected:
-    EraseReport run(bool recursive, ProgressCallback progress = {})
+    EraseReport run(bool recursive, ProgressCallback progress = {}) const
     {
-        const EraseSettings settings{{"<A>", "</A>"}, "SPEW\r\n", {}, recursive};
-        auto report = runEraseChunks(dir.path(), settings, std::move(progress));
-        EXPECT_TRUE(report.has_value()) << (report ? "" : formatError(report.error()));
-        return report.value_or(EraseReport{});
+        return runEraseChunks(dir.path(), {{"<A>", "</A>"}, "SPEW\r\n", {}, recursive}, std::move(progress)).value();
     }
     std::string copy(const char* relative) const { return test::readBytes(dir / "copies" / relative); }
-    int copiesIn(const char* relative) const
-    {
-        return static_cast<int>(std::distance(fs::directory_iterator(dir / relative), fs::directory_iterator()));
-    }
+    long copies() const { return std::distance(fs::directory_iterator(dir / "copies"), fs::directory_iterator()); }
 
     test::TempDir dir;
 };
@@ -107,65 +83,45 @@ TEST_F(EraseRun, MirrorsTheTreeAndReplacesCopiesOnTheNextRun)
     dir.write("Sub/b.txt", "<a>\r\n</a>");
     dir.write("sub/c.txt", "c");  // differs from "Sub" only in case: must not share its copies
     dir.write("caf\xe9/p/d", "d");
-    EXPECT_EQ(run(true).files, 4u);
+    run(true);
     EXPECT_EQ(copy("a.txt"), std::string("x\r\nSPEW\r\n\xe9\0z\r\n", 14));
     EXPECT_EQ(copy("Sub/b.txt"), "SPEW\r\n");
-    EXPECT_EQ(copy("sub/c.txt"), "c\r\n");
     EXPECT_EQ(copy("caf\xe9/p/d"), "d\r\n");
 
     dir.write("sub/c.txt", "second");
-    const EraseReport again = run(true);
-    EXPECT_EQ(again.files, 4u);  // the copies folder is not walked
+    EXPECT_EQ(run(true).files, 4u);  // the copies folder is not walked
     EXPECT_EQ(copy("sub/c.txt"), "second\r\n");
-    EXPECT_EQ(copiesIn("copies"), 4);
+    EXPECT_EQ(copies(), 4);
 }
 
-TEST_F(EraseRun, WithoutRecursionOnlyTheBaseFilesAreCopied)
+// Without recursion, over the base folder's files only. A run that cannot start (an empty chunk,
+// a missing base) writes nothing; failing files are reported and the run goes on, leaving no
+// temporary file; cancel stops before the next file.
+TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
 {
-    dir.write("a.txt", "a");
-    dir.write("sub/b.txt", "b");
-    EXPECT_EQ(run(false).files, 1u);
-    EXPECT_EQ(copiesIn("copies"), 1);
-}
-
-TEST_F(EraseRun, FailingFilesAreReportedAndTheRunGoesOn)
-{
-    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "sub/e.txt"})
         dir.write(name, name);
+    EXPECT_FALSE(runEraseChunks(dir.path(), EraseSettings{}).has_value());
+    const auto missing = runEraseChunks(dir / "gone", EraseSettings{{"A"}});
+    ASSERT_FALSE(missing.has_value());
+    EXPECT_EQ(missing.error().number, err::PathNotFound);
+    EXPECT_FALSE(fs::exists(dir / "copies"));
+
     dir.write("copies/b.txt", "old");  // a read-only copy is not deleted
     ASSERT_EQ(::chmod((dir / "copies/b.txt").c_str(), 0444), 0);
     dir.mkdir("copies/c.txt");         // a folder where the copy should go
     const EraseReport report = run(false);
-    EXPECT_EQ(report.files, 2u);
     ASSERT_EQ(report.failures.size(), 2u);
     EXPECT_EQ(report.failures[0].path, dir / "b.txt");
     EXPECT_EQ(report.failures[0].error.number, err::PermissionDenied);
     EXPECT_EQ(report.failures[1].path, dir / "c.txt");
     EXPECT_EQ(copy("b.txt"), "old");
     EXPECT_EQ(copy("d.txt"), "d.txt\r\n");
-    EXPECT_EQ(copiesIn("copies"), 4);  // no temporary file left
-}
+    EXPECT_EQ(copies(), 4);
 
-TEST_F(EraseRun, CancelStopsBeforeTheNextFile)
-{
-    dir.write("a.txt", "a");
-    dir.write("b.txt", "b");
-    const EraseReport report = run(false, [](const fs::path&, std::uint64_t count) { return count == 0; });
-    EXPECT_TRUE(report.cancelled);
-    EXPECT_EQ(report.files, 1u);
-    EXPECT_EQ(copiesIn("copies"), 1);
-}
-
-TEST_F(EraseRun, EmptyChunkOrMissingBaseWritesNothing)
-{
-    dir.write("a.txt", "a");
-    EraseSettings settings;
-    EXPECT_FALSE(runEraseChunks(dir.path(), settings).has_value());
-    settings.chunk = {"A"};
-    const auto missing = runEraseChunks(dir / "gone", settings);
-    ASSERT_FALSE(missing.has_value());
-    EXPECT_EQ(missing.error().number, err::PathNotFound);
-    EXPECT_FALSE(fs::exists(dir / "copies"));
+    fs::remove_all(dir / "copies");
+    EXPECT_TRUE(run(false, test::stopAfter(1)).cancelled);
+    EXPECT_EQ(copies(), 1);
 }
 
 }  // namespace

@@ -1,18 +1,20 @@
-// The whole state of a temporary tree as one value, so a test sees every file a run made,
-// changed or left behind (a stray temporary file included).
+// Shared set-up for runs over temporary trees: a tree's whole state as one value, and progress
+// callbacks that stop a run or pull a folder away in the middle of it.
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "shell/walk.h"
 #include "support/recorder.h"
 
 namespace qb::test {
 
 using Tree = std::map<std::string, std::string>;
 
-// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a link.
+// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a
+// link, so a test sees every file a run made, changed or left behind (a stray temporary included).
 inline Tree treeOf(const std::filesystem::path& root)
 {
     namespace fs = std::filesystem;
@@ -24,6 +26,21 @@ inline Tree treeOf(const std::filesystem::path& root)
                                           : readBytes(it->path());
     }
     return tree;
+}
+
+// Asks the run to stop once `count` entries were handled.
+inline ProgressCallback stopAfter(std::uint64_t count)
+{
+    return [count](const std::filesystem::path&, std::uint64_t done) { return done < count; };
+}
+
+// Removes `folder` when the run reaches `trigger`, so it vanishes between being listed and being
+// entered (a locked folder would not stop root).
+inline ProgressCallback removeOnReaching(std::filesystem::path trigger, std::filesystem::path folder)
+{
+    return [=](const std::filesystem::path& current, std::uint64_t) {
+        return current != trigger || std::filesystem::remove_all(folder);
+    };
 }
 
 }  // namespace qb::test
