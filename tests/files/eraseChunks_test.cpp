@@ -102,7 +102,7 @@ TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "sub/e.txt"})
         dir.write(name, name);
     EXPECT_FALSE(runEraseChunks(dir.path(), EraseSettings{}).has_value());
-    const auto missing = runEraseChunks(dir / "gone", EraseSettings{{"A"}});
+    const auto missing = runEraseChunks(dir / "gone", EraseSettings{.chunk = {"A"}});
     ASSERT_FALSE(missing.has_value());
     EXPECT_EQ(missing.error().number, err::PathNotFound);
     EXPECT_FALSE(fs::exists(dir / "copies"));
