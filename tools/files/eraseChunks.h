@@ -70,8 +70,8 @@ std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::
 
 struct EraseSettings {
     std::vector<std::string> chunk;
-    std::string spew;
-    ChunkOptions options;
+    std::string spew{};
+    ChunkOptions options{};
     bool recursive = false;
 };
 
