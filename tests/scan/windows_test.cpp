@@ -120,6 +120,7 @@ TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
     const auto first = temp.write("z.bas", "Public Sub Z()\r\n");
     const auto second = temp.write("m.bas", "Sub Main()\r\n");
     const auto third = temp.write("a.cls", "Private Sub A()\r\n");
+    const auto skipListed = temp.write("s.zip", "Public Sub S()\r\n");
     QWidget* window = openByChooser(9, "frmFindSubNFuncts");
     ASSERT_NE(window, nullptr);
     auto* box = child<QPlainTextEdit>(window, "Text1");
@@ -129,7 +130,8 @@ TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
     QTest::mouseClick(child<QPushButton>(window, "cmdPickNGo"), Qt::LeftButton);
     EXPECT_EQ(box->toPlainText(), "before");
 
-    dialog.answer = {fromPath(first), fromPath(temp.path()), fromPath(second), fromPath(third)};
+    dialog.answer = {fromPath(first), fromPath(temp.path()), fromPath(second), fromPath(temp / "missing.bas"),
+                     fromPath(skipListed), fromPath(third)};
     QTest::mouseClick(child<QPushButton>(window, "cmdPickNGo"), Qt::LeftButton);
     EXPECT_EQ(resultBytes(window), first.string() + "\r\n\tPublic Sub Z()\r\n" + third.string() + "\r\n\tPrivate Sub A()\r\n");
     EXPECT_EQ(window->windowTitle(), fromPath(third));

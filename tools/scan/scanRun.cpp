@@ -42,22 +42,17 @@ std::optional<std::string_view> ScanRun::read(const File& file)
 
 void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>& visit)
 {
-    auto files = folder.Files();
-    if (!files) {
-        skip(std::move(files.error()));  // its subfolders cannot be listed either
+    auto entries = folder.list();
+    if (!entries) {
+        skip(std::move(entries.error()));
         return;
     }
-    for (const File& file : *files) {
+    for (const File& file : entries->files) {
         if (stopped())
             return;
         visit(file);
     }
-    auto subFolders = folder.SubFolders();
-    if (!subFolders) {
-        skip(std::move(subFolders.error()));
-        return;
-    }
-    for (const Folder& subFolder : *subFolders) {
+    for (const Folder& subFolder : entries->subFolders) {
         if (stopped())
             return;
         walk(subFolder, visit);
