@@ -42,8 +42,9 @@ TEST(WholeTextSearches, AgreeWithThePlainAnswers)
     const auto inClass = [](std::string_view letters, char c) { return letters.find(static_cast<char>(c | 0x20)) != letters.npos; };
     for (const std::string& text : mixedTexts()) {
         for (std::size_t from : {std::size_t{0}, std::size_t{17}}) {
-            if (from <= text.size())
+            if (from <= text.size()) {
                 ASSERT_EQ(findBytes(text, "TODO:", from), std::string_view(text).find("TODO:", from)) << '"' << text << '"';
+            }
         }
         // The plain answer: each line's content found by skipping white space byte by byte; its
         // second byte may lie past the line's end (and is then no letter).
