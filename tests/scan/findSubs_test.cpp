@@ -160,16 +160,48 @@ TEST_F(SubsTree, UnreadableFileAndVanishedFolderAreSkippedAndListed)
     EXPECT_NE(report->skipped[1].description.find((temp / "gone").string()), std::string::npos);
 }
 
-TEST_F(SubsTree, CancelStopsBeforeTheNextFileAndKeepsTheReportSoFar)
+// Files are read and scanned on worker threads: over a few hundred files of mixed sizes, some
+// unreadable, the report and the skipped list are those of scanning file by file in walk order,
+// and a cancel at the Nth file keeps exactly the first N files.
+TEST_F(SubsTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
 {
-    temp.write("a.bas", "Public Sub A()\r\n");
-    temp.write("b.bas", "Public Sub B()\r\n");
-    temp.write("sub/c.bas", "Public Sub C()\r\n");
-    // Cancel pressed while the first file was read.
-    const auto report = findSubsAndFuncts(root(), [](const std::filesystem::path&, std::uint64_t count) { return count < 1; });
-    ASSERT_TRUE(report);
-    EXPECT_TRUE(report->cancelled);
-    EXPECT_EQ(report->text, block("a.bas", "\tPublic Sub A()\r\n"));
+    constexpr int fileCount = 300;
+    std::vector<std::string> parts;  // each file's part of the report, in walk order
+    std::mt19937 random(11);
+    for (int i = 0; i < fileCount; ++i) {
+        const std::string name = "d" + std::to_string(i / 40) + "/f" + std::to_string(1000 + i) + ".bas";
+        if (i % 100 == 50) {
+            test::makeUnreadableFile(temp / name);
+            parts.push_back("unreadable");
+            continue;
+        }
+        std::string text, lines;
+        for (int n = static_cast<int>(random() % (i % 30 == 0 ? 20000 : 200)); n > 0; --n) {
+            const std::string line = (random() % 50 ? "x = " : "Public Sub P") + std::to_string(n);
+            text += line + "\r\n";
+            if (line.starts_with("Public"))
+                lines += "\t" + line + "\r\n";
+        }
+        temp.write(name, text);
+        parts.push_back(lines.empty() ? "" : block(name, lines));
+    }
+    for (const std::uint64_t cancelAt : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{137}, std::uint64_t{fileCount}}) {
+        std::string text;
+        std::size_t unreadable = 0;
+        for (std::uint64_t i = 0; i < cancelAt; ++i) {
+            if (parts[i] == "unreadable")
+                ++unreadable;
+            else
+                text += parts[i];
+        }
+        const auto report = findSubsAndFuncts(root(), [&](const std::filesystem::path&, std::uint64_t count) { return count < cancelAt; });
+        ASSERT_TRUE(report);
+        EXPECT_EQ(report->cancelled, cancelAt < fileCount);
+        EXPECT_EQ(report->text, text) << "cancelled at " << cancelAt;
+        ASSERT_EQ(report->skipped.size(), unreadable);
+        for (std::size_t k = 0; k < unreadable; ++k)
+            EXPECT_NE(report->skipped[k].description.find("f" + std::to_string(1050 + 100 * k)), std::string::npos);
+    }
 }
 
 }  // namespace

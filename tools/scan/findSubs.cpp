@@ -3,30 +3,29 @@
 #include "shell/mdlText.h"
 #include "tools/scan/lines.h"
 
+#include <memory>
+
 namespace qb {
 
 namespace {
 
-void appendFileBlock(std::string& report, const std::filesystem::path& path, const std::string& lines)
-{
-    report += path.native();
-    report += crlf;
-    report += lines;
-}
-
 template <class Walk>
 Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
 {
-    auto test = SubOrFunctTest::compile();
-    if (!test)
-        return std::unexpected(test.error());
-    ScanRun run(std::move(progress));
+    std::vector<FileScanner> scanners;
+    for (std::size_t i = scanWorkerCount(); i > 0; --i) {
+        auto test = SubOrFunctTest::compile();  // match data is per thread, so one per worker
+        if (!test)
+            return std::unexpected(test.error());
+        auto own = std::make_shared<SubOrFunctTest>(std::move(*test));
+        scanners.emplace_back([own](const File& file, std::string_view bytes, std::string& part) {
+            return searchOneFile(file, bytes, *own, part);
+        });
+    }
+    ScanRun run(std::move(progress), std::move(scanners));
     walk(run, [&](const File& file) {
-        auto lines = searchOneFile(file, *test, run);
-        if (!lines)
-            run.skip(std::move(lines.error()));
-        else if (!lines->empty())
-            appendFileBlock(run.text(), file.Path(), *lines);
+        if (!nameHasFragment(fileNameOf(file.Path()), subsSkipList))
+            run.scan(file);
     });
     return run.finish();
 }
@@ -100,20 +99,21 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, std::str
     return result;
 }
 
-Result<std::string> searchOneFile(const File& tempFile, SubOrFunctTest& test, ScanRun& run)
+Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, std::string& part)
 {
-    std::string lines;
-    if (nameHasFragment(fileNameOf(tempFile.Path()), subsSkipList))
-        return lines;
-    const auto bytes = run.read(tempFile);
-    if (!bytes)
-        return lines;
-    if (auto searched = test.appendMatchingLines(*bytes, lines); !searched) {
+    const std::size_t start = part.size();
+    part += tempFile.Path().native();
+    part += crlf;
+    const std::size_t linesStart = part.size();
+    if (auto searched = test.appendMatchingLines(bytes, part); !searched) {
+        part.resize(start);
         Error error = std::move(searched.error());
         error.description = tempFile.Path().string() + ": " + error.description;
         return std::unexpected(std::move(error));
     }
-    return lines;
+    if (part.size() == linesStart)
+        part.resize(start);  // no line matched: the file is not listed
+    return {};
 }
 
 Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress)

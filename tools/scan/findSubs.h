@@ -52,9 +52,9 @@ private:
     LeadFilter filter_;
 };
 
-// The file's part of the report without its path line: empty when its name is on the skip list
-// (it is not read then), when it could not be read (recorded in `run`) or when no line matches.
-Result<std::string> searchOneFile(const File& tempFile, SubOrFunctTest& test, ScanRun& run);
+// Appends the file's part of the report for its bytes to `part`: its path line and its matching
+// lines, or nothing when no line matches.
+Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, std::string& part);
 
 // The report for every file below `myFolder`.
 Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress = {});

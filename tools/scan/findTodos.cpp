@@ -14,18 +14,25 @@ bool holdsContinuationMark(std::string_view line)
     return std::memchr(line.data(), todoContinuationMark, line.size()) != nullptr;
 }
 
-void appendFileBlocks(std::string& report, const std::filesystem::path& path, std::string_view blocks)
+// Appends the file's part of the report to `part`, or nothing when it holds no block.
+void appendFileBlocks(const File& file, std::string_view text, std::string& part)
 {
-    report += todoSeparator;
-    report += crlf;
-    report += todoPathPrefix;
-    report += path.native();
-    report += crlf;
-    report += blocks;
-    report += crlf;
-    report += todoSeparator;
-    report += crlf;
-    report += crlf;
+    const std::size_t start = part.size();
+    part += todoSeparator;
+    part += crlf;
+    part += todoPathPrefix;
+    part += file.Path().native();
+    part += crlf;
+    const std::size_t blocksStart = part.size();
+    appendTodoBlocks(text, part);
+    if (part.size() == blocksStart) {
+        part.resize(start);
+        return;
+    }
+    part += crlf;
+    part += todoSeparator;
+    part += crlf;
+    part += crlf;
 }
 
 }  // namespace
@@ -60,18 +67,14 @@ void appendTodoBlocks(std::string_view text, std::string& out)
 
 ScanReport findTodos(const Folder& myFolder, ProgressCallback progress)
 {
-    ScanRun run(std::move(progress));
-    std::string blocks;
+    std::vector<FileScanner> scanners(scanWorkerCount(), [](const File& file, std::string_view bytes, std::string& part) {
+        appendFileBlocks(file, bytes, part);
+        return Result<void>();
+    });
+    ScanRun run(std::move(progress), std::move(scanners));
     run.walk(myFolder, [&](const File& file) {
-        if (nameHasFragment(fileNameOf(file.Path()), todoSkipList))
-            return;
-        const auto bytes = run.read(file);
-        if (!bytes)
-            return;
-        blocks.clear();
-        appendTodoBlocks(*bytes, blocks);
-        if (!blocks.empty())
-            appendFileBlocks(run.text(), file.Path(), blocks);
+        if (!nameHasFragment(fileNameOf(file.Path()), todoSkipList))
+            run.scan(file);
     });
     return run.finish();
 }

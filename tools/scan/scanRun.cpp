@@ -1,6 +1,11 @@
 #include "tools/scan/scanRun.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace qb {
 
@@ -8,8 +13,144 @@ namespace {
 
 // More lines than this would make a message box taller than the screen.
 constexpr std::size_t maxListedProblems = 30;
+// Files in flight per worker: enough to keep every worker busy while the walk lists a folder,
+// few enough that memory grows with the largest files, not with the tree.
+constexpr std::size_t slotsPerWorker = 16;
+// Idle workers are woken once this many files wait for them, not for every file: waking a
+// thread costs more than scanning a small file.
+constexpr std::size_t wakeBatch = 8;
+constexpr int outOfMemory = 7;
 
 }  // namespace
+
+std::size_t scanWorkerCount()
+{
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+}
+
+// A ring of slots, one per file in flight. The calling thread fills the slot after the newest
+// with a file, a worker takes the oldest slot not taken yet, reads and scans its file, and marks
+// it done; the calling thread empties slots in the order it filled them. Every hand-over goes
+// through the mutex, so a slot is only ever touched by one thread at a time.
+class ScanRun::Workers {
+public:
+    explicit Workers(std::vector<FileScanner> scanners) : slots_(scanners.size() * slotsPerWorker)
+    {
+        for (FileScanner& scanner : scanners)
+            threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) mutable {
+                work(stop, scanner);
+            });
+    }
+
+    void add(const File& file, ScanReport& report)
+    {
+        if (filled_ - emptied_ == slots_.size())
+            emptyOldest(report);
+        slots_[filled_ % slots_.size()].file = file;
+        bool wake;
+        {
+            const std::lock_guard lock(mutex_);
+            ++filled_;
+            wake = idle_ > 0 && filled_ - taken_ >= wakeBatch;
+        }
+        if (wake)
+            fileAdded_.notify_all();
+    }
+
+    void emptyAll(ScanReport& report)
+    {
+        while (emptied_ < filled_)
+            emptyOldest(report);
+    }
+
+private:
+    struct Slot {
+        File file{std::filesystem::path()};
+        std::string part;
+        std::optional<Error> error;
+        bool done = false;
+    };
+
+    void emptyOldest(ScanReport& report)
+    {
+        Slot& slot = slots_[emptied_ % slots_.size()];
+        {
+            std::unique_lock lock(mutex_);
+            if (!slot.done) {
+                if (idle_ > 0)
+                    fileAdded_.notify_all();  // the files added since the last wake
+                awaited_ = emptied_;
+                fileDone_.wait(lock, [&] { return slot.done; });
+            }
+        }
+        if (slot.error)
+            report.skipped.push_back(std::move(*slot.error));
+        else
+            report.text += slot.part;
+        slot.error.reset();
+        slot.part.clear();
+        slot.done = false;
+        ++emptied_;
+    }
+
+    void work(std::stop_token stop, FileScanner& scanner)
+    {
+        const FileSystemObject fso;
+        std::string bytes;  // as large as the largest file this worker has read
+        for (;;) {
+            std::size_t taken;
+            {
+                std::unique_lock lock(mutex_);
+                ++idle_;
+                const bool hasFile = fileAdded_.wait(lock, stop, [&] { return taken_ < filled_; });
+                --idle_;
+                if (!hasFile)
+                    return;
+                taken = taken_++;
+            }
+            Slot& slot = slots_[taken % slots_.size()];
+            scanSlot(slot, fso, bytes, scanner);
+            bool awaited;
+            {
+                const std::lock_guard lock(mutex_);
+                slot.done = true;
+                awaited = taken == awaited_;
+            }
+            if (awaited)
+                fileDone_.notify_one();
+        }
+    }
+
+    static void scanSlot(Slot& slot, const FileSystemObject& fso, std::string& bytes, FileScanner& scanner)
+    {
+        try {
+            if (auto read = fso.readFileBytes(slot.file.Path(), bytes); !read)
+                slot.error = std::move(read.error());
+            else if (auto scanned = scanner(slot.file, bytes, slot.part); !scanned)
+                slot.error = std::move(scanned.error());
+        } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
+            slot.error = Error{outOfMemory, slot.file.Path().string() + ": " + e.what()};
+        }
+        if (slot.error)
+            slot.part.clear();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable_any fileAdded_;  // wakes workers
+    std::condition_variable fileDone_;       // wakes the calling thread
+    std::vector<Slot> slots_;
+    std::size_t filled_ = 0, taken_ = 0, emptied_ = 0;  // counts of slots filled, taken and emptied
+    std::size_t idle_ = 0;                              // workers waiting for a file
+    std::size_t awaited_ = SIZE_MAX;                    // the slot the calling thread waits for
+    std::vector<std::jthread> threads_;  // declared last: stopped and joined before the rest goes
+};
+
+ScanRun::ScanRun(ProgressCallback progress, std::vector<FileScanner> scanners)
+    : counter_(std::move(progress)), workers_(std::make_unique<Workers>(std::move(scanners)))
+{
+}
+
+ScanRun::~ScanRun() = default;
 
 bool nameHasFragment(std::string_view name, std::span<const std::string_view> fragments)
 {
@@ -26,18 +167,18 @@ std::string_view fileNameOf(const std::filesystem::path& path)
     return slash == std::string_view::npos ? full : full.substr(slash + 1);
 }
 
-std::optional<std::string_view> ScanRun::read(const File& file)
+void ScanRun::scan(const File& file)
 {
-    if (!counter_.step(file.Path())) {
-        report_.cancelled = true;
-        return std::nullopt;
-    }
+    if (!counter_.step(file.Path()))
+        return;
     lastRead_ = file.Path().native();
-    if (auto read = fso_.readFileBytes(file.Path(), buffer_); !read) {
-        skip(std::move(read.error()));
-        return std::nullopt;
-    }
-    return buffer_;
+    workers_->add(file, report_);
+}
+
+void ScanRun::skip(Error error)
+{
+    workers_->emptyAll(report_);
+    report_.skipped.push_back(std::move(error));
 }
 
 void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>& visit)
@@ -78,6 +219,7 @@ void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
 
 ScanReport ScanRun::finish()
 {
+    workers_->emptyAll(report_);
     report_.cancelled = counter_.cancelled();
     if (!lastRead_.empty())
         report_.lastRead = std::filesystem::path(std::move(lastRead_));

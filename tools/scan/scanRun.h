@@ -2,6 +2,9 @@
 // before its subfolders, walk order) or of a list of picked files, each file reported to the
 // progress callback and read whole, once; files and folders that cannot be read are recorded and
 // passed over, so the report holds everything that could be read.
+// Files are read and scanned on worker threads a few files ahead of the walk, each into its own
+// slot; the calling thread alone walks, calls the progress callback and joins the slots to the
+// report in walk order, so the report is the same as one thread would make.
 #pragma once
 
 #include "shell/error.h"
@@ -10,6 +13,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,16 +34,26 @@ bool nameHasFragment(std::string_view name, std::span<const std::string_view> fr
 // The name of a listed file (the part of its path after the last separator), without a copy.
 std::string_view fileNameOf(const std::filesystem::path& path);
 
+// Scans one file's bytes: appends the file's whole part of the report (nothing when it has
+// none) to `part`. Each worker thread has its own, so it may keep state such as match data.
+using FileScanner = std::function<Result<void>(const File& file, std::string_view bytes, std::string& part)>;
+
+// How many worker threads (and so FileScanners) a scan uses on this machine.
+std::size_t scanWorkerCount();
+
 // One scan in progress.
 class ScanRun {
 public:
-    explicit ScanRun(ProgressCallback progress = {}) : counter_(std::move(progress)) {}
+    // One worker thread per scanner (at least one is needed).
+    ScanRun(ProgressCallback progress, std::vector<FileScanner> scanners);
+    ~ScanRun();
 
-    // Reports the file to the progress callback and reads it whole into the run's one buffer:
-    // the bytes stay valid until the next read. Nothing when the scan has been cancelled or the
-    // file could not be read (then it is recorded as skipped).
-    std::optional<std::string_view> read(const File& file);
-    void skip(Error error) { report_.skipped.push_back(std::move(error)); }
+    // Reports the file to the progress callback and has it read and scanned; its part joins the
+    // report in walk order, or it is recorded as skipped when it cannot be read. Nothing once the
+    // scan has been cancelled: no file after the one the callback refused is scanned.
+    void scan(const File& file);
+    // Records what could not be read, after every file handed to scan() before it.
+    void skip(Error error);
     bool stopped() const { return counter_.cancelled(); }
 
     // Calls `visit` for every file below `folder` (see the top of this header) until the scan stops.
@@ -47,15 +61,17 @@ public:
     // Calls `visit` for each path in order that names an existing file; other paths are passed over.
     void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
 
-    std::string& text() { return report_.text; }
+    // Waits for the files still being scanned.
     ScanReport finish();
 
 private:
+    class Workers;
+
     FileSystemObject fso_;
     WalkCounter counter_;
     ScanReport report_;
     std::string lastRead_;  // kept as bytes while scanning: assigning reuses its room
-    std::string buffer_;    // as large as the largest file read so far
+    std::unique_ptr<Workers> workers_;
 };
 
 // The message that follows a scan, or empty when there is nothing to say: that it was cancelled,
