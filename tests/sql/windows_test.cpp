@@ -4,17 +4,13 @@
 #include "tools/sql/sqlTools.h"
 
 #include "shell/cp1252.h"
-#include "shell/frmMain.h"
-#include "shell/windows.h"
-#include "support/recorder.h"
+#include "support/toolWindow.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -25,45 +21,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SqlWindow : public ::testing::Test {
+class SqlWindow : public test::ToolWindowTest {
 protected:
     static void SetUpTestSuite() { registerSqlTools(); }
 
-    // Presses chooser button `index` in the shown, active frame; `window` becomes the tool it opened.
-    void open(int index, const char* className)
-    {
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        QTest::mouseClick(frame->findChild<QPushButton*>(QStringLiteral("cmdOpenForm_%1").arg(index)), Qt::LeftButton);
-        window = findOpenWindow(className);
-        ASSERT_NE(window, nullptr);
-    }
-    template <class T = QLineEdit>
-    T* child(const char* name) const
-    {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    QPlainTextEdit* box(const char* name) const { return child<QPlainTextEdit>(name); }
-    void click(const char* name) const { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     static std::size_t entriesIn(const fs::path& folder)
     {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
-
-    test::TempDir dir;
-    test::MessageRecorder recorder;
-    std::unique_ptr<frmMain> frame = std::make_unique<frmMain>();
-    QWidget* window = nullptr;
 };
 
 TEST_F(SqlWindow, SeqTrigsSingularFollowsTheTableNameAndTheEditedOneIsUsed)
 {
     open(12, "frmOracleSeqTrigs");
-    QLineEdit* Text1 = child("Text1");
-    QLineEdit* Text3 = child("Text3");
-    EXPECT_EQ(child("Text2")->text(), QDir::homePath());
+    QLineEdit* Text1 = line("Text1");
+    QLineEdit* Text3 = line("Text3");
+    EXPECT_EQ(line("Text2")->text(), QDir::homePath());
     EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
 
     QTest::keyClicks(Text1, "peoples");
@@ -76,22 +49,22 @@ TEST_F(SqlWindow, SeqTrigsSingularFollowsTheTableNameAndTheEditedOneIsUsed)
     EXPECT_EQ(Text3->text(), "people");
     Text3->setText("person");
 
-    child("Text2")->setText(fromPath(dir.path()));
-    dir.write("seqPeople.sql", "an older and longer sequence script");
+    line("Text2")->setText(fromPath(temp.path()));
+    temp.write("seqPeople.sql", "an older and longer sequence script");
     click("Command1");
     EXPECT_TRUE(recorder.messages.isEmpty()) << recorder.messages.join('\n').toStdString();
     EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript("people"));
     EXPECT_EQ(boxBytes(box("RichTextBox2")), triggerScript("people", "person"));
-    EXPECT_EQ(test::readBytes(dir / "seqPeople.sql"), sequenceScript("people"));
-    EXPECT_EQ(test::readBytes(dir / "trigPeople.sql"), triggerScript("people", "person"));
-    EXPECT_EQ(entriesIn(dir.path()), 2u);
+    EXPECT_EQ(test::readBytes(temp / "seqPeople.sql"), sequenceScript("people"));
+    EXPECT_EQ(test::readBytes(temp / "trigPeople.sql"), triggerScript("people", "person"));
+    EXPECT_EQ(entriesIn(temp.path()), 2u);
     EXPECT_FALSE(child<QLabel>("Label2")->isHidden());
 }
 
 TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
 {
     open(12, "frmOracleSeqTrigs");
-    dir.mkdir("inner");
+    temp.mkdir("inner");
     struct Row {
         const char* table;
         const char* folder;  // below the temporary folder
@@ -101,16 +74,16 @@ TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
     for (const Row& row : {Row{"orders", "missing", "76 :: ", true}, Row{"/../../x", "inner", "52 :: ", false}}) {
         SCOPED_TRACE(row.table);
         recorder.messages.clear();
-        child("Text2")->setText(fromPath(dir / row.folder));
-        child("Text1")->setText(QString::fromLatin1(row.table));
+        line("Text2")->setText(fromPath(temp / row.folder));
+        line("Text1")->setText(QString::fromLatin1(row.table));
         click("Command1");
         ASSERT_EQ(recorder.messages.size(), 1);
         EXPECT_TRUE(recorder.messages[0].startsWith(QLatin1String(row.messageStart))) << recorder.messages[0].toStdString();
-        EXPECT_TRUE(!row.writeFailed || recorder.messages[0].contains(fromPath(dir / row.folder))) << recorder.messages[0].toStdString();
+        EXPECT_TRUE(!row.writeFailed || recorder.messages[0].contains(fromPath(temp / row.folder))) << recorder.messages[0].toStdString();
         EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript(row.table));
         EXPECT_EQ(box("RichTextBox2")->toPlainText().isEmpty(), row.writeFailed);
-        EXPECT_EQ(entriesIn(dir.path()), 1u);  // only "inner", which is still empty
-        EXPECT_EQ(entriesIn(dir / "inner"), 0u);
+        EXPECT_EQ(entriesIn(temp.path()), 1u);  // only "inner", which is still empty
+        EXPECT_EQ(entriesIn(temp / "inner"), 0u);
         EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
     }
 }
@@ -118,10 +91,10 @@ TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
 TEST_F(SqlWindow, LinkTablesListEditingAndScript)
 {
     open(10, "frmMakeLinktables");
-    QLineEdit* Text1 = child("Text1");
+    QLineEdit* Text1 = line("Text1");
     QPlainTextEdit* RichTextBox1 = box("RichTextBox1");
 
-    child("txtName")->setText("order_items");
+    line("txtName")->setText("order_items");
     for (const char* id : {"customerId", "productId", "productId"}) {
         Text1->setText(id);
         click("Command1");
@@ -143,8 +116,8 @@ TEST_F(SqlWindow, LinkTablesListEditingAndScript)
     child<QRadioButton>("optSql")->setChecked(true);
     click("cmdClearAll");
     EXPECT_EQ(child<QListWidget>("List1")->count(), 0);
-    EXPECT_TRUE(child("txtName")->hasFocus());
-    EXPECT_EQ(child("txtName")->selectedText(), "order_items");
+    EXPECT_TRUE(line("txtName")->hasFocus());
+    EXPECT_EQ(line("txtName")->selectedText(), "order_items");
     click("Command2");
     EXPECT_EQ(recorder.messages, QStringList{"sql server not supported yet"});
     EXPECT_EQ(boxBytes(RichTextBox1), script);

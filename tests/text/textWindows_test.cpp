@@ -6,62 +6,31 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "shell/cp1252.h"
-#include "shell/frmMain.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
 #include "shell/windows.h"
-#include "support/recorder.h"
+#include "support/toolWindow.h"
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/textTools.h"
 
 namespace qb {
 namespace {
 
-// A frame with the chooser, the program's folder pointed at a temporary folder.
-class TextWindow : public ::testing::Test {
+class TextWindow : public test::ToolWindowTest {
 protected:
     static void SetUpTestSuite() { registerTextTools(); }
-    void SetUp() override
-    {
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-    }
-    void TearDown() override
-    {
-        (void)endPrintDocument();
-        setPrintToPdf({});
-    }
 
-    // Presses chooser button `index`; `window` becomes the tool window it opened, maximised.
-    void open(int index, const char* className)
-    {
-        QTest::mouseClick(frame->findChild<QPushButton*>(QStringLiteral("cmdOpenForm_%1").arg(index)), Qt::LeftButton);
-        window = findOpenWindow(className);
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(window->parentWidget()->isMaximized());
-    }
     void closeWindow()
     {
         window->parentWidget()->close();
         QApplication::processEvents();
     }
-    template <class T = QPlainTextEdit>
-    T* child(const char* name) const
-    {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    QLineEdit* line(const char* name) const { return child<QLineEdit>(name); }
-    void click(const char* button) const { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
     // Opens `folder` in the folder picker `dir` and picks `name` in its file list.
     void pick(const char* dir, const char* list, const std::filesystem::path& folder, const char* name) const
     {
@@ -70,12 +39,6 @@ protected:
         ASSERT_EQ(found.size(), 1) << name;
         child<QListWidget>(list)->setCurrentItem(found.front());
     }
-
-    test::TempDir temp;
-    test::ProgramFolderOverride programFolder{temp.path()};
-    test::MessageRecorder recorder;
-    std::unique_ptr<frmMain> frame = std::make_unique<frmMain>();
-    QWidget* window = nullptr;
 };
 
 // Puts stand-in programs alone on the PATH for as long as it lives.
@@ -114,14 +77,14 @@ TEST_F(TextWindow, HexDecConvertsBothWaysAndAFailureKeepsEarlierItems)
 TEST_F(TextWindow, RepeaterRunsAndKeepsItsChunk)
 {
     open(3, "frmCarpalTunnel");
-    QPlainTextEdit* rich1 = child("rich1");
+    QPlainTextEdit* rich1 = box("rich1");
     EXPECT_EQ(line("txtFileName_0")->text(), fromPath(temp / "in.txt"));
     EXPECT_EQ(line("txtFileName_1")->text(), fromPath(temp / "out.txt"));
-    EXPECT_EQ(boxBytes(child("txtChunk")), defaultChunk());
+    EXPECT_EQ(boxBytes(box("txtChunk")), defaultChunk());
     EXPECT_EQ(child<QLabel>("Label1")->text(), QString::fromUtf8("Replace any occurances of ¢ in this chunk..."));
 
     temp.write("in.txt", "roads\r\nrivers\r\nlakes\r\n");
-    setBoxBytes(child("txtChunk"), "\xA2=\xED\r\n");
+    setBoxBytes(box("txtChunk"), "\xA2=\xED\r\n");
     click("cmdGo");
     EXPECT_EQ(recorder.messages, QStringList{"done"});
     EXPECT_EQ(test::readBytes(temp / "out.txt"), "roads=10\r\nrivers=11\r\nlakes=12\r\n");
@@ -145,7 +108,7 @@ TEST_F(TextWindow, RepeaterRunsAndKeepsItsChunk)
         closeWindow();
         EXPECT_EQ(test::readBytes(temp / "last.txt"), "\xA2=\xED\r\n\r\n");
         open(3, "frmCarpalTunnel");
-        EXPECT_EQ(boxBytes(child("txtChunk")), "\xA2=\xED\r\n") << "round " << round;
+        EXPECT_EQ(boxBytes(box("txtChunk")), "\xA2=\xED\r\n") << "round " << round;
     }
     // A failed save shows one message and the window still closes.
     std::filesystem::remove(temp / "last.txt");
@@ -184,8 +147,8 @@ TEST_F(TextWindow, RepeaterChangeFileAndEditors)
 TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
 {
     open(11, "frmTwoTabbedRowsToCols");
-    QPlainTextEdit* richIn = child("richIn");
-    QPlainTextEdit* richOut = child("richOut");
+    QPlainTextEdit* richIn = box("richIn");
+    QPlainTextEdit* richOut = box("richOut");
     const QFontMetrics metrics(richOut->font());
     EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W')) << "a fixed-width font";
     EXPECT_EQ(richIn->width(), (window->parentWidget()->width() * 15 - 100) / 15);
@@ -198,10 +161,7 @@ TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
     setPrintToPdf(fromPath(pdf));
     click("cmdPrint");
     EXPECT_TRUE(recorder.messages.isEmpty());
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-layout", fromPath(pdf), "-"});
-    ASSERT_TRUE(pdftotext.waitForFinished(30000));
-    EXPECT_EQ(QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified(), "id 7 name Ann");
+    EXPECT_EQ(QString::fromStdString(test::pdfText(pdf, {"-layout"})).simplified(), "id 7 name Ann");
 
     richIn->setPlainText("only one line");
     click("cmdGo");
@@ -212,7 +172,7 @@ TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
 TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
 {
     open(8, "frmCombineFiles");
-    QPlainTextEdit* rich1 = child("rich1");
+    QPlainTextEdit* rich1 = box("rich1");
     temp.write("one/b.txt", "a\r\nb\r\nc\r\n");
     temp.write("two/numbers.txt", "1\r\n2\r\n");
     pick("Dir1", "List1", temp / "one", "b.txt");

@@ -1,0 +1,86 @@
+#include "support/toolWindow.h"
+
+#include "shell/cp1252.h"
+#include "shell/pickers.h"
+#include "shell/printing.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+namespace qb::test {
+
+ToolWindowTest::ToolWindowTest(std::string_view programFolderName)
+    : program(programFolderName.empty() ? temp.path() : temp.mkdir(programFolderName))
+{
+}
+
+void ToolWindowTest::SetUp()
+{
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    setPrintToPdf(fromPath(temp / "print.pdf"));
+}
+
+void ToolWindowTest::TearDown()
+{
+    (void)endPrintDocument();
+    setPrintToPdf({});
+}
+
+QWidget* ToolWindowTest::open(const char* opener, const char* className)
+{
+    window = nullptr;
+    if (auto* action = frame.findChild<QAction*>(opener))
+        action->trigger();
+    else if (auto* button = frame.findChild<QPushButton*>(opener))
+        QTest::mouseClick(button, Qt::LeftButton);
+    else
+        ADD_FAILURE() << "the frame has no " << opener;
+    QMdiSubWindow* sub = frame.workspace()->activeSubWindow();
+    if (!sub || !sub->widget() || sub->widget()->objectName() != QLatin1String(className)) {
+        ADD_FAILURE() << opener << " did not bring up " << className;
+        return nullptr;
+    }
+    EXPECT_TRUE(sub->isMaximized()) << className;
+    return window = sub->widget();
+}
+
+QWidget* ToolWindowTest::open(int index, const char* className)
+{
+    return open(QStringLiteral("cmdOpenForm_%1").arg(index).toLatin1().constData(), className);
+}
+
+QPlainTextEdit* ToolWindowTest::box(const char* name) const { return child<QPlainTextEdit>(name); }
+
+QLineEdit* ToolWindowTest::line(const char* name) const { return child<QLineEdit>(name); }
+
+void ToolWindowTest::click(const char* name) const
+{
+    if (QWidget* target = child<QWidget>(name))
+        QTest::mouseClick(target, Qt::LeftButton);
+}
+
+void ToolWindowTest::runIn(const std::filesystem::path& folder, const char* button) const
+{
+    ASSERT_TRUE(child<FolderPicker>("Dir1")->setPath(fromPath(folder)));
+    click(button);
+}
+
+std::string pdfText(const std::filesystem::path& pdf, const QStringList& options)
+{
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", QStringList(options) << fromPath(pdf) << "-");
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return "<pdftotext failed>";
+    return pdftotext.readAllStandardOutput().toStdString();
+}
+
+}  // namespace qb::test
