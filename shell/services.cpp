@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -52,6 +53,11 @@ void showMessage(const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quillbox"), shown, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    // Wide enough that the window manager never cuts the title short beside its buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().averageCharWidth() * 36, 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 

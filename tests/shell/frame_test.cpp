@@ -58,6 +58,7 @@ protected:
         QTest::mouseClick(frame->findChild<QPushButton*>("cmdOpenForm_" + QString::number(i)), Qt::LeftButton);
     }
 
+    test::FreshSettings settings;
     test::MessageRecorder recorder;
     std::unique_ptr<frmMain> frame = std::make_unique<frmMain>();
 };

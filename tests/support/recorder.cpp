@@ -1,5 +1,7 @@
 #include "support/recorder.h"
 
+#include "shell/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -109,6 +111,16 @@ ProgramFolderOverride::ProgramFolderOverride(const std::filesystem::path& folder
 ProgramFolderOverride::~ProgramFolderOverride()
 {
     setProgramFolder(previous_);
+}
+
+FreshSettings::FreshSettings()
+{
+    Settings().clear();
+}
+
+FreshSettings::~FreshSettings()
+{
+    Settings().clear();
 }
 
 }  // namespace qb::test

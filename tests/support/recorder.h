@@ -72,6 +72,13 @@ private:
     std::filesystem::path previous_;
 };
 
+// Starts from no settings at all, as on a first run, and leaves none behind.
+class FreshSettings {
+public:
+    FreshSettings();
+    ~FreshSettings();
+};
+
 }  // namespace qb::test
 
 // Lets test failures show QStrings as text.
