@@ -44,8 +44,14 @@ QString droppedPath(const QMimeData* data, const std::function<bool(const QFileI
     return {};
 }
 
+bool holdsLocalPaths(const QMimeData* data)
+{
+    return data && data->hasUrls() && std::ranges::any_of(data->urls(), &QUrl::isLocalFile);
+}
+
 // Takes drops of local paths that `wanted` accepts on a widget, before the widget's own handling
-// (a one-line box would otherwise insert the path as a URL).
+// (a one-line box would otherwise insert the path as a URL). Other local paths pass on to the
+// widgets around it; dragged text stays the widget's own business.
 class PathDrop : public QObject {
 public:
     using Take = std::function<void(const QString& path, QPoint globalPos)>;
@@ -61,8 +67,12 @@ public:
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (droppedPath(drag->mimeData(), wanted_).isEmpty())
-                return false;
+            if (droppedPath(drag->mimeData(), wanted_).isEmpty()) {
+                if (!holdsLocalPaths(drag->mimeData()))
+                    return false;
+                drag->ignore();
+                return true;
+            }
             drag->acceptProposedAction();
             return true;
         }

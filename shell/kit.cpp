@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLayout>
@@ -30,11 +32,17 @@ QRect scaledRect(QRect twips)
 }
 
 // `place`, grown where the widget needs more: a caption to its text, a wrapped label to the lines
-// its text takes at that width, anything to its own least size.
+// its text takes at that width, anything to its own least size. A check box or option button
+// stands in the middle of a taller place, as its caption would be drawn there.
 QRect fitted(const QWidget* widget, QRect place)
 {
     if (isOneLineCaption(widget))
         place.setSize(place.size().expandedTo(widget->sizeHint()));
+    if (qobject_cast<const QCheckBox*>(widget) || qobject_cast<const QRadioButton*>(widget)) {
+        const int height = widget->sizeHint().height();
+        place.adjust(0, (place.height() - height) / 2, 0, 0);
+        place.setHeight(height);
+    }
     else if (widget->hasHeightForWidth())
         place.setHeight(std::max(place.height(), widget->heightForWidth(place.width())));
     place.setSize(place.size().expandedTo(widget->minimumSize()));

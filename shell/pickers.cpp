@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -169,7 +170,9 @@ void FolderPicker::showFolder(const QString& path)
 {
     path_ = path;
     pathLine_->setText(path);
+    // The tree shows the way down to the folder and the folder's own subfolders.
     const QModelIndex index = model_->index(path);
+    view_->collapseAll();
     view_->setCurrentIndex(index);
     view_->expand(index);
     keepCurrentInView();
@@ -180,11 +183,16 @@ void FolderPicker::keepCurrentInView()
     const QModelIndex index = view_->currentIndex();
     if (!index.isValid())
         return;
-    view_->scrollTo(index);
-    // Sideways, a deep folder's name starts near the left edge rather than off the right one.
+    view_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Sideways, a deep folder's name is scrolled into view only when it would not fit.
     QScrollBar* across = view_->horizontalScrollBar();
-    const int left = view_->visualRect(index).left() + across->value();
-    across->setValue(left > view_->viewport()->width() / 3 ? left - view_->indentation() : 0);
+    const QRect item = view_->visualRect(index);
+    const int nameEnd = item.left() + style()->pixelMetric(QStyle::PM_SmallIconSize) + fontMetrics().averageCharWidth() +
+                        fontMetrics().horizontalAdvance(model_->fileName(index));
+    if (nameEnd > view_->viewport()->width())
+        across->setValue(across->value() + nameEnd - view_->viewport()->width());
+    else if (item.left() < 0)
+        across->setValue(across->value() + item.left());
 }
 
 }  // namespace qb

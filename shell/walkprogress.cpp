@@ -16,7 +16,7 @@ namespace {
 // Shows the dialog over the middle of `window`, inside the screen.
 void showCentred(QProgressDialog* dialog, const QWidget* window)
 {
-    dialog->adjustSize();
+    dialog->show();
     QRect place(QPoint(0, 0), dialog->frameGeometry().size());
     if (window) {
         place.moveCenter(window->mapToGlobal(window->rect().center()));
@@ -25,7 +25,6 @@ void showCentred(QProgressDialog* dialog, const QWidget* window)
         place.moveTop(std::clamp(place.top(), screen.top(), std::max(screen.top(), screen.bottom() - place.height())));
     }
     dialog->move(place.topLeft());
-    dialog->show();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -126,6 +127,11 @@ QWidget* openWindow(const QString& className)
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(workspace()->window()->windowIcon());
         new WindowWatcher(sub, widget);
+        // The frame's Window menu closes the active child with Ctrl+F4 and Ctrl+W; the child's own
+        // menu keeping those keys too would leave every one of them ambiguous.
+        if (QMenu* own = sub->systemMenu())
+            for (QAction* entry : own->actions())
+                entry->setShortcuts({});
         // Restored, it starts at its design size, but never larger than the workspace.
         QSize restored = sub->sizeHint().expandedTo(size);
         if (workspace()->isVisible())

@@ -32,6 +32,8 @@ QGridLayout* pickerGrid(QWidget* drive, QWidget* folder, QWidget* list)
     grid->addWidget(folder, 1, 0);
     grid->addWidget(list, 0, 1, 2, 1);
     grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
     return grid;
 }
 

@@ -56,11 +56,12 @@ frmTwoTabbedRowsToCols::frmTwoTabbedRowsToCols(QWidget* parent) : QWidget(parent
 
     // richIn starts at the left edge; the rest stands in from it.
     auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, px(indent) / 2, px(indent), px(indent));
+    layout->setContentsMargins(0, px(indent) / 2, 0, px(indent));
     const auto indented = [layout](QLayoutItem* item) {
         auto* row = new QHBoxLayout;
         row->addSpacing(px(indent));
         row->addItem(item);
+        row->addSpacing(px(indent));
         layout->addLayout(row, item->expandingDirections() & Qt::Vertical ? 1 : 0);
     };
     indented(new QWidgetItem(Label1));
