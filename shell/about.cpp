@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -35,7 +36,12 @@ AboutDialog::AboutDialog(QWidget* parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quillbox"));
 
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QIcon(QStringLiteral(":/quillbox.png")).pixmap(48));
     auto* title = new QLabel(QStringLiteral("<b>Quillbox</b>"), this);
+    auto* header = new QHBoxLayout;
+    header->addWidget(icon);
+    header->addWidget(title, 1);
     auto* summary = new QLabel(
         QStringLiteral("A toolbox for developers who work with source code, text files and databases."), this);
     summary->setWordWrap(true);
@@ -56,7 +62,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(title);
+    layout->addLayout(header);
     layout->addWidget(summary);
     layout->addLayout(facts);
     layout->addWidget(buttons);

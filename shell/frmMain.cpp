@@ -14,6 +14,14 @@
 #include "shell/services.h"
 #include "shell/windows.h"
 
+// The icon lives in this static library's resources, which the linker keeps only when something
+// registers them; this file is always part of the program.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(quillbox);
+}
+static const bool resourcesRegistered = (registerResources(), true);
+
 namespace qb {
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)

@@ -48,6 +48,7 @@ TEST_F(About, HelpIsTheLastMenuAndAboutShowsVersionDataFolderAndPrinting)
     ASSERT_FALSE(menus.isEmpty());
     EXPECT_EQ(menus.last()->menu()->objectName(), "mnuHelp");
     EXPECT_EQ(menus.last()->text(), "&Help");
+    EXPECT_FALSE(frame.windowIcon().isNull()) << "the icon is in the program";
 
     AboutDialog* about = openAbout();
     ASSERT_NE(about, nullptr);
