@@ -18,10 +18,10 @@ set(CPACK_PACKAGE_NAME quillbox)
 set(CPACK_PACKAGE_VENDOR Quillbox)
 set(CPACK_PACKAGE_CONTACT "Quillbox maintainers <maintainers@quillbox.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop toolbox for developers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Small, independent tools for developers who work with source code, text files and databases, "
-    "each a child window of one frame: chunk erasing and search-and-replace over folder trees, "
-    "template repetition, line and column tools, source scanners and Oracle script generators.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Small, independent tools for developers who work with source code, text files and databases, "
+       "each a child window of one frame: chunk erasing and search-and-replace over folder trees, "
+       "template repetition, line and column tools, source scanners and Oracle script generators.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
