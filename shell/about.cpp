@@ -11,24 +11,11 @@
 
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/printing.h"
 #include "shell/services.h"
 
 namespace qb {
-
-namespace {
-
-QLabel* makeValue(const char* name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setWordWrap(true);
-    return label;
-}
-
-}  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent), folder_(QDir::toNativeSeparators(fromPath(programFolder())))
@@ -46,17 +33,30 @@ AboutDialog::AboutDialog(QWidget* parent)
         QStringLiteral("A toolbox for developers who work with source code, text files and databases."), this);
     summary->setWordWrap(true);
 
-    auto* open = new QPushButton(QStringLiteral("&Open Folder"), this);
-    open->setObjectName(QStringLiteral("cmdOpenDataFolder"));
+    auto* open = make<QPushButton>(this, "cmdOpenDataFolder", QStringLiteral("&Open Folder"));
     connect(open, &QPushButton::clicked, this, guarded([this] { cmdOpenDataFolder_Click(); }));
-    auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(makeValue("lblDataFolder", folder_, this), 1);
-    folderRow->addWidget(open);
-
-    auto* facts = new QFormLayout;
-    facts->addRow(QStringLiteral("Version:"), makeValue("lblVersion", QStringLiteral(QUILLBOX_VERSION), this));
-    facts->addRow(QStringLiteral("Data folder:"), folderRow);
-    facts->addRow(QStringLiteral("Printing:"), makeValue("lblPrinting", printDestination(), this));
+    // One row a fact; the data folder's row has the button beside it.
+    struct Fact {
+        const char* name;
+        QString caption;
+        QString value;
+        QWidget* beside = nullptr;
+    };
+    const Fact facts[] = {
+        {"lblVersion", QStringLiteral("Version:"), QStringLiteral(QUILLBOX_VERSION)},
+        {"lblDataFolder", QStringLiteral("Data folder:"), folder_, open},
+        {"lblPrinting", QStringLiteral("Printing:"), printDestination()},
+    };
+    auto* form = new QFormLayout;
+    for (const Fact& fact : facts) {
+        QLabel* value = wrapped(make<QLabel>(this, fact.name, fact.value));
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        auto* row = new QHBoxLayout;
+        row->addWidget(value, 1);
+        if (fact.beside)
+            row->addWidget(fact.beside);
+        form->addRow(fact.caption, row);
+    }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -64,7 +64,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(header);
     layout->addWidget(summary);
-    layout->addLayout(facts);
+    layout->addLayout(form);
     layout->addWidget(buttons);
     setMinimumWidth(520);
 }
