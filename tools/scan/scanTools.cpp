@@ -8,8 +8,8 @@ namespace qb {
 
 void registerScanTools()
 {
-    registerWindow(QStringLiteral("frmFindSubNFuncts"), [] { return new frmFindSubNFuncts; });
-    registerWindow(QStringLiteral("frmFindTodos"), [] { return new frmFindTodos; });
+    registerWindow<frmFindSubNFuncts>();
+    registerWindow<frmFindTodos>();
 }
 
 }  // namespace qb
