@@ -10,14 +10,21 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "shell/about.h"
 #include "shell/behaviours.h"
-#include "shell/cp1252.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/guard.h"
-#include "shell/printing.h"
 #include "shell/services.h"
 #include "shell/settings.h"
 #include "shell/windows.h"
+
+// The icon lives in this static library's resources, which the linker keeps only when something
+// registers them; this file is always part of the program.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(quillbox);
+}
+static const bool resourcesRegistered = (registerResources(), true);
 
 namespace qb {
 
@@ -49,6 +56,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     createWindowMenu();
     createOptionsMenu();
     placeFrame();
+    createHelpMenu();
     MDIForm_Load();
 }
 
@@ -174,6 +182,23 @@ void frmMain::placeFrame()
     setGeometry(firstPlace(client, screen()->availableGeometry(), decoration));
 }
 
+// "&Help", the last menu of the bar.
+void frmMain::createHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* about = help->addAction(QStringLiteral("&About Quillbox"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, guarded([this] { mnuAbout_Click(); }));
+}
+
+void frmMain::mnuAbout_Click()
+{
+    auto* about = new AboutDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}
+
 void frmMain::MDIForm_Load()
 {
     mnuWhichGizmet_Click();
@@ -214,8 +239,6 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (auto ended = endPrintDocument(); !ended)
-        showMessage(QStringLiteral("error printing: ") + messageText(formatError(ended.error())));
     event->accept();
 }
 

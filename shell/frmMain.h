@@ -1,6 +1,6 @@
 // The frame window: a workspace that holds every tool as a child window, the "&Gizmets" menu,
-// the "&Window" menu that arranges and lists the children, and the "&Options" menu. The frame
-// fits the screen on its first start and comes back where the user left it.
+// the "&Window" menu that arranges and lists the children, the "&Options" menu and the "&Help"
+// menu. The frame fits the screen on its first start and comes back where the user left it.
 #pragma once
 
 #include <QList>
@@ -27,6 +27,7 @@ public:
     void mnuInsert_Click();
     void mnuEraseChunks_Click();
     void mnuSNP_Click();
+    void mnuAbout_Click();
 
     QMdiArea* workspace() const { return workspace_; }
     // Lists the open windows at the end of the "&Window" menu, the active one checked. The menu
@@ -45,6 +46,7 @@ private:
     void updateWindowActions();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, const QList<QKeySequence>& keys,
                       std::function<void()> handler);
+    void createHelpMenu();
 
     QMdiArea* workspace_ = nullptr;
     QMenu* windowMenu_ = nullptr;

@@ -68,7 +68,7 @@ void frmAddExtension::setupLayout(QWidget* client)
 
 void frmAddExtension::cmdGo_Click()
 {
-    BulkRun run;
+    RunReport run;
     {
         WalkProgressDialog progress(this);
         run = addExtensionCopies(toPath(Dir1->path()), progress.callback());
