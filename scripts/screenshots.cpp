@@ -8,6 +8,7 @@
 // virtual X display) rather than the frame alone. QT_SCALE_FACTOR=2 gives pictures at twice the size.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPalette>
@@ -91,9 +92,14 @@ int main(int argc, char* argv[])
     }());
     if (!options.screen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Pictures show a first run: no remembered folders, no remembered frame.
-    const QTemporaryDir settings;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // Pictures show a first run: no remembered folders, no remembered frame, and the program's
+    // folder (where the chunk repeater keeps its chunk) a fresh one unless one is given.
+    const QTemporaryDir scratch;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.filePath(QStringLiteral("settings")));
+    if (qEnvironmentVariableIsEmpty(qb::dataFolderVariable)) {
+        QDir(scratch.path()).mkpath(QStringLiteral("quillbox"));
+        qputenv(qb::dataFolderVariable, QFile::encodeName(scratch.filePath(QStringLiteral("quillbox"))));
+    }
     QApplication app(argc, argv);
     if (options.dark)
         goDark(app);

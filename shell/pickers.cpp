@@ -12,6 +12,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "shell/behaviours.h"
 
 namespace qb {
@@ -184,15 +186,13 @@ void FolderPicker::keepCurrentInView()
     if (!index.isValid())
         return;
     view_->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    // Sideways, a deep folder's name is scrolled into view only when it would not fit.
+    // Sideways, the tree stays at its left edge unless a deep folder's name would not fit; then it
+    // scrolls just far enough to show the name whole.
     QScrollBar* across = view_->horizontalScrollBar();
-    const QRect item = view_->visualRect(index);
-    const int nameEnd = item.left() + style()->pixelMetric(QStyle::PM_SmallIconSize) + fontMetrics().averageCharWidth() +
+    const int left = view_->visualRect(index).left() + across->value();
+    const int nameEnd = left + style()->pixelMetric(QStyle::PM_SmallIconSize) + fontMetrics().averageCharWidth() * 2 +
                         fontMetrics().horizontalAdvance(model_->fileName(index));
-    if (nameEnd > view_->viewport()->width())
-        across->setValue(across->value() + nameEnd - view_->viewport()->width());
-    else if (item.left() < 0)
-        across->setValue(across->value() + item.left());
+    across->setValue(std::max(0, nameEnd - view_->viewport()->width()));
 }
 
 }  // namespace qb

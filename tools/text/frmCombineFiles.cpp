@@ -72,6 +72,7 @@ void frmCombineFiles::setupControls(QWidget* client)
         list = make<QListWidget>(client, QStringLiteral("List%1").arg(n));
         path = make<QLineEdit>(client, QStringLiteral("Text%1").arg(n));
         list->setAccessibleName(QStringLiteral("Files in folder #%1").arg(n));
+        list->setMinimumWidth(list->fontMetrics().averageCharWidth() * 20);  // room for a file name
         filePathBox(path);
         pairDrive(drive, folder);         // Drive1_Change, Drive2_Change
         listFolderFiles(folder, list);    // Dir1_Change, Dir2_Change
