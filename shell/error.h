@@ -35,6 +35,14 @@ struct Error {
     friend bool operator==(const Error&, const Error&) = default;
 };
 
+// A failure that belongs to one file or folder.
+struct FileFailure {
+    std::filesystem::path path;
+    Error error;
+
+    friend bool operator==(const FileFailure&, const FileFailure&) = default;
+};
+
 template <class T = void>
 using Result = std::expected<T, Error>;
 

@@ -75,11 +75,6 @@ struct EraseSettings {
     bool recursive = false;
 };
 
-struct FileFailure {
-    std::filesystem::path path;
-    Error error;
-};
-
 struct EraseReport {
     std::uint64_t files = 0;             // copies written
     std::vector<FileFailure> failures;   // files and folders that could not be handled
