@@ -22,7 +22,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillbox v1.0 - If you're expecting pretty, you're in the wrong place."));
     setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));
-    registerWindow(QStringLiteral("frmWhichGizmet"), [] { return new frmWhichGizmet; });
+    registerWindow<frmWhichGizmet>();
     createWorkspace();
     createMenus();
     resize(px(16755), px(12615) + menuBar()->sizeHint().height());

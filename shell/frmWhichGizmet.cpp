@@ -6,6 +6,7 @@
 
 #include "shell/behaviours.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/services.h"
 #include "shell/windows.h"
 
@@ -40,7 +41,6 @@ constexpr short entryCount = static_cast<short>(std::size(entries));
 
 frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmWhichGizmet"));
     setWindowTitle(QStringLiteral("Gizmet Selection"));
     resize(px(12105), px(10845));
     // Buttons are 1935 x 495 twips in two columns, indices 0-10 at 600 twips from the left and
@@ -49,8 +49,7 @@ frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
     QList<QPushButton*> buttons;
     int width = px(1935);
     for (short i = 0; i < entryCount; ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(entries[i].caption), this);
-        button->setObjectName(QStringLiteral("cmdOpenForm_%1").arg(i));
+        auto* button = make<QPushButton>(this, QStringLiteral("cmdOpenForm_%1").arg(i), QString::fromUtf8(entries[i].caption));
         width = std::max(width, button->sizeHint().width());
         connect(button, &QPushButton::clicked, this, guarded([this, i] { cmdOpenForm_Click(i); }));
         if (!buttons.isEmpty())

@@ -41,6 +41,12 @@ void registerWindow(const QString& className, WindowFactory factory)
     factories().insert(className, std::move(factory));
 }
 
+QString windowClassName(const QMetaObject& meta)
+{
+    const QString name = QString::fromLatin1(meta.className());
+    return name.mid(name.lastIndexOf(QLatin1Char(':')) + 1);
+}
+
 bool isWindowRegistered(const QString& className)
 {
     return factories().contains(className);

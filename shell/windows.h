@@ -1,8 +1,9 @@
 // The opening rule: one instance per window class, built when it is not loaded (its constructor
 // is its load handler), shown as a child of the frame, brought to the front and maximised.
-// Tool folders register their windows by class name; a name without a window answers "not found".
+// Tool folders register their window classes; a name without a window answers "not found".
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
 
 #include <functional>
@@ -15,6 +16,14 @@ namespace qb {
 using WindowFactory = std::function<QWidget*()>;
 
 void registerWindow(const QString& className, WindowFactory factory);
+// The window class's name without its namespace: "frmHex2Dec" for qb::frmHex2Dec.
+QString windowClassName(const QMetaObject& meta);
+// Registers window class T under its own class name.
+template <class T>
+void registerWindow()
+{
+    registerWindow(windowClassName(T::staticMetaObject), [] { return new T; });
+}
 bool isWindowRegistered(const QString& className);
 // The frame's workspace that child windows open in.
 void setWorkspace(QMdiArea* workspace);

@@ -64,8 +64,7 @@ QLineEdit* ToolWindowTest::line(const char* name) const { return child<QLineEdit
 
 void ToolWindowTest::click(const char* name) const
 {
-    if (QWidget* target = child<QWidget>(name))
-        QTest::mouseClick(target, Qt::LeftButton);
+    QTest::mouseClick(child<QWidget>(name), Qt::LeftButton);
 }
 
 void ToolWindowTest::runIn(const std::filesystem::path& folder, const char* button) const

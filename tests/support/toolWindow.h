@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,11 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace qb::test {
+
+// Thrown by the control lookups below; GoogleTest reports it as the test's failure.
+struct MissingControl : std::runtime_error {
+    explicit MissingControl(const char* name) : std::runtime_error(std::string("no control named ") + name) {}
+};
 
 class ToolWindowTest : public ::testing::Test {
 protected:
@@ -33,12 +39,14 @@ protected:
     QWidget* open(const char* opener, const char* className);
     QWidget* open(int index, const char* className);
 
-    // The control `name` in `in`, expected to exist.
+    // The control `name` in `in`. A missing one ends the test (not the test program) with a
+    // failure that names it.
     template <class T>
     static T* child(const QWidget* in, const char* name)
     {
         T* found = in ? in->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-        EXPECT_NE(found, nullptr) << name;
+        if (!found)
+            throw MissingControl(name);
         return found;
     }
     template <class T>

@@ -2,7 +2,6 @@
 
 #include "shell/cp1252.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -20,15 +19,6 @@ QString boxText(std::string_view bytes)
 }
 
 }  // namespace
-
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* shown = new QLabel(text, parent);
-    shown->setObjectName(name);
-    shown->setTextFormat(Qt::PlainText);
-    shown->setWordWrap(true);
-    return shown;
-}
 
 QString pathText(std::string_view bytes)
 {

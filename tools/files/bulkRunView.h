@@ -8,14 +8,10 @@
 
 #include <string_view>
 
-class QLabel;
 class QPlainTextEdit;
-class QWidget;
 
 namespace qb {
 
-// A plain-text, word-wrapped label named `name`.
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent);
 // Bytes that hold paths, decoded as file names are; line breaks are kept as they are.
 QString pathText(std::string_view bytes);
 // Sets, or adds at the end of, the box's text.

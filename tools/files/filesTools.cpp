@@ -10,10 +10,10 @@ namespace qb {
 
 void registerFileTools()
 {
-    registerWindow(QStringLiteral("frmEraseChunks"), [] { return new frmEraseChunks; });
-    registerWindow(QStringLiteral("frmReplaceLineFromFile"), [] { return new frmReplaceLineFromFile; });
-    registerWindow(QStringLiteral("frmUpdateFiles"), [] { return new frmUpdateFiles; });
-    registerWindow(QStringLiteral("frmAddExtension"), [] { return new frmAddExtension; });
+    registerWindow<frmEraseChunks>();
+    registerWindow<frmReplaceLineFromFile>();
+    registerWindow<frmUpdateFiles>();
+    registerWindow<frmAddExtension>();
 }
 
 }  // namespace qb

@@ -9,6 +9,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/walkprogress.h"
 #include "tools/files/addExtension.h"
@@ -18,28 +19,21 @@ namespace qb {
 
 frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmAddExtension"));
     setWindowTitle(QStringLiteral("Form1"));
     resize(px(10800), px(7800));
 
-    Drive1 = new DrivePicker(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1 = new FolderPicker(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    auto* cmdGo = new QPushButton(QStringLiteral("begin"), this);
-    cmdGo->setObjectName(QStringLiteral("cmdGo"));
-    rich1 = new QPlainTextEdit(this);
-    rich1->setObjectName(QStringLiteral("rich1"));
+    Drive1 = make<DrivePicker>(this, "Drive1");
+    Dir1 = make<FolderPicker>(this, "Dir1");
+    auto* cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("begin"));
+    rich1 = make<QPlainTextEdit>(this, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text1 = new QLineEdit(QStringLiteral(".doc"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    auto* Label2 = namedLabel(QStringLiteral("Label2"), QStringLiteral("extension to add:"), this);
-    auto* Label1 = namedLabel(
-        QStringLiteral("Label1"),
+    Text1 = make<QLineEdit>(this, "Text1", QStringLiteral(".doc"));
+    auto* Label2 = wrapped(make<QLabel>(this, "Label2", QStringLiteral("extension to add:")));
+    auto* Label1 = wrapped(make<QLabel>(
+        this, "Label1",
         QStringLiteral("Starts in selected directory.  Any file w/out an extension (actually any without a \".\" "
                        "in the name) will be copied into \"filename_COPY\" plus the extension in the \"extension "
-                       "to add\" text box."),
-        this);
+                       "to add\" text box.")));
 
     // Left: the pickers and the button; right: the explanation, the extension and the listing.
     auto* layout = new QGridLayout(this);

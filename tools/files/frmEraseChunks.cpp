@@ -14,6 +14,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/walkprogress.h"
@@ -33,65 +34,13 @@ constexpr const char* defaultChunk[] = {
     "</LAYER>",
 };
 
-template <class W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(px(left), px(top), px(width), px(height));
-    return widget;
-}
-
-// Captions keep their place but grow to show their whole text in this platform's fonts.
-template <class W>
-W* placeCaption(W* widget, const char* name, int left, int top, int width, int height)
-{
-    place(widget, name, left, top, width, height);
-    const QSize hint = widget->sizeHint();
-    widget->resize(std::max(widget->width(), hint.width()), std::max(widget->height(), hint.height()));
-    return widget;
-}
-
 }  // namespace
 
 frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmEraseChunks"));
     setWindowTitle(QStringLiteral("Erase a chunk of code"));
     resize(px(10605), px(9630));
-
-    // The window was laid out for an 8-point font; its title has a font of its own.
-    QFont designFont = font();
-    designFont.setPointSize(8);
-    setFont(designFont);
-    auto* Label1 = new QLabel(QStringLiteral("ERASE AND SPEW CHUNKS!!!!"), this);
-    QFont titleFont(QStringLiteral("Tahoma"));
-    titleFont.setPointSizeF(14.25);
-    Label1->setFont(titleFont);
-    placeCaption(Label1, "Label1", 120, 120, 4215, 495);
-    Drive1 = place(new DrivePicker(this), "Drive1", 120, 1920, 1935, 315);
-    Dir1 = place(new FolderPicker(this), "Dir1", 120, 2400, 1935, 5040);
-    richChunk = place(new QPlainTextEdit(this), "richChunk", 2400, 1920, 7695, 2775);
-    auto* cmdBegin = place(new QPushButton(QStringLiteral("Start Erasing"), this), "cmdBegin", 4080, 8640, 1215, 495);
-    Label2 = place(
-        new QLabel(QStringLiteral("Pick a home dir, enter text to find and erase, and hit the Start Erasing button.  "
-                                  "Quillbox will (if selected, recursively) search every file in the selected dir "
-                                  "(as well as each dir beneath it if recursive) and will erase or replace  the "
-                                  "text wherever it's found."),
-                   this),
-        "Label2", 120, 1080, 9855, 375);
-    Label2->setWordWrap(true);
-    chkGoRecursive = placeCaption(new QCheckBox(QStringLiteral("Search Recursively"), this), "chkGoRecursive", 120, 7560,
-                           1935, 495);
-    richSpew = place(new QPlainTextEdit(this), "richSpew", 2400, 5160, 7695, 2295);
-    setBoxBytes(richSpew, "smack\r\n");
-    placeCaption(new QLabel(QStringLiteral("Chunk to Erase"), this), "Label3_0", 2400, 1560, 1215, 255);
-    placeCaption(new QLabel(QStringLiteral("Chunk to Spew"), this), "Label3_1", 2400, 4800, 1215, 255);
-    chkEraseOnly = placeCaption(new QCheckBox(QStringLiteral("Select to erase chunks only (and ignore spews)."), this),
-                         "chkEraseOnly", 2400, 7560, 3855, 495);
-    chkAllowWild = placeCaption(new QCheckBox(QStringLiteral("Allow \u00A2 as a wld card"), this), "chkAllowWild", 2400,
-                         8040, 3975, 495);
-    chkAllowWild->setChecked(true);
-
+    setupControls();
     setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
 
     Form_Load();
@@ -99,6 +48,40 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
     pairDrive(Drive1, Dir1);
     connect(chkEraseOnly, &QCheckBox::toggled, this, guarded([this] { chkEraseOnly_Click(); }));
     connect(cmdBegin, &QPushButton::clicked, this, guarded([this] { cmdBegin_Click(); }));
+}
+
+void frmEraseChunks::setupControls()
+{
+    // The window was laid out for an 8-point font; its title has a font of its own.
+    QFont designFont = font();
+    designFont.setPointSize(8);
+    setFont(designFont);
+    auto* Label1 = make<QLabel>(this, "Label1", QStringLiteral("ERASE AND SPEW CHUNKS!!!!"));
+    QFont titleFont(QStringLiteral("Tahoma"));
+    titleFont.setPointSizeF(14.25);
+    Label1->setFont(titleFont);
+    placeTwips(Label1, {120, 120, 4215, 495});
+    placeTwips(Drive1 = make<DrivePicker>(this, "Drive1"), {120, 1920, 1935, 315});
+    placeTwips(Dir1 = make<FolderPicker>(this, "Dir1"), {120, 2400, 1935, 5040});
+    placeTwips(richChunk = make<QPlainTextEdit>(this, "richChunk"), {2400, 1920, 7695, 2775});
+    placeTwips(cmdBegin = make<QPushButton>(this, "cmdBegin", QStringLiteral("Start Erasing")), {4080, 8640, 1215, 495});
+    Label2 = wrapped(make<QLabel>(
+        this, "Label2",
+        QStringLiteral("Pick a home dir, enter text to find and erase, and hit the Start Erasing button.  Quillbox will (if "
+                       "selected, recursively) search every file in the selected dir (as well as each dir beneath it if "
+                       "recursive) and will erase or replace  the text wherever it's found.")));
+    placeTwips(Label2, {120, 1080, 9855, 375});
+    chkGoRecursive = make<QCheckBox>(this, "chkGoRecursive", QStringLiteral("Search Recursively"));
+    placeTwips(chkGoRecursive, {120, 7560, 1935, 495});
+    placeTwips(richSpew = make<QPlainTextEdit>(this, "richSpew"), {2400, 5160, 7695, 2295});
+    setBoxBytes(richSpew, "smack\r\n");
+    placeTwips(make<QLabel>(this, "Label3_0", QStringLiteral("Chunk to Erase")), {2400, 1560, 1215, 255});
+    placeTwips(make<QLabel>(this, "Label3_1", QStringLiteral("Chunk to Spew")), {2400, 4800, 1215, 255});
+    chkEraseOnly = make<QCheckBox>(this, "chkEraseOnly", QStringLiteral("Select to erase chunks only (and ignore spews)."));
+    placeTwips(chkEraseOnly, {2400, 7560, 3855, 495});
+    chkAllowWild = make<QCheckBox>(this, "chkAllowWild", QStringLiteral("Allow \u00A2 as a wld card"));
+    placeTwips(chkAllowWild, {2400, 8040, 3975, 495});
+    chkAllowWild->setChecked(true);
 }
 
 void frmEraseChunks::resizeEvent(QResizeEvent* event)

@@ -7,6 +7,7 @@
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -24,6 +25,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void setupControls();
     void Form_Load();
 
     QLabel* Label2;
@@ -31,6 +33,7 @@ private:
     FolderPicker* Dir1;
     QPlainTextEdit* richChunk;
     QPlainTextEdit* richSpew;
+    QPushButton* cmdBegin;
     QCheckBox* chkGoRecursive;
     QCheckBox* chkEraseOnly;
     QCheckBox* chkAllowWild;

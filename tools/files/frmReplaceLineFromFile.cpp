@@ -8,6 +8,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/walkprogress.h"
@@ -18,19 +19,14 @@ namespace qb {
 
 frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmReplaceLineFromFile"));
     setWindowTitle(QStringLiteral("Form2"));
     resize(px(6000), px(6600));
 
-    Drive1 = new DrivePicker(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1 = new FolderPicker(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    txtPath = new QLineEdit(QStringLiteral("Text1"), this);
-    txtPath->setObjectName(QStringLiteral("txtPath"));
+    Drive1 = make<DrivePicker>(this, "Drive1");
+    Dir1 = make<FolderPicker>(this, "Dir1");
+    txtPath = make<QLineEdit>(this, "txtPath", QStringLiteral("Text1"));
     txtPath->setReadOnly(true);  // it only echoes the folder; the run reads Dir1
-    auto* cmdBegin = new QPushButton(QStringLiteral("Command1"), this);
-    cmdBegin->setObjectName(QStringLiteral("cmdBegin"));
+    auto* cmdBegin = make<QPushButton>(this, "cmdBegin", QStringLiteral("Command1"));
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdBegin);

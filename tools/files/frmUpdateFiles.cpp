@@ -15,6 +15,7 @@
 #include "shell/cp1252.h"
 #include "shell/fs.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/walkprogress.h"
@@ -35,47 +36,52 @@ std::string backupTimeStamp()
 
 frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmUpdateFiles"));
     setWindowTitle(QStringLiteral("Form1"));
     resize(px(11400), px(9000));
+    setupControls();
+    setupLayout();
+    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1});
 
-    auto* Label1 = namedLabel(QStringLiteral("Label1"),
-                         QStringLiteral("Copy this file over top of any files with the same name (backing up the "
-                                        "old versions) in the selected directory and subdirectories..."),
-                         this);
-    txtNewFilePath = new QLineEdit(this);
-    txtNewFilePath->setObjectName(QStringLiteral("txtNewFilePath"));
-    auto* cmdGetNewFile = new QPushButton(QStringLiteral("Browse"), this);
-    cmdGetNewFile->setObjectName(QStringLiteral("cmdGetNewFile"));
-    auto* cmdAddFile_1 = new QPushButton(QStringLiteral("Add File to List -->"), this);
-    cmdAddFile_1->setObjectName(QStringLiteral("cmdAddFile_1"));
-    auto* Label4 = namedLabel(QStringLiteral("Label4"), QStringLiteral("Files to be updated:"), this);
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    auto* cmdView = new QPushButton(QStringLiteral("View selected file -->"), this);
-    cmdView->setObjectName(QStringLiteral("cmdView"));
-    rich1 = new QPlainTextEdit(this);
-    rich1->setObjectName(QStringLiteral("rich1"));
-    auto* Label2 = namedLabel(
-        QStringLiteral("Label2"),
-        QStringLiteral("... starting with any files in this directory, and recursing this dir's subdirectories"), this);
-    Drive1 = new DrivePicker(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1 = new FolderPicker(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    auto* label3 = namedLabel(QStringLiteral("label3"), QStringLiteral("Files updated:"), this);
-    richReplaced = new QPlainTextEdit(this);
-    richReplaced->setObjectName(QStringLiteral("richReplaced"));
+    pairDrive(Drive1, Dir1);
+    connect(cmdGetNewFile, &QPushButton::clicked, this, guarded([this] { cmdGetNewFile_Click(); }));
+    connect(cmdAddFile_1, &QPushButton::clicked, this, guarded([this] { cmdAddFile_Click(1); }));
+    connect(cmdView, &QPushButton::clicked, this, guarded([this] { cmdView_Click(); }));
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+
+    Form_Load();
+}
+
+void frmUpdateFiles::setupControls()
+{
+    Label1 = wrapped(make<QLabel>(this, "Label1",
+                                  QStringLiteral("Copy this file over top of any files with the same name (backing up "
+                                                 "the old versions) in the selected directory and subdirectories...")));
+    txtNewFilePath = make<QLineEdit>(this, "txtNewFilePath");
+    cmdGetNewFile = make<QPushButton>(this, "cmdGetNewFile", QStringLiteral("Browse"));
+    cmdAddFile_1 = make<QPushButton>(this, "cmdAddFile_1", QStringLiteral("Add File to List -->"));
+    Label4 = wrapped(make<QLabel>(this, "Label4", QStringLiteral("Files to be updated:")));
+    List1 = make<QListWidget>(this, "List1");
+    cmdView = make<QPushButton>(this, "cmdView", QStringLiteral("View selected file -->"));
+    rich1 = make<QPlainTextEdit>(this, "rich1");
+    Label2 = wrapped(make<QLabel>(
+        this, "Label2",
+        QStringLiteral("... starting with any files in this directory, and recursing this dir's subdirectories")));
+    Drive1 = make<DrivePicker>(this, "Drive1");
+    Dir1 = make<FolderPicker>(this, "Dir1");
+    label3 = wrapped(make<QLabel>(this, "label3", QStringLiteral("Files updated:")));
+    richReplaced = make<QPlainTextEdit>(this, "richReplaced");
     richReplaced->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* cmdGo = new QPushButton(QStringLiteral("GO!!!"), this);
-    cmdGo->setObjectName(QStringLiteral("cmdGo"));
+    cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("GO!!!"));
     QFont large = cmdGo->font();
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.8);
     cmdGo->setFont(large);
     cmdGo->setMinimumHeight(px(900));
+}
 
-    // Left: the new file, its buttons and the folder; right: the list, the viewed file, the result.
+// Left: the new file, its buttons and the folder; right: the list, the viewed file, the result.
+void frmUpdateFiles::setupLayout()
+{
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(txtNewFilePath, 1);
     pathRow->addWidget(cmdGetNewFile);
@@ -97,16 +103,6 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(right, 1);
-
-    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1});
-
-    pairDrive(Drive1, Dir1);
-    connect(cmdGetNewFile, &QPushButton::clicked, this, guarded([this] { cmdGetNewFile_Click(); }));
-    connect(cmdAddFile_1, &QPushButton::clicked, this, guarded([this] { cmdAddFile_Click(1); }));
-    connect(cmdView, &QPushButton::clicked, this, guarded([this] { cmdView_Click(); }));
-    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
-
-    Form_Load();
 }
 
 void frmUpdateFiles::Form_Load()

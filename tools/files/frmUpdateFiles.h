@@ -6,9 +6,11 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -30,7 +32,18 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void setupControls();
+    void setupLayout();
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* label3;
+    QLabel* Label4;
     QLineEdit* txtNewFilePath;
+    QPushButton* cmdGetNewFile;
+    QPushButton* cmdAddFile_1;
+    QPushButton* cmdView;
+    QPushButton* cmdGo;
     QListWidget* List1;
     QPlainTextEdit* rich1;
     DrivePicker* Drive1;

@@ -9,6 +9,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "tools/scan/findSubs.h"
@@ -24,15 +25,14 @@ const QString caption = QStringLiteral("Find VB Subs and Functs in source");
 
 frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmFindSubNFuncts"));
     setWindowTitle(caption);
     const ScanWindowParts parts =
         buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300));
     Dir1 = parts.Dir1;
     Text1 = parts.Text1;
-    QLabel* Label2 = placeLabel(parts.client, QStringLiteral("Label2"), QStringLiteral("Or pick selected files and then..."),
-                                QRect(belowInColumn(parts.cmdGo), QSize(3000, 255)));
-    QPushButton* cmdPickNGo = placeGoButton(parts.client, QStringLiteral("cmdPickNGo"), belowInColumn(Label2));
+    auto* Label2 = make<QLabel>(parts.client, "Label2", QStringLiteral("Or pick selected files and then..."));
+    placeTwips(Label2, QRect(belowInColumn(parts.cmdGo), QSize(3000, 255)));
+    QPushButton* cmdPickNGo = placeGoButton(parts.client, "cmdPickNGo", belowInColumn(Label2));
     setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, Text1});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));

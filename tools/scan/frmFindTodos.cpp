@@ -19,7 +19,6 @@ const QString caption = QStringLiteral("Find lines in code with \"TODO\" in 'em"
 
 frmFindTodos::frmFindTodos(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmFindTodos"));
     setWindowTitle(caption);
     const ScanWindowParts parts = buildScanWindow(
         this, QStringLiteral("File"), QStringLiteral("All lines with TODO: at the start (TODO in caps)"), QPoint(3480, 420));

@@ -10,8 +10,8 @@ namespace qb {
 
 void registerScanTools()
 {
-    registerWindow(QStringLiteral("frmFindSubNFuncts"), [] { return new frmFindSubNFuncts; });
-    registerWindow(QStringLiteral("frmFindTodos"), [] { return new frmFindTodos; });
+    registerWindow<frmFindSubNFuncts>();
+    registerWindow<frmFindTodos>();
     registerCommand(todosCommand());
     registerCommand(subsCommand());
 }

@@ -10,6 +10,7 @@
 
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
 #include "shell/services.h"
@@ -29,30 +30,16 @@ constexpr int resultWidth = 7035;
 constexpr int resultHeight = 7215;
 constexpr qint64 captionRefreshMs = 100;
 
-QRect pixels(QRect twips)
-{
-    return QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height()));
-}
-
 }  // namespace
 
-QLabel* placeLabel(QWidget* parent, const QString& name, const QString& caption, QRect twips)
+QPushButton* placeGoButton(QWidget* parent, const char* name, QPoint twips)
 {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(pixels(twips));
-    return label;
-}
-
-QPushButton* placeGoButton(QWidget* parent, const QString& name, QPoint twips)
-{
-    auto* button = new QPushButton(QStringLiteral("GO!!!"), parent);
-    button->setObjectName(name);
+    auto* button = make<QPushButton>(parent, name, QStringLiteral("GO!!!"));
     QFont font = button->font();
     font.setPointSize(14);
     font.setBold(true);
     button->setFont(font);
-    button->setGeometry(pixels(QRect(twips, QSize(columnWidth, buttonHeight))));
+    placeTwips(button, QRect(twips, QSize(columnWidth, buttonHeight)));
     return button;
 }
 
@@ -75,8 +62,7 @@ ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption,
     parts.mnuPrint->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     window->addAction(parts.mnuPrint);
 
-    parts.client = new QWidget(window);
-    parts.client->setObjectName(QStringLiteral("client"));
+    parts.client = make<QWidget>(window, "client");
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -84,23 +70,18 @@ ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption,
     layout->addWidget(parts.client);
 
     QWidget* client = parts.client;
-    placeLabel(client, QStringLiteral("Label1_0"), QStringLiteral("Pick home dir of project:"),
+    placeTwips(make<QLabel>(client, "Label1_0", QStringLiteral("Pick home dir of project:")),
                QRect(columnLeft, columnGap, columnWidth, labelHeight));
-    parts.Drive1 = new DrivePicker(client);
-    parts.Drive1->setObjectName(QStringLiteral("Drive1"));
-    parts.Drive1->setGeometry(pixels(QRect(columnLeft, 480, columnWidth, 375)));
-    parts.Dir1 = new FolderPicker(client);
-    parts.Dir1->setObjectName(QStringLiteral("Dir1"));
-    parts.Dir1->setGeometry(pixels(QRect(columnLeft, 960, columnWidth, 3900)));
-    parts.cmdGo = placeGoButton(client, QStringLiteral("cmdGo"), belowInColumn(parts.Dir1));
+    placeTwips(parts.Drive1 = make<DrivePicker>(client, "Drive1"), QRect(columnLeft, 480, columnWidth, 375));
+    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, columnWidth, 3900));
+    parts.cmdGo = placeGoButton(client, "cmdGo", belowInColumn(parts.Dir1));
     pairDriveReported(parts.Drive1, parts.Dir1);
 
-    placeLabel(client, QStringLiteral("Label1_1"), resultCaption,
+    placeTwips(make<QLabel>(client, "Label1_1", resultCaption),
                QRect(resultBox.x(), resultBox.y() - labelHeight - 30, resultWidth, labelHeight));
-    parts.Text1 = new QPlainTextEdit(client);
-    parts.Text1->setObjectName(QStringLiteral("Text1"));
+    parts.Text1 = make<QPlainTextEdit>(client, "Text1");
     parts.Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    parts.Text1->setGeometry(pixels(QRect(resultBox, QSize(resultWidth, resultHeight))));
+    placeTwips(parts.Text1, QRect(resultBox, QSize(resultWidth, resultHeight)));
     stretchResultBox(window, parts.Text1);
 
     window->resize(px(resultBox.x() + resultWidth + 300), px(resultBox.y() + resultHeight + 1300));

@@ -17,7 +17,6 @@
 #include <optional>
 
 class QAction;
-class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -46,9 +45,8 @@ struct ScanWindowParts {
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
                                 QPoint resultBox);
 
-// A label, or a "GO!!!" button with a large bold caption, placed on `parent` in twips.
-QLabel* placeLabel(QWidget* parent, const QString& name, const QString& caption, QRect twips);
-QPushButton* placeGoButton(QWidget* parent, const QString& name, QPoint twips);
+// A "GO!!!" button with a large bold caption, placed on `parent` in twips.
+QPushButton* placeGoButton(QWidget* parent, const char* name, QPoint twips);
 // Where the next control of the left column goes, in twips, below `above`.
 QPoint belowInColumn(const QWidget* above);
 

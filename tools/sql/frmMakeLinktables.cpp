@@ -18,6 +18,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/services.h"
 #include "tools/sql/linkTable.h"
 #include "tools/sql/scriptBox.h"
@@ -33,57 +34,62 @@ void focusSelected(QLineEdit* box)
     box->selectAll();
 }
 
-QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* made = new QPushButton(caption, parent);
-    made->setObjectName(name);
-    return made;
-}
-
 }  // namespace
 
 frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmMakeLinktables"));
     setWindowTitle(QStringLiteral("Make Link Tables"));
     resize(px(10500), px(8000));
+    setupInputs();
+    setupList();
+    setupOutput();
+    setupLayout();
+    setTabChain({txtName, Text1, Command1, Command2, List1, RichTextBox1, optSql, optOracle, cmdDelete, cmdClearAll});
 
-    auto* Label1 = new QLabel(QStringLiteral("Link Table Name"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtName = new QLineEdit(this);
-    txtName->setObjectName(QStringLiteral("txtName"));
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+    connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));
+    connect(cmdDelete, &QPushButton::clicked, this, guarded([this] { cmdDelete_Click(); }));
+    connect(cmdClearAll, &QPushButton::clicked, this, guarded([this] { cmdClearAll_Click(); }));
+    connect(Command2, &QPushButton::clicked, this, guarded([this] { Command2_Click(); }));
+}
+
+void frmMakeLinktables::setupInputs()
+{
+    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Link Table Name"));
+    txtName = make<QLineEdit>(this, "txtName");
     Label1->setBuddy(txtName);
-    auto* Label2 = new QLabel(QStringLiteral("ID Name"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    Label2 = make<QLabel>(this, "Label2", QStringLiteral("ID Name"));
+    Text1 = make<QLineEdit>(this, "Text1");
     Label2->setBuddy(Text1);
-    auto* Command1 = button(QStringLiteral("&Add to List >>>"), QStringLiteral("Command1"), this);
+    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("&Add to List >>>"));
+}
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
+void frmMakeLinktables::setupList()
+{
+    List1 = make<QListWidget>(this, "List1");
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    auto* cmdDelete = button(QStringLiteral("&Delete"), QStringLiteral("cmdDelete"), this);
-    auto* cmdClearAll = button(QStringLiteral("&Clear All"), QStringLiteral("cmdClearAll"), this);
+    cmdDelete = make<QPushButton>(this, "cmdDelete", QStringLiteral("&Delete"));
+    cmdClearAll = make<QPushButton>(this, "cmdClearAll", QStringLiteral("&Clear All"));
+}
 
-    auto* Frame1 = new QGroupBox(QStringLiteral("Frame1"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    optSql = new QRadioButton(QStringLiteral("T-SQL"), Frame1);
-    optSql->setObjectName(QStringLiteral("optSql"));
-    optOracle = new QRadioButton(QStringLiteral("Oracle PL/SQL"), Frame1);
-    optOracle->setObjectName(QStringLiteral("optOracle"));
+void frmMakeLinktables::setupOutput()
+{
+    Frame1 = make<QGroupBox>(this, "Frame1", QStringLiteral("Frame1"));
+    optSql = make<QRadioButton>(Frame1, "optSql", QStringLiteral("T-SQL"));
+    optOracle = make<QRadioButton>(Frame1, "optOracle", QStringLiteral("Oracle PL/SQL"));
     optOracle->setChecked(true);
     auto* dialects = new QVBoxLayout(Frame1);
     dialects->addWidget(optSql);
     dialects->addWidget(optOracle);
-
-    auto* Command2 = button(QStringLiteral("&Go"), QStringLiteral("Command2"), this);
-    auto* Label3 = new QLabel(QStringLiteral("Table Sql Below"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Command2 = make<QPushButton>(this, "Command2", QStringLiteral("&Go"));
+    Label3 = make<QLabel>(this, "Label3", QStringLiteral("Table Sql Below"));
     RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
     RichTextBox1->setPlainText(QStringLiteral("RichTextBox1"));
+}
 
-    // Left: the inputs, the dialect and the output; right: the list and its buttons.
+// Left: the inputs, the dialect and the output; right: the list and its buttons.
+void frmMakeLinktables::setupLayout()
+{
     auto* inputs = new QGridLayout;
     inputs->addWidget(Label1, 0, 0);
     inputs->addWidget(txtName, 0, 1);
@@ -109,14 +115,6 @@ frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 3);
     layout->addLayout(right, 1);
-
-    setTabChain({txtName, Text1, Command1, Command2, List1, RichTextBox1, optSql, optOracle, cmdDelete, cmdClearAll});
-
-    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
-    connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));
-    connect(cmdDelete, &QPushButton::clicked, this, guarded([this] { cmdDelete_Click(); }));
-    connect(cmdClearAll, &QPushButton::clicked, this, guarded([this] { cmdClearAll_Click(); }));
-    connect(Command2, &QPushButton::clicked, this, guarded([this] { Command2_Click(); }));
 }
 
 void frmMakeLinktables::Command1_Click()

@@ -4,9 +4,12 @@
 
 #include <QWidget>
 
+class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace qb {
@@ -22,6 +25,19 @@ public:
     void Command2_Click();
 
 private:
+    void setupInputs();
+    void setupList();
+    void setupOutput();
+    void setupLayout();
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* cmdDelete;
+    QPushButton* cmdClearAll;
+    QGroupBox* Frame1;
     QLineEdit* txtName;
     QLineEdit* Text1;
     QListWidget* List1;

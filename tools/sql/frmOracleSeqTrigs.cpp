@@ -15,6 +15,7 @@
 #include "shell/cp1252.h"
 #include "shell/error.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/services.h"
 #include "tools/sql/scriptBox.h"
 #include "tools/sql/seqTrig.h"
@@ -55,43 +56,49 @@ std::filesystem::path fileNamePath(const std::string& bytes)
 
 frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmOracleSeqTrigs"));
     setWindowTitle(QStringLiteral("Form1"));
     resize(px(11400), px(8200));
+    setupInputs();
+    setupOutput();
+    setupLayout();
+    setTabChain({Text1, Text3, Text2, Command1, RichTextBox1, RichTextBox2});
 
-    const QStringList captions = {QStringLiteral("Table name:"), QStringLiteral("Parent folder for new files:"),
-                                  QStringLiteral("In Singular:")};
-    QLabel* Label1[3];
-    for (int i = 0; i < 3; ++i) {
-        Label1[i] = new QLabel(captions[i], this);
-        Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
-    }
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    auto* singular = new FocusReportingLineEdit(this);
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+    connect(Text1, &QLineEdit::textChanged, this, guarded([this] { Text1_Change(); }));
+}
+
+void frmOracleSeqTrigs::setupInputs()
+{
+    const QString captions[3] = {QStringLiteral("Table name:"), QStringLiteral("Parent folder for new files:"),
+                                 QStringLiteral("In Singular:")};
+    for (int i = 0; i < 3; ++i)
+        Label1[i] = make<QLabel>(this, QStringLiteral("Label1_%1").arg(i), captions[i]);
+    Text1 = make<QLineEdit>(this, "Text1");
+    auto* singular = make<FocusReportingLineEdit>(this, "Text3");
+    singular->onFocusIn = [this] { Text3_GotFocus(); };
     Text3 = singular;
-    Text3->setObjectName(QStringLiteral("Text3"));
     // The user's home folder: the place a user can always write to on this platform.
-    Text2 = new QLineEdit(QDir::toNativeSeparators(QDir::homePath()), this);
-    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2 = make<QLineEdit>(this, "Text2", QDir::toNativeSeparators(QDir::homePath()));
     for (int i = 0; i < 3; ++i)
         Label1[i]->setBuddy(i == 0 ? Text1 : i == 1 ? Text2 : Text3);
-
-    auto* Command1 = new QPushButton(QStringLiteral("&Go"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("&Go"));
     Command1->setDefault(true);
+}
 
-    Label2 = new QLabel(QStringLiteral("NOTE: this jive was written into files too."), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
+void frmOracleSeqTrigs::setupOutput()
+{
+    Label2 = make<QLabel>(this, "Label2", QStringLiteral("NOTE: this jive was written into files too."));
     QFont large = Label2->font();
     large.setPointSizeF(large.pointSizeF() * 1.6);
     large.setBold(true);
     Label2->setFont(large);
     Label2->setVisible(false);
-
     RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
     RichTextBox2 = makeScriptBox(QStringLiteral("RichTextBox2"), this);
+}
 
+void frmOracleSeqTrigs::setupLayout()
+{
     auto* inputs = new QGridLayout;
     inputs->addWidget(Label1[0], 0, 0);
     inputs->addWidget(Text1, 0, 1);
@@ -108,12 +115,6 @@ frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
     layout->addLayout(inputs);
     layout->addWidget(Label2);
     layout->addLayout(results, 1);
-
-    setTabChain({Text1, Text3, Text2, Command1, RichTextBox1, RichTextBox2});
-
-    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
-    connect(Text1, &QLineEdit::textChanged, this, guarded([this] { Text1_Change(); }));
-    singular->onFocusIn = [this] { Text3_GotFocus(); };
 }
 
 void frmOracleSeqTrigs::Command1_Click()

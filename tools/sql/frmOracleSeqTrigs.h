@@ -10,6 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -27,6 +28,12 @@ private:
     // has been shown then).
     bool createSeqTrig(const std::string& strTableName);
 
+    void setupInputs();
+    void setupOutput();
+    void setupLayout();
+
+    QLabel* Label1[3];
+    QPushButton* Command1;
     QLineEdit* Text1;
     QLineEdit* Text2;
     QLineEdit* Text3;

@@ -4,12 +4,13 @@
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 
+#include "shell/kit.h"
+
 namespace qb {
 
 QPlainTextEdit* makeScriptBox(const QString& name, QWidget* parent)
 {
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(name);
+    auto* box = make<QPlainTextEdit>(parent, name);
     box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setTabStopDistance(QFontMetricsF(box->font()).horizontalAdvance(QLatin1Char(' ')) * 4);

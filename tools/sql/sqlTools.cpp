@@ -10,8 +10,8 @@ namespace qb {
 
 void registerSqlTools()
 {
-    registerWindow(QStringLiteral("frmMakeLinktables"), [] { return new frmMakeLinktables; });
-    registerWindow(QStringLiteral("frmOracleSeqTrigs"), [] { return new frmOracleSeqTrigs; });
+    registerWindow<frmMakeLinktables>();
+    registerWindow<frmOracleSeqTrigs>();
     registerCommand(seqTrigCommand());
     registerCommand(linkTableCommand());
 }

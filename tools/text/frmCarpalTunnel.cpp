@@ -15,6 +15,7 @@
 #include "shell/cp1252.h"
 #include "shell/error.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/services.h"
 #include "tools/text/carpalTunnel.h"
 
@@ -26,22 +27,6 @@ std::filesystem::path chunkStorePath() { return programFolder() / "last.txt"; }
 std::filesystem::path defaultInPath() { return programFolder() / "in.txt"; }
 std::filesystem::path defaultOutPath() { return programFolder() / "out.txt"; }
 
-QLabel* makeLabel(const char* name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    return label;
-}
-
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 QString errorText(const QString& what, const Error& error)
 {
     return what + messageText(formatError(error));
@@ -51,61 +36,77 @@ QString errorText(const QString& what, const Error& error)
 
 frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmCarpalTunnel"));
     setWindowTitle(QStringLiteral("Insert a bit into big chunks over and over."));
     resize(px(11400), px(9600));
+    setupChunk();
+    setupFiles();
+    setupOptions();
+    setupButtons();
+    setupLayout();
+    setTabChain({txtChunk, txtFileName[0], cmdChangeFile[0], txtFileName[1], cmdChangeFile[1], txtCountStart,
+                 chkDoubleUp, cmdGo, rich1, cmdEditIn, cmdVim});
 
-    auto* Label1 = makeLabel("Label1", QStringLiteral("Replace any occurances of \u00A2 in this chunk..."), this);
-    txtChunk = new QPlainTextEdit(this);
-    txtChunk->setObjectName(QStringLiteral("txtChunk"));
+    runGuarded([this] { Form_Load(); });
+}
+
+void frmCarpalTunnel::setupChunk()
+{
+    Label1 = wrapped(make<QLabel>(this, "Label1", QStringLiteral("Replace any occurances of \u00A2 in this chunk...")));
+    txtChunk = make<QPlainTextEdit>(this, "txtChunk");
     txtChunk->setLineWrapMode(QPlainTextEdit::NoWrap);
     setBoxBytes(txtChunk, defaultChunk());
+}
 
-    auto* Label2 = makeLabel(
-        "Label2",
+void frmCarpalTunnel::setupFiles()
+{
+    Label2 = wrapped(make<QLabel>(
+        this, "Label2",
         QStringLiteral("... with whatever's in the below file (so whatever's in the above will be repeated as many "
                        "times as there are lines in the below file, replacing \u00A2 [Alt-155] with what's in that "
                        "line of the below text file and \u00ED [Alt-161] with the line number in the respective "
-                       "repetition)"),
-        this);
-    auto* Label3 = makeLabel(
-        "Label3", QStringLiteral("And save the results in this file (must already exist and will be erased, sorry)..."),
-        this);
-
+                       "repetition)")));
+    Label3 = wrapped(make<QLabel>(
+        this, "Label3",
+        QStringLiteral("And save the results in this file (must already exist and will be erased, sorry)...")));
     const QString changeCaptions[2] = {QStringLiteral("<<< Change &in file"), QStringLiteral("<<< Change &out file")};
-    QPushButton* cmdChangeFile[2];
     for (short i = 0; i < 2; ++i) {
-        txtFileName[i] = new QLineEdit(this);
-        txtFileName[i]->setObjectName(QStringLiteral("txtFileName_%1").arg(i));
-        cmdChangeFile[i] = makeButton(QStringLiteral("cmdChangeFile_%1").arg(i), changeCaptions[i], this);
+        txtFileName[i] = make<QLineEdit>(this, QStringLiteral("txtFileName_%1").arg(i));
+        cmdChangeFile[i] = make<QPushButton>(this, QStringLiteral("cmdChangeFile_%1").arg(i), changeCaptions[i]);
         connect(cmdChangeFile[i], &QPushButton::clicked, this, guarded([this, i] { cmdChangeFile_Click(i); }));
     }
+}
 
-    auto* Label5 = makeLabel("Label5", QStringLiteral("\u00ED counter start (must be an int)"), this);
-    txtCountStart = new QLineEdit(QStringLiteral("10"), this);
-    txtCountStart->setObjectName(QStringLiteral("txtCountStart"));
-    auto* Label6 = makeLabel(
-        "Label6",
+void frmCarpalTunnel::setupOptions()
+{
+    Label5 = wrapped(make<QLabel>(this, "Label5", QStringLiteral("\u00ED counter start (must be an int)")));
+    txtCountStart = make<QLineEdit>(this, "txtCountStart", QStringLiteral("10"));
+    txtCountStart->setMaximumWidth(px(1500));
+    Label6 = wrapped(make<QLabel>(
+        this, "Label6",
         QStringLiteral("Select \"double-up\" to replace \u00A2 with the first line of a two-line couplet and then "
-                       "\u00E6 [alt-145] with the next line in in.txt."),
-        this);
-    chkDoubleUp = new QCheckBox(QStringLiteral("Double-up"), this);
-    chkDoubleUp->setObjectName(QStringLiteral("chkDoubleUp"));
+                       "\u00E6 [alt-145] with the next line in in.txt.")));
+    chkDoubleUp = make<QCheckBox>(this, "chkDoubleUp", QStringLiteral("Double-up"));
+}
 
-    auto* cmdGo = makeButton(QStringLiteral("cmdGo"), QStringLiteral("&GO!"), this);
-    auto* cmdEditIn = makeButton(QStringLiteral("cmdEditIn"), QStringLiteral("&Edit in.txt"), this);
-    auto* cmdVim = makeButton(QStringLiteral("cmdVim"), QStringLiteral("Edit in.txt in g&VIm"), this);
+void frmCarpalTunnel::setupButtons()
+{
+    cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("&GO!"));
+    cmdEditIn = make<QPushButton>(this, "cmdEditIn", QStringLiteral("&Edit in.txt"));
+    cmdVim = make<QPushButton>(this, "cmdVim", QStringLiteral("Edit in.txt in g&VIm"));
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+    connect(cmdEditIn, &QPushButton::clicked, this, guarded([this] { cmdEditIn_Click(); }));
+    connect(cmdVim, &QPushButton::clicked, this, guarded([this] { cmdVim_Click(); }));
 
     // A label has no access key here, so its ampersand is written once.
-    auto* Label4 = makeLabel(
-        "Label4",
-        QStringLiteral("The contents of the above file will also be displayed below, just so that you can cut & "
-                       "paste quickly"),
-        this);
-    rich1 = new QPlainTextEdit(this);
-    rich1->setObjectName(QStringLiteral("rich1"));
+    Label4 = wrapped(make<QLabel>(this, "Label4",
+                                  QStringLiteral("The contents of the above file will also be displayed below, just so "
+                                                 "that you can cut & paste quickly")));
+    rich1 = make<QPlainTextEdit>(this, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
+}
 
+void frmCarpalTunnel::setupLayout()
+{
     auto* files = new QGridLayout;
     files->addWidget(Label2, 0, 0, 1, 2);
     files->addWidget(txtFileName[0], 1, 0);
@@ -121,7 +122,6 @@ frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
     options->addWidget(chkDoubleUp, 1, 0);
     options->addWidget(Label6, 1, 1);
     options->setColumnStretch(1, 1);
-    txtCountStart->setMaximumWidth(px(1500));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdGo);
@@ -137,15 +137,6 @@ frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
     layout->addLayout(buttons);
     layout->addWidget(Label4);
     layout->addWidget(rich1, 3);
-
-    setTabChain({txtChunk, txtFileName[0], cmdChangeFile[0], txtFileName[1], cmdChangeFile[1], txtCountStart,
-                 chkDoubleUp, cmdGo, rich1, cmdEditIn, cmdVim});
-
-    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
-    connect(cmdEditIn, &QPushButton::clicked, this, guarded([this] { cmdEditIn_Click(); }));
-    connect(cmdVim, &QPushButton::clicked, this, guarded([this] { cmdVim_Click(); }));
-
-    runGuarded([this] { Form_Load(); });
 }
 
 void frmCarpalTunnel::Form_Load()

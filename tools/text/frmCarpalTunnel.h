@@ -7,8 +7,10 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -28,12 +30,27 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void setupChunk();
+    void setupFiles();
+    void setupOptions();
+    void setupButtons();
+    void setupLayout();
     // Makes an empty file at the input path when none is there, so an editor can open it.
     bool ensureInFile();
     void startEditor(const QStringList& candidates, const QString& path);
 
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
     QPlainTextEdit* txtChunk;
     QLineEdit* txtFileName[2];
+    QPushButton* cmdChangeFile[2];
+    QPushButton* cmdGo;
+    QPushButton* cmdEditIn;
+    QPushButton* cmdVim;
     QLineEdit* txtCountStart;
     QCheckBox* chkDoubleUp;
     QPlainTextEdit* rich1;

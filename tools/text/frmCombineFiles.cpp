@@ -14,6 +14,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "tools/text/combineFiles.h"
@@ -21,23 +22,6 @@
 namespace qb {
 
 namespace {
-
-QLabel* makeLabel(const char* name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QFrame* makeLine(const char* name, QFrame::Shape shape, QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setObjectName(QString::fromLatin1(name));
-    line->setFrameShape(shape);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 // One file's pickers: the drive above the folder, the file list to their right.
 QGridLayout* pickerGrid(QWidget* drive, QWidget* folder, QWidget* list)
@@ -62,43 +46,50 @@ void echoChosenFile(const FolderPicker* folder, const QListWidget* list, QLineEd
 
 frmCombineFiles::frmCombineFiles(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmCombineFiles"));
     setWindowTitle(QStringLiteral("Combine Text Files Line-by-Line"));
     resize(px(10800), px(8400));
+    setupControls();
+    setupLayout();
 
-    auto* Label1 = makeLabel("Label1",
-                             QStringLiteral("Takes file #1 and file #2 and combines whatever's on line #N in file #1 "
-                                            "with whatever's in line #N in file #2 into the text box below."),
-                             this);
-    Label1->setWordWrap(true);
+    connect(List1, &QListWidget::currentItemChanged, this, guarded([this] { List1_Click(); }));
+    connect(List2, &QListWidget::currentItemChanged, this, guarded([this] { List2_Click(); }));
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+}
 
+void frmCombineFiles::setupControls()
+{
+    Label1 = wrapped(make<QLabel>(this, "Label1",
+                                  QStringLiteral("Takes file #1 and file #2 and combines whatever's on line #N in file "
+                                                 "#1 with whatever's in line #N in file #2 into the text box below.")));
     const auto makeSet = [this](int n, DrivePicker*& drive, FolderPicker*& folder, QListWidget*& list,
                                 QLineEdit*& path) {
-        drive = new DrivePicker(this);
-        drive->setObjectName(QStringLiteral("Drive%1").arg(n));
-        folder = new FolderPicker(this);
-        folder->setObjectName(QStringLiteral("Dir%1").arg(n));
-        list = new QListWidget(this);
-        list->setObjectName(QStringLiteral("List%1").arg(n));
-        path = new QLineEdit(this);
-        path->setObjectName(QStringLiteral("Text%1").arg(n));
+        drive = make<DrivePicker>(this, QStringLiteral("Drive%1").arg(n));
+        folder = make<FolderPicker>(this, QStringLiteral("Dir%1").arg(n));
+        list = make<QListWidget>(this, QStringLiteral("List%1").arg(n));
+        path = make<QLineEdit>(this, QStringLiteral("Text%1").arg(n));
         pairDrive(drive, folder);         // Drive1_Change, Drive2_Change
         listFolderFiles(folder, list);    // Dir1_Change, Dir2_Change
     };
     makeSet(1, Drive1, Dir1, List1, Text1);
     makeSet(2, Drive2, Dir2, List2, Text2);
-
-    auto* Label2 = makeLabel("Label2", QStringLiteral("Text File #1"), this);
-    auto* Label3 = makeLabel("Label3", QStringLiteral("Text File #2"), this);
-    auto* Command1 = new QPushButton(QStringLiteral("GO!!!!!"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    rich1 = new QPlainTextEdit(this);
-    rich1->setObjectName(QStringLiteral("rich1"));
+    Label2 = make<QLabel>(this, "Label2", QStringLiteral("Text File #1"));
+    Label3 = make<QLabel>(this, "Label3", QStringLiteral("Text File #2"));
+    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("GO!!!!!"));
+    rich1 = make<QPlainTextEdit>(this, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
+}
 
+void frmCombineFiles::setupLayout()
+{
+    const auto line = [this](const char* name, QFrame::Shape shape) {
+        auto* made = make<QFrame>(this, name);
+        made->setFrameShape(shape);
+        made->setFrameShadow(QFrame::Sunken);
+        return made;
+    };
     auto* pickers = new QHBoxLayout;
     pickers->addLayout(pickerGrid(Drive1, Dir1, List1), 1);
-    pickers->addWidget(makeLine("Line1", QFrame::VLine, this));
+    pickers->addWidget(line("Line1", QFrame::VLine));
     pickers->addLayout(pickerGrid(Drive2, Dir2, List2), 1);
 
     auto* paths = new QGridLayout;
@@ -111,13 +102,9 @@ frmCombineFiles::frmCombineFiles(QWidget* parent) : QWidget(parent)
     layout->addWidget(Label1);
     layout->addLayout(pickers, 2);
     layout->addLayout(paths);
-    layout->addWidget(makeLine("Line2", QFrame::HLine, this));
+    layout->addWidget(line("Line2", QFrame::HLine));
     layout->addWidget(Command1, 0, Qt::AlignHCenter);
     layout->addWidget(rich1, 3);
-
-    connect(List1, &QListWidget::currentItemChanged, this, guarded([this] { List1_Click(); }));
-    connect(List2, &QListWidget::currentItemChanged, this, guarded([this] { List2_Click(); }));
-    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
 }
 
 void frmCombineFiles::List1_Click()

@@ -4,9 +4,11 @@
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -23,6 +25,13 @@ public:
     void List2_Click();
 
 private:
+    void setupControls();
+    void setupLayout();
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* Command1;
     DrivePicker* Drive1;
     DrivePicker* Drive2;
     FolderPicker* Dir1;

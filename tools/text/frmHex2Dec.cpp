@@ -11,6 +11,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/services.h"
 #include "tools/text/hexdec.h"
 
@@ -18,38 +19,38 @@ namespace qb {
 
 frmHex2Dec::frmHex2Dec(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmHex2Dec"));
     setWindowTitle(QStringLiteral("Form2"));
     resize(px(10440), px(8715));
+    setupControls();
+    setupLayout();
+    setTabChain({Text1, Option1_0, Option1_1, Command1, Text2});
 
-    auto* Label2 = new QLabel(
-        QStringLiteral("For more than one number in the dec to hex, separate with commas with NO spaces."), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+    connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));
+}
 
-    auto* directions = new QGroupBox(this);
-    directions->setObjectName(QStringLiteral("Option1"));
-    Option1_0 = new QRadioButton(QStringLiteral("Hex to Dec"), directions);
-    Option1_0->setObjectName(QStringLiteral("Option1_0"));
+void frmHex2Dec::setupControls()
+{
+    Label2 = make<QLabel>(
+        this, "Label2", QStringLiteral("For more than one number in the dec to hex, separate with commas with NO spaces."));
+    Text1 = make<QLineEdit>(this, "Text1");
+    Option1 = make<QGroupBox>(this, "Option1");
+    Option1_0 = make<QRadioButton>(Option1, "Option1_0", QStringLiteral("Hex to Dec"));
     Option1_0->setChecked(true);
-    Option1_1 = new QRadioButton(QStringLiteral("Dec to Hex"), directions);
-    Option1_1->setObjectName(QStringLiteral("Option1_1"));
-    auto* directionLayout = new QVBoxLayout(directions);
-    directionLayout->addWidget(Option1_0);
-    directionLayout->addWidget(Option1_1);
-
-    auto* Command1 = new QPushButton(QStringLiteral("go"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Option1_1 = make<QRadioButton>(Option1, "Option1_1", QStringLiteral("Dec to Hex"));
+    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("go"));
     Command1->setDefault(true);
+    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Result"));
+    Text2 = make<QLineEdit>(this, "Text2", QStringLiteral("Text2"));
+}
 
-    auto* Label1 = new QLabel(QStringLiteral("Result"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Text2 = new QLineEdit(QStringLiteral("Text2"), this);
-    Text2->setObjectName(QStringLiteral("Text2"));
-
+void frmHex2Dec::setupLayout()
+{
+    auto* directions = new QVBoxLayout(Option1);
+    directions->addWidget(Option1_0);
+    directions->addWidget(Option1_1);
     auto* row = new QHBoxLayout;
-    row->addWidget(directions);
+    row->addWidget(Option1);
     row->addWidget(Command1, 0, Qt::AlignVCenter);
     row->addStretch();
     auto* layout = new QVBoxLayout(this);
@@ -59,11 +60,6 @@ frmHex2Dec::frmHex2Dec(QWidget* parent) : QWidget(parent)
     layout->addWidget(Label1);
     layout->addWidget(Text2);
     layout->addStretch();
-
-    setTabChain({Text1, Option1_0, Option1_1, Command1, Text2});
-
-    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
-    connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));
 }
 
 void frmHex2Dec::Command1_Click()

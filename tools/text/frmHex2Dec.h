@@ -4,7 +4,10 @@
 
 #include <QWidget>
 
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace qb {
@@ -16,6 +19,13 @@ public:
     void Command1_Click();
 
 private:
+    void setupControls();
+    void setupLayout();
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QGroupBox* Option1;
+    QPushButton* Command1;
     QLineEdit* Text1;
     QLineEdit* Text2;
     QRadioButton* Option1_0;

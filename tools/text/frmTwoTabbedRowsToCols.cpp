@@ -10,6 +10,7 @@
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/printing.h"
 #include "shell/services.h"
 #include "tools/text/rowToCol.h"
@@ -26,8 +27,7 @@ constexpr int inputHeight = px(1800);
 
 QPlainTextEdit* makeFixedFontBox(const char* name, QWidget* parent)
 {
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = make<QPlainTextEdit>(parent, name);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
@@ -40,23 +40,19 @@ QPlainTextEdit* makeFixedFontBox(const char* name, QWidget* parent)
 
 frmTwoTabbedRowsToCols::frmTwoTabbedRowsToCols(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmTwoTabbedRowsToCols"));
     setWindowTitle(QStringLiteral("Two tabbed rows to cols"));
     resize(px(10800), px(8400));
 
-    auto* Label1 = new QLabel(QStringLiteral("Smack in two rows of text with values sans tabs separated by tabs."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    auto* Label1 =
+        make<QLabel>(this, "Label1", QStringLiteral("Smack in two rows of text with values sans tabs separated by tabs."));
     Label1->move(px(120), labelTop);
     Label1->adjustSize();
     richIn = makeFixedFontBox("richIn", this);
     richIn->setGeometry(0, inputTop, width() - px(100), inputHeight);
 
-    auto* cmdGo = new QPushButton(QStringLiteral("&Go"), this);
-    cmdGo->setObjectName(QStringLiteral("cmdGo"));
-    auto* cmdPrint = new QPushButton(QStringLiteral("&Print"), this);
-    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
-    auto* Label2 = new QLabel(QStringLiteral("Produce two columns from those rows, again in text"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    auto* cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("&Go"));
+    auto* cmdPrint = make<QPushButton>(this, "cmdPrint", QStringLiteral("&Print"));
+    auto* Label2 = make<QLabel>(this, "Label2", QStringLiteral("Produce two columns from those rows, again in text"));
     richOut = makeFixedFontBox("richOut", this);
 
     auto* buttons = new QHBoxLayout;

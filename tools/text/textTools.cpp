@@ -12,10 +12,10 @@ namespace qb {
 
 void registerTextTools()
 {
-    registerWindow(QStringLiteral("frmHex2Dec"), [] { return new frmHex2Dec; });
-    registerWindow(QStringLiteral("frmCarpalTunnel"), [] { return new frmCarpalTunnel; });
-    registerWindow(QStringLiteral("frmTwoTabbedRowsToCols"), [] { return new frmTwoTabbedRowsToCols; });
-    registerWindow(QStringLiteral("frmCombineFiles"), [] { return new frmCombineFiles; });
+    registerWindow<frmHex2Dec>();
+    registerWindow<frmCarpalTunnel>();
+    registerWindow<frmTwoTabbedRowsToCols>();
+    registerWindow<frmCombineFiles>();
     registerCommand(repeatCommand());
     registerCommand(rowsToColsCommand());
     registerCommand(combineCommand());
