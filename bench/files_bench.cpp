@@ -74,7 +74,7 @@ int erase(const fs::path& base)
         std::fprintf(stderr, "%s\n", qb::listFailures(report->failures).c_str());
         return 1;
     }
-    std::printf("%llu copies\n", static_cast<unsigned long long>(report->files));
+    std::printf("%llu copies\n", static_cast<unsigned long long>(report->counts.written));
     return 0;
 }
 
@@ -85,7 +85,11 @@ int snp(const fs::path& folder, const fs::path& programFolder)
         std::fprintf(stderr, "%s\n", qb::formatError(report.error()).c_str());
         return 1;
     }
-    std::printf("%llu copies\n", static_cast<unsigned long long>(report->files));
+    if (!report->failures.empty()) {
+        std::fprintf(stderr, "%s\n", qb::formatError(report->failures.front().error).c_str());
+        return 1;
+    }
+    std::printf("%llu copies\n", static_cast<unsigned long long>(report->counts.written));
     return 0;
 }
 

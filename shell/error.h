@@ -4,7 +4,9 @@
 
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <type_traits>
 #include <string_view>
 #include <system_error>
 
@@ -35,20 +37,60 @@ struct Error {
     friend bool operator==(const Error&, const Error&) = default;
 };
 
-// A failure that belongs to one file or folder.
-struct FileFailure {
-    std::filesystem::path path;
-    Error error;
-
-    friend bool operator==(const FileFailure&, const FileFailure&) = default;
-};
-
 template <class T = void>
 using Result = std::expected<T, Error>;
 
 inline std::unexpected<Error> fail(int number, std::string description)
 {
     return std::unexpected(Error{number, std::move(description)});
+}
+
+// The monadic steps of std::expected, as free functions: this standard library does not have the
+// members yet. andThen(r, f): f(value) (a Result) when r holds a value, else r's error.
+// transformValue(r, f): f(value) wrapped in a Result when r holds a value, else r's error. For a
+// Result<void>, f takes no argument.
+template <class R, class F>
+auto andThen(R&& result, F&& f)
+{
+    using T = typename std::remove_cvref_t<R>::value_type;
+    if constexpr (std::is_void_v<T>) {
+        using Out = std::remove_cvref_t<std::invoke_result_t<F>>;
+        if (!result)
+            return Out(std::unexpect, std::forward<R>(result).error());
+        return std::invoke(std::forward<F>(f));
+    } else {
+        using Out = std::remove_cvref_t<std::invoke_result_t<F, decltype(*std::forward<R>(result))>>;
+        if (!result)
+            return Out(std::unexpect, std::forward<R>(result).error());
+        return std::invoke(std::forward<F>(f), *std::forward<R>(result));
+    }
+}
+
+template <class R, class F>
+auto transformValue(R&& result, F&& f)
+{
+    using T = typename std::remove_cvref_t<R>::value_type;
+    if constexpr (std::is_void_v<T>) {
+        using U = std::remove_cvref_t<std::invoke_result_t<F>>;
+        if (!result)
+            return Result<U>(std::unexpect, std::forward<R>(result).error());
+        if constexpr (std::is_void_v<U>) {
+            std::invoke(std::forward<F>(f));
+            return Result<U>();
+        } else {
+            return Result<U>(std::invoke(std::forward<F>(f)));
+        }
+    } else {
+        using U = std::remove_cvref_t<std::invoke_result_t<F, decltype(*std::forward<R>(result))>>;
+        if (!result)
+            return Result<U>(std::unexpect, std::forward<R>(result).error());
+        if constexpr (std::is_void_v<U>) {
+            std::invoke(std::forward<F>(f), *std::forward<R>(result));
+            return Result<U>();
+        } else {
+            return Result<U>(std::invoke(std::forward<F>(f), *std::forward<R>(result)));
+        }
+    }
 }
 
 // Maps an operating-system error on `path` to the catalogue: ENOENT is 53, or 76 when

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "shell/error.h"
+#include "shell/fsSys.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -23,7 +24,9 @@ enum class TextFormat { Ascii = 0, SystemDefault = -2 };
 // CR; writing passes bytes through unchanged. A stream that is not closed is closed when it is
 // destroyed (errors of that late close are lost, so callers that care call Close()).
 // A stream made by FileSystemObject::CreateReplacingTextFile writes to a temporary file beside
-// its target: Close() renames it over the target, and destroying it unclosed throws it away.
+// its target: Close() renames it over the target, and Discard() throws it away. It must end in
+// one of the two: destroying it otherwise throws the file away too, but is a programming error
+// that debug builds stop on.
 class TextStream {
 public:
     TextStream(TextStream&& other) noexcept;
@@ -46,21 +49,22 @@ public:
     Result<void> WriteLine(std::string_view text);  // text, then CR LF
     // Flushes, closes and (for a replacing stream) renames over the target; checked to the end.
     Result<void> Close();
+    // Closes without writing what is buffered; a replacing stream's temporary file is removed.
+    void Discard() noexcept;
 
     const std::filesystem::path& path() const { return path_; }
 
 private:
     friend class FileSystemObject;
     friend class File;
-    TextStream(int fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {});
+    TextStream(sys::UniqueFd fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {});
     Result<void> flush();
     Result<void> writeThrough(std::string_view bytes);  // unbuffered; a failure sticks
     Result<bool> fill();
     Result<void> usable(bool forWriting) const;
     void closeQuietly() noexcept;  // the destructor's close: flushes a plain writing stream
-    void discard() noexcept;       // closes without flushing; removes a replacing stream's file
 
-    int fd_ = -1;
+    sys::UniqueFd fd_;
     IOMode mode_ = IOMode::ForReading;
     std::filesystem::path path_;
     std::filesystem::path tempPath_;  // set for a replacing stream

@@ -1,14 +1,26 @@
-// Progress of a long folder walk. A walk calls its ProgressCallback once per file with the path
-// it is about to handle and how many it has handled so far; the callback answers false to ask the
-// walk to stop (the user pressed Cancel). Windows get one from WalkProgressDialog.
+// Folder walks and what a run over a folder tree hands back.
+//
+//   walkTree    one walk of a folder tree: depth first, a folder's files (in walk order) before
+//               its subfolders, every entry handed to a visitor that answers Continue, SkipFolder
+//               or Stop; progress, cancel and unreadable folders are handled here, once
+//   WalkCounter counts the files of a walk and remembers a stop request
+//   RunReport   the result of a tool's run: the text for its result box, the failures, notes,
+//               counts, and whether it was cancelled
 #pragma once
+
+#include "shell/error.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <stop_token>
+#include <string>
+#include <vector>
 
 namespace qb {
 
+// Progress of a long walk: called once per file with the path about to be handled and how many
+// were handled before it; answers false to ask the walk to stop (the user pressed Cancel).
 using ProgressCallback = std::function<bool(const std::filesystem::path& current, std::uint64_t count)>;
 
 // Counts the files of one walk and remembers whether it was asked to stop.
@@ -33,5 +45,73 @@ private:
     std::uint64_t count_ = 0;
     bool cancelled_ = false;
 };
+
+// What a visitor answers: go on; skip the rest of the current folder (its remaining files and
+// all its subfolders; for a Folder entry, the folder itself); or end the whole walk.
+enum class Visit { Continue, SkipFolder, Stop };
+
+struct WalkEntry {
+    enum class Kind {
+        Folder,       // a folder about to be listed (the start folder first, at depth 0)
+        File,         // a regular file, or a link to one
+        FolderError,  // the folder just announced could not be listed; `error` says why
+    };
+    Kind kind;
+    const std::filesystem::path& path;  // absolute
+    int depth;                          // a folder's depth below the start; a file's, its folder's
+    const Error* error = nullptr;
+};
+
+struct WalkOptions {
+    bool recursive = true;           // false: the start folder's files only
+    ProgressCallback progress = {};  // asked before each file; false cancels the walk
+    std::stop_token stop = {};       // a stop request cancels the walk before the next file
+};
+
+struct WalkResult {
+    std::uint64_t files = 0;  // files handed to the visitor
+    bool cancelled = false;   // stopped by the progress callback or a stop request
+};
+
+using WalkVisitor = std::function<Visit(const WalkEntry&)>;
+
+// Walks the tree below `folder`, which is made absolute (and lexically normal) first, so every
+// path the visitor sees is absolute whatever the caller passed. Symbolic links to folders are not
+// entered. A folder that cannot be listed is handed to the visitor as a FolderError and the walk
+// goes on with the next one.
+WalkResult walkTree(const std::filesystem::path& folder, const WalkOptions& options, const WalkVisitor& visit);
+
+// The spelling of `folder` that walkTree uses: absolute, lexically normal, no trailing separator.
+std::filesystem::path absoluteFolder(const std::filesystem::path& folder);
+
+// One file or folder that a run could not handle.
+struct Failure {
+    std::filesystem::path path;
+    Error error;
+};
+
+struct RunCounts {
+    std::uint64_t files = 0;    // files visited
+    std::uint64_t written = 0;  // files the run wrote (copies made, files replaced)
+};
+
+// The result of a run over files or a folder tree.
+struct RunReport {
+    std::string text;                                   // the result box's text (may be empty)
+    std::vector<Failure> failures;                      // in the order they happened
+    std::vector<std::filesystem::path> missingInputs;   // listed inputs that did not exist
+    std::vector<std::string> notes;                     // what else the user should know, a line each
+    RunCounts counts;
+    bool cancelled = false;
+
+    void fail(std::filesystem::path path, Error error) { failures.push_back({std::move(path), std::move(error)}); }
+};
+
+// The failure list for the end of a run: a head line, then "path: number :: description" a line,
+// the first `limit`, then how many more there were. Empty when there were none.
+std::string listFailures(const std::vector<Failure>& failures, std::size_t limit = 20);
+
+// The end-of-run text of a run: its failure list, then its notes; empty when there is neither.
+std::string endOfRunText(const RunReport& report);
 
 }  // namespace qb

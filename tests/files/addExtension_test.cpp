@@ -26,9 +26,9 @@ TEST_F(AddExtension, ListsByDepthAndCopiesOnceOverRuns)
     const std::string listing =
         "\t---" + path("README") + "\r\n\t" + path("sub") + "\r\n\t\t---" + path("sub/LICENSE") + "\r\n";
     for (int run = 1; run <= 2; ++run) {
-        const BulkRun result = addExtensionCopies(dir.path());
+        const RunReport result = addExtensionCopies(dir.path());
         EXPECT_EQ(result.text, listing) << "run " << run;
-        EXPECT_TRUE(result.messages.empty()) << "run " << run;
+        EXPECT_TRUE(result.failures.empty()) << "run " << run;
         EXPECT_EQ(treeOf(dir.path()), (Tree{{"README", "read me"}, {"README_COPY.doc", "read me"}, {"notes.txt", "notes"},
                                             {"sub", "/"}, {"sub/LICENSE", "licence"}, {"sub/LICENSE_COPY.doc", "licence"}}));
     }
@@ -44,15 +44,15 @@ TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
         dir.write(name, "x");
     dir.mkdir("empty");
     fs::create_directory_symlink(dir / "v1.2", dir / "zz-link");
-    const BulkRun result = addExtensionCopies(dir.path(), test::removeOnReaching(dir / "v1.2/inner", dir / "w"));
+    const RunReport result = addExtensionCopies(dir.path(), test::removeOnReaching(dir / "v1.2/inner", dir / "w"));
     const std::string head = "\t" + path("empty") + "\r\n\t" + path("v1.2") + "\r\n\t\t---" + path("v1.2/inner") + "\r\n";
     EXPECT_EQ(result.text, head + "\t" + path("w") + "\r\n\t" + path("x.y") + "\r\n\t\t---" + path("x.y/Makefile") + "\r\n");
-    ASSERT_EQ(result.messages.size(), 1u);
-    EXPECT_TRUE(result.messages[0].starts_with("76 :: ")) << result.messages[0];
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].error.number, err::PathNotFound);
 
     fs::remove(dir / "x.y/Makefile_COPY.doc");
     // The three root files, v1.2/inner and its copy, then stop at x.y/Makefile.
-    const BulkRun stopped = addExtensionCopies(dir.path(), test::stopAfter(5));
+    const RunReport stopped = addExtensionCopies(dir.path(), test::stopAfter(5));
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_EQ(stopped.text, head + "\t" + path("x.y") + "\r\n");
     EXPECT_FALSE(fs::exists(dir / "x.y/Makefile_COPY.doc"));

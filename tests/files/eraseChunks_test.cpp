@@ -58,7 +58,7 @@ TEST(ChunkLines, DropEmptyLinesKeepSpacesAndPlaceCopiesKeepingCase)
 
 TEST(FailureList, ShowsTwentyAndCountsTheRest)
 {
-    std::vector<FileFailure> failures(25, {"/d/f", Error{70, "denied"}});
+    std::vector<Failure> failures(25, {"/d/f", Error{70, "denied"}});
     failures[19].path = "/d/last";
     const std::string text = listFailures(failures);
     EXPECT_TRUE(text.starts_with("Could not handle 25 files or folders:\n/d/f: 70 :: denied\n")) << text;
@@ -67,7 +67,7 @@ TEST(FailureList, ShowsTwentyAndCountsTheRest)
 
 class EraseRun : public ::testing::Test {
 protected:
-    EraseReport run(bool recursive, ProgressCallback progress = {}) const
+    RunReport run(bool recursive, ProgressCallback progress = {}) const
     {
         return runEraseChunks(dir.path(), {{"<A>", "</A>"}, "SPEW\r\n", {}, recursive}, std::move(progress)).value();
     }
@@ -89,7 +89,7 @@ TEST_F(EraseRun, MirrorsTheTreeAndReplacesCopiesOnTheNextRun)
     EXPECT_EQ(copy("caf\xe9/p/d"), "d\r\n");
 
     dir.write("sub/c.txt", "second");
-    EXPECT_EQ(run(true).files, 4u);  // the copies folder is not walked
+    EXPECT_EQ(run(true).counts.written, 4u);  // the copies folder is not walked
     EXPECT_EQ(copy("sub/c.txt"), "second\r\n");
     EXPECT_EQ(copies(), 4);
 }
@@ -110,7 +110,7 @@ TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
     dir.write("copies/b.txt", "old");  // a read-only copy is not deleted
     ASSERT_EQ(::chmod((dir / "copies/b.txt").c_str(), 0444), 0);
     dir.mkdir("copies/c.txt");         // a folder where the copy should go
-    const EraseReport report = run(false);
+    const RunReport report = run(false);
     ASSERT_EQ(report.failures.size(), 2u);
     EXPECT_EQ(report.failures[0].path, dir / "b.txt");
     EXPECT_EQ(report.failures[0].error.number, err::PermissionDenied);

@@ -32,7 +32,7 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning)
 
 class ReplaceRun : public ::testing::Test {
 protected:
-    Result<ReplaceReport> run() const { return runReplaceLines(work.path(), program.path()); }
+    Result<RunReport> run() const { return runReplaceLines(work.path(), program.path()); }
     std::string copy(const char* name) const { return test::readBytes(work / "copies" / name); }
     std::string debug() const { return test::readBytes(program / "debug.out"); }
 
@@ -51,7 +51,7 @@ TEST_F(ReplaceRun, ChainsPairsAndAppendsTheSameDebugEntriesEachRun)
     for (const std::string& expected : {once, once + once}) {
         const auto report = run();
         ASSERT_TRUE(report.has_value());
-        EXPECT_EQ(report->files, 2u);
+        EXPECT_EQ(report->counts.written, 2u);
         EXPECT_EQ(copy("a.txt"), "bird and bird\r\n");
         EXPECT_EQ(copy("b"), "");
         EXPECT_EQ(debug(), expected);
@@ -80,7 +80,7 @@ TEST_F(ReplaceRun, DebugFileIsNeverAnInput)
 {
     program.write("replaceLines.txt", "a\r\nb\r\n");
     program.write("debug.out", "a\r\n");
-    ASSERT_EQ(runReplaceLines(program.path(), program.path()).value().files, 1u);
+    ASSERT_EQ(runReplaceLines(program.path(), program.path()).value().counts.written, 1u);
     EXPECT_EQ(test::readBytes(program / "copies/replaceLines.txt"), "b\r\nb\r\n");
     EXPECT_EQ(debug(), "a\r\n\r\n\r\n\r\na\r\na\r\n\r\n\r\n\r\nb\r\na\r\n");
 }
@@ -92,10 +92,11 @@ TEST_F(ReplaceRun, FailureEndsTheRunAndKeepsWhatWasDone)
         work.write(name, "a");
     work.write("copies/2.txt", "old");
     ASSERT_EQ(::chmod((work / "copies/2.txt").c_str(), 0444), 0);
-    const auto report = run();
-    ASSERT_FALSE(report.has_value());
-    EXPECT_EQ(report.error().number, err::PermissionDenied);
-    EXPECT_NE(report.error().description.find("2.txt"), std::string::npos);
+    const RunReport report = run().value();
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].path, work / "2.txt");
+    EXPECT_EQ(report.failures[0].error.number, err::PermissionDenied);
+    EXPECT_EQ(report.counts.written, 1u);
     EXPECT_EQ(copy("1.txt"), "b\r\n");
     EXPECT_EQ(copy("2.txt"), "old");
     EXPECT_FALSE(fs::exists(work / "copies/3.txt"));

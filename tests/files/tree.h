@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "shell/walk.h"
 #include "support/recorder.h"
@@ -26,6 +27,15 @@ inline Tree treeOf(const std::filesystem::path& root)
                                           : readBytes(it->path());
     }
     return tree;
+}
+
+// Each failure of a run as "number :: description", in order.
+inline std::vector<std::string> messagesOf(const RunReport& run)
+{
+    std::vector<std::string> messages;
+    for (const Failure& failure : run.failures)
+        messages.push_back(formatError(failure.error));
+    return messages;
 }
 
 // Asks the run to stop once `count` entries were handled.

@@ -28,9 +28,9 @@ TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEach)
     for (const char* name : {"report.txt", "a/deep/report.txt", "B/report.txt", "b2/REPORT.TXT"})
         dir.write("tree/" + std::string(name), name);
     fs::create_directory_symlink(tree / "B", tree / "c-link");  // not entered
-    const BulkRun run = updateFiles({newFile}, tree, fixedStamp);
+    const RunReport run = updateFiles({newFile}, tree, fixedStamp);
     EXPECT_EQ(run.text, line("report.txt") + line("a/deep/report.txt") + line("B/report.txt"));
-    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(run.failures.empty());
     EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {backup, "report.txt"}, {"a", "/"}, {"a/deep", "/"},
                                   {"a/deep/report.txt", "NEW"}, {"a/deep/" + backup, "a/deep/report.txt"},
                                   {"B", "/"}, {"B/report.txt", "NEW"}, {"B/" + backup, "B/report.txt"},
@@ -44,10 +44,10 @@ TEST_F(UpdateFiles, SecondPassOfOneNameDependsOnItsBackup)
 {
     dir.write("tree/report.txt", "old");
     dir.write("tree/sub/report.txt", "old sub");
-    const BulkRun sameSecond = updateFiles({newFile, newFile}, tree, fixedStamp);
+    const RunReport sameSecond = updateFiles({newFile, newFile}, tree, fixedStamp);
     EXPECT_EQ(sameSecond.text, line("report.txt") + line("sub/report.txt") + line("report.txt"));
-    ASSERT_EQ(sameSecond.messages.size(), 1u);
-    EXPECT_TRUE(sameSecond.messages[0].starts_with("58 :: ")) << sameSecond.messages[0];
+    ASSERT_EQ(sameSecond.failures.size(), 1u);
+    EXPECT_EQ(sameSecond.failures[0].error.number, err::FileAlreadyExists);
     EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {backup, "old"}, {"sub", "/"},
                                   {"sub/report.txt", "NEW"}, {"sub/" + backup, "old sub"}}));
 
@@ -65,9 +65,9 @@ TEST_F(UpdateFiles, NewFileInsideTheTreeIsNeverATarget)
     const fs::path inside = dir.write("tree/report.txt", "NEW");
     fs::create_symlink(inside, dir.mkdir("tree/linked") / "report.txt");
     dir.write("tree/sub/report.txt", "old");
-    const BulkRun run = updateFiles({inside}, tree, fixedStamp);
+    const RunReport run = updateFiles({inside}, tree, fixedStamp);
     EXPECT_EQ(run.text, line("sub/report.txt"));
-    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(run.failures.empty());
     EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {"linked", "/"}, {"linked/report.txt", "-> " + inside.string()},
                                   {"sub", "/"}, {"sub/report.txt", "NEW"}, {"sub/" + backup, "old"}}));
 }
@@ -84,19 +84,21 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
     const struct { std::vector<fs::path> list; fs::path start; std::vector<std::string> messages; std::string text;
                    ProgressCallback progress = {}; } rows[] = {
         {{}, tree, {}, ""},
-        {{missing, newFile}, tree, {"One of your selected files doesn't exist:\r\n" + missing.string()}, a + line("b/report.txt") + c},
+        {{missing, newFile}, tree, {}, a + line("b/report.txt") + c},
         {{newFile, newFile}, gone, {"76 :: " + gone.string(), "76 :: " + gone.string()}, ""},
         {{newFile}, tree, {"76 :: " + (tree / "b").string()}, a + c, test::removeOnReaching(tree / "a/report.txt", tree / "b")},
         {{newFile}, tree, {}, a, test::stopAfter(1)},  // a/ holds report.txt, then its backups
     };
     int stamps = 0;
     for (const auto& row : rows) {
-        const BulkRun run = updateFiles(row.list, row.start, [&] { return "s" + std::to_string(++stamps); }, row.progress);
+        const RunReport run = updateFiles(row.list, row.start, [&] { return "s" + std::to_string(++stamps); }, row.progress);
         EXPECT_EQ(run.text, row.text);
         EXPECT_EQ(run.cancelled, &row == std::end(rows) - 1);
-        ASSERT_EQ(run.messages.size(), row.messages.size());
-        for (std::size_t i = 0; i < run.messages.size(); ++i)
-            EXPECT_TRUE(run.messages[i].starts_with(row.messages[i])) << run.messages[i];
+        EXPECT_EQ(run.missingInputs, std::vector<fs::path>(&row == rows + 1, missing));
+        const std::vector<std::string> messages = test::messagesOf(run);
+        ASSERT_EQ(messages.size(), row.messages.size());
+        for (std::size_t i = 0; i < messages.size(); ++i)
+            EXPECT_TRUE(messages[i].starts_with(row.messages[i])) << messages[i];
     }
 }
 

@@ -8,39 +8,9 @@ namespace qb {
 
 namespace {
 
-// The body of one folder's visit; its first error ends it.
-Result<void> visitFolder(const std::filesystem::path& strFolder, int intLevel, BulkWalk& walk)
+std::string tabs(int count)
 {
-    const FileSystemObject fso;
-    const std::string indent(static_cast<std::size_t>(intLevel) + 1, '\t');
-    const auto folder = fso.GetFolder(strFolder);
-    if (!folder)
-        return std::unexpected(folder.error());
-    const auto files = folder->Files();
-    if (!files)
-        return std::unexpected(files.error());
-    for (const File& file : *files) {
-        if (!walk.counter.step(file.Path()))
-            return {};
-        if (file.Name().find('.') != std::string::npos)
-            continue;
-        walk.run.text += indent + "---" + file.Path().string() + "\r\n";
-        const std::filesystem::path copy = copyNameOf(file.Path());
-        if (fso.FileExists(copy))
-            continue;
-        if (auto copied = fso.CopyFile(file.Path(), copy, false); !copied)
-            return copied;
-    }
-    const auto subFolders = folder->SubFolders();
-    if (!subFolders)
-        return std::unexpected(subFolders.error());
-    for (const Folder& subFolder : *subFolders) {
-        if (walk.counter.cancelled())
-            return {};
-        walk.run.text += indent + subFolder.Path().string() + "\r\n";
-        makeDoc(subFolder.Path(), intLevel + 1, walk);
-    }
-    return {};
+    return std::string(static_cast<std::size_t>(count), '\t');
 }
 
 }  // namespace
@@ -50,16 +20,46 @@ std::filesystem::path copyNameOf(const std::filesystem::path& file)
     return std::filesystem::path(file.string() + std::string(copySuffix));
 }
 
-void makeDoc(const std::filesystem::path& strFolder, int intLevel, BulkWalk& walk)
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report)
 {
-    walk.report(visitFolder(strFolder, intLevel, walk));
+    const FileSystemObject fso;
+    // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
+    const WalkResult walked = walkTree(strFolder, {.progress = std::move(progress)}, [&](const WalkEntry& entry) {
+        const int level = intLevel + entry.depth;
+        switch (entry.kind) {
+        case WalkEntry::Kind::Folder:
+            if (entry.depth > 0)
+                report.text += tabs(level) + entry.path.string() + "\r\n";
+            break;
+        case WalkEntry::Kind::FolderError:
+            report.fail(entry.path, *entry.error);
+            break;
+        case WalkEntry::Kind::File: {
+            if (entry.path.filename().native().find('.') != std::string::npos)
+                break;
+            report.text += tabs(level + 1) + "---" + entry.path.string() + "\r\n";
+            const std::filesystem::path copy = copyNameOf(entry.path);
+            if (fso.FileExists(copy))
+                break;
+            if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
+                report.fail(entry.path, copied.error());
+                return Visit::SkipFolder;
+            }
+            ++report.counts.written;
+            break;
+        }
+        }
+        return Visit::Continue;
+    });
+    report.counts.files += walked.files;
+    report.cancelled = report.cancelled || walked.cancelled;
 }
 
-BulkRun addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress)
+RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress)
 {
-    BulkWalk walk(std::move(progress));
-    makeDoc(startFolder, 0, walk);
-    return walk.finish();
+    RunReport report;
+    makeDoc(startFolder, 0, std::move(progress), report);
+    return report;
 }
 
 }  // namespace qb

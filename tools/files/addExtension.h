@@ -7,11 +7,11 @@
 // is one tab more than its depth, the start folder being depth 0 and getting no line. A copy that
 // already exists is left alone, so a second run lists the same lines and copies nothing. Folder
 // names are not tested for dots, and symbolic links to folders are not entered. The first failure
-// in a folder ends that folder's visit (its remaining files and subfolders) with one message; the
-// walk goes on with the next subfolder of its parent.
+// in a folder ends that folder's visit (its remaining files and subfolders) with one failure in
+// the report; the walk goes on with the next subfolder of its parent.
 #pragma once
 
-#include "tools/files/bulkRun.h"
+#include "shell/walk.h"
 
 #include <filesystem>
 #include <string_view>
@@ -23,10 +23,10 @@ inline constexpr std::string_view copySuffix = "_COPY.doc";
 // The copy beside `file`: its full path followed by "_COPY.doc".
 std::filesystem::path copyNameOf(const std::filesystem::path& file);
 
-// Walks the tree below `startFolder`; the run's text is the listing.
-BulkRun addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress = {});
+// Walks the tree below `startFolder`; the report's text is the listing.
+RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress = {});
 
-// One folder's visit at depth `intLevel`, under its own error trap; visits the folders below it.
-void makeDoc(const std::filesystem::path& strFolder, int intLevel, BulkWalk& walk);
+// The visit of `strFolder` at depth `intLevel` and of every folder below it.
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report);
 
 }  // namespace qb

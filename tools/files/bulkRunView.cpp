@@ -39,10 +39,10 @@ void appendPathBox(QPlainTextEdit* box, std::string_view bytes)
     end.insertText(boxText(bytes));
 }
 
-void showRunMessages(const BulkRun& run)
+void showRunMessages(const RunReport& run)
 {
-    for (const std::string& message : run.messages)
-        showMessage(pathText(message));
+    for (const Failure& failure : run.failures)
+        showMessage(pathText(formatError(failure.error)));
     if (run.cancelled)
         showMessage(QStringLiteral("Cancelled."));
 }

@@ -2,7 +2,7 @@
 // system spells names; its messages come one box each, then a note when the user stopped it.
 #pragma once
 
-#include "tools/files/bulkRun.h"
+#include "shell/walk.h"
 
 #include <QString>
 
@@ -17,7 +17,8 @@ QString pathText(std::string_view bytes);
 // Sets, or adds at the end of, the box's text.
 void setPathBox(QPlainTextEdit* box, std::string_view bytes);
 void appendPathBox(QPlainTextEdit* box, std::string_view bytes);
-// One message per failure of the run, then "Cancelled." when the user stopped it.
-void showRunMessages(const BulkRun& run);
+// One message per failure of the run ("number :: description"), then "Cancelled." when the user
+// stopped it.
+void showRunMessages(const RunReport& run);
 
 }  // namespace qb

@@ -7,18 +7,9 @@ namespace {
 // Output is handed to the copy stream in blocks of about this size.
 constexpr std::size_t flushSize = 64 * 1024;
 
-}  // namespace
-
-Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
-                              const CopyLineStep& eachLine, const CopyEndStep& atEnd)
+// Every line of `input` through the steps into `output`.
+Result<void> copyLines(TextStream& input, TextStream& output, const CopyLineStep& eachLine, const CopyEndStep& atEnd)
 {
-    if (fso.FileExists(copyPath))
-        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
-            return deleted;
-    auto output = fso.CreateReplacingTextFile(copyPath);
-    if (!output)
-        return std::unexpected(output.error());
-    // Every early return below drops `output` unclosed, which throws the temporary file away.
     std::string line;
     std::string out;
     while (true) {
@@ -30,17 +21,32 @@ Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, co
         if (auto stepped = eachLine(line, out); !stepped)
             return stepped;
         if (out.size() >= flushSize) {
-            if (auto written = output->Write(out); !written)
+            if (auto written = output.Write(out); !written)
                 return written;
             out.clear();
         }
     }
     if (atEnd)
         atEnd(out);
-    if (auto written = output->Write(out); !written)
-        return written;
-    if (auto closed = input.Close(); !closed)
-        return closed;
+    return output.Write(out);
+}
+
+}  // namespace
+
+Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
+                              const CopyLineStep& eachLine, const CopyEndStep& atEnd)
+{
+    if (fso.FileExists(copyPath))
+        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
+            return deleted;
+    auto output = fso.CreateReplacingTextFile(copyPath);
+    if (!output)
+        return std::unexpected(output.error());
+    auto copied = andThen(copyLines(input, *output, eachLine, atEnd), [&] { return input.Close(); });
+    if (!copied) {
+        output->Discard();  // no copy rather than a part of one
+        return copied;
+    }
     return output->Close();
 }
 

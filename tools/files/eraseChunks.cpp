@@ -206,72 +206,43 @@ Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
 }
 
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
-                  const EraseSettings& settings, WalkCounter& counter, EraseReport& report)
+                  const EraseSettings& settings, ProgressCallback progress, RunReport& report)
 {
-    const auto files = startFolder.Files();
-    if (!files) {
-        report.failures.push_back({startFolder.Path(), files.error()});
-        return;
-    }
-    for (const File& file : *files) {
-        if (!counter.step(file.Path())) {
-            report.cancelled = true;
-            return;
-        }
-        if (auto done = eraseChunks(fso, file, base, settings); done)
-            ++report.files;
-        else
-            report.failures.push_back({file.Path(), done.error()});
-    }
-    if (!settings.recursive)
-        return;
-    // Listed after the files were handled, so a "copies" folder just made is among them.
-    const auto subFolders = startFolder.SubFolders();
-    if (!subFolders) {
-        report.failures.push_back({startFolder.Path(), subFolders.error()});
-        return;
-    }
     const std::filesystem::path ownCopies = base / "copies";
-    for (const Folder& sub : *subFolders) {
-        if (sub.Path() == ownCopies)
-            continue;  // never copy the copies
-        trollFolders(fso, sub, base, settings, counter, report);
-        if (report.cancelled)
-            return;
-    }
+    const WalkResult walked = walkTree(startFolder.Path(), {.recursive = settings.recursive, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
+        switch (entry.kind) {
+        case WalkEntry::Kind::Folder:
+            return entry.path == ownCopies ? Visit::SkipFolder : Visit::Continue;  // never copy the copies
+        case WalkEntry::Kind::FolderError:
+            report.fail(entry.path, *entry.error);
+            break;
+        case WalkEntry::Kind::File:
+            if (auto done = eraseChunks(fso, File(entry.path), base, settings); done)
+                ++report.counts.written;
+            else
+                report.fail(entry.path, done.error());
+            break;
+        }
+        return Visit::Continue;
+    });
+    report.counts.files += walked.files;
+    report.cancelled = report.cancelled || walked.cancelled;
 }
 
-Result<EraseReport> runEraseChunks(const std::filesystem::path& base, const EraseSettings& settings,
-                                   ProgressCallback progress)
+Result<RunReport> runEraseChunks(const std::filesystem::path& base, const EraseSettings& settings,
+                                 ProgressCallback progress)
 {
     if (settings.chunk.empty())
         return fail(err::InvalidProcedureCall,
                     "The chunk to erase is empty: type at least one line of text to find.");
     // One spelling of the base folder, so copies land below it whatever the caller passed.
-    std::filesystem::path start = base.lexically_normal();
-    if (!start.has_filename() && start.has_relative_path())
-        start = start.parent_path();
+    const std::filesystem::path start = absoluteFolder(base);
     const FileSystemObject fso;
-    const auto folder = fso.GetFolder(start);
-    if (!folder)
-        return std::unexpected(folder.error());
-    EraseReport report;
-    WalkCounter counter(std::move(progress));
-    trollFolders(fso, *folder, start, settings, counter, report);
-    return report;
-}
-
-std::string listFailures(const std::vector<FileFailure>& failures, std::size_t limit)
-{
-    if (failures.empty())
-        return {};
-    std::string text = "Could not handle " + std::to_string(failures.size())
-                       + (failures.size() == 1 ? " file or folder:" : " files or folders:");
-    for (std::size_t i = 0; i < failures.size() && i < limit; ++i)
-        text += "\n" + failures[i].path.string() + ": " + formatError(failures[i].error);
-    if (failures.size() > limit)
-        text += "\nand " + std::to_string(failures.size() - limit) + " more.";
-    return text;
+    return transformValue(fso.GetFolder(start), [&](const Folder& folder) {
+        RunReport report;
+        trollFolders(fso, folder, start, settings, std::move(progress), report);
+        return report;
+    });
 }
 
 }  // namespace qb

@@ -13,7 +13,6 @@
 #include "shell/fs.h"
 #include "shell/walk.h"
 
-#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <string>
@@ -75,29 +74,20 @@ struct EraseSettings {
     bool recursive = false;
 };
 
-struct EraseReport {
-    std::uint64_t files = 0;             // copies written
-    std::vector<FileFailure> failures;   // files and folders that could not be handled
-    bool cancelled = false;
-};
-
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing
 // an earlier copy (a read-only one is refused). The copy is written through a temporary file.
 Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings);
 
 // Handles every file of `startFolder`, then (when recursive) each subfolder, skipping the base
-// folder's own "copies". Failures are collected in `report` and the walk goes on.
+// folder's own "copies". `base` must be absolute. Failures are collected in `report` (each copy
+// written is counted in its counts) and the walk goes on.
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
-                  const EraseSettings& settings, WalkCounter& counter, EraseReport& report);
+                  const EraseSettings& settings, ProgressCallback progress, RunReport& report);
 
-// A whole run over `base`. Fails only when the run cannot start (an empty chunk, a base folder
-// that is not there); everything else is in the report.
-Result<EraseReport> runEraseChunks(const std::filesystem::path& base, const EraseSettings& settings,
-                                   ProgressCallback progress = {});
-
-// The failure list for the end of a run: "path: number :: description" a line, the first
-// `limit`, then how many more there were.
-std::string listFailures(const std::vector<FileFailure>& failures, std::size_t limit = 20);
+// A whole run over `base` (made absolute first). Fails only when the run cannot start (an empty
+// chunk, a base folder that is not there); everything else is in the report, whose text is empty.
+Result<RunReport> runEraseChunks(const std::filesystem::path& base, const EraseSettings& settings,
+                                 ProgressCallback progress = {});
 
 }  // namespace qb

@@ -56,7 +56,7 @@ frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
 
 void frmAddExtension::cmdGo_Click()
 {
-    BulkRun run;
+    RunReport run;
     {
         WalkProgressDialog progress(this, QStringLiteral("Quillbox"));
         run = addExtensionCopies(toPath(Dir1->path()), progress.callback());

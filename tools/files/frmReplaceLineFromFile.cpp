@@ -52,6 +52,10 @@ void frmReplaceLineFromFile::cmdBegin_Click()
         showMessage(pathText(formatError(report.error())));
         return;
     }
+    if (!report->failures.empty()) {
+        showMessage(pathText(formatError(report->failures.front().error)));
+        return;
+    }
     showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("done with snp"));
 }
 

@@ -162,12 +162,14 @@ void frmUpdateFiles::cmdGo_Click()
     newFiles.reserve(static_cast<std::size_t>(List1->count()));
     for (int row = 0; row < List1->count(); ++row)
         newFiles.push_back(toPath(List1->item(row)->text()));
-    BulkRun run;
+    RunReport run;
     {
         WalkProgressDialog progress(this, QStringLiteral("Quillbox"));
         run = updateFiles(newFiles, toPath(Dir1->path()), backupTimeStamp, progress.callback());
     }
     setPathBox(richReplaced, run.text);
+    for (const std::filesystem::path& missing : run.missingInputs)
+        showMessage(pathText(missingNewFileMessage(missing)));
     showRunMessages(run);
 }
 

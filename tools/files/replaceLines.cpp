@@ -99,8 +99,8 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
     });
 }
 
-Result<ReplaceReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
-                                      ProgressCallback progress)
+Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
+                                  ProgressCallback progress)
 {
     const FileSystemObject fso;
     const std::filesystem::path pairPath = programFolder / pairFileName;
@@ -113,39 +113,37 @@ Result<ReplaceReport> runReplaceLines(const std::filesystem::path& folder, const
     if (!pairs)
         return std::unexpected(pairs.error());
 
-    const auto start = fso.GetFolder(folder);
-    if (!start)
-        return std::unexpected(start.error());
-    const auto files = start->Files();
-    if (!files)
-        return std::unexpected(files.error());
-
-    ReplaceReport report;
-    WalkCounter counter(std::move(progress));
+    RunReport report;
     std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
-    for (const File& file : *files) {
-        // Reading the debug file while appending to it would grow it without end.
-        if (fso.sameFile(file.Path(), debugPath))
-            continue;
-        if (!counter.step(file.Path())) {
-            report.cancelled = true;
-            break;
-        }
+    const auto handle = [&](const std::filesystem::path& file) -> Result<void> {
         if (!debug) {
             auto opened = fso.OpenTextFile(debugPath, IOMode::ForAppending, true, TextFormat::Ascii);
             if (!opened)
                 return std::unexpected(opened.error());
             debug.emplace(std::move(*opened));
         }
-        if (auto done = snp(fso, file.Path(), pairs.value(), *debug); !done) {
-            (void)debug->Close();  // keep the entries written so far; the run's error is the one to report
-            return std::unexpected(done.error());
+        return snp(fso, file, pairs.value(), *debug);
+    };
+    const WalkResult walked = walkTree(folder, {.recursive = false, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
+        if (entry.kind == WalkEntry::Kind::FolderError) {
+            report.fail(entry.path, *entry.error);
+            return Visit::Stop;
         }
-        ++report.files;
-    }
+        // Reading the debug file while appending to it would grow it without end.
+        if (entry.kind != WalkEntry::Kind::File || fso.sameFile(entry.path, debugPath))
+            return Visit::Continue;
+        if (auto done = handle(entry.path); !done) {
+            report.fail(entry.path, done.error());
+            return Visit::Stop;
+        }
+        ++report.counts.written;
+        return Visit::Continue;
+    });
+    report.counts.files = walked.files;
+    report.cancelled = walked.cancelled;
     if (debug)
-        if (auto closed = debug->Close(); !closed)
-            return std::unexpected(closed.error());
+        if (auto closed = debug->Close(); !closed && report.failures.empty())
+            report.fail(debugPath, closed.error());
     return report;
 }
 

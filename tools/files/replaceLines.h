@@ -13,7 +13,6 @@
 #include "shell/fs.h"
 #include "shell/walk.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -46,15 +45,11 @@ void appendDebugEntry(std::string& out, std::string_view line, std::string_view 
 Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
                  const std::vector<ReplacePair>& pairs, TextStream& debug);
 
-struct ReplaceReport {
-    std::uint64_t files = 0;  // copies written
-    bool cancelled = false;
-};
-
 // A whole run over the files directly in `folder`. The pair file must exist in `programFolder`
-// before anything is written. The debug file is never taken as an input. The first failure ends
-// the run; copies finished before it stay.
-Result<ReplaceReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
-                                      ProgressCallback progress = {});
+// before anything is written: without it (or when it cannot be read) the run does not start. The
+// debug file is never taken as an input. The first failure ends the run and is the report's one
+// failure; copies finished before it stay (counted as written). The report has no text.
+Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
+                                  ProgressCallback progress = {});
 
 }  // namespace qb

@@ -4,37 +4,12 @@ namespace qb {
 
 namespace {
 
-// The body of one folder's handling; its first error ends it.
-Result<void> updateFolder(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
-                          BulkWalk& walk)
+// Backs up `target` beside it, then copies the new file over it.
+Result<void> updateOne(const FileSystemObject& fso, const std::filesystem::path& target, const File& myNewFile,
+                       const TimeStampSource& timeStamp)
 {
-    const FileSystemObject fso;
-    const auto files = myFolder.Files();
-    if (!files)
-        return std::unexpected(files.error());
-    const std::string name = myNewFile.Name();
-    for (const File& file : *files) {
-        if (!walk.counter.step(file.Path()))
-            return {};
-        if (file.Name() != name || fso.sameFile(file.Path(), myNewFile.Path()))
-            continue;
-        walk.run.text += file.Path().string();
-        walk.run.text += "\r\n";
-        const std::filesystem::path backup = myFolder.Path() / (timeStamp() + "_" + name);
-        if (auto saved = fso.CopyFile(file.Path(), backup, false); !saved)
-            return saved;
-        if (auto replaced = fso.CopyFile(myNewFile.Path(), file.Path(), true); !replaced)
-            return replaced;
-    }
-    const auto subFolders = myFolder.SubFolders();
-    if (!subFolders)
-        return std::unexpected(subFolders.error());
-    for (const Folder& subFolder : *subFolders) {
-        if (walk.counter.cancelled())
-            return {};
-        compareFileNamesAndUpdate(subFolder, myNewFile, timeStamp, walk);
-    }
-    return {};
+    const std::filesystem::path backup = target.parent_path() / (timeStamp() + "_" + myNewFile.Name());
+    return andThen(fso.CopyFile(target, backup, false), [&] { return fso.CopyFile(myNewFile.Path(), target, true); });
 }
 
 }  // namespace
@@ -45,36 +20,52 @@ std::string missingNewFileMessage(const std::filesystem::path& path)
 }
 
 void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
-                               BulkWalk& walk)
+                               WalkCounter& counter, RunReport& report)
 {
-    walk.report(updateFolder(myFolder, myNewFile, timeStamp, walk));
+    const FileSystemObject fso;
+    const std::string name = myNewFile.Name();
+    WalkOptions options;
+    options.progress = [&counter](const std::filesystem::path& current, std::uint64_t) { return counter.step(current); };
+    const WalkResult walked = walkTree(myFolder.Path(), options, [&](const WalkEntry& entry) {
+        if (entry.kind == WalkEntry::Kind::FolderError)
+            report.fail(entry.path, *entry.error);
+        if (entry.kind != WalkEntry::Kind::File || entry.path.filename().native() != name
+            || fso.sameFile(entry.path, myNewFile.Path()))
+            return Visit::Continue;
+        report.text += entry.path.string();
+        report.text += "\r\n";
+        if (auto updated = updateOne(fso, entry.path, myNewFile, timeStamp); !updated) {
+            report.fail(entry.path, updated.error());
+            return Visit::SkipFolder;
+        }
+        ++report.counts.written;
+        return Visit::Continue;
+    });
+    report.counts.files += walked.files;
 }
 
-BulkRun updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
-                    const TimeStampSource& timeStamp, ProgressCallback progress)
+RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      const TimeStampSource& timeStamp, ProgressCallback progress)
 {
-    BulkWalk walk(std::move(progress));
+    RunReport report;
+    WalkCounter counter(std::move(progress));
     const FileSystemObject fso;
     for (const std::filesystem::path& path : newFiles) {
-        if (walk.counter.cancelled())
+        if (counter.cancelled())
             break;
         if (!fso.FileExists(path)) {
-            walk.run.messages.push_back(missingNewFileMessage(path));
+            report.missingInputs.push_back(path);
             continue;
         }
         const auto newFile = fso.GetFile(path);
         if (!newFile) {
-            walk.report(std::unexpected(newFile.error()));
+            report.fail(path, newFile.error());
             continue;
         }
-        const auto folder = fso.GetFolder(startFolder);
-        if (!folder) {
-            walk.report(std::unexpected(folder.error()));
-            continue;
-        }
-        compareFileNamesAndUpdate(*folder, *newFile, timeStamp, walk);
+        compareFileNamesAndUpdate(Folder(startFolder), *newFile, timeStamp, counter, report);
     }
-    return walk.finish();
+    report.cancelled = counter.cancelled();
+    return report;
 }
 
 }  // namespace qb

@@ -8,11 +8,11 @@
 // the new file is copied to a temporary file in the match's folder and renamed over it, so a copy
 // that fails part-way leaves the old file whole. The new file itself (also through a link) is
 // never a match. The first failure in a folder ends the handling of that folder, its remaining
-// files and its subfolders, with one message; the walk goes on with the next folder.
+// files and its subfolders; the walk goes on with the next folder.
 #pragma once
 
 #include "shell/fs.h"
-#include "tools/files/bulkRun.h"
+#include "shell/walk.h"
 
 #include <filesystem>
 #include <functional>
@@ -27,15 +27,15 @@ using TimeStampSource = std::function<std::string()>;
 // The message for a listed new file that does not exist.
 std::string missingNewFileMessage(const std::filesystem::path& path);
 
-// Updates the tree below `startFolder` with each of `newFiles` in turn. The run's text lists the
-// replaced files, one full path and CR LF each; a listed file that does not exist and a start
-// folder that cannot be opened each give one message, and the run goes on with the next file.
-BulkRun updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
-                    const TimeStampSource& timeStamp, ProgressCallback progress = {});
+// Updates the tree below `startFolder` with each of `newFiles` in turn. The report's text lists
+// the replaced files, one full path and CR LF each; a listed file that does not exist goes to its
+// missingInputs, every folder or file that failed to its failures, and the run goes on.
+RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      const TimeStampSource& timeStamp, ProgressCallback progress = {});
 
-// One folder's share of a run: replaces the matches of `myNewFile` in `myFolder` and, recursively,
-// in every folder below it, under its own error trap.
+// One new file's share of a run: replaces the matches of `myNewFile` in `myFolder` and every
+// folder below it. `counter` carries progress and cancel over the walks of every new file.
 void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
-                               BulkWalk& walk);
+                               WalkCounter& counter, RunReport& report);
 
 }  // namespace qb

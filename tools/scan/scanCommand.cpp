@@ -46,7 +46,7 @@ int runScan(CommandRun& run, const PathsScan& scan)
     }
     if (run.interrupted())
         return exitStatus::interrupted;  // a report cut short is not written anywhere
-    for (const FileFailure& failure : report->skipped)
+    for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);
     const std::string bytes = writeReport(report->text, report->found, format);
     if (output) {

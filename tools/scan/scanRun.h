@@ -38,7 +38,7 @@ struct ScanReport {
     std::string text;                   // the report, as the result box shows it
     std::vector<ReportPlace> places;    // one per line of `text`, as the result box splits it
     Records found;                      // the files listed in the report, and what was found in them
-    std::vector<FileFailure> skipped;   // what could not be read, in walk order
+    std::vector<Failure> skipped;   // what could not be read, in walk order
     std::uint64_t binarySkipped = 0;    // binary files passed over
     std::filesystem::path lastRead;     // the last file read (empty when none was)
     bool cancelled = false;             // the progress callback asked the scan to stop

@@ -1,0 +1,193 @@
+#include "shell/fsSys.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qb::sys {
+
+namespace {
+
+std::atomic<FaultPlan*> plan{nullptr};
+
+// True when the active plan fails this call; errno is then set.
+bool faulted(Call call)
+{
+    FaultPlan* active = plan.load(std::memory_order_acquire);
+    return active && active->hit(call);
+}
+
+template <class Op>
+auto retrying(Op op)
+{
+    decltype(op()) result;
+    do
+        result = op();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+}  // namespace
+
+FaultPlan::FaultPlan(Call call, std::uint64_t nth, int error) : call_(call), nth_(nth), error_(error)
+{
+    plan.store(this, std::memory_order_release);
+}
+
+FaultPlan::~FaultPlan()
+{
+    plan.store(nullptr, std::memory_order_release);
+}
+
+bool FaultPlan::hit(Call call)
+{
+    const std::uint64_t count = ++counts_[static_cast<std::size_t>(call)];
+    if (call != call_ || count != nth_)
+        return false;
+    fired_ = true;
+    errno = error_;
+    return true;
+}
+
+int open(const char* path, int flags, mode_t mode)
+{
+    if (faulted(Call::Open))
+        return -1;
+    return retrying([&] { return ::open(path, flags | O_CLOEXEC, mode); });
+}
+
+ssize_t read(int fd, void* buffer, std::size_t size)
+{
+    if (faulted(Call::Read))
+        return -1;
+    return retrying([&] { return ::read(fd, buffer, size); });
+}
+
+ssize_t pread(int fd, void* buffer, std::size_t size, off_t offset)
+{
+    if (faulted(Call::Read))
+        return -1;
+    return retrying([&] { return ::pread(fd, buffer, size, offset); });
+}
+
+int writeAll(int fd, const char* bytes, std::size_t size, std::size_t* written)
+{
+    std::size_t done = 0;
+    int error = 0;
+    while (done < size) {
+        if (faulted(Call::Write)) {
+            error = errno;
+            break;
+        }
+        const ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (written)
+        *written = done;
+    return error;
+}
+
+ssize_t copyFileRange(int in, int out, std::size_t size)
+{
+    if (faulted(Call::Write))
+        return -1;
+    return retrying([&] { return ::copy_file_range(in, nullptr, out, nullptr, size, 0); });
+}
+
+int fsync(int fd)
+{
+    if (faulted(Call::Fsync))
+        return -1;
+    return retrying([&] { return ::fsync(fd); });
+}
+
+int rename(const char* from, const char* to)
+{
+    if (faulted(Call::Rename))
+        return -1;
+    return ::rename(from, to);
+}
+
+int renameNoReplace(const char* from, const char* to)
+{
+    if (faulted(Call::Rename))
+        return -1;
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+int link(const char* from, const char* to)
+{
+    if (faulted(Call::Link))
+        return -1;
+    return ::link(from, to);
+}
+
+int linkFd(int fd, const char* to)
+{
+    if (faulted(Call::Link))
+        return -1;
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT)
+        return -1;
+    // No /proc: a privileged process can still name the file through its descriptor.
+    return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+}
+
+int close(int fd)
+{
+    if (faulted(Call::Close)) {
+        const int error = errno;
+        ::close(fd);  // the descriptor must still go, as after a real failed close
+        errno = error;
+        return -1;
+    }
+    if (::close(fd) == 0 || errno == EINTR)
+        return 0;
+    return -1;
+}
+
+int mkdir(const char* path, mode_t mode)
+{
+    if (faulted(Call::Mkdir))
+        return -1;
+    return ::mkdir(path, mode);
+}
+
+int unlink(const char* path)
+{
+    if (faulted(Call::Unlink))
+        return -1;
+    return ::unlink(path);
+}
+
+int UniqueFd::close()
+{
+    if (fd_ < 0)
+        return 0;
+    return sys::close(std::exchange(fd_, -1)) == 0 ? 0 : errno;
+}
+
+void UniqueFd::reset(int fd) noexcept
+{
+    if (fd_ >= 0) {
+        const int saved = errno;
+        (void)sys::close(fd_);
+        errno = saved;
+    }
+    fd_ = fd;
+}
+
+}  // namespace qb::sys

@@ -1,0 +1,126 @@
+#include "shell/walk.h"
+
+#include "shell/fs.h"
+
+namespace qb {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TreeWalk {
+public:
+    TreeWalk(const WalkOptions& options, const WalkVisitor& visit)
+        : options_(options), visit_(visit), counter_(options.progress)
+    {
+    }
+
+    // Enters `folder` (already announced to the visitor) and everything below it; false once the
+    // whole walk is to end.
+    bool walk(const fs::path& folder, int depth)
+    {
+        auto entries = Folder(folder).list();
+        if (!entries) {
+            const WalkEntry failed{WalkEntry::Kind::FolderError, folder, depth, &entries.error()};
+            return visit_(failed) != Visit::Stop;
+        }
+        for (const File& file : entries->files) {
+            if (!step(file.Path()))
+                return false;
+            ++result.files;
+            const Visit answer = visit_({WalkEntry::Kind::File, file.Path(), depth});
+            if (answer != Visit::Continue)
+                return answer == Visit::SkipFolder;
+        }
+        if (!options_.recursive)
+            return true;
+        for (const Folder& subFolder : entries->subFolders) {
+            if (stopping())
+                return false;
+            if (!enter(subFolder.Path(), depth + 1))
+                return false;
+        }
+        return true;
+    }
+
+    // Announces `folder` and walks it unless the visitor skips it; false once the walk is to end.
+    bool enter(const fs::path& folder, int depth)
+    {
+        switch (visit_({WalkEntry::Kind::Folder, folder, depth})) {
+        case Visit::Stop: return false;
+        case Visit::SkipFolder: return true;
+        case Visit::Continue: break;
+        }
+        return walk(folder, depth);
+    }
+
+    WalkResult result;
+
+private:
+    bool stopping()
+    {
+        if (options_.stop.stop_requested() || counter_.cancelled())
+            result.cancelled = true;
+        return result.cancelled;
+    }
+
+    bool step(const fs::path& file)
+    {
+        if (stopping())
+            return false;
+        if (!counter_.step(file))
+            result.cancelled = true;
+        return !result.cancelled;
+    }
+
+    const WalkOptions& options_;
+    const WalkVisitor& visit_;
+    WalkCounter counter_;
+};
+
+}  // namespace
+
+fs::path absoluteFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    fs::path full = fs::absolute(folder, ec);
+    if (ec)
+        full = folder;
+    full = full.lexically_normal();
+    if (!full.has_filename() && full.has_relative_path())
+        full = full.parent_path();
+    return full;
+}
+
+WalkResult walkTree(const fs::path& folder, const WalkOptions& options, const WalkVisitor& visit)
+{
+    TreeWalk walk(options, visit);
+    walk.enter(absoluteFolder(folder), 0);
+    return walk.result;
+}
+
+std::string listFailures(const std::vector<Failure>& failures, std::size_t limit)
+{
+    if (failures.empty())
+        return {};
+    std::string text = "Could not handle " + std::to_string(failures.size())
+                       + (failures.size() == 1 ? " file or folder:" : " files or folders:");
+    for (std::size_t i = 0; i < failures.size() && i < limit; ++i)
+        text += "\n" + failures[i].path.string() + ": " + formatError(failures[i].error);
+    if (failures.size() > limit)
+        text += "\nand " + std::to_string(failures.size() - limit) + " more.";
+    return text;
+}
+
+std::string endOfRunText(const RunReport& report)
+{
+    std::string text = listFailures(report.failures);
+    for (const std::string& note : report.notes) {
+        if (!text.empty())
+            text += '\n';
+        text += note;
+    }
+    return text;
+}
+
+}  // namespace qb
