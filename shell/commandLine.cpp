@@ -373,7 +373,7 @@ int CommandRun::finish(int status)
     return status;
 }
 
-int runCommandLine(int argc, char** argv, const std::function<void()>& startApplication)
+int runCommandLine(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
     const auto generalProblem = [](const std::string& text) {
@@ -441,8 +441,6 @@ int runCommandLine(int argc, char** argv, const std::function<void()>& startAppl
         return problems.usage("unexpected argument '" + positional[command->maxArguments] + "'");
 
     catchInterrupt();
-    if (command->usesDataFolder && startApplication)
-        startApplication();
     CommandRun run(*command, std::move(positional), std::move(options));
     int status = exitStatus::failed;
     try {

@@ -51,7 +51,6 @@ struct Command {
     std::vector<CommandOption> options;
     std::size_t minArguments = 0;
     std::size_t maxArguments = SIZE_MAX;
-    bool usesDataFolder = false;  // the program's folder is read, so the application object is made first
     std::function<int(CommandRun&)> run;
 };
 
@@ -108,9 +107,8 @@ private:
     std::shared_ptr<Progress> progress_;
 };
 
-// Runs `quillbox ARGUMENTS...` (argv[0] is the program). `startApplication` is called before a
-// command that reads the program's folder runs.
-int runCommandLine(int argc, char** argv, const std::function<void()>& startApplication = {});
+// Runs `quillbox ARGUMENTS...` (argv[0] is the program).
+int runCommandLine(int argc, char** argv);
 
 // The whole help of every command, as --help-all prints it.
 std::string commandLineHelp(bool allCommands);

@@ -7,13 +7,20 @@
 #include <QMenuBar>
 #include <QPalette>
 
+#include "shell/about.h"
 #include "shell/behaviours.h"
-#include "shell/cp1252.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/guard.h"
-#include "shell/printing.h"
 #include "shell/services.h"
 #include "shell/windows.h"
+
+// The icon lives in this static library's resources, which the linker keeps only when something
+// registers them; this file is always part of the program.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(quillbox);
+}
+static const bool resourcesRegistered = (registerResources(), true);
 
 namespace qb {
 
@@ -25,6 +32,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     registerWindow<frmWhichGizmet>();
     createWorkspace();
     createMenus();
+    createHelpMenu();
     resize(px(16755), px(12615) + menuBar()->sizeHint().height());
     MDIForm_Load();
 }
@@ -66,6 +74,23 @@ void frmMain::createMenus()
         &frmMain::mnuSNP_Click);
 }
 
+// "&Help", the last menu of the bar.
+void frmMain::createHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* about = help->addAction(QStringLiteral("&About Quillbox"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, guarded([this] { mnuAbout_Click(); }));
+}
+
+void frmMain::mnuAbout_Click()
+{
+    auto* about = new AboutDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}
+
 void frmMain::MDIForm_Load()
 {
     mnuWhichGizmet_Click();
@@ -105,8 +130,6 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (auto ended = endPrintDocument(); !ended)
-        showMessage(QStringLiteral("error printing: ") + messageText(formatError(ended.error())));
     event->accept();
 }
 

@@ -1,4 +1,5 @@
-// The frame window: a workspace that holds every tool as a child window, and the "&Gizmets" menu.
+// The frame window: a workspace that holds every tool as a child window, the "&Gizmets" menu and
+// the "&Help" menu.
 #pragma once
 
 #include <QMainWindow>
@@ -19,6 +20,7 @@ public:
     void mnuInsert_Click();
     void mnuEraseChunks_Click();
     void mnuSNP_Click();
+    void mnuAbout_Click();
 
     QMdiArea* workspace() const { return workspace_; }
 
@@ -28,6 +30,7 @@ protected:
 private:
     void createWorkspace();
     void createMenus();
+    void createHelpMenu();
 
     QMdiArea* workspace_ = nullptr;
 };

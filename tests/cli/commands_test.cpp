@@ -167,7 +167,7 @@ TEST_F(Commands, RunWithoutAnyDisplay)
     const test::Ran todos = runQuillbox({"todos", arg(temp / "tree")}, test::withoutDisplay());
     EXPECT_EQ(todos.status, 0) << todos.err;
     EXPECT_NE(todos.out.find("' TODO: a"), std::string::npos);
-    // The repeater makes the application object (for the data folder); it needs no display either.
+    // The repeater finds the program's data folder; it needs no display either.
     const test::Ran repeat = runQuillbox({"repeat", "--template", arg(temp / "chunk.txt"), "--in", arg(temp / "in.txt"),
                                           "--out", arg(temp / "out.txt"), "--start", "7"},
                                          test::withoutDisplay());

@@ -15,12 +15,13 @@ Ran runQuillbox(const QStringList& arguments, const RunOptions& options)
     process.setArguments(arguments);
     if (!options.folder.empty())
         process.setWorkingDirectory(fromPath(options.folder));
-    if (options.noDisplay) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (options.noDisplay)
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
-        process.setProcessEnvironment(environment);
-    }
+    if (!options.dataFolder.empty())
+        environment.insert(QStringLiteral("QUILLBOX_DATA_DIR"), fromPath(options.dataFolder));
+    process.setProcessEnvironment(environment);
     if (options.interruptedAtStart) {
         // Blocked and raised before exec, the signal stays pending into the new program and is
         // delivered there as soon as it accepts Ctrl+C: a deterministic Ctrl+C.

@@ -100,15 +100,22 @@ std::string readBytes(const std::filesystem::path& path)
     return out.str();
 }
 
-ProgramFolderOverride::ProgramFolderOverride(const std::filesystem::path& folder)
-    : previous_(programFolder())
+EnvironmentOverride::EnvironmentOverride(const char* name, const std::optional<std::string>& value) : name_(name)
 {
-    setProgramFolder(folder);
+    if (qEnvironmentVariableIsSet(name))
+        previous_ = qgetenv(name);
+    if (value)
+        qputenv(name, QByteArray::fromStdString(*value));
+    else
+        qunsetenv(name);
 }
 
-ProgramFolderOverride::~ProgramFolderOverride()
+EnvironmentOverride::~EnvironmentOverride()
 {
-    setProgramFolder(previous_);
+    if (previous_)
+        qputenv(name_, *previous_);
+    else
+        qunsetenv(name_);
 }
 
 }  // namespace qb::test

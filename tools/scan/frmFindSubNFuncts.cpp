@@ -73,7 +73,7 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
 
 void frmFindSubNFuncts::mnuPrint_Click()
 {
-    quickPrintBox(Text1);
+    quickPrintBox(this, Text1);
 }
 
 }  // namespace qb

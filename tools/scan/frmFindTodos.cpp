@@ -40,7 +40,7 @@ void frmFindTodos::cmdGo_Click()
 
 void frmFindTodos::mnuPrint_Click()
 {
-    quickPrintBox(Text1);
+    quickPrintBox(this, Text1);
 }
 
 }  // namespace qb

@@ -99,14 +99,14 @@ std::optional<Folder> folderToScan(const FolderPicker* Dir1)
     return std::move(*folder);
 }
 
-void quickPrintBox(const QPlainTextEdit* box)
+void quickPrintBox(const QWidget* window, const QPlainTextEdit* box)
 {
-    const auto printed = quickPrint(fromCp1252(boxBytes(box)));
+    const auto printed = quickPrint(fromCp1252(boxBytes(box)), window->windowTitle());
     if (!printed) {
         showMessage(messageText(formatError(printed.error())));
         return;
     }
-    showMessage(QStringLiteral("Printin', yo"));
+    showMessage(withPrintout(QStringLiteral("Printin', yo"), *printed));
 }
 
 ScanInWindow::ScanInWindow(QWidget* window, const QString& progressTitle)

@@ -54,9 +54,9 @@ QPoint belowInColumn(const QWidget* above);
 // cannot be had.
 std::optional<Folder> folderToScan(const FolderPicker* Dir1);
 
-// The quick print of a result box: its text goes to the print document, then "Printin', yo";
-// an error shows "number :: description" instead.
-void quickPrintBox(const QPlainTextEdit* box);
+// The quick print of a result box of `window`: its text is printed, then "Printin', yo" (with the
+// PDF file's name when it went to one); an error shows "number :: description" instead.
+void quickPrintBox(const QWidget* window, const QPlainTextEdit* box);
 
 // One scan as a window runs it.
 class ScanInWindow {

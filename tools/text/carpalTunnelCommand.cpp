@@ -14,7 +14,8 @@ namespace {
 
 int runRepeat(CommandRun& run)
 {
-    const std::filesystem::path folder = programFolder();
+    // The program's data folder is looked up only for what the options leave to it.
+    const auto dataFile = [](const char* name) { return programFolder() / name; };
     RepeatRequest request;
     if (const std::string* templateFile = run.value("--template")) {
         auto chunk = run.readFile(*templateFile);
@@ -23,7 +24,7 @@ int runRepeat(CommandRun& run)
         request.chunk = std::move(*chunk);
     } else {
         // The chunk the window starts with: the stored one, or the default.
-        const std::filesystem::path store = folder / "last.txt";
+        const std::filesystem::path store = dataFile("last.txt");
         auto stored = loadChunk(store);
         if (!stored) {
             run.report(store, stored.error());
@@ -33,8 +34,8 @@ int runRepeat(CommandRun& run)
     }
     const std::string* in = run.value("--in");
     const std::string* out = run.value("--out");
-    request.inFile = in ? std::filesystem::path(*in) : folder / "in.txt";
-    request.outFile = out ? std::filesystem::path(*out) : folder / "out.txt";
+    request.inFile = in ? std::filesystem::path(*in) : dataFile("in.txt");
+    request.outFile = out ? std::filesystem::path(*out) : dataFile("out.txt");
     if (const std::string* start = run.value("--start")) {
         if (!parseInteger16(*start))
             return run.usage("--start wants a whole number from -32768 to 32767, not '" + *start + "'");
@@ -88,7 +89,6 @@ Command repeatCommand()
         {"--start", "N", "the counter's first value (default: 0)"},
     };
     command.maxArguments = 0;
-    command.usesDataFolder = true;
     command.run = runRepeat;
     return command;
 }

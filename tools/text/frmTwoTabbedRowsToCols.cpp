@@ -89,8 +89,11 @@ void frmTwoTabbedRowsToCols::cmdGo_Click()
 
 void frmTwoTabbedRowsToCols::cmdPrint_Click()
 {
-    if (auto printed = fixedFontPrint(richOut->toPlainText()); !printed)
+    const auto printed = fixedFontPrint(richOut->toPlainText(), windowTitle());
+    if (!printed)
         showMessage(QStringLiteral("error printing: ") + messageText(formatError(printed.error())));
+    else if (const QString note = withPrintout({}, *printed); !note.isEmpty())
+        showMessage(note);
 }
 
 }  // namespace qb
