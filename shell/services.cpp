@@ -97,6 +97,11 @@ void showMessage(const QString& text)
     box.exec();
 }
 
+void showError(const Error& error, const QString& lead)
+{
+    showMessage(lead + pathText(formatError(error)));
+}
+
 MessageSink setMessageSink(MessageSink sink)
 {
     return std::exchange(messageSink(), std::move(sink));

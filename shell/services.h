@@ -3,6 +3,8 @@
 // program's folder, where the tools keep their data files.
 #pragma once
 
+#include "shell/error.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,9 @@ void showMessage(const QString& text);
 using MessageSink = std::function<void(const QString& text)>;
 // Replaces where messages go; returns the previous sink. An empty sink restores the box.
 MessageSink setMessageSink(MessageSink sink);
+// An error as its one message: "number :: description", after `lead` when there is one, with the
+// names of files in it spelt as pathText (cp1252.h) spells them.
+void showError(const Error& error, const QString& lead = {});
 
 // The file-open dialog. `filter` uses Qt's "Text (*.txt);;All (*)" form. Each returns full paths,
 // or nothing when the user cancelled.
