@@ -193,7 +193,7 @@ void BackgroundRun::finish()
 // Every control of the window is disabled, the menu bar too, but not the dialogs it owns.
 void BackgroundRun::disableInputs()
 {
-    focus_ = QApplication::focusWidget();
+    focus_ = window_->focusWidget();
     disabled_.clear();
     for (QWidget* child : window_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->isWindow() || !child->isEnabled())

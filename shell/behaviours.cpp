@@ -276,8 +276,7 @@ void listFolderFiles(FolderPicker* folder, QListWidget* list)
     QObject::connect(folder, &FolderPicker::changed, list, guarded([folder, list] {
         list->clear();
         FileSystemObject fso;
-        const auto shown = fso.GetFolder(toPath(folder->path()));
-        const auto files = shown ? shown->Files() : std::unexpected(shown.error());
+        const auto files = andThen(fso.GetFolder(toPath(folder->path())), [](const Folder& shown) { return shown.Files(); });
         if (!files) {
             showError(files.error());
             return;

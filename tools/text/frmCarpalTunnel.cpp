@@ -220,19 +220,13 @@ void frmCarpalTunnel::cmdGo_Click()
 
 void frmCarpalTunnel::startEditor(const QStringList& candidates, const QString& path)
 {
-    for (const QString& candidate : candidates) {
-        const QString program = findProgram(candidate);
-        if (program.isEmpty())
-            continue;
-        if (!launchDetached(program, {path}))
-            showMessage(QStringLiteral("%1 could not be started.").arg(program));
-        return;
-    }
-    if (candidates.size() == 1)
-        showMessage(QStringLiteral("%1 could not be started: it was not found on the PATH.").arg(candidates.front()));
-    else
-        showMessage(QStringLiteral("No text editor could be started: none of %1 was found on the PATH.")
-                        .arg(candidates.join(QStringLiteral(", "))));
+    for (const QString& candidate : candidates)
+        if (candidates.size() == 1 || !findProgram(candidate).isEmpty()) {
+            startProgram(candidate, {path});
+            return;
+        }
+    showMessage(QStringLiteral("No text editor could be started: none of %1 was found on the PATH.")
+                    .arg(candidates.join(QStringLiteral(", "))));
 }
 
 bool frmCarpalTunnel::ensureInFile()
