@@ -284,6 +284,31 @@ int CommandRun::usage(std::string_view text)
     return exitStatus::cannotStart;
 }
 
+bool CommandRun::folderExists(const std::filesystem::path& path)
+{
+    if (FileSystemObject().FolderExists(path))
+        return true;
+    report(path, systemError(ENOENT, path, true));
+    return false;
+}
+
+bool CommandRun::fileExists(const std::filesystem::path& path)
+{
+    if (FileSystemObject().FileExists(path))
+        return true;
+    report(path, systemError(ENOENT, path));
+    return false;
+}
+
+int CommandRun::runStatus(const RunReport& run)
+{
+    for (const std::filesystem::path& missing : run.missingInputs)
+        report(missing, systemError(ENOENT, missing));
+    for (const Failure& failure : run.failures)
+        report(failure.path, failure.error);
+    return run.failures.empty() && run.missingInputs.empty() ? exitStatus::ok : exitStatus::failed;
+}
+
 std::optional<std::string> CommandRun::readFile(const std::filesystem::path& path)
 {
     auto bytes = FileSystemObject().readFileBytes(path);

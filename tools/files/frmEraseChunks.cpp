@@ -74,7 +74,7 @@ void frmEraseChunks::setupControls()
     chkGoRecursive = make<QCheckBox>(this, "chkGoRecursive", QStringLiteral("Search Recursively"));
     placeTwips(chkGoRecursive, {120, 7560, 1935, 495});
     placeTwips(richSpew = make<QPlainTextEdit>(this, "richSpew"), {2400, 5160, 7695, 2295});
-    setBoxBytes(richSpew, "smack\r\n");
+    setBoxBytes(richSpew, defaultSpew);
     placeTwips(make<QLabel>(this, "Label3_0", QStringLiteral("Chunk to Erase")), {2400, 1560, 1215, 255});
     placeTwips(make<QLabel>(this, "Label3_1", QStringLiteral("Chunk to Spew")), {2400, 4800, 1215, 255});
     chkEraseOnly = make<QCheckBox>(this, "chkEraseOnly", QStringLiteral("Select to erase chunks only (and ignore spews)."));

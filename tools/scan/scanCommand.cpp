@@ -31,10 +31,8 @@ int runScan(CommandRun& run, const PathsScan& scan)
     const std::string* output = run.value("--output");
     if (output) {
         const std::filesystem::path folder = std::filesystem::path(*output).parent_path();
-        if (!folder.empty() && !fso.FolderExists(folder)) {
-            run.report(folder, systemError(ENOENT, folder, true));
+        if (!folder.empty() && !run.folderExists(folder))
             missing = true;
-        }
     }
     if (missing)
         return exitStatus::cannotStart;
