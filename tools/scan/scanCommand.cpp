@@ -42,8 +42,8 @@ int runScan(CommandRun& run, const PathsScan& scan)
         run.report(report.error());
         return exitStatus::failed;
     }
-    if (run.interrupted())
-        return exitStatus::interrupted;  // a report cut short is not written anywhere
+    if (report->cancelled)
+        return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);
     const std::string bytes = writeReport(report->text, report->found, format);
