@@ -51,7 +51,7 @@ struct Follow {
     bool ownRule = false;
 
     static Follow down() { return {0, 0, 1, 0}; }
-    static Follow grow() { return {0, 1, 0, 1}; }
+    static Follow byOwnRule() { return {0, 0, 0, 0, true}; }
 };
 
 // Lays `client` out in twips: its controls stand where placeTwips() puts them when it has its

@@ -91,18 +91,31 @@ void DrivePicker::setDrive(const QString& drive)
 
 FolderPicker::FolderPicker(QWidget* parent) : QWidget(parent)
 {
+    setAccessibleName(QStringLiteral("Folder"));
+    setupTree();
+    pathLine_ = new QLineEdit(this);
+    pathLine_->setObjectName(QStringLiteral("currentFolder"));
+    pathLine_->setAccessibleName(QStringLiteral("Folder path"));
+    pathLine_->setToolTip(QStringLiteral("The folder. Type or paste another one and press Enter to go there."));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(pathLine_);
+    layout->addWidget(view_);
+
+    showFolder(QDir::currentPath());
+    acceptTypedFolder(pathLine_, this);
+    acceptFolderDrops(this);
+}
+
+void FolderPicker::setupTree()
+{
     model_ = new QFileSystemModel(this);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setOption(QFileSystemModel::DontWatchForChanges);
     model_->setOption(QFileSystemModel::DontUseCustomDirectoryIcons);
     model_->setReadOnly(true);
     model_->setRootPath(QStringLiteral("/"));
-
-    setAccessibleName(QStringLiteral("Folder"));
-    pathLine_ = new QLineEdit(this);
-    pathLine_->setObjectName(QStringLiteral("currentFolder"));
-    pathLine_->setAccessibleName(QStringLiteral("Folder path"));
-    pathLine_->setToolTip(QStringLiteral("The folder. Type or paste another one and press Enter to go there."));
     view_ = new QTreeView(this);
     view_->setObjectName(QStringLiteral("folderTree"));
     view_->setAccessibleName(QStringLiteral("Folders"));
@@ -117,13 +130,6 @@ FolderPicker::FolderPicker(QWidget* parent) : QWidget(parent)
     view_->header()->setStretchLastSection(false);
     view_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    layout->addWidget(pathLine_);
-    layout->addWidget(view_);
-
-    showFolder(QDir::currentPath());
     // Opening a folder in the tree (double click or Enter) makes it the current folder.
     connect(view_, &QTreeView::activated, this, [this](const QModelIndex& index) {
         setPath(model_->filePath(index));
@@ -135,8 +141,6 @@ FolderPicker::FolderPicker(QWidget* parent) : QWidget(parent)
         if (path_ == loaded || path_.startsWith(prefix))
             keepCurrentInView();
     });
-    acceptTypedFolder(pathLine_, this);
-    acceptFolderDrops(this);
 }
 
 QSize FolderPicker::minimumSizeHint() const

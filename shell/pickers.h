@@ -44,6 +44,7 @@ signals:
     void changed();
 
 private:
+    void setupTree();
     void keepCurrentInView();
     void showFolder(const QString& path);
     QFileSystemModel* model_;

@@ -102,9 +102,7 @@ ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption,
     parts.Text1 = make<QPlainTextEdit>(parts.client, "Text1");
     parts.Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Label1_1->setBuddy(parts.Text1);
-    Follow ownRule;
-    ownRule.ownRule = true;
-    placeTwips(parts.Text1, QRect(resultBox, QSize(resultWidth, resultHeight)), ownRule);
+    placeTwips(parts.Text1, QRect(resultBox, QSize(resultWidth, resultHeight)), Follow::byOwnRule());
     stretchResultBox(window, parts.Text1);
 
     window->resize(scaledPx(resultBox.x() + resultWidth + 300), scaledPx(resultBox.y() + resultHeight + 1300));

@@ -42,19 +42,32 @@ frmTwoTabbedRowsToCols::frmTwoTabbedRowsToCols(QWidget* parent) : QWidget(parent
     setWindowTitle(QStringLiteral("Two tabbed rows to cols"));
     resize(px(10800), px(8400));
     QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupLayout(client);
+    setTabChain({richIn, richOut, cmdGo, cmdPrint});
 
-    auto* Label1 =
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+    connect(cmdPrint, &QPushButton::clicked, this, guarded([this] { cmdPrint_Click(); }));
+    followInputWidth(this, richIn);  // Form_Resize
+}
+
+void frmTwoTabbedRowsToCols::setupControls(QWidget* client)
+{
+    Label1 =
         make<QLabel>(client, "Label1", QStringLiteral("Smack in two rows of text with values sans tabs separated by tabs."));
     richIn = makeFixedFontBox("richIn", client);
     richIn->setFixedHeight(scaledPx(inputHeight));
     Label1->setBuddy(richIn);
-    auto* cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&Go"));
-    auto* cmdPrint = make<QPushButton>(client, "cmdPrint", QStringLiteral("&Print"));
-    auto* Label2 = make<QLabel>(client, "Label2", QStringLiteral("Produce two columns from those rows, again in text"));
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&Go"));
+    cmdPrint = make<QPushButton>(client, "cmdPrint", QStringLiteral("&Print"));
+    Label2 = make<QLabel>(client, "Label2", QStringLiteral("Produce two columns from those rows, again in text"));
     richOut = makeFixedFontBox("richOut", client);
     Label2->setBuddy(richOut);
+}
 
-    // richIn starts at the left edge; the rest stands in from it.
+// richIn starts at the left edge; the rest stands in from it.
+void frmTwoTabbedRowsToCols::setupLayout(QWidget* client)
+{
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, px(indent) / 2, 0, px(indent));
     const auto indented = [layout](QLayoutItem* item) {
@@ -73,11 +86,6 @@ frmTwoTabbedRowsToCols::frmTwoTabbedRowsToCols(QWidget* parent) : QWidget(parent
     indented(buttons);
     indented(new QWidgetItem(Label2));
     indented(new QWidgetItem(richOut));
-
-    setTabChain({richIn, richOut, cmdGo, cmdPrint});
-    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
-    connect(cmdPrint, &QPushButton::clicked, this, guarded([this] { cmdPrint_Click(); }));
-    followInputWidth(this, richIn);  // Form_Resize
 }
 
 std::string frmTwoTabbedRowsToCols::rowToCol()
