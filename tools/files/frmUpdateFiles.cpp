@@ -1,6 +1,5 @@
 #include "tools/files/frmUpdateFiles.h"
 
-#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,16 +24,6 @@
 #include "tools/files/updateFiles.h"
 
 namespace qb {
-
-namespace {
-
-// The time stamp of a backup name, as the bytes of a file name.
-std::string backupTimeStamp()
-{
-    return toPath(fileNameTimeStamp(QDateTime::currentDateTime())).string();
-}
-
-}  // namespace
 
 frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent), run_(new BackgroundRun(this))
 {
@@ -176,7 +165,7 @@ void frmUpdateFiles::cmdGo_Click()
     for (int row = 0; row < List1->count(); ++row)
         newFiles.push_back(toPath(List1->item(row)->text()));
     run_->start([newFiles = std::move(newFiles), start = toPath(Dir1->path())](ProgressCallback progress) {
-        return updateFiles(newFiles, start, backupTimeStamp, std::move(progress));
+        return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress));
     }, [this](const RunReport& run) { showRun(run); });
 }
 
