@@ -4,6 +4,8 @@
 //   files_bench generate DIR FILES MEGABYTES [flat]   a tree (or one flat folder) with chunks in it
 //   files_bench erase BASE                            erase and spew the default chunk, recursively
 //   files_bench snp FOLDER PROGRAM_FOLDER             the pairs of PROGRAM_FOLDER/replaceLines.txt
+//   files_bench floor TREE OUT                        the floor of any copying tool: every file of
+//                                                     TREE read once and written once below OUT
 #include "tools/files/eraseChunks.h"
 #include "tools/files/replaceLines.h"
 
@@ -93,6 +95,31 @@ int snp(const fs::path& folder, const fs::path& programFolder)
     return 0;
 }
 
+// One read buffer for every file, one write per file: what copying a tree costs at the least.
+int floor(const fs::path& tree, const fs::path& out)
+{
+    std::string bytes;
+    const qb::FileSystemObject fso;
+    for (auto it = fs::recursive_directory_iterator(tree); it != fs::recursive_directory_iterator(); ++it) {
+        if (it->is_directory() && it->path().filename() == "copies") {
+            it.disable_recursion_pending();
+            continue;
+        }
+        const fs::path target = out / it->path().lexically_relative(tree);
+        if (it->is_directory()) {
+            fs::create_directories(target);
+            continue;
+        }
+        if (!fso.readFileBytes(it->path(), bytes))
+            return 1;
+        fs::create_directories(target.parent_path());
+        FILE* file = std::fopen(target.c_str(), "wb");
+        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
+            return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -104,6 +131,8 @@ int main(int argc, char** argv)
         return erase(argv[2]);
     if (command == "snp" && argc == 4)
         return snp(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: files_bench generate DIR FILES MEGABYTES [flat] | erase BASE | snp FOLDER PROGRAM_FOLDER\n");
+    if (command == "floor" && argc == 4)
+        return floor(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: files_bench generate DIR FILES MEGABYTES [flat] | erase BASE | snp FOLDER PROGRAM_FOLDER | floor TREE OUT\n");
     return 2;
 }

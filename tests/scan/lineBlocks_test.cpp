@@ -44,7 +44,7 @@ std::vector<std::string> generatedTexts()
     return texts;
 }
 
-ScanPart wholeFilePart(FileScanner& scanner, const File& file, std::string_view text)
+ScanPart wholeFilePart(FileScanner& scanner, const std::filesystem::path& file, std::string_view text)
 {
     ScanPart part;
     scanner.start(file, part);
@@ -72,7 +72,7 @@ TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
     const std::unique_ptr<FileScanner> todos = todoScanner();
     const std::vector<std::string> texts = generatedTexts();
     for (std::size_t t = 0; t < texts.size(); ++t) {
-        const File file(temp.write("f" + std::to_string(t) + ".bas", texts[t]));
+        const std::filesystem::path file = temp.write("f" + std::to_string(t) + ".bas", texts[t]);
         const ScanPart wholeTodos = wholeFilePart(*todos, file, texts[t]);
         const ScanPart wholeSubs = wholeFilePart(**subs, file, texts[t]);
         for (const std::size_t blockSize : {1, 2, 3, 7, 64, 100, 4099}) {
@@ -97,7 +97,7 @@ TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
 TEST(LineBlocks, IndentedContinuationsGoOnOverBlockEdges)
 {
     test::TempDir temp;
-    const File file(temp.write("a.bas", "x\r\n  ' TODO: a\r\n    ' b\r\nq = 1 ' c\r\n\t' d\r\nend\r\n' TODO: e\r\n  ' f\r\n"));
+    const std::filesystem::path file(temp.write("a.bas", "x\r\n  ' TODO: a\r\n    ' b\r\nq = 1 ' c\r\n\t' d\r\nend\r\n' TODO: e\r\n  ' f\r\n"));
     const std::unique_ptr<FileScanner> scanner = todoScanner();
     for (std::size_t blockSize = 1; blockSize <= 60; ++blockSize) {
         LineBlocks blocks(blockSize);

@@ -13,12 +13,10 @@ class SubsScanner final : public FileScanner {
 public:
     explicit SubsScanner(SubOrFunctTest test) : test_(std::move(test)) {}
 
-    void start(const File& file, ScanPart& part) override
+    void start(const std::filesystem::path& file, ScanPart&) override
     {
-        path_ = &file.Path();
+        path_ = &file;
         line_ = 1;
-        part.addLine({}, file.Path().native(), 1);
-        linesStart_ = part.text.size();
     }
 
     Result<void> scan(std::string_view lines, bool last, ScanPart& part) override
@@ -34,15 +32,18 @@ public:
 
     void finish(ScanPart& part) override
     {
-        if (part.text.size() == linesStart_)
-            part.clear();  // nothing matched: the file is not listed
+        if (part.text.empty())
+            return;  // nothing matched: the file is not listed
+        head_.clear();
+        head_.addLine({}, path_->native(), 1);
+        part.prepend(head_);
     }
 
 private:
     SubOrFunctTest test_;  // match data is per thread, so one per worker
     const std::filesystem::path* path_ = nullptr;
     std::uint64_t line_ = 1;
-    std::size_t linesStart_ = 0;
+    ScanPart head_;  // the path line, written once a line matched
 };
 
 template <class Walk>
@@ -56,8 +57,8 @@ Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
         scanners.push_back(std::move(*scanner));
     }
     ScanRun run(std::move(progress), std::move(scanners));
-    walk(run, [&](const File& file) {
-        if (!nameHasFragment(fileNameOf(file.Path()), subsSkipList))
+    walk(run, [&](const std::filesystem::path& file) {
+        if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);
     });
     return run.finish();

@@ -16,12 +16,10 @@ bool holdsContinuationMark(std::string_view line)
 
 class TodoScanner final : public FileScanner {
 public:
-    void start(const File& file, ScanPart& part) override
+    void start(const std::filesystem::path& file, ScanPart&) override
     {
+        file_ = &file;
         blocks_ = TodoBlocks();
-        part.addLine(todoSeparator, {}, 0);
-        part.addLine(todoPathPrefix, file.Path().native(), 1);
-        blocksStart_ = part.text.size();
     }
 
     Result<void> scan(std::string_view lines, bool last, ScanPart& part) override
@@ -33,18 +31,22 @@ public:
     void finish(ScanPart& part) override
     {
         blocks_.end(part);
-        if (part.text.size() == blocksStart_) {
-            part.clear();  // no block: the file is not listed
-            return;
-        }
+        if (part.text.empty())
+            return;  // no block: the file is not listed
+        // The heading, only for files that are listed.
+        head_.clear();
+        head_.addLine(todoSeparator, {}, 0);
+        head_.addLine(todoPathPrefix, file_->native(), 1);
+        part.prepend(head_);
         part.addLine({}, {}, 0);
         part.addLine(todoSeparator, {}, 0);
         part.addLine({}, {}, 0);
     }
 
 private:
+    const std::filesystem::path* file_ = nullptr;
     TodoBlocks blocks_;
-    std::size_t blocksStart_ = 0;
+    ScanPart head_;
 };
 
 template <class Walk>
@@ -54,8 +56,8 @@ ScanReport scanTodos(ProgressCallback progress, Walk walk)
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(todoScanner());
     ScanRun run(std::move(progress), std::move(scanners));
-    walk(run, [&](const File& file) {
-        if (!nameHasFragment(fileNameOf(file.Path()), todoSkipList))
+    walk(run, [&](const std::filesystem::path& file) {
+        if (!nameHasFragment(fileNameOf(file), todoSkipList))
             run.scan(file);
     });
     return run.finish();

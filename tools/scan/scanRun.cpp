@@ -33,7 +33,7 @@ std::size_t scanWorkerCount()
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
 }
 
-FileOutcome scanFile(const File& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part)
+FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part)
 {
     FileOutcome outcome;
     try {
@@ -42,7 +42,7 @@ FileOutcome scanFile(const File& file, LineBlocks& blocks, FileScanner& scanner,
             part.clear();
             return outcome;
         };
-        if (auto opened = blocks.open(file.Path()); !opened)
+        if (auto opened = blocks.open(file); !opened)
             return fail(std::move(opened.error()));
         auto head = blocks.peek(binaryProbeSize);
         if (!head)
@@ -73,7 +73,7 @@ FileOutcome scanFile(const File& file, LineBlocks& blocks, FileScanner& scanner,
                 outcome.utf8 = isValidUtf8(*run);
         }
     } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
-        outcome.error = Error{outOfMemory, file.Path().string() + ": " + e.what()};
+        outcome.error = Error{outOfMemory, file.string() + ": " + e.what()};
         part.clear();
     }
     blocks.close();
@@ -95,7 +95,7 @@ public:
             threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) { work(stop, *scanner); });
     }
 
-    void add(const File& file, ScanReport& report)
+    void add(const std::filesystem::path& file, ScanReport& report)
     {
         if (filled_ - emptied_ == batches_.size())
             emptyOldest(report);  // the batch to fill next is still the oldest one
@@ -114,7 +114,7 @@ public:
 
 private:
     struct Job {
-        File file{std::filesystem::path()};
+        std::filesystem::path file;  // moved into the report when the file is listed
         ScanPart part;
         FileOutcome outcome;
     };
@@ -150,7 +150,7 @@ private:
         for (std::size_t i = 0; i < batch.count; ++i) {
             Job& job = batch.jobs[i];
             if (job.outcome.error)
-                report.skipped.push_back({job.file.Path(), std::move(*job.outcome.error)});
+                report.skipped.push_back({job.file, std::move(*job.outcome.error)});
             else if (job.outcome.binary)
                 ++report.binarySkipped;
             else if (!job.part.text.empty())
@@ -166,7 +166,7 @@ private:
     static void join(Job& job, ScanReport& report)
     {
         const std::size_t file = report.found.files.size();
-        report.found.files.push_back({job.file.Path(), job.outcome.utf8});
+        report.found.files.push_back({std::move(job.file), job.outcome.utf8});
         report.text += job.part.text;
         for (const std::uint64_t line : job.part.lines)
             report.places.push_back({file, line});
@@ -238,11 +238,11 @@ std::string_view fileNameOf(const std::filesystem::path& path)
     return slash == std::string_view::npos ? full : full.substr(slash + 1);
 }
 
-void ScanRun::scan(const File& file)
+void ScanRun::scan(const std::filesystem::path& file)
 {
-    if (!counter_.step(file.Path()))
+    if (!counter_.step(file))
         return;
-    lastRead_ = file.Path().native();
+    lastRead_ = file.native();
     workers_->add(file, report_);
 }
 
@@ -252,7 +252,7 @@ void ScanRun::skip(const std::filesystem::path& path, Error error)
     report_.skipped.push_back({path, std::move(error)});
 }
 
-void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>& visit)
+void ScanRun::walk(const Folder& folder, const std::function<void(const std::filesystem::path&)>& visit)
 {
     // The walk sees absolute paths; the report spells them as the caller spelled the folder.
     const std::filesystem::path& spelled = folder.Path();
@@ -275,7 +275,7 @@ void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>&
             skip(respell ? asSpelled(entry.path) : entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            visit(File(respell ? asSpelled(entry.path) : entry.path));
+            visit(respell ? asSpelled(entry.path) : entry.path);
             break;
         }
         return stopped() ? Visit::Stop : Visit::Continue;
@@ -283,7 +283,7 @@ void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>&
 }
 
 void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
-                         const std::function<void(const File&)>& visit)
+                         const std::function<void(const std::filesystem::path&)>& visit)
 {
     for (const std::filesystem::path& path : paths) {
         if (stopped())
@@ -295,12 +295,12 @@ void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
             skip(path, std::move(file.error()));
             continue;
         }
-        visit(*file);
+        visit(file->Path());
     }
 }
 
 void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
-                        const std::function<void(const File&)>& visit)
+                        const std::function<void(const std::filesystem::path&)>& visit)
 {
     for (const std::filesystem::path& path : paths) {
         if (stopped())
@@ -311,7 +311,7 @@ void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
             else
                 skip(path, std::move(folder.error()));
         } else if (auto file = fso_.GetFile(path)) {
-            visit(*file);
+            visit(file->Path());
         } else {
             skip(path, std::move(file.error()));
         }
@@ -363,6 +363,13 @@ void ScanPart::addLine(std::string_view prefix, std::string_view content, std::u
     text += crlf;
     const std::uint64_t breaks = countLineBreaks(prefix, 0, prefix.size()) + countLineBreaks(content, 0, content.size());
     lines.insert(lines.end(), breaks + 1, fileLine);
+}
+
+void ScanPart::prepend(const ScanPart& head)
+{
+    text.insert(0, head.text);
+    lines.insert(lines.begin(), head.lines.begin(), head.lines.end());
+    records.insert(records.begin(), head.records.begin(), head.records.end());
 }
 
 void ScanPart::clear()

@@ -56,6 +56,8 @@ struct ScanPart {
     // Appends `prefix`, `content` and CR LF, coming from line `fileLine` of the file. Content that
     // holds a line break itself (a file name may) makes several lines of the box, placed alike.
     void addLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine);
+    // Puts the lines of `head` in front (for a heading that is only written once something was found).
+    void prepend(const ScanPart& head);
     void clear();
 };
 
@@ -70,8 +72,8 @@ std::string_view fileNameOf(const std::filesystem::path& path);
 class FileScanner {
 public:
     virtual ~FileScanner() = default;
-    // A new file; `part` is empty.
-    virtual void start(const File& file, ScanPart& part) = 0;
+    // A new file; `part` is empty. `file` lives until finish.
+    virtual void start(const std::filesystem::path& file, ScanPart& part) = 0;
     // The file's next run of whole lines (only the file's last line may lack its end); `last`
     // when no run follows.
     virtual Result<void> scan(std::string_view lines, bool last, ScanPart& part) = 0;
@@ -88,7 +90,7 @@ struct FileOutcome {
 };
 
 // Reads `file` through `blocks` and has `scanner` fill `part` (empty on entry) from it.
-FileOutcome scanFile(const File& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part);
+FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part);
 
 // How many worker threads (and so FileScanners) a scan uses on this machine.
 std::size_t scanWorkerCount();
@@ -103,18 +105,18 @@ public:
     // Reports the file to the progress callback and has it read and scanned; its part joins the
     // report in walk order, or it is recorded as skipped when it cannot be read. Nothing once the
     // scan has been cancelled: no file after the one the callback refused is scanned.
-    void scan(const File& file);
+    void scan(const std::filesystem::path& file);
     // Records what could not be read, after every file handed to scan() before it.
     void skip(const std::filesystem::path& path, Error error);
     bool stopped() const { return counter_.cancelled(); }
 
     // Calls `visit` for every file below `folder` (see the top of this header) until the scan stops.
-    void walk(const Folder& folder, const std::function<void(const File&)>& visit);
+    void walk(const Folder& folder, const std::function<void(const std::filesystem::path&)>& visit);
     // Calls `visit` for each path in order that names an existing file; other paths are passed over.
-    void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
+    void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const std::filesystem::path&)>& visit);
     // Walks each path in order: a folder as walk() does, a file by itself; anything else is
     // recorded as skipped.
-    void walkPaths(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
+    void walkPaths(const std::vector<std::filesystem::path>& paths, const std::function<void(const std::filesystem::path&)>& visit);
 
     // Waits for the files still being scanned.
     ScanReport finish();
