@@ -120,7 +120,7 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart
             const auto lineStart = static_cast<std::size_t>(found.data() - text.data());
             line += countLineBreaks(text, counted, lineStart);
             counted = lineStart;
-            part.addLine("\t", found, line);
+            part.addFileLine("\t", found, line);
             part.records.push_back(Record{.line = line, .kind = RecordKind::Declaration, .text = std::string(found)});
         }
     };

@@ -79,7 +79,7 @@ void appendTodoBlocks(std::string_view text, ScanPart& part)
 
 void TodoBlocks::addToBlock(std::string_view line, ScanPart& part)
 {
-    part.addLine({}, line, line_);
+    part.addFileLine({}, line, line_);
     if (line_ != block_.line)
         block_.text += '\n';
     block_.text += line;

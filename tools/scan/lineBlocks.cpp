@@ -33,7 +33,7 @@ Result<void> LineBlocks::open(const std::filesystem::path& path)
     }
     begin_ = end_ = 0;
     eof_ = false;
-    path_ = path;
+    path_ = &path;
     auto fd = FileSystemObject().openForReading(path);
     if (!fd)
         return std::unexpected(std::move(fd.error()));
@@ -74,7 +74,7 @@ Result<void> LineBlocks::fill(std::size_t size)
             makeRoom(std::max(size, end_ - begin_ + blockSize_));
         const ssize_t got = sys::read(fd_.get(), data_.get() + end_, capacity_ - end_);
         if (got < 0)
-            return std::unexpected(systemError(errno, path_));
+            return std::unexpected(systemError(errno, *path_));
         if (got == 0)
             eof_ = true;
         end_ += static_cast<std::size_t>(got);

@@ -25,7 +25,8 @@ public:
     LineBlocks(const LineBlocks&) = delete;
     LineBlocks& operator=(const LineBlocks&) = delete;
 
-    // Starts on `path`, forgetting the file before it (the buffer is kept).
+    // Starts on `path` (which must outlive the reading), forgetting the file before it (the
+    // buffer is kept).
     Result<void> open(const std::filesystem::path& path);
     // Reads ahead until `size` bytes wait to be handed out or the file has ended, and returns the
     // bytes that wait (perhaps more than `size`). Nothing is handed out by this.
@@ -54,7 +55,7 @@ private:
     std::size_t begin_ = 0, end_ = 0;  // the bytes read but not handed out yet
     bool eof_ = false;
     sys::UniqueFd fd_;
-    std::filesystem::path path_;
+    const std::filesystem::path* path_ = nullptr;
 };
 
 }  // namespace qb

@@ -56,6 +56,12 @@ struct ScanPart {
     // Appends `prefix`, `content` and CR LF, coming from line `fileLine` of the file. Content that
     // holds a line break itself (a file name may) makes several lines of the box, placed alike.
     void addLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine);
+    // The same for content read as one line of the file, which holds no line break.
+    void addFileLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine)
+    {
+        text.append(prefix).append(content).append("\r\n");
+        lines.push_back(fileLine);
+    }
     // Puts the lines of `head` in front (for a heading that is only written once something was found).
     void prepend(const ScanPart& head);
     void clear();
