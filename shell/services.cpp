@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
@@ -88,6 +89,11 @@ void showMessage(const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quillbox"), shown, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    // Wide enough that the window manager never cuts the title short beside its buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().averageCharWidth() * 36, 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 
@@ -175,6 +181,11 @@ void prepareRuntimeFolder()
     }
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(chosen));
 #endif
+}
+
+std::string fileNameTimeStampNow()
+{
+    return toPath(fileNameTimeStamp(QDateTime::currentDateTime())).string();
 }
 
 QString fileNameTimeStamp(const QDateTime& when)

@@ -1,5 +1,7 @@
 #include "support/recorder.h"
 
+#include "shell/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -116,6 +118,16 @@ EnvironmentOverride::~EnvironmentOverride()
         qputenv(name_, *previous_);
     else
         qunsetenv(name_);
+}
+
+FreshSettings::FreshSettings()
+{
+    Settings().clear();
+}
+
+FreshSettings::~FreshSettings()
+{
+    Settings().clear();
 }
 
 }  // namespace qb::test

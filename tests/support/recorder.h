@@ -85,6 +85,13 @@ public:
         : EnvironmentOverride(dataFolderVariable, folder.native()) {}
 };
 
+// Starts from no settings at all, as on a first run, and leaves none behind.
+class FreshSettings {
+public:
+    FreshSettings();
+    ~FreshSettings();
+};
+
 }  // namespace qb::test
 
 // Lets test failures show QStrings as text.

@@ -19,8 +19,12 @@ std::string missingNewFileMessage(const std::filesystem::path& path)
     return "One of your selected files doesn't exist:\r\n" + path.string();
 }
 
-void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
-                               WalkCounter& counter, RunReport& report)
+namespace {
+
+// Lists every match of `myNewFile` below `myFolder` in the report's text and hands it to `update`
+// (none for a dry run). A failed update ends the handling of that folder.
+void forEachMatch(const Folder& myFolder, const File& myNewFile, WalkCounter& counter, RunReport& report,
+                  const std::function<Result<void>(const std::filesystem::path&)>& update)
 {
     const FileSystemObject fso;
     const std::string name = myNewFile.Name();
@@ -34,7 +38,9 @@ void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, co
             return Visit::Continue;
         report.text += entry.path.string();
         report.text += "\r\n";
-        if (auto updated = updateOne(fso, entry.path, myNewFile, timeStamp); !updated) {
+        if (!update)
+            return Visit::Continue;
+        if (auto updated = update(entry.path); !updated) {
             report.fail(entry.path, updated.error());
             return Visit::SkipFolder;
         }
@@ -44,8 +50,9 @@ void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, co
     report.counts.files += walked.files;
 }
 
-RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
-                      const TimeStampSource& timeStamp, ProgressCallback progress)
+// A run over every new file in list order; a dry run when `timeStamp` is null.
+RunReport runUpdates(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                     const TimeStampSource* timeStamp, ProgressCallback progress)
 {
     RunReport report;
     WalkCounter counter(std::move(progress));
@@ -62,10 +69,36 @@ RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const 
             report.fail(path, newFile.error());
             continue;
         }
-        compareFileNamesAndUpdate(Folder(startFolder), *newFile, timeStamp, counter, report);
+        if (timeStamp)
+            compareFileNamesAndUpdate(Folder(startFolder), *newFile, *timeStamp, counter, report);
+        else
+            forEachMatch(Folder(startFolder), *newFile, counter, report, {});
     }
     report.cancelled = counter.cancelled();
     return report;
+}
+
+}  // namespace
+
+void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
+                               WalkCounter& counter, RunReport& report)
+{
+    const FileSystemObject fso;
+    forEachMatch(myFolder, myNewFile, counter, report, [&](const std::filesystem::path& target) {
+        return updateOne(fso, target, myNewFile, timeStamp);
+    });
+}
+
+RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      const TimeStampSource& timeStamp, ProgressCallback progress)
+{
+    return runUpdates(newFiles, startFolder, &timeStamp, std::move(progress));
+}
+
+RunReport listUpdates(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      ProgressCallback progress)
+{
+    return runUpdates(newFiles, startFolder, nullptr, std::move(progress));
 }
 
 }  // namespace qb

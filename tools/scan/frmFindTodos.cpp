@@ -34,7 +34,7 @@ void frmFindTodos::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
-    ScanInWindow scan(this, caption);
+    ScanInWindow scan(this);
     scan.show(findTodos(*folder, scan.callback()), Text1);
 }
 

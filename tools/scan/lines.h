@@ -62,10 +62,14 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
 inline std::uint64_t countLineBreaksScalar(std::string_view text, std::size_t from, std::size_t to)
 {
     std::uint64_t count = 0;
-    for (std::size_t i = from; i < to; ++i) {
-        // A CR is a line break of its own only when no LF follows it.
-        count += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
-    }
+    // An LF always ends a line; a CR only when no LF follows it. One branch-free pass; the text's
+    // very last byte is looked at alone.
+    const char* const bytes = text.data();
+    const std::size_t end = std::min(to, text.size() - (text.empty() ? 0 : 1));
+    for (std::size_t i = from; i < end; ++i)
+        count += static_cast<unsigned>(bytes[i] == '\n') | (static_cast<unsigned>(bytes[i] == '\r') & static_cast<unsigned>(bytes[i + 1] != '\n'));
+    if (end < to)
+        count += bytes[end] == '\n' || bytes[end] == '\r';
     return count;
 }
 
