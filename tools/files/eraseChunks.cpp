@@ -141,6 +141,7 @@ void ChunkFilter::settle(std::string& out, bool atEnd)
         for (std::size_t k = 1; k < held_.size() && allPass; ++k)
             allPass = passes(held_[k], k);
         if (allPass && held_.size() == chunk_.size()) {
+            ++found_;
             if (!options_.eraseOnly)
                 out += spew_;
             held_.clear();
@@ -179,7 +180,7 @@ std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::
     return copy / file.filename();
 }
 
-Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings)
 {
     auto input = tempFile.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
@@ -193,16 +194,17 @@ Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
         folder /= part;
         if (!fso.FolderExists(folder))
             if (auto made = fso.CreateFolder(folder); !made)
-                return made;
+                return std::unexpected(made.error());
     }
     ChunkFilter filter(settings.chunk, settings.spew, settings.options);
-    return writeChangedCopy(
+    const auto written = writeChangedCopy(
         fso, *input, copyPath,
         [&filter](std::string& line, std::string& out) -> Result<void> {
             filter.push(line, out);
             return {};
         },
         [&filter](std::string& out) { filter.finish(out); });
+    return transformValue(written, [&filter] { return filter.found() > 0; });
 }
 
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
@@ -217,10 +219,12 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             report.fail(entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            if (auto done = eraseChunks(fso, File(entry.path), base, settings); done)
+            if (auto done = eraseChunks(fso, File(entry.path), base, settings); done) {
                 ++report.counts.written;
-            else
+                report.counts.changed += *done ? 1 : 0;
+            } else {
                 report.fail(entry.path, done.error());
+            }
             break;
         }
         return Visit::Continue;
