@@ -138,8 +138,8 @@ void frmEraseChunks::cmdBegin_Click()
         showMessage(pathText(formatError(report.error())));
         return;
     }
-    if (!report->failures.empty())
-        showMessage(pathText(listFailures(report->failures)));
+    if (const std::string text = endOfRunText(*report); !text.empty())
+        showMessage(pathText(text));
     showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("Done."));
 }
 

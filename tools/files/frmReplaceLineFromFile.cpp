@@ -52,6 +52,8 @@ void frmReplaceLineFromFile::cmdBegin_Click()
         showMessage(pathText(formatError(report.error())));
         return;
     }
+    if (const std::string notes = runNotes(*report); !notes.empty())
+        showMessage(pathText(notes));
     if (!report->failures.empty()) {
         showMessage(pathText(formatError(report->failures.front().error)));
         return;

@@ -81,7 +81,7 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
 
     const std::filesystem::path copies = strFilePath.parent_path() / "copies";
     if (!fso.FolderExists(copies))
-        if (auto made = fso.CreateFolder(copies); !made)
+        if (auto made = fso.ensureFolder(copies); !made)
             return made;
     const std::filesystem::path copyPath = copies / strFilePath.filename();
     std::string entry;
@@ -117,14 +117,20 @@ Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std
     std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
     const auto handle = [&](const std::filesystem::path& file) -> Result<void> {
         if (!debug) {
-            auto opened = fso.OpenTextFile(debugPath, IOMode::ForAppending, true, TextFormat::Ascii);
+            // Made whole (empty) when missing, then appended to.
+            auto opened = andThen(fso.ensureFile(debugPath), [&] {
+                return fso.OpenTextFile(debugPath, IOMode::ForAppending, false, TextFormat::Ascii);
+            });
             if (!opened)
                 return std::unexpected(opened.error());
             debug.emplace(std::move(*opened));
         }
         return snp(fso, file, pairs.value(), *debug);
     };
-    const WalkResult walked = walkTree(folder, {.recursive = false, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
+    if (const auto removed = fso.removeDebris(folder / "copies"))
+        report.counts.debrisRemoved += *removed;
+    const WalkOptions options{.recursive = false, .removeDebris = true, .progress = std::move(progress)};
+    const WalkResult walked = walkTree(folder, options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError) {
             report.fail(entry.path, *entry.error);
             return Visit::Stop;
@@ -140,6 +146,7 @@ Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std
         return Visit::Continue;
     });
     report.counts.files = walked.files;
+    report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = walked.cancelled;
     if (debug)
         if (auto closed = debug->Close(); !closed && report.failures.empty())
