@@ -181,8 +181,9 @@ RepeatResult repeatChunk(const RepeatRequest& request)
             error = overflowError();
         ++counter;
     }
-    line = std::string();
-    nextLine = std::string();
+    // The lines' room goes before the box's text is read back.
+    std::string().swap(line);
+    std::string().swap(nextLine);
     (void)in->Close();
 
     // The output gets the whole repetitions that reached it; the box shows them.
