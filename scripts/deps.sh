@@ -14,3 +14,7 @@ quillbox_install_packages() {
 }
 
 QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev)
+# cpack's .deb generator computes dependencies with dpkg-shlibdeps, which needs `file` too.
+QUILLBOX_PACKAGE_PACKAGES=(dpkg-dev file)
+# The validators of the package's desktop entry and AppStream metadata.
+QUILLBOX_PACKAGE_CHECK_PACKAGES=(desktop-file-utils appstream)

@@ -1,10 +1,22 @@
-// Saves a picture of the frame with each window of the program open in it, for the README:
-// docs/<window>.png. Runs offscreen; windows not in the program are skipped.
+// Saves a picture of the frame with each window of the program open in it: <folder>/<window>.png.
+// Runs offscreen unless told otherwise, from a first run's settings (a temporary settings folder).
+//
+//   quillbox_screenshots [folder] [--only frmA,frmB] [--dark] [--font-size N] [--frame WxH] [--screen]
+//
+// --dark uses the Fusion style with a dark palette and a dark style sheet, --font-size sets the
+// application font, --frame sizes the frame, and --screen grabs the whole screen (under a real or
+// virtual X display) rather than the frame alone. QT_SCALE_FACTOR=2 gives pictures at twice the size.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPalette>
 #include <QPixmap>
+#include <QScreen>
+#include <QSettings>
+#include <QStyleFactory>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -13,34 +25,116 @@
 #include "shell/windows.h"
 #include "tools/tools.h"
 
+namespace {
+
+struct Options {
+    QString folder = QStringLiteral("docs");
+    QStringList only;
+    bool dark = false;
+    double fontSize = 0;
+    QSize frame;
+    bool screen = false;
+};
+
+Options readOptions(const QStringList& arguments)
+{
+    Options options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const QString next = i + 1 < arguments.size() ? arguments[i + 1] : QString();
+        if (argument == QLatin1String("--only"))
+            options.only = next.split(QLatin1Char(',')), ++i;
+        else if (argument == QLatin1String("--dark"))
+            options.dark = true;
+        else if (argument == QLatin1String("--font-size"))
+            options.fontSize = next.toDouble(), ++i;
+        else if (argument == QLatin1String("--frame"))
+            options.frame = QSize(next.section(QLatin1Char('x'), 0, 0).toInt(), next.section(QLatin1Char('x'), 1, 1).toInt()), ++i;
+        else if (argument == QLatin1String("--screen"))
+            options.screen = true;
+        else
+            options.folder = argument;
+    }
+    return options;
+}
+
+void goDark(QApplication& app)
+{
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 64));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Highlight, QColor(38, 79, 120));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
+    dark.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Dark, QColor(25, 25, 28));
+    app.setPalette(dark);
+    // A style sheet of the kind users apply: roomier buttons and check boxes than the style's own.
+    app.setStyleSheet(QStringLiteral("QPushButton { padding: 4px 12px; }"
+                                     "QCheckBox, QRadioButton { spacing: 8px; padding: 2px; }"));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const Options options = readOptions([&] {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        return arguments;
+    }());
+    if (!options.screen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Pictures show a first run: no remembered folders, no remembered frame, and the program's
+    // folder (where the chunk repeater keeps its chunk) a fresh one unless one is given.
+    const QTemporaryDir scratch;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.filePath(QStringLiteral("settings")));
+    if (qEnvironmentVariableIsEmpty(qb::dataFolderVariable)) {
+        QDir(scratch.path()).mkpath(QStringLiteral("quillbox"));
+        qputenv(qb::dataFolderVariable, QFile::encodeName(scratch.filePath(QStringLiteral("quillbox"))));
+    }
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
-    QDir().mkpath(out);
+    if (options.dark)
+        goDark(app);
+    if (options.fontSize > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(options.fontSize);
+        QApplication::setFont(font);
+    }
+    QDir().mkpath(options.folder);
     qb::registerAllTools();
     // Messages would wait for a click; print them instead.
     qb::setMessageSink([](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
 
     qb::frmMain frame;
+    if (options.frame.isValid())
+        frame.resize(options.frame);
     frame.show();
     const auto save = [&](const QString& name) {
         QApplication::processEvents();
-        const QString file = out + QStringLiteral("/%1.png").arg(name);
-        if (!frame.grab().save(file))
+        const QString file = options.folder + QStringLiteral("/%1.png").arg(name);
+        const QPixmap picture = options.screen ? frame.screen()->grabWindow(0) : frame.grab();
+        if (!picture.save(file))
             std::fprintf(stderr, "could not save %s\n", qPrintable(file));
         else
             std::printf("%s\n", qPrintable(file));
     };
-    save(QStringLiteral("frmWhichGizmet"));
+    const auto wanted = [&](const QString& name) { return options.only.isEmpty() || options.only.contains(name); };
+    if (wanted(QStringLiteral("frmWhichGizmet")))
+        save(QStringLiteral("frmWhichGizmet"));
     const QStringList windows = {
         "frmEraseChunks", "frmReplaceLineFromFile", "frmCarpalTunnel", "frmHex2Dec", "frmAddExtension",
         "frmUpdateFiles", "frmFindTodos", "frmCombineFiles", "frmFindSubNFuncts", "frmMakeLinktables",
         "frmTwoTabbedRowsToCols", "frmOracleSeqTrigs"};
     for (const QString& name : windows) {
-        if (!qb::isWindowRegistered(name))
+        if (!qb::isWindowRegistered(name) || !wanted(name))
             continue;
         qb::openWindow(name);
         save(name);

@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
-# Builds the program and saves a picture of each of its windows under docs/.
+# Builds the program and saves pictures of its windows under docs/: every window at the usual
+# size, and the chooser and one tool window at twice the size (docs/2x/). QUILLBOX_BUILD names
+# another build folder to use (default build/release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release --target quillbox_screenshots
-build/release/quillbox_screenshots docs
+build=${QUILLBOX_BUILD:-build/release}
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+fi
+cmake --build "$build" --target quillbox_screenshots
+# The program's folder (where the chunk repeater keeps its chunk) lives in the build folder.
+export QUILLBOX_DATA_DIR=$PWD/$build/pictures
+mkdir -p "$QUILLBOX_DATA_DIR"
+"$build/quillbox_screenshots" docs --frame 1117x860
+QT_SCALE_FACTOR=2 "$build/quillbox_screenshots" docs/2x --frame 900x680 --only frmWhichGizmet,frmEraseChunks

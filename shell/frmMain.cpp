@@ -1,21 +1,49 @@
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPalette>
+#include <QScreen>
+#include <QStyle>
 
+#include "shell/about.h"
 #include "shell/behaviours.h"
-#include "shell/cp1252.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/guard.h"
-#include "shell/printing.h"
 #include "shell/services.h"
+#include "shell/settings.h"
 #include "shell/windows.h"
 
+// The icon lives in this static library's resources, which the linker keeps only when something
+// registers them; this file is always part of the program.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(quillbox);
+}
+static const bool resourcesRegistered = (registerResources(), true);
+
 namespace qb {
+
+namespace {
+
+const QString geometryKey = QStringLiteral("frame/geometry");
+
+// The frame's place on its first start: `client` (menu bar included) when it fits the available
+// screen with the window manager's decoration around it, otherwise the largest size that fits;
+// centred either way.
+QRect firstPlace(QSize client, const QRect& available, const QMargins& decoration)
+{
+    const QSize room = available.size().shrunkBy(decoration);
+    QRect place(QPoint(0, 0), client.boundedTo(room));
+    place.moveCenter(available.marginsRemoved(decoration).center());
+    return place;
+}
+
+}  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
@@ -24,13 +52,18 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));
     registerWindow<frmWhichGizmet>();
     createWorkspace();
-    createMenus();
-    resize(px(16755), px(12615) + menuBar()->sizeHint().height());
+    createGizmetsMenu();
+    createWindowMenu();
+    createOptionsMenu();
+    placeFrame();
+    createHelpMenu();
     MDIForm_Load();
 }
 
 frmMain::~frmMain()
 {
+    // The children close while the frame's menus are already gone.
+    disconnect(workspace_, nullptr, this, nullptr);
     setWorkspace(nullptr);
 }
 
@@ -39,31 +72,131 @@ void frmMain::createWorkspace()
     workspace_ = new QMdiArea(this);
     workspace_->setObjectName(QStringLiteral("workspace"));
     workspace_->setBackground(palette().brush(QPalette::Dark));  // the application-workspace colour
+    // A restored child that reaches past the workspace can be scrolled to.
+    workspace_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    workspace_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(workspace_);
     setWorkspace(workspace_);
 }
 
-void frmMain::createMenus()
+QAction* frmMain::addEntry(QMenu* menu, const char* name, const QString& caption, const QList<QKeySequence>& keys,
+                           std::function<void()> handler)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    connect(action, &QAction::triggered, this, guarded(std::move(handler)));
+    return action;
+}
+
+void frmMain::createGizmetsMenu()
 {
     QMenu* gizmets = menuBar()->addMenu(QStringLiteral("&Gizmets"));
     gizmets->setObjectName(QStringLiteral("mnuGizmets"));
-    const auto add = [&](const char* name, const QString& caption, const QKeySequence& key,
-                         void (frmMain::*handler)()) {
-        QAction* action = gizmets->addAction(caption);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::ApplicationShortcut);
-        connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
+    addEntry(gizmets, "mnuWhichGizmet", QStringLiteral("&Complete List"), {QKeySequence(Qt::CTRL | Qt::Key_F1)},
+             [this] { mnuWhichGizmet_Click(); });
+    addEntry(gizmets, "mnuTags", QStringLiteral("&Tag Insert"), {QKeySequence(Qt::Key_F1)}, [this] { mnuTags_Click(); });
+    addEntry(gizmets, "mnuInsert", QStringLiteral("Property Insert (into tag)"), {QKeySequence(Qt::Key_F2)},
+             [this] { mnuInsert_Click(); });
+    addEntry(gizmets, "mnuEraseChunks", QStringLiteral("&Erase Chunks"), {QKeySequence(Qt::Key_F3)},
+             [this] { mnuEraseChunks_Click(); });
+    addEntry(gizmets, "mnuSNP", QStringLiteral("Search and Replace from file"), {QKeySequence(Qt::Key_F4)},
+             [this] { mnuSNP_Click(); });
+}
+
+void frmMain::createWindowMenu()
+{
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
+    windowMenu_->setObjectName(QStringLiteral("mnuWindow"));
+    QMdiArea* area = workspace_;
+    windowActions_ = {
+        addEntry(windowMenu_, "mnuCascade", QStringLiteral("&Cascade"), {}, [area] { area->cascadeSubWindows(); }),
+        addEntry(windowMenu_, "mnuTile", QStringLiteral("&Tile"), {}, [area] { area->tileSubWindows(); }),
+        addEntry(windowMenu_, "mnuNext", QStringLiteral("Ne&xt"), {QKeySequence(Qt::CTRL | Qt::Key_Tab)},
+                 [area] { area->activateNextSubWindow(); }),
+        addEntry(windowMenu_, "mnuPrevious", QStringLiteral("Pre&vious"),
+                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
+                 [area] { area->activatePreviousSubWindow(); }),
+        addEntry(windowMenu_, "mnuClose", QStringLiteral("Cl&ose"),
+                 {QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)},
+                 [area] { area->closeActiveSubWindow(); }),
+        addEntry(windowMenu_, "mnuCloseAll", QStringLiteral("Close &All"), {}, [area] { area->closeAllSubWindows(); }),
     };
-    add("mnuWhichGizmet", QStringLiteral("&Complete List"), QKeySequence(Qt::CTRL | Qt::Key_F1),
-        &frmMain::mnuWhichGizmet_Click);
-    add("mnuTags", QStringLiteral("&Tag Insert"), QKeySequence(Qt::Key_F1), &frmMain::mnuTags_Click);
-    add("mnuInsert", QStringLiteral("Property Insert (into tag)"), QKeySequence(Qt::Key_F2),
-        &frmMain::mnuInsert_Click);
-    add("mnuEraseChunks", QStringLiteral("&Erase Chunks"), QKeySequence(Qt::Key_F3),
-        &frmMain::mnuEraseChunks_Click);
-    add("mnuSNP", QStringLiteral("Search and Replace from file"), QKeySequence(Qt::Key_F4),
-        &frmMain::mnuSNP_Click);
+    windowMenu_->addSeparator();
+    windowGroup_ = new QActionGroup(windowMenu_);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::updateWindowMenu);
+    connect(workspace_, &QMdiArea::subWindowActivated, this, &frmMain::updateWindowActions);
+    updateWindowActions();
+}
+
+void frmMain::createOptionsMenu()
+{
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    QAction* remember = options->addAction(QStringLiteral("&Remember folders and paths"));
+    remember->setObjectName(QStringLiteral("mnuRememberInputs"));
+    remember->setCheckable(true);
+    remember->setChecked(rememberInputs());
+    remember->setToolTip(QStringLiteral("Each tool window starts with the folders, paths and options it had when it "
+                                        "was last closed"));
+    connect(remember, &QAction::toggled, this, [](bool on) { setRememberInputs(on); });
+}
+
+void frmMain::updateWindowActions()
+{
+    const bool any = !workspace_->subWindowList().isEmpty();
+    for (QAction* action : windowActions_)
+        action->setEnabled(any);
+}
+
+void frmMain::updateWindowMenu()
+{
+    qDeleteAll(windowList_);
+    windowList_.clear();
+    const QList<QMdiSubWindow*> children = workspace_->subWindowList();
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        QMdiSubWindow* child = children[i];
+        QString title = child->windowTitle();
+        title.replace(QLatin1Char('&'), QLatin1String("&&"));
+        const QString caption = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                      : QStringLiteral("%1 %2").arg(i + 1).arg(title);
+        QAction* entry = windowMenu_->addAction(caption);
+        entry->setObjectName(QStringLiteral("mnuWindowList_%1").arg(i));
+        entry->setCheckable(true);
+        entry->setChecked(child == workspace_->activeSubWindow());
+        entry->setActionGroup(windowGroup_);
+        connect(entry, &QAction::triggered, workspace_, [this, child] { workspace_->setActiveSubWindow(child); });
+        windowList_.push_back(entry);
+    }
+}
+
+void frmMain::placeFrame()
+{
+    if (restoreGeometry(Settings().value(geometryKey).toByteArray()))
+        return;
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QMargins decoration(border, titleBar + border, border, border);
+    const QSize client(px(16755), px(12615) + menuBar()->sizeHint().height());
+    setGeometry(firstPlace(client, screen()->availableGeometry(), decoration));
+}
+
+// "&Help", the last menu of the bar.
+void frmMain::createHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* about = help->addAction(QStringLiteral("&About Quillbox"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, guarded([this] { mnuAbout_Click(); }));
+}
+
+void frmMain::mnuAbout_Click()
+{
+    auto* about = new AboutDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
 }
 
 void frmMain::MDIForm_Load()
@@ -98,6 +231,7 @@ void frmMain::mnuSNP_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    Settings().setValue(geometryKey, saveGeometry());
     // Every child closes first, so each one's unload handler runs; a child that refuses keeps
     // the frame open.
     workspace_->closeAllSubWindows();
@@ -105,8 +239,6 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (auto ended = endPrintDocument(); !ended)
-        showMessage(QStringLiteral("error printing: ") + messageText(formatError(ended.error())));
     event->accept();
 }
 

@@ -1,9 +1,17 @@
-// The frame window: a workspace that holds every tool as a child window, and the "&Gizmets" menu.
+// The frame window: a workspace that holds every tool as a child window, the "&Gizmets" menu,
+// the "&Window" menu that arranges and lists the children, the "&Options" menu and the "&Help"
+// menu. The frame fits the screen on its first start and comes back where the user left it.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 
+#include <functional>
+
+class QAction;
+class QActionGroup;
 class QMdiArea;
+class QMenu;
 
 namespace qb {
 
@@ -19,17 +27,32 @@ public:
     void mnuInsert_Click();
     void mnuEraseChunks_Click();
     void mnuSNP_Click();
+    void mnuAbout_Click();
 
     QMdiArea* workspace() const { return workspace_; }
+    // Lists the open windows at the end of the "&Window" menu, the active one checked. The menu
+    // does this each time it opens.
+    void updateWindowMenu();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createWorkspace();
-    void createMenus();
+    void createGizmetsMenu();
+    void createWindowMenu();
+    void createOptionsMenu();
+    void placeFrame();
+    void updateWindowActions();
+    QAction* addEntry(QMenu* menu, const char* name, const QString& caption, const QList<QKeySequence>& keys,
+                      std::function<void()> handler);
+    void createHelpMenu();
 
     QMdiArea* workspace_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QList<QAction*> windowActions_;  // Cascade to Close All: there is nothing for them without a child
+    QList<QAction*> windowList_;
+    QActionGroup* windowGroup_ = nullptr;
 };
 
 }  // namespace qb

@@ -1,5 +1,6 @@
 #include "shell/frmWhichGizmet.h"
 
+#include <QEvent>
 #include <QPushButton>
 
 #include <algorithm>
@@ -43,25 +44,45 @@ frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Gizmet Selection"));
     resize(px(12105), px(10845));
-    // Buttons are 1935 x 495 twips in two columns, indices 0-10 at 600 twips from the left and
-    // 11-12 at 2700; where this platform's font needs more room for a caption, every button
-    // widens alike and the second column moves right to keep the gap.
-    QList<QPushButton*> buttons;
-    int width = px(1935);
+    client_ = scrollingClient(this);
     for (short i = 0; i < entryCount; ++i) {
-        auto* button = make<QPushButton>(this, QStringLiteral("cmdOpenForm_%1").arg(i), QString::fromUtf8(entries[i].caption));
-        width = std::max(width, button->sizeHint().width());
+        auto* button = make<QPushButton>(client_, QStringLiteral("cmdOpenForm_%1").arg(i), QString::fromUtf8(entries[i].caption));
         connect(button, &QPushButton::clicked, this, guarded([this, i] { cmdOpenForm_Click(i); }));
-        if (!buttons.isEmpty())
-            setTabOrder(buttons.back(), button);
-        buttons.push_back(button);
+        if (!buttons_.isEmpty())
+            setTabOrder(buttons_.back(), button);
+        buttons_.push_back(button);
     }
-    const int secondColumn = std::max(px(2700), px(600) + width + px(2700 - 600 - 1935));
-    for (short i = 0; i < entryCount; ++i) {
+    placeButtons();
+    // A button whose caption needs another size (another font or style) asks its client to lay
+    // it out again.
+    client_->installEventFilter(this);
+}
+
+bool frmWhichGizmet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == client_ && event->type() == QEvent::LayoutRequest)
+        placeButtons();
+    return QWidget::eventFilter(watched, event);
+}
+
+// Buttons are 1935 x 495 twips in two columns, indices 0-10 at 600 twips from the left and 11-12
+// at 2700; where the font needs more room for a caption, every button grows alike and the second
+// column moves right to keep the gap.
+void frmWhichGizmet::placeButtons()
+{
+    QSize size(scaledPx(1935), scaledPx(495));
+    for (const QPushButton* button : buttons_)
+        size = size.expandedTo(button->sizeHint());
+    const int secondColumn = std::max(scaledPx(2700), scaledPx(600) + size.width() + scaledPx(2700 - 600 - 1935));
+    QRect bound;
+    for (qsizetype i = 0; i < buttons_.size(); ++i) {
         const bool firstColumn = i <= 10;
         const int top = firstColumn ? 480 + 600 * i : 480 + 600 * (i - 11);
-        buttons[i]->setGeometry(firstColumn ? px(600) : secondColumn, px(top), width, px(495));
+        const QRect place(QPoint(firstColumn ? scaledPx(600) : secondColumn, scaledPx(top)), size);
+        buttons_[i]->setGeometry(place);
+        bound |= place;
     }
+    client_->setMinimumSize(bound.right() + scaledPx(600), bound.bottom() + scaledPx(480));
 }
 
 void frmWhichGizmet::cmdOpenForm_Click(short Index)

@@ -1,7 +1,10 @@
 // The tool chooser: one button per tool, in two columns.
 #pragma once
 
+#include <QList>
 #include <QWidget>
+
+class QPushButton;
 
 namespace qb {
 
@@ -10,6 +13,15 @@ class frmWhichGizmet : public QWidget {
 public:
     explicit frmWhichGizmet(QWidget* parent = nullptr);
     void cmdOpenForm_Click(short Index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void placeButtons();
+
+    QWidget* client_;
+    QList<QPushButton*> buttons_;
 };
 
 }  // namespace qb

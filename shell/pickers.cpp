@@ -3,10 +3,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "shell/behaviours.h"
 
 namespace qb {
 
@@ -40,14 +48,27 @@ QStringList driveRoots()
     return roots;
 }
 
+
+// A real path: "/home/someone/projects/quillbox/src" and a little more.
+constexpr int realPathCharacters = 36;
+
 }  // namespace
 
 DrivePicker::DrivePicker(QWidget* parent) : QComboBox(parent)
 {
-    const QStringList roots = driveRoots();
-    addItems(roots);
-    setCurrentIndex(findText(driveOf(QDir::currentPath(), roots)));
+    setAccessibleName(QStringLiteral("Drive"));
+    addItems(driveRoots());
+    showDriveOf(QDir::currentPath());
     connect(this, &QComboBox::currentIndexChanged, this, &DrivePicker::changed);
+}
+
+void DrivePicker::showDriveOf(const QString& folder)
+{
+    QStringList roots;
+    for (int i = 0; i < count(); ++i)
+        roots.push_back(itemText(i));
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(findText(driveOf(folder, roots)));
 }
 
 QString DrivePicker::drive() const
@@ -70,23 +91,12 @@ void DrivePicker::setDrive(const QString& drive)
 
 FolderPicker::FolderPicker(QWidget* parent) : QWidget(parent)
 {
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    model_->setOption(QFileSystemModel::DontWatchForChanges);
-    model_->setOption(QFileSystemModel::DontUseCustomDirectoryIcons);
-    model_->setReadOnly(true);
-    model_->setRootPath(QStringLiteral("/"));
-
+    setAccessibleName(QStringLiteral("Folder"));
+    setupTree();
     pathLine_ = new QLineEdit(this);
-    pathLine_->setReadOnly(true);
     pathLine_->setObjectName(QStringLiteral("currentFolder"));
-    view_ = new QTreeView(this);
-    view_->setModel(model_);
-    view_->setHeaderHidden(true);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        view_->hideColumn(column);
-    view_->setUniformRowHeights(true);
-
+    pathLine_->setAccessibleName(QStringLiteral("Folder path"));
+    pathLine_->setToolTip(QStringLiteral("The folder. Type or paste another one and press Enter to go there."));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -94,10 +104,54 @@ FolderPicker::FolderPicker(QWidget* parent) : QWidget(parent)
     layout->addWidget(view_);
 
     showFolder(QDir::currentPath());
+    acceptTypedFolder(pathLine_, this);
+    acceptFolderDrops(this);
+}
+
+void FolderPicker::setupTree()
+{
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setOption(QFileSystemModel::DontWatchForChanges);
+    model_->setOption(QFileSystemModel::DontUseCustomDirectoryIcons);
+    model_->setReadOnly(true);
+    model_->setRootPath(QStringLiteral("/"));
+    view_ = new QTreeView(this);
+    view_->setObjectName(QStringLiteral("folderTree"));
+    view_->setAccessibleName(QStringLiteral("Folders"));
+    view_->setModel(model_);
+    view_->setHeaderHidden(true);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        view_->hideColumn(column);
+    view_->setUniformRowHeights(true);
+    // Deep folders keep their names in view: a small indent, and the column as wide as its
+    // names, so the tree scrolls sideways rather than cutting them off.
+    view_->setIndentation(fontMetrics().averageCharWidth() * 2);
+    view_->header()->setStretchLastSection(false);
+    view_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+
     // Opening a folder in the tree (double click or Enter) makes it the current folder.
     connect(view_, &QTreeView::activated, this, [this](const QModelIndex& index) {
         setPath(model_->filePath(index));
     });
+    // Folders are listed as the tree opens them: while the way down to the current folder loads,
+    // the current folder stays in view.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        const QString prefix = loaded.endsWith(QLatin1Char('/')) ? loaded : loaded + QLatin1Char('/');
+        if (path_ == loaded || path_.startsWith(prefix))
+            keepCurrentInView();
+    });
+}
+
+QSize FolderPicker::minimumSizeHint() const
+{
+    const int width = fontMetrics().averageCharWidth() * realPathCharacters;
+    return QSize(width, pathLine_->sizeHint().height() + 4 * fontMetrics().height());
+}
+
+QSize FolderPicker::sizeHint() const
+{
+    return minimumSizeHint().expandedTo(QSize(0, 12 * fontMetrics().height()));
 }
 
 QString FolderPicker::path() const
@@ -122,10 +176,27 @@ void FolderPicker::showFolder(const QString& path)
 {
     path_ = path;
     pathLine_->setText(path);
+    // The tree shows the way down to the folder and the folder's own subfolders.
     const QModelIndex index = model_->index(path);
+    view_->collapseAll();
     view_->setCurrentIndex(index);
     view_->expand(index);
-    view_->scrollTo(index);
+    keepCurrentInView();
+}
+
+void FolderPicker::keepCurrentInView()
+{
+    const QModelIndex index = view_->currentIndex();
+    if (!index.isValid())
+        return;
+    view_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Sideways, the tree stays at its left edge unless a deep folder's name would not fit; then it
+    // scrolls just far enough to show the name whole.
+    QScrollBar* across = view_->horizontalScrollBar();
+    const int left = view_->visualRect(index).left() + across->value();
+    const int nameEnd = left + style()->pixelMetric(QStyle::PM_SmallIconSize) + fontMetrics().averageCharWidth() * 2 +
+                        fontMetrics().horizontalAdvance(model_->fileName(index));
+    across->setValue(std::max(0, nameEnd - view_->viewport()->width()));
 }
 
 }  // namespace qb

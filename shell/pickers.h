@@ -22,6 +22,8 @@ public:
     QString drive() const;
     // Selects `drive` (adding it to the list when it is not there) and raises changed().
     void setDrive(const QString& drive);
+    // Shows the drive that holds `folder` without raising changed().
+    void showDriveOf(const QString& folder);
 signals:
     void changed();
 };
@@ -35,10 +37,15 @@ public:
     // Opens `path` as the user would; raises changed() when the folder changes. A path that is
     // not an existing folder is refused: false, and the picker keeps its folder.
     bool setPath(const QString& path);
+    // Wide enough for a real path.
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
 signals:
     void changed();
 
 private:
+    void setupTree();
+    void keepCurrentInView();
     void showFolder(const QString& path);
     QFileSystemModel* model_;
     QTreeView* view_;

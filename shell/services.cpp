@@ -3,13 +3,24 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QLocale>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "shell/cp1252.h"
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace qb {
 
@@ -33,10 +44,36 @@ ProcessLauncher& processLauncher()
     return launcher;
 }
 
-std::filesystem::path& programFolderOverride()
+// Whether this user may make files in `folder`, checked as a write there would be (with the
+// effective user, so read-only mounts and permissions count).
+bool userMayWriteIn(const std::filesystem::path& folder)
 {
-    static std::filesystem::path folder;
-    return folder;
+#ifdef Q_OS_UNIX
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+#else
+    const QFileInfo info(fromPath(folder));
+    return info.isDir() && info.isWritable();
+#endif
+}
+
+std::filesystem::path executableFolder()
+{
+    if (QCoreApplication::instance())
+        return toPath(QCoreApplication::applicationDirPath());
+#ifdef Q_OS_LINUX
+    std::error_code ec;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        return executable.parent_path();
+#endif
+    return {};
+}
+
+// The per-user data folder, named after the program whatever name the running process gave
+// itself (a test runner, the command line).
+std::filesystem::path userDataFolder()
+{
+    return toPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) / "Quillbox";
 }
 
 }  // namespace
@@ -52,6 +89,11 @@ void showMessage(const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quillbox"), shown, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    // Wide enough that the window manager never cuts the title short beside its buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().averageCharWidth() * 36, 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 
@@ -99,14 +141,46 @@ QString findProgram(const QString& program)
 
 std::filesystem::path programFolder()
 {
-    if (!programFolderOverride().empty())
-        return programFolderOverride();
-    return toPath(QCoreApplication::applicationDirPath());
+    return programFolderFor(executableFolder());
 }
 
-void setProgramFolder(const std::filesystem::path& folder)
+std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder)
 {
-    programFolderOverride() = folder;
+    if (const QString chosen = qEnvironmentVariable(dataFolderVariable); !chosen.isEmpty())
+        return std::filesystem::absolute(toPath(chosen));
+    if (!executableFolder.empty() && userMayWriteIn(executableFolder))
+        return executableFolder;
+    const std::filesystem::path data = userDataFolder();
+    // A folder that cannot be made shows as a clear error when a file is written there.
+    std::error_code ec;
+    std::filesystem::create_directories(data, ec);
+    return data;
+}
+
+void prepareRuntimeFolder()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    // The folder must be this user's own, not a link, and closed to everyone else (0700);
+    // a name someone else holds is passed over for a fresh folder.
+    const uid_t me = ::geteuid();
+    const std::string folder = toPath(QDir::tempPath()).native() + "/runtime-" + std::to_string(me);
+    std::string chosen;
+    if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) {
+        struct stat info {};
+        if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == me &&
+            ((info.st_mode & 07777) == 0700 || ::chmod(folder.c_str(), 0700) == 0))
+            chosen = folder;
+    }
+    if (chosen.empty()) {
+        std::string pattern = folder + "-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            return;  // Qt falls back to its own folder, with its warning
+        chosen = pattern;
+    }
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(chosen));
+#endif
 }
 
 QString fileNameTimeStamp(const QDateTime& when)

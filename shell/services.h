@@ -1,6 +1,6 @@
 // Program-wide services that windows call instead of reaching the platform directly, so tests can
-// swap each one for a recorder: message boxes, the file-open dialog, the process launcher, and
-// the program's folder.
+// swap each one for a recorder: message boxes, the file-open dialog, the process launcher; and the
+// program's folder, where the tools keep their data files.
 #pragma once
 
 #include <QString>
@@ -39,9 +39,20 @@ ProcessLauncher setProcessLauncher(ProcessLauncher launcher);
 // The full path of `program` on the PATH, or empty.
 QString findProgram(const QString& program);
 
-// The folder that holds the program (tests point it at a temporary folder).
+// The folder where the tools keep their files (replaceLines.txt, debug.out, in.txt, out.txt,
+// last.txt) and where printouts go when there is no printer. Every caller goes through it.
+// - QUILLBOX_DATA_DIR, when set, names it (tests and users who want their files elsewhere);
+// - otherwise the executable's folder when the user may write there (a build, a portable copy);
+// - otherwise the per-user data folder (e.g. ~/.local/share/Quillbox), made on first use.
+// Works with a QCoreApplication, a QApplication or none.
 std::filesystem::path programFolder();
-void setProgramFolder(const std::filesystem::path& folder);
+// The same rule for an executable in `executableFolder`.
+std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder);
+inline constexpr const char* dataFolderVariable = "QUILLBOX_DATA_DIR";
+
+// Before the application object exists: when XDG_RUNTIME_DIR is not set, points it at a folder
+// that only this user may enter (as Qt expects; Qt would otherwise warn on the console).
+void prepareRuntimeFolder();
 
 }  // namespace qb
 

@@ -1,10 +1,9 @@
 // A modal progress dialog with a Cancel button for folder walks: it appears once a walk has run
-// for half a second, shows the current path and count, and turns Cancel into a stop request.
+// for half a second, titled "Quillbox" and centred on the window that started the walk, shows
+// the current path and count, and turns Cancel into a stop request.
 #pragma once
 
 #include "shell/walk.h"
-
-#include <QString>
 
 #include <memory>
 
@@ -15,7 +14,7 @@ namespace qb {
 
 class WalkProgressDialog {
 public:
-    WalkProgressDialog(QWidget* parent, const QString& title);
+    explicit WalkProgressDialog(QWidget* window);
     ~WalkProgressDialog();
     ProgressCallback callback();
     bool cancelled() const;

@@ -1,12 +1,19 @@
 #include "shell/windows.h"
 
 #include <QHash>
+#include <QHelpEvent>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QToolTip>
 #include <QWidget>
 
+#include "shell/behaviours.h"
+#include "shell/kit.h"
+#include "shell/pickers.h"
 #include "shell/services.h"
+#include "shell/settings.h"
 
 namespace qb {
 
@@ -32,6 +39,45 @@ QMdiSubWindow* findSubWindow(const QString& className)
         if (sub->widget() && sub->widget()->objectName() == className)
             return sub;
     return nullptr;
+}
+
+// Keeps a tool window's inputs when it closes, and shows what a window with a placeholder caption
+// does when the pointer rests on its title bar.
+class WindowWatcher : public QObject {
+public:
+    WindowWatcher(QMdiSubWindow* sub, QWidget* window) : QObject(sub), sub_(sub), window_(window)
+    {
+        window->installEventFilter(this);
+        sub->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Close)
+            saveInputs(window_);
+        if (watched == sub_ && event->type() == QEvent::ToolTip) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            const QString explanation = windowExplanation(window_);
+            if (!explanation.isEmpty() && help->pos().y() < window_->y()) {
+                QToolTip::showText(help->globalPos(), explanation, sub_);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow* sub_;
+    QWidget* window_;
+};
+
+// A newly loaded window: its controls named for assistive technology, folders dropped on it
+// opened in its pickers, and its remembered inputs back in place.
+void prepare(QWidget* window)
+{
+    nameControls(window);
+    if (window->findChild<FolderPicker*>())
+        acceptFolderDrops(window);
+    restoreInputs(window);
 }
 
 }  // namespace
@@ -75,11 +121,22 @@ QWidget* openWindow(const QString& className)
         // Not loaded: build it; its constructor runs its load handler.
         QWidget* widget = (*factory)();
         widget->setObjectName(className);
+        prepare(widget);
         const QSize size = widget->size();
         sub = workspace()->addSubWindow(widget);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(workspace()->window()->windowIcon());
-        sub->resize(sub->sizeHint().expandedTo(size));
+        new WindowWatcher(sub, widget);
+        // The frame's Window menu closes the active child with Ctrl+F4 and Ctrl+W; the child's own
+        // menu keeping those keys too would leave every one of them ambiguous.
+        if (QMenu* own = sub->systemMenu())
+            for (QAction* entry : own->actions())
+                entry->setShortcuts({});
+        // Restored, it starts at its design size, but never larger than the workspace.
+        QSize restored = sub->sizeHint().expandedTo(size);
+        if (workspace()->isVisible())
+            restored = restored.boundedTo(workspace()->viewport()->size());
+        sub->resize(restored);
     }
     sub->showMaximized();
     workspace()->setActiveSubWindow(sub);

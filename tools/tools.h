@@ -1,4 +1,4 @@
-// Registers the window of every tool in the program with the opening rule.
+// Registers the window and the command of every tool in the program.
 #pragma once
 
 #include "tools/files/filesTools.h"

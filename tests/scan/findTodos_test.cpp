@@ -32,9 +32,9 @@ TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
         {"cMarkerOnLastLineAfterAnother", "// TODO: one\r\n// TODO: two", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
     };
     for (const Row& row : rows) {
-        std::string out;
-        appendTodoBlocks(row.text, out);
-        EXPECT_EQ(out, row.expected) << row.name;
+        ScanPart part;
+        appendTodoBlocks(row.text, part);
+        EXPECT_EQ(part.text, row.expected) << row.name;
     }
 }
 
@@ -67,15 +67,19 @@ TEST(ScanProblemsMessage, ListsWhatWasSkippedAndSaysWhenCancelled)
 {
     ScanReport report;
     EXPECT_EQ(scanProblemsMessage(report), "");
-    report.skipped = {Error{53, "/p/a: No such file or directory"}, Error{70, "/p/b: Permission denied"}};
+    report.binarySkipped = 1;
+    EXPECT_EQ(scanProblemsMessage(report), "1 binary file skipped");
+    report.skipped = {{"/p/a", Error{53, "/p/a: No such file or directory"}}, {"/p/b", Error{70, "/p/b: Permission denied"}}};
+    report.binarySkipped = 0;
     EXPECT_EQ(scanProblemsMessage(report), "These could not be read and were skipped:\n"
                                            "53 :: /p/a: No such file or directory\n70 :: /p/b: Permission denied");
     report.cancelled = true;
-    report.skipped.assign(45, Error{57, "x"});
+    report.skipped.assign(45, {"/p/x", Error{57, "x"}});
+    report.binarySkipped = 3;
     const std::string many = scanProblemsMessage(report);
     EXPECT_TRUE(many.starts_with("The scan was cancelled; the report holds the files read before that.\n"));
-    EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), 32);  // 30 listed, then a count of the rest
-    EXPECT_TRUE(many.ends_with("57 :: x\n... and 15 more."));
+    EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), 33);  // 30 listed, a count of the rest, the binaries
+    EXPECT_TRUE(many.ends_with("57 :: x\n... and 15 more.\n3 binary files skipped"));
 }
 
 }  // namespace

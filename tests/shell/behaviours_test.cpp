@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -32,26 +33,7 @@ TEST(StretchRule, AppliesEachDimensionFromExactlyOneThousand)
         EXPECT_FLOAT_EQ(size.width, row.expected.width) << row.name;
         EXPECT_FLOAT_EQ(size.height, row.expected.height) << row.name;
     }
-}
-
-TEST(SizingRules, BoxesFollowTheWindow)
-{
-    QWidget window;
-    auto* result = new QWidget(&window);
-    result->setGeometry(10, 40, 100, 100);
-    auto* input = new QWidget(&window);
-    input->setGeometry(30, 50, 100, 70);
-    stretchResultBox(&window, result);
-    followInputWidth(&window, input);
-    window.show();
-    window.resize(800, 600);
-    QApplication::processEvents();
-    EXPECT_EQ(result->geometry(), QRect(10, 40, 800 - 10 - 20, 600 - 40 - 87));
-    EXPECT_EQ(input->geometry(), QRect(0, 50, 793, 70));
-    window.resize(90, 600);  // under 1000 twips left for the result box: its width stays as it was
-    EXPECT_EQ(result->width(), 770);
-    EXPECT_FLOAT_EQ(followedInputWidth(9000), 8900);
-    EXPECT_FLOAT_EQ(followedInputWidth(40), 0);  // never negative
+    EXPECT_FLOAT_EQ(followedInputWidth(40), 0);  // the input box of a narrow window never goes negative
 }
 
 class PickerFixture : public ::testing::Test {
@@ -108,6 +90,43 @@ TEST_F(PickerFixture, VanishedFolderGivesOneMessageAndKeepsThePicker)
     EXPECT_EQ(drive->drive(), QString::fromStdString(gone.string()));
     drive->setDrive(tempPath);  // still usable afterwards
     EXPECT_EQ(recorder.messages.size(), 1);
+}
+
+// A folder typed into a path box and entered opens in the picker; anything else gets one message,
+// stays in the box to be corrected and leaves the picker alone; leaving the box shows the
+// picker's folder again.
+TEST_F(PickerFixture, TypedFolderOpensOrGetsOneMessage)
+{
+    temp.mkdir("sub/inner");
+    const auto file = temp.write("file.txt", "");
+    auto* pathBox = new QLineEdit(&window);
+    auto* elsewhere = new QLineEdit(&window);
+    echoFolderPath(folder, pathBox);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    struct Row { QString typed; QString opens; const char* message; };
+    const Row rows[] = {
+        {tempPath, tempPath, nullptr},
+        {"sub", tempPath + "/sub", nullptr},                    // from the picker's folder
+        {"inner/ ", tempPath + "/sub/inner", nullptr},          // pasted with a stray space
+        {"~", QDir::homePath(), nullptr},
+        {tempPath + "/missing", QDir::homePath(), "76 :: "},
+        {QString::fromStdString(file.string()), QDir::homePath(), "76 :: "},
+    };
+    for (const Row& row : rows) {
+        recorder.messages.clear();
+        pathBox->setFocus();
+        pathBox->selectAll();
+        QTest::keyClicks(pathBox, row.typed);
+        QTest::keyClick(pathBox, Qt::Key_Return);
+        EXPECT_EQ(folder->path(), row.opens) << row.typed.toStdString();
+        EXPECT_EQ(recorder.messages.size(), row.message ? 1 : 0) << row.typed.toStdString();
+        if (row.message && !recorder.messages.isEmpty())
+            EXPECT_TRUE(recorder.messages[0].startsWith(row.message)) << recorder.messages[0].toStdString();
+        EXPECT_EQ(pathBox->text(), row.message ? row.typed : row.opens);
+    }
+    elsewhere->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(pathBox->text(), QDir::homePath());
 }
 
 }  // namespace

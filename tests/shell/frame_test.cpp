@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 
@@ -25,6 +28,7 @@ QWidget* makeProbe()
 {
     ++probeLoads;
     auto* window = new QWidget;
+    window->setWindowTitle("probe");
     auto* text = new QLineEdit(window);
     text->setObjectName("Text1");
     text->setFocus();  // as a window that puts the caret in its first box while it loads
@@ -33,7 +37,11 @@ QWidget* makeProbe()
 
 class Frame : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { registerWindow("frmEraseChunks", makeProbe); }
+    static void SetUpTestSuite()
+    {
+        registerWindow("frmEraseChunks", makeProbe);
+        registerWindow("frmHex2Dec", makeProbe);
+    }
     void SetUp() override
     {
         probeLoads = 0;
@@ -53,11 +61,21 @@ protected:
         return names;
     }
     void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(frame.get(), k, m); }
+    QAction* action(const char* name) const { return frame->findChild<QAction*>(name); }
+    // A new frame, as the next run of the program starts it.
+    void restart()
+    {
+        frame->close();
+        frame = std::make_unique<frmMain>();
+        frame->show();
+        QApplication::processEvents();
+    }
     void click(int i)
     {
         QTest::mouseClick(frame->findChild<QPushButton*>("cmdOpenForm_" + QString::number(i)), Qt::LeftButton);
     }
 
+    test::FreshSettings settings;
     test::MessageRecorder recorder;
     std::unique_ptr<frmMain> frame = std::make_unique<frmMain>();
 };
@@ -134,9 +152,90 @@ TEST_F(Frame, MissingToolsAnswerNotFoundAndChangeNothing)
     EXPECT_EQ(openNames(), before);
 }
 
-// Two columns at 600 and 2700 twips (further right only when captions need wider buttons), 600
-// twips apart, every button 1935 x 495 twips or wide enough for its caption, tabbing in index order.
-TEST(Chooser, ButtonGridFollowsTheIndex)
+// The first start fits the frame to the screen (here smaller than the frame's own size) and
+// centres it; later starts put it back as it was left, maximised included.
+TEST_F(Frame, FitsTheScreenThenComesBackAsLeft)
+{
+    const QRect available = frame->screen()->availableGeometry();
+    ASSERT_LT(available.width(), 1117) << "the test screen must be smaller than the frame";
+    EXPECT_TRUE(available.contains(frame->frameGeometry()));
+    EXPECT_NEAR(frame->geometry().center().x(), available.center().x(), 1);
+    EXPECT_GT(frame->width(), available.width() * 9 / 10);
+
+    const QRect left(40, 50, 500, 400);
+    frame->setGeometry(left);
+    restart();
+    EXPECT_EQ(frame->geometry(), left);
+    EXPECT_FALSE(frame->isMaximized());
+    frame->showMaximized();
+    restart();
+    EXPECT_TRUE(frame->isMaximized());
+}
+
+// Cascade and tile arrange every child, Ctrl+Tab and Ctrl+Shift+Tab move between them, the list
+// shows them with the active one checked, and Ctrl+F4, Ctrl+W and Close All close them.
+TEST_F(Frame, WindowMenuArrangesListsAndClosesTheChildren)
+{
+    key(Qt::Key_F3);
+    click(4);
+    QMdiArea* workspace = frame->workspace();
+    ASSERT_EQ(openNames(), (QStringList{"frmWhichGizmet", "frmEraseChunks", "frmHex2Dec"}));
+    QMenu* menu = frame->findChild<QMenu*>("mnuWindow");
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(frame->menuBar()->actions().at(1), menu->menuAction()) << "right after the Gizmets menu";
+
+    action("mnuTile")->trigger();
+    QList<QRect> places;
+    for (QMdiSubWindow* sub : workspace->subWindowList()) {
+        EXPECT_FALSE(sub->isMaximized());
+        EXPECT_TRUE(workspace->viewport()->rect().contains(sub->geometry()));
+        for (const QRect& other : places)
+            EXPECT_FALSE(other.intersects(sub->geometry()));
+        places.push_back(sub->geometry());
+    }
+    action("mnuCascade")->trigger();
+    QSet<int> lefts;
+    for (QMdiSubWindow* sub : workspace->subWindowList())
+        lefts.insert(sub->x());
+    EXPECT_EQ(lefts.size(), 3);
+
+    key(Qt::Key_Tab, Qt::ControlModifier);  // from the last opened, round to the first
+    EXPECT_EQ(activeName(), "frmWhichGizmet");
+    key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(activeName(), "frmHex2Dec");
+
+    frame->updateWindowMenu();
+    QStringList entries;
+    for (int i = 0; i < 3; ++i) {
+        QAction* entry = action(QStringLiteral("mnuWindowList_%1").arg(i).toLatin1());
+        ASSERT_TRUE(entry) << i;
+        entries << entry->text() + (entry->isChecked() ? " *" : "");
+    }
+    EXPECT_EQ(entries, (QStringList{"&1 Gizmet Selection", "&2 probe", "&3 probe *"}));
+    action("mnuWindowList_0")->trigger();
+    EXPECT_EQ(activeName(), "frmWhichGizmet");
+
+    key(Qt::Key_F4, Qt::ControlModifier);
+    key(Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(openNames().size(), 1);
+    action("mnuCloseAll")->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(openNames().isEmpty());
+    EXPECT_FALSE(action("mnuClose")->isEnabled());
+}
+
+// "Remember folders and paths" starts on and is itself remembered.
+TEST_F(Frame, RememberOptionIsRemembered)
+{
+    ASSERT_TRUE(action("mnuRememberInputs")->isChecked());
+    action("mnuRememberInputs")->trigger();
+    restart();
+    EXPECT_FALSE(action("mnuRememberInputs")->isChecked());
+}
+
+// The chooser's buttons carry their captions and tab in index order.
+TEST(Chooser, ButtonsFollowTheIndex)
 {
     frmWhichGizmet chooser;
     const char* captions[] = {"InsertLine", "Insert Property", "Erase and Spew Chunks", "&Carpal Tunnel Repeats",
@@ -150,12 +249,6 @@ TEST(Chooser, ButtonGridFollowsTheIndex)
         auto* button = chooser.findChild<QPushButton*>(QStringLiteral("cmdOpenForm_%1").arg(i));
         ASSERT_NE(button, nullptr) << i;
         EXPECT_EQ(button->text(), captions[i]);
-        const QRect box = button->geometry();
-        EXPECT_EQ(box.top(), 32 + 40 * (i <= 10 ? i : i - 11)) << i;
-        EXPECT_EQ(box.height(), 33) << i;
-        EXPECT_GE(box.width(), std::max(129, button->sizeHint().width())) << i;
-        const bool leftColumn = i <= 10;
-        EXPECT_TRUE(leftColumn ? box.left() == 40 : box.left() >= std::max(180, 40 + box.width() + 11)) << i;
         EXPECT_TRUE(!previous || previous->nextInFocusChain() == button) << i;
         previous = button;
     }

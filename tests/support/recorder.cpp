@@ -1,5 +1,7 @@
 #include "support/recorder.h"
 
+#include "shell/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -100,15 +102,32 @@ std::string readBytes(const std::filesystem::path& path)
     return out.str();
 }
 
-ProgramFolderOverride::ProgramFolderOverride(const std::filesystem::path& folder)
-    : previous_(programFolder())
+EnvironmentOverride::EnvironmentOverride(const char* name, const std::optional<std::string>& value) : name_(name)
 {
-    setProgramFolder(folder);
+    if (qEnvironmentVariableIsSet(name))
+        previous_ = qgetenv(name);
+    if (value)
+        qputenv(name, QByteArray::fromStdString(*value));
+    else
+        qunsetenv(name);
 }
 
-ProgramFolderOverride::~ProgramFolderOverride()
+EnvironmentOverride::~EnvironmentOverride()
 {
-    setProgramFolder(previous_);
+    if (previous_)
+        qputenv(name_, *previous_);
+    else
+        qunsetenv(name_);
+}
+
+FreshSettings::FreshSettings()
+{
+    Settings().clear();
+}
+
+FreshSettings::~FreshSettings()
+{
+    Settings().clear();
 }
 
 }  // namespace qb::test

@@ -4,10 +4,12 @@
 
 #include "shell/services.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -63,13 +65,31 @@ private:
 
 std::string readBytes(const std::filesystem::path& path);
 
-// Points the program's folder at a temporary folder for as long as it lives.
-class ProgramFolderOverride {
+// Sets (or, given nothing, removes) an environment variable for as long as it lives.
+class EnvironmentOverride {
 public:
-    explicit ProgramFolderOverride(const std::filesystem::path& folder);
-    ~ProgramFolderOverride();
+    EnvironmentOverride(const char* name, const std::optional<std::string>& value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
 private:
-    std::filesystem::path previous_;
+    const char* name_;
+    std::optional<QByteArray> previous_;
+};
+
+// Points the program's folder at `folder` for as long as it lives, the way a user would: through
+// the environment variable that names it.
+class ProgramFolderOverride : public EnvironmentOverride {
+public:
+    explicit ProgramFolderOverride(const std::filesystem::path& folder)
+        : EnvironmentOverride(dataFolderVariable, folder.native()) {}
+};
+
+// Starts from no settings at all, as on a first run, and leaves none behind.
+class FreshSettings {
+public:
+    FreshSettings();
+    ~FreshSettings();
 };
 
 }  // namespace qb::test

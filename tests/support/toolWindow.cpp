@@ -31,7 +31,6 @@ void ToolWindowTest::SetUp()
 
 void ToolWindowTest::TearDown()
 {
-    (void)endPrintDocument();
     setPrintToPdf({});
 }
 

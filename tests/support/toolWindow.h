@@ -57,6 +57,7 @@ protected:
     // Opens `folder` in the folder picker Dir1 and presses `button`.
     void runIn(const std::filesystem::path& folder, const char* button) const;
 
+    FreshSettings settings;
     MessageRecorder recorder;
     TempDir temp;
     const std::filesystem::path program;

@@ -20,23 +20,40 @@ namespace qb {
 frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Form1"));
+    explainWindow(this, QStringLiteral("Add Extension to extensionless files: every file without a dot in its name, "
+                                       "in the folder and its subfolders, gets a copy named with \"_COPY.doc\"."));
     resize(px(10800), px(7800));
+    QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupLayout(client);
+    setTabChain({Drive1, Dir1, cmdGo, Text1, rich1});
 
-    Drive1 = make<DrivePicker>(this, "Drive1");
-    Dir1 = make<FolderPicker>(this, "Dir1");
-    auto* cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("begin"));
-    rich1 = make<QPlainTextEdit>(this, "rich1");
+    pairDrive(Drive1, Dir1);
+    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+}
+
+void frmAddExtension::setupControls(QWidget* client)
+{
+    Drive1 = make<DrivePicker>(client, "Drive1");
+    Dir1 = make<FolderPicker>(client, "Dir1");
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("begin"));
+    rich1 = make<QPlainTextEdit>(client, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text1 = make<QLineEdit>(this, "Text1", QStringLiteral(".doc"));
-    auto* Label2 = wrapped(make<QLabel>(this, "Label2", QStringLiteral("extension to add:")));
-    auto* Label1 = wrapped(make<QLabel>(
-        this, "Label1",
+    rich1->setAccessibleName(QStringLiteral("Files copied"));
+    Text1 = make<QLineEdit>(client, "Text1", QStringLiteral(".doc"));
+    Label2 = wrapped(make<QLabel>(client, "Label2", QStringLiteral("extension to add:")));
+    Label2->setBuddy(Text1);
+    Label1 = wrapped(make<QLabel>(
+        client, "Label1",
         QStringLiteral("Starts in selected directory.  Any file w/out an extension (actually any without a \".\" "
                        "in the name) will be copied into \"filename_COPY\" plus the extension in the \"extension "
                        "to add\" text box.")));
+}
 
-    // Left: the pickers and the button; right: the explanation, the extension and the listing.
-    auto* layout = new QGridLayout(this);
+// Left: the pickers and the button; right: the explanation, the extension and the listing.
+void frmAddExtension::setupLayout(QWidget* client)
+{
+    auto* layout = new QGridLayout(client);
     layout->addWidget(Drive1, 0, 0);
     layout->addWidget(Dir1, 1, 0, 3, 1);
     layout->addWidget(cmdGo, 4, 0);
@@ -47,18 +64,13 @@ frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(2, 3);
     layout->setRowStretch(3, 1);
-
-    setTabChain({Drive1, Dir1, cmdGo, Text1, rich1});
-
-    pairDrive(Drive1, Dir1);
-    connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
 }
 
 void frmAddExtension::cmdGo_Click()
 {
     RunReport run;
     {
-        WalkProgressDialog progress(this, QStringLiteral("Quillbox"));
+        WalkProgressDialog progress(this);
         run = addExtensionCopies(toPath(Dir1->path()), progress.callback());
     }
     appendPathBox(rich1, run.text);

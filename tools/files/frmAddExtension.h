@@ -4,8 +4,10 @@
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -20,6 +22,12 @@ public:
     void cmdGo_Click();
 
 private:
+    void setupControls(QWidget* client);
+    void setupLayout(QWidget* client);
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QPushButton* cmdGo;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QPlainTextEdit* rich1;

@@ -6,8 +6,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
-#include <QStorageInfo>
 
 #include <algorithm>
 
@@ -39,8 +37,13 @@ constexpr const char* defaultChunk[] = {
 frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Erase a chunk of code"));
-    resize(px(10605), px(9630));
-    setupControls();
+    // The window was laid out for an 8-point font (larger with a larger desktop font).
+    QFont designFont = font();
+    designFont.setPointSizeF(8 * designScale());
+    setFont(designFont);
+    QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupPlaces(client);
     setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
 
     Form_Load();
@@ -50,45 +53,58 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
     connect(cmdBegin, &QPushButton::clicked, this, guarded([this] { cmdBegin_Click(); }));
 }
 
-void frmEraseChunks::setupControls()
+void frmEraseChunks::setupControls(QWidget* client)
 {
-    // The window was laid out for an 8-point font; its title has a font of its own.
-    QFont designFont = font();
-    designFont.setPointSize(8);
-    setFont(designFont);
-    auto* Label1 = make<QLabel>(this, "Label1", QStringLiteral("ERASE AND SPEW CHUNKS!!!!"));
+    Label1 = make<QLabel>(client, "Label1", QStringLiteral("ERASE AND SPEW CHUNKS!!!!"));
     QFont titleFont(QStringLiteral("Tahoma"));
-    titleFont.setPointSizeF(14.25);
+    titleFont.setPointSizeF(14.25 * designScale());
     Label1->setFont(titleFont);
-    placeTwips(Label1, {120, 120, 4215, 495});
-    placeTwips(Drive1 = make<DrivePicker>(this, "Drive1"), {120, 1920, 1935, 315});
-    placeTwips(Dir1 = make<FolderPicker>(this, "Dir1"), {120, 2400, 1935, 5040});
-    placeTwips(richChunk = make<QPlainTextEdit>(this, "richChunk"), {2400, 1920, 7695, 2775});
-    placeTwips(cmdBegin = make<QPushButton>(this, "cmdBegin", QStringLiteral("Start Erasing")), {4080, 8640, 1215, 495});
     Label2 = wrapped(make<QLabel>(
-        this, "Label2",
+        client, "Label2",
         QStringLiteral("Pick a home dir, enter text to find and erase, and hit the Start Erasing button.  Quillbox will (if "
                        "selected, recursively) search every file in the selected dir (as well as each dir beneath it if "
                        "recursive) and will erase or replace  the text wherever it's found.")));
-    placeTwips(Label2, {120, 1080, 9855, 375});
-    chkGoRecursive = make<QCheckBox>(this, "chkGoRecursive", QStringLiteral("Search Recursively"));
-    placeTwips(chkGoRecursive, {120, 7560, 1935, 495});
-    placeTwips(richSpew = make<QPlainTextEdit>(this, "richSpew"), {2400, 5160, 7695, 2295});
+    Drive1 = make<DrivePicker>(client, "Drive1");
+    Dir1 = make<FolderPicker>(client, "Dir1");
+    chkGoRecursive = make<QCheckBox>(client, "chkGoRecursive", QStringLiteral("Search Recursively"));
+    Label3_0 = make<QLabel>(client, "Label3_0", QStringLiteral("Chunk to Erase"));
+    richChunk = make<QPlainTextEdit>(client, "richChunk");
+    Label3_0->setBuddy(richChunk);
+    Label3_1 = make<QLabel>(client, "Label3_1", QStringLiteral("Chunk to Spew"));
+    richSpew = make<QPlainTextEdit>(client, "richSpew");
+    Label3_1->setBuddy(richSpew);
     setBoxBytes(richSpew, "smack\r\n");
-    placeTwips(make<QLabel>(this, "Label3_0", QStringLiteral("Chunk to Erase")), {2400, 1560, 1215, 255});
-    placeTwips(make<QLabel>(this, "Label3_1", QStringLiteral("Chunk to Spew")), {2400, 4800, 1215, 255});
-    chkEraseOnly = make<QCheckBox>(this, "chkEraseOnly", QStringLiteral("Select to erase chunks only (and ignore spews)."));
-    placeTwips(chkEraseOnly, {2400, 7560, 3855, 495});
-    chkAllowWild = make<QCheckBox>(this, "chkAllowWild", QStringLiteral("Allow \u00A2 as a wld card"));
-    placeTwips(chkAllowWild, {2400, 8040, 3975, 495});
+    chkEraseOnly = make<QCheckBox>(client, "chkEraseOnly", QStringLiteral("Select to erase chunks only (and ignore spews)."));
+    chkAllowWild = make<QCheckBox>(client, "chkAllowWild", QStringLiteral("Allow \u00A2 as a wld card"));
     chkAllowWild->setChecked(true);
+    cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("Start Erasing"));
 }
 
-void frmEraseChunks::resizeEvent(QResizeEvent* event)
+// The controls stand where the window's twips put them, except that the folder picker's column is
+// wide enough for a real path and the controls to its right stand that much further right. Beyond
+// the design size, the picker takes a quarter of the extra width and all the extra height, the
+// two chunk boxes the rest of the width and half the height each; the captions, check boxes and
+// the button follow the edge of their box or the bottom.
+void frmEraseChunks::setupPlaces(QWidget* client)
 {
-    QWidget::resizeEvent(event);
-    // The instructions use the window's whole width, so they keep to their two lines.
-    Label2->resize(std::max(px(9855), width() - 2 * Label2->x()), Label2->height());
+    const double scale = designScale();
+    const int pickerTwips = static_cast<int>(Dir1->minimumSizeHint().width() * 15 / scale) + 1;
+    const int w = std::max(0, pickerTwips - 1935);
+    designInTwips(client, {10605 + w, 9630});
+    const float side = 0.25f, boxes = 1 - side;
+    placeTwips(Label1, {120, 120, 4215, 495});
+    placeTwips(Label2, {120, 1080, 9855 + w, 375}, {0, 1, 0, 0});
+    placeTwips(Drive1, {120, 1920, 1935 + w, 315}, {0, side, 0, 0});
+    placeTwips(Dir1, {120, 2400, 1935 + w, 5040}, {0, side, 0, 1});
+    placeTwips(chkGoRecursive, {120, 7560, 1935 + w, 495}, {0, side, 1, 0});
+    placeTwips(Label3_0, {2400 + w, 1560, 1215, 255}, {side, 0, 0, 0});
+    placeTwips(richChunk, {2400 + w, 1920, 7695, 2775}, {side, boxes, 0, 0.5f});
+    placeTwips(Label3_1, {2400 + w, 4800, 1215, 255}, {side, 0, 0.5f, 0});
+    placeTwips(richSpew, {2400 + w, 5160, 7695, 2295}, {side, boxes, 0.5f, 0.5f});
+    placeTwips(chkEraseOnly, {2400 + w, 7560, 3855, 495}, {side, 0, 1, 0});
+    placeTwips(chkAllowWild, {2400 + w, 8040, 3975, 495}, {side, 0, 1, 0});
+    placeTwips(cmdBegin, {4080 + w, 8640, 1215, 495}, {side, 0, 1, 0});
+    resize(scaledPx(10605 + w), scaledPx(9630));
 }
 
 void frmEraseChunks::Form_Load()
@@ -98,12 +114,7 @@ void frmEraseChunks::Form_Load()
     // drive must not move the folder picker to the drive's root.
     const QString home = fromPath(programFolder());
     Dir1->setPath(home);
-    {
-        const QSignalBlocker quiet(Drive1);
-        const int index = Drive1->findText(QStorageInfo(home).rootPath());
-        if (index >= 0)
-            Drive1->setCurrentIndex(index);
-    }
+    Drive1->showDriveOf(home);
     std::string chunk;
     for (const char* line : defaultChunk) {
         if (!chunk.empty())
@@ -132,7 +143,7 @@ void frmEraseChunks::cmdBegin_Click()
     settings.options.eraseOnly = chkEraseOnly->isChecked();
     settings.recursive = chkGoRecursive->isChecked();
 
-    WalkProgressDialog progress(this, windowTitle());
+    WalkProgressDialog progress(this);
     const auto report = runEraseChunks(toPath(Dir1->path()), settings, progress.callback());
     if (!report) {
         showMessage(pathText(formatError(report.error())));

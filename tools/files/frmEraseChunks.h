@@ -21,14 +21,15 @@ public:
     void chkEraseOnly_Click();
     void cmdBegin_Click();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void setupControls();
+    void setupControls(QWidget* client);
+    void setupPlaces(QWidget* client);
     void Form_Load();
 
+    QLabel* Label1;
     QLabel* Label2;
+    QLabel* Label3_0;
+    QLabel* Label3_1;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QPlainTextEdit* richChunk;

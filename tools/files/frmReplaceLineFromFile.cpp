@@ -21,17 +21,17 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
 {
     setWindowTitle(QStringLiteral("Form2"));
     resize(px(6000), px(6600));
-
-    Drive1 = make<DrivePicker>(this, "Drive1");
-    Dir1 = make<FolderPicker>(this, "Dir1");
-    txtPath = make<QLineEdit>(this, "txtPath", QStringLiteral("Text1"));
-    txtPath->setReadOnly(true);  // it only echoes the folder; the run reads Dir1
-    auto* cmdBegin = make<QPushButton>(this, "cmdBegin", QStringLiteral("Command1"));
+    QWidget* client = scrollingClient(this);
+    Drive1 = make<DrivePicker>(client, "Drive1");
+    Dir1 = make<FolderPicker>(client, "Dir1");
+    txtPath = make<QLineEdit>(client, "txtPath", QStringLiteral("Text1"));
+    auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("Command1"));
+    explainControls(cmdBegin);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdBegin);
     buttonRow->addStretch();
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(client);
     layout->addWidget(Drive1);
     layout->addWidget(Dir1, 1);
     layout->addWidget(txtPath);
@@ -44,9 +44,25 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     connect(cmdBegin, &QPushButton::clicked, this, guarded([this] { cmdBegin_Click(); }));
 }
 
+// The window, its path box and its button keep their placeholder captions; these say what they do.
+void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
+{
+    const QString pairs = QStringLiteral("The pairs come from \"replaceLines.txt\" in the program's folder: its odd "
+                                         "lines (1, 3, 5, ...) are what to find, and the even line after each is its "
+                                         "replacement.");
+    explainWindow(this, QStringLiteral("Search and Replace from file: applies search-and-replace pairs to every line "
+                                       "of every file in the folder, writing changed copies below \"copies\". ") +
+                            pairs);
+    explain(txtPath, QStringLiteral("The folder whose files are changed. Type or paste a folder and press Enter to "
+                                    "go there."));
+    txtPath->setAccessibleName(QStringLiteral("Folder path"));
+    explain(cmdBegin, QStringLiteral("Start: every file directly in the folder gets a changed copy below \"copies\". ") +
+                          pairs);
+}
+
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
-    WalkProgressDialog progress(this, windowTitle());
+    WalkProgressDialog progress(this);
     const auto report = runReplaceLines(toPath(Dir1->path()), programFolder(), progress.callback());
     if (!report) {
         showMessage(pathText(formatError(report.error())));

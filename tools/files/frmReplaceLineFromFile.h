@@ -18,6 +18,8 @@ public:
     void cmdBegin_Click();
 
 private:
+    void explainControls(QWidget* cmdBegin);
+
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QLineEdit* txtPath;

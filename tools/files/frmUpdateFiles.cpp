@@ -18,6 +18,7 @@
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
+#include "shell/settings.h"
 #include "shell/walkprogress.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/updateFiles.h"
@@ -37,9 +38,13 @@ std::string backupTimeStamp()
 frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Form1"));
+    explainWindow(this, QStringLiteral("Update a file over multiple directories: each listed file is copied over "
+                                       "every file of the same name in the folder and its subfolders, and each old "
+                                       "version is kept as a time-stamped backup."));
     resize(px(11400), px(9000));
-    setupControls();
-    setupLayout();
+    QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupLayout(client);
     setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1});
 
     pairDrive(Drive1, Dir1);
@@ -51,27 +56,34 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
     Form_Load();
 }
 
-void frmUpdateFiles::setupControls()
+void frmUpdateFiles::setupControls(QWidget* client)
 {
-    Label1 = wrapped(make<QLabel>(this, "Label1",
+    Label1 = wrapped(make<QLabel>(client, "Label1",
                                   QStringLiteral("Copy this file over top of any files with the same name (backing up "
                                                  "the old versions) in the selected directory and subdirectories...")));
-    txtNewFilePath = make<QLineEdit>(this, "txtNewFilePath");
-    cmdGetNewFile = make<QPushButton>(this, "cmdGetNewFile", QStringLiteral("Browse"));
-    cmdAddFile_1 = make<QPushButton>(this, "cmdAddFile_1", QStringLiteral("Add File to List -->"));
-    Label4 = wrapped(make<QLabel>(this, "Label4", QStringLiteral("Files to be updated:")));
-    List1 = make<QListWidget>(this, "List1");
-    cmdView = make<QPushButton>(this, "cmdView", QStringLiteral("View selected file -->"));
-    rich1 = make<QPlainTextEdit>(this, "rich1");
+    txtNewFilePath = make<QLineEdit>(client, "txtNewFilePath");
+    cmdGetNewFile = make<QPushButton>(client, "cmdGetNewFile", QStringLiteral("Browse"));
+    cmdAddFile_1 = make<QPushButton>(client, "cmdAddFile_1", QStringLiteral("Add File to List -->"));
+    Label4 = wrapped(make<QLabel>(client, "Label4", QStringLiteral("Files to be updated:")));
+    List1 = make<QListWidget>(client, "List1");
+    cmdView = make<QPushButton>(client, "cmdView", QStringLiteral("View selected file -->"));
+    rich1 = make<QPlainTextEdit>(client, "rich1");
     Label2 = wrapped(make<QLabel>(
-        this, "Label2",
+        client, "Label2",
         QStringLiteral("... starting with any files in this directory, and recursing this dir's subdirectories")));
-    Drive1 = make<DrivePicker>(this, "Drive1");
-    Dir1 = make<FolderPicker>(this, "Dir1");
-    label3 = wrapped(make<QLabel>(this, "label3", QStringLiteral("Files updated:")));
-    richReplaced = make<QPlainTextEdit>(this, "richReplaced");
+    Drive1 = make<DrivePicker>(client, "Drive1");
+    Dir1 = make<FolderPicker>(client, "Dir1");
+    label3 = wrapped(make<QLabel>(client, "label3", QStringLiteral("Files updated:")));
+    richReplaced = make<QPlainTextEdit>(client, "richReplaced");
     richReplaced->setLineWrapMode(QPlainTextEdit::NoWrap);
-    cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("GO!!!"));
+    Label1->setBuddy(txtNewFilePath);
+    Label4->setBuddy(List1);
+    Label2->setBuddy(Dir1);
+    label3->setBuddy(richReplaced);
+    rich1->setAccessibleName(QStringLiteral("Viewed file"));
+    filePathBox(txtNewFilePath);
+    filePathList(List1);
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("GO!!!"));
     QFont large = cmdGo->font();
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.8);
@@ -80,7 +92,7 @@ void frmUpdateFiles::setupControls()
 }
 
 // Left: the new file, its buttons and the folder; right: the list, the viewed file, the result.
-void frmUpdateFiles::setupLayout()
+void frmUpdateFiles::setupLayout(QWidget* client)
 {
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(txtNewFilePath, 1);
@@ -100,7 +112,7 @@ void frmUpdateFiles::setupLayout()
     right->addWidget(rich1, 2);
     right->addWidget(label3);
     right->addWidget(richReplaced, 2);
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QHBoxLayout(client);
     layout->addLayout(left, 1);
     layout->addLayout(right, 1);
 }
@@ -164,7 +176,7 @@ void frmUpdateFiles::cmdGo_Click()
         newFiles.push_back(toPath(List1->item(row)->text()));
     RunReport run;
     {
-        WalkProgressDialog progress(this, QStringLiteral("Quillbox"));
+        WalkProgressDialog progress(this);
         run = updateFiles(newFiles, toPath(Dir1->path()), backupTimeStamp, progress.callback());
     }
     setPathBox(richReplaced, run.text);

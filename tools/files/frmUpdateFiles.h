@@ -32,8 +32,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void setupControls();
-    void setupLayout();
+    void setupControls(QWidget* client);
+    void setupLayout(QWidget* client);
 
     QLabel* Label1;
     QLabel* Label2;

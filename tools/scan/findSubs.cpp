@@ -18,7 +18,7 @@ Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
         if (!test)
             return std::unexpected(test.error());
         auto own = std::make_shared<SubOrFunctTest>(std::move(*test));
-        scanners.emplace_back([own](const File& file, std::string_view bytes, std::string& part) {
+        scanners.emplace_back([own](const File& file, std::string_view bytes, ScanPart& part) {
             return searchOneFile(file, bytes, *own, part);
         });
     }
@@ -66,19 +66,23 @@ Result<bool> SubOrFunctTest::isSubOrFunct(std::string_view strLine)
     return testPatterns(strLine, filter_.candidatesFor(strLine));
 }
 
-Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, std::string& out)
+Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart& part)
 {
     Result<void> result;
+    std::size_t counted = 0;  // a line start whose line number is known
+    std::uint64_t countedLine = 1;
     const auto test = [&](std::string_view line, std::uint32_t worth) {
         if (!result || !worth)
             return;
         auto matched = testPatterns(line, worth);
-        if (!matched)
+        if (!matched) {
             result = std::unexpected(matched.error());
-        else if (*matched) {
-            out += '\t';
-            out += line;
-            out += crlf;
+        } else if (*matched) {
+            const auto lineStart = static_cast<std::size_t>(line.data() - text.data());
+            countedLine += countLineBreaks(text, counted, lineStart);
+            counted = lineStart;
+            part.addLine("\t", line, countedLine);
+            part.records.push_back(Record{.line = countedLine, .kind = RecordKind::Declaration, .text = std::string(line)});
         }
     };
     if (filter_.sievable()) {
@@ -99,20 +103,20 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, std::str
     return result;
 }
 
-Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, std::string& part)
+Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, ScanPart& part)
 {
-    const std::size_t start = part.size();
-    part += tempFile.Path().native();
-    part += crlf;
-    const std::size_t linesStart = part.size();
-    if (auto searched = test.appendMatchingLines(bytes, part); !searched) {
-        part.resize(start);
-        Error error = std::move(searched.error());
+    part.addLine({}, tempFile.Path().native(), 1);
+    const std::size_t linesStart = part.text.size();
+    const auto searched = test.appendMatchingLines(bytes, part);
+    if (!searched || part.text.size() == linesStart) {
+        // Nothing matched, or the search failed: the file is not listed.
+        part.clear();
+    }
+    if (!searched) {
+        Error error = searched.error();
         error.description = tempFile.Path().string() + ": " + error.description;
         return std::unexpected(std::move(error));
     }
-    if (part.size() == linesStart)
-        part.resize(start);  // no line matched: the file is not listed
     return {};
 }
 
@@ -124,6 +128,11 @@ Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback pr
 Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress)
 {
     return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPicked(paths, visit); });
+}
+
+Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress)
+{
+    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); });
 }
 
 }  // namespace qb

@@ -40,8 +40,8 @@ public:
 
     // True when one of the patterns matches the line.
     Result<bool> isSubOrFunct(std::string_view strLine);
-    // Appends a tab, the line and CR LF for each line of `text` that isSubOrFunct.
-    Result<void> appendMatchingLines(std::string_view text, std::string& out);
+    // Appends a tab, the line and CR LF for each line of `text` that isSubOrFunct, with a record.
+    Result<void> appendMatchingLines(std::string_view text, ScanPart& part);
 
 private:
     explicit SubOrFunctTest(std::vector<Regex> patterns);
@@ -52,13 +52,15 @@ private:
     LeadFilter filter_;
 };
 
-// Appends the file's part of the report for its bytes to `part`: its path line and its matching
-// lines, or nothing when no line matches.
-Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, std::string& part);
+// Fills `part` (empty on entry) with the file's part of the report for its bytes: its path line
+// and its matching lines, or nothing when no line matches.
+Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, ScanPart& part);
 
 // The report for every file below `myFolder`.
 Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress = {});
 // The report for picked files, in the order given; paths that are not existing files are passed over.
 Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
+// The report for each path in order: a folder as findSubsAndFuncts walks it, a file by itself.
+Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
 
 }  // namespace qb

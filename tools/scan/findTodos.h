@@ -10,8 +10,10 @@
 #include "tools/scan/scanRun.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qb {
 
@@ -22,12 +24,15 @@ inline constexpr std::string_view todoPathPrefix = "File: ";
 // A file whose name holds one of these (case respected) is not read.
 inline constexpr std::array<std::string_view, 4> todoSkipList = {".bmp", ".zip", ".gif", ".jpg"};
 
-// Appends the blocks of one file's text to `out`. A block starts at a line holding the marker and
-// goes on while the next line holds the continuation mark (also when that is the last line). The
-// line that ends a block is tested for the marker like any other, so no marker line is lost.
-void appendTodoBlocks(std::string_view text, std::string& out);
+// Appends the blocks of one file's text to `part`, with a record of each. A block starts at a
+// line holding the marker and goes on while the next line holds the continuation mark (also when
+// that is the last line). The line that ends a block is tested for the marker like any other, so
+// no marker line is lost.
+void appendTodoBlocks(std::string_view text, ScanPart& part);
 
 // The report for every file below `myFolder`.
 ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {});
+// The report for each path in order: a folder as findTodos walks it, a file by itself.
+ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
 
 }  // namespace qb

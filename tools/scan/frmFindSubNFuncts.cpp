@@ -26,13 +26,13 @@ const QString caption = QStringLiteral("Find VB Subs and Functs in source");
 frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(caption);
-    const ScanWindowParts parts =
+    ScanWindowParts parts =
         buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300));
     Dir1 = parts.Dir1;
     Text1 = parts.Text1;
-    auto* Label2 = make<QLabel>(parts.client, "Label2", QStringLiteral("Or pick selected files and then..."));
-    placeTwips(Label2, QRect(belowInColumn(parts.cmdGo), QSize(3000, 255)));
-    QPushButton* cmdPickNGo = placeGoButton(parts.client, "cmdPickNGo", belowInColumn(Label2));
+    placeColumnLabel(parts, "Label2", QStringLiteral("Or pick selected files and then..."));
+    QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo");
+    explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
     setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, Text1});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
@@ -45,7 +45,7 @@ void frmFindSubNFuncts::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
-    ScanInWindow scan(this, caption);
+    ScanInWindow scan(this);
     scan.show(findSubsAndFuncts(*folder, scan.callback()), Text1);
 }
 
@@ -67,13 +67,13 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
     for (const QString& path : picked)
         paths.push_back(toPath(path));
 
-    ScanInWindow scan(this, caption);
+    ScanInWindow scan(this);
     scan.show(findSubsInFiles(paths, scan.callback()), Text1);
 }
 
 void frmFindSubNFuncts::mnuPrint_Click()
 {
-    quickPrintBox(Text1);
+    quickPrintBox(this, Text1);
 }
 
 }  // namespace qb

@@ -34,13 +34,13 @@ void frmFindTodos::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
-    ScanInWindow scan(this, caption);
+    ScanInWindow scan(this);
     scan.show(findTodos(*folder, scan.callback()), Text1);
 }
 
 void frmFindTodos::mnuPrint_Click()
 {
-    quickPrintBox(Text1);
+    quickPrintBox(this, Text1);
 }
 
 }  // namespace qb

@@ -37,6 +37,23 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     return from;
 }
 
+// How many lines end in text[from, to): CR LF counts once, as do a lone CR and a lone LF. Neither
+// end may fall between the CR and the LF of one line break.
+inline std::uint64_t countLineBreaks(std::string_view text, std::size_t from, std::size_t to)
+{
+    const char* const bytes = text.data();
+    std::uint64_t count = 0;
+    for (std::size_t i = from; i < to; ++i)
+        count += bytes[i] == '\n';
+    // A CR is a line break of its own only when no LF follows it.
+    for (const char* cr = static_cast<const char*>(std::memchr(bytes + from, '\r', to - from)); cr;
+         cr = static_cast<const char*>(std::memchr(cr + 1, '\r', static_cast<std::size_t>(bytes + to - cr - 1)))) {
+        if (cr + 1 == bytes + text.size() || cr[1] != '\n')
+            ++count;
+    }
+    return count;
+}
+
 // The white space a line's content may follow: space, tab, vertical tab, form feed.
 inline bool isLineBlank(char c)
 {

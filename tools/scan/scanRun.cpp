@@ -1,5 +1,9 @@
 #include "tools/scan/scanRun.h"
 
+#include "shell/fileText.h"
+#include "shell/mdlText.h"
+#include "tools/scan/lines.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
@@ -66,8 +70,10 @@ public:
 private:
     struct Slot {
         File file{std::filesystem::path()};
-        std::string part;
+        ScanPart part;
         std::optional<Error> error;
+        bool binary = false;
+        bool utf8 = true;
         bool done = false;
     };
 
@@ -84,13 +90,30 @@ private:
             }
         }
         if (slot.error)
-            report.skipped.push_back(std::move(*slot.error));
-        else
-            report.text += slot.part;
+            report.skipped.push_back({slot.file.Path(), std::move(*slot.error)});
+        else if (slot.binary)
+            ++report.binarySkipped;
+        else if (!slot.part.text.empty())
+            join(slot, report);
         slot.error.reset();
         slot.part.clear();
+        slot.binary = false;
         slot.done = false;
         ++emptied_;
+    }
+
+    // Adds a file's part to the report, its places and records pointing at the file's entry.
+    static void join(Slot& slot, ScanReport& report)
+    {
+        const std::size_t file = report.found.files.size();
+        report.found.files.push_back({slot.file.Path(), slot.utf8});
+        report.text += slot.part.text;
+        for (const std::uint64_t line : slot.part.lines)
+            report.places.push_back({file, line});
+        for (Record& record : slot.part.records) {
+            record.file = file;
+            report.found.items.push_back(std::move(record));
+        }
     }
 
     void work(std::stop_token stop, FileScanner& scanner)
@@ -126,8 +149,12 @@ private:
         try {
             if (auto read = fso.readFileBytes(slot.file.Path(), bytes); !read)
                 slot.error = std::move(read.error());
+            else if (looksBinary(bytes))
+                slot.binary = true;
             else if (auto scanned = scanner(slot.file, bytes, slot.part); !scanned)
                 slot.error = std::move(scanned.error());
+            else if (!slot.part.text.empty())
+                slot.utf8 = isValidUtf8(bytes);
         } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
             slot.error = Error{outOfMemory, slot.file.Path().string() + ": " + e.what()};
         }
@@ -175,17 +202,17 @@ void ScanRun::scan(const File& file)
     workers_->add(file, report_);
 }
 
-void ScanRun::skip(Error error)
+void ScanRun::skip(const std::filesystem::path& path, Error error)
 {
     workers_->emptyAll(report_);
-    report_.skipped.push_back(std::move(error));
+    report_.skipped.push_back({path, std::move(error)});
 }
 
 void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>& visit)
 {
     auto entries = folder.list();
     if (!entries) {
-        skip(std::move(entries.error()));
+        skip(folder.Path(), std::move(entries.error()));
         return;
     }
     for (const File& file : entries->files) {
@@ -210,10 +237,29 @@ void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
             continue;
         auto file = fso_.GetFile(path);
         if (!file) {
-            skip(std::move(file.error()));
+            skip(path, std::move(file.error()));
             continue;
         }
         visit(*file);
+    }
+}
+
+void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
+                        const std::function<void(const File&)>& visit)
+{
+    for (const std::filesystem::path& path : paths) {
+        if (stopped())
+            return;
+        if (fso_.FolderExists(path)) {
+            if (auto folder = fso_.GetFolder(path))
+                walk(*folder, visit);
+            else
+                skip(path, std::move(folder.error()));
+        } else if (auto file = fso_.GetFile(path)) {
+            visit(*file);
+        } else {
+            skip(path, std::move(file.error()));
+        }
     }
 }
 
@@ -229,24 +275,46 @@ ScanReport ScanRun::finish()
 std::string scanProblemsMessage(const ScanReport& report)
 {
     std::string message;
+    const auto addLine = [&message](std::string_view line) {
+        if (!message.empty())
+            message += '\n';
+        message += line;
+    };
     if (report.cancelled)
-        message = "The scan was cancelled; the report holds the files read before that.";
-    if (report.skipped.empty())
-        return message;
-    if (!message.empty())
-        message += '\n';
-    message += report.skipped.size() == 1 ? "This could not be read and was skipped:"
-                                          : "These could not be read and were skipped:";
-    const std::size_t listed = std::min(report.skipped.size(), maxListedProblems);
-    for (std::size_t i = 0; i < listed; ++i) {
-        message += '\n';
-        message += formatError(report.skipped[i]);
+        addLine("The scan was cancelled; the report holds the files read before that.");
+    if (!report.skipped.empty()) {
+        addLine(report.skipped.size() == 1 ? "This could not be read and was skipped:"
+                                           : "These could not be read and were skipped:");
+        const std::size_t listed = std::min(report.skipped.size(), maxListedProblems);
+        for (std::size_t i = 0; i < listed; ++i)
+            addLine(formatError(report.skipped[i].error));
+        if (listed < report.skipped.size())
+            addLine("... and " + std::to_string(report.skipped.size() - listed) + " more.");
     }
-    if (listed < report.skipped.size()) {
-        message += '\n';
-        message += "... and " + std::to_string(report.skipped.size() - listed) + " more.";
-    }
+    if (report.binarySkipped > 0)
+        addLine(binarySkippedText(report.binarySkipped));
     return message;
+}
+
+std::string binarySkippedText(std::uint64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " binary file skipped" : " binary files skipped");
+}
+
+void ScanPart::addLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine)
+{
+    text += prefix;
+    text += content;
+    text += crlf;
+    const std::uint64_t breaks = countLineBreaks(prefix, 0, prefix.size()) + countLineBreaks(content, 0, content.size());
+    lines.insert(lines.end(), breaks + 1, fileLine);
+}
+
+void ScanPart::clear()
+{
+    text.clear();
+    lines.clear();
+    records.clear();
 }
 
 }  // namespace qb

@@ -1,7 +1,10 @@
 // What the two source scanners share: a walk of a folder tree (depth first, a folder's files
 // before its subfolders, walk order) or of a list of picked files, each file reported to the
 // progress callback and read whole, once; files and folders that cannot be read are recorded and
-// passed over, so the report holds everything that could be read.
+// passed over, so the report holds everything that could be read. Binary files (a NUL byte in
+// their first 64 KiB) are counted and passed over too.
+// Beside the report's text a scan keeps where each of its lines came from, and a record of each
+// found item (shell/records.h), for windows that lead to a line and for the structured formats.
 // Files are read and scanned on worker threads a few files ahead of the walk, each into its own
 // slot; the calling thread alone walks, calls the progress callback and joins the slots to the
 // report in walk order, so the report is the same as one thread would make.
@@ -9,6 +12,7 @@
 
 #include "shell/error.h"
 #include "shell/fs.h"
+#include "shell/records.h"
 #include "shell/walk.h"
 
 #include <filesystem>
@@ -22,11 +26,34 @@
 
 namespace qb {
 
+// Where a line of a report came from: a file listed in the report and its 1-based line there.
+struct ReportPlace {
+    std::size_t file = 0;    // index into ScanReport::found.files
+    std::uint64_t line = 0;  // 0 for a line that stands for no line of the file (a separator)
+
+    friend bool operator==(const ReportPlace&, const ReportPlace&) = default;
+};
+
 struct ScanReport {
-    std::string text;                 // the report, as the result box shows it
-    std::vector<Error> skipped;       // what could not be read, in walk order
-    std::filesystem::path lastRead;   // the last file read (empty when none was)
-    bool cancelled = false;           // the progress callback asked the scan to stop
+    std::string text;                   // the report, as the result box shows it
+    std::vector<ReportPlace> places;    // one per line of `text`, as the result box splits it
+    Records found;                      // the files listed in the report, and what was found in them
+    std::vector<Failure> skipped;   // what could not be read, in walk order
+    std::uint64_t binarySkipped = 0;    // binary files passed over
+    std::filesystem::path lastRead;     // the last file read (empty when none was)
+    bool cancelled = false;             // the progress callback asked the scan to stop
+};
+
+// One file's part of a report, as a FileScanner builds it.
+struct ScanPart {
+    std::string text;
+    std::vector<std::uint64_t> lines;  // for each line of `text`, its line in the file (0: none)
+    std::vector<Record> records;       // what was found; their `file` is set when the part joins
+
+    // Appends `prefix`, `content` and CR LF, coming from line `fileLine` of the file. Content that
+    // holds a line break itself (a file name may) makes several lines of the box, placed alike.
+    void addLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine);
+    void clear();
 };
 
 // True when one of `fragments` occurs anywhere in `name` (case respected).
@@ -34,9 +61,10 @@ bool nameHasFragment(std::string_view name, std::span<const std::string_view> fr
 // The name of a listed file (the part of its path after the last separator), without a copy.
 std::string_view fileNameOf(const std::filesystem::path& path);
 
-// Scans one file's bytes: appends the file's whole part of the report (nothing when it has
-// none) to `part`. Each worker thread has its own, so it may keep state such as match data.
-using FileScanner = std::function<Result<void>(const File& file, std::string_view bytes, std::string& part)>;
+// Scans one file's bytes: fills `part` (empty on entry) with the file's whole part of the report,
+// or leaves it empty when the file has none. Each worker thread has its own, so it may keep state
+// such as match data.
+using FileScanner = std::function<Result<void>(const File& file, std::string_view bytes, ScanPart& part)>;
 
 // How many worker threads (and so FileScanners) a scan uses on this machine.
 std::size_t scanWorkerCount();
@@ -53,13 +81,16 @@ public:
     // scan has been cancelled: no file after the one the callback refused is scanned.
     void scan(const File& file);
     // Records what could not be read, after every file handed to scan() before it.
-    void skip(Error error);
+    void skip(const std::filesystem::path& path, Error error);
     bool stopped() const { return counter_.cancelled(); }
 
     // Calls `visit` for every file below `folder` (see the top of this header) until the scan stops.
     void walk(const Folder& folder, const std::function<void(const File&)>& visit);
     // Calls `visit` for each path in order that names an existing file; other paths are passed over.
     void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
+    // Walks each path in order: a folder as walk() does, a file by itself; anything else is
+    // recorded as skipped.
+    void walkPaths(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
 
     // Waits for the files still being scanned.
     ScanReport finish();
@@ -75,7 +106,10 @@ private:
 };
 
 // The message that follows a scan, or empty when there is nothing to say: that it was cancelled,
-// and the paths that could not be read with their reasons ("number :: description", one a line).
+// the paths that could not be read with their reasons ("number :: description", one a line), and
+// last how many binary files were passed over ("3 binary files skipped").
 std::string scanProblemsMessage(const ScanReport& report);
+// "N binary files skipped" ("1 binary file skipped").
+std::string binarySkippedText(std::uint64_t count);
 
 }  // namespace qb

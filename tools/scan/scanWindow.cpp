@@ -22,7 +22,6 @@ namespace qb {
 namespace {
 
 constexpr int columnLeft = 120;
-constexpr int columnWidth = 3000;
 constexpr int columnGap = 120;
 constexpr int labelHeight = 255;
 constexpr int buttonHeight = 735;
@@ -30,61 +29,83 @@ constexpr int resultWidth = 7035;
 constexpr int resultHeight = 7215;
 constexpr qint64 captionRefreshMs = 100;
 
+// The menu mnuFile with its one item, mnuPrint ("&Print", Ctrl+P).
+QAction* addFileMenu(QWidget* window, const QString& caption)
+{
+    auto* menuBar = new QMenuBar(window);
+    QMenu* mnuFile = menuBar->addMenu(caption);
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    QAction* mnuPrint = mnuFile->addAction(QStringLiteral("&Print"));
+    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
+    mnuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    // Both scanner windows print with Ctrl+P: the shortcut belongs to the window that has focus.
+    mnuPrint->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    window->addAction(mnuPrint);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menuBar);
+    return mnuPrint;
+}
+
+// The left column, as wide as the room left of the result box: its caption, the drive picker,
+// the folder picker, which takes all the height the window gains, and the button below it.
+void placeLeftColumn(ScanWindowParts& parts)
+{
+    QWidget* client = parts.client;
+    auto* Label1_0 = make<QLabel>(client, "Label1_0", QStringLiteral("Pick home dir of project:"));
+    const int width = parts.columnWidth;
+    placeTwips(Label1_0, QRect(columnLeft, columnGap, width, labelHeight));
+    placeTwips(parts.Drive1 = make<DrivePicker>(client, "Drive1"), QRect(columnLeft, 480, width, 375));
+    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, width, 3900), {0, 0, 0, 1});
+    Label1_0->setBuddy(parts.Dir1);
+    parts.nextTop = 960 + 3900 + columnGap;
+    parts.cmdGo = placeGoButton(parts, "cmdGo");
+    explain(parts.cmdGo, QStringLiteral("Scan every file in the folder and its subfolders"));
+    pairDriveReported(parts.Drive1, parts.Dir1);
+}
+
 }  // namespace
 
-QPushButton* placeGoButton(QWidget* parent, const char* name, QPoint twips)
+QPushButton* placeGoButton(ScanWindowParts& parts, const char* name)
 {
-    auto* button = make<QPushButton>(parent, name, QStringLiteral("GO!!!"));
+    auto* button = make<QPushButton>(parts.client, name, QStringLiteral("GO!!!"));
     QFont font = button->font();
-    font.setPointSize(14);
+    font.setPointSizeF(14 * designScale());
     font.setBold(true);
     button->setFont(font);
-    placeTwips(button, QRect(twips, QSize(columnWidth, buttonHeight)));
+    placeTwips(button, QRect(columnLeft, parts.nextTop, parts.columnWidth, buttonHeight), Follow::down());
+    parts.nextTop += buttonHeight + columnGap;
     return button;
 }
 
-QPoint belowInColumn(const QWidget* above)
+QLabel* placeColumnLabel(ScanWindowParts& parts, const char* name, const QString& caption)
 {
-    return QPoint(columnLeft, (above->geometry().bottom() + 1) * 15 + columnGap);
+    auto* label = make<QLabel>(parts.client, name, caption);
+    placeTwips(label, QRect(columnLeft, parts.nextTop, parts.columnWidth, labelHeight), Follow::down());
+    parts.nextTop += labelHeight + columnGap;
+    return label;
 }
 
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
                                 QPoint resultBox)
 {
     ScanWindowParts parts;
-    auto* menuBar = new QMenuBar(window);
-    QMenu* mnuFile = menuBar->addMenu(fileMenuCaption);
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    parts.mnuPrint = mnuFile->addAction(QStringLiteral("&Print"));
-    parts.mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
-    parts.mnuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    // Both scanner windows print with Ctrl+P: the shortcut belongs to the window that has focus.
-    parts.mnuPrint->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    window->addAction(parts.mnuPrint);
+    parts.mnuPrint = addFileMenu(window, fileMenuCaption);
+    parts.client = scrollingClient(window);
+    designInTwips(parts.client, QSize(resultBox.x() + resultWidth + columnGap, resultBox.y() + resultHeight + columnGap));
+    parts.columnWidth = resultBox.x() - columnLeft - columnGap;
+    placeLeftColumn(parts);
 
-    parts.client = make<QWidget>(window, "client");
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(parts.client);
-
-    QWidget* client = parts.client;
-    placeTwips(make<QLabel>(client, "Label1_0", QStringLiteral("Pick home dir of project:")),
-               QRect(columnLeft, columnGap, columnWidth, labelHeight));
-    placeTwips(parts.Drive1 = make<DrivePicker>(client, "Drive1"), QRect(columnLeft, 480, columnWidth, 375));
-    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, columnWidth, 3900));
-    parts.cmdGo = placeGoButton(client, "cmdGo", belowInColumn(parts.Dir1));
-    pairDriveReported(parts.Drive1, parts.Dir1);
-
-    placeTwips(make<QLabel>(client, "Label1_1", resultCaption),
-               QRect(resultBox.x(), resultBox.y() - labelHeight - 30, resultWidth, labelHeight));
-    parts.Text1 = make<QPlainTextEdit>(client, "Text1");
+    auto* Label1_1 = make<QLabel>(parts.client, "Label1_1", resultCaption);
+    placeTwips(Label1_1, QRect(resultBox.x(), resultBox.y() - labelHeight - 30, resultWidth, labelHeight));
+    parts.Text1 = make<QPlainTextEdit>(parts.client, "Text1");
     parts.Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    placeTwips(parts.Text1, QRect(resultBox, QSize(resultWidth, resultHeight)));
+    Label1_1->setBuddy(parts.Text1);
+    placeTwips(parts.Text1, QRect(resultBox, QSize(resultWidth, resultHeight)), Follow::byOwnRule());
     stretchResultBox(window, parts.Text1);
 
-    window->resize(px(resultBox.x() + resultWidth + 300), px(resultBox.y() + resultHeight + 1300));
+    window->resize(scaledPx(resultBox.x() + resultWidth + 300), scaledPx(resultBox.y() + resultHeight + 1300));
     return parts;
 }
 
@@ -99,18 +120,18 @@ std::optional<Folder> folderToScan(const FolderPicker* Dir1)
     return std::move(*folder);
 }
 
-void quickPrintBox(const QPlainTextEdit* box)
+void quickPrintBox(const QWidget* window, const QPlainTextEdit* box)
 {
-    const auto printed = quickPrint(fromCp1252(boxBytes(box)));
+    const auto printed = quickPrint(fromCp1252(boxBytes(box)), window->windowTitle());
     if (!printed) {
         showMessage(messageText(formatError(printed.error())));
         return;
     }
-    showMessage(QStringLiteral("Printin', yo"));
+    showMessage(withPrintout(QStringLiteral("Printin', yo"), *printed));
 }
 
-ScanInWindow::ScanInWindow(QWidget* window, const QString& progressTitle)
-    : window_(window), progress_(std::make_unique<WalkProgressDialog>(window, progressTitle))
+ScanInWindow::ScanInWindow(QWidget* window)
+    : window_(window), progress_(std::make_unique<WalkProgressDialog>(window))
 {
 }
 

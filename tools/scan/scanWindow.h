@@ -17,6 +17,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -35,33 +36,35 @@ struct ScanWindowParts {
     FolderPicker* Dir1 = nullptr;
     QPushButton* cmdGo = nullptr;
     QPlainTextEdit* Text1 = nullptr;
+    int columnWidth = 0;  // the left column, in twips
+    int nextTop = 0;      // where the next control of the left column goes, in twips
 };
 
 // Builds the frame and the controls both windows have: the menu mnuFile (captioned
-// `fileMenuCaption`) with mnuPrint ("&Print", Ctrl+P); Label1_0 ("Pick home dir of project:"),
-// Drive1 (reported pairing into Dir1), Dir1 and cmdGo ("GO!!!") down the left; Label1_1
-// (`resultCaption`) above Text1, whose top left corner is at `resultBox` (twips) and which
-// stretches with the window.
+// `fileMenuCaption`) with mnuPrint ("&Print", Ctrl+P) above a scrolling client laid out in twips;
+// Label1_0 ("Pick home dir of project:"), Drive1 (reported pairing into Dir1), Dir1 and cmdGo
+// ("GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
+// `resultBox` (twips) and which stretches with the window.
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
                                 QPoint resultBox);
 
-// A "GO!!!" button with a large bold caption, placed on `parent` in twips.
-QPushButton* placeGoButton(QWidget* parent, const char* name, QPoint twips);
-// Where the next control of the left column goes, in twips, below `above`.
-QPoint belowInColumn(const QWidget* above);
+// The next control down the left column: a "GO!!!" button with a large bold caption, or a label.
+// Both keep their distance from the bottom as the folder picker above them grows.
+QPushButton* placeGoButton(ScanWindowParts& parts, const char* name);
+QLabel* placeColumnLabel(ScanWindowParts& parts, const char* name, const QString& caption);
 
 // The folder Dir1 shows, ready to scan; nothing (after a message "number :: description") when it
 // cannot be had.
 std::optional<Folder> folderToScan(const FolderPicker* Dir1);
 
-// The quick print of a result box: its text goes to the print document, then "Printin', yo";
-// an error shows "number :: description" instead.
-void quickPrintBox(const QPlainTextEdit* box);
+// The quick print of a result box of `window`: its text is printed, then "Printin', yo" (with the
+// PDF file's name when it went to one); an error shows "number :: description" instead.
+void quickPrintBox(const QWidget* window, const QPlainTextEdit* box);
 
 // One scan as a window runs it.
 class ScanInWindow {
 public:
-    ScanInWindow(QWidget* window, const QString& progressTitle);
+    explicit ScanInWindow(QWidget* window);
     ~ScanInWindow();
     // For the logic: drives the walk progress dialog, and puts the file being read in the
     // window's caption a few times a second (often enough to follow, rarely enough not to slow

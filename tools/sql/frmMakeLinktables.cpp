@@ -40,10 +40,11 @@ frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Make Link Tables"));
     resize(px(10500), px(8000));
-    setupInputs();
-    setupList();
-    setupOutput();
-    setupLayout();
+    QWidget* client = scrollingClient(this);
+    setupInputs(client);
+    setupList(client);
+    setupOutput(client);
+    setupLayout(client);
     setTabChain({txtName, Text1, Command1, Command2, List1, RichTextBox1, optSql, optOracle, cmdDelete, cmdClearAll});
 
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
@@ -53,42 +54,46 @@ frmMakeLinktables::frmMakeLinktables(QWidget* parent) : QWidget(parent)
     connect(Command2, &QPushButton::clicked, this, guarded([this] { Command2_Click(); }));
 }
 
-void frmMakeLinktables::setupInputs()
+void frmMakeLinktables::setupInputs(QWidget* client)
 {
-    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Link Table Name"));
-    txtName = make<QLineEdit>(this, "txtName");
+    Label1 = make<QLabel>(client, "Label1", QStringLiteral("Link Table Name"));
+    txtName = make<QLineEdit>(client, "txtName");
     Label1->setBuddy(txtName);
-    Label2 = make<QLabel>(this, "Label2", QStringLiteral("ID Name"));
-    Text1 = make<QLineEdit>(this, "Text1");
+    Label2 = make<QLabel>(client, "Label2", QStringLiteral("ID Name"));
+    Text1 = make<QLineEdit>(client, "Text1");
     Label2->setBuddy(Text1);
-    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("&Add to List >>>"));
+    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("&Add to List >>>"));
 }
 
-void frmMakeLinktables::setupList()
+void frmMakeLinktables::setupList(QWidget* client)
 {
-    List1 = make<QListWidget>(this, "List1");
+    List1 = make<QListWidget>(client, "List1");
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    cmdDelete = make<QPushButton>(this, "cmdDelete", QStringLiteral("&Delete"));
-    cmdClearAll = make<QPushButton>(this, "cmdClearAll", QStringLiteral("&Clear All"));
+    List1->setAccessibleName(QStringLiteral("ID names"));
+    cmdDelete = make<QPushButton>(client, "cmdDelete", QStringLiteral("&Delete"));
+    cmdClearAll = make<QPushButton>(client, "cmdClearAll", QStringLiteral("&Clear All"));
 }
 
-void frmMakeLinktables::setupOutput()
+void frmMakeLinktables::setupOutput(QWidget* client)
 {
-    Frame1 = make<QGroupBox>(this, "Frame1", QStringLiteral("Frame1"));
+    Frame1 = make<QGroupBox>(client, "Frame1", QStringLiteral("Frame1"));
     optSql = make<QRadioButton>(Frame1, "optSql", QStringLiteral("T-SQL"));
     optOracle = make<QRadioButton>(Frame1, "optOracle", QStringLiteral("Oracle PL/SQL"));
     optOracle->setChecked(true);
     auto* dialects = new QVBoxLayout(Frame1);
     dialects->addWidget(optSql);
     dialects->addWidget(optOracle);
-    Command2 = make<QPushButton>(this, "Command2", QStringLiteral("&Go"));
-    Label3 = make<QLabel>(this, "Label3", QStringLiteral("Table Sql Below"));
-    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
+    Command2 = make<QPushButton>(client, "Command2", QStringLiteral("&Go"));
+    Label3 = make<QLabel>(client, "Label3", QStringLiteral("Table Sql Below"));
+    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), client);
     RichTextBox1->setPlainText(QStringLiteral("RichTextBox1"));
+    Label3->setBuddy(RichTextBox1);
+    explain(Frame1, QStringLiteral("The SQL dialect the script is written in"));
+    explain(RichTextBox1, QStringLiteral("The script for the link table, its sequence and its trigger, ready to copy"));
 }
 
 // Left: the inputs, the dialect and the output; right: the list and its buttons.
-void frmMakeLinktables::setupLayout()
+void frmMakeLinktables::setupLayout(QWidget* client)
 {
     auto* inputs = new QGridLayout;
     inputs->addWidget(Label1, 0, 0);
@@ -112,7 +117,7 @@ void frmMakeLinktables::setupLayout()
     auto* right = new QVBoxLayout;
     right->addWidget(List1, 1);
     right->addLayout(listButtons);
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QHBoxLayout(client);
     layout->addLayout(left, 3);
     layout->addLayout(right, 1);
 }

@@ -25,10 +25,10 @@ public:
     void Command2_Click();
 
 private:
-    void setupInputs();
-    void setupList();
-    void setupOutput();
-    void setupLayout();
+    void setupInputs(QWidget* client);
+    void setupList(QWidget* client);
+    void setupOutput(QWidget* client);
+    void setupLayout(QWidget* client);
 
     QLabel* Label1;
     QLabel* Label2;

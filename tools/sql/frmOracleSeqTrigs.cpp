@@ -17,6 +17,7 @@
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/services.h"
+#include "shell/settings.h"
 #include "tools/sql/scriptBox.h"
 #include "tools/sql/seqTrig.h"
 
@@ -57,47 +58,54 @@ std::filesystem::path fileNamePath(const std::string& bytes)
 frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Form1"));
+    explainWindow(this, QStringLiteral("Create Sequence and Trigger code in files: writes the Oracle scripts for a "
+                                       "table's sequence and before-insert trigger, shows them and saves them as "
+                                       "two files in the folder."));
     resize(px(11400), px(8200));
-    setupInputs();
-    setupOutput();
-    setupLayout();
+    QWidget* client = scrollingClient(this);
+    setupInputs(client);
+    setupOutput(client);
+    setupLayout(client);
     setTabChain({Text1, Text3, Text2, Command1, RichTextBox1, RichTextBox2});
 
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
     connect(Text1, &QLineEdit::textChanged, this, guarded([this] { Text1_Change(); }));
 }
 
-void frmOracleSeqTrigs::setupInputs()
+void frmOracleSeqTrigs::setupInputs(QWidget* client)
 {
     const QString captions[3] = {QStringLiteral("Table name:"), QStringLiteral("Parent folder for new files:"),
                                  QStringLiteral("In Singular:")};
     for (int i = 0; i < 3; ++i)
-        Label1[i] = make<QLabel>(this, QStringLiteral("Label1_%1").arg(i), captions[i]);
-    Text1 = make<QLineEdit>(this, "Text1");
-    auto* singular = make<FocusReportingLineEdit>(this, "Text3");
+        Label1[i] = make<QLabel>(client, QStringLiteral("Label1_%1").arg(i), captions[i]);
+    Text1 = make<QLineEdit>(client, "Text1");
+    auto* singular = make<FocusReportingLineEdit>(client, "Text3");
     singular->onFocusIn = [this] { Text3_GotFocus(); };
     Text3 = singular;
     // The user's home folder: the place a user can always write to on this platform.
-    Text2 = make<QLineEdit>(this, "Text2", QDir::toNativeSeparators(QDir::homePath()));
+    Text2 = make<QLineEdit>(client, "Text2", QDir::toNativeSeparators(QDir::homePath()));
     for (int i = 0; i < 3; ++i)
         Label1[i]->setBuddy(i == 0 ? Text1 : i == 1 ? Text2 : Text3);
-    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("&Go"));
+    folderPathBox(Text2);
+    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("&Go"));
     Command1->setDefault(true);
 }
 
-void frmOracleSeqTrigs::setupOutput()
+void frmOracleSeqTrigs::setupOutput(QWidget* client)
 {
-    Label2 = make<QLabel>(this, "Label2", QStringLiteral("NOTE: this jive was written into files too."));
+    Label2 = make<QLabel>(client, "Label2", QStringLiteral("NOTE: this jive was written into files too."));
     QFont large = Label2->font();
     large.setPointSizeF(large.pointSizeF() * 1.6);
     large.setBold(true);
     Label2->setFont(large);
     Label2->setVisible(false);
-    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), this);
-    RichTextBox2 = makeScriptBox(QStringLiteral("RichTextBox2"), this);
+    RichTextBox1 = makeScriptBox(QStringLiteral("RichTextBox1"), client);
+    RichTextBox2 = makeScriptBox(QStringLiteral("RichTextBox2"), client);
+    RichTextBox1->setAccessibleName(QStringLiteral("Sequence script"));
+    RichTextBox2->setAccessibleName(QStringLiteral("Trigger script"));
 }
 
-void frmOracleSeqTrigs::setupLayout()
+void frmOracleSeqTrigs::setupLayout(QWidget* client)
 {
     auto* inputs = new QGridLayout;
     inputs->addWidget(Label1[0], 0, 0);
@@ -111,7 +119,7 @@ void frmOracleSeqTrigs::setupLayout()
     auto* results = new QHBoxLayout;
     results->addWidget(RichTextBox1);
     results->addWidget(RichTextBox2);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(client);
     layout->addLayout(inputs);
     layout->addWidget(Label2);
     layout->addLayout(results, 1);

@@ -28,9 +28,9 @@ private:
     // has been shown then).
     bool createSeqTrig(const std::string& strTableName);
 
-    void setupInputs();
-    void setupOutput();
-    void setupLayout();
+    void setupInputs(QWidget* client);
+    void setupOutput(QWidget* client);
+    void setupLayout(QWidget* client);
 
     QLabel* Label1[3];
     QPushButton* Command1;

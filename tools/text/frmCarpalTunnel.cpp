@@ -17,6 +17,7 @@
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/services.h"
+#include "shell/settings.h"
 #include "tools/text/carpalTunnel.h"
 
 namespace qb {
@@ -38,74 +39,81 @@ frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Insert a bit into big chunks over and over."));
     resize(px(11400), px(9600));
-    setupChunk();
-    setupFiles();
-    setupOptions();
-    setupButtons();
-    setupLayout();
+    QWidget* client = scrollingClient(this);
+    setupChunk(client);
+    setupFiles(client);
+    setupOptions(client);
+    setupButtons(client);
+    setupLayout(client);
     setTabChain({txtChunk, txtFileName[0], cmdChangeFile[0], txtFileName[1], cmdChangeFile[1], txtCountStart,
                  chkDoubleUp, cmdGo, rich1, cmdEditIn, cmdVim});
 
     runGuarded([this] { Form_Load(); });
 }
 
-void frmCarpalTunnel::setupChunk()
+void frmCarpalTunnel::setupChunk(QWidget* client)
 {
-    Label1 = wrapped(make<QLabel>(this, "Label1", QStringLiteral("Replace any occurances of \u00A2 in this chunk...")));
-    txtChunk = make<QPlainTextEdit>(this, "txtChunk");
+    Label1 = wrapped(make<QLabel>(client, "Label1", QStringLiteral("Replace any occurances of \u00A2 in this chunk...")));
+    txtChunk = make<QPlainTextEdit>(client, "txtChunk");
     txtChunk->setLineWrapMode(QPlainTextEdit::NoWrap);
     setBoxBytes(txtChunk, defaultChunk());
+    Label1->setBuddy(txtChunk);
 }
 
-void frmCarpalTunnel::setupFiles()
+void frmCarpalTunnel::setupFiles(QWidget* client)
 {
     Label2 = wrapped(make<QLabel>(
-        this, "Label2",
+        client, "Label2",
         QStringLiteral("... with whatever's in the below file (so whatever's in the above will be repeated as many "
                        "times as there are lines in the below file, replacing \u00A2 [Alt-155] with what's in that "
                        "line of the below text file and \u00ED [Alt-161] with the line number in the respective "
                        "repetition)")));
     Label3 = wrapped(make<QLabel>(
-        this, "Label3",
+        client, "Label3",
         QStringLiteral("And save the results in this file (must already exist and will be erased, sorry)...")));
     const QString changeCaptions[2] = {QStringLiteral("<<< Change &in file"), QStringLiteral("<<< Change &out file")};
     for (short i = 0; i < 2; ++i) {
-        txtFileName[i] = make<QLineEdit>(this, QStringLiteral("txtFileName_%1").arg(i));
-        cmdChangeFile[i] = make<QPushButton>(this, QStringLiteral("cmdChangeFile_%1").arg(i), changeCaptions[i]);
+        txtFileName[i] = make<QLineEdit>(client, QStringLiteral("txtFileName_%1").arg(i));
+        cmdChangeFile[i] = make<QPushButton>(client, QStringLiteral("cmdChangeFile_%1").arg(i), changeCaptions[i]);
         connect(cmdChangeFile[i], &QPushButton::clicked, this, guarded([this, i] { cmdChangeFile_Click(i); }));
+        filePathBox(txtFileName[i]);
     }
+    Label2->setBuddy(txtFileName[0]);
+    Label3->setBuddy(txtFileName[1]);
 }
 
-void frmCarpalTunnel::setupOptions()
+void frmCarpalTunnel::setupOptions(QWidget* client)
 {
-    Label5 = wrapped(make<QLabel>(this, "Label5", QStringLiteral("\u00ED counter start (must be an int)")));
-    txtCountStart = make<QLineEdit>(this, "txtCountStart", QStringLiteral("10"));
+    Label5 = wrapped(make<QLabel>(client, "Label5", QStringLiteral("\u00ED counter start (must be an int)")));
+    txtCountStart = make<QLineEdit>(client, "txtCountStart", QStringLiteral("10"));
     txtCountStart->setMaximumWidth(px(1500));
     Label6 = wrapped(make<QLabel>(
-        this, "Label6",
+        client, "Label6",
         QStringLiteral("Select \"double-up\" to replace \u00A2 with the first line of a two-line couplet and then "
                        "\u00E6 [alt-145] with the next line in in.txt.")));
-    chkDoubleUp = make<QCheckBox>(this, "chkDoubleUp", QStringLiteral("Double-up"));
+    chkDoubleUp = make<QCheckBox>(client, "chkDoubleUp", QStringLiteral("Double-up"));
+    Label5->setBuddy(txtCountStart);
 }
 
-void frmCarpalTunnel::setupButtons()
+void frmCarpalTunnel::setupButtons(QWidget* client)
 {
-    cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("&GO!"));
-    cmdEditIn = make<QPushButton>(this, "cmdEditIn", QStringLiteral("&Edit in.txt"));
-    cmdVim = make<QPushButton>(this, "cmdVim", QStringLiteral("Edit in.txt in g&VIm"));
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&GO!"));
+    cmdEditIn = make<QPushButton>(client, "cmdEditIn", QStringLiteral("&Edit in.txt"));
+    cmdVim = make<QPushButton>(client, "cmdVim", QStringLiteral("Edit in.txt in g&VIm"));
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdEditIn, &QPushButton::clicked, this, guarded([this] { cmdEditIn_Click(); }));
     connect(cmdVim, &QPushButton::clicked, this, guarded([this] { cmdVim_Click(); }));
 
     // A label has no access key here, so its ampersand is written once.
-    Label4 = wrapped(make<QLabel>(this, "Label4",
+    Label4 = wrapped(make<QLabel>(client, "Label4",
                                   QStringLiteral("The contents of the above file will also be displayed below, just so "
                                                  "that you can cut & paste quickly")));
-    rich1 = make<QPlainTextEdit>(this, "rich1");
+    rich1 = make<QPlainTextEdit>(client, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    rich1->setAccessibleName(QStringLiteral("Contents of the out file"));
 }
 
-void frmCarpalTunnel::setupLayout()
+void frmCarpalTunnel::setupLayout(QWidget* client)
 {
     auto* files = new QGridLayout;
     files->addWidget(Label2, 0, 0, 1, 2);
@@ -129,7 +137,7 @@ void frmCarpalTunnel::setupLayout()
     buttons->addWidget(cmdEditIn);
     buttons->addWidget(cmdVim);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(client);
     layout->addWidget(Label1);
     layout->addWidget(txtChunk, 2);
     layout->addLayout(files);

@@ -30,11 +30,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void setupChunk();
-    void setupFiles();
-    void setupOptions();
-    void setupButtons();
-    void setupLayout();
+    void setupChunk(QWidget* client);
+    void setupFiles(QWidget* client);
+    void setupOptions(QWidget* client);
+    void setupButtons(QWidget* client);
+    void setupLayout(QWidget* client);
     // Makes an empty file at the input path when none is there, so an editor can open it.
     bool ensureInFile();
     void startEditor(const QStringList& candidates, const QString& path);

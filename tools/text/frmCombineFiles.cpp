@@ -17,6 +17,7 @@
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
+#include "shell/settings.h"
 #include "tools/text/combineFiles.h"
 
 namespace qb {
@@ -31,6 +32,8 @@ QGridLayout* pickerGrid(QWidget* drive, QWidget* folder, QWidget* list)
     grid->addWidget(folder, 1, 0);
     grid->addWidget(list, 0, 1, 2, 1);
     grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
     return grid;
 }
 
@@ -48,41 +51,48 @@ frmCombineFiles::frmCombineFiles(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Combine Text Files Line-by-Line"));
     resize(px(10800), px(8400));
-    setupControls();
-    setupLayout();
+    QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupLayout(client);
 
     connect(List1, &QListWidget::currentItemChanged, this, guarded([this] { List1_Click(); }));
     connect(List2, &QListWidget::currentItemChanged, this, guarded([this] { List2_Click(); }));
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
 }
 
-void frmCombineFiles::setupControls()
+void frmCombineFiles::setupControls(QWidget* client)
 {
-    Label1 = wrapped(make<QLabel>(this, "Label1",
+    Label1 = wrapped(make<QLabel>(client, "Label1",
                                   QStringLiteral("Takes file #1 and file #2 and combines whatever's on line #N in file "
                                                  "#1 with whatever's in line #N in file #2 into the text box below.")));
-    const auto makeSet = [this](int n, DrivePicker*& drive, FolderPicker*& folder, QListWidget*& list,
+    const auto makeSet = [client](int n, DrivePicker*& drive, FolderPicker*& folder, QListWidget*& list,
                                 QLineEdit*& path) {
-        drive = make<DrivePicker>(this, QStringLiteral("Drive%1").arg(n));
-        folder = make<FolderPicker>(this, QStringLiteral("Dir%1").arg(n));
-        list = make<QListWidget>(this, QStringLiteral("List%1").arg(n));
-        path = make<QLineEdit>(this, QStringLiteral("Text%1").arg(n));
+        drive = make<DrivePicker>(client, QStringLiteral("Drive%1").arg(n));
+        folder = make<FolderPicker>(client, QStringLiteral("Dir%1").arg(n));
+        list = make<QListWidget>(client, QStringLiteral("List%1").arg(n));
+        path = make<QLineEdit>(client, QStringLiteral("Text%1").arg(n));
+        list->setAccessibleName(QStringLiteral("Files in folder #%1").arg(n));
+        list->setMinimumWidth(list->fontMetrics().averageCharWidth() * 20);  // room for a file name
+        filePathBox(path);
         pairDrive(drive, folder);         // Drive1_Change, Drive2_Change
         listFolderFiles(folder, list);    // Dir1_Change, Dir2_Change
     };
     makeSet(1, Drive1, Dir1, List1, Text1);
     makeSet(2, Drive2, Dir2, List2, Text2);
-    Label2 = make<QLabel>(this, "Label2", QStringLiteral("Text File #1"));
-    Label3 = make<QLabel>(this, "Label3", QStringLiteral("Text File #2"));
-    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("GO!!!!!"));
-    rich1 = make<QPlainTextEdit>(this, "rich1");
+    Label2 = make<QLabel>(client, "Label2", QStringLiteral("Text File #1"));
+    Label3 = make<QLabel>(client, "Label3", QStringLiteral("Text File #2"));
+    Label2->setBuddy(Text1);
+    Label3->setBuddy(Text2);
+    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("GO!!!!!"));
+    rich1 = make<QPlainTextEdit>(client, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    rich1->setAccessibleName(QStringLiteral("Combined lines"));
 }
 
-void frmCombineFiles::setupLayout()
+void frmCombineFiles::setupLayout(QWidget* client)
 {
-    const auto line = [this](const char* name, QFrame::Shape shape) {
-        auto* made = make<QFrame>(this, name);
+    const auto line = [client](const char* name, QFrame::Shape shape) {
+        auto* made = make<QFrame>(client, name);
         made->setFrameShape(shape);
         made->setFrameShadow(QFrame::Sunken);
         return made;
@@ -98,7 +108,7 @@ void frmCombineFiles::setupLayout()
     paths->addWidget(Label3, 0, 1);
     paths->addWidget(Text2, 1, 1);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(client);
     layout->addWidget(Label1);
     layout->addLayout(pickers, 2);
     layout->addLayout(paths);

@@ -25,8 +25,8 @@ public:
     void List2_Click();
 
 private:
-    void setupControls();
-    void setupLayout();
+    void setupControls(QWidget* client);
+    void setupLayout(QWidget* client);
 
     QLabel* Label1;
     QLabel* Label2;

@@ -20,31 +20,38 @@ namespace qb {
 frmHex2Dec::frmHex2Dec(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Form2"));
+    explainWindow(this, QStringLiteral("Hex 2 Dec 2 Hex 2...: converts comma-separated numbers between hexadecimal "
+                                       "and decimal."));
     resize(px(10440), px(8715));
-    setupControls();
-    setupLayout();
+    QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupLayout(client);
     setTabChain({Text1, Option1_0, Option1_1, Command1, Text2});
 
     connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
     connect(Text1, &QLineEdit::returnPressed, this, guarded([this] { Command1_Click(); }));
 }
 
-void frmHex2Dec::setupControls()
+void frmHex2Dec::setupControls(QWidget* client)
 {
     Label2 = make<QLabel>(
-        this, "Label2", QStringLiteral("For more than one number in the dec to hex, separate with commas with NO spaces."));
-    Text1 = make<QLineEdit>(this, "Text1");
-    Option1 = make<QGroupBox>(this, "Option1");
+        client, "Label2", QStringLiteral("For more than one number in the dec to hex, separate with commas with NO spaces."));
+    Text1 = make<QLineEdit>(client, "Text1");
+    Option1 = make<QGroupBox>(client, "Option1");
     Option1_0 = make<QRadioButton>(Option1, "Option1_0", QStringLiteral("Hex to Dec"));
     Option1_0->setChecked(true);
     Option1_1 = make<QRadioButton>(Option1, "Option1_1", QStringLiteral("Dec to Hex"));
-    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("go"));
+    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("go"));
     Command1->setDefault(true);
-    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Result"));
-    Text2 = make<QLineEdit>(this, "Text2", QStringLiteral("Text2"));
+    Label1 = make<QLabel>(client, "Label1", QStringLiteral("Result"));
+    Text2 = make<QLineEdit>(client, "Text2", QStringLiteral("Text2"));
+    Label2->setBuddy(Text1);
+    Label1->setBuddy(Text2);
+    Option1->setAccessibleName(QStringLiteral("Direction"));
+    explain(Text2, QStringLiteral("The converted numbers, separated by commas"));
 }
 
-void frmHex2Dec::setupLayout()
+void frmHex2Dec::setupLayout(QWidget* client)
 {
     auto* directions = new QVBoxLayout(Option1);
     directions->addWidget(Option1_0);
@@ -53,7 +60,7 @@ void frmHex2Dec::setupLayout()
     row->addWidget(Option1);
     row->addWidget(Command1, 0, Qt::AlignVCenter);
     row->addStretch();
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(client);
     layout->addWidget(Label2);
     layout->addWidget(Text1);
     layout->addLayout(row);

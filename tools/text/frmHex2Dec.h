@@ -19,8 +19,8 @@ public:
     void Command1_Click();
 
 private:
-    void setupControls();
-    void setupLayout();
+    void setupControls(QWidget* client);
+    void setupLayout(QWidget* client);
 
     QLabel* Label1;
     QLabel* Label2;

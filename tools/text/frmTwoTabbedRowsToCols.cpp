@@ -19,11 +19,10 @@ namespace qb {
 
 namespace {
 
-// Where richIn sits; its width and left edge follow the window, so it stays out of the layout,
-// which keeps the room above the buttons free for it.
-constexpr int labelTop = 6;
-constexpr int inputTop = 28;
-constexpr int inputHeight = px(1800);
+// The input box's height; its width and left edge follow the window.
+constexpr int inputHeight = 1800;
+// Everything else stands this far in from the left.
+constexpr int indent = 120;
 
 QPlainTextEdit* makeFixedFontBox(const char* name, QWidget* parent)
 {
@@ -42,34 +41,51 @@ frmTwoTabbedRowsToCols::frmTwoTabbedRowsToCols(QWidget* parent) : QWidget(parent
 {
     setWindowTitle(QStringLiteral("Two tabbed rows to cols"));
     resize(px(10800), px(8400));
-
-    auto* Label1 =
-        make<QLabel>(this, "Label1", QStringLiteral("Smack in two rows of text with values sans tabs separated by tabs."));
-    Label1->move(px(120), labelTop);
-    Label1->adjustSize();
-    richIn = makeFixedFontBox("richIn", this);
-    richIn->setGeometry(0, inputTop, width() - px(100), inputHeight);
-
-    auto* cmdGo = make<QPushButton>(this, "cmdGo", QStringLiteral("&Go"));
-    auto* cmdPrint = make<QPushButton>(this, "cmdPrint", QStringLiteral("&Print"));
-    auto* Label2 = make<QLabel>(this, "Label2", QStringLiteral("Produce two columns from those rows, again in text"));
-    richOut = makeFixedFontBox("richOut", this);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdGo);
-    buttons->addWidget(cmdPrint);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(px(120), inputTop + inputHeight + 8, px(120), px(120));
-    layout->addLayout(buttons);
-    layout->addWidget(Label2);
-    layout->addWidget(richOut, 1);
-
+    QWidget* client = scrollingClient(this);
+    setupControls(client);
+    setupLayout(client);
     setTabChain({richIn, richOut, cmdGo, cmdPrint});
 
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdPrint, &QPushButton::clicked, this, guarded([this] { cmdPrint_Click(); }));
     followInputWidth(this, richIn);  // Form_Resize
+}
+
+void frmTwoTabbedRowsToCols::setupControls(QWidget* client)
+{
+    Label1 =
+        make<QLabel>(client, "Label1", QStringLiteral("Smack in two rows of text with values sans tabs separated by tabs."));
+    richIn = makeFixedFontBox("richIn", client);
+    richIn->setFixedHeight(scaledPx(inputHeight));
+    Label1->setBuddy(richIn);
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&Go"));
+    cmdPrint = make<QPushButton>(client, "cmdPrint", QStringLiteral("&Print"));
+    Label2 = make<QLabel>(client, "Label2", QStringLiteral("Produce two columns from those rows, again in text"));
+    richOut = makeFixedFontBox("richOut", client);
+    Label2->setBuddy(richOut);
+}
+
+// richIn starts at the left edge; the rest stands in from it.
+void frmTwoTabbedRowsToCols::setupLayout(QWidget* client)
+{
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, px(indent) / 2, 0, px(indent));
+    const auto indented = [layout](QLayoutItem* item) {
+        auto* row = new QHBoxLayout;
+        row->addSpacing(px(indent));
+        row->addItem(item);
+        row->addSpacing(px(indent));
+        layout->addLayout(row, item->expandingDirections() & Qt::Vertical ? 1 : 0);
+    };
+    indented(new QWidgetItem(Label1));
+    layout->addWidget(richIn, 0, Qt::AlignLeft);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdGo);
+    buttons->addWidget(cmdPrint);
+    buttons->addStretch();
+    indented(buttons);
+    indented(new QWidgetItem(Label2));
+    indented(new QWidgetItem(richOut));
 }
 
 std::string frmTwoTabbedRowsToCols::rowToCol()
@@ -89,8 +105,11 @@ void frmTwoTabbedRowsToCols::cmdGo_Click()
 
 void frmTwoTabbedRowsToCols::cmdPrint_Click()
 {
-    if (auto printed = fixedFontPrint(richOut->toPlainText()); !printed)
+    const auto printed = fixedFontPrint(richOut->toPlainText(), windowTitle());
+    if (!printed)
         showMessage(QStringLiteral("error printing: ") + messageText(formatError(printed.error())));
+    else if (const QString note = withPrintout({}, *printed); !note.isEmpty())
+        showMessage(note);
 }
 
 }  // namespace qb

@@ -6,7 +6,9 @@
 
 #include <string>
 
+class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace qb {
 
@@ -21,6 +23,13 @@ public:
     std::string rowToCol();
 
 private:
+    void setupControls(QWidget* client);
+    void setupLayout(QWidget* client);
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QPushButton* cmdGo;
+    QPushButton* cmdPrint;
     QPlainTextEdit* richIn;
     QPlainTextEdit* richOut;
 };

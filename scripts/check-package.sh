@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds the Debian package from an existing build folder (default build/test) and checks it: the
+# files it must hold, its computed dependencies, icons of the size their folder names, and the
+# desktop entry and AppStream metadata through their validators. Exits non-zero on any fault.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+quillbox_install_packages "${QUILLBOX_PACKAGE_PACKAGES[@]}" "${QUILLBOX_PACKAGE_CHECK_PACKAGES[@]}"
+build=${1:-build/test}
+app_id=org.quillbox.quillbox
+faults=0
+fault() { echo "package check: $*" >&2; faults=$((faults + 1)); }
+
+deb=$(scripts/package.sh "$build" "$build/package-check")
+echo "== $deb"
+listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+echo "$listing" | grep -v '/$'
+
+expected=(./usr/bin/quillbox
+          "./usr/share/applications/$app_id.desktop"
+          "./usr/share/metainfo/$app_id.metainfo.xml"
+          ./usr/share/icons/hicolor/scalable/apps/quillbox.svg)
+for size in 16 32 48 64 128; do
+    expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/quillbox.png")
+done
+# The manual page and the shell completion, when the project installs them.
+grep -rqs --include=cmake_install.cmake 'man1' "$build" && expected+=("./usr/share/man/man1/quillbox.1*")
+grep -rqs --include=cmake_install.cmake 'bash-completion' "$build" &&
+    expected+=(./usr/share/bash-completion/completions/quillbox)
+# Whether the package lists a file that matches the pattern (the manual page may be compressed).
+lists() {
+    local line
+    while IFS= read -r line; do
+        # shellcheck disable=SC2053
+        [[ $line == $1 ]] && return 0
+    done <<<"$listing"
+    return 1
+}
+for file in "${expected[@]}"; do
+    lists "$file" || fault "missing $file"
+done
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "== Depends: $depends"
+for library in libqt6widgets6 libqt6printsupport6 libpcre2-8-0; do
+    grep -q "$library" <<<"$depends" || fault "dependency $library not computed"
+done
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+for size in 16 32 48 64 128; do
+    icon="$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/quillbox.png"
+    [ -f "$icon" ] && { file "$icon" | grep -q "PNG image data, $size x $size," || fault "$icon is not $size px"; }
+done
+metainfo="$unpacked/usr/share/metainfo/$app_id.metainfo.xml"
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "<release version=\"$version\"" "$metainfo" || fault "the metadata has no release $version"
+
+echo "== desktop-file-validate"
+desktop-file-validate "$unpacked/usr/share/applications/$app_id.desktop" || fault "desktop entry invalid"
+echo "== appstreamcli validate --no-net"
+appstreamcli validate --no-net "$metainfo" || fault "AppStream metadata invalid"
+
+rm -rf "$build/package-check"
+[ "$faults" -eq 0 ] || { echo "package check: $faults fault(s)" >&2; exit 1; }
+echo "package check passed"

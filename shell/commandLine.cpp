@@ -1,0 +1,454 @@
+#include "shell/commandLine.h"
+
+#include "shell/fs.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#ifndef QUILLBOX_VERSION
+#define QUILLBOX_VERSION "unknown"
+#endif
+
+namespace qb {
+
+namespace {
+
+constexpr std::size_t helpWidth = 79;
+constexpr auto progressInterval = std::chrono::milliseconds(100);
+
+std::vector<Command>& commands()
+{
+    static std::vector<Command> list;
+    return list;
+}
+
+const Command* findCommand(std::string_view name)
+{
+    for (const Command& command : commands())
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+// Set by the first Ctrl+C; a second one ends the program at once.
+volatile std::sig_atomic_t interruptRequested = 0;
+
+extern "C" void onInterrupt(int)
+{
+    if (interruptRequested)
+        _exit(exitStatus::interrupted);
+    interruptRequested = 1;
+}
+
+// Ctrl+C asks the run to stop; a shell that started us with SIGINT ignored keeps it ignored.
+// System calls are not restarted, so a read that waits for the terminal ends.
+void catchInterrupt()
+{
+    struct sigaction previous{};
+    sigaction(SIGINT, nullptr, &previous);
+    if (previous.sa_handler == SIG_IGN)
+        return;
+    struct sigaction action{};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
+}
+
+void writeErr(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+void writeOut(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// `text` wrapped at spaces to the help width, for a line that already holds `column`
+// characters; continuation lines start with `indent` spaces. Paragraphs split at "\n\n" keep an
+// empty line between them.
+std::string wrap(std::string_view text, std::size_t indent, std::size_t column)
+{
+    std::string out;
+    std::size_t lineLength = column;
+    bool lineEmpty = true;
+    const auto newLine = [&] {
+        out += '\n';
+        out.append(indent, ' ');
+        lineLength = indent;
+        lineEmpty = true;
+    };
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text.substr(pos, 2) == "\n\n") {
+            out += '\n';
+            newLine();
+            pos += 2;
+            continue;
+        }
+        if (text[pos] == ' ' || text[pos] == '\n') {
+            ++pos;
+            continue;
+        }
+        const std::size_t end = std::min(text.find_first_of(" \n", pos), text.size());
+        const std::string_view word = text.substr(pos, end - pos);
+        if (!lineEmpty && lineLength + 1 + word.size() > helpWidth)
+            newLine();
+        else if (!lineEmpty)
+            out += ' ', ++lineLength;
+        out += word;
+        lineLength += word.size();
+        lineEmpty = false;
+        pos = end;
+    }
+    out += '\n';
+    return out;
+}
+
+// Two columns: the term, then its description from `column` on (on the next line when the term
+// leaves no room).
+std::string twoColumns(std::string_view term, std::string_view description, std::size_t column)
+{
+    std::string out = "  ";
+    out += term;
+    if (out.size() + 2 > column) {
+        out += '\n';
+        out.append(column, ' ');
+    } else {
+        out.append(column - out.size(), ' ');
+    }
+    return out + wrap(description, column, column);
+}
+
+std::string usageLine(const Command& command)
+{
+    return "Usage: quillbox " + command.name + (command.synopsis.empty() ? "" : " " + command.synopsis) + "\n";
+}
+
+std::string commandHelp(const Command& command)
+{
+    std::string out = usageLine(command);
+    out += wrap(command.summary, 0, 0);
+    if (!command.description.empty()) {
+        out += '\n';
+        out += wrap(command.description, 0, 0);
+    }
+    out += "\nOptions:\n";
+    for (const CommandOption& option : command.options)
+        out += twoColumns(option.valueName.empty() ? option.name : option.name + " " + option.valueName, option.help, 22);
+    out += twoColumns("--help", "show this help and exit", 22);
+    return out;
+}
+
+std::string generalUsage()
+{
+    return "Usage: quillbox [COMMAND [ARGUMENTS...]]\n";
+}
+
+bool looksLikeNumber(std::string_view argument)
+{
+    return argument.size() > 1 && argument[0] == '-' &&
+           ((argument[1] >= '0' && argument[1] <= '9') || argument[1] == '.');
+}
+
+}  // namespace
+
+void registerCommand(Command command)
+{
+    for (Command& known : commands())
+        if (known.name == command.name) {
+            known = std::move(command);
+            return;
+        }
+    commands().push_back(std::move(command));
+}
+
+std::string commandLineHelp(bool allCommands)
+{
+    std::string out = generalUsage();
+    out += "  or:  quillbox COMMAND --help\n";
+    out += wrap("A toolbox for developers who work with source code, text files and databases. Without "
+                "arguments Quillbox opens its window. With a command it runs one tool on the same engine "
+                "as the tool's window, prints what the window would show (or writes the same files), and "
+                "needs no display.", 0, 0);
+    out += "\nCommands:\n";
+    for (const Command& command : commands())
+        out += twoColumns(command.name, command.summary, 14);
+    out += "\nOptions:\n";
+    out += twoColumns("--help", "show this help and exit", 14);
+    out += twoColumns("--help-all", "show this help and the help of every command, and exit", 14);
+    out += twoColumns("--version", "show the version and exit", 14);
+    out += "\nExit status:\n";
+    out += twoColumns("0", "everything succeeded", 8);
+    out += twoColumns("1", "the run finished, but some files or folders failed; each has a line "
+                           "\"quillbox: PATH: number :: description\" on standard error", 8);
+    out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
+    out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
+    out += '\n';
+    out += wrap("Progress shows on standard error when it is a terminal. Run 'quillbox COMMAND --help' "
+                "for a command's arguments and options.", 0, 0);
+    if (allCommands) {
+        out += "\nCommand details:\n";
+        for (const Command& command : commands()) {
+            out += '\n';
+            std::string help = commandHelp(command);
+            // Indented under the heading, so the whole list reads as one section.
+            std::string indented = "  ";
+            for (const char c : help) {
+                indented += c;
+                if (c == '\n')
+                    indented += "  ";
+            }
+            while (!indented.empty() && indented.back() == ' ')
+                indented.pop_back();
+            out += indented;
+        }
+    }
+    return out;
+}
+
+struct CommandRun::Progress {
+    bool terminal = false;
+    bool shown = false;  // a progress line stands on the terminal
+    std::chrono::steady_clock::time_point last{};
+};
+
+CommandRun::CommandRun(const Command& command, std::vector<std::string> arguments,
+                       std::map<std::string, std::string, std::less<>> options)
+    : command_(command), arguments_(std::move(arguments)), options_(std::move(options)),
+      progress_(std::make_shared<Progress>())
+{
+    progress_->terminal = ::isatty(STDERR_FILENO) == 1;
+}
+
+CommandRun::~CommandRun() = default;
+
+bool CommandRun::has(std::string_view option) const
+{
+    return options_.find(option) != options_.end();
+}
+
+const std::string* CommandRun::value(std::string_view option) const
+{
+    const auto found = options_.find(option);
+    return found == options_.end() ? nullptr : &found->second;
+}
+
+void CommandRun::print(std::string_view bytes)
+{
+    if (outputFailed_ || bytes.empty())
+        return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+        outputFailed_ = true;
+        report(systemError(errno, "standard output"));
+    }
+}
+
+void CommandRun::report(const std::filesystem::path& path, const Error& error)
+{
+    clearProgress();
+    std::string_view description = error.description;
+    const std::string& name = path.native();
+    if (description.starts_with(name) && description.substr(name.size()).starts_with(": "))
+        description.remove_prefix(name.size() + 2);
+    writeErr("quillbox: " + name + ": " + std::to_string(error.number) + " :: " + std::string(description) + "\n");
+}
+
+void CommandRun::report(const Error& error)
+{
+    clearProgress();
+    writeErr("quillbox: " + formatError(error) + "\n");
+}
+
+void CommandRun::note(std::string_view text)
+{
+    clearProgress();
+    writeErr("quillbox: " + std::string(text) + "\n");
+}
+
+int CommandRun::usage(std::string_view text)
+{
+    clearProgress();
+    writeErr("quillbox " + command_.name + ": " + std::string(text) + "\n" + usageLine(command_) + "Try 'quillbox " +
+             command_.name + " --help' for more information.\n");
+    return exitStatus::cannotStart;
+}
+
+std::optional<std::string> CommandRun::readFile(const std::filesystem::path& path)
+{
+    auto bytes = FileSystemObject().readFileBytes(path);
+    if (!bytes) {
+        report(path, bytes.error());
+        return std::nullopt;
+    }
+    return std::move(*bytes);
+}
+
+std::optional<std::string> CommandRun::readStandardInput()
+{
+    std::string bytes;
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, block, sizeof block);
+        if (n > 0) {
+            bytes.append(block, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            return bytes;
+        } else if (errno != EINTR) {
+            report("standard input", systemError(errno, "standard input"));
+            return std::nullopt;
+        } else if (interrupted()) {
+            return std::nullopt;
+        }
+    }
+}
+
+ProgressCallback CommandRun::progress()
+{
+    return [progress = progress_](const std::filesystem::path& current, std::uint64_t count) {
+        if (interruptRequested)
+            return false;
+        if (!progress->terminal)
+            return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (progress->shown && now - progress->last < progressInterval)
+            return true;
+        progress->last = now;
+        progress->shown = true;
+        std::size_t columns = 80;
+        winsize size{};
+        if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+            columns = size.ws_col;
+        std::string line = std::to_string(count) + " files  ";
+        const std::string& path = current.native();
+        const std::size_t room = columns > line.size() + 4 ? columns - line.size() - 1 : 0;
+        if (path.size() <= room)
+            line += path;
+        else if (room > 3)
+            line += "..." + path.substr(path.size() - (room - 3));
+        writeErr("\r" + line + "\x1b[K");
+        return true;
+    };
+}
+
+bool CommandRun::interrupted() const
+{
+    return interruptRequested != 0;
+}
+
+bool CommandRun::stderrIsTerminal() const
+{
+    return progress_->terminal;
+}
+
+void CommandRun::clearProgress()
+{
+    if (!progress_->shown)
+        return;
+    progress_->shown = false;
+    writeErr("\r\x1b[K");
+}
+
+int CommandRun::finish(int status)
+{
+    clearProgress();
+    if (std::fflush(stdout) != 0 && !outputFailed_) {
+        outputFailed_ = true;
+        report(systemError(errno, "standard output"));
+    }
+    if (interrupted())
+        return exitStatus::interrupted;
+    if (outputFailed_ && status == exitStatus::ok)
+        return exitStatus::failed;
+    return status;
+}
+
+int runCommandLine(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    const auto generalProblem = [](const std::string& text) {
+        writeErr("quillbox: " + text + "\n" + generalUsage() + "Try 'quillbox --help' for more information.\n");
+        return exitStatus::cannotStart;
+    };
+    if (args.empty())
+        return generalProblem("no command given");
+    const std::string& first = args.front();
+    if (first == "--help" || first == "-h" || first == "--help-all") {
+        writeOut(commandLineHelp(first == "--help-all"));
+        return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
+    }
+    if (first == "--version") {
+        writeOut("quillbox " QUILLBOX_VERSION "\n");
+        return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
+    }
+    if (first.starts_with("-"))
+        return generalProblem("unknown option '" + first + "'");
+    const Command* command = findCommand(first);
+    if (!command)
+        return generalProblem("unknown command '" + first + "'");
+
+    std::vector<std::string> positional;
+    std::map<std::string, std::string, std::less<>> options;
+    CommandRun problems(*command, {}, {});
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || looksLikeNumber(arg)) {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (name == "--help" || name == "-h") {
+            writeOut(commandHelp(*command));
+            return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
+        }
+        const CommandOption* option = nullptr;
+        for (const CommandOption& known : command->options)
+            if (known.name == name)
+                option = &known;
+        if (!option)
+            return problems.usage("unknown option '" + name + "'");
+        if (option->valueName.empty()) {
+            if (equals != std::string::npos)
+                return problems.usage("option '" + name + "' takes no value");
+            options[name];
+        } else if (equals != std::string::npos) {
+            options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            options[name] = args[++i];
+        } else {
+            return problems.usage("option '" + name + "' needs a value (" + option->valueName + ")");
+        }
+    }
+    if (positional.size() < command->minArguments)
+        return problems.usage(positional.empty() ? "missing arguments" : "too few arguments");
+    if (positional.size() > command->maxArguments)
+        return problems.usage("unexpected argument '" + positional[command->maxArguments] + "'");
+
+    catchInterrupt();
+    CommandRun run(*command, std::move(positional), std::move(options));
+    int status = exitStatus::failed;
+    try {
+        status = command->run(run);
+    } catch (const std::exception& e) {  // out of memory and the like: a message, not a crash
+        run.report(Error{7, e.what()});
+    }
+    return run.finish(status);
+}
+
+}  // namespace qb

@@ -1,0 +1,116 @@
+// The command line: `quillbox COMMAND ARGUMENTS...` runs one tool without a window, on the same
+// logic as the tool's window, and prints what the window would show. Tool folders register their
+// commands here the way they register their windows with the opening rule, so a new command only
+// touches its own folder.
+//
+// The dispatcher reads the command name, checks the arguments against the command's options,
+// answers --help, --help-all and --version, and hands the command a CommandRun: its arguments,
+// checked output, error lines on stderr, progress on a terminal, and Ctrl+C. Nothing here needs
+// Qt or a display.
+//
+// Exit status: 0 when everything succeeded, 1 when the run finished but something failed (each
+// failure has its line on stderr), 2 when the run could not start (bad usage, a missing input),
+// and 130 when Ctrl+C stopped it.
+#pragma once
+
+#include "shell/error.h"
+#include "shell/walk.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb {
+
+namespace exitStatus {
+inline constexpr int ok = 0;
+inline constexpr int failed = 1;
+inline constexpr int cannotStart = 2;
+inline constexpr int interrupted = 130;
+}  // namespace exitStatus
+
+struct CommandOption {
+    std::string name;       // "--format"
+    std::string valueName;  // "FORMAT" for an option that takes a value; empty for a switch
+    std::string help;
+};
+
+class CommandRun;
+
+struct Command {
+    std::string name;
+    std::string synopsis;     // the usage line after the name: "PATH... [--format FORMAT]"
+    std::string summary;      // one sentence for the list of commands
+    std::string description;  // more for the command's own help; paragraphs split by "\n\n"
+    std::vector<CommandOption> options;
+    std::size_t minArguments = 0;
+    std::size_t maxArguments = SIZE_MAX;
+    std::function<int(CommandRun&)> run;
+};
+
+void registerCommand(Command command);
+
+// One command being run.
+class CommandRun {
+public:
+    CommandRun(const Command& command, std::vector<std::string> arguments,
+               std::map<std::string, std::string, std::less<>> options);
+    ~CommandRun();
+
+    const std::string& name() const { return command_.name; }
+    const std::vector<std::string>& arguments() const { return arguments_; }
+    bool has(std::string_view option) const;
+    // The value given to `option` (the last one when given twice), or nullptr.
+    const std::string* value(std::string_view option) const;
+
+    // Writes to standard output. A failed write is reported once and makes the status 1.
+    void print(std::string_view bytes);
+    // "quillbox: PATH: number :: description" on stderr; a description that starts with the path
+    // does not repeat it.
+    void report(const std::filesystem::path& path, const Error& error);
+    // "quillbox: number :: description".
+    void report(const Error& error);
+    // "quillbox: TEXT".
+    void note(std::string_view text);
+    // A usage problem: "quillbox NAME: TEXT", the usage line and where help is; returns 2.
+    int usage(std::string_view text);
+
+    // The bytes of a file the command reads; nothing (after its error line) when it cannot be read.
+    std::optional<std::string> readFile(const std::filesystem::path& path);
+    // Everything on standard input; nothing when reading failed (after its error line) or Ctrl+C
+    // stopped it.
+    std::optional<std::string> readStandardInput();
+
+    // For the logic's walks: shows the walk on stderr when it is a terminal (one line rewritten
+    // in place, at most ten times a second), and asks the walk to stop after Ctrl+C.
+    ProgressCallback progress();
+    bool interrupted() const;
+    bool stderrIsTerminal() const;
+
+    // The command's status, made 1 by a failed write and 130 by Ctrl+C; output flushed and checked.
+    int finish(int status);
+
+private:
+    void clearProgress();
+
+    const Command& command_;
+    std::vector<std::string> arguments_;
+    std::map<std::string, std::string, std::less<>> options_;
+    bool outputFailed_ = false;
+    struct Progress;
+    std::shared_ptr<Progress> progress_;
+};
+
+// Runs `quillbox ARGUMENTS...` (argv[0] is the program).
+int runCommandLine(int argc, char** argv);
+
+// The whole help of every command, as --help-all prints it.
+std::string commandLineHelp(bool allCommands);
+
+}  // namespace qb

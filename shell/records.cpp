@@ -1,0 +1,172 @@
+#include "shell/records.h"
+
+#include "shell/fileText.h"
+
+#include <array>
+
+namespace qb {
+
+namespace {
+
+// One record's four fields, decoded to UTF-8.
+struct Fields {
+    std::string path;
+    std::string line;
+    std::string_view kind;
+    std::string text;
+};
+
+template <class Row>
+void forEachRecord(const Records& records, Row&& row)
+{
+    std::vector<std::string> paths;  // each file's path decoded once
+    paths.reserve(records.files.size());
+    for (const RecordFile& file : records.files)
+        paths.push_back(decodeFileText(file.path.native()));
+    for (const Record& record : records.items) {
+        const RecordFile& file = records.files.at(record.file);
+        row(Fields{paths[record.file], std::to_string(record.line), recordKindName(record.kind),
+                   decodeFileText(record.text, file.utf8)});
+    }
+}
+
+void appendCsvField(std::string& out, std::string_view field)
+{
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (const char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+std::string writeCsv(const Records& records)
+{
+    std::string out = "path,line,kind,text\r\n";
+    forEachRecord(records, [&](const Fields& f) {
+        appendCsvField(out, f.path);
+        out += ',';
+        out += f.line;
+        out += ',';
+        out += f.kind;
+        out += ',';
+        appendCsvField(out, f.text);
+        out += "\r\n";
+    });
+    return out;
+}
+
+void appendJsonString(std::string& out, std::string_view text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    out += '"';
+    for (const char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                out += "\\u00";
+                out += hex[(c >> 4) & 0xF];
+                out += hex[c & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+std::string writeJson(const Records& records)
+{
+    std::string out = "[";
+    bool first = true;
+    forEachRecord(records, [&](const Fields& f) {
+        out += first ? "\n  {\"path\": " : ",\n  {\"path\": ";
+        first = false;
+        appendJsonString(out, f.path);
+        out += ", \"line\": ";
+        out += f.line;
+        out += ", \"kind\": ";
+        appendJsonString(out, f.kind);
+        out += ", \"text\": ";
+        appendJsonString(out, f.text);
+        out += '}';
+    });
+    out += first ? "]\n" : "\n]\n";
+    return out;
+}
+
+void appendMarkdownCell(std::string& out, std::string_view text)
+{
+    out += ' ';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        switch (const char c = text[i]) {
+        case '|': out += "\\|"; break;
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "<br>";
+            break;
+        case '\n': out += "<br>"; break;
+        default: out += c;
+        }
+    }
+    out += " |";
+}
+
+std::string writeMarkdown(const Records& records)
+{
+    std::string out = "| path | line | kind | text |\n| --- | ---: | --- | --- |\n";
+    forEachRecord(records, [&](const Fields& f) {
+        out += '|';
+        appendMarkdownCell(out, f.path);
+        appendMarkdownCell(out, f.line);
+        appendMarkdownCell(out, f.kind);
+        appendMarkdownCell(out, f.text);
+        out += '\n';
+    });
+    return out;
+}
+
+}  // namespace
+
+std::string_view recordKindName(RecordKind kind)
+{
+    return kind == RecordKind::Declaration ? "declaration" : "todo";
+}
+
+std::optional<ReportFormat> reportFormatNamed(std::string_view name)
+{
+    static constexpr std::array<std::pair<std::string_view, ReportFormat>, 4> names = {{
+        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv},
+        {"json", ReportFormat::Json}, {"markdown", ReportFormat::Markdown},
+    }};
+    for (const auto& [known, format] : names)
+        if (name == known)
+            return format;
+    return std::nullopt;
+}
+
+std::string writeReport(std::string_view text, const Records& records, ReportFormat format)
+{
+    switch (format) {
+    case ReportFormat::Csv: return writeCsv(records);
+    case ReportFormat::Json: return writeJson(records);
+    case ReportFormat::Markdown: return writeMarkdown(records);
+    case ReportFormat::Text: break;
+    }
+    return std::string(text);
+}
+
+}  // namespace qb

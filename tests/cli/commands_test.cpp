@@ -1,0 +1,179 @@
+// Every command run as a separate process: output to the byte, exit statuses, error lines on
+// stderr, the structured formats, Ctrl+C, and running with no display at all.
+#include "tools/sql/linkTable.h"
+#include "tools/sql/seqTrig.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include "runQuillbox.h"
+#include "support/recorder.h"
+#include "scan/scanTrees.h"
+
+namespace qb {
+namespace {
+
+using test::arg;
+using test::runQuillbox;
+
+class Commands : public ::testing::Test {
+protected:
+    test::TempDir temp;
+};
+
+TEST_F(Commands, PrintTheirResultsToTheByte)
+{
+    temp.write("rows.txt", "id\tname\r\n7\tAnn\r\n");
+    temp.write("one.txt", "a\r\nb\r\nc\r\n");
+    temp.write("two.txt", "1\n2");
+    temp.write("tree/a.bas", "x ' TODO: a\r\n");
+    temp.write("tree/sub/b.bas", "' TODO: b\r\n");
+    temp.write("first.bas", "Public Sub F()\r\n");
+    const std::string todoA = "*************************\r\nFile: " + (temp / "tree/a.bas").string() +
+                              "\r\nx ' TODO: a\r\n\r\n\r\n*************************\r\n\r\n";
+    const std::string todoB = "*************************\r\nFile: " + (temp / "tree/sub/b.bas").string() +
+                              "\r\n' TODO: b\r\n\r\n\r\n*************************\r\n\r\n";
+    struct Row { QStringList args; std::string input, expected; };
+    const Row rows[] = {
+        {{"hex2dec", "1F,ff"}, "", "31,255\n"},
+        {{"dec2hex", "255,16,-1"}, "", "FF,10,FFFF\n"},
+        {{"rows2cols"}, "id\tname\r\n7\tAnn\r\n", "id  \t7\r\nname\tAnn\r\n"},
+        {{"rows2cols", arg(temp / "rows.txt")}, "", "id  \t7\r\nname\tAnn\r\n"},
+        {{"combine", arg(temp / "one.txt"), arg(temp / "two.txt")}, "", "a1\r\nb2\r\n"},
+        {{"linktable", "order_items", "customerId", "productId"}, "",
+         linkTableScript("order_items", {"customerId", "productId"}) + "\r\n"},
+        {{"seqtrig", "orders", "--print-only"}, "",
+         sequenceScript("orders") + "\r\n\r\n" + triggerScript("orders", "order") + "\r\n"},
+        // Typed text becomes the box's Windows-1252 bytes.
+        {{"seqtrig", "--singular=Stra\u00DFe", "--print-only", "--", "stra\u00DFen"}, "",
+         sequenceScript("stra\xDF" "en") + "\r\n\r\n" + triggerScript("stra\xDF" "en", "Stra\xDF" "e") + "\r\n"},
+        // Paths are scanned in the order given: the tree's files, then the file named after it.
+        {{"todos", arg(temp / "tree/sub"), arg(temp / "tree/a.bas")}, "", todoB + todoA},
+        {{"subs", arg(temp / "first.bas"), arg(temp / "tree")}, "",
+         (temp / "first.bas").string() + "\r\n\tPublic Sub F()\r\n"},
+    };
+    for (const Row& row : rows) {
+        const test::Ran ran = runQuillbox(row.args, test::withInput(row.input));
+        EXPECT_EQ(ran.status, 0) << row.args.join(' ').toStdString() << ": " << ran.err;
+        EXPECT_EQ(ran.out, row.expected) << row.args.join(' ').toStdString();
+        EXPECT_EQ(ran.err, "") << row.args.join(' ').toStdString();
+    }
+}
+
+TEST_F(Commands, SeqTrigWritesBothScriptsIntoTheFolder)
+{
+    const test::Ran ran = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, test::inFolder(temp.path()));
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
+    EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
+}
+
+TEST_F(Commands, ExitStatusAndErrorLines)
+{
+    temp.write("tree/a.bas", "' TODO: a\r\n");
+    test::makeUnreadableFile(temp / "tree/b.bas");
+    temp.write("one.txt", "one line");
+    const std::string missing = (temp / "missing").string();
+    const std::string general = "Usage: quillbox [COMMAND [ARGUMENTS...]]\nTry 'quillbox --help' for more information.\n";
+    const std::string todosUsage = "Usage: quillbox todos PATH... [--format text|csv|json|markdown] [--output FILE]\n"
+                                   "Try 'quillbox todos --help' for more information.\n";
+    struct Row { QStringList args; int status; std::string err; std::string input = {}; };
+    const Row rows[] = {
+        {{"nope"}, 2, "quillbox: unknown command 'nope'\n" + general},
+        {{"--nope"}, 2, "quillbox: unknown option '--nope'\n" + general},
+        {{"todos"}, 2, "quillbox todos: missing arguments\n" + todosUsage},
+        {{"todos", "x", "--format", "xml"}, 2, "quillbox todos: unknown format 'xml' (text, csv, json or markdown)\n" + todosUsage},
+        {{"todos", "x", "--output"}, 2, "quillbox todos: option '--output' needs a value (FILE)\n" + todosUsage},
+        {{"todos", "x", "--bad=1"}, 2, "quillbox todos: unknown option '--bad'\n" + todosUsage},
+        {{"todos", arg(temp / "tree"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"todos", arg(temp / "tree")}, 1, "quillbox: " + (temp / "tree/b.bas").string() + ": 57 :: Input/output error\n"},
+        {{"combine", arg(temp / "one.txt"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"rows2cols", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"rows2cols", arg(temp / "one.txt")}, 1, "quillbox: ensure that you've got two lines\n"},
+        {{"dec2hex", "1,,2"}, 1, "quillbox: 13 :: Type mismatch\n"},
+        {{"hex2dec", "1", "2"}, 2, "quillbox hex2dec: unexpected argument '2'\nUsage: quillbox hex2dec LIST\n"
+                                   "Try 'quillbox hex2dec --help' for more information.\n"},
+        {{"seqtrig", "a/b", "--folder", arg(temp.path())}, 2, "quillbox: 52 :: seqA/b.sql: a file name cannot hold a path separator\n"},
+        {{"--version"}, 0, ""},
+        {{"todos", "--help"}, 0, ""},
+    };
+    for (const Row& row : rows) {
+        const test::Ran ran = runQuillbox(row.args, test::withInput(row.input));
+        EXPECT_EQ(ran.status, row.status) << row.args.join(' ').toStdString();
+        EXPECT_EQ(ran.err, row.err) << row.args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(runQuillbox({"todos", "--help"}).out.starts_with("Usage: quillbox todos PATH..."));
+}
+
+// One tree in the three structured formats: a TODO block holding a comma, quotes and a line
+// break, a UTF-8 file and a Windows-1252 file.
+TEST_F(Commands, StructuredFormats)
+{
+    temp.write("tree/a.bas", "x\r\n' TODO: one, \"two\" | three\r\n' four\r\n");
+    temp.write("tree/b.bas", "' TODO: na\xC3\xAFve\r\n");
+    temp.write("tree/c.bas", "' TODO: caf\xE9\r\n");
+    const std::string a = (temp / "tree/a.bas").string(), b = (temp / "tree/b.bas").string(),
+                      c = (temp / "tree/c.bas").string();
+    const auto run = [&](const char* format) {
+        const test::Ran ran = runQuillbox({"todos", arg(temp / "tree"), "--format", format});
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        return ran.out;
+    };
+    EXPECT_EQ(run("csv"), "path,line,kind,text\r\n" + a + ",2,todo,\"' TODO: one, \"\"two\"\" | three\n' four\"\r\n" +
+                              b + ",1,todo,' TODO: na\xC3\xAFve\r\n" + c + ",1,todo,' TODO: caf\xC3\xA9\r\n");
+    EXPECT_EQ(run("markdown"), "| path | line | kind | text |\n| --- | ---: | --- | --- |\n| " + a +
+                                   " | 2 | todo | ' TODO: one, \"two\" \\| three<br>' four |\n| " + b +
+                                   " | 1 | todo | ' TODO: na\xC3\xAFve |\n| " + c + " | 1 | todo | ' TODO: caf\xC3\xA9 |\n");
+
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run("json")), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonArray records = json.array();
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records[0].toObject()["text"].toString(), "' TODO: one, \"two\" | three\n' four");
+    EXPECT_EQ(records[0].toObject()["line"].toInt(), 2);
+    EXPECT_EQ(records[0].toObject()["kind"].toString(), "todo");
+    EXPECT_EQ(records[1].toObject()["text"].toString(), QString::fromUtf8("' TODO: na\u00EFve"));
+    EXPECT_EQ(records[2].toObject()["text"].toString(), QString::fromUtf8("' TODO: caf\u00E9"));
+    EXPECT_EQ(records[2].toObject()["path"].toString(), QString::fromStdString(c));
+
+    // --output writes the same bytes to a file and nothing to stdout.
+    const test::Ran saved = runQuillbox({"subs", arg(temp / "tree"), "--output", arg(temp / "out.json"), "--format=json"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(saved.out, "");
+    EXPECT_EQ(test::readBytes(temp / "out.json"), "[]\n");
+}
+
+// A Ctrl+C that arrives before the first file stops the run: exit status 130, no report printed,
+// no output file written.
+TEST_F(Commands, CtrlCStopsTheRunAndWritesNothing)
+{
+    temp.write("tree/a.bas", "' TODO: a\r\n");
+    const test::Ran ran =
+        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, test::interruptedAtStart());
+    EXPECT_EQ(ran.status, 130);
+    EXPECT_EQ(ran.out, "");
+    EXPECT_FALSE(std::filesystem::exists(temp / "report.txt"));
+}
+
+TEST_F(Commands, RunWithoutAnyDisplay)
+{
+    temp.write("tree/a.bas", "' TODO: a\r\n");
+    temp.write("in.txt", "roads\r\n");
+    temp.write("chunk.txt", "<\xA2 \xED>");
+    const test::Ran todos = runQuillbox({"todos", arg(temp / "tree")}, test::withoutDisplay());
+    EXPECT_EQ(todos.status, 0) << todos.err;
+    EXPECT_NE(todos.out.find("' TODO: a"), std::string::npos);
+    // The repeater finds the program's data folder; it needs no display either.
+    const test::Ran repeat = runQuillbox({"repeat", "--template", arg(temp / "chunk.txt"), "--in", arg(temp / "in.txt"),
+                                          "--out", arg(temp / "out.txt"), "--start", "7"},
+                                         test::withoutDisplay());
+    EXPECT_EQ(repeat.status, 0) << repeat.err;
+    EXPECT_EQ(test::readBytes(temp / "out.txt"), "<roads 7>");
+}
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,60 @@
+// Runs the built quillbox executable as a separate process, the way a shell or a script would.
+#pragma once
+
+#include <QStringList>
+
+#include <filesystem>
+#include <string>
+
+namespace qb::test {
+
+struct Ran {
+    int status = -1;  // the exit status; -1 when the process crashed or did not finish
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string input;                  // written to standard input, which is then closed
+    std::filesystem::path folder;       // the working folder (the test's own when empty)
+    std::filesystem::path dataFolder;   // the program's data folder (QUILLBOX_DATA_DIR), when set
+    bool noDisplay = false;             // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM at all
+    bool interruptedAtStart = false;    // a Ctrl+C is already waiting when the program starts
+};
+
+Ran runQuillbox(const QStringList& arguments, const RunOptions& options = RunOptions());
+
+inline RunOptions withInput(std::string input)
+{
+    RunOptions options;
+    options.input = std::move(input);
+    return options;
+}
+inline RunOptions inFolder(std::filesystem::path folder)
+{
+    RunOptions options;
+    options.folder = std::move(folder);
+    return options;
+}
+inline RunOptions withDataFolder(std::filesystem::path folder)
+{
+    RunOptions options;
+    options.dataFolder = std::move(folder);
+    return options;
+}
+inline RunOptions withoutDisplay()
+{
+    RunOptions options;
+    options.noDisplay = true;
+    return options;
+}
+inline RunOptions interruptedAtStart()
+{
+    RunOptions options;
+    options.interruptedAtStart = true;
+    return options;
+}
+
+QString arg(const std::filesystem::path& path);
+
+}  // namespace qb::test

@@ -1,0 +1,134 @@
+// Where the program keeps its files, and the runtime folder it sets up before Qt starts.
+#include "shell/services.h"
+
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/recorder.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+
+// While it lives, a test run by root acts as an unprivileged user, for whom folder permissions
+// count as they do for everyone else.
+class ActingUnprivileged {
+public:
+    ActingUnprivileged() : switched_(::geteuid() == 0 && ::seteuid(65534) == 0) {}
+    ~ActingUnprivileged()
+    {
+        if (switched_ && ::seteuid(0) != 0)
+            ADD_FAILURE() << "could not return to root";
+    }
+private:
+    bool switched_;
+};
+
+TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheUserDataFolderAndTheVariableWins)
+{
+    enum class Expect { ExecutableFolder, UserDataFolder, Variable };
+    struct Row {
+        const char* name;
+        bool executableFolderWritable;
+        std::optional<std::string> variable;
+        Expect expect;
+    };
+    const Row rows[] = {
+        {"a build or portable copy keeps its files beside it", true, std::nullopt, Expect::ExecutableFolder},
+        {"an installed copy keeps them in the user's data folder", false, std::nullopt, Expect::UserDataFolder},
+        {"an empty variable counts as unset", false, "", Expect::UserDataFolder},
+        {"the variable wins over a writable folder", true, "chosen", Expect::Variable},
+        {"the variable wins over a read-only folder", false, "chosen", Expect::Variable},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const test::TempDir temp;
+        const fs::path bin = temp.mkdir("bin");
+        const fs::path dataHome = temp.mkdir("data");
+        fs::permissions(temp.path(), fs::perms(0755));
+        fs::permissions(bin, fs::perms(row.executableFolderWritable ? 0777 : 0555));
+        fs::permissions(dataHome, fs::perms(0777));
+        const test::EnvironmentOverride home("XDG_DATA_HOME", dataHome.native());
+        const fs::path chosen = temp / "chosen";
+        std::optional<std::string> variable = row.variable;
+        if (variable && !variable->empty())
+            variable = (temp / *variable).native();
+        const test::EnvironmentOverride setVariable(dataFolderVariable, variable);
+
+        fs::path folder;
+        {
+            const ActingUnprivileged user;
+            folder = programFolderFor(bin);
+        }
+        switch (row.expect) {
+        case Expect::ExecutableFolder: EXPECT_EQ(folder, bin); break;
+        case Expect::UserDataFolder: EXPECT_EQ(folder, dataHome / "Quillbox"); break;
+        case Expect::Variable: EXPECT_EQ(folder, chosen); break;
+        }
+        // The user's data folder is made when it is chosen, and only then.
+        EXPECT_EQ(fs::is_directory(dataHome / "Quillbox"), row.expect == Expect::UserDataFolder);
+    }
+}
+
+std::vector<std::string> qtMessages;
+
+void recordQtMessage(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    qtMessages.push_back(message.toStdString());
+}
+
+TEST(RuntimeFolder, MissingOneIsSetUpAsQtExpectsAndNoOneElsesIsTaken)
+{
+    struct Row {
+        const char* name;
+        std::function<void(const test::TempDir& temp, const fs::path& usual)> before;
+        bool usualFolderKept;
+    };
+    const Row rows[] = {
+        {"none yet: made", [](const test::TempDir&, const fs::path&) {}, true},
+        {"left open: closed to others again",
+         [](const test::TempDir&, const fs::path& usual) { ::mkdir(usual.c_str(), 0755); }, true},
+        {"a link in its place: passed over",
+         [](const test::TempDir& temp, const fs::path& usual) { fs::create_symlink(temp.mkdir("elsewhere"), usual); },
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const test::TempDir temp;
+        const fs::path usual = temp / ("runtime-" + std::to_string(::geteuid()));
+        row.before(temp, usual);
+        const test::EnvironmentOverride tmp("TMPDIR", temp.path().native());
+        const test::EnvironmentOverride unset("XDG_RUNTIME_DIR", std::nullopt);
+
+        prepareRuntimeFolder();
+        const fs::path folder = qgetenv("XDG_RUNTIME_DIR").toStdString();
+        EXPECT_EQ(folder == usual, row.usualFolderKept) << folder;
+        struct stat info {};
+        ASSERT_EQ(::lstat(folder.c_str(), &info), 0) << folder;
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_uid, ::geteuid());
+        EXPECT_EQ(info.st_mode & 07777, 0700u);
+
+        qtMessages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(recordQtMessage);
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(runtime.toStdString(), folder.string());
+        EXPECT_EQ(qtMessages, std::vector<std::string>{});
+    }
+
+    const test::EnvironmentOverride set("XDG_RUNTIME_DIR", "/run/user/chosen-by-the-session");
+    prepareRuntimeFolder();
+    EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), "/run/user/chosen-by-the-session");
+}
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,353 @@
+// Every window of the program, as the frame holds it: reachable at any size, captions that fit
+// their text in any font or style, named controls, inputs remembered between openings, folders
+// and files dropped on them.
+#include "shell/cp1252.h"
+#include "shell/kit.h"
+#include "shell/pickers.h"
+#include "support/toolWindow.h"
+#include "tools/tools.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace qb {
+namespace {
+
+struct Tool {
+    const char* opener;  // chooser button or menu entry
+    const char* name;
+    std::vector<const char*> boxes;  // the controls that show content, which grow with the window
+};
+
+const Tool tools[] = {
+    {"mnuWhichGizmet", "frmWhichGizmet", {}},
+    {"cmdOpenForm_2", "frmEraseChunks", {"richChunk", "richSpew", "Dir1"}},
+    {"mnuSNP", "frmReplaceLineFromFile", {"Dir1"}},
+    {"cmdOpenForm_3", "frmCarpalTunnel", {"txtChunk", "rich1"}},
+    {"cmdOpenForm_4", "frmHex2Dec", {"Text1", "Text2"}},
+    {"cmdOpenForm_5", "frmAddExtension", {"rich1", "Dir1"}},
+    {"cmdOpenForm_6", "frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"}},
+    {"cmdOpenForm_7", "frmFindTodos", {"Text1", "Dir1"}},
+    {"cmdOpenForm_8", "frmCombineFiles", {"rich1", "Dir1", "Dir2"}},
+    {"cmdOpenForm_9", "frmFindSubNFuncts", {"Text1", "Dir1"}},
+    {"cmdOpenForm_10", "frmMakeLinktables", {"RichTextBox1", "List1"}},
+    {"cmdOpenForm_11", "frmTwoTabbedRowsToCols", {"richIn", "richOut"}},
+    {"cmdOpenForm_12", "frmOracleSeqTrigs", {"RichTextBox1", "RichTextBox2"}},
+};
+
+void settle()
+{
+    for (int round = 0; round < 3; ++round)
+        QApplication::processEvents();
+}
+
+// The controls of a window that a user sees, inside its scrolling client.
+QList<QWidget*> shownControls(const QWidget* client)
+{
+    QList<QWidget*> shown;
+    for (QWidget* control : client->findChildren<QWidget*>())
+        if (control->isVisibleTo(client) && !qobject_cast<QScrollBar*>(control))
+            shown.push_back(control);
+    return shown;
+}
+
+class EveryWindow : public test::ToolWindowTest {
+protected:
+    static void SetUpTestSuite() { registerAllTools(); }
+
+    QMdiSubWindow* sub() const { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); }
+    QScrollArea* scroll() const { return child<QScrollArea>("scroll"); }
+    void resizeWindow(QSize size)
+    {
+        sub()->showNormal();
+        sub()->resize(size);
+        settle();
+    }
+    // Every shown control lies whole inside the client, so the scroll area reaches it.
+    void expectReachable(const char* when)
+    {
+        QWidget* client = scroll()->widget();
+        for (const QWidget* control : shownControls(client)) {
+            const QRect place(control->mapTo(client, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(client->rect().contains(place))
+                << window->objectName().toStdString() << " " << when << ": " << control->objectName().toStdString();
+        }
+    }
+    // No two controls side by side on the client cover each other (with the style's own sizes).
+    void expectNoOverlap(const char* when)
+    {
+        QWidget* client = scroll()->widget();
+        QList<QWidget*> controls;
+        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (control->isVisibleTo(client))
+                controls.push_back(control);
+        for (qsizetype i = 0; i < controls.size(); ++i)
+            for (qsizetype j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                    << window->objectName().toStdString() << " " << when << ": " << controls[i]->objectName().toStdString()
+                    << " and " << controls[j]->objectName().toStdString();
+    }
+    // No caption shows less than its text.
+    void expectCaptionsFit(const char* when)
+    {
+        for (const QWidget* control : shownControls(scroll()->widget())) {
+            const auto* label = qobject_cast<const QLabel*>(control);
+            const bool caption = qobject_cast<const QAbstractButton*>(control) || (label && !label->wordWrap());
+            const QSize needed = caption ? control->sizeHint()
+                                 : label  ? QSize(0, label->heightForWidth(label->width()))
+                                          : QSize();
+            EXPECT_TRUE(control->width() >= needed.width() && control->height() >= needed.height())
+                << window->objectName().toStdString() << " " << when << ": " << control->objectName().toStdString();
+        }
+    }
+};
+
+// Shrunk to less than its design size a window scrolls to every control; grown, its content boxes
+// grow with it.
+TEST_F(EveryWindow, ScrollsWhenSmallAndGrowsItsBoxesWhenLarge)
+{
+    for (const Tool& tool : tools) {
+        SCOPED_TRACE(tool.name);
+        ASSERT_TRUE(open(tool.opener, tool.name));
+        resizeWindow(sub()->size());
+        const QSize design = sub()->size();  // restored, a window opens at its design size
+        resizeWindow({260, 200});
+        expectReachable("small");
+        EXPECT_GT(scroll()->verticalScrollBar()->maximum() + scroll()->horizontalScrollBar()->maximum(), 0);
+
+        resizeWindow(design);
+        std::map<std::string, QSize> before;
+        for (const char* box : tool.boxes)
+            before[box] = child<QWidget>(box)->size();
+        expectNoOverlap("design size");
+        resizeWindow(design + QSize(300, 200));
+        expectReachable("large");
+        expectNoOverlap("large");
+        for (const char* box : tool.boxes) {
+            const QSize after = child<QWidget>(box)->size();
+            EXPECT_TRUE(after.width() > before[box].width() || after.height() > before[box].height()) << box;
+        }
+        sub()->close();
+    }
+}
+
+// Captions fit their text with the usual font, with a large one, and after a style sheet that
+// makes buttons and check boxes roomier comes in while the window is open.
+TEST_F(EveryWindow, CaptionsFitInAnyFontOrStyle)
+{
+    const QFont usual = QApplication::font();
+    QFont large = usual;
+    large.setPointSize(14);
+    for (const bool largeFont : {false, true}) {
+        QApplication::setFont(largeFont ? large : usual);
+        for (const Tool& tool : tools) {
+            SCOPED_TRACE(tool.name);
+            ASSERT_TRUE(open(tool.opener, tool.name));
+            settle();
+            expectCaptionsFit(largeFont ? "14 pt" : "usual font");
+            qApp->setStyleSheet("QPushButton { padding: 6px 20px; } QCheckBox, QLabel { padding: 3px; }");
+            settle();
+            expectCaptionsFit("style sheet");
+            expectReachable("style sheet");
+            qApp->setStyleSheet({});
+            sub()->close();
+        }
+    }
+    QApplication::setFont(usual);
+}
+
+// Every control has an accessible name; every placeholder caption says what its control does, and
+// the pair-replacement window explains its pair file.
+TEST_F(EveryWindow, ControlsAreNamedAndPlaceholdersExplained)
+{
+    const QStringList placeholders = {"Text1", "Text2", "Command1", "Frame1", "RichTextBox1"};
+    for (const Tool& tool : tools) {
+        SCOPED_TRACE(tool.name);
+        ASSERT_TRUE(open(tool.opener, tool.name));
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            QString caption;
+            if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+                caption = button->text();
+            else if (const auto* line = qobject_cast<const QLineEdit*>(control))
+                caption = line->text();
+            else if (const auto* group = qobject_cast<const QGroupBox*>(control))
+                caption = group->title();
+            else if (const auto* text = qobject_cast<const QPlainTextEdit*>(control))
+                caption = text->toPlainText();
+            const bool isControl = control->focusPolicy() != Qt::NoFocus || qobject_cast<const QLabel*>(control);
+            if (isControl && !qobject_cast<const QScrollArea*>(control))
+                EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+            if (placeholders.contains(caption))
+                EXPECT_FALSE(control->toolTip().isEmpty() || control->accessibleDescription().isEmpty())
+                    << control->objectName().toStdString();
+        }
+        if (window->windowTitle().startsWith("Form"))
+            EXPECT_FALSE(windowExplanation(window).isEmpty() || window->accessibleDescription().isEmpty());
+        sub()->close();
+    }
+    open("mnuSNP", "frmReplaceLineFromFile");
+    EXPECT_TRUE(windowExplanation(window).contains("odd lines") && windowExplanation(window).contains("even line"));
+    EXPECT_TRUE(child<QWidget>("cmdBegin")->toolTip().contains("odd lines"));
+}
+
+// What a user sets up, seen through the controls that are remembered.
+using Inputs = std::map<QString, QString>;
+
+Inputs inputsOf(const QWidget* window)
+{
+    Inputs inputs;
+    for (const FolderPicker* folder : window->findChildren<FolderPicker*>())
+        inputs[folder->objectName()] = folder->path();
+    for (const QLineEdit* box : window->findChildren<QLineEdit*>())
+        if (!box->property("rememberedPath").isNull())
+            inputs[box->objectName()] = box->text();
+    for (const QListWidget* list : window->findChildren<QListWidget*>())
+        if (list->property("rememberedPaths").toBool())
+            for (int row = 0; row < list->count(); ++row)
+                inputs[list->objectName() + QString::number(row)] = list->item(row)->text();
+    for (const QAbstractButton* option : window->findChildren<QAbstractButton*>())
+        if (qobject_cast<const QCheckBox*>(option) || qobject_cast<const QRadioButton*>(option))
+            inputs[option->objectName()] = option->isChecked() ? "on" : "off";
+    return inputs;
+}
+
+class RememberedInputs : public EveryWindow {
+protected:
+    // Points every picker at `folder`, every path box at an existing file or folder, adds that
+    // file to every remembered list, flips every check box and picks the last option of each group.
+    void change(const std::filesystem::path& folder, const std::filesystem::path& file) const
+    {
+        for (FolderPicker* picker : window->findChildren<FolderPicker*>())
+            ASSERT_TRUE(picker->setPath(fromPath(folder)));
+        for (QLineEdit* box : window->findChildren<QLineEdit*>()) {
+            const QVariant kind = box->property("rememberedPath");
+            if (!kind.isNull())
+                box->setText(fromPath(kind.toString() == "folder" ? folder : file));
+        }
+        for (QListWidget* list : window->findChildren<QListWidget*>())
+            if (list->property("rememberedPaths").toBool())
+                list->addItem(fromPath(file));
+        for (QCheckBox* box : window->findChildren<QCheckBox*>())
+            box->toggle();
+        for (QRadioButton* option : window->findChildren<QRadioButton*>())
+            option->setChecked(true);  // the last one of each group stays checked
+    }
+    Inputs reopen(const Tool& tool)
+    {
+        sub()->close();
+        settle();
+        return open(tool.opener, tool.name) ? inputsOf(window) : Inputs{};
+    }
+};
+
+// Closing and reopening gives back the folders, paths and options; with the option off the window
+// starts from its initial values again, and so does a remembered folder or file that is gone.
+TEST_F(RememberedInputs, ComeBackUnlessTurnedOffOrGone)
+{
+    QAction* remember = frame.findChild<QAction*>("mnuRememberInputs");
+    ASSERT_TRUE(remember && remember->isCheckable() && remember->isChecked());
+    for (const Tool& tool : tools) {
+        SCOPED_TRACE(tool.name);
+        const auto folder = temp.mkdir(std::string("picked/") + tool.name);
+        const auto file = temp.write(std::string("picked/") + tool.name + ".txt", "x");
+        ASSERT_TRUE(open(tool.opener, tool.name));
+        const Inputs initial = inputsOf(window);
+        change(folder, file);
+        const Inputs changed = inputsOf(window);
+        EXPECT_EQ(reopen(tool), changed);
+
+        remember->trigger();  // off: nothing is restored, nothing kept
+        EXPECT_EQ(reopen(tool), initial);
+        change(folder, file);
+        remember->trigger();
+        EXPECT_EQ(reopen(tool), changed);
+
+        // Gone: folders and paths start from their initial values; the options stay as set.
+        std::filesystem::remove_all(folder);
+        std::filesystem::remove(file);
+        Inputs expected = changed;
+        for (const auto& [name, value] : changed)
+            if (value != "on" && value != "off") {
+                if (initial.contains(name))
+                    expected[name] = initial.at(name);
+                else
+                    expected.erase(name);
+            }
+        EXPECT_EQ(reopen(tool), expected);
+        sub()->close();
+    }
+}
+
+QMimeData* dragOf(const std::filesystem::path& path)
+{
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(fromPath(path))});
+    return data;
+}
+
+// Drops `path` on `target` at `at` (in its own coordinates); true when the target took it.
+bool drop(QWidget* target, const std::filesystem::path& path, QPoint at)
+{
+    std::unique_ptr<QMimeData> data(dragOf(path));
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
+}
+
+// A folder dropped on a window opens in the picker nearest to where it fell; a file dropped on a
+// path box fills it; neither is taken where it does not belong.
+TEST_F(EveryWindow, DroppedFoldersAndFilesGoWhereTheyFell)
+{
+    const auto folder = temp.mkdir("dropped");
+    const auto file = temp.write("dropped/a.txt", "a");
+    ASSERT_TRUE(open("cmdOpenForm_8", "frmCombineFiles"));
+    resizeWindow({900, 700});
+    auto* Dir1 = child<FolderPicker>("Dir1");
+    auto* Dir2 = child<FolderPicker>("Dir2");
+    const QString before = Dir1->path();
+    const QPoint nearDir2 = window->mapFromGlobal(Dir2->mapToGlobal(Dir2->rect().center()));
+    EXPECT_TRUE(drop(window, folder, nearDir2 + QPoint(0, 40)));
+    EXPECT_EQ(Dir2->path(), fromPath(folder));
+    EXPECT_EQ(child<QListWidget>("List2")->count(), 1);
+    EXPECT_EQ(Dir1->path(), before);
+    EXPECT_FALSE(drop(window, file, nearDir2));  // a file is no folder
+    EXPECT_TRUE(drop(line("Text1"), file, {5, 5}));
+    EXPECT_EQ(line("Text1")->text(), fromPath(file));
+    const auto other = temp.mkdir("other");
+    EXPECT_TRUE(drop(line("Text2"), other, {5, 5}));  // no file: it goes to the picker nearby instead
+    EXPECT_EQ(line("Text2")->text(), "");
+    EXPECT_EQ(Dir2->path(), fromPath(other));
+    EXPECT_TRUE(recorder.messages.isEmpty());
+
+    ASSERT_TRUE(open("mnuSNP", "frmReplaceLineFromFile"));
+    EXPECT_TRUE(drop(line("txtPath"), folder, {5, 5}));  // the echo box sends it to its picker
+    EXPECT_EQ(child<FolderPicker>("Dir1")->path(), fromPath(folder));
+    EXPECT_EQ(line("txtPath")->text(), fromPath(folder));
+}
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,77 @@
+// `quillbox seqtrig TABLE`: the sequence and trigger scripts, written as seq<Table>.sql and
+// trig<Table>.sql, or printed.
+#include "tools/sql/sqlCommands.h"
+
+#include "shell/fileText.h"
+#include "shell/fs.h"
+#include "shell/mdlText.h"
+#include "tools/sql/seqTrig.h"
+
+#include <cerrno>
+
+namespace qb {
+
+namespace {
+
+int runSeqTrig(CommandRun& run)
+{
+    // Typed text, as a box would give it: Windows-1252 bytes.
+    const std::string table = cp1252FromUtf8(run.arguments().front());
+    const std::string* singularOption = run.value("--singular");
+    const std::string singular = singularOption ? cp1252FromUtf8(*singularOption) : singularGuess(table);
+    const std::string sequence = sequenceScript(table);
+    const std::string trigger = triggerScript(table, singular);
+    if (run.has("--print-only")) {
+        run.print(sequence + std::string(crlf) + std::string(crlf) + trigger + std::string(crlf));
+        return exitStatus::ok;
+    }
+
+    const std::string* folderOption = run.value("--folder");
+    std::error_code ignored;
+    const std::filesystem::path folder =
+        std::filesystem::absolute(folderOption ? std::filesystem::path(*folderOption) : ".", ignored).lexically_normal();
+    if (!FileSystemObject().FolderExists(folder)) {
+        run.report(folder, systemError(ENOENT, folder, true));
+        return exitStatus::cannotStart;
+    }
+    // The file names are the window's: the table name's characters, in the file system's encoding.
+    const auto fileName = [&](ScriptKind kind) {
+        return std::filesystem::path(utf8FromCp1252(scriptFileName(kind, table)));
+    };
+    const auto seqPath = scriptPath(folder, fileName(ScriptKind::Sequence));
+    const auto trigPath = scriptPath(folder, fileName(ScriptKind::Trigger));
+    if (!seqPath || !trigPath) {
+        run.report(seqPath ? trigPath.error() : seqPath.error());
+        return exitStatus::cannotStart;
+    }
+    for (const auto& [path, script] : {std::pair{*seqPath, sequence}, std::pair{*trigPath, trigger}})
+        if (auto written = addOrReplaceFile(path, script); !written) {
+            run.report(path, written.error());
+            return exitStatus::failed;
+        }
+    return exitStatus::ok;
+}
+
+}  // namespace
+
+Command seqTrigCommand()
+{
+    Command command;
+    command.name = "seqtrig";
+    command.synopsis = "TABLE [--singular S] [--folder DIR] [--print-only]";
+    command.summary = "write the Oracle sequence and before-insert trigger scripts for a table";
+    command.description =
+        "Writes seqTable.sql and trigTable.sql (Table being TABLE with its first letter upper-cased) into "
+        "DIR, each replaced whole. The trigger fills the key column named after the singular and \"Id\".";
+    command.options = {
+        {"--singular", "S", "the table's singular (default: TABLE without one final lower-case s)"},
+        {"--folder", "DIR", "where the two files go (default: the current folder)"},
+        {"--print-only", "", "print both scripts, an empty line between them, and write nothing"},
+    };
+    command.minArguments = 1;
+    command.maxArguments = 1;
+    command.run = runSeqTrig;
+    return command;
+}
+
+}  // namespace qb

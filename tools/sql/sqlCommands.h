@@ -1,0 +1,11 @@
+// The commands of the SQL generators; each prints (or writes) the scripts its window shows.
+#pragma once
+
+#include "shell/commandLine.h"
+
+namespace qb {
+
+Command seqTrigCommand();
+Command linkTableCommand();
+
+}  // namespace qb

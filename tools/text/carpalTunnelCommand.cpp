@@ -1,0 +1,96 @@
+// `quillbox repeat`: the chunk repeater, writing the output file as the window does.
+#include "tools/text/textCommands.h"
+
+#include "shell/fs.h"
+#include "shell/services.h"
+#include "tools/text/carpalTunnel.h"
+#include "tools/text/integer16.h"
+
+#include <cerrno>
+
+namespace qb {
+
+namespace {
+
+int runRepeat(CommandRun& run)
+{
+    // The program's data folder is looked up only for what the options leave to it.
+    const auto dataFile = [](const char* name) { return programFolder() / name; };
+    RepeatRequest request;
+    if (const std::string* templateFile = run.value("--template")) {
+        auto chunk = run.readFile(*templateFile);
+        if (!chunk)
+            return exitStatus::cannotStart;
+        request.chunk = std::move(*chunk);
+    } else {
+        // The chunk the window starts with: the stored one, or the default.
+        const std::filesystem::path store = dataFile("last.txt");
+        auto stored = loadChunk(store);
+        if (!stored) {
+            run.report(store, stored.error());
+            return exitStatus::cannotStart;
+        }
+        request.chunk = stored->value_or(defaultChunk());
+    }
+    const std::string* in = run.value("--in");
+    const std::string* out = run.value("--out");
+    request.inFile = in ? std::filesystem::path(*in) : dataFile("in.txt");
+    request.outFile = out ? std::filesystem::path(*out) : dataFile("out.txt");
+    if (const std::string* start = run.value("--start")) {
+        if (!parseInteger16(*start))
+            return run.usage("--start wants a whole number from -32768 to 32767, not '" + *start + "'");
+        request.countStart = *start;
+    }
+    request.doubleUp = run.has("--double-up");
+    const std::filesystem::path outFolder = request.outFile.parent_path();
+    if (!outFolder.empty() && !FileSystemObject().FolderExists(outFolder)) {
+        run.report(outFolder, systemError(ENOENT, outFolder, true));
+        return exitStatus::cannotStart;
+    }
+
+    const RepeatResult result = repeatChunk(request);
+    switch (result.outcome) {
+    case RepeatOutcome::MissingInput:
+        run.report(request.inFile, systemError(ENOENT, request.inFile));
+        return exitStatus::cannotStart;
+    case RepeatOutcome::SameFile:
+        run.report(request.outFile, Error{err::PathFileAccess, "the out file is the in file; writing it would erase it"});
+        return exitStatus::cannotStart;
+    case RepeatOutcome::Failed:
+        run.report(*result.error);
+        return exitStatus::failed;
+    case RepeatOutcome::Done:
+        break;
+    }
+    return exitStatus::ok;
+}
+
+}  // namespace
+
+Command repeatCommand()
+{
+    Command command;
+    command.name = "repeat";
+    command.synopsis = "[--template FILE] [--in FILE] [--out FILE] [--double-up] [--start N]";
+    command.summary = "expand a template once per line, or pair of lines, of an input file";
+    command.description =
+        "For every line of the input file the template is written to the output file with each \xC2\xA2 "
+        "(byte A2) replaced by the line and each \xC3\xAD (byte ED) by a counter; with --double-up two "
+        "lines are read per repetition and each \xC3\xA6 (byte E6) gets the second. The template's bytes "
+        "are used as they are (Windows-1252, like the window's chunk box). The output file is replaced; "
+        "nothing is printed. An input with an odd number of lines in --double-up mode, or a counter past "
+        "32767, stops the run with exit status 1, keeping the repetitions written before.";
+    command.options = {
+        {"--template", "FILE", "the template (default: the chunk the window starts with, from last.txt in "
+                               "the program's data folder, or the built-in one)"},
+        {"--in", "FILE", "the input file (default: in.txt in the program's data folder)"},
+        {"--out", "FILE", "the output file (default: out.txt in the program's data folder)"},
+        {"--double-up", "", "read two input lines per repetition"},
+        {"--start", "N", "the counter's first value (default: 0)"},
+    };
+    command.maxArguments = 0;
+    command.run = runRepeat;
+    return command;
+}
+
+}  // namespace qb

@@ -1,0 +1,43 @@
+// `quillbox combine FILE1 FILE2`: two files joined line by line.
+#include "tools/text/textCommands.h"
+
+#include "shell/fs.h"
+#include "tools/text/combineFiles.h"
+
+#include <cerrno>
+
+namespace qb {
+
+Command combineCommand()
+{
+    Command command;
+    command.name = "combine";
+    command.synopsis = "FILE1 FILE2";
+    command.summary = "join two files line by line";
+    command.description =
+        "Prints line N of FILE1 directly followed by line N of FILE2, then CR LF, for every line up to the "
+        "end of the shorter file.";
+    command.minArguments = 2;
+    command.maxArguments = 2;
+    command.run = [](CommandRun& run) {
+        const FileSystemObject fso;
+        bool missing = false;
+        for (const std::string& name : run.arguments())
+            if (!fso.FileExists(name)) {
+                run.report(name, systemError(ENOENT, name));
+                missing = true;
+            }
+        if (missing)
+            return exitStatus::cannotStart;
+        const auto combined = combineFiles(run.arguments()[0], run.arguments()[1]);
+        if (!combined) {
+            run.report(combined.error());
+            return exitStatus::failed;
+        }
+        run.print(combined->value_or(std::string()));
+        return exitStatus::ok;
+    };
+    return command;
+}
+
+}  // namespace qb
