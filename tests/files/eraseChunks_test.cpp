@@ -59,15 +59,6 @@ TEST(ChunkLines, DropEmptyLinesKeepSpacesAndPlaceCopiesKeepingCase)
     EXPECT_EQ(copyPathFor("/a.txt", "/"), fs::path("/copies/a.txt"));
 }
 
-TEST(FailureList, ShowsTwentyAndCountsTheRest)
-{
-    std::vector<Failure> failures(25, {"/d/f", Error{70, "denied"}});
-    failures[19].path = "/d/last";
-    const std::string text = listFailures(failures);
-    EXPECT_TRUE(text.starts_with("Could not handle 25 files or folders:\n/d/f: 70 :: denied\n")) << text;
-    EXPECT_TRUE(text.ends_with("/d/last: 70 :: denied\nand 5 more.")) << text;
-}
-
 class EraseRun : public ::testing::Test {
 protected:
     RunReport run(bool recursive, ProgressCallback progress = {}) const

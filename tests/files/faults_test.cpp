@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 
 #include "files/tree.h"
@@ -32,17 +31,6 @@ void expectStates(const Tree& tree, const States& allowed)
         EXPECT_TRUE(tree.contains(name) || states.contains(absent)) << name << " is missing";
 }
 
-void writeTree(const fs::path& root, const Tree& tree)
-{
-    fs::remove_all(root);
-    fs::create_directories(root);
-    for (const auto& [name, bytes] : tree)
-        if (bytes == "/")
-            fs::create_directories(root / name);
-        else
-            std::ofstream(root / name, std::ios::binary) << bytes;
-}
-
 TEST(FaultSweep, UpdateFilesKeepsEachOriginalOrReplacesItWithAWholeBackup)
 {
     test::TempDir dir;
@@ -51,7 +39,7 @@ TEST(FaultSweep, UpdateFilesKeepsEachOriginalOrReplacesItWithAWholeBackup)
     const Tree done{{"report.txt", "NEW"}, {"s_report.txt", "old 1"}, {"sub", "/"}, {"sub/report.txt", "NEW"},
                     {"sub/s_report.txt", "old 2"}, {"sub/keep.txt", "keep"}};
     const int runs = test::sweepFaults(
-        [&] { writeTree(tree, pristine); },
+        [&] { test::writeTree(tree, pristine); },
         [&] { return updateFiles({newFile}, tree, [] { return std::string("s"); }).failures.empty(); },
         [&](bool succeeded, const test::Fault&) {
             const Tree now = test::treeOf(tree);
@@ -85,7 +73,7 @@ TEST(FaultSweep, EraseLeavesSourcesAloneAndEveryCopyWholeOrAbsent)
                         {"copies/a.txt", {"old copy", "x\r\nS\r\ny\r\n", absent}}, {"copies/sub", {"/", absent}},
                         {"copies/sub/b.txt", {"S\r\n", absent}}};
     const int runs = test::sweepFaults(
-        [&] { writeTree(dir.path(), pristine); },
+        [&] { test::writeTree(dir.path(), pristine); },
         [&] {
             const auto report = runEraseChunks(dir.path(), {{"<A>", "</A>"}, "S\r\n", {}, true});
             return report && report->failures.empty();

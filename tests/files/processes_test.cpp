@@ -163,10 +163,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
             EXPECT_TRUE(tempFilesIn(root).empty());
             row.checkWhole(test::treeOf(root));
 
-            fs::remove_all(root);  // back to the tree as it was
-            for (const auto& [name, bytes] : pristine)
-                if (bytes != "/")
-                    dir.write((root / name).lexically_relative(dir.path()).string(), bytes);
+            test::writeTree(root, pristine);  // back to the tree as it was
         }
         EXPECT_GT(debrisSeen, 0u) << row.name << ": no kill left a temporary file to clean up";
     }
