@@ -137,7 +137,12 @@ int renameNoReplace(const char* from, const char* to)
 {
     if (faulted(Call::Rename))
         return -1;
+#ifdef RENAME_NOREPLACE
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 int link(const char* from, const char* to)
@@ -157,8 +162,12 @@ int linkFd(int fd, const char* to)
         return 0;
     if (errno != ENOENT)
         return -1;
+#ifdef AT_EMPTY_PATH
     // No /proc: a privileged process can still name the file through its descriptor.
     return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+#else
+    return -1;
+#endif
 }
 
 int close(int fd)

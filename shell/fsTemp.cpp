@@ -46,6 +46,7 @@ void lock(int fd)
 // find it unlocked. Nothing (and errno 0) where the file system cannot make unnamed files.
 Result<detail::TempFile> createLockedBeforeNamed(const fs::path& folder, const fs::path& target)
 {
+#ifdef O_TMPFILE
     sys::UniqueFd fd(sys::open(folder.c_str(), O_TMPFILE | O_RDWR, 0666));
     if (!fd) {
         if (unsupported(errno))
@@ -64,6 +65,10 @@ Result<detail::TempFile> createLockedBeforeNamed(const fs::path& folder, const f
         return std::unexpected(systemError(errno, target));
     }
     return std::unexpected(systemError(EEXIST, target));
+#else
+    (void)folder, (void)target;
+    return detail::TempFile{};
+#endif
 }
 
 int publishNoReplace(const fs::path& from, const fs::path& to)

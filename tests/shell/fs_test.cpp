@@ -165,6 +165,11 @@ TEST_F(Fs, ReplacingStreamReplacesOnCloseAndDiscardLeavesTheOldFile)
         stream->Discard();
     }
     EXPECT_EQ(readBytes(path), "old whole file");
+#ifndef NDEBUG
+    // Dropping one unfinished is a programming error that debug builds stop on.
+    EXPECT_DEATH({ auto dropped = fso.CreateReplacingTextFile(path); }, "without Close");
+    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 1u);  // what the stopped process left
+#endif
     EXPECT_EQ(namesIn(dir.path()), Names{"keep.txt"});
 
     ASSERT_TRUE(fso.replaceFileContents(path, "new"));
@@ -199,6 +204,30 @@ TEST_F(Fs, NamesUpToTheLimitAreWrittenAndLongerOnesRefusedWithTheReason)
         EXPECT_NE(result.error().description.find("256 bytes"), std::string::npos) << result.error().description;
     }
     EXPECT_EQ(namesIn(dir.path()), (Names{std::string(254, 'm'), longest, "s"}));
+}
+
+// Where the file system cannot make unnamed files, or cannot rename without replacing, new files
+// are still published whole, and an existing name is still refused.
+TEST_F(Fs, PublishesWhereTheFileSystemLacksUnnamedFilesOrNoReplaceRenames)
+{
+    const fs::path source = dir.write("src.txt", "source");
+    // Open 1 reads the source, open 2 makes the unnamed file; the first rename is the publish.
+    for (const auto& [call, error] : {std::pair{sys::Call::Open, EOPNOTSUPP}, std::pair{sys::Call::Rename, EINVAL}}) {
+        SCOPED_TRACE(error);
+        fs::remove(dir / "new.txt");
+        const sys::FaultPlan lacking(call, call == sys::Call::Open ? 2 : 1, error);
+        ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", false));
+        EXPECT_TRUE(lacking.fired());
+        EXPECT_EQ(readBytes(dir / "new.txt"), "source");
+        EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "src.txt"}));
+    }
+    const sys::FaultPlan lacking(sys::Call::Rename, 1, EINVAL);
+    auto stream = fso.CreateTextFile(dir / "new2.txt", false).value();
+    dir.write("new2.txt", "made meanwhile");
+    ASSERT_TRUE(stream.Write("mine"));
+    EXPECT_EQ(errorNumber(stream.Close()), err::FileAlreadyExists);
+    EXPECT_EQ(readBytes(dir / "new2.txt"), "made meanwhile");
+    EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "new2.txt", "src.txt"}));
 }
 
 // A FIFO or device, named or behind a link, is never written (it is not made a regular file) and

@@ -24,9 +24,7 @@ Result<std::vector<ReplacePair>> readPairs(const FileSystemObject& fso, const st
             break;
         lines.push_back(line);
     }
-    if (auto closed = stream->Close(); !closed)
-        return std::unexpected(closed.error());
-    return parsePairs(lines);
+    return transformValue(stream->Close(), [&] { return parsePairs(lines); });
 }
 
 }  // namespace
@@ -72,10 +70,9 @@ void appendDebugEntry(std::string& out, std::string_view line, std::string_view 
 Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
                  const std::vector<ReplacePair>& pairs, TextStream& debug)
 {
-    const auto file = fso.GetFile(strFilePath);
-    if (!file)
-        return std::unexpected(file.error());
-    auto input = file->OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
+    auto input = andThen(fso.GetFile(strFilePath), [](const File& file) {
+        return file.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
+    });
     if (!input)
         return std::unexpected(input.error());
 

@@ -220,19 +220,18 @@ Result<std::optional<std::string>> loadChunk(const std::filesystem::path& store)
     FileSystemObject fso;
     if (!fso.FileExists(store))
         return std::optional<std::string>{};
-    const auto bytes = fso.readFileBytes(store);
-    if (!bytes)
-        return std::unexpected(bytes.error());
-    // Every line comes back ending in CR LF; the one the save added after the chunk is dropped.
-    std::string chunk;
-    chunk.reserve(bytes->size());
-    for (const std::string_view line : splitLines(*bytes)) {
-        chunk += line;
-        chunk += crlf;
-    }
-    if (chunk.ends_with(crlf))
-        chunk.resize(chunk.size() - crlf.size());
-    return std::optional<std::string>{std::move(chunk)};
+    return transformValue(fso.readFileBytes(store), [](const std::string& bytes) {
+        // Every line comes back ending in CR LF; the one the save added after the chunk is dropped.
+        std::string chunk;
+        chunk.reserve(bytes.size());
+        for (const std::string_view line : splitLines(bytes)) {
+            chunk += line;
+            chunk += crlf;
+        }
+        if (chunk.ends_with(crlf))
+            chunk.resize(chunk.size() - crlf.size());
+        return std::optional<std::string>{std::move(chunk)};
+    });
 }
 
 Result<void> saveChunk(const std::filesystem::path& store, std::string_view chunk)
