@@ -1,25 +1,25 @@
 #!/usr/bin/env bash
-# Peak memory on one MEGABYTES-long line (300 MB by default) with no line break, for Erase,
-# Combine (the line beside a one-line file, and beside itself) and the chunk repeater (whose
-# default chunk holds the line twice). Prints each run's peak resident memory and its ratio to
-# the line's size (aim: about 2, never much more than the output itself needs).
-. "$(dirname "$0")/files_common.sh"
+# Peak memory on one MEGABYTES-long line (300 MiB by default) without a line break, for the tools
+# that read lines: erase and spew, combine (beside a one-line file, and beside itself, where the
+# output line is twice as long) and the chunk repeater (whose default template holds the line
+# twice). Prints each command's peak resident memory and its ratio to the line (aim: about 2).
+. "$(dirname "$0")/common.sh"
 MEGABYTES=${MEGABYTES:-300}
+quillbox_install_packages time
+export QUILLBOX_DATA_DIR=$WORK  # the built-in template, not a stored one
 
-mkdir -p "$WORK/erase"
-"$BENCH" line "$WORK/erase/line.txt" "$MEGABYTES"
+mkdir -p "$WORK/long"
+head -c $((MEGABYTES << 20)) /dev/zero | tr '\0' 'w' >"$WORK/long/line.txt"
 printf 'short\r\n' >"$WORK/short.txt"
+python3 "$ROOT/bench/files_tree.py" --chunk >"$WORK/chunk.txt"
 
-peak() {  # peak NAME COMMAND...: runs COMMAND under /usr/bin/time and prints its peak memory
-    local name=$1; shift
-    local kb
-    kb=$(/usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1)
-    awk -v n="$name" -v kb="$kb" -v mb="$MEGABYTES" 'BEGIN {
-        printf "  %-24s %6.0f MB peak  (%.2f x the line)\n", n, kb / 1024, kb / 1024 / mb }'
+peak() {  # peak NAME COMMAND: the peak resident memory of COMMAND
+    /usr/bin/time -f '%M' -o "$WORK/peak" bash -c "$2" >/dev/null 2>&1 || { echo "failed: $2" >&2; exit 1; }
+    awk -v n="$1" -v mb="$MEGABYTES" '{ printf "  %-28s %6.0f MiB  (%.2f x the line)\n", n, $1 / 1024, $1 / 1024 / mb }' "$WORK/peak"
 }
 
-echo "one line of $MEGABYTES MB without a line break:"
-peak "erase" "$BENCH" erase "$WORK/erase"
-peak "combine with a short file" "$BENCH" combine "$WORK/erase/line.txt" "$WORK/short.txt"
-peak "combine with itself" "$BENCH" combine "$WORK/erase/line.txt" "$WORK/erase/line.txt"
-peak "repeat (chunk holds it 2x)" "$BENCH" repeat "$WORK/erase/line.txt" "$WORK/out.txt"
+echo "peak memory on one line of $MEGABYTES MiB:"
+peak "erase" "$QB erase $WORK/long --chunk $WORK/chunk.txt"
+peak "combine with a short file" "$QB combine $WORK/long/line.txt $WORK/short.txt"
+peak "combine with itself" "$QB combine $WORK/long/line.txt $WORK/long/line.txt"
+peak "repeat (template holds it 2x)" "$QB repeat --in $WORK/long/line.txt --out $WORK/out.txt"

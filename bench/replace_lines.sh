@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Search and replace from a pair file over one generated folder (FILES files, MEGABYTES MB),
-# beside `sed -f` with the same pairs, one sed per file. Prints both best times and their ratio
-# (aim: at most 3; the debug file, one entry per line and pair, makes the tool slower).
-. "$(dirname "$0")/files_common.sh"
+# Search and replace from a pair file as a command over one generated folder (FILES files,
+# MEGABYTES MB), beside `sed -f` and `sd` with the same three pairs, one process (sed) or one
+# pipeline (sd) per file writing a copy. The command also appends its debug trace (one entry per
+# line and pair, as the window does), which the others do not write.
+. "$(dirname "$0")/common.sh"
 FILES=${FILES:-2000}
 MEGABYTES=${MEGABYTES:-100}
-
-"$BENCH" generate "$WORK/folder" "$FILES" "$MEGABYTES" flat
-mkdir -p "$WORK/program"
-printf 'cat\r\ndog\r\ndog\r\nbird\r\nalpha\r\nomega\r\n' >"$WORK/program/replaceLines.txt"
+python3 "$ROOT/bench/files_tree.py" "$WORK/folder" "$FILES" "$MEGABYTES" --flat
+printf 'cat\r\ndog\r\ndog\r\nbird\r\nalpha\r\nomega\r\n' >"$WORK/pairs.txt"
 printf 's/cat/dog/g\ns/dog/bird/g\ns/alpha/omega/g\n' >"$WORK/pairs.sed"
 cat "$WORK"/folder/* >/dev/null
 sed_all() {
@@ -17,9 +16,16 @@ sed_all() {
         [[ -f $file ]] && sed -f "$WORK/pairs.sed" "$file" >"$WORK/sed-copies/${file##*/}"
     done
 }
-snp_all() { "$BENCH" snp "$WORK/folder" "$WORK/program"; }
+sd_all() {
+    mkdir -p "$WORK/sd-copies"
+    for file in "$WORK"/folder/*; do
+        [[ -f $file ]] && sd -s cat dog <"$file" | sd -s dog bird | sd -s alpha omega >"$WORK/sd-copies/${file##*/}"
+    done
+}
 
-echo "search and replace from file: $FILES files, $MEGABYTES MB, 3 pairs (aim: ratio <= 3)"
-race "sed -f" 'rm -rf "$WORK/sed-copies"' sed_all \
-     "snp" 'rm -rf "$WORK/folder/copies" "$WORK/program/debug.out"' snp_all
-echo "  debug file     $(du -m "$WORK/program/debug.out" | cut -f1) MB"
+race "search and replace from a pair file: $FILES files, $MEGABYTES MB, 3 pairs" \
+    "quillbox replace" 'rm -rf "$WORK/folder/copies" "$WORK/debug.out"' \
+        "$QB replace $WORK/folder --pairs $WORK/pairs.txt --debug $WORK/debug.out" \
+    "sed -f, one per file" 'rm -rf "$WORK/sed-copies"' sed_all \
+    "sd, three per file" 'rm -rf "$WORK/sd-copies"' sd_all
+echo "  (quillbox's debug trace: $(du -m "$WORK/debug.out" | cut -f1) MB)"

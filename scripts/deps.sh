@@ -13,7 +13,8 @@ quillbox_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev)
+# help2man writes the manual page from the program's help at build time.
+QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev help2man)
 # cpack's .deb generator computes dependencies with dpkg-shlibdeps, which needs `file` too.
 QUILLBOX_PACKAGE_PACKAGES=(dpkg-dev file)
 # The validators of the package's desktop entry and AppStream metadata.

@@ -197,23 +197,20 @@ std::string commandLineHelp(bool allCommands)
     out += '\n';
     out += wrap("Progress shows on standard error when it is a terminal. Run 'quillbox COMMAND --help' "
                 "for a command's arguments and options.", 0, 0);
-    if (allCommands) {
-        out += "\nCommand details:\n";
+    if (allCommands)
         for (const Command& command : commands()) {
-            out += '\n';
-            std::string help = commandHelp(command);
-            // Indented under the heading, so the whole list reads as one section.
-            std::string indented = "  ";
-            for (const char c : help) {
-                indented += c;
-                if (c == '\n')
-                    indented += "  ";
-            }
-            while (!indented.empty() && indented.back() == ' ')
-                indented.pop_back();
-            out += indented;
+            out += "\nCommand " + command.name + ":\n";
+            out += "  quillbox " + command.name + (command.synopsis.empty() ? "" : " " + command.synopsis) + "\n\n";
+            std::string about = command.summary + (command.description.empty() ? "." : ". " + command.description);
+            if (!about.empty() && about[0] >= 'a' && about[0] <= 'z')
+                about[0] = static_cast<char>(about[0] - 'a' + 'A');
+            out += wrap(about, 0, 0);
+            if (!command.options.empty())
+                out += '\n';
+            for (const CommandOption& option : command.options)
+                out += twoColumns(option.valueName.empty() ? option.name : option.name + " " + option.valueName,
+                                  option.help, 22);
         }
-    }
     return out;
 }
 
@@ -282,6 +279,31 @@ int CommandRun::usage(std::string_view text)
     writeErr("quillbox " + command_.name + ": " + std::string(text) + "\n" + usageLine(command_) + "Try 'quillbox " +
              command_.name + " --help' for more information.\n");
     return exitStatus::cannotStart;
+}
+
+bool CommandRun::folderExists(const std::filesystem::path& path)
+{
+    if (FileSystemObject().FolderExists(path))
+        return true;
+    report(path, systemError(ENOENT, path, true));
+    return false;
+}
+
+bool CommandRun::fileExists(const std::filesystem::path& path)
+{
+    if (FileSystemObject().FileExists(path))
+        return true;
+    report(path, systemError(ENOENT, path));
+    return false;
+}
+
+int CommandRun::runStatus(const RunReport& run)
+{
+    for (const std::filesystem::path& missing : run.missingInputs)
+        report(missing, systemError(ENOENT, missing));
+    for (const Failure& failure : run.failures)
+        report(failure.path, failure.error);
+    return run.failures.empty() && run.missingInputs.empty() ? exitStatus::ok : exitStatus::failed;
 }
 
 std::optional<std::string> CommandRun::readFile(const std::filesystem::path& path)

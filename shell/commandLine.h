@@ -81,6 +81,13 @@ public:
     // A usage problem: "quillbox NAME: TEXT", the usage line and where help is; returns 2.
     int usage(std::string_view text);
 
+    // True when `path` names an existing folder (a file); otherwise its error line is printed.
+    bool folderExists(const std::filesystem::path& path);
+    bool fileExists(const std::filesystem::path& path);
+    // The status of a tool's run: an error line for each failure and each missing input; 0 when
+    // there was none, else 1.
+    int runStatus(const RunReport& report);
+
     // The bytes of a file the command reads; nothing (after its error line) when it cannot be read.
     std::optional<std::string> readFile(const std::filesystem::path& path);
     // Everything on standard input; nothing when reading failed (after its error line) or Ctrl+C

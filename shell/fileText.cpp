@@ -1,5 +1,9 @@
 #include "shell/fileText.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -45,7 +49,18 @@ bool isValidUtf8(std::string_view bytes)
 {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        // Plain ASCII, by far the most common, is passed over eight bytes at a time.
+        // Plain ASCII, by far the most common, is passed over 32 or eight bytes at a time.
+#if defined(__SSE2__)
+        while (i + 32 <= bytes.size()) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i + 16));
+            if (_mm_movemask_epi8(_mm_or_si128(a, b)) != 0)
+                break;
+            i += 32;
+        }
+        if (i == bytes.size())
+            break;
+#endif
         if (i + 8 <= bytes.size()) {
             std::uint64_t word;
             std::memcpy(&word, bytes.data() + i, 8);

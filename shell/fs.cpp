@@ -255,6 +255,19 @@ Result<void> FileSystemObject::readFileBytes(const fs::path& path, std::string& 
     return {};
 }
 
+Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) const
+{
+    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY));
+    if (!fd)
+        return std::unexpected(openError(errno, path));
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        return std::unexpected(systemError(errno, path));
+    if (S_ISDIR(st.st_mode))
+        return std::unexpected(systemError(EISDIR, path));
+    return fd;
+}
+
 bool FileSystemObject::sameFile(const fs::path& a, const fs::path& b) const
 {
     struct stat sa, sb;

@@ -196,6 +196,8 @@ public:
     // The same into `bytes`, reusing its room: a scan that reads many files allocates only when a
     // file is larger than every one before it.
     Result<void> readFileBytes(const std::filesystem::path& path, std::string& bytes) const;
+    // The file open for reading, for readers that take it a block at a time; a folder is refused.
+    Result<sys::UniqueFd> openForReading(const std::filesystem::path& path) const;
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;
 };

@@ -5,6 +5,7 @@
 #include "shell/commandLine.h"
 #include "shell/frmMain.h"
 #include "shell/services.h"
+#include "shell/startupProbe.h"
 #include "tools/tools.h"
 
 int main(int argc, char* argv[])
@@ -22,5 +23,7 @@ int main(int argc, char* argv[])
 
     qb::frmMain frame;
     frame.show();
+    if (qEnvironmentVariableIsSet("QUILLBOX_STARTUP_PROBE"))
+        qb::reportFirstPaint(QStringLiteral("frmWhichGizmet"));
     return app.exec();
 }

@@ -183,6 +183,11 @@ void prepareRuntimeFolder()
 #endif
 }
 
+std::string fileNameTimeStampNow()
+{
+    return toPath(fileNameTimeStamp(QDateTime::currentDateTime())).string();
+}
+
 QString fileNameTimeStamp(const QDateTime& when)
 {
     const QLocale locale = QLocale::system();

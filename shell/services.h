@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -63,4 +64,6 @@ namespace qb {
 // with seconds, every '/' and ':' replaced by '_' (and any other character a file name cannot
 // hold dropped).
 QString fileNameTimeStamp(const QDateTime& when);
+// The time stamp of this moment, as the bytes of a file name (backups of updated files).
+std::string fileNameTimeStampNow();
 }  // namespace qb

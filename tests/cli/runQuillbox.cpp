@@ -19,8 +19,6 @@ Ran runQuillbox(const QStringList& arguments, const RunOptions& options)
     if (options.noDisplay)
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
-    if (!options.dataFolder.empty())
-        environment.insert(QStringLiteral("QUILLBOX_DATA_DIR"), fromPath(options.dataFolder));
     process.setProcessEnvironment(environment);
     if (options.interruptedAtStart) {
         // Blocked and raised before exec, the signal stays pending into the new program and is

@@ -1,4 +1,5 @@
-// Runs the built quillbox executable as a separate process, the way a shell or a script would.
+// Runs the built quillbox executable as a separate process, the way a shell or a script would. It
+// inherits this process's environment, so its data folder is the test's (QUILLBOX_DATA_DIR).
 #pragma once
 
 #include <QStringList>
@@ -17,7 +18,6 @@ struct Ran {
 struct RunOptions {
     std::string input;                  // written to standard input, which is then closed
     std::filesystem::path folder;       // the working folder (the test's own when empty)
-    std::filesystem::path dataFolder;   // the program's data folder (QUILLBOX_DATA_DIR), when set
     bool noDisplay = false;             // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM at all
     bool interruptedAtStart = false;    // a Ctrl+C is already waiting when the program starts
 };
@@ -34,12 +34,6 @@ inline RunOptions inFolder(std::filesystem::path folder)
 {
     RunOptions options;
     options.folder = std::move(folder);
-    return options;
-}
-inline RunOptions withDataFolder(std::filesystem::path folder)
-{
-    RunOptions options;
-    options.dataFolder = std::move(folder);
     return options;
 }
 inline RunOptions withoutDisplay()

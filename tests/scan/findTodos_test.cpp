@@ -30,6 +30,11 @@ TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
         {"cMarkersInARow", "// TODO: one\r\n// TODO: two\r\nint x;\r\n", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
         {"lineEndingABlockIsTested", "' TODO: a\r\n' b\r\nx++; // TODO: c\r\n", "' TODO: a\r\n' b\r\n\r\nx++; // TODO: c\r\n\r\n"},
         {"cMarkerOnLastLineAfterAnother", "// TODO: one\r\n// TODO: two", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
+        // The continuation mark may stand anywhere in the line, not only in its first column:
+        {"indentedCommentsContinue", "  ' TODO: a\r\n    ' b\r\n\t' c\r\nx\r\n", "  ' TODO: a\r\n    ' b\r\n\t' c\r\n\r\n"},
+        {"codeWithTrailingCommentContinues", "' TODO: a\r\nx = 1 ' b\r\n  y = 2 ' c\r\nz = 3\r\n",
+         "' TODO: a\r\nx = 1 ' b\r\n  y = 2 ' c\r\n\r\n"},
+        {"markAtLineEndContinues", "x ' TODO: a\r\nMsgBox \"it'\r\nend\r\n", "x ' TODO: a\r\nMsgBox \"it'\r\n\r\n"},
     };
     for (const Row& row : rows) {
         ScanPart part;

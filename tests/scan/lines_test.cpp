@@ -60,6 +60,18 @@ TEST(WholeTextSearches, AgreeWithThePlainAnswers)
         }
         forEachLineStartingWith(text, sieve, [&](std::size_t content) { found.emplace_back(lineStartOf(text, content), content); });
         ASSERT_EQ(found, expected) << '"' << text << '"';
+        // The byte-by-byte forms, which processors without vector instructions run, agree too.
+        found.clear();
+        forEachLineStartingWithScalar(text, sieve, [&](std::size_t content) { found.emplace_back(lineStartOf(text, content), content); });
+        ASSERT_EQ(found, expected) << '"' << text << '"';
+        for (std::size_t from = 0; from <= text.size(); from += 5) {
+            ASSERT_EQ(findBytesScalar(text, "TODO:", from), findBytes(text, "TODO:", from)) << '"' << text << '"';
+            ASSERT_EQ(lineEndFromScalar(text, from), lineEndFrom(text, from)) << '"' << text << '"';
+            if (from == 0 || from == text.size() || text[from - 1] != '\r' || text[from] != '\n') {
+                ASSERT_EQ(countLineBreaksScalar(text, from, text.size()), countLineBreaks(text, from, text.size())) << '"' << text << '"';
+                ASSERT_EQ(countLineBreaksScalar(text, 0, from), countLineBreaks(text, 0, from)) << '"' << text << '"';
+            }
+        }
     }
 }
 

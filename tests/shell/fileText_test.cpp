@@ -23,6 +23,11 @@ TEST(FileText, Utf8IsValidOnlyWhenEverySequenceIs)
         {"encoded surrogate", "\xED\xA0\x80", false},
         {"past U+10FFFF", "\xF4\x90\x80\x80", false},
         {"windows-1252 e acute", "caf\xE9", false},
+        // The 32-byte stride: ending exactly on it, and sequences just after or across it.
+        {"ascii of exactly 32 bytes", "0123456789abcdef0123456789abcdef", true},
+        {"sequence after 32 ascii bytes", "0123456789abcdef0123456789abcdef\xC3\xAF", true},
+        {"sequence across the stride", "0123456789abcdef0123456789abcde\xE2\x82\xAC", true},
+        {"stray byte after 32 ascii bytes", "0123456789abcdef0123456789abcdef\x80", false},
     };
     for (const Row& row : rows)
         EXPECT_EQ(isValidUtf8(row.bytes), row.valid) << row.name;

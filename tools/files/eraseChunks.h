@@ -67,6 +67,9 @@ std::string filterChunks(const std::vector<std::string>& chunk, std::string_view
 // Where the copy of `file` goes: base / "copies" / the file's folder relative to base / name.
 std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::filesystem::path& base);
 
+// The spew the window starts with.
+inline constexpr std::string_view defaultSpew = "smack\r\n";
+
 struct EraseSettings {
     std::vector<std::string> chunk;
     std::string spew{};

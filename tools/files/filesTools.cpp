@@ -1,6 +1,8 @@
 #include "tools/files/filesTools.h"
 
+#include "shell/commandLine.h"
 #include "shell/windows.h"
+#include "tools/files/filesCommands.h"
 #include "tools/files/frmAddExtension.h"
 #include "tools/files/frmEraseChunks.h"
 #include "tools/files/frmReplaceLineFromFile.h"
@@ -14,6 +16,10 @@ void registerFileTools()
     registerWindow<frmReplaceLineFromFile>();
     registerWindow<frmUpdateFiles>();
     registerWindow<frmAddExtension>();
+    registerCommand(eraseCommand());
+    registerCommand(replaceCommand());
+    registerCommand(updateCommand());
+    registerCommand(addExtensionCommand());
 }
 
 }  // namespace qb

@@ -73,7 +73,7 @@ void frmEraseChunks::setupControls(QWidget* client)
     Label3_1 = make<QLabel>(client, "Label3_1", QStringLiteral("Chunk to Spew"));
     richSpew = make<QPlainTextEdit>(client, "richSpew");
     Label3_1->setBuddy(richSpew);
-    setBoxBytes(richSpew, "smack\r\n");
+    setBoxBytes(richSpew, defaultSpew);
     chkEraseOnly = make<QCheckBox>(client, "chkEraseOnly", QStringLiteral("Select to erase chunks only (and ignore spews)."));
     chkAllowWild = make<QCheckBox>(client, "chkAllowWild", QStringLiteral("Allow \u00A2 as a wld card"));
     chkAllowWild->setChecked(true);

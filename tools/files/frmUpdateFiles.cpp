@@ -1,6 +1,5 @@
 #include "tools/files/frmUpdateFiles.h"
 
-#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,16 +23,6 @@
 #include "tools/files/updateFiles.h"
 
 namespace qb {
-
-namespace {
-
-// The time stamp of a backup name, as the bytes of a file name.
-std::string backupTimeStamp()
-{
-    return toPath(fileNameTimeStamp(QDateTime::currentDateTime())).string();
-}
-
-}  // namespace
 
 frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
 {
@@ -177,7 +166,7 @@ void frmUpdateFiles::cmdGo_Click()
     RunReport run;
     {
         WalkProgressDialog progress(this);
-        run = updateFiles(newFiles, toPath(Dir1->path()), backupTimeStamp, progress.callback());
+        run = updateFiles(newFiles, toPath(Dir1->path()), fileNameTimeStampNow, progress.callback());
     }
     setPathBox(richReplaced, run.text);
     for (const std::filesystem::path& missing : run.missingInputs)

@@ -99,9 +99,13 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
                                   ProgressCallback progress)
 {
+    return runReplaceLinesFrom(folder, programFolder / pairFileName, programFolder / debugFileName, std::move(progress));
+}
+
+Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
+                                      const std::filesystem::path& debugPath, ProgressCallback progress)
+{
     const FileSystemObject fso;
-    const std::filesystem::path pairPath = programFolder / pairFileName;
-    const std::filesystem::path debugPath = programFolder / debugFileName;
     // Checked before anything is written, so a missing pair file leaves no trace.
     if (!fso.FileExists(pairPath))
         return fail(err::FileNotFound, "The pair file " + pairPath.string() + " does not exist.");

@@ -51,5 +51,8 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
 // failure; copies finished before it stay (counted as written). The report has no text.
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
                                   ProgressCallback progress = {});
+// The same with the pair file and the debug file named.
+Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
+                                      const std::filesystem::path& debugPath, ProgressCallback progress = {});
 
 }  // namespace qb

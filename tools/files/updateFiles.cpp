@@ -55,19 +55,16 @@ Result<void> updateOne(const FileSystemObject& fso, const std::filesystem::path&
     });
 }
 
-}  // namespace
-
-std::string missingNewFileMessage(const std::filesystem::path& path)
-{
-    return "One of your selected files doesn't exist:\r\n" + path.string();
-}
-
-void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, UpdateRun& run)
+// Lists every match of `myNewFile` below `myFolder` in the report's text and hands it to `update`
+// (none for a dry run, which writes nothing, so it removes no debris either). A failed update
+// ends the handling of that folder.
+void forEachMatch(const Folder& myFolder, const File& myNewFile, UpdateRun& run,
+                  const std::function<Result<void>(const std::filesystem::path&)>& update)
 {
     const FileSystemObject fso;
     const std::string name = myNewFile.Name();
     WalkOptions options;
-    options.removeDebris = true;
+    options.removeDebris = static_cast<bool>(update);
     options.progress = [&run](const std::filesystem::path& current, std::uint64_t) { return run.counter.step(current); };
     RunReport& report = run.report;
     const WalkResult walked = walkTree(myFolder.Path(), options, [&](const WalkEntry& entry) {
@@ -78,7 +75,9 @@ void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, Up
             return Visit::Continue;
         report.text += entry.path.string();
         report.text += "\r\n";
-        if (auto updated = updateOne(fso, entry.path, myNewFile, run); !updated) {
+        if (!update)
+            return Visit::Continue;
+        if (auto updated = update(entry.path); !updated) {
             report.fail(entry.path, updated.error());
             return Visit::SkipFolder;
         }
@@ -89,10 +88,11 @@ void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, Up
     report.counts.debrisRemoved += walked.debrisRemoved;
 }
 
-RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
-                      const TimeStampSource& timeStamp, ProgressCallback progress)
+// A run over every new file in list order; a dry run when `timeStamp` is null.
+RunReport runUpdates(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                     const TimeStampSource* timeStamp, ProgressCallback progress)
 {
-    UpdateRun run(timeStamp, std::move(progress));
+    UpdateRun run(timeStamp ? *timeStamp : TimeStampSource(), std::move(progress));
     const FileSystemObject fso;
     for (const std::filesystem::path& path : newFiles) {
         if (run.counter.cancelled())
@@ -107,10 +107,40 @@ RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const 
             run.report.fail(path, newFile.error());
             continue;
         }
-        compareFileNamesAndUpdate(Folder(startFolder), *newFile, run);
+        if (timeStamp)
+            compareFileNamesAndUpdate(Folder(startFolder), *newFile, run);
+        else
+            forEachMatch(Folder(startFolder), *newFile, run, {});
     }
     run.report.cancelled = run.counter.cancelled();
     return std::move(run.report);
+}
+
+}  // namespace
+
+std::string missingNewFileMessage(const std::filesystem::path& path)
+{
+    return "One of your selected files doesn't exist:\r\n" + path.string();
+}
+
+void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, UpdateRun& run)
+{
+    const FileSystemObject fso;
+    forEachMatch(myFolder, myNewFile, run, [&](const std::filesystem::path& target) {
+        return updateOne(fso, target, myNewFile, run);
+    });
+}
+
+RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      const TimeStampSource& timeStamp, ProgressCallback progress)
+{
+    return runUpdates(newFiles, startFolder, &timeStamp, std::move(progress));
+}
+
+RunReport listUpdates(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      ProgressCallback progress)
+{
+    return runUpdates(newFiles, startFolder, nullptr, std::move(progress));
 }
 
 }  // namespace qb

@@ -50,6 +50,11 @@ struct UpdateRun {
 RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
                       const TimeStampSource& timeStamp, ProgressCallback progress = {});
 
+// What updateFiles would do, without writing anything: the report's text lists the files that
+// would be replaced, in the same order; nothing is backed up or copied.
+RunReport listUpdates(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
+                      ProgressCallback progress = {});
+
 // One new file's share of a run: replaces the matches of `myNewFile` in `myFolder` and every
 // folder below it.
 void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, UpdateRun& run);

@@ -9,22 +9,56 @@ namespace qb {
 
 namespace {
 
+class SubsScanner final : public FileScanner {
+public:
+    explicit SubsScanner(SubOrFunctTest test) : test_(std::move(test)) {}
+
+    void start(const std::filesystem::path& file, ScanPart&) override
+    {
+        path_ = &file;
+        line_ = 1;
+    }
+
+    Result<void> scan(std::string_view lines, bool last, ScanPart& part) override
+    {
+        auto searched = test_.appendMatchingLines(lines, part, line_, !last);
+        if (!searched) {
+            Error error = std::move(searched.error());
+            error.description = path_->string() + ": " + error.description;
+            return std::unexpected(std::move(error));
+        }
+        return {};
+    }
+
+    void finish(ScanPart& part) override
+    {
+        if (part.text.empty())
+            return;  // nothing matched: the file is not listed
+        head_.clear();
+        head_.addLine({}, path_->native(), 1);
+        part.prepend(head_);
+    }
+
+private:
+    SubOrFunctTest test_;  // match data is per thread, so one per worker
+    const std::filesystem::path* path_ = nullptr;
+    std::uint64_t line_ = 1;
+    ScanPart head_;  // the path line, written once a line matched
+};
+
 template <class Walk>
 Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
 {
-    std::vector<FileScanner> scanners;
+    FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i) {
-        auto test = SubOrFunctTest::compile();  // match data is per thread, so one per worker
-        if (!test)
-            return std::unexpected(test.error());
-        auto own = std::make_shared<SubOrFunctTest>(std::move(*test));
-        scanners.emplace_back([own](const File& file, std::string_view bytes, ScanPart& part) {
-            return searchOneFile(file, bytes, *own, part);
-        });
+        auto scanner = subsScanner();
+        if (!scanner)
+            return std::unexpected(scanner.error());
+        scanners.push_back(std::move(*scanner));
     }
     ScanRun run(std::move(progress), std::move(scanners));
-    walk(run, [&](const File& file) {
-        if (!nameHasFragment(fileNameOf(file.Path()), subsSkipList))
+    walk(run, [&](const std::filesystem::path& file) {
+        if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);
     });
     return run.finish();
@@ -68,21 +102,26 @@ Result<bool> SubOrFunctTest::isSubOrFunct(std::string_view strLine)
 
 Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart& part)
 {
+    std::uint64_t line = 1;
+    return appendMatchingLines(text, part, line, false);
+}
+
+Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart& part, std::uint64_t& line, bool countAll)
+{
     Result<void> result;
-    std::size_t counted = 0;  // a line start whose line number is known
-    std::uint64_t countedLine = 1;
-    const auto test = [&](std::string_view line, std::uint32_t worth) {
+    std::size_t counted = 0;  // a line start whose line number (`line`) is known
+    const auto test = [&](std::string_view found, std::uint32_t worth) {
         if (!result || !worth)
             return;
-        auto matched = testPatterns(line, worth);
+        auto matched = testPatterns(found, worth);
         if (!matched) {
             result = std::unexpected(matched.error());
         } else if (*matched) {
-            const auto lineStart = static_cast<std::size_t>(line.data() - text.data());
-            countedLine += countLineBreaks(text, counted, lineStart);
+            const auto lineStart = static_cast<std::size_t>(found.data() - text.data());
+            line += countLineBreaks(text, counted, lineStart);
             counted = lineStart;
-            part.addLine("\t", line, countedLine);
-            part.records.push_back(Record{.line = countedLine, .kind = RecordKind::Declaration, .text = std::string(line)});
+            part.addFileLine("\t", found, line);
+            part.records.push_back(Record{.line = line, .kind = RecordKind::Declaration, .text = std::string(found)});
         }
     };
     if (filter_.sievable()) {
@@ -97,27 +136,20 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart
             test(text.substr(lineStart, lineEndFrom(text, contentStart) - lineStart), worth);
         });
     } else {
-        for (std::string_view line : splitLines(text))
-            test(line, filter_.candidatesFor(line));
+        for (std::string_view each : splitLines(text))
+            test(each, filter_.candidatesFor(each));
     }
+    if (countAll)
+        line += countLineBreaks(text, counted, text.size());
     return result;
 }
 
-Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, ScanPart& part)
+Result<std::unique_ptr<FileScanner>> subsScanner()
 {
-    part.addLine({}, tempFile.Path().native(), 1);
-    const std::size_t linesStart = part.text.size();
-    const auto searched = test.appendMatchingLines(bytes, part);
-    if (!searched || part.text.size() == linesStart) {
-        // Nothing matched, or the search failed: the file is not listed.
-        part.clear();
-    }
-    if (!searched) {
-        Error error = searched.error();
-        error.description = tempFile.Path().string() + ": " + error.description;
-        return std::unexpected(std::move(error));
-    }
-    return {};
+    auto test = SubOrFunctTest::compile();
+    if (!test)
+        return std::unexpected(test.error());
+    return std::make_unique<SubsScanner>(std::move(*test));
 }
 
 Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress)

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,10 @@ public:
     // True when one of the patterns matches the line.
     Result<bool> isSubOrFunct(std::string_view strLine);
     // Appends a tab, the line and CR LF for each line of `text` that isSubOrFunct, with a record.
+    // `line` is the number of the text's first line; with `countAll`, it is moved on to the line
+    // that would follow the text (for a text that comes a run of whole lines at a time).
     Result<void> appendMatchingLines(std::string_view text, ScanPart& part);
+    Result<void> appendMatchingLines(std::string_view text, ScanPart& part, std::uint64_t& line, bool countAll);
 
 private:
     explicit SubOrFunctTest(std::vector<Regex> patterns);
@@ -52,9 +56,9 @@ private:
     LeadFilter filter_;
 };
 
-// Fills `part` (empty on entry) with the file's part of the report for its bytes: its path line
-// and its matching lines, or nothing when no line matches.
-Result<void> searchOneFile(const File& tempFile, std::string_view bytes, SubOrFunctTest& test, ScanPart& part);
+// The scanner that findSubsAndFuncts runs on each file: its path line and its matching lines, or
+// nothing when no line matches.
+Result<std::unique_ptr<FileScanner>> subsScanner();
 
 // The report for every file below `myFolder`.
 Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress = {});

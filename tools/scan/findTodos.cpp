@@ -14,32 +14,50 @@ bool holdsContinuationMark(std::string_view line)
     return std::memchr(line.data(), todoContinuationMark, line.size()) != nullptr;
 }
 
-// Fills `part` with the file's part of the report, or leaves it empty when it holds no block.
-void appendFileBlocks(const File& file, std::string_view text, ScanPart& part)
-{
-    part.addLine(todoSeparator, {}, 0);
-    part.addLine(todoPathPrefix, file.Path().native(), 1);
-    const std::size_t blocksStart = part.text.size();
-    appendTodoBlocks(text, part);
-    if (part.text.size() == blocksStart) {
-        part.clear();
-        return;
+class TodoScanner final : public FileScanner {
+public:
+    void start(const std::filesystem::path& file, ScanPart&) override
+    {
+        file_ = &file;
+        blocks_ = TodoBlocks();
     }
-    part.addLine({}, {}, 0);
-    part.addLine(todoSeparator, {}, 0);
-    part.addLine({}, {}, 0);
-}
+
+    Result<void> scan(std::string_view lines, bool last, ScanPart& part) override
+    {
+        blocks_.appendRun(lines, last, part);
+        return {};
+    }
+
+    void finish(ScanPart& part) override
+    {
+        blocks_.end(part);
+        if (part.text.empty())
+            return;  // no block: the file is not listed
+        // The heading, only for files that are listed.
+        head_.clear();
+        head_.addLine(todoSeparator, {}, 0);
+        head_.addLine(todoPathPrefix, file_->native(), 1);
+        part.prepend(head_);
+        part.addLine({}, {}, 0);
+        part.addLine(todoSeparator, {}, 0);
+        part.addLine({}, {}, 0);
+    }
+
+private:
+    const std::filesystem::path* file_ = nullptr;
+    TodoBlocks blocks_;
+    ScanPart head_;
+};
 
 template <class Walk>
 ScanReport scanTodos(ProgressCallback progress, Walk walk)
 {
-    std::vector<FileScanner> scanners(scanWorkerCount(), [](const File& file, std::string_view bytes, ScanPart& part) {
-        appendFileBlocks(file, bytes, part);
-        return Result<void>();
-    });
+    FileScanners scanners;
+    for (std::size_t i = scanWorkerCount(); i > 0; --i)
+        scanners.push_back(todoScanner());
     ScanRun run(std::move(progress), std::move(scanners));
-    walk(run, [&](const File& file) {
-        if (!nameHasFragment(fileNameOf(file.Path()), todoSkipList))
+    walk(run, [&](const std::filesystem::path& file) {
+        if (!nameHasFragment(fileNameOf(file), todoSkipList))
             run.scan(file);
     });
     return run.finish();
@@ -47,45 +65,88 @@ ScanReport scanTodos(ProgressCallback progress, Walk walk)
 
 }  // namespace
 
+std::unique_ptr<FileScanner> todoScanner()
+{
+    return std::make_unique<TodoScanner>();
+}
+
 void appendTodoBlocks(std::string_view text, ScanPart& part)
 {
-    // The marker holds no line break, so searching the whole text finds exactly the lines that
+    TodoBlocks blocks;
+    blocks.appendRun(text, true, part);
+    blocks.end(part);
+}
+
+void TodoBlocks::addToBlock(std::string_view line, ScanPart& part)
+{
+    part.addFileLine({}, line, line_);
+    if (line_ != block_.line)
+        block_.text += '\n';
+    block_.text += line;
+    ++line_;
+}
+
+void TodoBlocks::closeBlock(ScanPart& part)
+{
+    part.addLine({}, {}, 0);
+    part.records.push_back(std::move(block_));
+    open_ = false;
+}
+
+void TodoBlocks::end(ScanPart& part)
+{
+    if (open_)
+        closeBlock(part);
+}
+
+void TodoBlocks::appendRun(std::string_view text, bool last, ScanPart& part)
+{
+    // The marker holds no line break, so searching the whole run finds exactly the lines that
     // hold it, and lines between markers are never split. `pos` is always a line start; line
-    // numbers are counted only up to the lines reported.
+    // numbers are counted only up to the lines reported, and to the run's end when another
+    // run follows.
     std::size_t pos = 0;
-    std::size_t counted = 0;       // a line start whose line number is known
-    std::uint64_t countedLine = 1;
+    // A block that the last run left open goes on while this run's lines hold the mark.
+    while (open_) {
+        const std::size_t end = lineEndFrom(text, pos);
+        const std::string_view content = text.substr(pos, end - pos);
+        if (!holdsContinuationMark(content)) {
+            closeBlock(part);  // this line ends the block; the search goes on from it
+            break;
+        }
+        addToBlock(content, part);
+        pos = afterLineEnd(text, end);
+        if (pos >= text.size())
+            return;  // the block may go on in the next run
+    }
+    counted_ = pos;
     while (pos < text.size()) {
         const std::size_t marker = findBytes(text, todoMarker, pos);
         if (marker == std::string_view::npos)
-            return;
+            break;
         std::size_t start = marker;
         while (start > pos && !isLineBreak(text[start - 1]))
             --start;
-        countedLine += countLineBreaks(text, counted, start);
-        Record block{.line = countedLine, .kind = RecordKind::Todo, .text = {}};
-        std::uint64_t line = countedLine;
+        line_ += countLineBreaks(text, counted_, start);
+        block_ = Record{.line = line_, .kind = RecordKind::Todo, .text = {}};
+        open_ = true;
         std::size_t end = lineEndFrom(text, marker);
         for (;;) {
-            const std::string_view content = text.substr(start, end - start);
-            part.addLine({}, content, line);
-            if (line != block.line)
-                block.text += '\n';
-            block.text += content;
-            ++line;
+            addToBlock(text.substr(start, end - start), part);
             start = afterLineEnd(text, end);
             if (start >= text.size())
-                break;
+                return;  // the block may go on in the next run
             end = lineEndFrom(text, start);
-            if (!holdsContinuationMark(text.substr(start, end - start)))
-                break;  // this line ends the block; the search goes on from it
+            if (!holdsContinuationMark(text.substr(start, end - start))) {
+                closeBlock(part);  // this line ends the block; the search goes on from it
+                break;
+            }
         }
-        part.addLine({}, {}, 0);
-        part.records.push_back(std::move(block));
-        counted = start;
-        countedLine = line;
+        counted_ = start;
         pos = start;
     }
+    if (!last)
+        line_ += countLineBreaks(text, counted_, text.size());
 }
 
 ScanReport findTodos(const Folder& myFolder, ProgressCallback progress)

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,28 @@ inline constexpr std::array<std::string_view, 4> todoSkipList = {".bmp", ".zip",
 // that is the last line). The line that ends a block is tested for the marker like any other, so
 // no marker line is lost.
 void appendTodoBlocks(std::string_view text, ScanPart& part);
+
+// The same over a text that comes a run of whole lines at a time: a block may go on from one run
+// into the next, and line numbers count on.
+class TodoBlocks {
+public:
+    void appendRun(std::string_view lines, bool last, ScanPart& part);
+    // The text has ended: closes a block still open.
+    void end(ScanPart& part);
+
+private:
+    // Adds the next line of the open block.
+    void addToBlock(std::string_view line, ScanPart& part);
+    void closeBlock(ScanPart& part);
+
+    std::uint64_t line_ = 1;  // the line number at the run's `counted_`
+    std::size_t counted_ = 0;
+    bool open_ = false;       // a block goes on while lines hold the continuation mark
+    Record block_;
+};
+
+// The scanner that findTodos runs on each file.
+std::unique_ptr<FileScanner> todoScanner();
 
 // The report for every file below `myFolder`.
 ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {});

@@ -1,6 +1,7 @@
 #include "tools/scan/leadFilter.h"
 
 #include <bit>
+#include <cassert>
 #include <cstring>
 
 namespace qb {
@@ -75,6 +76,7 @@ LeadFilter::Lead LeadFilter::leadOf(std::string_view pattern)
 
 LeadFilter::LeadFilter(std::span<const std::string_view> patterns)
 {
+    assert(patterns.size() <= 32);  // a bit each in a 32-bit word
     for (std::size_t i = 0; i < patterns.size() && i < 32; ++i) {
         const std::uint32_t bit = std::uint32_t{1} << i;
         Lead lead = leadOf(patterns[i]);

@@ -4,6 +4,8 @@
 // bytes at a time where the processor allows it.
 #pragma once
 
+#include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -30,28 +32,68 @@ inline std::size_t afterLineEnd(std::string_view text, std::size_t end)
 
 // The end of the line that holds `from`: the index of the first CR or LF at or after it, or the
 // text's size.
-inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
+inline std::size_t lineEndFromScalar(std::string_view text, std::size_t from)
 {
     while (from < text.size() && !isLineBreak(text[from]))
         ++from;
     return from;
 }
 
+inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
+{
+#if defined(__SSE2__)
+    // Short lines are the rule: the first bytes are looked at one by one, a long line 16 at a time.
+    for (const std::size_t near = std::min(text.size(), from + 16); from < near; ++from)
+        if (isLineBreak(text[from]))
+            return from;
+    const char* const bytes = text.data();
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; from + 16 <= text.size(); from += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+        if (const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))))
+            return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    return lineEndFromScalar(text, from);
+}
+
 // How many lines end in text[from, to): CR LF counts once, as do a lone CR and a lone LF. Neither
 // end may fall between the CR and the LF of one line break.
+inline std::uint64_t countLineBreaksScalar(std::string_view text, std::size_t from, std::size_t to)
+{
+    std::uint64_t count = 0;
+    // An LF always ends a line; a CR only when no LF follows it. One branch-free pass; the text's
+    // very last byte is looked at alone.
+    const char* const bytes = text.data();
+    const std::size_t end = std::min(to, text.size() - (text.empty() ? 0 : 1));
+    for (std::size_t i = from; i < end; ++i)
+        count += static_cast<unsigned>(bytes[i] == '\n') | (static_cast<unsigned>(bytes[i] == '\r') & static_cast<unsigned>(bytes[i + 1] != '\n'));
+    if (end < to)
+        count += bytes[end] == '\n' || bytes[end] == '\r';
+    return count;
+}
+
 inline std::uint64_t countLineBreaks(std::string_view text, std::size_t from, std::size_t to)
 {
-    const char* const bytes = text.data();
     std::uint64_t count = 0;
-    for (std::size_t i = from; i < to; ++i)
-        count += bytes[i] == '\n';
-    // A CR is a line break of its own only when no LF follows it.
-    for (const char* cr = static_cast<const char*>(std::memchr(bytes + from, '\r', to - from)); cr;
-         cr = static_cast<const char*>(std::memchr(cr + 1, '\r', static_cast<std::size_t>(bytes + to - cr - 1)))) {
-        if (cr + 1 == bytes + text.size() || cr[1] != '\n')
-            ++count;
+#if defined(__SSE2__)
+    const char* const bytes = text.data();
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    // Each 16 bytes at once, with the byte after each of them (so the loop stops one byte early).
+    // A line end counts 1 in its byte's lane; the lanes are summed before any can pass 255.
+    while (from + 16 <= to && from + 17 <= text.size()) {
+        __m128i lanes = _mm_setzero_si128();
+        for (int round = 0; round < 255 && from + 16 <= to && from + 17 <= text.size(); ++round, from += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from + 1));
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(v, cr)));
+            lanes = _mm_sub_epi8(lanes, ends);  // a match is -1 in its lane
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += static_cast<std::uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::uint64_t>(_mm_extract_epi16(sums, 4));
     }
-    return count;
+#endif
+    return count + countLineBreaksScalar(text, from, to);
 }
 
 // The white space a line's content may follow: space, tab, vertical tab, form feed.
@@ -76,6 +118,33 @@ struct LineStartSieve {
     std::string_view second;
 };
 
+// The byte-by-byte forms of the searches below: what processors without SSE2 run, and what the
+// vector forms are tested against.
+template <class Visit>
+void forEachLineStartingWithScalar(std::string_view text, const LineStartSieve& sieve, Visit&& visit)
+{
+    const char* const bytes = text.data();
+    const std::size_t size = text.size();
+    const auto fold = [](char c) { return static_cast<char>(c | 0x20); };
+    bool inLead = true;
+    for (std::size_t i = 0; i < size; ++i) {
+        const char c = bytes[i];
+        if (isLineBreak(c)) {
+            inLead = true;
+        } else if (inLead && !isLineBlank(c)) {
+            inLead = false;
+            if (i + 1 < size && sieve.first.find(fold(c)) != std::string_view::npos &&
+                sieve.second.find(fold(bytes[i + 1])) != std::string_view::npos)
+                visit(i);
+        }
+    }
+}
+
+inline std::size_t findBytesScalar(std::string_view text, std::string_view needle, std::size_t from)
+{
+    return from >= text.size() ? std::string_view::npos : text.find(needle, from);
+}
+
 // Calls visit(contentStart) for every line of `text` whose content begins as `sieve` says: the
 // index in `text` of the content's first byte (lineStartOf finds the line's start). Other
 // lines are passed over without being looked at one by one: each 64-byte stretch is sifted at
@@ -84,9 +153,10 @@ struct LineStartSieve {
 template <class Visit>
 void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve, Visit&& visit)
 {
+    assert(!sieve.first.empty() && !sieve.second.empty());
+#if defined(__SSE2__)
     const char* const bytes = text.data();
     const std::size_t size = text.size();
-#if defined(__SSE2__)
     // Four letters each, the last repeated to fill the places: a fixed count the compiler unrolls.
     constexpr std::size_t places = 4;
     __m128i firsts[places], seconds[places];
@@ -143,19 +213,7 @@ void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve,
             visit(base + static_cast<std::size_t>(__builtin_ctzll(hits)));
     }
 #else
-    const auto fold = [](char c) { return static_cast<char>(c | 0x20); };
-    bool inLead = true;
-    for (std::size_t i = 0; i < size; ++i) {
-        const char c = bytes[i];
-        if (isLineBreak(c)) {
-            inLead = true;
-        } else if (inLead && !isLineBlank(c)) {
-            inLead = false;
-            if (i + 1 < size && sieve.first.find(fold(c)) != std::string_view::npos &&
-                sieve.second.find(fold(bytes[i + 1])) != std::string_view::npos)
-                visit(i);
-        }
-    }
+    forEachLineStartingWithScalar(text, sieve, visit);
 #endif
 }
 
@@ -163,6 +221,7 @@ void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve,
 // Blocks are sifted by the needle's first and last bytes together, so few places get compared.
 inline std::size_t findBytes(std::string_view text, std::string_view needle, std::size_t from)
 {
+    assert(needle.size() >= 2);
     const std::size_t size = text.size();
     const std::size_t last = needle.size() - 1;
     std::size_t i = from;
@@ -183,7 +242,7 @@ inline std::size_t findBytes(std::string_view text, std::string_view needle, std
         }
     }
 #endif
-    return i >= size ? std::string_view::npos : text.find(needle, i);
+    return findBytesScalar(text, needle, i);
 }
 
 }  // namespace qb

@@ -31,10 +31,8 @@ int runScan(CommandRun& run, const PathsScan& scan)
     const std::string* output = run.value("--output");
     if (output) {
         const std::filesystem::path folder = std::filesystem::path(*output).parent_path();
-        if (!folder.empty() && !fso.FolderExists(folder)) {
-            run.report(folder, systemError(ENOENT, folder, true));
+        if (!folder.empty() && !run.folderExists(folder))
             missing = true;
-        }
     }
     if (missing)
         return exitStatus::cannotStart;
@@ -44,8 +42,8 @@ int runScan(CommandRun& run, const PathsScan& scan)
         run.report(report.error());
         return exitStatus::failed;
     }
-    if (run.interrupted())
-        return exitStatus::interrupted;  // a report cut short is not written anywhere
+    if (report->cancelled)
+        return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);
     const std::string bytes = writeReport(report->text, report->found, format);

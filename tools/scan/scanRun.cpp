@@ -5,6 +5,7 @@
 #include "tools/scan/lines.h"
 
 #include <algorithm>
+#include <cassert>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -17,12 +18,12 @@ namespace {
 
 // More lines than this would make a message box taller than the screen.
 constexpr std::size_t maxListedProblems = 30;
-// Files in flight per worker: enough to keep every worker busy while the walk lists a folder,
-// few enough that memory grows with the largest files, not with the tree.
-constexpr std::size_t slotsPerWorker = 16;
-// Idle workers are woken once this many files wait for them, not for every file: waking a
-// thread costs more than scanning a small file.
-constexpr std::size_t wakeBatch = 8;
+// Files handed to a worker at once: enough that taking a batch costs little beside scanning it,
+// few enough that both workers get some of a small folder.
+constexpr std::size_t filesPerBatch = 32;
+// Batches in flight per worker: enough to keep every worker busy while the walk lists a folder,
+// few enough that memory grows with the reports of a few hundred files, not with the tree.
+constexpr std::size_t batchesPerWorker = 4;
 constexpr int outOfMemory = 7;
 
 }  // namespace
@@ -32,85 +33,144 @@ std::size_t scanWorkerCount()
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
 }
 
-// A ring of slots, one per file in flight. The calling thread fills the slot after the newest
-// with a file, a worker takes the oldest slot not taken yet, reads and scans its file, and marks
-// it done; the calling thread empties slots in the order it filled them. Every hand-over goes
-// through the mutex, so a slot is only ever touched by one thread at a time.
+FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part)
+{
+    FileOutcome outcome;
+    try {
+        const auto fail = [&](Error error) {
+            outcome.error = std::move(error);
+            part.clear();
+            return outcome;
+        };
+        if (auto opened = blocks.open(file); !opened)
+            return fail(std::move(opened.error()));
+        auto head = blocks.peek(binaryProbeSize);
+        if (!head)
+            return fail(std::move(head.error()));
+        if (looksBinary(*head)) {
+            outcome.binary = true;
+            return outcome;
+        }
+        scanner.start(file, part);
+        for (;;) {
+            auto run = blocks.next();
+            if (!run)
+                return fail(std::move(run.error()));
+            const bool last = blocks.ended();
+            if (!run->empty()) {
+                if (auto scanned = scanner.scan(*run, last, part); !scanned)
+                    return fail(std::move(scanned.error()));
+            }
+            // Runs end at line breaks, which UTF-8 sequences never hold, so the file is valid when
+            // each run is. A file that fits in one run is only checked when it is reported.
+            if (last) {
+                scanner.finish(part);
+                if (outcome.utf8 && !part.text.empty())
+                    outcome.utf8 = isValidUtf8(*run);
+                break;
+            }
+            if (outcome.utf8)
+                outcome.utf8 = isValidUtf8(*run);
+        }
+    } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
+        outcome.error = Error{outOfMemory, file.string() + ": " + e.what()};
+        part.clear();
+    }
+    blocks.close();
+    return outcome;
+}
+
+// A ring of batches of files. The calling thread fills the batch after the newest and hands it
+// over; a worker takes the oldest batch not taken yet, reads and scans its files, and marks it
+// done; the calling thread empties batches in the order it filled them. Every hand-over goes
+// through the mutex, so a batch is only ever touched by one thread at a time.
 class ScanRun::Workers {
 public:
-    explicit Workers(std::vector<FileScanner> scanners) : slots_(scanners.size() * slotsPerWorker)
+    explicit Workers(FileScanners scanners) : batches_(scanners.size() * batchesPerWorker)
     {
-        for (FileScanner& scanner : scanners)
-            threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) mutable {
-                work(stop, scanner);
-            });
+        assert(!scanners.empty());
+        for (Batch& batch : batches_)
+            batch.jobs.resize(filesPerBatch);
+        for (std::unique_ptr<FileScanner>& scanner : scanners)
+            threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) { work(stop, *scanner); });
     }
 
-    void add(const File& file, ScanReport& report)
+    void add(const std::filesystem::path& file, ScanReport& report)
     {
-        if (filled_ - emptied_ == slots_.size())
-            emptyOldest(report);
-        slots_[filled_ % slots_.size()].file = file;
-        bool wake;
-        {
-            const std::lock_guard lock(mutex_);
-            ++filled_;
-            wake = idle_ > 0 && filled_ - taken_ >= wakeBatch;
-        }
-        if (wake)
-            fileAdded_.notify_all();
+        if (filled_ - emptied_ == batches_.size())
+            emptyOldest(report);  // the batch to fill next is still the oldest one
+        Batch& batch = batches_[filled_ % batches_.size()];
+        batch.jobs[batch.count++].file = file;
+        if (batch.count == filesPerBatch)
+            handOver();
     }
 
     void emptyAll(ScanReport& report)
     {
+        handOver();
         while (emptied_ < filled_)
             emptyOldest(report);
     }
 
 private:
-    struct Slot {
-        File file{std::filesystem::path()};
+    struct Job {
+        std::filesystem::path file;  // moved into the report when the file is listed
         ScanPart part;
-        std::optional<Error> error;
-        bool binary = false;
-        bool utf8 = true;
+        FileOutcome outcome;
+    };
+    struct Batch {
+        std::vector<Job> jobs;
+        std::size_t count = 0;  // jobs in use
         bool done = false;
     };
 
+    // Hands the batch being filled to the workers.
+    void handOver()
+    {
+        if (batches_[filled_ % batches_.size()].count == 0)
+            return;
+        bool wake;
+        {
+            const std::lock_guard lock(mutex_);
+            ++filled_;
+            wake = idle_ > 0;
+        }
+        if (wake)
+            batchAdded_.notify_one();
+    }
+
     void emptyOldest(ScanReport& report)
     {
-        Slot& slot = slots_[emptied_ % slots_.size()];
+        Batch& batch = batches_[emptied_ % batches_.size()];
         {
             std::unique_lock lock(mutex_);
-            if (!slot.done) {
-                if (idle_ > 0)
-                    fileAdded_.notify_all();  // the files added since the last wake
-                awaited_ = emptied_;
-                fileDone_.wait(lock, [&] { return slot.done; });
-            }
+            awaited_ = emptied_;
+            batchDone_.wait(lock, [&] { return batch.done; });
         }
-        if (slot.error)
-            report.skipped.push_back({slot.file.Path(), std::move(*slot.error)});
-        else if (slot.binary)
-            ++report.binarySkipped;
-        else if (!slot.part.text.empty())
-            join(slot, report);
-        slot.error.reset();
-        slot.part.clear();
-        slot.binary = false;
-        slot.done = false;
+        for (std::size_t i = 0; i < batch.count; ++i) {
+            Job& job = batch.jobs[i];
+            if (job.outcome.error)
+                report.skipped.push_back({job.file, std::move(*job.outcome.error)});
+            else if (job.outcome.binary)
+                ++report.binarySkipped;
+            else if (!job.part.text.empty())
+                join(job, report);
+            job.part.clear();
+        }
+        batch.count = 0;
+        batch.done = false;
         ++emptied_;
     }
 
     // Adds a file's part to the report, its places and records pointing at the file's entry.
-    static void join(Slot& slot, ScanReport& report)
+    static void join(Job& job, ScanReport& report)
     {
         const std::size_t file = report.found.files.size();
-        report.found.files.push_back({slot.file.Path(), slot.utf8});
-        report.text += slot.part.text;
-        for (const std::uint64_t line : slot.part.lines)
+        report.found.files.push_back({std::move(job.file), job.outcome.utf8});
+        report.text += job.part.text;
+        for (const std::uint64_t line : job.part.lines)
             report.places.push_back({file, line});
-        for (Record& record : slot.part.records) {
+        for (Record& record : job.part.records) {
             record.file = file;
             report.found.items.push_back(std::move(record));
         }
@@ -118,61 +178,45 @@ private:
 
     void work(std::stop_token stop, FileScanner& scanner)
     {
-        const FileSystemObject fso;
-        std::string bytes;  // as large as the largest file this worker has read
+        LineBlocks blocks;  // one buffer for every file this worker reads
         for (;;) {
             std::size_t taken;
             {
                 std::unique_lock lock(mutex_);
                 ++idle_;
-                const bool hasFile = fileAdded_.wait(lock, stop, [&] { return taken_ < filled_; });
+                const bool hasBatch = batchAdded_.wait(lock, stop, [&] { return taken_ < filled_; });
                 --idle_;
-                if (!hasFile)
+                if (!hasBatch)
                     return;
                 taken = taken_++;
             }
-            Slot& slot = slots_[taken % slots_.size()];
-            scanSlot(slot, fso, bytes, scanner);
+            Batch& batch = batches_[taken % batches_.size()];
+            for (std::size_t i = 0; i < batch.count; ++i) {
+                Job& job = batch.jobs[i];
+                job.outcome = scanFile(job.file, blocks, scanner, job.part);
+            }
             bool awaited;
             {
                 const std::lock_guard lock(mutex_);
-                slot.done = true;
+                batch.done = true;
                 awaited = taken == awaited_;
             }
             if (awaited)
-                fileDone_.notify_one();
+                batchDone_.notify_one();
         }
-    }
-
-    static void scanSlot(Slot& slot, const FileSystemObject& fso, std::string& bytes, FileScanner& scanner)
-    {
-        try {
-            if (auto read = fso.readFileBytes(slot.file.Path(), bytes); !read)
-                slot.error = std::move(read.error());
-            else if (looksBinary(bytes))
-                slot.binary = true;
-            else if (auto scanned = scanner(slot.file, bytes, slot.part); !scanned)
-                slot.error = std::move(scanned.error());
-            else if (!slot.part.text.empty())
-                slot.utf8 = isValidUtf8(bytes);
-        } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
-            slot.error = Error{outOfMemory, slot.file.Path().string() + ": " + e.what()};
-        }
-        if (slot.error)
-            slot.part.clear();
     }
 
     std::mutex mutex_;
-    std::condition_variable_any fileAdded_;  // wakes workers
-    std::condition_variable fileDone_;       // wakes the calling thread
-    std::vector<Slot> slots_;
-    std::size_t filled_ = 0, taken_ = 0, emptied_ = 0;  // counts of slots filled, taken and emptied
-    std::size_t idle_ = 0;                              // workers waiting for a file
-    std::size_t awaited_ = SIZE_MAX;                    // the slot the calling thread waits for
+    std::condition_variable_any batchAdded_;  // wakes workers
+    std::condition_variable batchDone_;       // wakes the calling thread
+    std::vector<Batch> batches_;
+    std::size_t filled_ = 0, taken_ = 0, emptied_ = 0;  // counts of batches handed over, taken and emptied
+    std::size_t idle_ = 0;                              // workers waiting for a batch
+    std::size_t awaited_ = SIZE_MAX;                    // the batch the calling thread waits for
     std::vector<std::jthread> threads_;  // declared last: stopped and joined before the rest goes
 };
 
-ScanRun::ScanRun(ProgressCallback progress, std::vector<FileScanner> scanners)
+ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners)
     : counter_(std::move(progress)), workers_(std::make_unique<Workers>(std::move(scanners)))
 {
 }
@@ -194,11 +238,11 @@ std::string_view fileNameOf(const std::filesystem::path& path)
     return slash == std::string_view::npos ? full : full.substr(slash + 1);
 }
 
-void ScanRun::scan(const File& file)
+void ScanRun::scan(const std::filesystem::path& file)
 {
-    if (!counter_.step(file.Path()))
+    if (!counter_.step(file))
         return;
-    lastRead_ = file.Path().native();
+    lastRead_ = file.native();
     workers_->add(file, report_);
 }
 
@@ -208,27 +252,38 @@ void ScanRun::skip(const std::filesystem::path& path, Error error)
     report_.skipped.push_back({path, std::move(error)});
 }
 
-void ScanRun::walk(const Folder& folder, const std::function<void(const File&)>& visit)
+void ScanRun::walk(const Folder& folder, const std::function<void(const std::filesystem::path&)>& visit)
 {
-    auto entries = folder.list();
-    if (!entries) {
-        skip(folder.Path(), std::move(entries.error()));
-        return;
-    }
-    for (const File& file : entries->files) {
+    // The walk sees absolute paths; the report spells them as the caller spelled the folder.
+    const std::filesystem::path& spelled = folder.Path();
+    const std::filesystem::path absolute = absoluteFolder(spelled);
+    const std::size_t absoluteSize = absolute.native().size() + (absolute.native().ends_with('/') ? 0 : 1);
+    const auto asSpelled = [&](const std::filesystem::path& path) {
+        if (path.native().size() <= absoluteSize)
+            return spelled;
+        return spelled / std::string_view(path.native()).substr(absoluteSize);
+    };
+    const bool respell = absolute != spelled;
+    // Progress is counted by scan(), for the files that are read.
+    walkTree(absolute, {}, [&](const WalkEntry& entry) {
         if (stopped())
-            return;
-        visit(file);
-    }
-    for (const Folder& subFolder : entries->subFolders) {
-        if (stopped())
-            return;
-        walk(subFolder, visit);
-    }
+            return Visit::Stop;
+        switch (entry.kind) {
+        case WalkEntry::Kind::Folder:
+            break;
+        case WalkEntry::Kind::FolderError:
+            skip(respell ? asSpelled(entry.path) : entry.path, *entry.error);
+            break;
+        case WalkEntry::Kind::File:
+            visit(respell ? asSpelled(entry.path) : entry.path);
+            break;
+        }
+        return stopped() ? Visit::Stop : Visit::Continue;
+    });
 }
 
 void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
-                         const std::function<void(const File&)>& visit)
+                         const std::function<void(const std::filesystem::path&)>& visit)
 {
     for (const std::filesystem::path& path : paths) {
         if (stopped())
@@ -240,12 +295,12 @@ void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
             skip(path, std::move(file.error()));
             continue;
         }
-        visit(*file);
+        visit(file->Path());
     }
 }
 
 void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
-                        const std::function<void(const File&)>& visit)
+                        const std::function<void(const std::filesystem::path&)>& visit)
 {
     for (const std::filesystem::path& path : paths) {
         if (stopped())
@@ -256,7 +311,7 @@ void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
             else
                 skip(path, std::move(folder.error()));
         } else if (auto file = fso_.GetFile(path)) {
-            visit(*file);
+            visit(file->Path());
         } else {
             skip(path, std::move(file.error()));
         }
@@ -308,6 +363,13 @@ void ScanPart::addLine(std::string_view prefix, std::string_view content, std::u
     text += crlf;
     const std::uint64_t breaks = countLineBreaks(prefix, 0, prefix.size()) + countLineBreaks(content, 0, content.size());
     lines.insert(lines.end(), breaks + 1, fileLine);
+}
+
+void ScanPart::prepend(const ScanPart& head)
+{
+    text.insert(0, head.text);
+    lines.insert(lines.begin(), head.lines.begin(), head.lines.end());
+    records.insert(records.begin(), head.records.begin(), head.records.end());
 }
 
 void ScanPart::clear()

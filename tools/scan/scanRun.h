@@ -1,19 +1,22 @@
 // What the two source scanners share: a walk of a folder tree (depth first, a folder's files
 // before its subfolders, walk order) or of a list of picked files, each file reported to the
-// progress callback and read whole, once; files and folders that cannot be read are recorded and
-// passed over, so the report holds everything that could be read. Binary files (a NUL byte in
-// their first 64 KiB) are counted and passed over too.
+// progress callback and read once, a block at a time (lineBlocks.h), so memory does not grow with
+// the size of a file; files and folders that cannot be read are recorded and passed over, so the
+// report holds everything that could be read. Binary files (a NUL byte in their first 64 KiB) are
+// counted and passed over too.
 // Beside the report's text a scan keeps where each of its lines came from, and a record of each
 // found item (shell/records.h), for windows that lead to a line and for the structured formats.
-// Files are read and scanned on worker threads a few files ahead of the walk, each into its own
-// slot; the calling thread alone walks, calls the progress callback and joins the slots to the
-// report in walk order, so the report is the same as one thread would make.
+// Files are read and scanned on worker threads ahead of the walk. The calling thread alone walks
+// and calls the progress callback; it hands files to the workers in batches (one hand-over for
+// many small files) and joins their parts to the report in walk order, so the report is the same
+// as one thread would make.
 #pragma once
 
 #include "shell/error.h"
 #include "shell/fs.h"
 #include "shell/records.h"
 #include "shell/walk.h"
+#include "tools/scan/lineBlocks.h"
 
 #include <filesystem>
 #include <functional>
@@ -53,6 +56,14 @@ struct ScanPart {
     // Appends `prefix`, `content` and CR LF, coming from line `fileLine` of the file. Content that
     // holds a line break itself (a file name may) makes several lines of the box, placed alike.
     void addLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine);
+    // The same for content read as one line of the file, which holds no line break.
+    void addFileLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine)
+    {
+        text.append(prefix).append(content).append("\r\n");
+        lines.push_back(fileLine);
+    }
+    // Puts the lines of `head` in front (for a heading that is only written once something was found).
+    void prepend(const ScanPart& head);
     void clear();
 };
 
@@ -61,10 +72,31 @@ bool nameHasFragment(std::string_view name, std::span<const std::string_view> fr
 // The name of a listed file (the part of its path after the last separator), without a copy.
 std::string_view fileNameOf(const std::filesystem::path& path);
 
-// Scans one file's bytes: fills `part` (empty on entry) with the file's whole part of the report,
-// or leaves it empty when the file has none. Each worker thread has its own, so it may keep state
-// such as match data.
-using FileScanner = std::function<Result<void>(const File& file, std::string_view bytes, ScanPart& part)>;
+// Scans one file, a run of whole lines at a time (see lineBlocks.h): start, then scan for each
+// run, then finish. Each worker thread has its own, so it may keep state, such as match data or
+// a block of lines still open at the end of a run.
+class FileScanner {
+public:
+    virtual ~FileScanner() = default;
+    // A new file; `part` is empty. `file` lives until finish.
+    virtual void start(const std::filesystem::path& file, ScanPart& part) = 0;
+    // The file's next run of whole lines (only the file's last line may lack its end); `last`
+    // when no run follows.
+    virtual Result<void> scan(std::string_view lines, bool last, ScanPart& part) = 0;
+    // The file has ended: completes `part`, or empties it when the file has no part in the report.
+    virtual void finish(ScanPart& part) = 0;
+};
+using FileScanners = std::vector<std::unique_ptr<FileScanner>>;
+
+// What became of one file handed to scanFile.
+struct FileOutcome {
+    std::optional<Error> error;  // it could not be read or scanned (its part is then empty)
+    bool binary = false;         // passed over as binary (its part is empty)
+    bool utf8 = true;            // its bytes are valid UTF-8 (decided when its part is not empty)
+};
+
+// Reads `file` through `blocks` and has `scanner` fill `part` (empty on entry) from it.
+FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part);
 
 // How many worker threads (and so FileScanners) a scan uses on this machine.
 std::size_t scanWorkerCount();
@@ -73,24 +105,24 @@ std::size_t scanWorkerCount();
 class ScanRun {
 public:
     // One worker thread per scanner (at least one is needed).
-    ScanRun(ProgressCallback progress, std::vector<FileScanner> scanners);
+    ScanRun(ProgressCallback progress, FileScanners scanners);
     ~ScanRun();
 
     // Reports the file to the progress callback and has it read and scanned; its part joins the
     // report in walk order, or it is recorded as skipped when it cannot be read. Nothing once the
     // scan has been cancelled: no file after the one the callback refused is scanned.
-    void scan(const File& file);
+    void scan(const std::filesystem::path& file);
     // Records what could not be read, after every file handed to scan() before it.
     void skip(const std::filesystem::path& path, Error error);
     bool stopped() const { return counter_.cancelled(); }
 
     // Calls `visit` for every file below `folder` (see the top of this header) until the scan stops.
-    void walk(const Folder& folder, const std::function<void(const File&)>& visit);
+    void walk(const Folder& folder, const std::function<void(const std::filesystem::path&)>& visit);
     // Calls `visit` for each path in order that names an existing file; other paths are passed over.
-    void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
+    void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const std::filesystem::path&)>& visit);
     // Walks each path in order: a folder as walk() does, a file by itself; anything else is
     // recorded as skipped.
-    void walkPaths(const std::vector<std::filesystem::path>& paths, const std::function<void(const File&)>& visit);
+    void walkPaths(const std::vector<std::filesystem::path>& paths, const std::function<void(const std::filesystem::path&)>& visit);
 
     // Waits for the files still being scanned.
     ScanReport finish();

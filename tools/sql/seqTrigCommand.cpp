@@ -3,11 +3,9 @@
 #include "tools/sql/sqlCommands.h"
 
 #include "shell/fileText.h"
-#include "shell/fs.h"
 #include "shell/mdlText.h"
 #include "tools/sql/seqTrig.h"
 
-#include <cerrno>
 
 namespace qb {
 
@@ -30,10 +28,8 @@ int runSeqTrig(CommandRun& run)
     std::error_code ignored;
     const std::filesystem::path folder =
         std::filesystem::absolute(folderOption ? std::filesystem::path(*folderOption) : ".", ignored).lexically_normal();
-    if (!FileSystemObject().FolderExists(folder)) {
-        run.report(folder, systemError(ENOENT, folder, true));
+    if (!run.folderExists(folder))
         return exitStatus::cannotStart;
-    }
     // The file names are the window's: the table name's characters, in the file system's encoding.
     const auto fileName = [&](ScriptKind kind) {
         return std::filesystem::path(utf8FromCp1252(scriptFileName(kind, table)));

@@ -1,7 +1,6 @@
 // `quillbox repeat`: the chunk repeater, writing the output file as the window does.
 #include "tools/text/textCommands.h"
 
-#include "shell/fs.h"
 #include "shell/services.h"
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/integer16.h"
@@ -43,10 +42,8 @@ int runRepeat(CommandRun& run)
     }
     request.doubleUp = run.has("--double-up");
     const std::filesystem::path outFolder = request.outFile.parent_path();
-    if (!outFolder.empty() && !FileSystemObject().FolderExists(outFolder)) {
-        run.report(outFolder, systemError(ENOENT, outFolder, true));
+    if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
-    }
 
     const RepeatResult result = repeatChunk(request);
     switch (result.outcome) {

@@ -1,10 +1,8 @@
 // `quillbox combine FILE1 FILE2`: two files joined line by line.
 #include "tools/text/textCommands.h"
 
-#include "shell/fs.h"
 #include "tools/text/combineFiles.h"
 
-#include <cerrno>
 
 namespace qb {
 
@@ -20,14 +18,10 @@ Command combineCommand()
     command.minArguments = 2;
     command.maxArguments = 2;
     command.run = [](CommandRun& run) {
-        const FileSystemObject fso;
-        bool missing = false;
+        bool found = true;
         for (const std::string& name : run.arguments())
-            if (!fso.FileExists(name)) {
-                run.report(name, systemError(ENOENT, name));
-                missing = true;
-            }
-        if (missing)
+            found = run.fileExists(name) && found;
+        if (!found)
             return exitStatus::cannotStart;
         const auto combined = combineFiles(run.arguments()[0], run.arguments()[1]);
         if (!combined) {

@@ -1,0 +1,12 @@
+// For measuring start-up: once the widget named `objectName` is first painted, prints "shown"
+// and the wall-clock time (seconds since the epoch) on standard error and ends the program.
+// main() installs it when QUILLBOX_STARTUP_PROBE is set; bench/table.sh reads the line.
+#pragma once
+
+#include <QString>
+
+namespace qb {
+
+void reportFirstPaint(const QString& objectName);
+
+}  // namespace qb

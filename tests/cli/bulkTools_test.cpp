@@ -1,0 +1,165 @@
+// The bulk file commands against their windows: on the same tree each makes the same files (and
+// lists the same lines); --dry-run writes nothing; missing inputs stop a run before it starts.
+#include "shell/cp1252.h"
+#include "tools/tools.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+#include "files/tree.h"
+#include "runQuillbox.h"
+#include "support/toolWindow.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::arg;
+using test::runQuillbox;
+
+class BulkCommands : public test::ToolWindowTest {
+protected:
+    BulkCommands() : test::ToolWindowTest("program") {}
+    static void SetUpTestSuite() { registerAllTools(); }
+
+    // A tree of text files in several line-end styles and encodings, with the chunk and the
+    // pairs' search texts in some of them.
+    void makeTree() const
+    {
+        temp.write("work/a.txt", "keep\r\n  <CHUNK>\r\n  body\r\n</CHUNK>\r\nx <chunk> y\r\n  body\r\n</chunk>\r\ncat and dog\r\n");
+        temp.write("work/NoDot", "<chunk>\nbody\n</chunk>\ncaf\xE9 cat");
+        temp.write("work/sub/b.txt", "cat\rdog\r<CHUNK>\r\nbody\r\n");
+        temp.write("work/sub/deep/c.txt", "<CHUNK>\r\nbody\r\n</CHUNK>");
+        temp.write("work/sub/deep/Report", "old report\r\n");
+    }
+
+    // Runs `window` and then `command` on the same tree, each from the state before either ran,
+    // and expects the same tree afterwards.
+    void expectSameTree(const std::function<void()>& window, const QStringList& command) const
+    {
+        const test::Tree before = test::treeOf(temp.path());
+        window();
+        const test::Tree byWindow = test::treeOf(temp.path());
+        ASSERT_NE(byWindow, before);
+        fs::remove_all(temp / "work");
+        fs::remove(program / "debug.out");
+        for (const auto& [name, bytes] : before)
+            if (bytes != "/")
+                temp.write(name, bytes);
+        const test::Ran ran = runQuillbox(command);
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_EQ(test::treeOf(temp.path()), byWindow) << command.join(' ').toStdString();
+    }
+
+    fs::path work() const { return temp / "work"; }
+};
+
+TEST_F(BulkCommands, EraseMakesTheWindowsCopies)
+{
+    makeTree();
+    temp.write("chunk.txt", "<chunk>\r\n\r\n  body\r\n</chunk>\r\n");
+    temp.write("spew.txt", "<!-- gone -->\r\n");
+    ASSERT_TRUE(open("cmdOpenForm_2", "frmEraseChunks"));
+    expectSameTree(
+        [&] {
+            setBoxBytes(box("richChunk"), test::readBytes(temp / "chunk.txt"));
+            setBoxBytes(box("richSpew"), test::readBytes(temp / "spew.txt"));
+            child<QCheckBox>("chkGoRecursive")->setChecked(true);
+            runIn(work(), "cmdBegin");
+            EXPECT_EQ(recorder.messages, QStringList{"Done."});
+        },
+        {"erase", arg(work()), "--chunk", arg(temp / "chunk.txt"), "--spew", arg(temp / "spew.txt"), "--recursive"});
+}
+
+TEST_F(BulkCommands, ReplaceMakesTheWindowsCopiesAndDebugFileFromTheDataFolder)
+{
+    makeTree();
+    temp.write("program/replaceLines.txt", "cat\r\ndog\r\ndog\r\nbird\r\nbody\r\n");
+    ASSERT_TRUE(open("mnuSNP", "frmReplaceLineFromFile"));
+    expectSameTree(
+        [&] {
+            runIn(work(), "cmdBegin");
+            EXPECT_EQ(recorder.messages, QStringList{"done with snp"});
+        },
+        {"replace", arg(work())});
+}
+
+TEST_F(BulkCommands, AddExtensionMakesTheWindowsCopiesAndListing)
+{
+    makeTree();
+    ASSERT_TRUE(open("cmdOpenForm_5", "frmAddExtension"));
+    expectSameTree([&] { runIn(work(), "cmdGo"); }, {"addext", arg(work())});
+    EXPECT_EQ(runQuillbox({"addext", arg(work())}).out, boxBytes(box("rich1")));
+}
+
+// Backup names hold the time, so the trees are compared with each backup's stamp taken out.
+TEST_F(BulkCommands, UpdateReplacesWhatTheWindowReplacesAndDryRunWritesNothing)
+{
+    makeTree();
+    const fs::path newFile = temp.write("new/Report", "new report\r\n");
+    const auto unstamped = [&] {
+        test::Tree tree;
+        for (const auto& [name, bytes] : test::treeOf(work())) {
+            const std::size_t stamp = name.rfind("_Report");
+            tree[stamp == std::string::npos ? name : name.substr(0, name.rfind('/') + 1) + "BACKUP" + name.substr(stamp)] = bytes;
+        }
+        return tree;
+    };
+    const test::Tree before = test::treeOf(work());
+    const test::Ran dry = runQuillbox({"update", arg(work()), arg(newFile), "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, (work() / "sub/deep/Report").string() + "\r\n");
+    EXPECT_EQ(test::treeOf(work()), before);
+
+    ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
+    line("txtNewFilePath")->setText(arg(newFile));
+    click("cmdAddFile_1");
+    runIn(work(), "cmdGo");
+    const test::Tree byWindow = unstamped();
+    ASSERT_NE(byWindow, before);
+    fs::remove_all(work());
+    for (const auto& [name, bytes] : before)
+        if (bytes != "/")
+            temp.write("work/" + name, bytes);
+    const test::Ran ran = runQuillbox({"update", arg(work()), arg(newFile)});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.out, dry.out);
+    EXPECT_EQ(unstamped(), byWindow);
+}
+
+TEST_F(BulkCommands, MissingInputsStopARunBeforeItStartsAndFailuresAreListed)
+{
+    makeTree();
+    const fs::path readOnly = temp.write("work/sub/ro/Report", "kept\r\n");
+    fs::permissions(readOnly, fs::perms::owner_read);
+    const fs::path newFile = temp.write("new/Report", "new\r\n");
+    const std::string missing = (temp / "missing").string();
+    const test::Tree before = test::treeOf(work());
+    struct Row { QStringList args; int status; std::string err; };
+    const Row rows[] = {
+        {{"erase", arg(work())}, 2, "quillbox erase: --chunk FILE is needed\n"},
+        {{"erase", arg(work()), "--chunk", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"erase", arg(temp / "missing"), "--chunk", arg(newFile)}, 2, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
+        {{"replace", arg(work()), "--pairs", arg(temp / "missing")}, 2, "quillbox: 53 :: The pair file " + missing + " does not exist.\n"},
+        {{"update", arg(work()), arg(newFile), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"addext", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
+    };
+    for (const Row& row : rows) {
+        const test::Ran ran = runQuillbox(row.args);
+        EXPECT_EQ(ran.status, row.status) << row.args.join(' ').toStdString();
+        EXPECT_EQ(ran.err.substr(0, row.err.size()), row.err) << row.args.join(' ').toStdString();
+        EXPECT_EQ(test::treeOf(work()), before) << row.args.join(' ').toStdString();
+    }
+    // A read-only file is not replaced: the run goes on, lists it on stderr and ends with 1.
+    const test::Ran ran = runQuillbox({"update", arg(work()), arg(newFile)});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_TRUE(ran.err.starts_with("quillbox: " + readOnly.string() + ": 70 :: ")) << ran.err;
+    EXPECT_EQ(test::readBytes(work() / "sub/deep/Report"), "new\r\n");
+    EXPECT_EQ(test::readBytes(readOnly), "kept\r\n");
+}
+
+}  // namespace
+}  // namespace qb

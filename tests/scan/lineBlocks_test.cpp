@@ -1,0 +1,147 @@
+// Scanning a file a block at a time must give the report of scanning it whole: the same text, the
+// same place for every report line and the same records, wherever the block edges fall (inside a
+// TODO block, between the CR and the LF of one line end, inside a line longer than a block).
+#include "tools/scan/findSubs.h"
+#include "tools/scan/findTodos.h"
+#include "tools/scan/lineBlocks.h"
+
+#include "shell/fileText.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/recorder.h"
+
+namespace qb {
+namespace {
+
+// Texts of lines that TODO blocks and declarations are made of, with every kind of line end and
+// lines several blocks long; seeded, so every run is the same.
+std::vector<std::string> generatedTexts()
+{
+    const std::string pieces[] = {
+        "\r\n", "\r\n", "\n", "\r", "' TODO: a", "    ' TODO: indented", "x = 1 ' TODO: after code",
+        "' more", "\t' indented comment", "    y = 2 ' trailing comment", "code", "  Public Sub P()",
+        "Imports X", "Private Function F()", "caf\xC3\xA9", "caf\xE9", " ", std::string(300, 'y'),
+        std::string(5000, 'z') + "' long comment",
+    };
+    std::mt19937 random(17);
+    std::vector<std::string> texts;
+    for (int n = 0; n < 60; ++n) {
+        std::string text;
+        for (int i = static_cast<int>(random() % 400); i > 0; --i)
+            text += pieces[random() % std::size(pieces)];
+        texts.push_back(std::move(text));
+    }
+    // CR LF split over every edge of small blocks, right after a continuation line.
+    std::string split;
+    for (int i = 0; i < 40; ++i)
+        split += "' TODO: t" + std::string(static_cast<std::size_t>(i), 'x') + "\r\n  ' c\r\n";
+    texts.push_back(split);
+    texts.push_back("' TODO: no end\r\n' still\r");  // the last line ends in a lone CR
+    texts.push_back("");
+    return texts;
+}
+
+ScanPart wholeFilePart(FileScanner& scanner, const std::filesystem::path& file, std::string_view text)
+{
+    ScanPart part;
+    scanner.start(file, part);
+    EXPECT_TRUE(scanner.scan(text, true, part));
+    scanner.finish(part);
+    return part;
+}
+
+void expectSameParts(const ScanPart& blocks, const ScanPart& whole, const std::string& what)
+{
+    EXPECT_EQ(blocks.text, whole.text) << what;
+    EXPECT_EQ(blocks.lines, whole.lines) << what;
+    ASSERT_EQ(blocks.records.size(), whole.records.size()) << what;
+    for (std::size_t i = 0; i < whole.records.size(); ++i) {
+        EXPECT_EQ(blocks.records[i].line, whole.records[i].line) << what << " record " << i;
+        EXPECT_EQ(blocks.records[i].text, whole.records[i].text) << what << " record " << i;
+    }
+}
+
+TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
+{
+    test::TempDir temp;
+    auto subs = subsScanner();
+    ASSERT_TRUE(subs);
+    const std::unique_ptr<FileScanner> todos = todoScanner();
+    const std::vector<std::string> texts = generatedTexts();
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        const std::filesystem::path file = temp.write("f" + std::to_string(t) + ".bas", texts[t]);
+        const ScanPart wholeTodos = wholeFilePart(*todos, file, texts[t]);
+        const ScanPart wholeSubs = wholeFilePart(**subs, file, texts[t]);
+        for (const std::size_t blockSize : {1, 2, 3, 7, 64, 100, 4099}) {
+            const std::string what = "text " + std::to_string(t) + ", blocks of " + std::to_string(blockSize);
+            LineBlocks blocks(blockSize);
+            for (auto [scanner, whole] : {std::pair{todos.get(), &wholeTodos}, std::pair{subs->get(), &wholeSubs}}) {
+                ScanPart part;
+                const FileOutcome outcome = scanFile(file, blocks, *scanner, part);
+                ASSERT_FALSE(outcome.error) << what;
+                EXPECT_FALSE(outcome.binary) << what;
+                if (!part.text.empty()) {
+                    EXPECT_EQ(outcome.utf8, isValidUtf8(texts[t])) << what;
+                }
+                expectSameParts(part, *whole, what);
+            }
+        }
+    }
+}
+
+// Continuation lines that are indented comments or code with a trailing comment keep a block
+// open across every block edge, the CR LF of each line split or not.
+TEST(LineBlocks, IndentedContinuationsGoOnOverBlockEdges)
+{
+    test::TempDir temp;
+    const std::filesystem::path file(temp.write("a.bas", "x\r\n  ' TODO: a\r\n    ' b\r\nq = 1 ' c\r\n\t' d\r\nend\r\n' TODO: e\r\n  ' f\r\n"));
+    const std::unique_ptr<FileScanner> scanner = todoScanner();
+    for (std::size_t blockSize = 1; blockSize <= 60; ++blockSize) {
+        LineBlocks blocks(blockSize);
+        ScanPart part;
+        ASSERT_FALSE(scanFile(file, blocks, *scanner, part).error);
+        ASSERT_EQ(part.records.size(), 2u) << blockSize;
+        EXPECT_EQ(part.records[0].line, 2u) << blockSize;
+        EXPECT_EQ(part.records[0].text, "  ' TODO: a\n    ' b\nq = 1 ' c\n\t' d") << blockSize;
+        EXPECT_EQ(part.records[1].line, 7u) << blockSize;
+        EXPECT_EQ(part.records[1].text, "' TODO: e\n  ' f") << blockSize;
+    }
+}
+
+// The runs handed out are the file's bytes in order, each ending at a line end (the last one
+// may not), never between a CR and its LF, and no longer than a block unless one line is.
+TEST(LineBlocks, RunsEndAtLineEndsAndJoinToTheFile)
+{
+    test::TempDir temp;
+    const std::vector<std::string> texts = generatedTexts();
+    for (std::size_t t = 0; t < texts.size(); t += 7) {
+        const std::filesystem::path path = temp.write("f.txt", texts[t]);
+        for (const std::size_t blockSize : {1, 5, 64, 100}) {
+            LineBlocks blocks(blockSize);
+            ASSERT_TRUE(blocks.open(path));
+            std::string joined;
+            for (;;) {
+                const auto run = blocks.next();
+                ASSERT_TRUE(run);
+                if (run->empty())
+                    break;
+                const bool last = blocks.ended();
+                const std::size_t at = joined.size();
+                joined += *run;
+                if (!last) {
+                    ASSERT_TRUE(run->back() == '\n' || run->back() == '\r') << t << "/" << blockSize << " at " << at;
+                    ASSERT_FALSE(run->back() == '\r' && texts[t][joined.size()] == '\n') << t << "/" << blockSize;
+                }
+                const std::size_t firstEnd = std::min(run->find_first_of("\r\n"), run->size());
+                EXPECT_TRUE(run->size() <= blockSize + 1 || firstEnd + 2 >= run->size()) << t << "/" << blockSize;
+            }
+            EXPECT_EQ(joined, texts[t]) << t << "/" << blockSize;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qb

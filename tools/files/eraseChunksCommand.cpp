@@ -1,0 +1,80 @@
+// `quillbox erase FOLDER --chunk FILE`: erase and spew into FOLDER/copies.
+#include "tools/files/filesCommands.h"
+
+#include "tools/files/eraseChunks.h"
+
+namespace qb {
+
+namespace {
+
+int runErase(CommandRun& run)
+{
+    if (run.has("--spew") && run.has("--erase-only"))
+        return run.usage("give --spew or --erase-only, not both");
+    const std::filesystem::path base = run.arguments().front();
+    if (!run.folderExists(base))
+        return exitStatus::cannotStart;
+    const auto chunk = run.readFile(*run.value("--chunk"));
+    if (!chunk)
+        return exitStatus::cannotStart;
+    EraseSettings settings;
+    settings.chunk = chunkLines(*chunk);
+    if (settings.chunk.empty()) {
+        run.report(*run.value("--chunk"), Error{err::InvalidProcedureCall, "the chunk file holds no line to find"});
+        return exitStatus::cannotStart;
+    }
+    if (const std::string* spewFile = run.value("--spew")) {
+        auto spew = run.readFile(*spewFile);
+        if (!spew)
+            return exitStatus::cannotStart;
+        settings.spew = std::move(*spew);
+    } else {
+        settings.spew = defaultSpew;  // the window's spew until the user types another
+    }
+    settings.options.eraseOnly = run.has("--erase-only");
+    settings.options.allowWild = !run.has("--exact");
+    settings.recursive = run.has("--recursive");
+
+    const auto report = runEraseChunks(base, settings, run.progress());
+    if (!report) {
+        run.report(base, report.error());
+        return exitStatus::cannotStart;
+    }
+    return run.runStatus(*report);
+}
+
+}  // namespace
+
+Command eraseCommand()
+{
+    Command command;
+    command.name = "erase";
+    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [--recursive] [--exact]";
+    command.summary = "erase or replace a multi-line chunk in copies of every file of a folder";
+    command.description =
+        "Writes a copy of every file of FOLDER (and, with --recursive, of every folder below it) into "
+        "FOLDER/copies, mirroring the tree, with every found chunk replaced by the spew or removed. "
+        "The source files are never changed, and FOLDER/copies is never walked. A chunk is found where "
+        "a line holds the chunk's first line (trimmed, case ignored) and each following line passes the "
+        "next chunk line: the line lies within the chunk line (case ignored), or the chunk line lies "
+        "within it exactly. Every line of a copy ends in CR LF.";
+    command.options = {
+        {"--chunk", "FILE", "the chunk: the non-empty lines of FILE, as typed into the window's chunk box"},
+        {"--spew", "FILE", "written, as it is, in place of each found chunk (default: the window's "
+                           "\"smack\" and CR LF)"},
+        {"--erase-only", "", "remove the found chunks and write nothing in their place"},
+        {"--recursive", "", "also handle every folder below FOLDER"},
+        {"--exact", "", "a line passes a chunk line only when it lies within it (the window's wild "
+                        "card box unticked)"},
+    };
+    command.minArguments = 1;
+    command.maxArguments = 1;
+    command.run = [](CommandRun& run) {
+        if (!run.has("--chunk"))
+            return run.usage("--chunk FILE is needed");
+        return runErase(run);
+    };
+    return command;
+}
+
+}  // namespace qb

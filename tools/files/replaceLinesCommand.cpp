@@ -1,0 +1,44 @@
+// `quillbox replace FOLDER`: the pairs of a pair file over every file directly in FOLDER.
+#include "tools/files/filesCommands.h"
+
+#include "shell/services.h"
+#include "tools/files/replaceLines.h"
+
+namespace qb {
+
+Command replaceCommand()
+{
+    Command command;
+    command.name = "replace";
+    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE]";
+    command.summary = "apply search-and-replace pairs to copies of every file in a folder";
+    command.description =
+        "Every line of every file directly in FOLDER goes through the pairs of the pair file in order "
+        "(lines 1 and 2 are the first search text and its replacement, lines 3 and 4 the second, and so "
+        "on; exact, case-sensitive, every occurrence), and the changed copy is written to FOLDER/copies. "
+        "Each line-and-pair step is appended to the debug file. The first failure ends the run.";
+    command.options = {
+        {"--pairs", "FILE", "the pair file (default: replaceLines.txt in the program's data folder)"},
+        {"--debug", "FILE", "the debug trace, appended to (default: debug.out in the program's data folder)"},
+    };
+    command.minArguments = 1;
+    command.maxArguments = 1;
+    command.run = [](CommandRun& run) {
+        const std::filesystem::path folder = run.arguments().front();
+        if (!run.folderExists(folder))
+            return exitStatus::cannotStart;
+        const std::string* pairs = run.value("--pairs");
+        const std::string* debug = run.value("--debug");
+        const auto report = runReplaceLinesFrom(folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
+                                                debug ? std::filesystem::path(*debug) : programFolder() / debugFileName,
+                                                run.progress());
+        if (!report) {
+            run.report(report.error());
+            return exitStatus::cannotStart;
+        }
+        return run.runStatus(*report);
+    };
+    return command;
+}
+
+}  // namespace qb

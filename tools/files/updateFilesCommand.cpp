@@ -1,0 +1,43 @@
+// `quillbox update FOLDER NEWFILE...`: each new file copied over every same-named file below FOLDER.
+#include "tools/files/filesCommands.h"
+
+#include "shell/services.h"
+#include "tools/files/updateFiles.h"
+
+namespace qb {
+
+Command updateCommand()
+{
+    Command command;
+    command.name = "update";
+    command.synopsis = "FOLDER NEWFILE... [--dry-run]";
+    command.summary = "copy new files over every same-named file in a folder tree, keeping backups";
+    command.description =
+        "For each NEWFILE in turn, every file below FOLDER with the same name (byte for byte) is backed "
+        "up beside itself as \"<date> <time>_<name>\" and then replaced by NEWFILE, through a temporary "
+        "file so a failed copy leaves the old one whole. Prints the replaced files, one full path a line "
+        "(CR LF).";
+    command.options = {
+        {"--dry-run", "", "only print the files that would be replaced; write nothing"},
+    };
+    command.minArguments = 2;
+    command.run = [](CommandRun& run) {
+        const std::filesystem::path folder = run.arguments().front();
+        bool found = run.folderExists(folder);
+        std::vector<std::filesystem::path> newFiles;
+        for (std::size_t i = 1; i < run.arguments().size(); ++i) {
+            newFiles.emplace_back(run.arguments()[i]);
+            found = run.fileExists(newFiles.back()) && found;
+        }
+        if (!found)
+            return exitStatus::cannotStart;
+        const RunReport report = run.has("--dry-run")
+                                     ? listUpdates(newFiles, folder, run.progress())
+                                     : updateFiles(newFiles, folder, fileNameTimeStampNow, run.progress());
+        run.print(report.text);
+        return run.runStatus(report);
+    };
+    return command;
+}
+
+}  // namespace qb
