@@ -28,8 +28,8 @@ void appendPathBox(QPlainTextEdit* box, std::string_view bytes)
 
 void showRunMessages(const RunReport& run)
 {
-    for (const Failure& failure : run.failures)
-        showError(failure.error);
+    if (const std::string text = endOfRunText(run); !text.empty())
+        showMessage(pathText(text));
     if (run.cancelled)
         showMessage(QStringLiteral("Cancelled."));
 }

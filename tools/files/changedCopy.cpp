@@ -36,8 +36,10 @@ Result<void> copyLines(TextStream& input, TextStream& output, const CopyLineStep
 Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
                               const CopyLineStep& eachLine, const CopyEndStep& atEnd)
 {
+    if (auto allowed = fso.checkReplaceable(copyPath); !allowed)
+        return allowed;
     if (fso.FileExists(copyPath))
-        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
+        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted && fso.FileExists(copyPath))
             return deleted;
     auto output = fso.CreateReplacingTextFile(copyPath);
     if (!output)

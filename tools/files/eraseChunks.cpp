@@ -41,6 +41,8 @@ std::string_view trimSpaces(std::string_view text)
 
 void writeLine(std::string& out, std::string_view line)
 {
+    // Room for both parts at once: a very long line then costs its length once, not twice.
+    out.reserve(out.size() + line.size() + crlf.size());
     out += line;
     out += crlf;
 }
@@ -78,13 +80,21 @@ bool ChunkFilter::isTrigger(std::string_view line)
         return true;
     if (line.size() < trigger_.size())
         return false;
+    const auto& table = upperTable();
     if (anchor_ == std::string::npos) {
-        upperInto(line, upper_);
-        return upper_.find(trigger_) != std::string::npos;
+        // Every byte of the trigger has another case: compare through the table at each start,
+        // without an upper-cased copy of the line.
+        for (std::size_t start = 0; start + trigger_.size() <= line.size(); ++start) {
+            std::size_t i = 0;
+            while (i < trigger_.size() && table[static_cast<unsigned char>(line[start + i])] == trigger_[i])
+                ++i;
+            if (i == trigger_.size())
+                return true;
+        }
+        return false;
     }
     // Only places where the line holds the anchor byte itself can start a match, so most lines
     // are settled by one memchr, without upper-casing them.
-    const auto& table = upperTable();
     const char anchor = trigger_[anchor_];
     const std::size_t last = line.size() - trigger_.size();  // the last possible start
     for (std::size_t from = anchor_; from <= last + anchor_;) {
@@ -188,12 +198,13 @@ Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
         return std::unexpected(input.error());
 
     const std::filesystem::path copyPath = copyPathFor(tempFile.Path(), strCopyDirParent);
-    // Make the mirrored folders one level at a time, from the base folder down.
+    // Make the mirrored folders one level at a time, from the base folder down; one that another
+    // run makes meanwhile is as good.
     std::filesystem::path folder = strCopyDirParent;
     for (const auto& part : copyPath.parent_path().lexically_relative(strCopyDirParent)) {
         folder /= part;
         if (!fso.FolderExists(folder))
-            if (auto made = fso.CreateFolder(folder); !made)
+            if (auto made = fso.ensureFolder(folder); !made)
                 return std::unexpected(made.error());
     }
     ChunkFilter filter(settings.chunk, settings.spew, settings.options);
@@ -211,10 +222,16 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
                   const EraseSettings& settings, ProgressCallback progress, RunReport& report)
 {
     const std::filesystem::path ownCopies = base / "copies";
-    const WalkResult walked = walkTree(startFolder.Path(), {.recursive = settings.recursive, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
+    const WalkOptions options{.recursive = settings.recursive, .removeDebris = true, .progress = std::move(progress)};
+    const WalkResult walked = walkTree(startFolder.Path(), options, [&](const WalkEntry& entry) {
         switch (entry.kind) {
         case WalkEntry::Kind::Folder:
-            return entry.path == ownCopies ? Visit::SkipFolder : Visit::Continue;  // never copy the copies
+            if (entry.path == ownCopies)
+                return Visit::SkipFolder;  // never copy the copies
+            // The folder this one's copies go to: what killed runs left there goes.
+            if (const auto removed = fso.removeDebris(copyPathFor(entry.path / "x", base).parent_path()))
+                report.counts.debrisRemoved += *removed;
+            break;
         case WalkEntry::Kind::FolderError:
             report.fail(entry.path, *entry.error);
             break;
@@ -230,6 +247,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
         return Visit::Continue;
     });
     report.counts.files += walked.files;
+    report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = report.cancelled || walked.cancelled;
 }
 

@@ -163,8 +163,8 @@ void frmEraseChunks::showRun(const Result<RunReport>& report)
                          counted(counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
                          QStringLiteral(" written below ") + fromPath(toPath(Dir1->path()) / "copies") +
                          summaryEnd(*report));
-    if (!report->failures.empty())
-        showMessage(pathText(listFailures(report->failures)));
+    if (const std::string text = endOfRunText(*report); !text.empty())
+        showMessage(pathText(text));
     showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("Done."));
 }
 

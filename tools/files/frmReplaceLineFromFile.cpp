@@ -78,6 +78,8 @@ void frmReplaceLineFromFile::showRun(const Result<RunReport>& report)
                          counted(report->counts.files, QStringLiteral("file read"), QStringLiteral("files read")) +
                          QStringLiteral(", ") + counted(report->counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
                          QStringLiteral(" written below ") + fromPath(toPath(Dir1->path()) / "copies") + summaryEnd(*report));
+    if (const std::string notes = runNotes(*report); !notes.empty())
+        showMessage(pathText(notes));
     if (!report->failures.empty()) {
         showError(report->failures.front().error);
         return;
