@@ -114,10 +114,10 @@ void openInEditor(const std::filesystem::path& file, std::uint64_t line)
 }
 
 LineLinks::LineLinks(QPlainTextEdit* box, PlaceOfLine placeOf)
-    : QObject(box), box_(box), placeOf_(std::move(placeOf))
+    : QObject(box), box_(box), viewport_(box->viewport()), placeOf_(std::move(placeOf))
 {
     box->installEventFilter(this);
-    box->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
 }
 
 void LineLinks::markReportShown()
@@ -144,7 +144,9 @@ bool LineLinks::openLine(int index) const
 
 bool LineLinks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == box_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // The viewport is remembered, not asked for: its events still come while the box is being
+    // destroyed.
+    if (watched == viewport_ && event->type() == QEvent::MouseButtonDblClick) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton)
             return openLine(box_->cursorForPosition(click->position().toPoint()).blockNumber());
