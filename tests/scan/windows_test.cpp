@@ -47,7 +47,7 @@ TEST_F(ScanWindows, FindSubsScansTheFolderAndListsWhatItCouldNotRead)
 {
     temp.write("tree/a.bas", "Public Sub A()\r\nSub Main()\r\n");
     temp.write("tree/b.gif", "Public Sub Skipped()\r\n");
-    test::makeUnreadableFile(temp / "tree/c.bas");
+    test::makeUnreadableFile(temp / "tree/c\xC3\xA9.bas");  // its UTF-8 name shows right in the message
     temp.write("tree/sub/c.cls", "  Private Function C()\r\n");
     temp.write("tree/sub/d.bas", "Dim x\r\n");
     ASSERT_TRUE(open(9, "frmFindSubNFuncts"));
@@ -69,7 +69,7 @@ TEST_F(ScanWindows, FindSubsScansTheFolderAndListsWhatItCouldNotRead)
     const QStringList lines = recorder.messages[0].split('\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], "This could not be read and was skipped:");
-    EXPECT_TRUE(lines[1].startsWith("57 :: " + fromPath(temp / "tree/c.bas"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("57 :: " + fromPath(temp / "tree/c\xC3\xA9.bas"))) << lines[1].toStdString();
 }
 
 TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
