@@ -36,13 +36,20 @@ Result<void> copyLines(TextStream& input, TextStream& output, const CopyLineStep
 Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
                               const CopyLineStep& eachLine, const CopyEndStep& atEnd)
 {
+    return writeCopy(fso, copyPath, [&](TextStream& output) {
+        return andThen(copyLines(input, output, eachLine, atEnd), [&] { return input.Close(); });
+    });
+}
+
+Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write)
+{
     if (fso.FileExists(copyPath))
         if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
             return deleted;
     auto output = fso.CreateReplacingTextFile(copyPath);
     if (!output)
         return std::unexpected(output.error());
-    auto copied = andThen(copyLines(input, *output, eachLine, atEnd), [&] { return input.Close(); });
+    auto copied = write(*output);
     if (!copied) {
         output->Discard();  // no copy rather than a part of one
         return copied;

@@ -3,6 +3,9 @@
 #include "shell/mdlText.h"
 #include "tools/files/changedCopy.h"
 
+#include "shell/lineEnds.h"
+
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -113,10 +116,23 @@ bool ChunkFilter::passes(std::string_view line, std::size_t k)
     return options_.allowWild && line.find(chunk_[k]) != std::string_view::npos;
 }
 
+void ChunkFilter::hold(std::string_view line)
+{
+    if (heldCount_ == held_.size())
+        held_.emplace_back();
+    held_[heldCount_++].assign(line);
+}
+
+void ChunkFilter::dropFirstHeld()
+{
+    std::rotate(held_.begin(), held_.begin() + 1, held_.begin() + static_cast<std::ptrdiff_t>(heldCount_));
+    --heldCount_;
+}
+
 void ChunkFilter::push(std::string_view line, std::string& out)
 {
-    if (!held_.empty()) {
-        held_.emplace_back(line);
+    if (heldCount_ > 0) {
+        hold(line);
         settle(out, false);
         return;
     }
@@ -124,7 +140,7 @@ void ChunkFilter::push(std::string_view line, std::string& out)
         writeLine(out, line);
         return;
     }
-    held_.emplace_back(line);
+    hold(line);
     settle(out, false);
 }
 
@@ -136,26 +152,61 @@ void ChunkFilter::finish(std::string& out)
 // The held lines always start with a line that is a trigger and passes chunk line 1.
 void ChunkFilter::settle(std::string& out, bool atEnd)
 {
-    while (!held_.empty()) {
+    while (heldCount_ > 0) {
         bool allPass = true;
-        for (std::size_t k = 1; k < held_.size() && allPass; ++k)
+        for (std::size_t k = 1; k < heldCount_ && allPass; ++k)
             allPass = passes(held_[k], k);
-        if (allPass && held_.size() == chunk_.size()) {
+        if (allPass && heldCount_ == chunk_.size()) {
             if (!options_.eraseOnly)
                 out += spew_;
-            held_.clear();
+            heldCount_ = 0;
             return;
         }
         if (allPass && !atEnd)
             return;  // the chunk may still come whole: wait for the next line
         // Not this chunk: its first line goes out as read, and the test goes on after it.
         writeLine(out, held_.front());
-        held_.pop_front();
-        while (!held_.empty() && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
+        dropFirstHeld();
+        while (heldCount_ > 0 && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
             writeLine(out, held_.front());
-            held_.pop_front();
+            dropFirstHeld();
         }
     }
+}
+
+bool ChunkFilter::mayMatchIn(std::string_view lines)
+{
+    // A line must hold the trigger to start a chunk, and the trigger holds no line end, so one
+    // search over all the lines settles them all.
+    return !chunk_.empty() && isTrigger(lines);
+}
+
+std::size_t ChunkFilter::longestChunkLine() const
+{
+    std::size_t longest = 0;
+    for (const std::string& line : chunk_)
+        longest = std::max(longest, line.size());
+    return longest;
+}
+
+ChunkFilter::LongLine::LongLine(const ChunkFilter& filter)
+{
+    if (!filter.chunk_.empty() && filter.options_.allowWild)
+        needle_ = filter.chunk_.front();
+}
+
+void ChunkFilter::LongLine::add(std::string_view part)
+{
+    if (needle_.empty() || found_)
+        return;
+    // A needle across the seam between the last part and this one.
+    const std::size_t keep = needle_.size() - 1;
+    seam_.append(part.substr(0, keep));
+    found_ = seam_.find(needle_) != std::string::npos || part.find(needle_) != std::string_view::npos;
+    if (part.size() >= keep)
+        seam_.assign(part.substr(part.size() - keep));
+    else if (seam_.size() > keep)
+        seam_.erase(0, seam_.size() - keep);
 }
 
 std::string filterChunks(const std::vector<std::string>& chunk, std::string_view spew, ChunkOptions options,
@@ -179,13 +230,134 @@ std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::
     return copy / file.filename();
 }
 
+namespace {
+
+// Filtered bytes are written once this many wait.
+constexpr std::size_t outputBlock = 256 * 1024;
+
+}  // namespace
+
+EraseCopier::EraseCopier(const EraseSettings& settings, std::size_t blockSize)
+    : filter_(settings.chunk, settings.spew, settings.options),
+      blockSize_(blockSize),
+      // A line is never held whole unless it is longer than every chunk line.
+      input_(blockSize, std::max(blockSize, filter_.longestChunkLine() + 1))
+{
+}
+
+Result<void> EraseCopier::writeOut(TextStream& output, std::size_t atLeast)
+{
+    if (out_.empty() || out_.size() < atLeast)
+        return {};
+    auto written = output.Write(out_);
+    out_.clear();
+    return written;
+}
+
+Result<void> EraseCopier::open(const std::filesystem::path& input)
+{
+    filter_.reset();
+    out_.clear();
+    return input_.open(input);
+}
+
+Result<void> EraseCopier::copyTo(TextStream& output)
+{
+    for (;;) {
+        auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        std::string_view lines = *next;
+        if (lines.empty())
+            break;
+        if (input_.partial()) {
+            auto rest = copyLongLine(lines, output);
+            if (!rest)
+                return std::unexpected(std::move(rest.error()));
+            lines = *rest;
+        }
+        if (auto copied = copyLines(lines, output); !copied)
+            return copied;
+    }
+    input_.close();
+    filter_.finish(out_);
+    return writeOut(output, 0);
+}
+
+Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
+{
+    if (lines.empty())
+        return {};
+    if (!filter_.holding() && allLineEndsCrLf(lines) && !filter_.mayMatchIn(lines)) {
+        // The filter would write these lines as they are: they go out straight from the read buffer.
+        return andThen(writeOut(output, 0), [&] { return output.Write(lines); });
+    }
+    for (std::size_t pos = 0; pos < lines.size();) {
+        const std::size_t end = lineEndFrom(lines, pos);
+        filter_.push(lines.substr(pos, end - pos), out_);
+        pos = afterLineEnd(lines, end);
+        if (auto written = writeOut(output, outputBlock); !written)
+            return written;
+    }
+    return {};
+}
+
+Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, TextStream& output)
+{
+    const std::uint64_t offset = input_.runOffset();
+    std::uint64_t size = firstPart.size();
+    ChunkFilter::LongLine test(filter_);
+    test.add(firstPart);
+    std::string_view rest;
+    for (;;) {
+        auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        if (input_.partial()) {
+            size += next->size();
+            test.add(*next);
+            continue;
+        }
+        const std::size_t end = lineEndFrom(*next, 0);  // the line's last part ends here
+        test.add(next->substr(0, end));
+        size += end;
+        rest = next->substr(afterLineEnd(*next, end));
+        break;
+    }
+    if (filter_.holding() || test.mayStartChunk()) {
+        // It may belong to a chunk: held whole, like any other line.
+        auto read = input_.reread(offset, static_cast<std::size_t>(size), part_);
+        if (!read)
+            return std::unexpected(std::move(read.error()));
+        filter_.push(part_, out_);
+        return rest;
+    }
+    // It goes out as read, read again a block at a time.
+    if (auto written = writeOut(output, 0); !written)
+        return std::unexpected(std::move(written.error()));
+    for (std::uint64_t done = 0; done < size;) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, std::max(blockSize_, outputBlock)));
+        auto copied = andThen(input_.reread(offset + done, piece, part_), [&] { return output.Write(part_); });
+        if (!copied)
+            return std::unexpected(std::move(copied.error()));
+        done += piece;
+    }
+    out_ += crlf;
+    return rest;
+}
+
 Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings)
 {
-    auto input = tempFile.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
-    if (!input)
-        return std::unexpected(input.error());
+    EraseCopier copier(settings);
+    return eraseChunks(fso, tempFile, strCopyDirParent, copier);
+}
 
+Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+                         const std::filesystem::path& strCopyDirParent, EraseCopier& copier)
+{
+    if (auto opened = copier.open(tempFile.Path()); !opened)
+        return opened;
     const std::filesystem::path copyPath = copyPathFor(tempFile.Path(), strCopyDirParent);
     // Make the mirrored folders one level at a time, from the base folder down.
     std::filesystem::path folder = strCopyDirParent;
@@ -195,20 +367,14 @@ Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
             if (auto made = fso.CreateFolder(folder); !made)
                 return made;
     }
-    ChunkFilter filter(settings.chunk, settings.spew, settings.options);
-    return writeChangedCopy(
-        fso, *input, copyPath,
-        [&filter](std::string& line, std::string& out) -> Result<void> {
-            filter.push(line, out);
-            return {};
-        },
-        [&filter](std::string& out) { filter.finish(out); });
+    return writeCopy(fso, copyPath, [&](TextStream& output) { return copier.copyTo(output); });
 }
 
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
                   const EraseSettings& settings, ProgressCallback progress, RunReport& report)
 {
     const std::filesystem::path ownCopies = base / "copies";
+    EraseCopier copier(settings);
     const WalkResult walked = walkTree(startFolder.Path(), {.recursive = settings.recursive, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
         switch (entry.kind) {
         case WalkEntry::Kind::Folder:
@@ -217,7 +383,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             report.fail(entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            if (auto done = eraseChunks(fso, File(entry.path), base, settings); done)
+            if (auto done = eraseChunks(fso, File(entry.path), base, copier); done)
                 ++report.counts.written;
             else
                 report.fail(entry.path, done.error());
