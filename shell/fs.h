@@ -47,6 +47,9 @@ public:
 
     Result<void> Write(std::string_view text);
     Result<void> WriteLine(std::string_view text);  // text, then CR LF
+    // Writes `text` to the file now, after anything buffered, without copying it into the buffer:
+    // for writers that hand over whole blocks of their own.
+    Result<void> writeDirect(std::string_view text);
     // Flushes, closes and (for a replacing stream) renames over the target; checked to the end.
     Result<void> Close();
     // Closes without writing what is buffered; a replacing stream's temporary file is removed.

@@ -77,33 +77,43 @@ ChunkFilter::ChunkFilter(std::vector<std::string> chunk, std::string spew, Chunk
 
 bool ChunkFilter::isTrigger(std::string_view line)
 {
+    return findTrigger(line, 0) != std::string_view::npos;
+}
+
+std::size_t ChunkFilter::findTrigger(std::string_view text, std::size_t from)
+{
     if (trigger_.empty())
-        return true;
-    if (line.size() < trigger_.size())
-        return false;
-    if (anchor_ == std::string::npos) {
-        upperInto(line, upper_);
-        return upper_.find(trigger_) != std::string::npos;
-    }
-    // Only places where the line holds the anchor byte itself can start a match, so most lines
-    // are settled by one memchr, without upper-casing them.
+        return from;
+    if (text.size() < trigger_.size() || from > text.size() - trigger_.size())
+        return std::string_view::npos;
     const auto& table = upperTable();
-    const char anchor = trigger_[anchor_];
-    const std::size_t last = line.size() - trigger_.size();  // the last possible start
-    for (std::size_t from = anchor_; from <= last + anchor_;) {
-        const void* found = std::memchr(line.data() + from, anchor, last + anchor_ + 1 - from);
-        if (!found)
-            return false;
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - line.data());
-        const std::size_t start = at - anchor_;
+    const auto matchesAt = [&](std::size_t start) {
         std::size_t i = 0;
-        while (i < trigger_.size() && table[static_cast<unsigned char>(line[start + i])] == trigger_[i])
+        while (i < trigger_.size() && table[static_cast<unsigned char>(text[start + i])] == trigger_[i])
             ++i;
-        if (i == trigger_.size())
-            return true;
-        from = at + 1;
+        return i == trigger_.size();
+    };
+    const std::size_t last = text.size() - trigger_.size();  // the last possible start
+    if (anchor_ == std::string::npos) {
+        // Every byte of the trigger has another case: compare through the table at each start.
+        for (std::size_t start = from; start <= last; ++start)
+            if (matchesAt(start))
+                return start;
+        return std::string_view::npos;
     }
-    return false;
+    // Only places where the text holds the anchor byte itself can start a match, so most texts
+    // are settled by one memchr, without upper-casing them.
+    const char anchor = trigger_[anchor_];
+    for (std::size_t at = from + anchor_; at <= last + anchor_;) {
+        const void* found = std::memchr(text.data() + at, anchor, last + anchor_ + 1 - at);
+        if (!found)
+            return std::string_view::npos;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (matchesAt(at - anchor_))
+            return at - anchor_;
+        ++at;
+    }
+    return std::string_view::npos;
 }
 
 bool ChunkFilter::passes(std::string_view line, std::size_t k)
@@ -174,13 +184,6 @@ void ChunkFilter::settle(std::string& out, bool atEnd)
     }
 }
 
-bool ChunkFilter::mayMatchIn(std::string_view lines)
-{
-    // A line must hold the trigger to start a chunk, and the trigger holds no line end, so one
-    // search over all the lines settles them all.
-    return !chunk_.empty() && isTrigger(lines);
-}
-
 std::size_t ChunkFilter::longestChunkLine() const
 {
     std::size_t longest = 0;
@@ -235,6 +238,14 @@ namespace {
 // Filtered bytes are written once this many wait.
 constexpr std::size_t outputBlock = 256 * 1024;
 
+// The start of the line that holds `at`, no earlier than `from` (a line start).
+std::size_t lineStartBefore(std::string_view text, std::size_t at, std::size_t from)
+{
+    while (at > from && !isLineBreak(text[at - 1]))
+        --at;
+    return at;
+}
+
 }  // namespace
 
 EraseCopier::EraseCopier(const EraseSettings& settings, std::size_t blockSize)
@@ -249,7 +260,7 @@ Result<void> EraseCopier::writeOut(TextStream& output, std::size_t atLeast)
 {
     if (out_.empty() || out_.size() < atLeast)
         return {};
-    auto written = output.Write(out_);
+    auto written = output.writeDirect(out_);
     out_.clear();
     return written;
 }
@@ -286,13 +297,22 @@ Result<void> EraseCopier::copyTo(TextStream& output)
 
 Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
 {
-    if (lines.empty())
-        return {};
-    if (!filter_.holding() && allLineEndsCrLf(lines) && !filter_.mayMatchIn(lines)) {
-        // The filter would write these lines as they are: they go out straight from the read buffer.
-        return andThen(writeOut(output, 0), [&] { return output.Write(lines); });
-    }
-    for (std::size_t pos = 0; pos < lines.size();) {
+    std::size_t pos = 0;
+    while (pos < lines.size()) {
+        if (!filter_.holding()) {
+            // The lines before the next one that holds the trigger cannot start a chunk: the
+            // filter would write each as read with CR LF, so they skip it.
+            const std::size_t trigger = filter_.findTrigger(lines, pos);
+            std::size_t stretchEnd = lines.size();
+            if (trigger != std::string_view::npos)
+                stretchEnd = lineStartBefore(lines, trigger, pos);
+            if (stretchEnd > pos) {
+                if (auto written = copyUnmatched(lines.substr(pos, stretchEnd - pos), output); !written)
+                    return written;
+                pos = stretchEnd;
+                continue;
+            }
+        }
         const std::size_t end = lineEndFrom(lines, pos);
         filter_.push(lines.substr(pos, end - pos), out_);
         pos = afterLineEnd(lines, end);
@@ -300,6 +320,22 @@ Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
             return written;
     }
     return {};
+}
+
+Result<void> EraseCopier::copyUnmatched(std::string_view lines, TextStream& output)
+{
+    if (!allLineEndsCrLf(lines)) {
+        for (std::size_t pos = 0; pos < lines.size();) {
+            const std::size_t end = lineEndFrom(lines, pos);
+            out_.append(lines.substr(pos, end - pos)).append(crlf);
+            pos = afterLineEnd(lines, end);
+        }
+    } else if (out_.empty() && lines.size() >= outputBlock) {
+        return output.writeDirect(lines);  // the copy's bytes already: straight from the read buffer
+    } else {
+        out_ += lines;
+    }
+    return writeOut(output, outputBlock);
 }
 
 Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, TextStream& output)
@@ -337,7 +373,7 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
         return std::unexpected(std::move(written.error()));
     for (std::uint64_t done = 0; done < size;) {
         const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, std::max(blockSize_, outputBlock)));
-        auto copied = andThen(input_.reread(offset + done, piece, part_), [&] { return output.Write(part_); });
+        auto copied = andThen(input_.reread(offset + done, piece, part_), [&] { return output.writeDirect(part_); });
         if (!copied)
             return std::unexpected(std::move(copied.error()));
         done += piece;

@@ -48,9 +48,10 @@ public:
 
     // Lines are held for a chunk that may be coming.
     bool holding() const { return heldCount_ > 0; }
-    // False when no line of `lines` (whole lines, each with its end) can start a chunk or pass
-    // into one: while nothing is held, such lines go out as read.
-    bool mayMatchIn(std::string_view lines);
+    // Where the first match of the trigger at or after `from` in `text` starts, or npos. The
+    // trigger holds no line end, so in a text of many lines the match is the first line that can
+    // start a chunk: while nothing is held, the lines before it go out as read.
+    std::size_t findTrigger(std::string_view text, std::size_t from);
     // The longest chunk line.
     std::size_t longestChunkLine() const;
 
@@ -122,6 +123,8 @@ public:
 
 private:
     Result<void> copyLines(std::string_view lines, TextStream& output);
+    // Lines that cannot start a chunk while none is held: each goes out as read, ending in CR LF.
+    Result<void> copyUnmatched(std::string_view lines, TextStream& output);
     // Takes a line that came in parts, from its first part on, and hands back the lines after it
     // in the run that holds its end.
     Result<std::string_view> copyLongLine(std::string_view firstPart, TextStream& output);
