@@ -218,7 +218,7 @@ bool openFolderReported(FolderPicker* folder, const QString& path)
         return true;
     else
         error = Error{err::PathNotFound, named + ": cannot be opened"};
-    showMessage(messageText(formatError(error)));
+    showError(error);
     return false;
 }
 
@@ -226,12 +226,6 @@ void pairDrive(DrivePicker* drive, FolderPicker* folder)
 {
     QObject::connect(drive, &DrivePicker::changed, folder,
                      guarded([drive, folder] { openFolderReported(folder, drive->drive()); }));
-}
-
-void pairDriveReported(DrivePicker* drive, FolderPicker* folder)
-{
-    // Both pairings report a drive that cannot be opened the same way: number :: description.
-    pairDrive(drive, folder);
 }
 
 void echoFolderPath(FolderPicker* folder, QLineEdit* pathBox)
@@ -282,10 +276,9 @@ void listFolderFiles(FolderPicker* folder, QListWidget* list)
     QObject::connect(folder, &FolderPicker::changed, list, guarded([folder, list] {
         list->clear();
         FileSystemObject fso;
-        const auto shown = fso.GetFolder(toPath(folder->path()));
-        const auto files = shown ? shown->Files() : std::unexpected(shown.error());
+        const auto files = andThen(fso.GetFolder(toPath(folder->path())), [](const Folder& shown) { return shown.Files(); });
         if (!files) {
-            showMessage(messageText(formatError(files.error())));
+            showError(files.error());
             return;
         }
         QStringList names;

@@ -15,10 +15,8 @@ class DrivePicker;
 class FolderPicker;
 
 // The folder picker follows the drive picker. A drive whose folder cannot be opened gives one
-// message and the folder picker keeps its folder.
+// message ("number :: description") and the folder picker keeps its folder.
 void pairDrive(DrivePicker* drive, FolderPicker* folder);
-// The same, with the message as "number :: description".
-void pairDriveReported(DrivePicker* drive, FolderPicker* folder);
 // The path box echoes the folder picker, and takes a typed folder for it (acceptTypedFolder).
 void echoFolderPath(FolderPicker* folder, QLineEdit* pathBox);
 

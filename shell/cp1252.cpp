@@ -5,6 +5,8 @@
 
 #include "shell/fileText.h"
 
+#include <algorithm>
+
 namespace qb {
 
 QString fromCp1252(std::string_view bytes)
@@ -39,10 +41,7 @@ std::string boxBytes(const QPlainTextEdit* box)
 
 void setBoxBytes(QPlainTextEdit* box, std::string_view bytes)
 {
-    QString text = fromCp1252(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QChar('\r'), QChar('\n'));
-    box->setPlainText(text);
+    setBoxText(box, fromCp1252(bytes));
 }
 
 std::string lineBytes(const QLineEdit* box)
@@ -102,9 +101,38 @@ QString fromPath(const std::filesystem::path& path)
     return text;
 }
 
-QString messageText(std::string_view bytes)
+QString fileText(std::string_view bytes, bool utf8)
 {
-    return fromPath(std::filesystem::path(std::string(bytes)));
+    if (utf8)
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return fromCp1252(bytes);
+}
+
+QString fileText(std::string_view bytes)
+{
+    return fileText(bytes, isValidUtf8(bytes));
+}
+
+QString pathText(std::string_view bytes)
+{
+    QString text;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+        text += fileText(bytes.substr(start, end - start));
+        start = end;
+    }
+    return text;
+}
+
+void setBoxText(QPlainTextEdit* box, QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    // A text document also breaks paragraphs at these.
+    for (const char16_t breaker : {u'\u2029', u'\uFDD0', u'\uFDD1'})
+        text.replace(QChar(breaker), QChar(QChar::ReplacementCharacter));
+    box->setPlainText(text);
 }
 
 }  // namespace qb

@@ -26,7 +26,17 @@ void setLineBytes(QLineEdit* box, std::string_view bytes);
 // Paths keep their exact bytes on the way between Qt and the file-system layer.
 std::filesystem::path toPath(const QString& path);
 QString fromPath(const std::filesystem::path& path);
-// Text that names files (error messages, lists of paths) is decoded the way file names are.
-QString messageText(std::string_view bytes);
+
+// Text from outside the program as people read it (shell/fileText.h): UTF-8 when it is valid
+// UTF-8, otherwise Windows-1252. For a file's text, `utf8` is that decision, made once per file.
+QString fileText(std::string_view bytes, bool utf8);
+QString fileText(std::string_view bytes);  // decided on these bytes
+// Text that names files (messages, lists of paths), decided a line at a time: one message may
+// name several files, each spelt its own way.
+QString pathText(std::string_view bytes);
+// Sets text for reading into a box. Each CR LF, LF or CR makes one line break, and nothing else
+// does (characters that a text box would take for a paragraph break show as U+FFFD), so the box's
+// lines are exactly the text's lines.
+void setBoxText(QPlainTextEdit* box, QString text);
 
 }  // namespace qb

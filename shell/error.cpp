@@ -1,9 +1,27 @@
 #include "shell/error.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace qb {
+
+namespace {
+
+// Which name of `path` is too long, or whether the whole path is, with the sizes.
+std::string tooLongReason(const std::filesystem::path& path)
+{
+    for (const auto& part : path)
+        if (part.native().size() > NAME_MAX)
+            return "a name in it is " + std::to_string(part.native().size()) + " bytes long, more than the "
+                   + std::to_string(NAME_MAX) + " bytes a name may have";
+    if (path.native().size() >= PATH_MAX)
+        return "the path is " + std::to_string(path.native().size()) + " bytes long, more than the "
+               + std::to_string(PATH_MAX - 1) + " bytes a path may have";
+    return std::strerror(ENAMETOOLONG);
+}
+
+}  // namespace
 
 Error systemError(int errnoValue, const std::filesystem::path& path, bool missingIsPath)
 {
@@ -27,7 +45,7 @@ Error systemError(int errnoValue, const std::filesystem::path& path, bool missin
     }
     std::string description = path.string();
     description += ": ";
-    description += std::strerror(errnoValue);
+    description += errnoValue == ENAMETOOLONG ? tooLongReason(path) : std::strerror(errnoValue);
     return Error{number, std::move(description)};
 }
 

@@ -8,10 +8,12 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 
 #include "shell/about.h"
 #include "shell/behaviours.h"
+#include "shell/editor.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/guard.h"
 #include "shell/services.h"
@@ -55,6 +57,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     createGizmetsMenu();
     createWindowMenu();
     createOptionsMenu();
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
     placeFrame();
     createHelpMenu();
     MDIForm_Load();
@@ -141,6 +144,17 @@ void frmMain::createOptionsMenu()
     remember->setToolTip(QStringLiteral("Each tool window starts with the folders, paths and options it had when it "
                                         "was last closed"));
     connect(remember, &QAction::toggled, this, [](bool on) { setRememberInputs(on); });
+    QAction* editor = options->addAction(QStringLiteral("&Editor\u2026"));
+    editor->setObjectName(QStringLiteral("mnuEditor"));
+    editor->setToolTip(QStringLiteral("The editor that opens a result's file at its line"));
+    connect(editor, &QAction::triggered, this, guarded([this] { mnuEditor_Click(); }));
+}
+
+void frmMain::mnuEditor_Click()
+{
+    auto* dialog = new EditorDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void frmMain::updateWindowActions()
@@ -178,7 +192,7 @@ void frmMain::placeFrame()
     const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
     const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
     const QMargins decoration(border, titleBar + border, border, border);
-    const QSize client(px(16755), px(12615) + menuBar()->sizeHint().height());
+    const QSize client(px(16755), px(12615) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     setGeometry(firstPlace(client, screen()->availableGeometry(), decoration));
 }
 

@@ -1,6 +1,6 @@
 // The frame window: a workspace that holds every tool as a child window, the "&Gizmets" menu,
 // the "&Window" menu that arranges and lists the children, the "&Options" menu and the "&Help"
-// menu. The frame fits the screen on its first start and comes back where the user left it.
+// menu, and a status bar where each run leaves a one-line summary. The frame fits the screen on its first start and comes back where the user left it.
 #pragma once
 
 #include <QList>
@@ -28,6 +28,7 @@ public:
     void mnuEraseChunks_Click();
     void mnuSNP_Click();
     void mnuAbout_Click();
+    void mnuEditor_Click();
 
     QMdiArea* workspace() const { return workspace_; }
     // Lists the open windows at the end of the "&Window" menu, the active one checked. The menu

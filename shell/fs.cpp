@@ -51,6 +51,75 @@ Error describedError(int number, const fs::path& path, std::string_view reason)
     return Error{number, std::move(description)};
 }
 
+std::string_view kindOf(const struct stat& st)
+{
+    if (S_ISFIFO(st.st_mode))
+        return "a FIFO";
+    if (S_ISCHR(st.st_mode))
+        return "a character device";
+    if (S_ISBLK(st.st_mode))
+        return "a block device";
+    if (S_ISSOCK(st.st_mode))
+        return "a socket";
+    if (S_ISDIR(st.st_mode))
+        return "a folder";
+    return "not a regular file";
+}
+
+fs::path replacementTarget(const fs::path& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
+        fs::path resolved = fs::canonical(path, ec);
+        if (!ec)
+            return resolved;
+    }
+    return path;
+}
+
+namespace {
+
+// Refuses what is neither a regular file nor a folder.
+Result<void> checkInputKind(const fs::path& path, const struct stat& st)
+{
+    if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+        return {};
+    return std::unexpected(
+        describedError(err::PathFileAccess, path, "is " + std::string(kindOf(st)) + ", not a regular file; it was not opened"));
+}
+
+}  // namespace
+
+}  // namespace detail
+
+Result<void> FileSystemObject::checkInput(const fs::path& path) const
+{
+    struct stat st;
+    if (!statPath(path, st))
+        return {};
+    return checkInputKind(path, st);
+}
+
+namespace detail {
+
+Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
+{
+    if (statPath(path, st))
+        if (auto kind = checkInputKind(path, st); !kind)
+            return std::unexpected(kind.error());
+    // Non-blocking, so that a FIFO put in its place meanwhile cannot hang the open; checked again.
+    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    if (!fd)
+        return std::unexpected(openError(errno, path));
+    if (::fstat(fd.get(), &st) != 0)
+        return std::unexpected(systemError(errno, path));
+    if (auto kind = checkInputKind(path, st); !kind)
+        return std::unexpected(kind.error());
+    (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 }  // namespace detail
 
 bool FileSystemObject::FileExists(const fs::path& path) const
@@ -95,6 +164,14 @@ Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
     return {};
 }
 
+Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
+{
+    auto made = CreateFolder(path);
+    if (!made && made.error().number == err::FileAlreadyExists && isFolder(path))
+        return {};
+    return made;
+}
+
 Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) const
 {
     struct stat st;
@@ -102,42 +179,41 @@ Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) cons
         return std::unexpected(systemError(errno == ENOTDIR ? ENOENT : errno, path));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(describedError(err::FileNotFound, path, "is a folder, not a file"));
-    // Checked on the bits, not by access(), so that a read-only file is refused even for root.
+    // Checked on the bits, so that a read-only file is refused even for root, and by access(), so
+    // that a file this user may not write is refused too.
     if (!force && !S_ISLNK(st.st_mode) && !hasWriteBit(st))
         return std::unexpected(describedError(err::PermissionDenied, path, "the file is read-only"));
+    if (!force && !S_ISLNK(st.st_mode) && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return std::unexpected(systemError(errno, path));
     if (sys::unlink(path.c_str()) != 0)
         return std::unexpected(systemError(errno, path));
     return {};
 }
 
-Result<TextStream> FileSystemObject::CreateTextFile(const fs::path& path, bool overwrite, bool unicode) const
-{
-    if (unicode)
-        return std::unexpected(
-            describedError(err::InvalidProcedureCall, path, "Unicode text files are not supported"));
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | (overwrite ? 0 : O_EXCL);
-    sys::UniqueFd fd(sys::open(path.c_str(), flags, 0666));
-    if (!fd)
-        return std::unexpected(openError(errno, path));
-    return TextStream(std::move(fd), IOMode::ForWriting, path);
-}
-
 Result<TextStream> FileSystemObject::OpenTextFile(const fs::path& path, IOMode mode, bool create,
                                                   TextFormat) const
 {
-    int flags = O_RDONLY;
-    if (mode == IOMode::ForWriting)
-        flags = O_WRONLY | O_TRUNC;
-    else if (mode == IOMode::ForAppending)
-        flags = O_WRONLY | O_APPEND;
+    struct stat st;
+    if (mode == IOMode::ForReading) {
+        return andThen(openInput(path, st), [&](sys::UniqueFd fd) -> Result<TextStream> {
+            if (S_ISDIR(st.st_mode))
+                return std::unexpected(systemError(EISDIR, path));
+            return TextStream(std::move(fd), mode, path);
+        });
+    }
+    // Writing in place (emptying or appending): only into a regular file.
+    if (statPath(path, st) && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return std::unexpected(
+            describedError(err::PathFileAccess, path, "is " + std::string(kindOf(st)) + ", not a regular file; nothing was written"));
+    int flags = O_WRONLY | O_NONBLOCK | O_NOCTTY | (mode == IOMode::ForWriting ? O_TRUNC : O_APPEND);
     if (create)
         flags |= O_CREAT;
     sys::UniqueFd fd(sys::open(path.c_str(), flags, 0666));
     if (!fd)
         return std::unexpected(openError(errno, path));
-    struct stat st;
-    if (mode == IOMode::ForReading && ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode))
-        return std::unexpected(systemError(EISDIR, path));
+    if (::fstat(fd.get(), &st) == 0 && !S_ISREG(st.st_mode))
+        return std::unexpected(describedError(err::PathFileAccess, path, "not a regular file; nothing was written"));
+    (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return TextStream(std::move(fd), mode, path);
 }
 
@@ -150,12 +226,11 @@ Result<std::string> FileSystemObject::readFileBytes(const fs::path& path) const
 Result<void> FileSystemObject::readFileBytes(const fs::path& path, std::string& bytes) const
 {
     bytes.clear();
-    const sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY));
-    if (!fd)
-        return std::unexpected(openError(errno, path));
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0)
-        return std::unexpected(systemError(errno, path));
+    auto opened = openInput(path, st);
+    if (!opened)
+        return std::unexpected(opened.error());
+    const sys::UniqueFd fd = std::move(*opened);
     if (S_ISDIR(st.st_mode))
         return std::unexpected(systemError(EISDIR, path));
     // Room for one byte more than fstat says, so the end shows without growing; a file that grows
@@ -182,7 +257,9 @@ Result<void> FileSystemObject::readFileBytes(const fs::path& path, std::string& 
 
 Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) const
 {
-    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY));
+    // Two calls, as scans open every file of a tree. Non-blocking, so that a FIFO cannot hang the
+    // open; reads of a regular file ignore the flag, so it is left on.
+    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
     if (!fd)
         return std::unexpected(openError(errno, path));
     struct stat st;
@@ -190,6 +267,8 @@ Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) con
         return std::unexpected(systemError(errno, path));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(systemError(EISDIR, path));
+    if (auto kind = checkInputKind(path, st); !kind)
+        return std::unexpected(kind.error());
     return fd;
 }
 

@@ -16,17 +16,29 @@
 
 namespace qb {
 
+// Files are never written under their final name: each is written to a temporary file in the
+// same folder and given its name when whole. Temporary names follow one pattern, whatever the
+// length of the final name: ".qbtmp-" and 8 letters or digits (15 bytes). A writer holds a lock
+// (flock) on its temporary file while it lives; a file of that pattern that nobody holds was left
+// by a run that was killed, and a later run over the folder removes it (removeDebris).
+inline constexpr std::string_view tempFilePrefix = ".qbtmp-";
+inline constexpr std::size_t tempFileNameSize = 15;
+// True for names of the temporary-file pattern.
+bool isTempFileName(std::string_view name);
+
 enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
 // Both formats are 8-bit text: bytes go in and out unchanged.
 enum class TextFormat { Ascii = 0, SystemDefault = -2 };
 
 // A buffered, move-only stream over one open file. Reading splits lines at CR LF, LF or a lone
-// CR; writing passes bytes through unchanged. A stream that is not closed is closed when it is
-// destroyed (errors of that late close are lost, so callers that care call Close()).
-// A stream made by FileSystemObject::CreateReplacingTextFile writes to a temporary file beside
-// its target: Close() renames it over the target, and Discard() throws it away. It must end in
-// one of the two: destroying it otherwise throws the file away too, but is a programming error
-// that debug builds stop on.
+// CR, and holds no more than the line being read (plus one block): a line longer than a few
+// blocks gets room for its exact length, so memory stays at about the longest line. Writing
+// passes bytes through unchanged. A stream that is not closed is closed when it is destroyed
+// (errors of that late close are lost, so callers that care call Close()).
+// A stream made by FileSystemObject::CreateTextFile or CreateReplacingTextFile writes to a
+// temporary file beside its target: Close() gives it the target's name, and Discard() throws it
+// away. It must end in one of the two: destroying it otherwise throws the file away too, but is a
+// programming error that debug builds stop on.
 class TextStream {
 public:
     TextStream(TextStream&& other) noexcept;
@@ -47,11 +59,18 @@ public:
 
     Result<void> Write(std::string_view text);
     Result<void> WriteLine(std::string_view text);  // text, then CR LF
+    // Hands everything written so far to the file.
+    Result<void> Flush();
+    // How many bytes reached the file so far (what is still buffered does not count).
+    std::uint64_t bytesInFile() const { return inFile_; }
     // Writes `text` to the file now, after anything buffered, without copying it into the buffer:
     // for writers that hand over whole blocks of their own.
     Result<void> writeDirect(std::string_view text);
     // Flushes, closes and (for a replacing stream) renames over the target; checked to the end.
     Result<void> Close();
+    // After a failed write: keeps only the first `size` bytes (no more than reached the file),
+    // drops the rest, and closes as Close() does, so a replacing stream publishes just those.
+    Result<void> CloseKeeping(std::uint64_t size);
     // Closes without writing what is buffered; a replacing stream's temporary file is removed.
     void Discard() noexcept;
 
@@ -60,7 +79,9 @@ public:
 private:
     friend class FileSystemObject;
     friend class File;
-    TextStream(sys::UniqueFd fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {});
+    TextStream(sys::UniqueFd fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {},
+               bool replace = true);
+    Result<void> finish(Result<void> written);
     Result<void> flush();
     Result<void> writeThrough(std::string_view bytes);  // unbuffered; a failure sticks
     Result<bool> fill();
@@ -70,7 +91,9 @@ private:
     sys::UniqueFd fd_;
     IOMode mode_ = IOMode::ForReading;
     std::filesystem::path path_;
-    std::filesystem::path tempPath_;  // set for a replacing stream
+    std::filesystem::path tempPath_;  // set for a stream that is published on Close()
+    bool replace_ = true;             // its publish replaces an existing file (else refuses it)
+    std::uint64_t inFile_ = 0;
     std::string buffer_;
     std::size_t pos_ = 0;             // read position in buffer_
     bool eof_ = false;
@@ -104,6 +127,7 @@ public:
     Result<std::vector<Folder>> SubFolders() const;
     Result<std::vector<File>> Files() const;
     // Both lists from one reading of the folder, for walks that want files and subfolders.
+    // Files and Files() never hold names of the temporary-file pattern.
     Result<FolderEntries> list() const;
 
 private:
@@ -113,6 +137,13 @@ private:
 struct FolderEntries {
     std::vector<File> files;
     std::vector<Folder> subFolders;
+    std::vector<std::string> tempNames;  // names of the temporary-file pattern (never in `files`)
+};
+
+// How far a new file must reach the disk before CopyFile returns.
+enum class Sync {
+    None,           // as the system writes it back (a replaced file's contents are still synced)
+    FileAndFolder,  // contents, then the folder entry: the file survives a power cut once done
 };
 
 class FileSystemObject {
@@ -123,24 +154,44 @@ public:
     Result<Folder> GetFolder(const std::filesystem::path& path) const;
     // Error 58 when something already exists at the path, 76 when its parent is missing.
     Result<void> CreateFolder(const std::filesystem::path& path) const;
-    // With force = false a file without write permission bits is refused with error 70.
+    // The same, but a folder that is there already (made by someone else meanwhile) is success.
+    Result<void> ensureFolder(const std::filesystem::path& path) const;
+    // With force = false a file without write permission bits, or one this user may not write,
+    // is refused with error 70.
     Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
+    // Whether the file at `path` (after links) may be replaced: a folder (75), a device, FIFO or
+    // socket (75), a read-only file or one this user may not write (70) may not. Nothing there
+    // may be made. CopyFile, CreateTextFile and the replacing writers ask this first.
+    Result<void> checkReplaceable(const std::filesystem::path& path) const;
+    // Refuses an input that is a FIFO, device or socket (75), as every reader here does before
+    // opening it. Anything else passes (a missing file is for the open to report).
+    Result<void> checkInput(const std::filesystem::path& path) const;
     // Never harms the source: copying a file onto itself (same path, link, hard link) fails with
-    // error 70. overwrite = false: an existing destination is error 58 and is left alone.
-    // overwrite = true: copies to a temporary file beside the destination and renames it over,
-    // keeping the destination's permission bits; a read-only destination is refused (70).
+    // error 70; a source that is a FIFO or device is refused before it is opened (75). The copy is
+    // written to a temporary file beside the destination and then given its name.
+    // overwrite = false: an existing destination is error 58 and is left alone (also one that
+    // appears during the copy). overwrite = true: the destination must pass checkReplaceable; it
+    // keeps its owner and permission bits, and its new contents reach the disk before the rename.
     // A new destination gets the source's permission bits; copies keep the modification time.
     Result<void> CopyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                          bool overwrite = true) const;
-    // An empty file open for writing; overwrite = false refuses an existing file (error 58).
-    // Text files are 8-bit: unicode = true is refused (error 5).
+                          bool overwrite = true, Sync sync = Sync::None) const;
+    // A stream that writes a new file: it gets its name on Close(). overwrite = false refuses an
+    // existing file (error 58, also one that appears before Close); overwrite = true replaces one
+    // that passes checkReplaceable, keeping its owner and permission bits. Text files are 8-bit:
+    // unicode = true is refused (error 5).
     Result<TextStream> CreateTextFile(const std::filesystem::path& path, bool overwrite = true,
                                       bool unicode = false) const;
+    // Reading: a FIFO or device is refused before it is opened (75). Writing and appending work in
+    // place, into a regular file only.
     Result<TextStream> OpenTextFile(const std::filesystem::path& path, IOMode mode = IOMode::ForReading,
                                     bool create = false, TextFormat format = TextFormat::Ascii) const;
-    // A stream that writes a temporary file beside `path`; Close() renames it over `path` (keeping
-    // an existing file's permission bits). Until then the old file, if any, is untouched.
+    // CreateTextFile with overwrite: until Close() the old file, if any, is untouched.
     Result<TextStream> CreateReplacingTextFile(const std::filesystem::path& path) const;
+    // Makes an empty file at `path` when there is none (a file that appears meanwhile is kept).
+    Result<void> ensureFile(const std::filesystem::path& path) const;
+    // Removes the temporary files in `folder` that runs killed while writing them left behind
+    // (see tempFilePrefix); a file that a live run holds is left alone. How many were removed.
+    Result<std::uint64_t> removeDebris(const std::filesystem::path& folder) const;
     // Replaces the whole contents of `path` atomically (temporary file, then rename).
     Result<void> replaceFileContents(const std::filesystem::path& path, std::string_view bytes) const;
     // The whole file in one read.
@@ -148,7 +199,9 @@ public:
     // The same into `bytes`, reusing its room: a scan that reads many files allocates only when a
     // file is larger than every one before it.
     Result<void> readFileBytes(const std::filesystem::path& path, std::string& bytes) const;
-    // The file open for reading, for readers that take it a block at a time; a folder is refused.
+    // A regular file open for reading, for readers that take it a block at a time; anything else
+    // is refused once open. For paths that come from a folder listing (regular files): a path
+    // given by a user may name a device, which checkInput refuses before it is ever opened.
     Result<sys::UniqueFd> openForReading(const std::filesystem::path& path) const;
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;

@@ -1,9 +1,8 @@
-// Copying and replacing files: whatever fails, the file that was there stays whole.
+// Creating, copying and replacing files: every file is written under a temporary name and gets
+// its final name only when whole, so whatever fails, the file that was there stays whole.
 #include "shell/fs.h"
 
 #include "shell/fsDetail.h"
-
-#include <random>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,57 +13,6 @@ namespace fs = std::filesystem;
 using namespace detail;
 
 namespace {
-
-constexpr int tempAttempts = 100;
-
-// A link to an existing file is replaced through the file it points at, so the link stays.
-fs::path replacementTarget(const fs::path& path)
-{
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::error_code ec;
-        fs::path resolved = fs::canonical(path, ec);
-        if (!ec)
-            return resolved;
-    }
-    return path;
-}
-
-// A new, empty file beside `target` with a unique hidden name (".name.qbtmp-XXXXXX"), created
-// with 0666 so that the umask applies as it would to any new file.
-struct TempFile {
-    sys::UniqueFd fd;
-    fs::path path;
-};
-
-Result<TempFile> createTempBeside(const fs::path& target)
-{
-    static constexpr std::string_view letters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
-    const std::string prefix = "." + target.filename().string() + ".qbtmp-";
-    for (int attempt = 0; attempt < tempAttempts; ++attempt) {
-        std::string name = prefix;
-        for (int i = 0; i < 6; ++i)
-            name += letters[pick(random)];
-        fs::path path = folderOf(target) / name;
-        sys::UniqueFd fd(sys::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
-        if (fd)
-            return TempFile{std::move(fd), std::move(path)};
-        if (errno != EEXIST)
-            return std::unexpected(openError(errno, target));
-    }
-    return std::unexpected(systemError(EEXIST, target));
-}
-
-int copyOwnerAndMode(int fd, const struct stat& model)
-{
-    if (::fchown(fd, model.st_uid, model.st_gid) != 0) {
-        // Not the owner's to give: the file stays ours.
-    }
-    return ::fchmod(fd, model.st_mode & 07777) == 0 ? 0 : errno;
-}
 
 // Copies everything from `in` to `out`, inside the kernel where it can.
 int copyContents(int in, int out)
@@ -91,80 +39,103 @@ int copyContents(int in, int out)
     }
 }
 
+// "link (target)" when a link was followed, else the path.
+std::string spelled(const fs::path& path, const fs::path& target)
+{
+    return target == path ? path.string() : path.string() + " (" + target.string() + ")";
+}
+
+// A new file's name refused up front when something (a link too) is there already.
+Result<void> checkAbsent(const fs::path& path, const fs::path& target)
+{
+    struct stat st;
+    if (statPath(target, st) || ::lstat(path.c_str(), &st) == 0)
+        return std::unexpected(systemError(EEXIST, path));
+    return {};
+}
+
 }  // namespace
 
-Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& destination,
-                                        bool overwrite) const
+Result<void> FileSystemObject::checkReplaceable(const fs::path& path) const
 {
-    const sys::UniqueFd in(sys::open(source.c_str(), O_RDONLY));
-    if (!in)
-        return std::unexpected(systemError(errno == ENOTDIR ? ENOENT : errno, source));
+    const fs::path target = replacementTarget(path);
+    struct stat st;
+    if (!statPath(target, st))
+        return errno == ENOENT ? Result<void>() : std::unexpected(systemError(errno, path));
+    if (S_ISDIR(st.st_mode))
+        return std::unexpected(systemError(EISDIR, path));
+    if (!S_ISREG(st.st_mode))
+        return std::unexpected(Error{err::PathFileAccess, spelled(path, target) + ": is " + std::string(kindOf(st))
+                                                              + ", not a regular file; nothing was written"});
+    // The bits refuse a read-only file even for root; access() asks whether this user may write
+    // (and says no for an immutable file).
+    if (!hasWriteBit(st))
+        return std::unexpected(describedError(err::PermissionDenied, path, "the file is read-only"));
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return std::unexpected(systemError(errno, path));
+    return {};
+}
+
+Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& destination, bool overwrite,
+                                        Sync sync) const
+{
     struct stat src;
-    if (::fstat(in.get(), &src) != 0)
-        return std::unexpected(systemError(errno, source));
+    auto in = openInput(source, src);
+    if (!in)
+        return std::unexpected(in.error());
     if (!S_ISREG(src.st_mode))
         return std::unexpected(describedError(err::PathFileAccess, source, "not a regular file"));
 
     const fs::path target = replacementTarget(destination);
     struct stat dst;
-    bool exists = statPath(target, dst);
+    const bool exists = statPath(target, dst);
     if (exists && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino)
         return std::unexpected(describedError(err::PermissionDenied, destination,
                                               "source and destination are the same file (" +
                                                   source.string() + ")"));
-    struct stat linkStat;
-    if (!overwrite && (exists || ::lstat(destination.c_str(), &linkStat) == 0))
-        return std::unexpected(systemError(EEXIST, destination));
-    if (exists && S_ISDIR(dst.st_mode))
-        return std::unexpected(systemError(EISDIR, destination));
-    if (exists && !hasWriteBit(dst))
-        return std::unexpected(describedError(err::PermissionDenied, destination, "the file is read-only"));
+    if (auto allowed = overwrite ? checkReplaceable(destination) : checkAbsent(destination, target); !allowed)
+        return allowed;
 
-    // A replaced file is written beside it and renamed over it, so a failed copy leaves it whole.
-    // A new file is created exclusively, so a file that appears meanwhile is never overwritten.
-    TempFile out;
-    if (overwrite) {
-        auto temp = createTempBeside(target);
-        if (!temp)
-            return std::unexpected(temp.error());
-        out = std::move(*temp);
-    } else {
-        out.fd = sys::UniqueFd(sys::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
-        if (!out.fd)
-            return std::unexpected(openError(errno, destination));
-        out.path = target;
-    }
-
-    int error = copyContents(in.get(), out.fd.get());
-    if (error == 0)
-        error = exists ? copyOwnerAndMode(out.fd.get(), dst)
-                       : (::fchmod(out.fd.get(), src.st_mode & 0777) == 0 ? 0 : errno);
+    auto temp = createTemp(target);
+    if (!temp)
+        return std::unexpected(temp.error());
+    PublishPlan plan;
+    plan.replace = overwrite;
+    plan.syncFile = exists || sync == Sync::FileAndFolder;
+    plan.syncFolder = sync == Sync::FileAndFolder;
+    int error = copyContents(in->get(), temp->fd.get());
+    if (exists)
+        plan.attributesOf = dst;  // a replaced file keeps its owner and mode
+    else if (error == 0 && ::fchmod(temp->fd.get(), src.st_mode & 0777) != 0)
+        error = errno;
     if (error == 0) {
         // Copies keep the source's modification time, as file managers do.
         const struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
-        (void)::futimens(out.fd.get(), times);
+        (void)::futimens(temp->fd.get(), times);
     }
-    if (error == 0 && exists && sys::fsync(out.fd.get()) != 0)
-        error = errno;
-    if (int closeError = out.fd.close(); error == 0)
-        error = closeError;
-    if (error == 0 && overwrite && sys::rename(out.path.c_str(), target.c_str()) != 0)
-        error = errno;
     if (error != 0) {
-        (void)sys::unlink(out.path.c_str());
+        discard(*temp);
         return std::unexpected(systemError(error, destination));
     }
-    return {};
+    return publish(*temp, target, plan, destination);
+}
+
+Result<TextStream> FileSystemObject::CreateTextFile(const fs::path& path, bool overwrite, bool unicode) const
+{
+    if (unicode)
+        return std::unexpected(
+            describedError(err::InvalidProcedureCall, path, "Unicode text files are not supported"));
+    const fs::path target = replacementTarget(path);
+    if (auto allowed = overwrite ? checkReplaceable(path) : checkAbsent(path, target); !allowed)
+        return std::unexpected(allowed.error());
+    return transformValue(createTemp(target), [&](TempFile temp) {
+        return TextStream(std::move(temp.fd), IOMode::ForWriting, target, std::move(temp.path), overwrite);
+    });
 }
 
 Result<TextStream> FileSystemObject::CreateReplacingTextFile(const fs::path& path) const
 {
-    const fs::path target = replacementTarget(path);
-    if (isFolder(target))
-        return std::unexpected(systemError(EISDIR, path));
-    return transformValue(createTempBeside(target), [&](TempFile temp) {
-        return TextStream(std::move(temp.fd), IOMode::ForWriting, target, std::move(temp.path));
-    });
+    return CreateTextFile(path, true, false);
 }
 
 Result<void> FileSystemObject::replaceFileContents(const fs::path& path, std::string_view bytes) const
@@ -176,6 +147,28 @@ Result<void> FileSystemObject::replaceFileContents(const fs::path& path, std::st
         }
         return stream.Close();
     });
+}
+
+Result<void> FileSystemObject::ensureFile(const fs::path& path) const
+{
+    if (FileExists(path))
+        return {};
+    auto made = andThen(CreateTextFile(path, false), [](TextStream stream) { return stream.Close(); });
+    if (!made && made.error().number == err::FileAlreadyExists && FileExists(path))
+        return {};  // made by someone else meanwhile: it is there, as asked
+    return made;
+}
+
+Result<std::uint64_t> FileSystemObject::removeDebris(const fs::path& folder) const
+{
+    std::error_code ec;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (isTempFileName(it->path().filename().native()))
+            names.push_back(it->path().filename().native());
+    if (ec)
+        return std::unexpected(systemError(ec, folder, true));
+    return detail::removeDebris(folder, names);
 }
 
 }  // namespace qb

@@ -13,9 +13,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // The names of the regular files (and links to them) and of the subfolders (not links to them) of
-// `folder`, each sorted into walk order; a kind that is not wanted is left empty.
+// `folder`, each sorted into walk order; a kind that is not wanted is left empty. Names of the
+// temporary-file pattern are kept apart, whatever they name.
 struct EntryNames {
-    std::vector<std::string> files, folders;
+    std::vector<std::string> files, folders, temps;
 };
 
 Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFolders)
@@ -29,16 +30,18 @@ Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFo
         if (ec)
             return std::unexpected(systemError(ec, folder, true));
         const fs::directory_entry& entry = *it;
+        const std::string_view full = entry.path().native();
+        const std::string_view name = full.substr(full.rfind(fs::path::preferred_separator) + 1);
         std::error_code typeEc;
         std::vector<std::string>* kind = nullptr;
-        if (wantFolders && !entry.is_symlink(typeEc) && entry.is_directory(typeEc))
+        if (isTempFileName(name))
+            kind = &names.temps;
+        else if (wantFolders && !entry.is_symlink(typeEc) && entry.is_directory(typeEc))
             kind = &names.folders;
         else if (wantFiles && entry.is_regular_file(typeEc))  // follows links: a link to a file counts
             kind = &names.files;
-        if (kind) {
-            const std::string_view full = entry.path().native();
-            kind->emplace_back(full.substr(full.rfind(fs::path::preferred_separator) + 1));
-        }
+        if (kind)
+            kind->emplace_back(name);
     }
     if (ec)
         return std::unexpected(systemError(ec, folder, true));
@@ -91,8 +94,9 @@ Result<std::vector<File>> Folder::Files() const
 
 Result<FolderEntries> Folder::list() const
 {
-    return transformValue(listNames(path_, true, true), [&](const EntryNames& names) {
-        return FolderEntries{entriesAs<File>(path_, names.files), entriesAs<Folder>(path_, names.folders)};
+    return transformValue(listNames(path_, true, true), [&](EntryNames names) {
+        return FolderEntries{entriesAs<File>(path_, names.files), entriesAs<Folder>(path_, names.folders),
+                             std::move(names.temps)};
     });
 }
 

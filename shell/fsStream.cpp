@@ -6,6 +6,8 @@
 
 #include <cassert>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include <unistd.h>
@@ -17,31 +19,51 @@ using detail::blockSize;
 
 namespace {
 
-// The first CR or LF at or after `from`, or npos. One pass over the bytes: find_first_of would
-// call memchr once per byte, which made line reading the slowest part of a bulk run.
-std::size_t findLineEnd(const std::string& text, std::size_t from)
+// A line longer than this gets room for its exact length instead of growing by doubling.
+constexpr std::size_t longLine = 16 * blockSize;
+
+// The first CR or LF in `bytes` at or after `from`, or npos. One pass over the bytes:
+// find_first_of would call memchr once per byte, which made line reading the slowest part of a
+// bulk run.
+std::size_t findLineEnd(std::string_view bytes, std::size_t from)
 {
-    const char* data = text.data();
-    for (std::size_t i = from, n = text.size(); i < n; ++i)
+    const char* data = bytes.data();
+    for (std::size_t i = from, n = bytes.size(); i < n; ++i)
         if (static_cast<unsigned char>(data[i]) <= '\r' && (data[i] == '\n' || data[i] == '\r'))
             return i;
-    return std::string::npos;
+    return std::string_view::npos;
 }
 
-// Gives the file open as `fd` the owner and permission bits of `model`. Changing the owner is
-// only possible for a privileged process and is not needed otherwise, so its failure is ignored.
-int copyOwnerAndMode(int fd, const struct stat& model)
+// How many bytes of the file open as `fd` follow its current offset before the next line end
+// (or its end); nothing when the file cannot be read ahead without moving that offset.
+std::optional<std::size_t> bytesToLineEnd(int fd)
 {
-    if (::fchown(fd, model.st_uid, model.st_gid) != 0) {
-        // Not the owner's to give: the file stays ours.
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at < 0)
+        return std::nullopt;
+    const std::size_t size = 16 * blockSize;
+    const auto block = std::make_unique<char[]>(size);
+    std::size_t length = 0;
+    for (;;) {
+        ssize_t n;
+        do
+            n = ::pread(fd, block.get(), size, at + static_cast<off_t>(length));
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            return std::nullopt;
+        const std::size_t end = findLineEnd(std::string_view(block.get(), static_cast<std::size_t>(n)), 0);
+        if (end != std::string_view::npos)
+            return length + end;
+        if (n == 0)
+            return length;
+        length += static_cast<std::size_t>(n);
     }
-    return ::fchmod(fd, model.st_mode & 07777) == 0 ? 0 : errno;
 }
 
 }  // namespace
 
-TextStream::TextStream(sys::UniqueFd fd, IOMode mode, fs::path path, fs::path tempPath)
-    : fd_(std::move(fd)), mode_(mode), path_(std::move(path)), tempPath_(std::move(tempPath))
+TextStream::TextStream(sys::UniqueFd fd, IOMode mode, fs::path path, fs::path tempPath, bool replace)
+    : fd_(std::move(fd)), mode_(mode), path_(std::move(path)), tempPath_(std::move(tempPath)), replace_(replace)
 {
 }
 
@@ -50,6 +72,8 @@ TextStream::TextStream(TextStream&& other) noexcept
       mode_(other.mode_),
       path_(std::move(other.path_)),
       tempPath_(std::exchange(other.tempPath_, {})),
+      replace_(other.replace_),
+      inFile_(other.inFile_),
       buffer_(std::move(other.buffer_)),
       pos_(std::exchange(other.pos_, 0)),
       eof_(other.eof_),
@@ -65,6 +89,8 @@ TextStream& TextStream::operator=(TextStream&& other) noexcept
         mode_ = other.mode_;
         path_ = std::move(other.path_);
         tempPath_ = std::exchange(other.tempPath_, {});
+        replace_ = other.replace_;
+        inFile_ = other.inFile_;
         buffer_ = std::move(other.buffer_);
         pos_ = std::exchange(other.pos_, 0);
         eof_ = other.eof_;
@@ -80,8 +106,9 @@ TextStream::~TextStream()
 
 void TextStream::closeQuietly() noexcept
 {
-    // A replacing stream must end in Close() or Discard(): dropping it would hide a write the
-    // caller forgot to finish. While an exception unwinds, dropping it is the way out.
+    // A stream that is published on Close() must end in Close() or Discard(): dropping it would
+    // hide a write the caller forgot to finish. While an exception unwinds, dropping it is the
+    // way out.
     assert((!fd_ || tempPath_.empty() || std::uncaught_exceptions() > 0) &&
            "a replacing stream was destroyed without Close() or Discard()");
     if (fd_ && mode_ != IOMode::ForReading && tempPath_.empty() && pendingErrno_ == 0)
@@ -91,11 +118,11 @@ void TextStream::closeQuietly() noexcept
 
 void TextStream::Discard() noexcept
 {
-    fd_ = {};
     if (!tempPath_.empty()) {
         (void)sys::unlink(tempPath_.c_str());
         tempPath_.clear();
     }
+    fd_ = {};
     buffer_.clear();
     pos_ = 0;
 }
@@ -150,30 +177,45 @@ Result<bool> TextStream::readLine(std::string& line)
 {
     if (auto ok = usable(false); !ok)
         return std::unexpected(ok.error());
-    std::size_t scanned = 0;  // bytes after pos_ known to hold no line end
+    line.clear();
+    bool started = false;  // part of the line has been moved to `line`
+    bool sized = false;    // `line` has room for the whole line
     for (;;) {
-        std::size_t end = findLineEnd(buffer_, pos_ + scanned);
+        const std::size_t end = findLineEnd(buffer_, pos_);
         if (end != std::string::npos) {
+            line.append(buffer_, pos_, end - pos_);
+            pos_ = end;
             // A CR as the last byte read so far may be the first half of a CR LF.
             if (buffer_[end] == '\r' && end + 1 == buffer_.size() && !eof_) {
-                scanned = end - pos_;
+                started = true;
                 if (auto more = fill(); !more)
                     return std::unexpected(more.error());
                 continue;
             }
-            line.assign(buffer_, pos_, end - pos_);
-            bool crlfEnd = buffer_[end] == '\r' && end + 1 < buffer_.size() && buffer_[end + 1] == '\n';
+            const bool crlfEnd = buffer_[end] == '\r' && end + 1 < buffer_.size() && buffer_[end + 1] == '\n';
             pos_ = end + (crlfEnd ? 2 : 1);
             return true;
         }
         if (eof_) {
-            if (pos_ == buffer_.size())
+            if (pos_ == buffer_.size() && !started)
                 return false;
-            line.assign(buffer_, pos_);
+            line.append(buffer_, pos_);
             pos_ = buffer_.size();
             return true;
         }
-        scanned = buffer_.size() - pos_;
+        // No line end in what was read: the bytes move to `line`, so the buffer stays one block.
+        started = started || pos_ < buffer_.size();
+        line.append(buffer_, pos_);
+        pos_ = buffer_.size();
+        if (!sized && line.size() >= longLine) {
+            sized = true;
+            if (const auto rest = bytesToLineEnd(fd_.get()); rest && line.capacity() < line.size() + *rest) {
+                std::string room;
+                room.reserve(line.size() + *rest);
+                room.append(line);
+                line.swap(room);
+            }
+        }
         if (auto more = fill(); !more)
             return std::unexpected(more.error());
     }
@@ -208,7 +250,10 @@ Result<std::string> TextStream::ReadAll()
 
 Result<void> TextStream::writeThrough(std::string_view bytes)
 {
-    if (int error = sys::writeAll(fd_.get(), bytes.data(), bytes.size())) {
+    std::size_t written = 0;
+    const int error = sys::writeAll(fd_.get(), bytes.data(), bytes.size(), &written);
+    inFile_ += written;
+    if (error != 0) {
         pendingErrno_ = error;
         return std::unexpected(systemError(error, path_));
     }
@@ -251,6 +296,11 @@ Result<void> TextStream::WriteLine(std::string_view text)
     return andThen(Write(text), [&] { return Write(crlf); });
 }
 
+Result<void> TextStream::Flush()
+{
+    return andThen(usable(true), [&] { return flush(); });
+}
+
 Result<void> TextStream::Close()
 {
     if (!fd_)
@@ -261,28 +311,44 @@ Result<void> TextStream::Close()
     }
     // Any failed write makes the whole stream fail; a replacing stream then leaves the target
     // as it was.
-    Result<void> result = pendingErrno_ != 0 ? std::unexpected(systemError(pendingErrno_, path_)) : flush();
-    if (result && !tempPath_.empty()) {
-        // An existing file keeps its owner and mode, and its replacement reaches the disk before
-        // the rename, so a crash leaves the old contents or the new ones. A new file has nothing
-        // to lose, so it is not synced (as CopyFile does): bulk runs write thousands of them.
-        struct stat old;
-        int error = 0;
-        const bool replacing = detail::statPath(path_, old);
-        if (replacing)
-            error = copyOwnerAndMode(fd_.get(), old);
-        if (error == 0 && replacing && sys::fsync(fd_.get()) != 0)
-            error = errno;
-        if (error != 0)
-            result = std::unexpected(systemError(error, path_));
-    }
-    if (int error = fd_.close(); error != 0 && result)
+    return finish(pendingErrno_ != 0 ? std::unexpected(systemError(pendingErrno_, path_)) : flush());
+}
+
+Result<void> TextStream::CloseKeeping(std::uint64_t size)
+{
+    if (!fd_ || mode_ == IOMode::ForReading)
+        return Close();
+    buffer_.clear();
+    const std::uint64_t kept = std::min(size, inFile_);
+    if (::ftruncate(fd_.get(), static_cast<off_t>(kept)) != 0)
+        return finish(std::unexpected(systemError(errno, path_)));
+    inFile_ = kept;
+    pendingErrno_ = 0;
+    return finish({});
+}
+
+// Completes a writing stream whose bytes are all in the file (or failed): a replacing stream is
+// published when they all got there and thrown away otherwise.
+Result<void> TextStream::finish(Result<void> written)
+{
+    Result<void> result = std::move(written);
+    if (!tempPath_.empty()) {
+        if (result) {
+            // An existing file keeps its owner and mode, and its replacement reaches the disk
+            // before the rename, so a crash leaves the old contents or the new ones. A new file
+            // has nothing to lose, so it is not synced: bulk runs write thousands of them.
+            detail::PublishPlan plan;
+            plan.replace = replace_;
+            struct stat old;
+            if (replace_ && detail::statPath(path_, old) && S_ISREG(old.st_mode)) {
+                plan.attributesOf = old;
+                plan.syncFile = true;
+            }
+            detail::TempFile temp{std::move(fd_), std::exchange(tempPath_, {})};
+            result = detail::publish(temp, path_, plan, path_);
+        }
+    } else if (int error = fd_.close(); error != 0 && result) {
         result = std::unexpected(systemError(error, path_));
-    if (result && !tempPath_.empty()) {
-        if (sys::rename(tempPath_.c_str(), path_.c_str()) != 0)
-            result = std::unexpected(systemError(errno, path_));
-        else
-            tempPath_.clear();
     }
     Discard();
     return result;

@@ -33,7 +33,8 @@ auto retrying(Op op)
 
 }  // namespace
 
-FaultPlan::FaultPlan(Call call, std::uint64_t nth, int error) : call_(call), nth_(nth), error_(error)
+FaultPlan::FaultPlan(Call call, std::uint64_t nth, int error, std::function<void()> before)
+    : call_(call), nth_(nth), error_(error), before_(std::move(before))
 {
     plan.store(this, std::memory_order_release);
 }
@@ -43,12 +44,26 @@ FaultPlan::~FaultPlan()
     plan.store(nullptr, std::memory_order_release);
 }
 
+std::vector<Call> FaultPlan::trace() const
+{
+    const std::lock_guard lock(traceMutex_);
+    return trace_;
+}
+
 bool FaultPlan::hit(Call call)
 {
+    {
+        const std::lock_guard lock(traceMutex_);
+        trace_.push_back(call);
+    }
     const std::uint64_t count = ++counts_[static_cast<std::size_t>(call)];
     if (call != call_ || count != nth_)
         return false;
     fired_ = true;
+    if (before_) {
+        before_();
+        return false;
+    }
     errno = error_;
     return true;
 }
@@ -122,7 +137,12 @@ int renameNoReplace(const char* from, const char* to)
 {
     if (faulted(Call::Rename))
         return -1;
+#ifdef RENAME_NOREPLACE
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 int link(const char* from, const char* to)
@@ -142,8 +162,12 @@ int linkFd(int fd, const char* to)
         return 0;
     if (errno != ENOENT)
         return -1;
+#ifdef AT_EMPTY_PATH
     // No /proc: a privileged process can still name the file through its descriptor.
     return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+#else
+    return -1;
+#endif
 }
 
 int close(int fd)

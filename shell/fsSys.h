@@ -10,7 +10,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 namespace qb::sys {
 
@@ -39,17 +42,21 @@ int close(int fd);
 int mkdir(const char* path, mode_t mode);
 int unlink(const char* path);
 
-// While a FaultPlan lives, every wrapped call is counted by kind, and the `nth` call (from 1) of
-// kind `call` fails with `error` instead of being made. nth = 0 only counts. One plan at a time.
+// While a FaultPlan lives, every wrapped call is counted by kind and traced, and the `nth` call
+// (from 1) of kind `call` fails with `error` instead of being made. nth = 0 only counts. With
+// `before` given, the nth call is not failed: `before` runs first (to play another process that
+// acts at that moment) and the call is then made. One plan at a time.
 class FaultPlan {
 public:
-    FaultPlan(Call call = Call::Open, std::uint64_t nth = 0, int error = 0);
+    FaultPlan(Call call = Call::Open, std::uint64_t nth = 0, int error = 0, std::function<void()> before = {});
     ~FaultPlan();
     FaultPlan(const FaultPlan&) = delete;
     FaultPlan& operator=(const FaultPlan&) = delete;
 
     std::uint64_t calls(Call call) const { return counts_[static_cast<std::size_t>(call)].load(); }
     bool fired() const { return fired_.load(); }
+    // Every call made while the plan lived, in order.
+    std::vector<Call> trace() const;
     // True when this call is the one to fail (then errno is set); counts it either way.
     bool hit(Call call);
 
@@ -57,8 +64,11 @@ private:
     Call call_;
     std::uint64_t nth_;
     int error_;
+    std::function<void()> before_;
     std::atomic<std::uint64_t> counts_[callKinds] = {};
     std::atomic<bool> fired_ = false;
+    mutable std::mutex traceMutex_;
+    std::vector<Call> trace_;
 };
 
 // A move-only owner of one open descriptor. The destructor closes it and ignores the outcome,

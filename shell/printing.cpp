@@ -202,14 +202,14 @@ Result<Printout> print(const QString& text, const QString& caption)
         printer = std::make_unique<QPrinter>(system, QPrinter::HighResolution);
     }
     printer->setDocName(caption.isEmpty() ? QStringLiteral("Quillbox") : caption);
-    if (auto painted = paint(*printer, text, caption); !painted)
-        return std::unexpected(painted.error());
-    if (!printout.pdfPath.isEmpty()) {
-        const QFileInfo written(printout.pdfPath);
-        if (!written.exists() || written.size() == 0)
-            return std::unexpected(printError(printout.pdfPath + QStringLiteral(": the document was not written")));
-    }
-    return printout;
+    return andThen(paint(*printer, text, caption), [&]() -> Result<Printout> {
+        if (!printout.pdfPath.isEmpty()) {
+            const QFileInfo written(printout.pdfPath);
+            if (!written.exists() || written.size() == 0)
+                return std::unexpected(printError(printout.pdfPath + QStringLiteral(": the document was not written")));
+        }
+        return printout;
+    });
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include "shell/cp1252.h"
@@ -36,6 +37,22 @@ FileDialogSink& fileDialogSink()
 {
     static FileDialogSink sink;
     return sink;
+}
+
+SaveDialogSink& saveDialogSink()
+{
+    static SaveDialogSink sink;
+    return sink;
+}
+
+// The suffix of a file type's first pattern: "csv" for "CSV (*.csv)".
+QString suffixOf(const QString& filter)
+{
+    const qsizetype dot = filter.indexOf(QStringLiteral("*."));
+    if (dot < 0)
+        return {};
+    const qsizetype end = filter.indexOf(QRegularExpression(QStringLiteral("[ )]")), dot);
+    return filter.mid(dot + 2, end < 0 ? -1 : end - dot - 2);
 }
 
 ProcessLauncher& processLauncher()
@@ -97,6 +114,11 @@ void showMessage(const QString& text)
     box.exec();
 }
 
+void showError(const Error& error, const QString& lead)
+{
+    showMessage(lead + pathText(formatError(error)));
+}
+
 MessageSink setMessageSink(MessageSink sink)
 {
     return std::exchange(messageSink(), std::move(sink));
@@ -122,6 +144,30 @@ FileDialogSink setFileDialogSink(FileDialogSink sink)
     return std::exchange(fileDialogSink(), std::move(sink));
 }
 
+std::optional<SaveDialogAnswer> askForSaveFile(QWidget* parent, const SaveDialogRequest& request)
+{
+    if (saveDialogSink())
+        return saveDialogSink()(request);
+    QFileDialog dialog(parent, request.caption, request.folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(request.filters);
+    const QString first = request.filters.value(request.filter);
+    dialog.selectNameFilter(first);
+    dialog.setDefaultSuffix(suffixOf(first));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return SaveDialogAnswer{dialog.selectedFiles().front(),
+                            static_cast<int>(std::max<qsizetype>(0, request.filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+SaveDialogSink setSaveDialogSink(SaveDialogSink sink)
+{
+    return std::exchange(saveDialogSink(), std::move(sink));
+}
+
 bool launchDetached(const QString& program, const QStringList& arguments)
 {
     if (processLauncher())
@@ -137,6 +183,20 @@ ProcessLauncher setProcessLauncher(ProcessLauncher launcher)
 QString findProgram(const QString& program)
 {
     return QStandardPaths::findExecutable(program);
+}
+
+bool startProgram(const QString& program, const QStringList& arguments)
+{
+    const QString found = findProgram(program);
+    if (found.isEmpty()) {
+        showMessage(QStringLiteral("%1 could not be started: it was not found on the PATH.").arg(program));
+        return false;
+    }
+    if (!launchDetached(found, arguments)) {
+        showMessage(QStringLiteral("%1 could not be started.").arg(found));
+        return false;
+    }
+    return true;
 }
 
 std::filesystem::path programFolder()

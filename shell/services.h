@@ -3,11 +3,14 @@
 // program's folder, where the tools keep their data files.
 #pragma once
 
+#include "shell/error.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -19,6 +22,9 @@ void showMessage(const QString& text);
 using MessageSink = std::function<void(const QString& text)>;
 // Replaces where messages go; returns the previous sink. An empty sink restores the box.
 MessageSink setMessageSink(MessageSink sink);
+// An error as its one message: "number :: description", after `lead` when there is one, with the
+// names of files in it spelt as pathText (cp1252.h) spells them.
+void showError(const Error& error, const QString& lead = {});
 
 // The file-open dialog. `filter` uses Qt's "Text (*.txt);;All (*)" form. Each returns full paths,
 // or nothing when the user cancelled.
@@ -33,12 +39,32 @@ using FileDialogSink = std::function<QStringList(const FileDialogRequest& reques
 QStringList askForFiles(QWidget* parent, const FileDialogRequest& request);
 FileDialogSink setFileDialogSink(FileDialogSink sink);
 
+// The file-save dialog: `filters` are its file types ("CSV (*.csv)"), `filter` the one chosen at
+// first. It asks before replacing a file, and gives a name typed without a suffix the suffix of
+// the chosen type. Nothing when the user cancelled.
+struct SaveDialogRequest {
+    QString caption;
+    QString folder;  // initial folder
+    QStringList filters;
+    int filter = 0;
+};
+struct SaveDialogAnswer {
+    QString path;
+    int filter = 0;  // the file type chosen, an index into the request's filters
+};
+using SaveDialogSink = std::function<std::optional<SaveDialogAnswer>(const SaveDialogRequest& request)>;
+std::optional<SaveDialogAnswer> askForSaveFile(QWidget* parent, const SaveDialogRequest& request);
+SaveDialogSink setSaveDialogSink(SaveDialogSink sink);
+
 // Starts a program without a shell and without waiting. False when it could not be started.
 using ProcessLauncher = std::function<bool(const QString& program, const QStringList& arguments)>;
 bool launchDetached(const QString& program, const QStringList& arguments);
 ProcessLauncher setProcessLauncher(ProcessLauncher launcher);
 // The full path of `program` on the PATH, or empty.
 QString findProgram(const QString& program);
+// Starts `program`, looked up on the PATH, the way launchDetached does. One message naming it
+// when it is not found or cannot be started; false then.
+bool startProgram(const QString& program, const QStringList& arguments);
 
 // The folder where the tools keep their files (replaceLines.txt, debug.out, in.txt, out.txt,
 // last.txt) and where printouts go when there is no printer. Every caller goes through it.

@@ -1,6 +1,7 @@
 #include "shell/walk.h"
 
 #include "shell/fs.h"
+#include "shell/fsDetail.h"
 
 namespace qb {
 
@@ -24,6 +25,8 @@ public:
             const WalkEntry failed{WalkEntry::Kind::FolderError, folder, depth, &entries.error()};
             return visit_(failed) != Visit::Stop;
         }
+        if (options_.removeDebris && !entries->tempNames.empty())
+            result.debrisRemoved += detail::removeDebris(folder, entries->tempNames);
         for (const File& file : entries->files) {
             if (!step(file.Path()))
                 return false;
@@ -112,13 +115,30 @@ std::string listFailures(const std::vector<Failure>& failures, std::size_t limit
     return text;
 }
 
-std::string endOfRunText(const RunReport& report)
+std::string runNotes(const RunReport& report)
 {
-    std::string text = listFailures(report.failures);
+    std::string text;
     for (const std::string& note : report.notes) {
         if (!text.empty())
             text += '\n';
         text += note;
+    }
+    if (const std::uint64_t removed = report.counts.debrisRemoved; removed > 0) {
+        if (!text.empty())
+            text += '\n';
+        text += "Removed " + std::to_string(removed)
+                + (removed == 1 ? " temporary file" : " temporary files") + " left behind by an interrupted run.";
+    }
+    return text;
+}
+
+std::string endOfRunText(const RunReport& report)
+{
+    std::string text = listFailures(report.failures);
+    if (const std::string notes = runNotes(report); !notes.empty()) {
+        if (!text.empty())
+            text += '\n';
+        text += notes;
     }
     return text;
 }

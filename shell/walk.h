@@ -64,13 +64,15 @@ struct WalkEntry {
 
 struct WalkOptions {
     bool recursive = true;           // false: the start folder's files only
+    bool removeDebris = false;       // remove what killed runs left in each folder (fs.h)
     ProgressCallback progress = {};  // asked before each file; false cancels the walk
     std::stop_token stop = {};       // a stop request cancels the walk before the next file
 };
 
 struct WalkResult {
-    std::uint64_t files = 0;  // files handed to the visitor
-    bool cancelled = false;   // stopped by the progress callback or a stop request
+    std::uint64_t files = 0;          // files handed to the visitor
+    std::uint64_t debrisRemoved = 0;  // temporary files of killed runs removed
+    bool cancelled = false;           // stopped by the progress callback or a stop request
 };
 
 using WalkVisitor = std::function<Visit(const WalkEntry&)>;
@@ -91,8 +93,9 @@ struct Failure {
 };
 
 struct RunCounts {
-    std::uint64_t files = 0;    // files visited
-    std::uint64_t written = 0;  // files the run wrote (copies made, files replaced)
+    std::uint64_t files = 0;          // files visited
+    std::uint64_t written = 0;        // files the run wrote (copies made, files replaced)
+    std::uint64_t debrisRemoved = 0;  // temporary files that killed runs left, removed by this one
 };
 
 // The result of a run over files or a folder tree.
@@ -110,6 +113,10 @@ struct RunReport {
 // The failure list for the end of a run: a head line, then "path: number :: description" a line,
 // the first `limit`, then how many more there were. Empty when there were none.
 std::string listFailures(const std::vector<Failure>& failures, std::size_t limit = 20);
+
+// The notes of a run, a line each, then (when it removed any) how many temporary files of killed
+// runs it removed; empty when there is nothing to say.
+std::string runNotes(const RunReport& report);
 
 // The end-of-run text of a run: its failure list, then its notes; empty when there is neither.
 std::string endOfRunText(const RunReport& report);

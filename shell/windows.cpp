@@ -2,10 +2,13 @@
 
 #include <QHash>
 #include <QHelpEvent>
+#include <QLocale>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QStatusBar>
 #include <QToolTip>
 #include <QWidget>
 
@@ -142,6 +145,23 @@ QWidget* openWindow(const QString& className)
     workspace()->setActiveSubWindow(sub);
     sub->raise();
     return sub->widget();
+}
+
+void showStatus(const QWidget* window, const QString& text)
+{
+    auto* frame = qobject_cast<QMainWindow*>(window ? window->window() : nullptr);
+    if (frame)
+        frame->statusBar()->showMessage(text);
+}
+
+QString counted(std::uint64_t count, const QString& one, const QString& many)
+{
+    return QLocale().toString(static_cast<qulonglong>(count)) + QChar(' ') + (count == 1 ? one : many);
+}
+
+QString secondsText(double seconds)
+{
+    return QLocale().toString(seconds, 'f', 1) + QStringLiteral(" s");
 }
 
 }  // namespace qb

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class QMdiArea;
@@ -32,5 +33,13 @@ void setWorkspace(QMdiArea* workspace);
 QWidget* openWindow(const QString& className);
 // The open window of that class, or nullptr.
 QWidget* findOpenWindow(const QString& className);
+
+// Leaves `text`, a one-line summary of what a run did, in the status bar of the frame that holds
+// `window` (nowhere when the window stands alone).
+void showStatus(const QWidget* window, const QString& text);
+// A count as the user's locale writes numbers ("1,204"), then `one` or `many` after it.
+QString counted(std::uint64_t count, const QString& one, const QString& many);
+// Seconds with one decimal: "0.4 s".
+QString secondsText(double seconds);
 
 }  // namespace qb

@@ -1,7 +1,11 @@
 // Copies for files without a dot: the listing is compared byte for byte, the tree as a whole.
 #include "tools/files/addExtension.h"
 
+#include "shell/fsSys.h"
+
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "files/tree.h"
 
@@ -56,6 +60,29 @@ TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_EQ(stopped.text, head + "\t" + path("x.y") + "\r\n");
     EXPECT_FALSE(fs::exists(dir / "x.y/Makefile_COPY.doc"));
+}
+
+// A copy that another run makes between this run's look and its own copy counts as there: no
+// failure, and the other run's copy stays. Two runs over one tree at once both succeed.
+TEST_F(AddExtension, CopiesThatAnotherRunMadeMeanwhileAreNoFailure)
+{
+    dir.write("README", "read me");
+    {
+        const sys::FaultPlan meanwhile(sys::Call::Rename, 1, 0, [&] { dir.write("README_COPY.doc", "theirs"); });
+        EXPECT_TRUE(addExtensionCopies(dir.path()).failures.empty());
+        EXPECT_TRUE(meanwhile.fired());
+    }
+    EXPECT_EQ(test::readBytes(dir / "README_COPY.doc"), "theirs");
+
+    for (int i = 0; i < 100; ++i)
+        dir.write("t/f" + std::to_string(i), "f");
+    RunReport first, second;
+    {
+        std::jthread other([&] { first = addExtensionCopies(dir.path()); });
+        second = addExtensionCopies(dir.path());
+    }
+    EXPECT_EQ(listFailures(first.failures) + listFailures(second.failures), "");
+    EXPECT_EQ(test::readBytes(dir / "t/f99_COPY.doc"), "f");
 }
 
 }  // namespace

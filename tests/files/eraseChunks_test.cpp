@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 #include <sys/stat.h>
 
 #include "files/tree.h"
@@ -54,15 +57,6 @@ TEST(ChunkLines, DropEmptyLinesKeepSpacesAndPlaceCopiesKeepingCase)
     // The base is removed once: "/p/q/pp" must not land in "copies/qp".
     EXPECT_EQ(copyPathFor("/p/q/pp/x", "/p"), fs::path("/p/copies/q/pp/x"));
     EXPECT_EQ(copyPathFor("/a.txt", "/"), fs::path("/copies/a.txt"));
-}
-
-TEST(FailureList, ShowsTwentyAndCountsTheRest)
-{
-    std::vector<Failure> failures(25, {"/d/f", Error{70, "denied"}});
-    failures[19].path = "/d/last";
-    const std::string text = listFailures(failures);
-    EXPECT_TRUE(text.starts_with("Could not handle 25 files or folders:\n/d/f: 70 :: denied\n")) << text;
-    EXPECT_TRUE(text.ends_with("/d/last: 70 :: denied\nand 5 more.")) << text;
 }
 
 class EraseRun : public ::testing::Test {
@@ -122,6 +116,53 @@ TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
     fs::remove_all(dir / "copies");
     EXPECT_TRUE(run(false, test::stopAfter(1)).cancelled);
     EXPECT_EQ(copies(), 1);
+}
+
+// A relative base is the folder it names: copies mirror the tree below it, and its own copies
+// folder is not walked.
+TEST_F(EraseRun, RelativeBaseMirrorsTheTree)
+{
+    dir.write("a/x.txt", "a");
+    dir.write("b/x.txt", "b");
+    const fs::path relative = fs::relative(dir.path(), fs::current_path());
+    ASSERT_TRUE(relative.is_relative());
+    for (int pass = 0; pass < 2; ++pass)
+        EXPECT_EQ(runEraseChunks(relative, {{"<A>"}, "", {}, true}).value().counts.written, 2u);
+    EXPECT_EQ(copy("a/x.txt"), "a\r\n");
+    EXPECT_EQ(copy("b/x.txt"), "b\r\n");
+    EXPECT_EQ(copies(), 2);
+}
+
+// Another run that makes a copies folder, or removes the old copy, just before this one does is
+// no failure; nor are two runs over one tree at once.
+TEST_F(EraseRun, WorkThatAnotherRunDidMeanwhileIsNoFailure)
+{
+    dir.write("sub/a.txt", "a");
+    dir.write("copies/sub/a.txt", "old copy");
+    const struct { const char* name; sys::Call call; std::function<void()> other; } rows[] = {
+        {"folder made", sys::Call::Mkdir, [&] { fs::create_directories(dir / "copies/sub"); }},
+        {"old copy removed", sys::Call::Unlink, [&] { fs::remove(dir / "copies/sub/a.txt"); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.call == sys::Call::Mkdir)
+            fs::remove_all(dir / "copies");
+        const sys::FaultPlan meanwhile(row.call, 1, 0, row.other);
+        EXPECT_TRUE(run(true).failures.empty());
+        EXPECT_TRUE(meanwhile.fired());
+        EXPECT_EQ(copy("sub/a.txt"), "a\r\n");
+    }
+
+    for (int i = 0; i < 100; ++i)
+        dir.write("t/f" + std::to_string(i), "<A>\r\n</A>");
+    fs::remove_all(dir / "copies");
+    RunReport first, second;
+    {
+        std::jthread other([&] { first = run(true); });
+        second = run(true);
+    }
+    EXPECT_EQ(listFailures(first.failures) + listFailures(second.failures), "");
+    EXPECT_EQ(copy("t/f99"), "SPEW\r\n");
 }
 
 }  // namespace

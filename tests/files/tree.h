@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +28,18 @@ inline Tree treeOf(const std::filesystem::path& root)
                                           : readBytes(it->path());
     }
     return tree;
+}
+
+// Makes `root` hold exactly `tree` (no links).
+inline void writeTree(const std::filesystem::path& root, const Tree& tree)
+{
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root);
+    for (const auto& [name, bytes] : tree)
+        if (bytes == "/")
+            std::filesystem::create_directories(root / name);
+        else
+            std::ofstream(root / name, std::ios::binary) << bytes;
 }
 
 // Each failure of a run as "number :: description", in order.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "files/tree.h"
 
 namespace qb {
@@ -100,6 +102,61 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
         for (std::size_t i = 0; i < messages.size(); ++i)
             EXPECT_TRUE(messages[i].starts_with(row.messages[i])) << messages[i];
     }
+}
+
+// A target that cannot be replaced is refused before its backup is made, so runs never pile up
+// backups of it; a FIFO as the new file is refused before anything is opened.
+TEST_F(UpdateFiles, RefusedTargetsGetNoBackup)
+{
+    const std::string longName(240, 'r');  // its backup name would be 260 bytes
+    const fs::path longNew = dir.write("new/" + longName, "NEW");
+    const fs::path fifo = dir / "new/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const struct { const char* name; fs::path newFile; std::string target; int number; unsigned mode = 0644; } rows[] = {
+        {"read-only", newFile, "report.txt", err::PermissionDenied, 0444},
+        {"backup name too long", longNew, longName, err::BadFileName},
+        {"new file is a FIFO", fifo, "fifo", err::PathFileAccess},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(tree);
+        const fs::path target = dir.write("tree/" + row.target, "old");
+        fs::permissions(target, static_cast<fs::perms>(row.mode));
+        const RunReport run = updateFiles({row.newFile}, tree, fixedStamp);
+        ASSERT_EQ(run.failures.size(), 1u);
+        EXPECT_EQ(run.failures[0].error.number, row.number) << run.failures[0].error.description;
+        EXPECT_EQ(treeOf(tree), (Tree{{row.target, "old"}}));
+    }
+}
+
+// Another run made a backup of the same name in the same second: this run's backup gets a
+// counter, and the run says so.
+TEST_F(UpdateFiles, BackupNameTakenByAnotherRunGetsACounter)
+{
+    dir.write("tree/report.txt", "old");
+    dir.write("tree/" + backup, "the other run's");
+    const RunReport run = updateFiles({newFile}, tree, fixedStamp);
+    EXPECT_TRUE(run.failures.empty());
+    const std::string numbered = stamp + " (2)_report.txt";
+    EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {backup, "the other run's"}, {numbered, "old"}}));
+    ASSERT_EQ(run.notes.size(), 1u);
+    EXPECT_NE(run.notes[0].find(numbered), std::string::npos) << run.notes[0];
+}
+
+// The backup and its folder entry reach the disk before the original is replaced: a power cut
+// at any moment leaves the original, or its full backup.
+TEST_F(UpdateFiles, BackupIsOnDiskBeforeTheOriginalIsReplaced)
+{
+    dir.write("tree/report.txt", "old");
+    const sys::FaultPlan tracing;
+    ASSERT_TRUE(updateFiles({newFile}, tree, fixedStamp).failures.empty());
+    std::vector<sys::Call> order;
+    for (sys::Call call : tracing.trace())
+        if (call == sys::Call::Fsync || call == sys::Call::Rename)
+            order.push_back(call);
+    // backup file, its name, its folder; the new contents, then their name over the original
+    using enum sys::Call;
+    EXPECT_EQ(order, (std::vector<sys::Call>{Fsync, Rename, Fsync, Fsync, Rename}));
 }
 
 }  // namespace

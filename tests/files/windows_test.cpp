@@ -92,14 +92,14 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     EXPECT_EQ(after.at("sub/report.txt"), "NEW");
     EXPECT_EQ(std::ranges::count_if(after, [](const auto& e) { return e.second == "old"; }), 1);
 
-    // A start folder removed since it was picked, and a program folder that is gone: one message
-    // each, and the window keeps what it showed.
+    // A start folder removed since it was picked (in the end-of-run list), and a program folder
+    // that is gone: one message each, and the window keeps what it showed.
     fs::remove_all(work);
     click("cmdGo");
     test::ProgramFolderOverride gone(temp / "gone");
     click("cmdGetNewFile");
     ASSERT_EQ(recorder.messages.size(), 2) << recorder.messages.join("|").toStdString();
-    EXPECT_TRUE(recorder.messages[0].startsWith("76 :: " + fromPath(work)));
+    EXPECT_TRUE(recorder.messages[0].startsWith("Could not handle 1 file or folder:\n" + fromPath(work) + ": 76 :: "));
     EXPECT_TRUE(recorder.messages[1].contains(fromPath(temp / "gone")));
     EXPECT_EQ(line("txtNewFilePath")->text(), fromPath(newFile));
 }

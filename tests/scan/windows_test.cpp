@@ -1,13 +1,17 @@
 // Both scanner windows, opened from the chooser and driven as a user would.
 #include "shell/cp1252.h"
+#include "shell/pickers.h"
 #include "shell/printing.h"
 #include "tools/scan/scanTools.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -95,6 +99,38 @@ TEST_F(ScanWindows, FindTodosScansTheFolder)
                                  separator + "\r\n" + separator + "File: " + (temp / "tree/sub/b.cpp").string() +
                                  "\r\n// TODO: b\r\n\r\n// TODO: c\r\n\r\n\r\n" + separator + "\r\n");
     EXPECT_EQ(window->windowTitle(), fromPath(temp / "tree/sub/b.cpp"));
+    EXPECT_TRUE(recorder.messages.isEmpty());
+}
+
+// A scan runs off the window thread: while it goes, the window can be moved and repainted, its
+// controls are disabled and the result box keeps its text; the report comes once, at the end.
+TEST_F(ScanWindows, WindowStaysResponsiveWhileItScans)
+{
+    for (int i = 0; i < 60; ++i)
+        temp.write("tree/d" + std::to_string(i % 6) + "/f" + std::to_string(i) + ".bas", "x ' TODO: x\r\n");
+    ASSERT_TRUE(open(7, "frmFindTodos"));
+    ASSERT_TRUE(child<FolderPicker>("Dir1")->setPath(fromPath(temp / "tree")));
+    box("Text1")->setPlainText("before");
+    QSignalSpy changes(box("Text1"), &QPlainTextEdit::textChanged);
+    {
+        test::RunGate gate;
+        QTest::mouseClick(child<QPushButton>("cmdGo"), Qt::LeftButton);
+        while (!gate.reached())
+            QCoreApplication::processEvents();
+        QMdiSubWindow* sub = frame.workspace()->activeSubWindow();
+        sub->showNormal();
+        sub->move(40, 30);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(sub->pos(), QPoint(40, 30));
+        EXPECT_FALSE(window->grab().isNull());
+        EXPECT_FALSE(child<QPushButton>("cmdGo")->isEnabled());
+        EXPECT_FALSE(child<FolderPicker>("Dir1")->isEnabled());
+        EXPECT_EQ(changes.count(), 0);
+        EXPECT_EQ(box("Text1")->toPlainText(), "before");
+    }
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_TRUE(child<QPushButton>("cmdGo")->isEnabled());
+    EXPECT_EQ(box("Text1")->toPlainText().count("File: "), 60);
     EXPECT_TRUE(recorder.messages.isEmpty());
 }
 

@@ -79,7 +79,7 @@ TEST_F(PickerFixture, VanishedFolderGivesOneMessageAndKeepsThePicker)
 {
     const std::filesystem::path gone = temp.mkdir("gone");
     folder->setPath(tempPath);
-    pairDriveReported(drive, folder);
+    pairDrive(drive, folder);
     std::filesystem::remove(gone);
     QSignalSpy changes(folder, &FolderPicker::changed);
     drive->setDrive(QString::fromStdString(gone.string()));
@@ -121,8 +121,9 @@ TEST_F(PickerFixture, TypedFolderOpensOrGetsOneMessage)
         QTest::keyClick(pathBox, Qt::Key_Return);
         EXPECT_EQ(folder->path(), row.opens) << row.typed.toStdString();
         EXPECT_EQ(recorder.messages.size(), row.message ? 1 : 0) << row.typed.toStdString();
-        if (row.message && !recorder.messages.isEmpty())
+        if (row.message && !recorder.messages.isEmpty()) {
             EXPECT_TRUE(recorder.messages[0].startsWith(row.message)) << recorder.messages[0].toStdString();
+        }
         EXPECT_EQ(pathBox->text(), row.message ? row.typed : row.opens);
     }
     elsewhere->setFocus(Qt::TabFocusReason);

@@ -1,10 +1,8 @@
-// The program's own dialogs as a user meets them: message boxes and the walk progress dialog.
+// The program's own dialogs as a user meets them.
 #include "shell/services.h"
-#include "shell/walkprogress.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -29,28 +27,6 @@ TEST(Dialogs, MessageBoxTitleShowsWhole)
     showMessage("done");
     EXPECT_EQ(title, "Quillbox");
     EXPECT_GE(width, 3 * QFontMetrics(QApplication::font()).horizontalAdvance("Quillbox"));
-}
-
-// The walk progress dialog shows once a walk has run for half a second, titled "Quillbox" and
-// centred on the window that started the walk.
-TEST(Dialogs, WalkProgressTitledAndCentredOnItsWindow)
-{
-    QWidget window;
-    window.setGeometry(160, 120, 420, 300);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    WalkProgressDialog progress(&window);
-    const ProgressCallback callback = progress.callback();
-    auto* dialog = window.findChild<QProgressDialog*>();
-    ASSERT_TRUE(dialog);
-    for (int tries = 0; tries < 100 && !dialog->isVisible(); ++tries) {
-        QTest::qWait(20);
-        ASSERT_TRUE(callback("/somewhere/deep/below", 7));
-    }
-    ASSERT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->windowTitle(), "Quillbox");
-    const QPoint offset = dialog->frameGeometry().center() - window.frameGeometry().center();
-    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
 }
 
 }  // namespace

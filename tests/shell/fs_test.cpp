@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <functional>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace qb {
@@ -50,6 +52,13 @@ Names readLines(const fs::path& path)
     return lines;
 }
 
+Result<void> dropValue(const auto& r)
+{
+    if (!r)
+        return std::unexpected(r.error());
+    return {};
+}
+
 class Fs : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -61,6 +70,7 @@ TEST_F(Fs, ReadLineEndsLinesAtEveryKindOfLineEnd)
     struct Row { const char* name; std::string bytes; Names lines; };
     const std::string full(streamBlock - 1, 'a');  // puts the next byte last in the first block
     const std::string longLine(3 * streamBlock + 7, 'x');
+    const std::string hugeLine(20 * streamBlock + 3, 'h');
     const std::string raw("\x00\xff\x1a\x80", 4);
     const Row rows[] = {
         {"empty file", "", {}},
@@ -76,6 +86,8 @@ TEST_F(Fs, ReadLineEndsLinesAtEveryKindOfLineEnd)
         {"lone cr at block end", full + "\rb", {full, "b"}},
         {"cr ends the file at block end", full + "\r", {full}},
         {"line longer than a block", longLine + "\r\ny", {longLine, "y"}},
+        {"line given its exact room", hugeLine + "\r\ny\r", {hugeLine, "y"}},
+        {"last line given its exact room", "a\n" + hugeLine, {"a", hugeLine}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -130,16 +142,17 @@ TEST_F(Fs, WritingTruncatesAndAppendingAppends)
 
 TEST_F(Fs, WriteFailureIsNeverReportedAsSuccess)
 {
-    auto small = fso.OpenTextFile("/dev/full", IOMode::ForWriting).value();
-    ASSERT_TRUE(small.WriteLine("fits in the buffer"));
-    EXPECT_EQ(errorNumber(small.Close()), err::DiskFull);
-
-    auto large = fso.OpenTextFile("/dev/full", IOMode::ForWriting).value();
-    auto written = large.Write(std::string(2 * streamBlock, 'x'));
-    ASSERT_FALSE(written);
-    EXPECT_EQ(written.error().number, err::DiskFull);
-    EXPECT_NE(written.error().description.find("/dev/full"), std::string::npos);
-    EXPECT_EQ(errorNumber(large.Close()), err::DiskFull);
+    const fs::path path = dir / "out.txt";
+    for (const bool large : {false, true}) {
+        SCOPED_TRACE(large ? "written through" : "buffered until closed");
+        auto stream = fso.OpenTextFile(path, IOMode::ForWriting, true).value();
+        const sys::FaultPlan full(sys::Call::Write, 1, ENOSPC);
+        auto written = stream.Write(std::string(large ? 2 * streamBlock : 10, 'x'));
+        EXPECT_EQ(errorNumber(written), large ? err::DiskFull : 0);
+        const auto closed = stream.Close();
+        EXPECT_EQ(errorNumber(closed), err::DiskFull);
+        EXPECT_NE(closed.error().description.find(path.string()), std::string::npos);
+    }
 }
 
 TEST_F(Fs, ReplacingStreamReplacesOnCloseAndDiscardLeavesTheOldFile)
@@ -152,6 +165,11 @@ TEST_F(Fs, ReplacingStreamReplacesOnCloseAndDiscardLeavesTheOldFile)
         stream->Discard();
     }
     EXPECT_EQ(readBytes(path), "old whole file");
+#ifndef NDEBUG
+    // Dropping one unfinished is a programming error that debug builds stop on.
+    EXPECT_DEATH({ auto dropped = fso.CreateReplacingTextFile(path); }, "without Close");
+    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 1u);  // what the stopped process left
+#endif
     EXPECT_EQ(namesIn(dir.path()), Names{"keep.txt"});
 
     ASSERT_TRUE(fso.replaceFileContents(path, "new"));
@@ -168,16 +186,93 @@ TEST_F(Fs, ReplacingStreamReplacesOnCloseAndDiscardLeavesTheOldFile)
     EXPECT_EQ(readBytes(dir / "fresh.txt"), "made");
 }
 
-TEST_F(Fs, HandlesNamesThatAreNotUtf8)
+// Temporary names do not grow with the final name, so names up to the limit (bytes that are not
+// UTF-8 included) are replaced and copied; a name over it is refused with its length, before
+// anything is written.
+TEST_F(Fs, NamesUpToTheLimitAreWrittenAndLongerOnesRefusedWithTheReason)
 {
-    const fs::path name = dir / "caf\xe9.txt";
-    auto out = fso.CreateTextFile(name);
-    ASSERT_TRUE(out && out->WriteLine("caf\xe9") && out->Close());
-    EXPECT_TRUE(fso.FileExists(name));
-    EXPECT_EQ(readLines(name), Names{"caf\xe9"});
-    ASSERT_TRUE(fso.CopyFile(name, dir / "copie\xff.txt"));
-    EXPECT_EQ(readBytes(dir / "copie\xff.txt"), "caf\xe9\r\n");
-    EXPECT_EQ(namesOf(Folder(dir.path()).Files().value()), (Names{"caf\xe9.txt", "copie\xff.txt"}));
+    const std::string longest = std::string(253, 'n') + "\xe9\xff", tooLong(256, 'n');
+    const fs::path source = dir.write("s", "source");
+    dir.write(longest, "old");
+    ASSERT_TRUE(fso.replaceFileContents(dir / longest, "new"));
+    EXPECT_EQ(readBytes(dir / longest), "new");
+    ASSERT_TRUE(fso.CopyFile(source, dir / longest, true));
+    ASSERT_TRUE(fso.CopyFile(source, dir / std::string(254, 'm'), false));
+    EXPECT_EQ(readBytes(dir / longest), "source");
+    for (const auto& result : {fso.CopyFile(source, dir / tooLong, false), fso.replaceFileContents(dir / tooLong, "x")}) {
+        ASSERT_EQ(errorNumber(result), err::BadFileName);
+        EXPECT_NE(result.error().description.find("256 bytes"), std::string::npos) << result.error().description;
+    }
+    EXPECT_EQ(namesIn(dir.path()), (Names{std::string(254, 'm'), longest, "s"}));
+}
+
+// Where the file system cannot make unnamed files, or cannot rename without replacing, new files
+// are still published whole, and an existing name is still refused.
+TEST_F(Fs, PublishesWhereTheFileSystemLacksUnnamedFilesOrNoReplaceRenames)
+{
+    const fs::path source = dir.write("src.txt", "source");
+    // Open 1 reads the source, open 2 makes the unnamed file; the first rename is the publish.
+    for (const auto& [call, error] : {std::pair{sys::Call::Open, EOPNOTSUPP}, std::pair{sys::Call::Rename, EINVAL}}) {
+        SCOPED_TRACE(error);
+        fs::remove(dir / "new.txt");
+        const sys::FaultPlan lacking(call, call == sys::Call::Open ? 2 : 1, error);
+        ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", false));
+        EXPECT_TRUE(lacking.fired());
+        EXPECT_EQ(readBytes(dir / "new.txt"), "source");
+        EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "src.txt"}));
+    }
+    const sys::FaultPlan lacking(sys::Call::Rename, 1, EINVAL);
+    auto stream = fso.CreateTextFile(dir / "new2.txt", false).value();
+    dir.write("new2.txt", "made meanwhile");
+    ASSERT_TRUE(stream.Write("mine"));
+    EXPECT_EQ(errorNumber(stream.Close()), err::FileAlreadyExists);
+    EXPECT_EQ(readBytes(dir / "new2.txt"), "made meanwhile");
+    EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "new2.txt", "src.txt"}));
+}
+
+// A FIFO or device, named or behind a link, is never written (it is not made a regular file) and
+// never opened as an input, so nothing blocks on a FIFO. The device is a private node made here.
+TEST_F(Fs, FifosAndDevicesAreRefusedBeforeTheyAreOpened)
+{
+    const fs::path fifo = dir / "fifo", device = dir / "null";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+    fs::create_symlink(fifo, dir / "last.txt");
+    const fs::path source = dir.write("src.txt", "x");
+    ::alarm(60);  // a regression that opens the FIFO would block: end the test program instead
+    for (const fs::path& node : {fifo, dir / "last.txt", device}) {
+        if (node == device && !haveDevice)
+            continue;  // making a device node needs root
+        SCOPED_TRACE(node.string());
+        const Result<void> results[] = {
+            fso.replaceFileContents(node, "x"), dropValue(fso.CreateTextFile(node)), fso.CopyFile(source, node),
+            dropValue(fso.OpenTextFile(node, IOMode::ForAppending)), dropValue(fso.OpenTextFile(node)),
+            dropValue(fso.readFileBytes(node)), fso.CopyFile(node, dir / "copy"), fso.checkInput(node)};
+        for (const Result<void>& result : results) {
+            ASSERT_EQ(errorNumber(result), err::PathFileAccess);
+            EXPECT_NE(result.error().description.find(node.string()), std::string::npos);
+            EXPECT_NE(result.error().description.find(node == device ? "device" : "FIFO"), std::string::npos);
+        }
+        EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(node)));
+    }
+    ::alarm(0);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_FALSE(fs::exists(dir / "copy"));
+}
+
+// What killed runs left is removed; a file a live writer holds, and names that only look alike,
+// stay. Listings never show temporary files.
+TEST_F(Fs, RemovesDebrisButNotALiveWritersFile)
+{
+    for (const char* name : {".qbtmp-Aaaaaaa1", ".qbtmp-Bbbbbbb2", ".qbtmp-short", "x.qbtmp-Ccccccc3", ".qbtmp-Dddd-dd4"})
+        dir.write(name, "left");
+    auto live = fso.CreateTextFile(dir / "target.txt").value();  // holds its temporary file
+    EXPECT_EQ(namesOf(Folder(dir.path()).Files().value()), (Names{".qbtmp-Dddd-dd4", ".qbtmp-short", "x.qbtmp-Ccccccc3"}));
+    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 2u);
+    EXPECT_EQ(namesIn(dir.path()).size(), 4u);  // the look-alikes and the live temporary file
+    ASSERT_TRUE(live.Write("live") && live.Close());
+    EXPECT_EQ(readBytes(dir / "target.txt"), "live");
+    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 0u);
 }
 
 TEST_F(Fs, FolderListsEntriesInWalkOrderWithoutFolderLinks)
@@ -258,13 +353,6 @@ TEST_F(Fs, CopyAndDeleteLeaveWhatTheyRefuse)
     EXPECT_TRUE(fso.DeleteFile(readOnly, true));
     EXPECT_TRUE(fso.DeleteFile(dest));
     EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "src.txt"}));
-}
-
-Result<void> dropValue(const auto& r)
-{
-    if (!r)
-        return std::unexpected(r.error());
-    return {};
 }
 
 TEST_F(Fs, MissingAndExistingPathsAreNumberedErrorsNamingThePath)

@@ -78,20 +78,30 @@ TEST_F(Walk, VisitsFilesBeforeSubfoldersAndFollowsTheVisitorsAnswers)
     }
 }
 
-// A relative base is walked as the absolute folder it names, and a folder that vanishes before
-// it is listed reaches the visitor as an error; the walk goes on with its sibling.
-TEST_F(Walk, ReportsAbsolutePathsAndFolderErrors)
+// A folder that vanishes before it is listed reaches the visitor as an error.
+TEST_F(Walk, ReportsFolderErrors)
 {
-    const fs::path relative = fs::relative(dir / "sub", fs::current_path());
-    ASSERT_TRUE(relative.is_relative());
-    EXPECT_EQ(walk(relative / "", {}).events, (Events{"D:sub@0", "f:sub/x", "D:sub/deep@1", "f:sub/deep/y"}));
-
     WalkOptions removing;
     removing.progress = [&](const fs::path& current, std::uint64_t) {
         return current != dir / "sub/x" || fs::remove_all(dir / "sub/deep");
     };
     EXPECT_EQ(walk(dir / "sub", removing).events, (Events{"D:sub@0", "f:sub/x", "D:sub/deep@1", "E:sub/deep"}));
     EXPECT_EQ(walk(dir / "gone", {}).events, (Events{"D:gone@0", "E:gone"}));
+}
+
+// The end of a run in one text: twenty failures, how many more, then the notes and how many
+// temporary files of killed runs were removed.
+TEST(RunReportText, ListsTwentyFailuresThenCountsTheRestAndTheNotes)
+{
+    RunReport run;
+    for (int i = 0; i < 25; ++i)
+        run.fail(i == 19 ? "/d/last" : "/d/f", Error{70, "denied"});
+    run.notes.push_back("a note");
+    run.counts.debrisRemoved = 1;
+    const std::string text = endOfRunText(run);
+    EXPECT_TRUE(text.starts_with("Could not handle 25 files or folders:\n/d/f: 70 :: denied\n")) << text;
+    EXPECT_TRUE(text.ends_with("/d/last: 70 :: denied\nand 5 more.\na note\nRemoved 1 temporary file left behind by an "
+                               "interrupted run.")) << text;
 }
 
 TEST_F(Walk, CancelStopsBeforeTheNextFile)

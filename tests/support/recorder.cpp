@@ -1,10 +1,15 @@
 #include "support/recorder.h"
 
+#include "shell/backgroundRun.h"
 #include "shell/settings.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <fstream>
 #include <sstream>
 
@@ -46,6 +51,64 @@ LaunchRecorder::LaunchRecorder(bool succeed_)
 LaunchRecorder::~LaunchRecorder()
 {
     setProcessLauncher(std::move(previous_));
+}
+
+SaveDialogScript::SaveDialogScript(std::optional<SaveDialogAnswer> answer_)
+    : answer(std::move(answer_)),
+      previous_(setSaveDialogSink([this](const SaveDialogRequest& request) {
+          requests.push_back(request);
+          return answer;
+      }))
+{
+}
+
+SaveDialogScript::~SaveDialogScript()
+{
+    setSaveDialogSink(std::move(previous_));
+}
+
+struct RunGate::State {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool reached = false;
+    bool released = false;
+};
+
+RunGate::RunGate() : state_(std::make_shared<State>())
+{
+    BackgroundRun::setProgressHook([state = state_] {
+        std::unique_lock lock(state->mutex);
+        state->reached = true;
+        state->opened.wait(lock, [&] { return state->released; });
+    });
+}
+
+RunGate::~RunGate()
+{
+    release();
+    waitForRuns();
+    BackgroundRun::setProgressHook({});
+}
+
+bool RunGate::reached() const
+{
+    const std::lock_guard lock(state_->mutex);
+    return state_->reached;
+}
+
+void RunGate::release()
+{
+    {
+        const std::lock_guard lock(state_->mutex);
+        state_->released = true;
+    }
+    state_->opened.notify_all();
+}
+
+void waitForRuns()
+{
+    while (BackgroundRun::active() > 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 TempDir::TempDir()

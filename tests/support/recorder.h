@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -48,6 +49,34 @@ public:
 private:
     ProcessLauncher previous_;
 };
+
+// Answers save dialogs with `answer` and keeps the requests.
+class SaveDialogScript {
+public:
+    explicit SaveDialogScript(std::optional<SaveDialogAnswer> answer = std::nullopt);
+    ~SaveDialogScript();
+    std::optional<SaveDialogAnswer> answer;
+    std::vector<SaveDialogRequest> requests;
+private:
+    SaveDialogSink previous_;
+};
+
+// Holds every background run at its first progress step until release() (or the end of its own
+// life), so a test can look at a window while its run is going.
+class RunGate {
+public:
+    RunGate();
+    ~RunGate();
+    // True once a run is held at the gate.
+    bool reached() const;
+    void release();
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+// Handles window events until no background run is going.
+void waitForRuns();
 
 // A fresh temporary folder, removed with everything in it when the fixture ends.
 class TempDir {

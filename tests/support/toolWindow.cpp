@@ -64,6 +64,7 @@ QLineEdit* ToolWindowTest::line(const char* name) const { return child<QLineEdit
 void ToolWindowTest::click(const char* name) const
 {
     QTest::mouseClick(child<QWidget>(name), Qt::LeftButton);
+    waitForRuns();
 }
 
 void ToolWindowTest::runIn(const std::filesystem::path& folder, const char* button) const

@@ -53,6 +53,7 @@ protected:
     T* child(const char* name) const { return child<T>(window, name); }
     QPlainTextEdit* box(const char* name) const;
     QLineEdit* line(const char* name) const;
+    // Clicks the control and waits for the run it may have started.
     void click(const char* name) const;
     // Opens `folder` in the folder picker Dir1 and presses `button`.
     void runIn(const std::filesystem::path& folder, const char* button) const;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/fsSys.h"
+#include "support/faults.h"
+
 #include "support/recorder.h"
 
 namespace qb {
@@ -89,7 +92,41 @@ TEST(ChunkRepeater, MissingInputSameFileAndUnwritableOutput)
     EXPECT_EQ(test::readBytes(out), "keep me");
     for (const std::filesystem::path& bad : {std::filesystem::path("/dev/full"), temp / "no-folder" / "out.txt", std::filesystem::path(), temp.path()})
         EXPECT_EQ(run(in, bad).outcome, RepeatOutcome::Failed) << bad;
-    EXPECT_EQ(run(in, "/dev/full").error.value_or(Error{}).number, err::DiskFull);
+    EXPECT_EQ(run(in, "/dev/full").error.value_or(Error{}).number, err::PathFileAccess);  // a device is not written
+}
+
+// A write that fails part-way: out.txt gets the repetitions that reached it whole, and the box
+// shows exactly those, not the ones that were still on their way.
+TEST(ChunkRepeater, AfterAFailedWriteShowsWhatReachedTheOutput)
+{
+    test::TempDir temp;
+    std::string input;
+    for (int i = 0; i < 400; ++i)
+        input += "line " + std::to_string(i) + "\r\n";
+    const std::string chunk(500, 'c');  // 400 repetitions of 501 bytes or more: several blocks
+    const auto out = temp / "out.txt";
+    std::string full;
+    for (int i = 0; i < 400; ++i)
+        full += chunk + "line " + std::to_string(i) + "|";
+    for (std::uint64_t failing : {1, 2, 3}) {
+        SCOPED_TRACE(failing);
+        temp.write("out.txt", "old output");
+        RepeatResult result;
+        {
+            const sys::FaultPlan full(sys::Call::Write, failing, ENOSPC);
+            result = repeatChunk({chunk + "\xA2|", temp.write("in.txt", input), out, "1", false});
+        }
+        ASSERT_EQ(result.outcome, RepeatOutcome::Failed);
+        EXPECT_EQ(result.error->number, err::DiskFull);
+        const std::string written = test::readBytes(out);
+        std::string shown;
+        for (std::size_t start = 0, end; (end = written.find('|', start)) != std::string::npos; start = end + 1)
+            shown += written.substr(start, end + 1 - start) + "\r\n";
+        EXPECT_TRUE(written.ends_with("|") || written.empty());
+        EXPECT_TRUE(full.starts_with(written));
+        EXPECT_EQ(written.empty(), failing == 1);  // nothing reached it before the first write
+        EXPECT_EQ(result.shown, shown);
+    }
 }
 
 // Saving adds one CR LF after the chunk; loading gives back exactly what was saved, however
@@ -124,6 +161,21 @@ TEST(ChunkStore, FailedSaveLeavesWhatWasThere)
     EXPECT_EQ(test::readBytes(temp / "last.txt" / "inside.txt"), "kept");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), std::filesystem::directory_iterator()), 1)
         << "no temporary file left behind";
+}
+
+// Whichever call of a save fails, the store holds the old chunk or the new one, whole, and no
+// temporary file stays.
+TEST(ChunkStore, FaultSweepKeepsTheOldStoreOrTheWholeNewOne)
+{
+    test::TempDir temp;
+    const auto store = temp / "last.txt";
+    test::sweepFaults([&] { temp.write("last.txt", "old chunk\r\n"); },
+                      [&] { return saveChunk(store, "new chunk").has_value(); },
+                      [&](bool succeeded, const test::Fault&) {
+                          EXPECT_EQ(test::readBytes(store), succeeded ? "new chunk\r\n" : "old chunk\r\n");
+                          EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()),
+                                                  std::filesystem::directory_iterator()), 1);
+                      });
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
 {
     const FileSystemObject fso;
     // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
-    const WalkResult walked = walkTree(strFolder, {.progress = std::move(progress)}, [&](const WalkEntry& entry) {
+    const WalkOptions options{.removeDebris = true, .progress = std::move(progress)};
+    const WalkResult walked = walkTree(strFolder, options, [&](const WalkEntry& entry) {
         const int level = intLevel + entry.depth;
         switch (entry.kind) {
         case WalkEntry::Kind::Folder:
@@ -42,6 +43,9 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
             if (fso.FileExists(copy))
                 break;
             if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
+                // Another run made the copy since it was looked for: it exists, as after a skip.
+                if (copied.error().number == err::FileAlreadyExists && fso.FileExists(copy))
+                    break;
                 report.fail(entry.path, copied.error());
                 return Visit::SkipFolder;
             }
@@ -52,6 +56,7 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
         return Visit::Continue;
     });
     report.counts.files += walked.files;
+    report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = report.cancelled || walked.cancelled;
 }
 

@@ -8,7 +8,9 @@
 // already exists is left alone, so a second run lists the same lines and copies nothing. Folder
 // names are not tested for dots, and symbolic links to folders are not entered. The first failure
 // in a folder ends that folder's visit (its remaining files and subfolders) with one failure in
-// the report; the walk goes on with the next subfolder of its parent.
+// the report; the walk goes on with the next subfolder of its parent. A copy is written under a
+// temporary name and named when whole, so a killed run never leaves a part of a copy that a later
+// run would take for done; the temporary files such runs left are removed.
 #pragma once
 
 #include "shell/walk.h"

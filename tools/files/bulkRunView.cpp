@@ -6,28 +6,13 @@
 #include <QTextCursor>
 
 #include "shell/services.h"
+#include "shell/windows.h"
 
 namespace qb {
 
-namespace {
-
-QString boxText(std::string_view bytes)
-{
-    QString text = pathText(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-}  // namespace
-
-QString pathText(std::string_view bytes)
-{
-    return messageText(bytes);
-}
-
 void setPathBox(QPlainTextEdit* box, std::string_view bytes)
 {
-    box->setPlainText(boxText(bytes));
+    setBoxText(box, pathText(bytes));
 }
 
 void appendPathBox(QPlainTextEdit* box, std::string_view bytes)
@@ -36,15 +21,27 @@ void appendPathBox(QPlainTextEdit* box, std::string_view bytes)
         return;
     QTextCursor end(box->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(boxText(bytes));
+    QString text = pathText(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    end.insertText(text);
 }
 
 void showRunMessages(const RunReport& run)
 {
-    for (const Failure& failure : run.failures)
-        showMessage(pathText(formatError(failure.error)));
+    if (const std::string text = endOfRunText(run); !text.empty())
+        showMessage(pathText(text));
     if (run.cancelled)
         showMessage(QStringLiteral("Cancelled."));
+}
+
+QString summaryEnd(const RunReport& run)
+{
+    QString end;
+    if (!run.failures.empty())
+        end += QStringLiteral(", ") + counted(run.failures.size(), QStringLiteral("failed"), QStringLiteral("failed"));
+    if (run.cancelled)
+        end += QStringLiteral(", cancelled");
+    return end;
 }
 
 }  // namespace qb

@@ -6,19 +6,22 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 class QPlainTextEdit;
 
 namespace qb {
 
-// Bytes that hold paths, decoded as file names are; line breaks are kept as they are.
-QString pathText(std::string_view bytes);
-// Sets, or adds at the end of, the box's text.
+// Sets, or adds at the end of, the box's text: bytes that hold paths, decoded as pathText does.
 void setPathBox(QPlainTextEdit* box, std::string_view bytes);
 void appendPathBox(QPlainTextEdit* box, std::string_view bytes);
-// One message per failure of the run ("number :: description"), then "Cancelled." when the user
-// stopped it.
+// The end of a run: one message with its end-of-run text (the failures, the first 20 and then a
+// count, and its notes) when there is any, then "Cancelled." when the user stopped it.
 void showRunMessages(const RunReport& run);
+// The end of a summary for the status bar: ", 2 failed" when any failed, ", cancelled" when the
+// user stopped it.
+QString summaryEnd(const RunReport& run);
 
 }  // namespace qb

@@ -43,8 +43,10 @@ Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, co
 
 Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write)
 {
+    if (auto allowed = fso.checkReplaceable(copyPath); !allowed)
+        return allowed;
     if (fso.FileExists(copyPath))
-        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted)
+        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted && fso.FileExists(copyPath))
             return deleted;
     auto output = fso.CreateReplacingTextFile(copyPath);
     if (!output)

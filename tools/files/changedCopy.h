@@ -1,6 +1,7 @@
 // Writing the changed copy of a text file, line by line, as the bulk editing tools do: an earlier
-// copy is deleted first (a read-only one is refused), and the new one is written through a
-// temporary file, so a failure never leaves a half-written copy behind.
+// copy is deleted first (one that may not be replaced is refused, and one that someone else
+// removed meanwhile is fine), and the new one is written through a temporary file, so a failure
+// never leaves a half-written copy behind.
 #pragma once
 
 #include "shell/error.h"

@@ -44,6 +44,8 @@ std::string_view trimSpaces(std::string_view text)
 
 void writeLine(std::string& out, std::string_view line)
 {
+    // Room for both parts at once: a very long line then costs its length once, not twice.
+    out.reserve(out.size() + line.size() + crlf.size());
     out += line;
     out += crlf;
 }
@@ -395,12 +397,13 @@ Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
     if (auto opened = copier.open(tempFile.Path()); !opened)
         return opened;
     const std::filesystem::path copyPath = copyPathFor(tempFile.Path(), strCopyDirParent);
-    // Make the mirrored folders one level at a time, from the base folder down.
+    // Make the mirrored folders one level at a time, from the base folder down; one that another
+    // run makes meanwhile is as good.
     std::filesystem::path folder = strCopyDirParent;
     for (const auto& part : copyPath.parent_path().lexically_relative(strCopyDirParent)) {
         folder /= part;
         if (!fso.FolderExists(folder))
-            if (auto made = fso.CreateFolder(folder); !made)
+            if (auto made = fso.ensureFolder(folder); !made)
                 return made;
     }
     return writeCopy(fso, copyPath, [&](TextStream& output) { return copier.copyTo(output); });
@@ -411,10 +414,16 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
 {
     const std::filesystem::path ownCopies = base / "copies";
     EraseCopier copier(settings);
-    const WalkResult walked = walkTree(startFolder.Path(), {.recursive = settings.recursive, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
+    const WalkOptions options{.recursive = settings.recursive, .removeDebris = true, .progress = std::move(progress)};
+    const WalkResult walked = walkTree(startFolder.Path(), options, [&](const WalkEntry& entry) {
         switch (entry.kind) {
         case WalkEntry::Kind::Folder:
-            return entry.path == ownCopies ? Visit::SkipFolder : Visit::Continue;  // never copy the copies
+            if (entry.path == ownCopies)
+                return Visit::SkipFolder;  // never copy the copies
+            // The folder this one's copies go to: what killed runs left there goes.
+            if (const auto removed = fso.removeDebris(copyPathFor(entry.path / "x", base).parent_path()))
+                report.counts.debrisRemoved += *removed;
+            break;
         case WalkEntry::Kind::FolderError:
             report.fail(entry.path, *entry.error);
             break;
@@ -428,6 +437,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
         return Visit::Continue;
     });
     report.counts.files += walked.files;
+    report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = report.cancelled || walked.cancelled;
 }
 

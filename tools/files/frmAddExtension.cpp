@@ -6,18 +6,19 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "shell/backgroundRun.h"
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/pickers.h"
-#include "shell/walkprogress.h"
+#include "shell/windows.h"
 #include "tools/files/addExtension.h"
 #include "tools/files/bulkRunView.h"
 
 namespace qb {
 
-frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent)
+frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent), run_(new BackgroundRun(this))
 {
     setWindowTitle(QStringLiteral("Form1"));
     explainWindow(this, QStringLiteral("Add Extension to extensionless files: every file without a dot in its name, "
@@ -68,12 +69,18 @@ void frmAddExtension::setupLayout(QWidget* client)
 
 void frmAddExtension::cmdGo_Click()
 {
-    RunReport run;
-    {
-        WalkProgressDialog progress(this);
-        run = addExtensionCopies(toPath(Dir1->path()), progress.callback());
-    }
+    run_->start([folder = toPath(Dir1->path())](ProgressCallback progress) {
+        return addExtensionCopies(folder, std::move(progress));
+    }, [this](const RunReport& run) { showRun(run); });
+}
+
+void frmAddExtension::showRun(const RunReport& run)
+{
     appendPathBox(rich1, run.text);
+    showStatus(this, QStringLiteral("Add Extension: ") +
+                         counted(run.counts.files, QStringLiteral("file looked at"), QStringLiteral("files looked at")) +
+                         QStringLiteral(", ") + counted(run.counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
+                         QStringLiteral(" written") + summaryEnd(run));
     showRunMessages(run);
 }
 

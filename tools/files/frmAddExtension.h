@@ -2,6 +2,9 @@
 // walk's listing to rich1, which keeps every run's listing until the window closes.
 #pragma once
 
+#include "shell/error.h"
+#include "shell/walk.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -11,6 +14,7 @@ class QPushButton;
 
 namespace qb {
 
+class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
 
@@ -22,6 +26,7 @@ public:
     void cmdGo_Click();
 
 private:
+    void showRun(const RunReport& run);
     void setupControls(QWidget* client);
     void setupLayout(QWidget* client);
 
@@ -32,6 +37,7 @@ private:
     FolderPicker* Dir1;
     QPlainTextEdit* rich1;
     QLineEdit* Text1;  // shown only: the copies are always named with "_COPY.doc"
+    BackgroundRun* run_;
 };
 
 }  // namespace qb

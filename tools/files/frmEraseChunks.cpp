@@ -9,13 +9,14 @@
 
 #include <algorithm>
 
+#include "shell/backgroundRun.h"
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
-#include "shell/walkprogress.h"
+#include "shell/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/eraseChunks.h"
 
@@ -34,7 +35,7 @@ constexpr const char* defaultChunk[] = {
 
 }  // namespace
 
-frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent)
+frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent), run_(new BackgroundRun(this))
 {
     setWindowTitle(QStringLiteral("Erase a chunk of code"));
     // The window was laid out for an 8-point font (larger with a larger desktop font).
@@ -143,14 +144,24 @@ void frmEraseChunks::cmdBegin_Click()
     settings.options.eraseOnly = chkEraseOnly->isChecked();
     settings.recursive = chkGoRecursive->isChecked();
 
-    WalkProgressDialog progress(this);
-    const auto report = runEraseChunks(toPath(Dir1->path()), settings, progress.callback());
+    run_->start([base = toPath(Dir1->path()), settings](ProgressCallback progress) {
+        return runEraseChunks(base, settings, std::move(progress));
+    }, [this](const Result<RunReport>& report) { showRun(report); });
+}
+
+void frmEraseChunks::showRun(const Result<RunReport>& report)
+{
     if (!report) {
-        showMessage(pathText(formatError(report.error())));
+        showError(report.error());
         return;
     }
-    if (!report->failures.empty())
-        showMessage(pathText(listFailures(report->failures)));
+    const RunCounts& counts = report->counts;
+    showStatus(this, QStringLiteral("Erase: ") + counted(counts.files, QStringLiteral("file read"), QStringLiteral("files read")) +
+                         QStringLiteral(", ") + counted(counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
+                         QStringLiteral(" written below ") + fromPath(toPath(Dir1->path()) / "copies") +
+                         summaryEnd(*report));
+    if (const std::string text = endOfRunText(*report); !text.empty())
+        showMessage(pathText(text));
     showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("Done."));
 }
 

@@ -2,6 +2,9 @@
 // richSpew; cmdBegin writes the changed copies below "copies" in the base folder.
 #pragma once
 
+#include "shell/error.h"
+#include "shell/walk.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -11,6 +14,7 @@ class QPushButton;
 
 namespace qb {
 
+class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
 
@@ -22,6 +26,7 @@ public:
     void cmdBegin_Click();
 
 private:
+    void showRun(const Result<RunReport>& report);
     void setupControls(QWidget* client);
     void setupPlaces(QWidget* client);
     void Form_Load();
@@ -38,6 +43,7 @@ private:
     QCheckBox* chkGoRecursive;
     QCheckBox* chkEraseOnly;
     QCheckBox* chkAllowWild;
+    BackgroundRun* run_;
 };
 
 }  // namespace qb

@@ -5,19 +5,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/backgroundRun.h"
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
-#include "shell/walkprogress.h"
+#include "shell/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/replaceLines.h"
 
 namespace qb {
 
-frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent)
+frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent), run_(new BackgroundRun(this))
 {
     setWindowTitle(QStringLiteral("Form2"));
     resize(px(6000), px(6600));
@@ -62,14 +63,25 @@ void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
 
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
-    WalkProgressDialog progress(this);
-    const auto report = runReplaceLines(toPath(Dir1->path()), programFolder(), progress.callback());
+    run_->start([folder = toPath(Dir1->path()), program = programFolder()](ProgressCallback progress) {
+        return runReplaceLines(folder, program, std::move(progress));
+    }, [this](const Result<RunReport>& report) { showRun(report); });
+}
+
+void frmReplaceLineFromFile::showRun(const Result<RunReport>& report)
+{
     if (!report) {
-        showMessage(pathText(formatError(report.error())));
+        showError(report.error());
         return;
     }
+    showStatus(this, QStringLiteral("Search and Replace: ") +
+                         counted(report->counts.files, QStringLiteral("file read"), QStringLiteral("files read")) +
+                         QStringLiteral(", ") + counted(report->counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
+                         QStringLiteral(" written below ") + fromPath(toPath(Dir1->path()) / "copies") + summaryEnd(*report));
+    if (const std::string notes = runNotes(*report); !notes.empty())
+        showMessage(pathText(notes));
     if (!report->failures.empty()) {
-        showMessage(pathText(formatError(report->failures.front().error)));
+        showError(report->failures.front().error);
         return;
     }
     showMessage(report->cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("done with snp"));

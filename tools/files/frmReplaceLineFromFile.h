@@ -2,12 +2,16 @@
 // "replaceLines.txt" over every file directly in it.
 #pragma once
 
+#include "shell/error.h"
+#include "shell/walk.h"
+
 #include <QWidget>
 
 class QLineEdit;
 
 namespace qb {
 
+class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
 
@@ -18,11 +22,13 @@ public:
     void cmdBegin_Click();
 
 private:
+    void showRun(const Result<RunReport>& report);
     void explainControls(QWidget* cmdBegin);
 
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QLineEdit* txtPath;
+    BackgroundRun* run_;
 };
 
 }  // namespace qb

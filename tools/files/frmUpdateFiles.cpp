@@ -10,6 +10,7 @@
 
 #include <utility>
 
+#include "shell/backgroundRun.h"
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
 #include "shell/fs.h"
@@ -18,13 +19,13 @@
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/settings.h"
-#include "shell/walkprogress.h"
+#include "shell/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/updateFiles.h"
 
 namespace qb {
 
-frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent)
+frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent), run_(new BackgroundRun(this))
 {
     setWindowTitle(QStringLiteral("Form1"));
     explainWindow(this, QStringLiteral("Update a file over multiple directories: each listed file is copied over "
@@ -129,7 +130,7 @@ void frmUpdateFiles::cmdGetNewFile_Click()
     // The dialog starts in the program's folder; one that cannot be opened is reported instead.
     const auto start = FileSystemObject().GetFolder(programFolder());
     if (!start) {
-        showMessage(pathText(formatError(start.error())));
+        showError(start.error());
         return;
     }
     FileDialogRequest request;
@@ -150,10 +151,10 @@ void frmUpdateFiles::cmdView_Click()
 {
     const auto contents = FileSystemObject().readFileBytes(toPath(txtNewFilePath->text()));
     if (!contents) {
-        showMessage(pathText(formatError(contents.error())));
+        showError(contents.error());
         return;
     }
-    setBoxBytes(rich1, *contents);
+    setBoxText(rich1, fileText(*contents));
 }
 
 void frmUpdateFiles::cmdGo_Click()
@@ -163,12 +164,19 @@ void frmUpdateFiles::cmdGo_Click()
     newFiles.reserve(static_cast<std::size_t>(List1->count()));
     for (int row = 0; row < List1->count(); ++row)
         newFiles.push_back(toPath(List1->item(row)->text()));
-    RunReport run;
-    {
-        WalkProgressDialog progress(this);
-        run = updateFiles(newFiles, toPath(Dir1->path()), fileNameTimeStampNow, progress.callback());
-    }
+    run_->start([newFiles = std::move(newFiles), start = toPath(Dir1->path())](ProgressCallback progress) {
+        return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress));
+    }, [this](const RunReport& run) { showRun(run); });
+}
+
+void frmUpdateFiles::showRun(const RunReport& run)
+{
     setPathBox(richReplaced, run.text);
+    showStatus(this, QStringLiteral("Update Files: ") +
+                         counted(run.counts.written, QStringLiteral("file replaced"), QStringLiteral("files replaced")) +
+                         QStringLiteral(" below ") + Dir1->path() + QStringLiteral(", ") +
+                         counted(run.counts.files, QStringLiteral("file looked at"), QStringLiteral("files looked at")) +
+                         summaryEnd(run));
     for (const std::filesystem::path& missing : run.missingInputs)
         showMessage(pathText(missingNewFileMessage(missing)));
     showRunMessages(run);

@@ -3,6 +3,9 @@
 // richReplaced lists the files replaced.
 #pragma once
 
+#include "shell/error.h"
+#include "shell/walk.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -14,6 +17,7 @@ class QPushButton;
 
 namespace qb {
 
+class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
 
@@ -32,6 +36,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void showRun(const RunReport& run);
     void setupControls(QWidget* client);
     void setupLayout(QWidget* client);
 
@@ -51,6 +56,7 @@ private:
     QPlainTextEdit* richReplaced;
     QString lastChosenFile_;  // what the file dialog gave last; kept after a cancel
     bool focusOnShow_ = false;
+    BackgroundRun* run_;
 };
 
 }  // namespace qb

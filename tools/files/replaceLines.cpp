@@ -24,9 +24,7 @@ Result<std::vector<ReplacePair>> readPairs(const FileSystemObject& fso, const st
             break;
         lines.push_back(line);
     }
-    if (auto closed = stream->Close(); !closed)
-        return std::unexpected(closed.error());
-    return parsePairs(lines);
+    return transformValue(stream->Close(), [&] { return parsePairs(lines); });
 }
 
 }  // namespace
@@ -72,16 +70,15 @@ void appendDebugEntry(std::string& out, std::string_view line, std::string_view 
 Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
                  const std::vector<ReplacePair>& pairs, TextStream& debug)
 {
-    const auto file = fso.GetFile(strFilePath);
-    if (!file)
-        return std::unexpected(file.error());
-    auto input = file->OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
+    auto input = andThen(fso.GetFile(strFilePath), [](const File& file) {
+        return file.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
+    });
     if (!input)
         return std::unexpected(input.error());
 
     const std::filesystem::path copies = strFilePath.parent_path() / "copies";
     if (!fso.FolderExists(copies))
-        if (auto made = fso.CreateFolder(copies); !made)
+        if (auto made = fso.ensureFolder(copies); !made)
             return made;
     const std::filesystem::path copyPath = copies / strFilePath.filename();
     std::string entry;
@@ -121,14 +118,20 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
     std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
     const auto handle = [&](const std::filesystem::path& file) -> Result<void> {
         if (!debug) {
-            auto opened = fso.OpenTextFile(debugPath, IOMode::ForAppending, true, TextFormat::Ascii);
+            // Made whole (empty) when missing, then appended to.
+            auto opened = andThen(fso.ensureFile(debugPath), [&] {
+                return fso.OpenTextFile(debugPath, IOMode::ForAppending, false, TextFormat::Ascii);
+            });
             if (!opened)
                 return std::unexpected(opened.error());
             debug.emplace(std::move(*opened));
         }
         return snp(fso, file, pairs.value(), *debug);
     };
-    const WalkResult walked = walkTree(folder, {.recursive = false, .progress = std::move(progress)}, [&](const WalkEntry& entry) {
+    if (const auto removed = fso.removeDebris(folder / "copies"))
+        report.counts.debrisRemoved += *removed;
+    const WalkOptions options{.recursive = false, .removeDebris = true, .progress = std::move(progress)};
+    const WalkResult walked = walkTree(folder, options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError) {
             report.fail(entry.path, *entry.error);
             return Visit::Stop;
@@ -144,6 +147,7 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
         return Visit::Continue;
     });
     report.counts.files = walked.files;
+    report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = walked.cancelled;
     if (debug)
         if (auto closed = debug->Close(); !closed && report.failures.empty())

@@ -1,35 +1,72 @@
 #include "tools/files/updateFiles.h"
 
+#include <algorithm>
+
 namespace qb {
 
 namespace {
 
-// Backs up `target` beside it, then copies the new file over it.
+constexpr int mostBackupsPerStamp = 99;
+
+// Backs `target` up beside it under the run's stamp; the backup's path.
+Result<std::filesystem::path> backUp(const FileSystemObject& fso, const std::filesystem::path& target,
+                                     UpdateRun& run)
+{
+    std::string stamp = run.timeStamp();
+    if (stamp != run.stamp) {
+        run.stamp = stamp;
+        run.backupsThisStamp.clear();
+    }
+    const std::string name = target.filename().string();
+    const std::filesystem::path folder = target.parent_path();
+    const std::filesystem::path backup = folder / (stamp + "_" + name);
+    auto copied = fso.CopyFile(target, backup, false, Sync::FileAndFolder);
+    for (int n = 2; !copied && copied.error().number == err::FileAlreadyExists && n <= mostBackupsPerStamp; ++n) {
+        if (std::ranges::find(run.backupsThisStamp, backup) != run.backupsThisStamp.end())
+            break;  // this run's own backup: the second pass over one file in one second fails
+        const std::filesystem::path numbered = folder / (stamp + " (" + std::to_string(n) + ")_" + name);
+        copied = fso.CopyFile(target, numbered, false, Sync::FileAndFolder);
+        if (copied) {
+            run.report.notes.push_back(target.string() + ": the backup name " + backup.filename().string()
+                                       + " was taken by another run, so the backup is "
+                                       + numbered.filename().string() + ".");
+            run.backupsThisStamp.push_back(numbered);
+            return numbered;
+        }
+    }
+    if (!copied)
+        return std::unexpected(copied.error());
+    run.backupsThisStamp.push_back(backup);
+    return backup;
+}
+
+// Backs up `target`, then copies the new file over it. Refused before any backup is made when
+// the target may not be replaced.
 Result<void> updateOne(const FileSystemObject& fso, const std::filesystem::path& target, const File& myNewFile,
-                       const TimeStampSource& timeStamp)
+                       UpdateRun& run)
 {
-    const std::filesystem::path backup = target.parent_path() / (timeStamp() + "_" + myNewFile.Name());
-    return andThen(fso.CopyFile(target, backup, false), [&] { return fso.CopyFile(myNewFile.Path(), target, true); });
+    return andThen(fso.checkReplaceable(target), [&] {
+        return andThen(backUp(fso, target, run), [&](const std::filesystem::path& backup) -> Result<void> {
+            auto replaced = fso.CopyFile(myNewFile.Path(), target, true);
+            if (!replaced)
+                (void)fso.DeleteFile(backup, true);  // the old file is still whole: its backup goes
+            return replaced;
+        });
+    });
 }
-
-}  // namespace
-
-std::string missingNewFileMessage(const std::filesystem::path& path)
-{
-    return "One of your selected files doesn't exist:\r\n" + path.string();
-}
-
-namespace {
 
 // Lists every match of `myNewFile` below `myFolder` in the report's text and hands it to `update`
-// (none for a dry run). A failed update ends the handling of that folder.
-void forEachMatch(const Folder& myFolder, const File& myNewFile, WalkCounter& counter, RunReport& report,
+// (none for a dry run, which writes nothing, so it removes no debris either). A failed update
+// ends the handling of that folder.
+void forEachMatch(const Folder& myFolder, const File& myNewFile, UpdateRun& run,
                   const std::function<Result<void>(const std::filesystem::path&)>& update)
 {
     const FileSystemObject fso;
     const std::string name = myNewFile.Name();
     WalkOptions options;
-    options.progress = [&counter](const std::filesystem::path& current, std::uint64_t) { return counter.step(current); };
+    options.removeDebris = static_cast<bool>(update);
+    options.progress = [&run](const std::filesystem::path& current, std::uint64_t) { return run.counter.step(current); };
+    RunReport& report = run.report;
     const WalkResult walked = walkTree(myFolder.Path(), options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError)
             report.fail(entry.path, *entry.error);
@@ -48,44 +85,49 @@ void forEachMatch(const Folder& myFolder, const File& myNewFile, WalkCounter& co
         return Visit::Continue;
     });
     report.counts.files += walked.files;
+    report.counts.debrisRemoved += walked.debrisRemoved;
 }
 
 // A run over every new file in list order; a dry run when `timeStamp` is null.
 RunReport runUpdates(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
                      const TimeStampSource* timeStamp, ProgressCallback progress)
 {
-    RunReport report;
-    WalkCounter counter(std::move(progress));
+    UpdateRun run(timeStamp ? *timeStamp : TimeStampSource(), std::move(progress));
     const FileSystemObject fso;
     for (const std::filesystem::path& path : newFiles) {
-        if (counter.cancelled())
+        if (run.counter.cancelled())
             break;
         if (!fso.FileExists(path)) {
-            report.missingInputs.push_back(path);
+            run.report.missingInputs.push_back(path);
             continue;
         }
-        const auto newFile = fso.GetFile(path);
+        // A FIFO or device would block or harm the copy: refused before the walk.
+        const auto newFile = andThen(fso.checkInput(path), [&] { return fso.GetFile(path); });
         if (!newFile) {
-            report.fail(path, newFile.error());
+            run.report.fail(path, newFile.error());
             continue;
         }
         if (timeStamp)
-            compareFileNamesAndUpdate(Folder(startFolder), *newFile, *timeStamp, counter, report);
+            compareFileNamesAndUpdate(Folder(startFolder), *newFile, run);
         else
-            forEachMatch(Folder(startFolder), *newFile, counter, report, {});
+            forEachMatch(Folder(startFolder), *newFile, run, {});
     }
-    report.cancelled = counter.cancelled();
-    return report;
+    run.report.cancelled = run.counter.cancelled();
+    return std::move(run.report);
 }
 
 }  // namespace
 
-void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
-                               WalkCounter& counter, RunReport& report)
+std::string missingNewFileMessage(const std::filesystem::path& path)
+{
+    return "One of your selected files doesn't exist:\r\n" + path.string();
+}
+
+void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, UpdateRun& run)
 {
     const FileSystemObject fso;
-    forEachMatch(myFolder, myNewFile, counter, report, [&](const std::filesystem::path& target) {
-        return updateOne(fso, target, myNewFile, timeStamp);
+    forEachMatch(myFolder, myNewFile, run, [&](const std::filesystem::path& target) {
+        return updateOne(fso, target, myNewFile, run);
     });
 }
 

@@ -3,12 +3,17 @@
 //
 // For each new file in list order the tree below the start folder is walked depth first (a
 // folder's files, then each subfolder's whole subtree, in walk order). A file matches when its
-// name equals the new file's name byte for byte. Each match is listed, then backed up beside
-// itself as "<stamp>_<name>" (an existing backup is never overwritten), and only then replaced:
-// the new file is copied to a temporary file in the match's folder and renamed over it, so a copy
-// that fails part-way leaves the old file whole. The new file itself (also through a link) is
-// never a match. The first failure in a folder ends the handling of that folder, its remaining
-// files and its subfolders; the walk goes on with the next folder.
+// name equals the new file's name byte for byte. Each match is listed, then checked (a file that
+// may not be replaced is refused before anything is made for it), backed up beside itself as
+// "<stamp>_<name>", and only then replaced. The backup is whole and on disk (file, then folder
+// entry) before the match is touched, and the new contents replace the match in one rename, so a
+// crash at any point leaves the old file alone, the old file and its full backup, or the new file
+// and its full backup. A replace that fails removes the backup it made. An existing backup is
+// never overwritten: a name this run made itself in the same second fails as it always did; a name
+// another run took gets a counter (" (2)") and the run says so in its notes. The new file itself
+// (also through a link) is never a match. The first failure in a folder ends the handling of that
+// folder, its remaining files and its subfolders; the walk goes on with the next folder.
+// Temporary files that killed runs left in the walked folders are removed.
 #pragma once
 
 #include "shell/fs.h"
@@ -27,6 +32,18 @@ using TimeStampSource = std::function<std::string()>;
 // The message for a listed new file that does not exist.
 std::string missingNewFileMessage(const std::filesystem::path& path);
 
+// One run: its report, its progress over every walk, and the backup names it made in the current
+// second.
+struct UpdateRun {
+    UpdateRun(TimeStampSource timeStamp, ProgressCallback progress)
+        : timeStamp(std::move(timeStamp)), counter(std::move(progress)) {}
+    TimeStampSource timeStamp;
+    WalkCounter counter;
+    RunReport report;
+    std::string stamp;                                   // the stamp of the last backup
+    std::vector<std::filesystem::path> backupsThisStamp;  // made by this run under that stamp
+};
+
 // Updates the tree below `startFolder` with each of `newFiles` in turn. The report's text lists
 // the replaced files, one full path and CR LF each; a listed file that does not exist goes to its
 // missingInputs, every folder or file that failed to its failures, and the run goes on.
@@ -39,8 +56,7 @@ RunReport listUpdates(const std::vector<std::filesystem::path>& newFiles, const 
                       ProgressCallback progress = {});
 
 // One new file's share of a run: replaces the matches of `myNewFile` in `myFolder` and every
-// folder below it. `counter` carries progress and cancel over the walks of every new file.
-void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, const TimeStampSource& timeStamp,
-                               WalkCounter& counter, RunReport& report);
+// folder below it.
+void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, UpdateRun& run);
 
 }  // namespace qb

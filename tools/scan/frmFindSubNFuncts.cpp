@@ -30,6 +30,8 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
         buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300));
     Dir1 = parts.Dir1;
     Text1 = parts.Text1;
+    results_ = new ScanResults(this, parts, {QStringLiteral("Find Subs and Functs"), QStringLiteral("declaration"),
+                                             QStringLiteral("declarations"), QStringLiteral("No declarations found")});
     placeColumnLabel(parts, "Label2", QStringLiteral("Or pick selected files and then..."));
     QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo");
     explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
@@ -45,8 +47,8 @@ void frmFindSubNFuncts::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
-    ScanInWindow scan(this);
-    scan.show(findSubsAndFuncts(*folder, scan.callback()), Text1);
+    results_->run(ScanResults::FallibleScan(
+        [folder = *folder](ProgressCallback progress) { return findSubsAndFuncts(folder, std::move(progress)); }));
 }
 
 void frmFindSubNFuncts::cmdPickNGo_Click()
@@ -67,8 +69,9 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
     for (const QString& path : picked)
         paths.push_back(toPath(path));
 
-    ScanInWindow scan(this);
-    scan.show(findSubsInFiles(paths, scan.callback()), Text1);
+    results_->run(ScanResults::FallibleScan([paths = std::move(paths)](ProgressCallback progress) {
+        return findSubsInFiles(paths, std::move(progress));
+    }));
 }
 
 void frmFindSubNFuncts::mnuPrint_Click()

@@ -10,6 +10,7 @@ class QPlainTextEdit;
 namespace qb {
 
 class FolderPicker;
+class ScanResults;
 
 class frmFindSubNFuncts : public QWidget {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
 private:
     FolderPicker* Dir1;
     QPlainTextEdit* Text1;
+    ScanResults* results_;
     QString lastPickedFolder_;  // the file dialog opens where the last picked files were
 };
 

@@ -24,6 +24,8 @@ frmFindTodos::frmFindTodos(QWidget* parent) : QWidget(parent)
         this, QStringLiteral("File"), QStringLiteral("All lines with TODO: at the start (TODO in caps)"), QPoint(3480, 420));
     Dir1 = parts.Dir1;
     Text1 = parts.Text1;
+    results_ = new ScanResults(this, parts, {QStringLiteral("Find TODOs"), QStringLiteral("block"), QStringLiteral("blocks"),
+                                             QStringLiteral("No TODOs found")});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(parts.mnuPrint, &QAction::triggered, this, guarded([this] { mnuPrint_Click(); }));
@@ -34,8 +36,8 @@ void frmFindTodos::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
-    ScanInWindow scan(this);
-    scan.show(findTodos(*folder, scan.callback()), Text1);
+    results_->run(ScanResults::Scan(
+        [folder = *folder](ProgressCallback progress) { return findTodos(folder, std::move(progress)); }));
 }
 
 void frmFindTodos::mnuPrint_Click()

@@ -9,6 +9,7 @@ class QPlainTextEdit;
 namespace qb {
 
 class FolderPicker;
+class ScanResults;
 
 class frmFindTodos : public QWidget {
     Q_OBJECT
@@ -20,6 +21,7 @@ public:
 private:
     FolderPicker* Dir1;
     QPlainTextEdit* Text1;
+    ScanResults* results_;
 };
 
 }  // namespace qb

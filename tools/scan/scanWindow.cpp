@@ -8,14 +8,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/backgroundRun.h"
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
+#include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
+#include "shell/records.h"
 #include "shell/services.h"
-#include "shell/walkprogress.h"
-#include "tools/scan/scanRun.h"
+#include "shell/windows.h"
+#include "tools/scan/lines.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace qb {
 
@@ -27,25 +33,33 @@ constexpr int labelHeight = 255;
 constexpr int buttonHeight = 735;
 constexpr int resultWidth = 7035;
 constexpr int resultHeight = 7215;
-constexpr qint64 captionRefreshMs = 100;
 
-// The menu mnuFile with its one item, mnuPrint ("&Print", Ctrl+P).
-QAction* addFileMenu(QWidget* window, const QString& caption)
+// An item of the menu whose shortcut belongs to the window that has focus: both scanner windows
+// have it.
+QAction* addWindowItem(QWidget* window, QMenu* menu, const char* name, const QString& caption, QKeySequence key)
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    item->setShortcut(key);
+    item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    window->addAction(item);
+    return item;
+}
+
+// The menu mnuFile with mnuSaveReport and mnuPrint.
+void addFileMenu(QWidget* window, const QString& caption, ScanWindowParts& parts)
 {
     auto* menuBar = new QMenuBar(window);
     QMenu* mnuFile = menuBar->addMenu(caption);
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    QAction* mnuPrint = mnuFile->addAction(QStringLiteral("&Print"));
-    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
-    mnuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    // Both scanner windows print with Ctrl+P: the shortcut belongs to the window that has focus.
-    mnuPrint->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    window->addAction(mnuPrint);
+    parts.mnuSaveReport = addWindowItem(window, mnuFile, "mnuSaveReport", QStringLiteral("Save Report &As\u2026"),
+                                        QKeySequence(Qt::CTRL | Qt::Key_S));
+    parts.mnuSaveReport->setToolTip(QStringLiteral("Save the report as text, CSV, JSON or Markdown"));
+    parts.mnuPrint = addWindowItem(window, mnuFile, "mnuPrint", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(menuBar);
-    return mnuPrint;
 }
 
 // The left column, as wide as the room left of the result box: its caption, the drive picker,
@@ -62,7 +76,7 @@ void placeLeftColumn(ScanWindowParts& parts)
     parts.nextTop = 960 + 3900 + columnGap;
     parts.cmdGo = placeGoButton(parts, "cmdGo");
     explain(parts.cmdGo, QStringLiteral("Scan every file in the folder and its subfolders"));
-    pairDriveReported(parts.Drive1, parts.Dir1);
+    pairDrive(parts.Drive1, parts.Dir1);
 }
 
 }  // namespace
@@ -91,7 +105,7 @@ ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption,
                                 QPoint resultBox)
 {
     ScanWindowParts parts;
-    parts.mnuPrint = addFileMenu(window, fileMenuCaption);
+    addFileMenu(window, fileMenuCaption, parts);
     parts.client = scrollingClient(window);
     designInTwips(parts.client, QSize(resultBox.x() + resultWidth + columnGap, resultBox.y() + resultHeight + columnGap));
     parts.columnWidth = resultBox.x() - columnLeft - columnGap;
@@ -114,7 +128,7 @@ std::optional<Folder> folderToScan(const FolderPicker* Dir1)
     const FileSystemObject fso;
     auto folder = fso.GetFolder(toPath(Dir1->path()));
     if (!folder) {
-        showMessage(messageText(formatError(folder.error())));
+        showError(folder.error());
         return std::nullopt;
     }
     return std::move(*folder);
@@ -122,53 +136,140 @@ std::optional<Folder> folderToScan(const FolderPicker* Dir1)
 
 void quickPrintBox(const QWidget* window, const QPlainTextEdit* box)
 {
-    const auto printed = quickPrint(fromCp1252(boxBytes(box)), window->windowTitle());
+    // What the box shows is what is printed, in the same decoding.
+    const auto printed = quickPrint(box->toPlainText(), window->windowTitle());
     if (!printed) {
-        showMessage(messageText(formatError(printed.error())));
+        showError(printed.error());
         return;
     }
     showMessage(withPrintout(QStringLiteral("Printin', yo"), *printed));
 }
 
-ScanInWindow::ScanInWindow(QWidget* window)
-    : window_(window), progress_(std::make_unique<WalkProgressDialog>(window))
+QString reportText(const ScanReport& report)
 {
-}
-
-ScanInWindow::~ScanInWindow() = default;
-
-ProgressCallback ScanInWindow::callback()
-{
-    ProgressCallback walk = progress_->callback();
-    sinceCaption_.invalidate();
-    return [this, walk = std::move(walk)](const std::filesystem::path& current, std::uint64_t count) {
-        if (!sinceCaption_.isValid() || sinceCaption_.elapsed() >= captionRefreshMs) {
-            window_->setWindowTitle(fromPath(current));
-            sinceCaption_.start();
+    const std::string_view text = report.text;
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    std::size_t index = 0;
+    for (std::size_t start = 0; start < text.size(); ++index) {
+        const std::size_t end = lineEndFrom(text, start);
+        const std::string_view line = text.substr(start, end - start);
+        const ReportPlace place = index < report.places.size() ? report.places[index] : ReportPlace{};
+        if (place.line == 0 || place.file >= report.found.files.size()) {
+            shown += fileText(line);
+        } else {
+            // A file's header holds its name, which is decoded as names are, whatever its text is.
+            const RecordFile& file = report.found.files[place.file];
+            const std::string_view name = file.path.native();
+            const std::size_t at = name.empty() ? std::string_view::npos : line.find(name);
+            if (at == std::string_view::npos) {
+                shown += fileText(line, file.utf8);
+            } else {
+                shown += fileText(line.substr(0, at), file.utf8);
+                shown += fileText(name);
+                shown += fileText(line.substr(at + name.size()), file.utf8);
+            }
         }
-        return walk(current, count);
-    };
+        shown += QChar('\n');
+        start = afterLineEnd(text, end);
+    }
+    return shown;
 }
 
-void ScanInWindow::show(const ScanReport& report, QPlainTextEdit* box)
+QString scanSummary(const ScanReport& report, const ScanWording& wording, std::uint64_t files, double seconds)
 {
-    progress_.reset();  // the progress dialog goes before any message comes
-    if (!report.lastRead.empty())
-        window_->setWindowTitle(fromPath(report.lastRead));
-    setBoxBytes(box, report.text);
-    const std::string message = scanProblemsMessage(report);
+    const std::size_t found = report.found.items.size();
+    QString summary = found == 0
+                          ? wording.nothing + QStringLiteral(" in ") + counted(files, QStringLiteral("file"), QStringLiteral("files"))
+                          : wording.tool + QStringLiteral(": ") + counted(found, wording.one, wording.many) + QStringLiteral(" in ") +
+                                counted(report.found.files.size(), QStringLiteral("file"), QStringLiteral("files"));
+    if (report.binarySkipped > 0)
+        summary += QStringLiteral(", ") + QString::fromStdString(binarySkippedText(report.binarySkipped));
+    if (!report.skipped.empty())
+        summary += QStringLiteral(", ") + counted(report.skipped.size(), QStringLiteral("could not be read"),
+                                                   QStringLiteral("could not be read"));
+    if (report.cancelled)
+        summary += QStringLiteral(", cancelled");
+    return summary + QStringLiteral(", ") + secondsText(seconds);
+}
+
+ScanResults::ScanResults(QWidget* window, const ScanWindowParts& parts, ScanWording wording)
+    : QObject(window),
+      window_(window),
+      box_(parts.Text1),
+      folder_(parts.Dir1),
+      save_(parts.mnuSaveReport),
+      wording_(std::move(wording)),
+      run_(new BackgroundRun(window)),
+      links_(new LineLinks(parts.Text1, [this](int line) { return placeOf(line); }))
+{
+    save_->setEnabled(false);  // until there is a report
+    connect(save_, &QAction::triggered, this, guarded([this] { saveReport(); }));
+    connect(run_, &BackgroundRun::progressed, window_, [this](const QString& current) { window_->setWindowTitle(current); });
+}
+
+void ScanResults::run(Scan scan)
+{
+    run_->start(std::move(scan), [this](ScanReport report) { show(std::move(report)); });
+}
+
+void ScanResults::run(FallibleScan scan)
+{
+    run_->start(std::move(scan), [this](Result<ScanReport> report) {
+        if (!report) {
+            showError(report.error());
+            return;
+        }
+        show(std::move(*report));
+    });
+}
+
+void ScanResults::show(ScanReport report)
+{
+    report_ = std::move(report);
+    if (!report_.lastRead.empty())
+        window_->setWindowTitle(fromPath(report_.lastRead));
+    setBoxText(box_, reportText(report_));
+    links_->markReportShown();
+    save_->setEnabled(true);
+    showStatus(window_, scanSummary(report_, wording_, run_->files(), run_->seconds()));
+    const std::string message = scanProblemsMessage(report_);
     if (!message.empty())
-        showMessage(fromCp1252(message));
+        showMessage(pathText(message));
 }
 
-void ScanInWindow::show(const Result<ScanReport>& report, QPlainTextEdit* box)
+std::optional<FilePlace> ScanResults::placeOf(int line) const
 {
-    if (report) {
-        show(*report, box);
+    if (line < 0 || static_cast<std::size_t>(line) >= report_.places.size())
+        return std::nullopt;
+    const ReportPlace place = report_.places[static_cast<std::size_t>(line)];
+    if (place.line == 0 || place.file >= report_.found.files.size())
+        return std::nullopt;
+    return FilePlace{report_.found.files[place.file].path, place.line};
+}
+
+void ScanResults::saveReport()
+{
+    static const QStringList types = {QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)"),
+                                      QStringLiteral("JSON (*.json)"), QStringLiteral("Markdown (*.md)")};
+    static constexpr ReportFormat formats[] = {ReportFormat::Text, ReportFormat::Csv, ReportFormat::Json,
+                                               ReportFormat::Markdown};
+    SaveDialogRequest request;
+    request.caption = QStringLiteral("Save Report As");
+    request.folder = saveFolder_.isEmpty() ? folder_->path() : saveFolder_;
+    request.filters = types;
+    const auto chosen = askForSaveFile(window_, request);
+    if (!chosen)
+        return;
+    const std::filesystem::path path = toPath(chosen->path);
+    const ReportFormat format = formats[std::clamp(chosen->filter, 0, static_cast<int>(std::size(formats)) - 1)];
+    const auto saved = FileSystemObject().replaceFileContents(path, writeReport(report_.text, report_.found, format));
+    if (!saved) {
+        showError(saved.error(), QStringLiteral("The report could not be saved.\r\n"));
         return;
     }
-    progress_.reset();
-    showMessage(messageText(formatError(report.error())));
+    saveFolder_ = fromPath(path.parent_path());
+    showStatus(window_, QStringLiteral("Report saved as %1").arg(fromPath(path)));
 }
 
 }  // namespace qb

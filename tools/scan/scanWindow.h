@@ -1,19 +1,21 @@
-// What the two scanner windows share: their frame (a "File" menu with the quick print above a
-// client area laid out in twips), the controls at the top of their left column, and how a scan
-// runs: under the walk progress dialog, with the caption showing the file being read, and its
-// report set into the result box once, at the end.
+// What the two scanner windows share: their frame (a "File" menu with "Save Report As" and the
+// quick print above a client area laid out in twips), the controls at the top of their left
+// column, and what becomes of a scan (ScanResults).
 #pragma once
 
+#include "shell/editor.h"
 #include "shell/error.h"
 #include "shell/fs.h"
 #include "shell/walk.h"
+#include "tools/scan/scanRun.h"
 
-#include <QElapsedTimer>
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
-#include <memory>
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -24,13 +26,13 @@ class QWidget;
 
 namespace qb {
 
+class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
-class WalkProgressDialog;
-struct ScanReport;
 
 struct ScanWindowParts {
     QWidget* client = nullptr;  // the area below the menu; controls are placed on it in twips
+    QAction* mnuSaveReport = nullptr;
     QAction* mnuPrint = nullptr;
     DrivePicker* Drive1 = nullptr;
     FolderPicker* Dir1 = nullptr;
@@ -41,7 +43,8 @@ struct ScanWindowParts {
 };
 
 // Builds the frame and the controls both windows have: the menu mnuFile (captioned
-// `fileMenuCaption`) with mnuPrint ("&Print", Ctrl+P) above a scrolling client laid out in twips;
+// `fileMenuCaption`) with mnuSaveReport ("Save Report &As...", Ctrl+S) and mnuPrint ("&Print",
+// Ctrl+P) above a scrolling client laid out in twips;
 // Label1_0 ("Pick home dir of project:"), Drive1 (reported pairing into Dir1), Dir1 and cmdGo
 // ("GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
 // `resultBox` (twips) and which stretches with the window.
@@ -61,25 +64,53 @@ std::optional<Folder> folderToScan(const FolderPicker* Dir1);
 // PDF file's name when it went to one); an error shows "number :: description" instead.
 void quickPrintBox(const QWidget* window, const QPlainTextEdit* box);
 
-// One scan as a window runs it.
-class ScanInWindow {
+// The report as the result box shows it: each line decoded the way its file's text is (once per
+// file: UTF-8 when the file is valid UTF-8, otherwise Windows-1252), the names of files the way
+// names are. Its lines are the report's lines.
+QString reportText(const ScanReport& report);
+
+// How a scanner's summary in the status bar speaks of what it found.
+struct ScanWording {
+    QString tool;     // "Find TODOs"
+    QString one;      // "block"
+    QString many;     // "blocks"
+    QString nothing;  // "No TODOs found"
+};
+// The summary of a run that handled `files` files in `seconds`: "Find TODOs: 812 blocks in 240
+// files, 3 binary files skipped, 0.4 s", or "No TODOs found in 1,932 files".
+QString scanSummary(const ScanReport& report, const ScanWording& wording, std::uint64_t files, double seconds);
+
+// What a scanner window does with its scans: runs each off the window thread, sets its report
+// into the result box once at the end (the caption following the file being read meanwhile and
+// ending on the last one), shows one message when something could not be read or the scan was
+// cancelled, and leaves a summary in the status bar. It keeps the report, so that each line of the
+// box leads to its file and "Save Report As" saves the report as the scan made it.
+class ScanResults : public QObject {
 public:
-    explicit ScanInWindow(QWidget* window);
-    ~ScanInWindow();
-    // For the logic: drives the walk progress dialog, and puts the file being read in the
-    // window's caption a few times a second (often enough to follow, rarely enough not to slow
-    // the scan).
-    ProgressCallback callback();
-    // Leaves the caption on the last file read, sets the report into `box`, and shows one message
-    // when the scan was cancelled or something could not be read.
-    void show(const ScanReport& report, QPlainTextEdit* box);
-    // The same for a scan that may fail as a whole: then only its message shows.
-    void show(const Result<ScanReport>& report, QPlainTextEdit* box);
+    ScanResults(QWidget* window, const ScanWindowParts& parts, ScanWording wording);
+
+    using Scan = std::function<ScanReport(ProgressCallback)>;
+    using FallibleScan = std::function<Result<ScanReport>(ProgressCallback)>;
+    void run(Scan scan);
+    // A scan that may fail as a whole: then only its message shows.
+    void run(FallibleScan scan);
+    // Saves the last report in the format of the file type chosen in the save dialog.
+    void saveReport();
+    const ScanReport& report() const { return report_; }
 
 private:
+    void show(ScanReport report);
+    std::optional<FilePlace> placeOf(int line) const;
+
     QWidget* window_;
-    std::unique_ptr<WalkProgressDialog> progress_;
-    QElapsedTimer sinceCaption_;
+    QPlainTextEdit* box_;
+    const FolderPicker* folder_;
+    QAction* save_;
+    ScanWording wording_;
+    BackgroundRun* run_;
+    LineLinks* links_;
+    ScanReport report_;
+    QString saveFolder_;  // where the last report was saved
 };
 
 }  // namespace qb

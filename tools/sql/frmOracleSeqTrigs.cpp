@@ -41,12 +41,6 @@ protected:
     }
 };
 
-// Messages that name paths: the path bytes are in the file system's encoding.
-void reportError(const Error& error)
-{
-    showMessage(messageText(formatError(error)));
-}
-
 // A file name built from box bytes, in the file system's encoding.
 std::filesystem::path fileNamePath(const std::string& bytes)
 {
@@ -143,7 +137,7 @@ bool frmOracleSeqTrigs::createSeqTrig(const std::string& strTableName)
     setBoxBytes(RichTextBox1, sequence);
     if (pathsOk) {
         if (auto written = addOrReplaceFile(*seqPath, sequence); !written) {
-            reportError(written.error());
+            showError(written.error());
             return false;
         }
     }
@@ -152,11 +146,11 @@ bool frmOracleSeqTrigs::createSeqTrig(const std::string& strTableName)
     setBoxBytes(RichTextBox2, trigger);
     if (!pathsOk) {
         // A name that cannot be a file name in that folder: the scripts are shown, nothing is written.
-        reportError(seqPath ? trigPath.error() : seqPath.error());
+        showError(seqPath ? trigPath.error() : seqPath.error());
         return false;
     }
     if (auto written = addOrReplaceFile(*trigPath, trigger); !written) {
-        reportError(written.error());
+        showError(written.error());
         return false;
     }
     return true;

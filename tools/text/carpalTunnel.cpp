@@ -4,26 +4,75 @@
 #include "shell/mdlText.h"
 #include "tools/text/integer16.h"
 
+#include <cstring>
 #include <limits>
 
 namespace qb {
 
 namespace {
 
-// Replaces every `placeholder` byte of `text` by `replacement`, left to right.
-std::string replaceAll(std::string_view text, char placeholder, std::string_view replacement)
+// What fills the placeholders of one repetition.
+struct Filling {
+    std::string_view line;
+    std::optional<std::string_view> nextLine;
+    std::string_view counter;
+};
+
+// Hands `text` to `put` with its placeholders filled, as three passes over the whole repetition
+// would (line, then next line, then counter, each pass also filling what the one before put in),
+// but in one pass and without building the repetition: `level` says which placeholders are still
+// live in `text` (0 the chunk: all three; 1 the line: next line and counter; 2 the next line:
+// counter only). So a repetition of a very long line costs no memory beyond the line.
+template <class Put>
+Result<void> putFilled(std::string_view text, int level, const Filling& filling, Put& put)
 {
-    std::string result;
-    result.reserve(text.size());
     std::size_t start = 0;
-    for (std::size_t at = text.find(placeholder); at != std::string_view::npos;
-         at = text.find(placeholder, start)) {
-        result.append(text, start, at - start);
-        result.append(replacement);
-        start = at + 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool line = level == 0 && c == linePlaceholder;
+        const bool next = level <= 1 && filling.nextLine && c == nextLinePlaceholder;
+        if (!line && !next && c != counterPlaceholder)
+            continue;
+        Result<void> done = put(text.substr(start, i - start));
+        if (done && line)
+            done = putFilled(filling.line, 1, filling, put);
+        else if (done && next)
+            done = putFilled(*filling.nextLine, 2, filling, put);
+        else if (done)
+            done = put(filling.counter);
+        if (!done)
+            return done;
+        start = i + 1;
     }
-    result.append(text, start);
-    return result;
+    return put(text.substr(start));
+}
+
+// The text of out.txt as the result box shows it: each whole repetition (ending at `ends`)
+// followed by CR LF, read back from the file, so the box holds exactly what reached it. The CR LFs
+// go in where the bytes lie, so the text costs no more than its own length.
+Result<std::string> shownFromFile(const FileSystemObject& fso, const std::filesystem::path& path,
+                                  std::vector<std::uint64_t> ends)
+{
+    std::string shown;
+    if (ends.empty())
+        return shown;
+    shown.reserve(ends.back() + 2 * ends.size() + 1);
+    if (auto read = fso.readFileBytes(path, shown); !read)
+        return std::unexpected(read.error());
+    while (!ends.empty() && ends.back() > shown.size())
+        ends.pop_back();
+    shown.resize(ends.empty() ? 0 : ends.back());
+    std::size_t to = shown.size() + 2 * ends.size();
+    shown.resize(to);
+    for (std::size_t j = ends.size(); j-- > 0;) {
+        const std::size_t begin = j == 0 ? 0 : ends[j - 1], size = ends[j] - begin;
+        to -= 2;
+        shown[to] = '\r';
+        shown[to + 1] = '\n';
+        to -= size;
+        std::memmove(shown.data() + to, shown.data() + begin, size);
+    }
+    return shown;
 }
 
 RepeatResult failed(RepeatResult result, Error error)
@@ -54,10 +103,14 @@ Result<std::int16_t> counterStart(std::string_view text)
 std::string expandChunk(std::string_view chunk, std::string_view line,
                         const std::optional<std::string_view>& nextLine, std::int16_t counter)
 {
-    std::string result = replaceAll(chunk, linePlaceholder, line);
-    if (nextLine)
-        result = replaceAll(result, nextLinePlaceholder, *nextLine);
-    return replaceAll(result, counterPlaceholder, std::to_string(counter));
+    const std::string counterText = std::to_string(counter);
+    std::string result;
+    auto append = [&result](std::string_view piece) -> Result<void> {
+        result += piece;
+        return {};
+    };
+    (void)putFilled(chunk, 0, {line, nextLine, counterText}, append);
+    return result;
 }
 
 RepeatResult repeatChunk(const RepeatRequest& request)
@@ -77,52 +130,83 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     auto in = fso.OpenTextFile(request.inFile, IOMode::ForReading, false, TextFormat::SystemDefault);
     if (!in)
         return failed(std::move(result), in.error());
+    // Written beside out.txt and named out.txt at the end, so a killed run leaves out.txt as it was.
     auto out = fso.CreateTextFile(request.outFile, true, false);
     if (!out)
         return failed(std::move(result), out.error());
 
-    // Both streams are closed however the run ends; the first error is the one reported.
-    const auto finish = [&](std::optional<Error> error) {
-        (void)in->Close();
-        if (auto closed = out->Close(); !closed && !error)
-            error = closed.error();
-        if (error)
-            return failed(std::move(result), std::move(*error));
-        return std::move(result);
+    std::optional<Error> error;
+    bool writeFailed = false;
+    std::vector<std::uint64_t> ends;  // where each whole repetition ends in the output
+    std::uint64_t written = 0;
+    auto put = [&](std::string_view bytes) -> Result<void> {
+        auto done = out->Write(bytes);
+        if (done)
+            written += bytes.size();
+        else
+            writeFailed = true;
+        return done;
     };
-
     const auto start = counterStart(request.countStart);
     if (!start)
-        return finish(start.error());
-    std::int16_t counter = *start;
+        error = start.error();
+    std::int16_t counter = start.value_or(0);
     std::string line;
     std::string nextLine;
-    while (true) {
+    while (!error) {
         // Reading (rather than asking for the end first) also reports a pending read error.
         auto read = in->readLine(line);
-        if (!read)
-            return finish(read.error());
-        if (!*read)
+        if (!read || !*read) {
+            if (!read)
+                error = read.error();
             break;
+        }
         std::optional<std::string_view> second;
         if (request.doubleUp) {
             // An odd number of lines ends here with the stream's past-the-end error.
-            auto next = in->ReadLine();
-            if (!next)
-                return finish(next.error());
-            nextLine = std::move(*next);
+            if (auto next = in->readLine(nextLine); !next || !*next) {
+                error = next ? Error{err::InputPastEnd, in->path().string() + ": input past end of file"}
+                             : next.error();
+                break;
+            }
             second = nextLine;
         }
-        const std::string piece = expandChunk(request.chunk, line, second, counter);
-        if (auto written = out->Write(piece); !written)
-            return finish(written.error());
-        result.shown += piece;
-        result.shown += crlf;
+        const std::string counterText = std::to_string(counter);
+        if (auto done = putFilled(request.chunk, 0, {line, second, counterText}, put); !done) {
+            error = done.error();
+            break;
+        }
+        ends.push_back(written);
         if (counter == std::numeric_limits<std::int16_t>::max())
-            return finish(overflowError());
+            error = overflowError();
         ++counter;
     }
-    return finish(std::nullopt);
+    // The lines' room goes before the box's text is read back.
+    std::string().swap(line);
+    std::string().swap(nextLine);
+    (void)in->Close();
+
+    // The output gets the whole repetitions that reached it; the box shows them.
+    if (!writeFailed)
+        if (auto flushed = out->Flush(); !flushed) {
+            writeFailed = true;
+            error = error.value_or(flushed.error());
+        }
+    if (writeFailed)
+        while (!ends.empty() && ends.back() > out->bytesInFile())
+            ends.pop_back();
+    auto closed = writeFailed ? out->CloseKeeping(ends.empty() ? 0 : ends.back()) : out->Close();
+    if (!closed) {
+        error = error.value_or(closed.error());
+        ends.clear();  // out.txt is as it was: nothing of this run reached it
+    }
+    if (auto shown = shownFromFile(fso, request.outFile, std::move(ends)); shown)
+        result.shown = std::move(*shown);
+    else
+        error = error.value_or(shown.error());
+    if (error)
+        return failed(std::move(result), std::move(*error));
+    return result;
 }
 
 std::string repeatErrorMessage(const Error& error)
@@ -136,19 +220,18 @@ Result<std::optional<std::string>> loadChunk(const std::filesystem::path& store)
     FileSystemObject fso;
     if (!fso.FileExists(store))
         return std::optional<std::string>{};
-    const auto bytes = fso.readFileBytes(store);
-    if (!bytes)
-        return std::unexpected(bytes.error());
-    // Every line comes back ending in CR LF; the one the save added after the chunk is dropped.
-    std::string chunk;
-    chunk.reserve(bytes->size());
-    for (const std::string_view line : splitLines(*bytes)) {
-        chunk += line;
-        chunk += crlf;
-    }
-    if (chunk.ends_with(crlf))
-        chunk.resize(chunk.size() - crlf.size());
-    return std::optional<std::string>{std::move(chunk)};
+    return transformValue(fso.readFileBytes(store), [](const std::string& bytes) {
+        // Every line comes back ending in CR LF; the one the save added after the chunk is dropped.
+        std::string chunk;
+        chunk.reserve(bytes.size());
+        for (const std::string_view line : splitLines(bytes)) {
+            chunk += line;
+            chunk += crlf;
+        }
+        if (chunk.ends_with(crlf))
+            chunk.resize(chunk.size() - crlf.size());
+        return std::optional<std::string>{std::move(chunk)};
+    });
 }
 
 Result<void> saveChunk(const std::filesystem::path& store, std::string_view chunk)
@@ -160,13 +243,7 @@ Result<void> saveChunk(const std::filesystem::path& store, std::string_view chun
 
 Result<void> ensureFileExists(const std::filesystem::path& path)
 {
-    FileSystemObject fso;
-    if (fso.FileExists(path))
-        return {};
-    auto created = fso.CreateTextFile(path, true, false);
-    if (!created)
-        return std::unexpected(created.error());
-    return created->Close();
+    return FileSystemObject().ensureFile(path);
 }
 
 const std::vector<std::string>& plainEditorCandidates()

@@ -34,6 +34,8 @@ Result<std::optional<std::string>> combineFiles(const std::filesystem::path& fir
             return std::unexpected(readTwo.error());
         if (!*readTwo)
             break;
+        // Room for the whole line at once: very long lines then cost their length once.
+        combined.reserve(combined.size() + lineOne.size() + lineTwo.size() + crlf.size());
         combined += lineOne;
         combined += lineTwo;
         combined += crlf;

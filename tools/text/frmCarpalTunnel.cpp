@@ -28,11 +28,6 @@ std::filesystem::path chunkStorePath() { return programFolder() / "last.txt"; }
 std::filesystem::path defaultInPath() { return programFolder() / "in.txt"; }
 std::filesystem::path defaultOutPath() { return programFolder() / "out.txt"; }
 
-QString errorText(const QString& what, const Error& error)
-{
-    return what + messageText(formatError(error));
-}
-
 }  // namespace
 
 frmCarpalTunnel::frmCarpalTunnel(QWidget* parent) : QWidget(parent)
@@ -154,8 +149,7 @@ void frmCarpalTunnel::Form_Load()
     const auto stored = loadChunk(chunkStorePath());
     if (!stored) {
         keepStoredChunk_ = true;
-        showMessage(errorText(QStringLiteral("The saved chunk could not be read; the default chunk is shown.\r\n"),
-                              stored.error()));
+        showError(stored.error(), QStringLiteral("The saved chunk could not be read; the default chunk is shown.\r\n"));
         return;
     }
     if (*stored)
@@ -168,7 +162,7 @@ void frmCarpalTunnel::Form_Unload()
     if (keepStoredChunk_ && chunk == defaultChunk())
         return;
     if (auto saved = saveChunk(chunkStorePath(), chunk); !saved)
-        showMessage(errorText(QStringLiteral("The chunk could not be saved.\r\n"), saved.error()));
+        showError(saved.error(), QStringLiteral("The chunk could not be saved.\r\n"));
 }
 
 void frmCarpalTunnel::closeEvent(QCloseEvent* event)
@@ -210,7 +204,7 @@ void frmCarpalTunnel::cmdGo_Click()
         return;
     case RepeatOutcome::Failed:
         setBoxBytes(rich1, result.shown);
-        showMessage(fromCp1252(repeatErrorMessage(*result.error)));
+        showMessage(pathText(repeatErrorMessage(*result.error)));
         return;
     case RepeatOutcome::Done:
         break;
@@ -226,26 +220,20 @@ void frmCarpalTunnel::cmdGo_Click()
 
 void frmCarpalTunnel::startEditor(const QStringList& candidates, const QString& path)
 {
-    for (const QString& candidate : candidates) {
-        const QString program = findProgram(candidate);
-        if (program.isEmpty())
-            continue;
-        if (!launchDetached(program, {path}))
-            showMessage(QStringLiteral("%1 could not be started.").arg(program));
-        return;
-    }
-    if (candidates.size() == 1)
-        showMessage(QStringLiteral("%1 could not be started: it was not found on the PATH.").arg(candidates.front()));
-    else
-        showMessage(QStringLiteral("No text editor could be started: none of %1 was found on the PATH.")
-                        .arg(candidates.join(QStringLiteral(", "))));
+    for (const QString& candidate : candidates)
+        if (candidates.size() == 1 || !findProgram(candidate).isEmpty()) {
+            startProgram(candidate, {path});
+            return;
+        }
+    showMessage(QStringLiteral("No text editor could be started: none of %1 was found on the PATH.")
+                    .arg(candidates.join(QStringLiteral(", "))));
 }
 
 bool frmCarpalTunnel::ensureInFile()
 {
     const auto made = ensureFileExists(toPath(txtFileName[0]->text()));
     if (!made)
-        showMessage(errorText(QStringLiteral("The in file could not be created.\r\n"), made.error()));
+        showError(made.error(), QStringLiteral("The in file could not be created.\r\n"));
     return made.has_value();
 }
 

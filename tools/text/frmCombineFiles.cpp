@@ -131,7 +131,7 @@ void frmCombineFiles::Command1_Click()
 {
     const auto combined = combineFiles(toPath(Text1->text()), toPath(Text2->text()));
     if (!combined) {
-        showMessage(messageText(formatError(combined.error())));
+        showError(combined.error());
         return;
     }
     if (*combined)

@@ -107,7 +107,7 @@ void frmTwoTabbedRowsToCols::cmdPrint_Click()
 {
     const auto printed = fixedFontPrint(richOut->toPlainText(), windowTitle());
     if (!printed)
-        showMessage(QStringLiteral("error printing: ") + messageText(formatError(printed.error())));
+        showError(printed.error(), QStringLiteral("error printing: "));
     else if (const QString note = withPrintout({}, *printed); !note.isEmpty())
         showMessage(note);
 }
