@@ -138,12 +138,14 @@ bool LineLinks::openLine(int index) const
 
 bool LineLinks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == box_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // The event type first: while the box is being destroyed its children still send events
+    // here, and the box may no longer be asked for its viewport.
+    if (event->type() == QEvent::MouseButtonDblClick && watched == box_->viewport()) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton)
             return openLine(box_->cursorForPosition(click->position().toPoint()).blockNumber());
     }
-    if (watched == box_ && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress && watched == box_) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier)
             return openLine(box_->textCursor().blockNumber());
