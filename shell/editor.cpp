@@ -123,11 +123,17 @@ LineLinks::LineLinks(QPlainTextEdit* box, PlaceOfLine placeOf)
 void LineLinks::markReportShown()
 {
     box_->document()->setModified(false);
+    shown_ = true;
+}
+
+bool LineLinks::showsReport() const
+{
+    return shown_ && !box_->document()->isModified();
 }
 
 bool LineLinks::openLine(int index) const
 {
-    if (box_->document()->isModified())
+    if (!showsReport())
         return false;
     const std::optional<FilePlace> place = placeOf_(index);
     if (!place)
@@ -147,8 +153,9 @@ bool LineLinks::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress && watched == box_) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier)
-            return openLine(box_->textCursor().blockNumber());
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            return openLine(box_->textCursor().blockNumber()) || showsReport();
     }
     return false;
 }
@@ -160,7 +167,8 @@ EditorDialog::EditorDialog(QWidget* parent) : QDialog(parent)
     auto* explanation = wrapped(make<QLabel>(
         this, "lblEditorCommand",
         QStringLiteral("The command that opens a result's file at its line. {file} stands for the file and {line} for "
-                       "the line number; each is one argument, whatever the file is called.")));
+                       "the line number; each is one argument, whatever the file is called. A word with spaces goes "
+                       "in \"double quotes\".")));
     txtEditorCommand = make<QLineEdit>(this, "txtEditorCommand", editorTemplate());
     explanation->setBuddy(txtEditorCommand);
     const QString fallback = defaultEditorTemplate();

@@ -55,9 +55,9 @@ struct FilePlace {
 using PlaceOfLine = std::function<std::optional<FilePlace>(int index)>;
 
 // Makes the lines of `box` lead to their files: a double-click on a line, or Enter on the line
-// that holds the cursor, opens its place in the editor. Once the user edits the box, its lines no
-// longer match their places and the box behaves as a plain text box again, until the next
-// markReportShown().
+// that holds the cursor, opens its place in the editor; Enter edits nothing while the box shows a
+// report. Once the user edits the box anyway, its lines no longer match their places and the box
+// behaves as a plain text box again, until the next markReportShown().
 class LineLinks : public QObject {
 public:
     LineLinks(QPlainTextEdit* box, PlaceOfLine placeOf);
@@ -68,10 +68,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool showsReport() const;
     bool openLine(int index) const;
 
     QPlainTextEdit* box_;
     PlaceOfLine placeOf_;
+    bool shown_ = false;
 };
 
 // "Editor": the command template, with the default in use shown while the box is empty.

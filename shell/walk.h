@@ -95,6 +95,7 @@ struct Failure {
 struct RunCounts {
     std::uint64_t files = 0;          // files visited
     std::uint64_t written = 0;        // files the run wrote (copies made, files replaced)
+    std::uint64_t changed = 0;        // of those, copies whose text the run changed (Erase: a chunk replaced)
     std::uint64_t debrisRemoved = 0;  // temporary files that killed runs left, removed by this one
 };
 
@@ -104,6 +105,7 @@ struct RunReport {
     std::vector<Failure> failures;                      // in the order they happened
     std::vector<std::filesystem::path> missingInputs;   // listed inputs that did not exist
     std::vector<std::string> notes;                     // what else the user should know, a line each
+    std::vector<std::filesystem::path> listed;          // the files `text` lists, in its order (Update Files)
     RunCounts counts;
     bool cancelled = false;
 

@@ -1,11 +1,15 @@
 // The four bulk file windows, opened from the menu or the chooser and driven as a user would.
 #include "shell/cp1252.h"
+#include "shell/editor.h"
 #include "shell/pickers.h"
 #include "support/toolWindow.h"
 #include "tools/files/filesTools.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +26,8 @@ class FileWindows : public test::ToolWindowTest {
 protected:
     FileWindows() : ToolWindowTest("program") {}
     static void SetUpTestSuite() { registerFileTools(); }
+
+    QString status() const { return frame.statusBar()->currentMessage(); }
 
     const fs::path work = temp.mkdir("work");
 };
@@ -40,11 +46,16 @@ TEST_F(FileWindows, EraseChunksRefusesAnEmptyChunkListsFailuresThenSpewsOrErases
     setBoxBytes(box("richChunk"), "x");
     click("cmdBegin");
     fs::remove(work / "copies");
+    temp.write("work/sub/c.txt", "plain\n");
     setBoxBytes(box("richChunk"), "<SIMPLERENDERER>\r\n\r\n</SIMPLERENDERER>");
     click("chkGoRecursive");
     click("cmdBegin");
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "keep\r\nsmack\r\nlast\r\n");
     EXPECT_EQ(test::readBytes(work / "copies/sub/b.txt"), "smack\r\n");
+
+    // Every file read and copied, two of them with a chunk replaced.
+    EXPECT_EQ(status(), "Erase: 3 files read, 2 with chunks changed, 3 copies written below " +
+                            fromPath(work / "copies"));
 
     click("chkEraseOnly");
     EXPECT_FALSE(box("richSpew")->isVisible());
@@ -68,12 +79,13 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\n");
     click("cmdBegin");
     EXPECT_EQ(recorder.messages.last(), "done with snp");
+    EXPECT_EQ(status(), "Search and Replace: 1 file read, 1 copy written below " + fromPath(work / "copies"));
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
 }
 
 TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
 {
-    const fs::path newFile = temp.write("program/report.txt", "NEW");
+    const fs::path newFile = temp.write("program/report.txt", "NEW na\xC3\xAFve");
     temp.write("work/sub/report.txt", "old");
     ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
 
@@ -85,11 +97,24 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     click("cmdView");
     click("cmdAddFile_1");
     runIn(work, "cmdGo");
-    EXPECT_EQ(box("rich1")->toPlainText(), "NEW");
+    EXPECT_EQ(box("rich1")->toPlainText(), "NEW na\u00EFve");  // the viewed file in its own encoding
     EXPECT_EQ(box("richReplaced")->toPlainText(), fromPath(work / "sub/report.txt") + "\n");
+    EXPECT_EQ(status(), "Update Files: 1 file replaced below " + fromPath(work) + ", 1 file looked at");
+    {
+        // Each replaced file listed leads to that file.
+        test::LaunchRecorder launches;
+        test::EnvironmentOverride path("PATH", temp.mkdir("bin").string());
+        fs::copy_file("/bin/true", temp / "bin/myedit");
+        setEditorTemplate("myedit {file}:{line}");
+        QPlainTextEdit* replaced = box("richReplaced");
+        QTest::mouseDClick(replaced->viewport(), Qt::LeftButton, {},
+                           replaced->cursorRect(QTextCursor(replaced->document()->firstBlock())).center());
+        ASSERT_EQ(launches.launches.size(), 1u);
+        EXPECT_EQ(launches.launches[0].second, QStringList{fromPath(work / "sub/report.txt") + ":1"});
+    }
     const test::Tree after = test::treeOf(work);  // the backup's name holds the time
     EXPECT_EQ(after.size(), 3u);
-    EXPECT_EQ(after.at("sub/report.txt"), "NEW");
+    EXPECT_EQ(after.at("sub/report.txt"), "NEW na\xC3\xAFve");
     EXPECT_EQ(std::ranges::count_if(after, [](const auto& e) { return e.second == "old"; }), 1);
 
     // A start folder removed since it was picked (in the end-of-run list), and a program folder
@@ -114,6 +139,7 @@ TEST_F(FileWindows, AddExtensionAppendsEveryRunAndIgnoresText1)
     EXPECT_EQ(test::treeOf(work), (test::Tree{{"README", "read me"}, {"README_COPY.doc", "read me"}}));
     const QString line = "\t---" + fromPath(work / "README") + "\n";
     EXPECT_EQ(box("rich1")->toPlainText(), line + line);
+    EXPECT_EQ(status(), "Add Extension: 2 files looked at, 0 copies written");
     EXPECT_TRUE(recorder.messages.isEmpty());
 }
 

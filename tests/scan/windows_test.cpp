@@ -1,10 +1,14 @@
 // Both scanner windows, opened from the chooser and driven as a user would.
 #include "shell/cp1252.h"
+#include "shell/editor.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
 #include "tools/scan/scanTools.h"
 
 #include <QAction>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,9 +16,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QTextBlock>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "scanTrees.h"
 #include "support/toolWindow.h"
@@ -27,6 +35,34 @@ protected:
     static void SetUpTestSuite() { registerScanTools(); }
 
     std::string resultBytes() const { return boxBytes(box("Text1")); }
+
+    // Where line `n` of the result box stands, in its viewport.
+    QPoint lineAt(int n) const
+    {
+        QPlainTextEdit* text = box("Text1");
+        return text->cursorRect(QTextCursor(text->document()->findBlockByNumber(n))).center();
+    }
+    void doubleClickLine(int n) const { QTest::mouseDClick(box("Text1")->viewport(), Qt::LeftButton, {}, lineAt(n)); }
+    void enterOnLine(int n) const
+    {
+        QPlainTextEdit* text = box("Text1");
+        text->setTextCursor(QTextCursor(text->document()->findBlockByNumber(n)));
+        QTest::keyClick(text, Qt::Key_Return);
+    }
+    // A folder on the PATH that holds (empty) programs of these names.
+    std::filesystem::path programsNamed(const std::vector<const char*>& names) const
+    {
+        const std::filesystem::path bin = temp.mkdir("bin" + std::to_string(++bins_));
+        for (const char* name : names) {
+            temp.write(std::filesystem::relative(bin / name, temp.path()).string(), "#!/bin/sh\n");
+            std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
+        }
+        return bin;
+    }
+    QString status() const { return frame.statusBar()->currentMessage(); }
+
+private:
+    mutable int bins_ = 0;
 };
 
 TEST_F(ScanWindows, FindSubsScansTheFolderAndListsWhatItCouldNotRead)
@@ -132,6 +168,174 @@ TEST_F(ScanWindows, WindowStaysResponsiveWhileItScans)
     EXPECT_TRUE(child<QPushButton>("cmdGo")->isEnabled());
     EXPECT_EQ(box("Text1")->toPlainText().count("File: "), 60);
     EXPECT_TRUE(recorder.messages.isEmpty());
+}
+
+// A double-click on a result line, or Enter on it, starts the editor at that line of its file:
+// the user's command with each placeholder one argument (a name with a space and quotes too), or
+// else the first default editor found on the PATH. A missing program gets one message naming it.
+TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
+{
+    const std::filesystem::path file = temp.write("tree/my \"odd\" a.bas", "code\r\n' TODO: a\r\n' more\r\n");
+    const QString F = fromPath(file);
+    ASSERT_TRUE(open(7, "frmFindTodos"));
+    runIn(temp / "tree", "cmdGo");
+    ASSERT_EQ(box("Text1")->document()->findBlockByNumber(3).text(), "' more");
+    const std::vector<const char*> all = {"code", "kate", "gedit", "gvim", "xdg-open"};
+    struct Row {
+        const char* name;
+        std::vector<const char*> onPath;
+        QString chosen;
+        const char* program;  // nothing: no program starts, and the message is shown
+        QStringList arguments;
+        QString message;
+    };
+    const Row rows[] = {
+        {"chosen", {"myedit"}, "myedit --at={line} \"{file}\"", "myedit", {"--at=3", F}, {}},
+        {"code", all, {}, "code", {"-g", F + ":3"}, {}},
+        {"kate", {all.begin() + 1, all.end()}, {}, "kate", {"--line", "3", F}, {}},
+        {"gedit", {all.begin() + 2, all.end()}, {}, "gedit", {"+3", F}, {}},
+        {"gvim", {all.begin() + 3, all.end()}, {}, "gvim", {"+3", F}, {}},
+        {"opener", {"xdg-open"}, {}, "xdg-open", {F}, {}},
+        {"none", {}, {}, nullptr, {}, "xdg-open could not be started: it was not found on the PATH."},
+        {"chosen missing", {}, "myedit {file}", nullptr, {},
+         "myedit could not be started: it was not found on the PATH."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::filesystem::path bin = programsNamed(row.onPath);
+        test::EnvironmentOverride path("PATH", bin.string());
+        setEditorTemplate(row.chosen);
+        test::LaunchRecorder launches;
+        recorder.messages.clear();
+        doubleClickLine(3);
+        if (!row.program) {
+            EXPECT_TRUE(launches.launches.empty());
+            EXPECT_EQ(recorder.messages, QStringList{row.message});
+            continue;
+        }
+        ASSERT_EQ(launches.launches.size(), 1u);
+        EXPECT_EQ(launches.launches[0].first, fromPath(bin / row.program));
+        EXPECT_EQ(launches.launches[0].second, row.arguments);
+        EXPECT_TRUE(recorder.messages.isEmpty());
+    }
+
+    // Enter on the file's header opens it at its first line; on the separator, nothing opens and
+    // the report stays as it is. Once the user edits the report, Enter is a line break again.
+    test::EnvironmentOverride path("PATH", programsNamed({"myedit"}).string());
+    setEditorTemplate("myedit {file}:{line}");
+    test::LaunchRecorder launches;
+    enterOnLine(1);
+    enterOnLine(0);
+    ASSERT_EQ(launches.launches.size(), 1u);
+    EXPECT_EQ(launches.launches[0].second, QStringList{F + ":1"});
+    const QString report = box("Text1")->toPlainText();
+    QTest::keyClick(box("Text1"), Qt::Key_X);
+    enterOnLine(3);
+    EXPECT_EQ(launches.launches.size(), 1u);
+    EXPECT_EQ(box("Text1")->toPlainText().size(), report.size() + 2);
+}
+
+// "Save Report As" saves the report the scan made in the file type chosen in the dialog: the
+// report's own bytes, or its records as CSV, JSON or Markdown. A failed save is one message that
+// names the file.
+TEST_F(ScanWindows, SaveReportAsInEachFormat)
+{
+    temp.write("tree/a.bas", "x\r\n' TODO: a, \"b\" | c\r\n' more\r\n");
+    ASSERT_TRUE(open(7, "frmFindTodos"));
+    auto* save = child<QAction>("mnuSaveReport");
+    EXPECT_EQ(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_FALSE(save->isEnabled());  // nothing to save before a scan
+    runIn(temp / "tree", "cmdGo");
+    ASSERT_TRUE(save->isEnabled());
+    const std::string block = "' TODO: a, \"b\" | c\n' more";
+    struct Row { int type; const char* name; std::function<void(const std::string&)> check; };
+    const Row rows[] = {
+        {0, "report.txt", [&](const std::string& saved) { EXPECT_EQ(saved, resultBytes()); }},
+        {1, "report.csv", [&](const std::string& saved) {
+             EXPECT_EQ(saved, "path,line,kind,text\r\n" + (temp / "tree/a.bas").string() +
+                                  ",2,todo,\"' TODO: a, \"\"b\"\" | c\n' more\"\r\n");
+         }},
+        {2, "report.json", [&](const std::string& saved) {
+             QJsonParseError error;
+             const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(saved), &error);
+             ASSERT_EQ(error.error, QJsonParseError::NoError) << saved;
+             ASSERT_EQ(json.array().size(), 1);
+             EXPECT_EQ(json.array()[0].toObject()["text"].toString().toStdString(), block);
+             EXPECT_EQ(json.array()[0].toObject()["line"].toInt(), 2);
+         }},
+        {3, "report.md", [&](const std::string& saved) {
+             EXPECT_NE(saved.find("' TODO: a, \"b\" \\| c<br>' more"), std::string::npos) << saved;
+         }},
+    };
+    for (const Row& row : rows) {
+        test::SaveDialogScript dialog(SaveDialogAnswer{fromPath(temp / row.name), row.type});
+        save->trigger();
+        ASSERT_EQ(dialog.requests.size(), 1u);
+        EXPECT_EQ(dialog.requests[0].filters.size(), 4);
+        row.check(test::readBytes(temp / row.name));
+    }
+    EXPECT_TRUE(recorder.messages.isEmpty());
+    EXPECT_EQ(status(), "Report saved as " + fromPath(temp / "report.md"));
+
+    test::SaveDialogScript failing(SaveDialogAnswer{fromPath(temp / "missing/report.csv"), 1});
+    save->trigger();
+    ASSERT_EQ(recorder.messages.size(), 1);
+    EXPECT_TRUE(recorder.messages[0].startsWith("The report could not be saved.\r\n"))
+        << recorder.messages[0].toStdString();
+    EXPECT_TRUE(recorder.messages[0].contains(fromPath(temp / "missing"))) << recorder.messages[0].toStdString();
+    EXPECT_FALSE(std::filesystem::exists(temp / "missing"));
+}
+
+// Each file shows in its own encoding, in one scan: UTF-8 text, Windows-1252 text, and a
+// Windows-1252 file whose UTF-8 name shows as a name. The print is what the box shows, and a
+// character a text box would take for a paragraph break does not shift the lines after it.
+TEST_F(ScanWindows, EachFileShowsInItsOwnEncoding)
+{
+    temp.write("tree/a.bas", "' TODO: na\xC3\xAFve\r\n");
+    temp.write("tree/b.bas", "' TODO: caf\xE9\r\n");
+    temp.write("tree/c\xC3\xA9.bas", "' TODO: \xE9t\xE9\r\n");
+    temp.write("tree/d.bas", "' TODO: a\xE2\x80\xA9 b\r\n' next\r\n");
+    ASSERT_TRUE(open(7, "frmFindTodos"));
+    runIn(temp / "tree", "cmdGo");
+    const QStringList lines = box("Text1")->toPlainText().split('\n');
+    EXPECT_TRUE(lines.contains("' TODO: na\u00EFve"));
+    EXPECT_TRUE(lines.contains("' TODO: caf\u00E9"));
+    EXPECT_TRUE(lines.contains("File: " + fromPath(temp / "tree/c\xC3\xA9.bas")));
+    EXPECT_TRUE(lines.contains("' TODO: \u00E9t\u00E9"));
+    child<QAction>("mnuPrint")->trigger();
+    const std::string printed = test::pdfText(temp / "print.pdf");
+    EXPECT_NE(printed.find("na\xC3\xAFve"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("caf\xC3\xA9"), std::string::npos) << printed;
+
+    test::EnvironmentOverride path("PATH", programsNamed({"myedit"}).string());
+    setEditorTemplate("myedit {line}");
+    test::LaunchRecorder launches;
+    const qsizetype next = lines.indexOf("' next");
+    ASSERT_GT(next, 0);
+    doubleClickLine(static_cast<int>(next));
+    ASSERT_EQ(launches.launches.size(), 1u);
+    EXPECT_EQ(launches.launches[0].second, QStringList{"2"});
+
+}
+
+// The status bar says what each scan found, in how many files, and what it passed over.
+TEST_F(ScanWindows, StatusBarSummarisesEachScan)
+{
+    temp.write("tree/a.bas", "' TODO: a\r\nx\r\n' TODO: b\r\n");
+    temp.write("tree/b.bas", "plain\r\n");
+    temp.write("tree/app", std::string("\x7F" "ELF\0\0", 6));
+    test::makeUnreadableFile(temp / "tree/c.bas");
+    struct Row { int button; const char* window; const char* summary; };
+    const Row rows[] = {
+        {7, "frmFindTodos", "Find TODOs: 2 blocks in 1 file, 1 binary file skipped, 1 could not be read, "},
+        {9, "frmFindSubNFuncts", "No declarations found in 4 files, 1 binary file skipped, 1 could not be read, "},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(open(row.button, row.window));
+        runIn(temp / "tree", "cmdGo");
+        EXPECT_TRUE(status().startsWith(row.summary)) << status().toStdString();
+        EXPECT_TRUE(status().endsWith(" s")) << status().toStdString();
+    }
 }
 
 // Both windows print with Ctrl+P: the key goes to the active one only, and the text is in the

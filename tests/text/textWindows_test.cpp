@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -89,6 +90,14 @@ TEST_F(TextWindow, RepeaterRunsAndKeepsItsChunk)
     EXPECT_EQ(recorder.messages, QStringList{"done"});
     EXPECT_EQ(test::readBytes(temp / "out.txt"), "roads=10\r\nrivers=11\r\nlakes=12\r\n");
     EXPECT_EQ(boxBytes(rich1), "roads=10\r\n\r\nrivers=11\r\n\r\nlakes=12\r\n\r\n");
+
+    // A UTF-8 input shows as it reads, and the out file keeps its bytes.
+    temp.write("in.txt", "na\xC3\xAFve\r\n");
+    click("cmdGo");
+    EXPECT_EQ(test::readBytes(temp / "out.txt"), "na\xC3\xAFve=10\r\n");
+    EXPECT_EQ(rich1->toPlainText(), "na\u00EFve=10\n\n");
+    recorder.messages.removeLast();
+    temp.write("in.txt", "roads\r\nrivers\r\nlakes\r\n");
 
     // Double-up with an odd number of lines: the pair before stays.
     child<QCheckBox>("chkDoubleUp")->setChecked(true);
@@ -183,6 +192,18 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     click("Command1");
     EXPECT_EQ(boxBytes(rich1), "a1\r\nb2\r\n");
     EXPECT_TRUE(recorder.messages.isEmpty());
+
+    // Each file's part of a line shows in that file's own encoding.
+    temp.write("one/utf8.txt", "na\xC3\xAFve \r\n\xC3\xA9\r\n");
+    temp.write("two/cp1252.txt", "caf\xE9\r\nx\r\n");
+    line("Text1")->setText(fromPath(temp / "one/utf8.txt"));
+    line("Text2")->setText(fromPath(temp / "two/cp1252.txt"));
+    click("Command1");
+    EXPECT_EQ(rich1->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "Combine: 2 lines combined");
+    line("Text1")->setText(fromPath(temp / "one/b.txt"));
+    line("Text2")->setText(fromPath(temp / "two/numbers.txt"));
+    click("Command1");
 
     line("Text2")->setText(fromPath(temp / "missing.txt"));
     click("Command1");

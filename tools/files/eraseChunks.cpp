@@ -169,6 +169,7 @@ void ChunkFilter::settle(std::string& out, bool atEnd)
         for (std::size_t k = 1; k < heldCount_ && allPass; ++k)
             allPass = passes(held_[k], k);
         if (allPass && heldCount_ == chunk_.size()) {
+            ++found_;
             if (!options_.eraseOnly)
                 out += spew_;
             heldCount_ = 0;
@@ -384,18 +385,18 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
     return rest;
 }
 
-Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings)
 {
     EraseCopier copier(settings);
     return eraseChunks(fso, tempFile, strCopyDirParent, copier);
 }
 
-Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, EraseCopier& copier)
 {
     if (auto opened = copier.open(tempFile.Path()); !opened)
-        return opened;
+        return std::unexpected(std::move(opened.error()));
     const std::filesystem::path copyPath = copyPathFor(tempFile.Path(), strCopyDirParent);
     // Make the mirrored folders one level at a time, from the base folder down; one that another
     // run makes meanwhile is as good.
@@ -404,9 +405,11 @@ Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
         folder /= part;
         if (!fso.FolderExists(folder))
             if (auto made = fso.ensureFolder(folder); !made)
-                return made;
+                return std::unexpected(made.error());
     }
-    return writeCopy(fso, copyPath, [&](TextStream& output) { return copier.copyTo(output); });
+    const std::uint64_t foundBefore = copier.found();
+    return transformValue(writeCopy(fso, copyPath, [&](TextStream& output) { return copier.copyTo(output); }),
+                          [&] { return copier.found() > foundBefore; });
 }
 
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
@@ -428,10 +431,12 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             report.fail(entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            if (auto done = eraseChunks(fso, File(entry.path), base, copier); done)
+            if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
                 ++report.counts.written;
-            else
+                report.counts.changed += *done ? 1 : 0;
+            } else {
                 report.fail(entry.path, done.error());
+            }
             break;
         }
         return Visit::Continue;

@@ -43,6 +43,8 @@ public:
     void push(std::string_view line, std::string& out);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
+    // How many chunks were found whole (and replaced) so far.
+    std::uint64_t found() const { return found_; }
     // Forgets the lines held, for the next file.
     void reset() { heldCount_ = 0; }
 
@@ -88,6 +90,7 @@ private:
     std::vector<std::string> held_;
     std::size_t heldCount_ = 0;
     std::string upper_;                    // scratch for upper-casing a line
+    std::uint64_t found_ = 0;
 };
 
 // The whole filter over a list of lines: the bytes of the copy.
@@ -120,6 +123,8 @@ public:
     // Opens the file to copy (`input` must outlive the copy), then writes its copy to `output`.
     Result<void> open(const std::filesystem::path& input);
     Result<void> copyTo(TextStream& output);
+    // How many chunks were found whole (and replaced) in all the copies so far.
+    std::uint64_t found() const { return filter_.found(); }
 
 private:
     Result<void> copyLines(std::string_view lines, TextStream& output);
@@ -139,14 +144,16 @@ private:
 
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing
 // an earlier copy (a read-only one is refused). The copy is written through a temporary file.
-Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+// True when a chunk was found in it, false for a plain copy.
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings);
-Result<void> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, EraseCopier& copier);
 
 // Handles every file of `startFolder`, then (when recursive) each subfolder, skipping the base
 // folder's own "copies". `base` must be absolute. Failures are collected in `report` (each copy
-// written is counted in its counts) and the walk goes on.
+// written is counted in its counts, those with a chunk replaced also as changed) and the walk
+// goes on.
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
                   const EraseSettings& settings, ProgressCallback progress, RunReport& report);
 

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -156,8 +157,10 @@ void frmEraseChunks::showRun(const Result<RunReport>& report)
         return;
     }
     const RunCounts& counts = report->counts;
+    const QString changed = QLocale().toString(static_cast<qulonglong>(counts.changed));
     showStatus(this, QStringLiteral("Erase: ") + counted(counts.files, QStringLiteral("file read"), QStringLiteral("files read")) +
-                         QStringLiteral(", ") + counted(counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
+                         QStringLiteral(", ") + changed + QStringLiteral(" with chunks changed, ") +
+                         counted(counts.written, QStringLiteral("copy"), QStringLiteral("copies")) +
                          QStringLiteral(" written below ") + fromPath(toPath(Dir1->path()) / "copies") +
                          summaryEnd(*report));
     if (const std::string text = endOfRunText(*report); !text.empty())

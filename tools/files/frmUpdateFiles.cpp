@@ -13,6 +13,7 @@
 #include "shell/backgroundRun.h"
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
+#include "shell/editor.h"
 #include "shell/fs.h"
 #include "shell/guard.h"
 #include "shell/kit.h"
@@ -66,6 +67,11 @@ void frmUpdateFiles::setupControls(QWidget* client)
     label3 = wrapped(make<QLabel>(client, "label3", QStringLiteral("Files updated:")));
     richReplaced = make<QPlainTextEdit>(client, "richReplaced");
     richReplaced->setLineWrapMode(QPlainTextEdit::NoWrap);
+    replacedLinks_ = new LineLinks(richReplaced, [this](int line) -> std::optional<FilePlace> {
+        if (line < 0 || static_cast<std::size_t>(line) >= replacedLines_.size())
+            return std::nullopt;
+        return FilePlace{replacedLines_[static_cast<std::size_t>(line)], 1};
+    });
     Label1->setBuddy(txtNewFilePath);
     Label4->setBuddy(List1);
     Label2->setBuddy(Dir1);
@@ -172,6 +178,16 @@ void frmUpdateFiles::cmdGo_Click()
 void frmUpdateFiles::showRun(const RunReport& run)
 {
     setPathBox(richReplaced, run.text);
+    // A name with line breaks in it takes several lines of the box, each leading to the file.
+    replacedLines_.clear();
+    for (const std::filesystem::path& listed : run.listed) {
+        const std::string_view name = listed.native();
+        std::size_t lines = 1;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            lines += name[i] == '\n' || (name[i] == '\r' && (i + 1 == name.size() || name[i + 1] != '\n'));
+        replacedLines_.insert(replacedLines_.end(), lines, listed);
+    }
+    replacedLinks_->markReportShown();
     showStatus(this, QStringLiteral("Update Files: ") +
                          counted(run.counts.written, QStringLiteral("file replaced"), QStringLiteral("files replaced")) +
                          QStringLiteral(" below ") + Dir1->path() + QStringLiteral(", ") +

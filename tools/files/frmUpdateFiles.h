@@ -1,12 +1,15 @@
 // The window that copies listed new files over every same-named file below a folder: new files
 // are typed or browsed into txtNewFilePath and added to List1, the tree starts at Dir1, and
-// richReplaced lists the files replaced.
+// richReplaced lists the files replaced, each line leading to its file.
 #pragma once
 
 #include "shell/error.h"
 #include "shell/walk.h"
 
 #include <QString>
+
+#include <filesystem>
+#include <vector>
 #include <QWidget>
 
 class QLabel;
@@ -18,6 +21,7 @@ class QPushButton;
 namespace qb {
 
 class BackgroundRun;
+class LineLinks;
 class DrivePicker;
 class FolderPicker;
 
@@ -57,6 +61,8 @@ private:
     QString lastChosenFile_;  // what the file dialog gave last; kept after a cancel
     bool focusOnShow_ = false;
     BackgroundRun* run_;
+    LineLinks* replacedLinks_;
+    std::vector<std::filesystem::path> replacedLines_;  // the file each line of richReplaced names
 };
 
 }  // namespace qb

@@ -75,6 +75,7 @@ void forEachMatch(const Folder& myFolder, const File& myNewFile, UpdateRun& run,
             return Visit::Continue;
         report.text += entry.path.string();
         report.text += "\r\n";
+        report.listed.push_back(entry.path);
         if (!update)
             return Visit::Continue;
         if (auto updated = update(entry.path); !updated) {

@@ -1,15 +1,16 @@
 #include "tools/text/combineFiles.h"
 
+#include "shell/fileText.h"
 #include "shell/fs.h"
 #include "shell/mdlText.h"
 
 namespace qb {
 
-Result<std::optional<std::string>> combineFiles(const std::filesystem::path& first,
-                                                const std::filesystem::path& second)
+Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
+                                                      const std::filesystem::path& second)
 {
     if (first.empty() || second.empty())
-        return std::optional<std::string>{};
+        return std::optional<CombinedLines>{};
     FileSystemObject fso;
     auto one = fso.OpenTextFile(first, IOMode::ForReading, false, TextFormat::Ascii);
     if (!one)
@@ -18,7 +19,7 @@ Result<std::optional<std::string>> combineFiles(const std::filesystem::path& fir
     if (!two)
         return std::unexpected(two.error());
 
-    std::string combined;
+    CombinedLines combined;
     std::string lineOne;
     std::string lineTwo;
     // Reading (rather than asking for the end first) also reports a read error that is pending
@@ -35,12 +36,23 @@ Result<std::optional<std::string>> combineFiles(const std::filesystem::path& fir
         if (!*readTwo)
             break;
         // Room for the whole line at once: very long lines then cost their length once.
-        combined.reserve(combined.size() + lineOne.size() + lineTwo.size() + crlf.size());
-        combined += lineOne;
-        combined += lineTwo;
-        combined += crlf;
+        combined.text.reserve(combined.text.size() + lineOne.size() + lineTwo.size() + crlf.size());
+        combined.text += lineOne;
+        combined.text += lineTwo;
+        combined.text += crlf;
+        combined.firstLengths.push_back(lineOne.size());
+        combined.firstUtf8 = combined.firstUtf8 && isValidUtf8(lineOne);
+        combined.secondUtf8 = combined.secondUtf8 && isValidUtf8(lineTwo);
     }
-    return std::optional<std::string>{std::move(combined)};
+    return std::optional<CombinedLines>{std::move(combined)};
+}
+
+Result<std::optional<std::string>> combineFiles(const std::filesystem::path& first,
+                                                const std::filesystem::path& second)
+{
+    return transformValue(combineFileLines(first, second), [](std::optional<CombinedLines>&& combined) {
+        return combined ? std::optional<std::string>(std::move(combined->text)) : std::nullopt;
+    });
 }
 
 }  // namespace qb

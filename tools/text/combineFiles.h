@@ -5,14 +5,29 @@
 
 #include "shell/error.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qb {
 
+// The combined text, with what a window needs to show each file's part in that file's encoding:
+// where each line's second part starts, and whether the lines taken from each file were valid
+// UTF-8.
+struct CombinedLines {
+    std::string text;
+    std::vector<std::size_t> firstLengths;  // per line, the length of its part from the first file
+    bool firstUtf8 = true;
+    bool secondUtf8 = true;
+};
+
 // Nothing when either path is empty (there is nothing to combine). A file that cannot be opened
 // or read is an error naming it.
+Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
+                                                      const std::filesystem::path& second);
+// The combined text alone.
 Result<std::optional<std::string>> combineFiles(const std::filesystem::path& first,
                                                 const std::filesystem::path& second);
 

@@ -203,13 +203,14 @@ void frmCarpalTunnel::cmdGo_Click()
                                    "would erase it. Please choose another out file."));
         return;
     case RepeatOutcome::Failed:
-        setBoxBytes(rich1, result.shown);
+        setBoxText(rich1, fileText(result.shown));
         showMessage(pathText(repeatErrorMessage(*result.error)));
         return;
     case RepeatOutcome::Done:
         break;
     }
-    setBoxBytes(rich1, result.shown);
+    // The box shows what the out file holds, decoded as a file's text is.
+    setBoxText(rich1, fileText(result.shown));
     showMessage(QStringLiteral("done"));
     rich1->setFocus();
     QTextCursor cursor = rich1->textCursor();

@@ -18,6 +18,7 @@
 #include "shell/pickers.h"
 #include "shell/services.h"
 #include "shell/settings.h"
+#include "shell/windows.h"
 #include "tools/text/combineFiles.h"
 
 namespace qb {
@@ -43,6 +44,23 @@ void echoChosenFile(const FolderPicker* folder, const QListWidget* list, QLineEd
 {
     if (const QListWidgetItem* item = list->currentItem())
         pathBox->setText(folder->path() + QDir::separator() + item->text());
+}
+
+// The combined lines as the box shows them: each part in its own file's encoding.
+QString combinedText(const CombinedLines& combined)
+{
+    const std::string_view text = combined.text;
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    std::size_t start = 0;
+    for (const std::size_t firstLength : combined.firstLengths) {
+        const std::size_t end = text.find("\r\n", start + firstLength);
+        shown += fileText(text.substr(start, firstLength), combined.firstUtf8);
+        shown += fileText(text.substr(start + firstLength, end - start - firstLength), combined.secondUtf8);
+        shown += QChar('\n');
+        start = end + 2;
+    }
+    return shown;
 }
 
 }  // namespace
@@ -129,13 +147,17 @@ void frmCombineFiles::List2_Click()
 
 void frmCombineFiles::Command1_Click()
 {
-    const auto combined = combineFiles(toPath(Text1->text()), toPath(Text2->text()));
+    const auto combined = combineFileLines(toPath(Text1->text()), toPath(Text2->text()));
     if (!combined) {
         showError(combined.error());
         return;
     }
-    if (*combined)
-        setBoxBytes(rich1, **combined);
+    if (!*combined)
+        return;
+    setBoxText(rich1, combinedText(**combined));
+    showStatus(this, QStringLiteral("Combine: ") +
+                         counted((*combined)->firstLengths.size(), QStringLiteral("line"), QStringLiteral("lines")) +
+                         QStringLiteral(" combined"));
 }
 
 }  // namespace qb
