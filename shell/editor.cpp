@@ -144,14 +144,14 @@ bool LineLinks::openLine(int index) const
 
 bool LineLinks::eventFilter(QObject* watched, QEvent* event)
 {
-    // The viewport is remembered, not asked for: its events still come while the box is being
-    // destroyed.
-    if (watched == viewport_ && event->type() == QEvent::MouseButtonDblClick) {
+    // The event type first, and the viewport as it was remembered: while the box is being
+    // destroyed its children still send events here, and the box may no longer be asked for it.
+    if (event->type() == QEvent::MouseButtonDblClick && watched == viewport_) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton)
             return openLine(box_->cursorForPosition(click->position().toPoint()).blockNumber());
     }
-    if (watched == box_ && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress && watched == box_) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)

@@ -257,7 +257,9 @@ Result<void> FileSystemObject::readFileBytes(const fs::path& path, std::string& 
 
 Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) const
 {
-    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY));
+    // Two calls, as scans open every file of a tree. Non-blocking, so that a FIFO cannot hang the
+    // open; reads of a regular file ignore the flag, so it is left on.
+    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
     if (!fd)
         return std::unexpected(openError(errno, path));
     struct stat st;
@@ -265,6 +267,8 @@ Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) con
         return std::unexpected(systemError(errno, path));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(systemError(EISDIR, path));
+    if (auto kind = checkInputKind(path, st); !kind)
+        return std::unexpected(kind.error());
     return fd;
 }
 

@@ -63,6 +63,9 @@ public:
     Result<void> Flush();
     // How many bytes reached the file so far (what is still buffered does not count).
     std::uint64_t bytesInFile() const { return inFile_; }
+    // Writes `text` to the file now, after anything buffered, without copying it into the buffer:
+    // for writers that hand over whole blocks of their own.
+    Result<void> writeDirect(std::string_view text);
     // Flushes, closes and (for a replacing stream) renames over the target; checked to the end.
     Result<void> Close();
     // After a failed write: keeps only the first `size` bytes (no more than reached the file),
@@ -196,7 +199,9 @@ public:
     // The same into `bytes`, reusing its room: a scan that reads many files allocates only when a
     // file is larger than every one before it.
     Result<void> readFileBytes(const std::filesystem::path& path, std::string& bytes) const;
-    // The file open for reading, for readers that take it a block at a time; a folder is refused.
+    // A regular file open for reading, for readers that take it a block at a time; anything else
+    // is refused once open. For paths that come from a folder listing (regular files): a path
+    // given by a user may name a device, which checkInput refuses before it is ever opened.
     Result<sys::UniqueFd> openForReading(const std::filesystem::path& path) const;
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;

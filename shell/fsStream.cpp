@@ -281,6 +281,16 @@ Result<void> TextStream::Write(std::string_view text)
     return {};
 }
 
+Result<void> TextStream::writeDirect(std::string_view text)
+{
+    if (auto ok = usable(true); !ok)
+        return ok;
+    if (!buffer_.empty())
+        if (auto flushed = flush(); !flushed)
+            return flushed;
+    return writeThrough(text);
+}
+
 Result<void> TextStream::WriteLine(std::string_view text)
 {
     return andThen(Write(text), [&] { return Write(crlf); });

@@ -3,7 +3,7 @@
 // TODO block, between the CR and the LF of one line end, inside a line longer than a block).
 #include "tools/scan/findSubs.h"
 #include "tools/scan/findTodos.h"
-#include "tools/scan/lineBlocks.h"
+#include "shell/lineBlocks.h"
 
 #include "shell/fileText.h"
 

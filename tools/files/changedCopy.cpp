@@ -36,6 +36,13 @@ Result<void> copyLines(TextStream& input, TextStream& output, const CopyLineStep
 Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
                               const CopyLineStep& eachLine, const CopyEndStep& atEnd)
 {
+    return writeCopy(fso, copyPath, [&](TextStream& output) {
+        return andThen(copyLines(input, output, eachLine, atEnd), [&] { return input.Close(); });
+    });
+}
+
+Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write)
+{
     if (auto allowed = fso.checkReplaceable(copyPath); !allowed)
         return allowed;
     if (fso.FileExists(copyPath))
@@ -44,7 +51,7 @@ Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, co
     auto output = fso.CreateReplacingTextFile(copyPath);
     if (!output)
         return std::unexpected(output.error());
-    auto copied = andThen(copyLines(input, *output, eachLine, atEnd), [&] { return input.Close(); });
+    auto copied = write(*output);
     if (!copied) {
         output->Discard();  // no copy rather than a part of one
         return copied;

@@ -21,4 +21,9 @@ using CopyEndStep = std::function<void(std::string& out)>;
 Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
                               const CopyLineStep& eachLine, const CopyEndStep& atEnd = {});
 
+// The same for writers that make the copy's bytes themselves: `write` fills the stream, and the
+// copy is published only when it succeeded.
+using CopyWriter = std::function<Result<void>(TextStream& output)>;
+Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write);
+
 }  // namespace qb

@@ -3,6 +3,9 @@
 #include "shell/mdlText.h"
 #include "tools/files/changedCopy.h"
 
+#include "shell/lineEnds.h"
+
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -76,41 +79,43 @@ ChunkFilter::ChunkFilter(std::vector<std::string> chunk, std::string spew, Chunk
 
 bool ChunkFilter::isTrigger(std::string_view line)
 {
+    return findTrigger(line, 0) != std::string_view::npos;
+}
+
+std::size_t ChunkFilter::findTrigger(std::string_view text, std::size_t from)
+{
     if (trigger_.empty())
-        return true;
-    if (line.size() < trigger_.size())
-        return false;
+        return from;
+    if (text.size() < trigger_.size() || from > text.size() - trigger_.size())
+        return std::string_view::npos;
     const auto& table = upperTable();
+    const auto matchesAt = [&](std::size_t start) {
+        std::size_t i = 0;
+        while (i < trigger_.size() && table[static_cast<unsigned char>(text[start + i])] == trigger_[i])
+            ++i;
+        return i == trigger_.size();
+    };
+    const std::size_t last = text.size() - trigger_.size();  // the last possible start
     if (anchor_ == std::string::npos) {
-        // Every byte of the trigger has another case: compare through the table at each start,
-        // without an upper-cased copy of the line.
-        for (std::size_t start = 0; start + trigger_.size() <= line.size(); ++start) {
-            std::size_t i = 0;
-            while (i < trigger_.size() && table[static_cast<unsigned char>(line[start + i])] == trigger_[i])
-                ++i;
-            if (i == trigger_.size())
-                return true;
-        }
-        return false;
+        // Every byte of the trigger has another case: compare through the table at each start.
+        for (std::size_t start = from; start <= last; ++start)
+            if (matchesAt(start))
+                return start;
+        return std::string_view::npos;
     }
-    // Only places where the line holds the anchor byte itself can start a match, so most lines
+    // Only places where the text holds the anchor byte itself can start a match, so most texts
     // are settled by one memchr, without upper-casing them.
     const char anchor = trigger_[anchor_];
-    const std::size_t last = line.size() - trigger_.size();  // the last possible start
-    for (std::size_t from = anchor_; from <= last + anchor_;) {
-        const void* found = std::memchr(line.data() + from, anchor, last + anchor_ + 1 - from);
+    for (std::size_t at = from + anchor_; at <= last + anchor_;) {
+        const void* found = std::memchr(text.data() + at, anchor, last + anchor_ + 1 - at);
         if (!found)
-            return false;
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - line.data());
-        const std::size_t start = at - anchor_;
-        std::size_t i = 0;
-        while (i < trigger_.size() && table[static_cast<unsigned char>(line[start + i])] == trigger_[i])
-            ++i;
-        if (i == trigger_.size())
-            return true;
-        from = at + 1;
+            return std::string_view::npos;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (matchesAt(at - anchor_))
+            return at - anchor_;
+        ++at;
     }
-    return false;
+    return std::string_view::npos;
 }
 
 bool ChunkFilter::passes(std::string_view line, std::size_t k)
@@ -123,10 +128,23 @@ bool ChunkFilter::passes(std::string_view line, std::size_t k)
     return options_.allowWild && line.find(chunk_[k]) != std::string_view::npos;
 }
 
+void ChunkFilter::hold(std::string_view line)
+{
+    if (heldCount_ == held_.size())
+        held_.emplace_back();
+    held_[heldCount_++].assign(line);
+}
+
+void ChunkFilter::dropFirstHeld()
+{
+    std::rotate(held_.begin(), held_.begin() + 1, held_.begin() + static_cast<std::ptrdiff_t>(heldCount_));
+    --heldCount_;
+}
+
 void ChunkFilter::push(std::string_view line, std::string& out)
 {
-    if (!held_.empty()) {
-        held_.emplace_back(line);
+    if (heldCount_ > 0) {
+        hold(line);
         settle(out, false);
         return;
     }
@@ -134,7 +152,7 @@ void ChunkFilter::push(std::string_view line, std::string& out)
         writeLine(out, line);
         return;
     }
-    held_.emplace_back(line);
+    hold(line);
     settle(out, false);
 }
 
@@ -146,27 +164,55 @@ void ChunkFilter::finish(std::string& out)
 // The held lines always start with a line that is a trigger and passes chunk line 1.
 void ChunkFilter::settle(std::string& out, bool atEnd)
 {
-    while (!held_.empty()) {
+    while (heldCount_ > 0) {
         bool allPass = true;
-        for (std::size_t k = 1; k < held_.size() && allPass; ++k)
+        for (std::size_t k = 1; k < heldCount_ && allPass; ++k)
             allPass = passes(held_[k], k);
-        if (allPass && held_.size() == chunk_.size()) {
+        if (allPass && heldCount_ == chunk_.size()) {
             ++found_;
             if (!options_.eraseOnly)
                 out += spew_;
-            held_.clear();
+            heldCount_ = 0;
             return;
         }
         if (allPass && !atEnd)
             return;  // the chunk may still come whole: wait for the next line
         // Not this chunk: its first line goes out as read, and the test goes on after it.
         writeLine(out, held_.front());
-        held_.pop_front();
-        while (!held_.empty() && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
+        dropFirstHeld();
+        while (heldCount_ > 0 && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
             writeLine(out, held_.front());
-            held_.pop_front();
+            dropFirstHeld();
         }
     }
+}
+
+std::size_t ChunkFilter::longestChunkLine() const
+{
+    std::size_t longest = 0;
+    for (const std::string& line : chunk_)
+        longest = std::max(longest, line.size());
+    return longest;
+}
+
+ChunkFilter::LongLine::LongLine(const ChunkFilter& filter)
+{
+    if (!filter.chunk_.empty() && filter.options_.allowWild)
+        needle_ = filter.chunk_.front();
+}
+
+void ChunkFilter::LongLine::add(std::string_view part)
+{
+    if (needle_.empty() || found_)
+        return;
+    // A needle across the seam between the last part and this one.
+    const std::size_t keep = needle_.size() - 1;
+    seam_.append(part.substr(0, keep));
+    found_ = seam_.find(needle_) != std::string::npos || part.find(needle_) != std::string_view::npos;
+    if (part.size() >= keep)
+        seam_.assign(part.substr(part.size() - keep));
+    else if (seam_.size() > keep)
+        seam_.erase(0, seam_.size() - keep);
 }
 
 std::string filterChunks(const std::vector<std::string>& chunk, std::string_view spew, ChunkOptions options,
@@ -190,13 +236,167 @@ std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::
     return copy / file.filename();
 }
 
+namespace {
+
+// Filtered bytes are written once this many wait.
+constexpr std::size_t outputBlock = 256 * 1024;
+
+// The start of the line that holds `at`, no earlier than `from` (a line start).
+std::size_t lineStartBefore(std::string_view text, std::size_t at, std::size_t from)
+{
+    while (at > from && !isLineBreak(text[at - 1]))
+        --at;
+    return at;
+}
+
+}  // namespace
+
+EraseCopier::EraseCopier(const EraseSettings& settings, std::size_t blockSize)
+    : filter_(settings.chunk, settings.spew, settings.options),
+      blockSize_(blockSize),
+      // A line is never held whole unless it is longer than every chunk line.
+      input_(blockSize, std::max(blockSize, filter_.longestChunkLine() + 1))
+{
+}
+
+Result<void> EraseCopier::writeOut(TextStream& output, std::size_t atLeast)
+{
+    if (out_.empty() || out_.size() < atLeast)
+        return {};
+    auto written = output.writeDirect(out_);
+    out_.clear();
+    return written;
+}
+
+Result<void> EraseCopier::open(const std::filesystem::path& input)
+{
+    filter_.reset();
+    out_.clear();
+    return input_.open(input);
+}
+
+Result<void> EraseCopier::copyTo(TextStream& output)
+{
+    for (;;) {
+        auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        std::string_view lines = *next;
+        if (lines.empty())
+            break;
+        if (input_.partial()) {
+            auto rest = copyLongLine(lines, output);
+            if (!rest)
+                return std::unexpected(std::move(rest.error()));
+            lines = *rest;
+        }
+        if (auto copied = copyLines(lines, output); !copied)
+            return copied;
+    }
+    input_.close();
+    filter_.finish(out_);
+    return writeOut(output, 0);
+}
+
+Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
+{
+    std::size_t pos = 0;
+    while (pos < lines.size()) {
+        if (!filter_.holding()) {
+            // The lines before the next one that holds the trigger cannot start a chunk: the
+            // filter would write each as read with CR LF, so they skip it.
+            const std::size_t trigger = filter_.findTrigger(lines, pos);
+            std::size_t stretchEnd = lines.size();
+            if (trigger != std::string_view::npos)
+                stretchEnd = lineStartBefore(lines, trigger, pos);
+            if (stretchEnd > pos) {
+                if (auto written = copyUnmatched(lines.substr(pos, stretchEnd - pos), output); !written)
+                    return written;
+                pos = stretchEnd;
+                continue;
+            }
+        }
+        const std::size_t end = lineEndFrom(lines, pos);
+        filter_.push(lines.substr(pos, end - pos), out_);
+        pos = afterLineEnd(lines, end);
+        if (auto written = writeOut(output, outputBlock); !written)
+            return written;
+    }
+    return {};
+}
+
+Result<void> EraseCopier::copyUnmatched(std::string_view lines, TextStream& output)
+{
+    if (!allLineEndsCrLf(lines)) {
+        for (std::size_t pos = 0; pos < lines.size();) {
+            const std::size_t end = lineEndFrom(lines, pos);
+            out_.append(lines.substr(pos, end - pos)).append(crlf);
+            pos = afterLineEnd(lines, end);
+        }
+    } else if (out_.empty() && lines.size() >= outputBlock) {
+        return output.writeDirect(lines);  // the copy's bytes already: straight from the read buffer
+    } else {
+        out_ += lines;
+    }
+    return writeOut(output, outputBlock);
+}
+
+Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, TextStream& output)
+{
+    const std::uint64_t offset = input_.runOffset();
+    std::uint64_t size = firstPart.size();
+    ChunkFilter::LongLine test(filter_);
+    test.add(firstPart);
+    std::string_view rest;
+    for (;;) {
+        auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        if (input_.partial()) {
+            size += next->size();
+            test.add(*next);
+            continue;
+        }
+        const std::size_t end = lineEndFrom(*next, 0);  // the line's last part ends here
+        test.add(next->substr(0, end));
+        size += end;
+        rest = next->substr(afterLineEnd(*next, end));
+        break;
+    }
+    if (filter_.holding() || test.mayStartChunk()) {
+        // It may belong to a chunk: held whole, like any other line.
+        auto read = input_.reread(offset, static_cast<std::size_t>(size), part_);
+        if (!read)
+            return std::unexpected(std::move(read.error()));
+        filter_.push(part_, out_);
+        return rest;
+    }
+    // It goes out as read, read again a block at a time.
+    if (auto written = writeOut(output, 0); !written)
+        return std::unexpected(std::move(written.error()));
+    for (std::uint64_t done = 0; done < size;) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, std::max(blockSize_, outputBlock)));
+        auto copied = andThen(input_.reread(offset + done, piece, part_), [&] { return output.writeDirect(part_); });
+        if (!copied)
+            return std::unexpected(std::move(copied.error()));
+        done += piece;
+    }
+    out_ += crlf;
+    return rest;
+}
+
 Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings)
 {
-    auto input = tempFile.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
-    if (!input)
-        return std::unexpected(input.error());
+    EraseCopier copier(settings);
+    return eraseChunks(fso, tempFile, strCopyDirParent, copier);
+}
 
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+                         const std::filesystem::path& strCopyDirParent, EraseCopier& copier)
+{
+    if (auto opened = copier.open(tempFile.Path()); !opened)
+        return std::unexpected(std::move(opened.error()));
     const std::filesystem::path copyPath = copyPathFor(tempFile.Path(), strCopyDirParent);
     // Make the mirrored folders one level at a time, from the base folder down; one that another
     // run makes meanwhile is as good.
@@ -207,21 +407,16 @@ Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
             if (auto made = fso.ensureFolder(folder); !made)
                 return std::unexpected(made.error());
     }
-    ChunkFilter filter(settings.chunk, settings.spew, settings.options);
-    const auto written = writeChangedCopy(
-        fso, *input, copyPath,
-        [&filter](std::string& line, std::string& out) -> Result<void> {
-            filter.push(line, out);
-            return {};
-        },
-        [&filter](std::string& out) { filter.finish(out); });
-    return transformValue(written, [&filter] { return filter.found() > 0; });
+    const std::uint64_t foundBefore = copier.found();
+    return transformValue(writeCopy(fso, copyPath, [&](TextStream& output) { return copier.copyTo(output); }),
+                          [&] { return copier.found() > foundBefore; });
 }
 
 void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const std::filesystem::path& base,
                   const EraseSettings& settings, ProgressCallback progress, RunReport& report)
 {
     const std::filesystem::path ownCopies = base / "copies";
+    EraseCopier copier(settings);
     const WalkOptions options{.recursive = settings.recursive, .removeDebris = true, .progress = std::move(progress)};
     const WalkResult walked = walkTree(startFolder.Path(), options, [&](const WalkEntry& entry) {
         switch (entry.kind) {
@@ -236,7 +431,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             report.fail(entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            if (auto done = eraseChunks(fso, File(entry.path), base, settings); done) {
+            if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
                 ++report.counts.written;
                 report.counts.changed += *done ? 1 : 0;
             } else {

@@ -11,9 +11,9 @@
 
 #include "shell/error.h"
 #include "shell/fs.h"
+#include "shell/lineBlocks.h"
 #include "shell/walk.h"
 
-#include <deque>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -45,12 +45,39 @@ public:
     void finish(std::string& out);
     // How many chunks were found whole (and replaced) so far.
     std::uint64_t found() const { return found_; }
+    // Forgets the lines held, for the next file.
+    void reset() { heldCount_ = 0; }
+
+    // Lines are held for a chunk that may be coming.
+    bool holding() const { return heldCount_ > 0; }
+    // Where the first match of the trigger at or after `from` in `text` starts, or npos. The
+    // trigger holds no line end, so in a text of many lines the match is the first line that can
+    // start a chunk: while nothing is held, the lines before it go out as read.
+    std::size_t findTrigger(std::string_view text, std::size_t from);
+    // The longest chunk line.
+    std::size_t longestChunkLine() const;
+
+    // A line too long to hold whole, seen a part at a time: whether it can start a chunk. (Being
+    // longer than every chunk line, it passes a chunk line only by holding it.)
+    class LongLine {
+    public:
+        explicit LongLine(const ChunkFilter& filter);
+        void add(std::string_view part);
+        bool mayStartChunk() const { return found_; }
+
+    private:
+        std::string_view needle_;  // chunk line 1 as typed; empty when lines never pass by holding it
+        std::string seam_;         // the last bytes seen, for a needle across two parts
+        bool found_ = false;
+    };
 
 private:
     bool isTrigger(std::string_view line);
     bool passes(std::string_view line, std::size_t k);
     // Settles the held lines as far as the input read so far allows.
     void settle(std::string& out, bool atEnd);
+    void hold(std::string_view line);
+    void dropFirstHeld();
 
     std::vector<std::string> chunk_;       // as typed
     std::vector<std::string> upperChunk_;  // upper-cased
@@ -58,7 +85,10 @@ private:
     std::size_t anchor_ = std::string::npos;  // a byte of trigger_ that has no other case
     std::string spew_;
     ChunkOptions options_;
-    std::deque<std::string> held_;         // a possible chunk, from its first line on
+    // A possible chunk, from its first line on: the first heldCount_ lines of held_, whose strings
+    // are kept for the next ones so that holding a line allocates nothing once they have grown.
+    std::vector<std::string> held_;
+    std::size_t heldCount_ = 0;
     std::string upper_;                    // scratch for upper-casing a line
     std::uint64_t found_ = 0;
 };
@@ -80,11 +110,45 @@ struct EraseSettings {
     bool recursive = false;
 };
 
+// Writes filtered copies, one file after another, keeping its filter and buffers from file to
+// file: copying allocates nothing per line and, once the buffers have grown, nothing per file.
+// Files are read a block of whole lines at a time. While no chunk is being held, a block in which
+// no line can start a chunk and every line already ends in CR LF is its own copy and is written as
+// read; other blocks go through the filter line by line. A line longer than a few blocks is never
+// held whole unless it may start a chunk: it is read once to test it, then copied in blocks.
+class EraseCopier {
+public:
+    explicit EraseCopier(const EraseSettings& settings, std::size_t blockSize = LineBlocks::defaultBlockSize);
+
+    // Opens the file to copy (`input` must outlive the copy), then writes its copy to `output`.
+    Result<void> open(const std::filesystem::path& input);
+    Result<void> copyTo(TextStream& output);
+    // How many chunks were found whole (and replaced) in all the copies so far.
+    std::uint64_t found() const { return filter_.found(); }
+
+private:
+    Result<void> copyLines(std::string_view lines, TextStream& output);
+    // Lines that cannot start a chunk while none is held: each goes out as read, ending in CR LF.
+    Result<void> copyUnmatched(std::string_view lines, TextStream& output);
+    // Takes a line that came in parts, from its first part on, and hands back the lines after it
+    // in the run that holds its end.
+    Result<std::string_view> copyLongLine(std::string_view firstPart, TextStream& output);
+    Result<void> writeOut(TextStream& output, std::size_t atLeast);
+
+    ChunkFilter filter_;
+    std::size_t blockSize_;
+    LineBlocks input_;
+    std::string out_;   // filtered bytes waiting to be written
+    std::string part_;  // a long line's bytes, read again
+};
+
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing
 // an earlier copy (a read-only one is refused). The copy is written through a temporary file.
 // True when a chunk was found in it, false for a plain copy.
 Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
                          const std::filesystem::path& strCopyDirParent, const EraseSettings& settings);
+Result<bool> eraseChunks(const FileSystemObject& fso, const File& tempFile,
+                         const std::filesystem::path& strCopyDirParent, EraseCopier& copier);
 
 // Handles every file of `startFolder`, then (when recursive) each subfolder, skipping the base
 // folder's own "copies". `base` must be absolute. Failures are collected in `report` (each copy

@@ -4,6 +4,8 @@
 // bytes at a time where the processor allows it.
 #pragma once
 
+#include "shell/lineEnds.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
@@ -15,47 +17,6 @@
 #endif
 
 namespace qb {
-
-inline bool isLineBreak(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-// The start of the line that follows a line ending at `end` (the index of its CR or LF, or the
-// text's size for a last line without an end).
-inline std::size_t afterLineEnd(std::string_view text, std::size_t end)
-{
-    if (end >= text.size())
-        return text.size();
-    return end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
-}
-
-// The end of the line that holds `from`: the index of the first CR or LF at or after it, or the
-// text's size.
-inline std::size_t lineEndFromScalar(std::string_view text, std::size_t from)
-{
-    while (from < text.size() && !isLineBreak(text[from]))
-        ++from;
-    return from;
-}
-
-inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
-{
-#if defined(__SSE2__)
-    // Short lines are the rule: the first bytes are looked at one by one, a long line 16 at a time.
-    for (const std::size_t near = std::min(text.size(), from + 16); from < near; ++from)
-        if (isLineBreak(text[from]))
-            return from;
-    const char* const bytes = text.data();
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (; from + 16 <= text.size(); from += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
-        if (const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))))
-            return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-#endif
-    return lineEndFromScalar(text, from);
-}
 
 // How many lines end in text[from, to): CR LF counts once, as do a lone CR and a lone LF. Neither
 // end may fall between the CR and the LF of one line break.

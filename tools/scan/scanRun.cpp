@@ -290,7 +290,7 @@ void ScanRun::walkPicked(const std::vector<std::filesystem::path>& paths,
             return;
         if (!fso_.FileExists(path))
             continue;
-        auto file = fso_.GetFile(path);
+        auto file = andThen(fso_.checkInput(path), [&] { return fso_.GetFile(path); });
         if (!file) {
             skip(path, std::move(file.error()));
             continue;
@@ -310,7 +310,7 @@ void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
                 walk(*folder, visit);
             else
                 skip(path, std::move(folder.error()));
-        } else if (auto file = fso_.GetFile(path)) {
+        } else if (auto file = andThen(fso_.checkInput(path), [&] { return fso_.GetFile(path); })) {
             visit(file->Path());
         } else {
             skip(path, std::move(file.error()));

@@ -16,7 +16,7 @@
 #include "shell/fs.h"
 #include "shell/records.h"
 #include "shell/walk.h"
-#include "tools/scan/lineBlocks.h"
+#include "shell/lineBlocks.h"
 
 #include <filesystem>
 #include <functional>

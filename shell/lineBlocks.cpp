@@ -1,13 +1,14 @@
-#include "tools/scan/lineBlocks.h"
+#include "shell/lineBlocks.h"
 
 #include "shell/fs.h"
-#include "tools/scan/lines.h"
+#include "shell/lineEnds.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace qb {
 
@@ -20,7 +21,10 @@ constexpr std::size_t roomStep = 64 * 1024;
 
 }  // namespace
 
-LineBlocks::LineBlocks(std::size_t blockSize) : blockSize_(std::max<std::size_t>(blockSize, 1)), data_(nullptr, std::free) {}
+LineBlocks::LineBlocks(std::size_t blockSize, std::size_t lineLimit)
+    : blockSize_(std::max<std::size_t>(blockSize, 1)), lineLimit_(lineLimit), data_(nullptr, std::free)
+{
+}
 
 LineBlocks::~LineBlocks() = default;
 
@@ -32,7 +36,8 @@ Result<void> LineBlocks::open(const std::filesystem::path& path)
         capacity_ = 0;
     }
     begin_ = end_ = 0;
-    eof_ = false;
+    eof_ = partial_ = continued_ = false;
+    offset_ = runOffset_ = 0;
     path_ = &path;
     auto fd = FileSystemObject().openForReading(path);
     if (!fd)
@@ -117,6 +122,10 @@ Result<std::size_t> LineBlocks::cutAfterLongLine(std::size_t from)
         }
         if (eof_)
             return end_;
+        if (lineLimit_ > 0 && at >= lineLimit_) {
+            partial_ = true;  // the line goes on in the next run
+            return begin_ + at;
+        }
         searched = at;  // the CR is looked at again once the byte after it is there
         if (auto filled = fill(end_ - begin_ + blockSize_); !filled)
             return std::unexpected(std::move(filled.error()));
@@ -129,6 +138,8 @@ Result<std::string_view> LineBlocks::next()
         if (auto filled = fill(blockSize_); !filled)
             return std::unexpected(std::move(filled.error()));
     }
+    continued_ = std::exchange(partial_, false);
+    runOffset_ = offset_;
     if (begin_ == end_)
         return std::string_view();
     const std::size_t limit = std::min(end_, begin_ + blockSize_);
@@ -140,8 +151,23 @@ Result<std::string_view> LineBlocks::next()
         cut = *after;
     }
     const std::string_view run(data_.get() + begin_, cut - begin_);
+    offset_ += cut - begin_;
     begin_ = cut;
     return run;
+}
+
+Result<void> LineBlocks::reread(std::uint64_t offset, std::size_t size, std::string& bytes)
+{
+    bytes.resize(size);
+    for (std::size_t got = 0; got < size;) {
+        const ssize_t n = sys::pread(fd_.get(), bytes.data() + got, size - got, static_cast<off_t>(offset + got));
+        if (n < 0)
+            return std::unexpected(systemError(errno, *path_));
+        if (n == 0)
+            return std::unexpected(systemError(EIO, *path_));  // the file shrank meanwhile
+        got += static_cast<std::size_t>(n);
+    }
+    return {};
 }
 
 }  // namespace qb
