@@ -1,4 +1,4 @@
-// The shared window behaviours: pickers, the lists and boxes that follow them, and the sizing rules.
+// The shared window behaviours: pickers, and the lists and boxes that follow them.
 #include "shell/behaviours.h"
 #include "shell/pickers.h"
 
@@ -15,26 +15,6 @@
 
 namespace qb {
 namespace {
-
-TEST(StretchRule, AppliesEachDimensionFromExactlyOneThousand)
-{
-    struct Row { const char* name; float windowWidth, windowHeight; BoxSize expected; };
-    const float left = 120, top = 600;
-    const BoxSize current{5000, 4000};
-    const Row rows[] = {
-        {"bothApplied", 8000, 9000, {8000 - left - 300, 9000 - top - 1300}},
-        {"heightAt999Kept", 8000, top + 1300 + 999, {8000 - left - 300, 4000}},
-        {"heightAt1000Applied", 8000, top + 1300 + 1000, {8000 - left - 300, 1000}},
-        {"widthAt999Kept", left + 300 + 999, 9000, {5000, 9000 - top - 1300}},
-        {"widthAt1000Applied", left + 300 + 1000, 9000, {1000, 9000 - top - 1300}},
-    };
-    for (const Row& row : rows) {
-        const BoxSize size = stretchedBoxSize(row.windowWidth, row.windowHeight, left, top, current);
-        EXPECT_FLOAT_EQ(size.width, row.expected.width) << row.name;
-        EXPECT_FLOAT_EQ(size.height, row.expected.height) << row.name;
-    }
-    EXPECT_FLOAT_EQ(followedInputWidth(40), 0);  // the input box of a narrow window never goes negative
-}
 
 class PickerFixture : public ::testing::Test {
 protected:

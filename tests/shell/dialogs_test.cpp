@@ -1,12 +1,25 @@
-// The program's own dialogs as a user meets them.
+// The program's own dialogs as a user meets them: message boxes, "About Quillbox" and the editor
+// command of the Options menu.
+#include "shell/about.h"
+#include "shell/cp1252.h"
+#include "shell/editor.h"
+#include "shell/frmMain.h"
+#include "shell/printing.h"
 #include "shell/services.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include "support/recorder.h"
 
 namespace qb {
 namespace {
@@ -27,6 +40,92 @@ TEST(Dialogs, MessageBoxTitleShowsWhole)
     showMessage("done");
     EXPECT_EQ(title, "Quillbox");
     EXPECT_GE(width, 3 * QFontMetrics(QApplication::font()).horizontalAdvance("Quillbox"));
+}
+
+class FrameDialogs : public ::testing::Test {
+protected:
+    void SetUp() override { setPrintToPdf(fromPath(temp / "printout.pdf")); }
+    void TearDown() override { setPrintToPdf({}); }
+    template <class Dialog>
+    Dialog* openFrom(const char* entry)
+    {
+        frame.findChild<QAction*>(entry)->trigger();
+        return frame.findChild<Dialog*>();
+    }
+
+    test::FreshSettings settings;
+    test::MessageRecorder recorder;
+    test::TempDir temp;
+    test::ProgramFolderOverride program{temp.path()};
+    frmMain frame;
+};
+
+// About shows the version the caption shows, the data folder and where prints go; its button
+// opens the folder in the file manager, or says why it could not.
+TEST_F(FrameDialogs, AboutShowsTheDataFolderAndOpensIt)
+{
+    const QString folder = QDir::toNativeSeparators(fromPath(temp.path()));
+    for (const bool starts : {true, false}) {
+        SCOPED_TRACE(starts ? "file manager starts" : "file manager missing");
+        recorder.messages.clear();
+        const test::LaunchRecorder launcher(starts);
+        std::unique_ptr<AboutDialog> about(openFrom<AboutDialog>("mnuAbout"));
+        ASSERT_TRUE(about && about->isVisible());
+        const auto label = [&](const char* name) { return about->findChild<QLabel*>(name)->text(); };
+        EXPECT_TRUE(frame.windowTitle().startsWith("Quillbox v" + label("lblVersion") + " "));
+        EXPECT_EQ(label("lblDataFolder"), folder);
+        EXPECT_EQ(label("lblPrinting"), "the PDF file " + QDir::toNativeSeparators(fromPath(temp / "printout.pdf")));
+        QTest::mouseClick(about->findChild<QPushButton*>("cmdOpenDataFolder"), Qt::LeftButton);
+        EXPECT_EQ(launcher.launches, (std::vector<std::pair<QString, QStringList>>{{fileManagerOpener(), {folder}}}));
+        EXPECT_EQ(recorder.messages.size(), starts ? 0 : 1);
+        EXPECT_TRUE(starts || recorder.messages.value(0).contains(folder));
+    }
+}
+
+TEST(EditorCommand, PlaceholdersFillWordsAfterSplitting)
+{
+    struct Row { QString command, file, program; QStringList arguments; };
+    const Row rows[] = {
+        {"code -g {file}:{line}", "/a b/c.bas", "code", {"-g", "/a b/c.bas:12"}},
+        {"\"/opt/my editor/ed\" \"+{line}\" {file}", "/x", "/opt/my editor/ed", {"+12", "/x"}},
+        // A name that holds a placeholder or a quote is still the name, in one argument.
+        {"ed {file} {line}", "/x/{line}\"q\".bas", "ed", {"/x/{line}\"q\".bas", "12"}},
+        {"ed {file}{file}", "/x", "ed", {"/x/x"}},
+    };
+    for (const Row& row : rows) {
+        const auto made = editorCommand(row.command, row.file, 12);
+        ASSERT_TRUE(made) << row.command.toStdString();
+        EXPECT_EQ(made->program, row.program);
+        EXPECT_EQ(made->arguments, row.arguments) << row.command.toStdString();
+    }
+    EXPECT_FALSE(editorCommand("   ", "/x", 1));
+}
+
+// The dialog shows the command set, refuses one without {file}, and keeps what OK accepts; an
+// empty command means the default again.
+TEST_F(FrameDialogs, EditorDialogSetsTheRememberedCommand)
+{
+    setEditorTemplate("ed {file}");
+    auto* dialog = openFrom<EditorDialog>("mnuEditor");
+    ASSERT_TRUE(dialog);
+    auto* box = dialog->findChild<QLineEdit*>("txtEditorCommand");
+    EXPECT_EQ(box->text(), "ed {file}");
+    EXPECT_EQ(box->placeholderText(), defaultEditorTemplate());
+    box->setText("ed --line {line}");
+    dialog->accept();
+    EXPECT_EQ(recorder.messages, QStringList{"The command needs {file} where the file's name goes."});
+    EXPECT_TRUE(dialog->isVisible());
+    box->setText("  kate --line {line} {file} ");
+    dialog->accept();
+    EXPECT_EQ(editorTemplate(), "kate --line {line} {file}");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    dialog = openFrom<EditorDialog>("mnuEditor");
+    ASSERT_TRUE(dialog);
+    dialog->findChild<QLineEdit*>("txtEditorCommand")->clear();
+    dialog->accept();
+    EXPECT_EQ(editorTemplate(), "");
+    EXPECT_EQ(editorTemplateInUse(), defaultEditorTemplate());
 }
 
 }  // namespace

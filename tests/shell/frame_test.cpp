@@ -1,4 +1,4 @@
-// The frame, its menu and the chooser, driven as a user would: every window is found by name.
+// The frame, its menus and the chooser, driven as a user would: every window is found by name.
 #include "shell/frmMain.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/windows.h"
@@ -80,33 +80,12 @@ protected:
     std::unique_ptr<frmMain> frame = std::make_unique<frmMain>();
 };
 
-TEST_F(Frame, StartsWithTheChooserMaximisedAndMenuKeys)
-{
-    // A maximised child adds its own caption behind the frame's.
-    EXPECT_TRUE(frame->windowTitle().startsWith(
-        "Quillbox v1.0 - If you're expecting pretty, you're in the wrong place."));
-    EXPECT_EQ(openNames(), QStringList{"frmWhichGizmet"});
-    EXPECT_TRUE(active()->isMaximized());
-    EXPECT_EQ(active()->windowTitle(), "Gizmet Selection");
-
-    struct Entry { const char* name; const char* caption; QKeySequence key; };
-    const Entry entries[] = {
-        {"mnuWhichGizmet", "&Complete List", QKeySequence(Qt::CTRL | Qt::Key_F1)},
-        {"mnuTags", "&Tag Insert", QKeySequence(Qt::Key_F1)},
-        {"mnuInsert", "Property Insert (into tag)", QKeySequence(Qt::Key_F2)},
-        {"mnuEraseChunks", "&Erase Chunks", QKeySequence(Qt::Key_F3)},
-        {"mnuSNP", "Search and Replace from file", QKeySequence(Qt::Key_F4)},
-    };
-    for (const Entry& entry : entries) {
-        QAction* action = frame->findChild<QAction*>(entry.name);
-        ASSERT_NE(action, nullptr) << entry.name;
-        EXPECT_EQ(action->text(), entry.caption);
-        EXPECT_EQ(action->shortcut(), entry.key) << entry.name;
-    }
-}
-
+// One window per class: opened again it comes back as it was, maximised; closed, the next
+// opening builds it anew. Closing the frame deletes every child.
 TEST_F(Frame, WindowsComeBackAsTheyWereUntilClosed)
 {
+    EXPECT_EQ(openNames(), QStringList{"frmWhichGizmet"});
+    EXPECT_TRUE(active()->isMaximized());
     key(Qt::Key_F3);
     ASSERT_EQ(activeName(), "frmEraseChunks");
     QWidget* first = active()->widget();
@@ -121,15 +100,12 @@ TEST_F(Frame, WindowsComeBackAsTheyWereUntilClosed)
 
     active()->close();
     QApplication::processEvents();
-    EXPECT_EQ(openNames(), QStringList{"frmWhichGizmet"});
     click(2);  // the chooser's button opens the same window anew
     ASSERT_EQ(activeName(), "frmEraseChunks");
     EXPECT_EQ(activeText()->text(), "");
     EXPECT_TRUE(active()->isMaximized());
     EXPECT_EQ(probeLoads, 2);
-    EXPECT_TRUE(openNames().contains("frmWhichGizmet"));
 
-    // Closing the frame closes and deletes every child.
     QPointer<QWidget> tool = active()->widget();
     EXPECT_TRUE(frame->close());
     QApplication::processEvents();
@@ -153,7 +129,8 @@ TEST_F(Frame, MissingToolsAnswerNotFoundAndChangeNothing)
 }
 
 // The first start fits the frame to the screen (here smaller than the frame's own size) and
-// centres it; later starts put it back as it was left, maximised included.
+// centres it; later starts put it back as it was left, maximised included, and the option
+// "Remember folders and paths" (on at first) as it was set.
 TEST_F(Frame, FitsTheScreenThenComesBackAsLeft)
 {
     const QRect available = frame->screen()->availableGeometry();
@@ -161,12 +138,15 @@ TEST_F(Frame, FitsTheScreenThenComesBackAsLeft)
     EXPECT_TRUE(available.contains(frame->frameGeometry()));
     EXPECT_NEAR(frame->geometry().center().x(), available.center().x(), 1);
     EXPECT_GT(frame->width(), available.width() * 9 / 10);
+    ASSERT_TRUE(action("mnuRememberInputs")->isChecked());
 
     const QRect left(40, 50, 500, 400);
     frame->setGeometry(left);
+    action("mnuRememberInputs")->trigger();
     restart();
     EXPECT_EQ(frame->geometry(), left);
     EXPECT_FALSE(frame->isMaximized());
+    EXPECT_FALSE(action("mnuRememberInputs")->isChecked());
     frame->showMaximized();
     restart();
     EXPECT_TRUE(frame->isMaximized());
@@ -223,35 +203,6 @@ TEST_F(Frame, WindowMenuArrangesListsAndClosesTheChildren)
     QApplication::processEvents();
     EXPECT_TRUE(openNames().isEmpty());
     EXPECT_FALSE(action("mnuClose")->isEnabled());
-}
-
-// "Remember folders and paths" starts on and is itself remembered.
-TEST_F(Frame, RememberOptionIsRemembered)
-{
-    ASSERT_TRUE(action("mnuRememberInputs")->isChecked());
-    action("mnuRememberInputs")->trigger();
-    restart();
-    EXPECT_FALSE(action("mnuRememberInputs")->isChecked());
-}
-
-// The chooser's buttons carry their captions and tab in index order.
-TEST(Chooser, ButtonsFollowTheIndex)
-{
-    frmWhichGizmet chooser;
-    const char* captions[] = {"InsertLine", "Insert Property", "Erase and Spew Chunks", "&Carpal Tunnel Repeats",
-                              "Hex 2 Dec 2 Hex 2...", "Add Extension to extensionless files",
-                              "Update a file over multiple directories", "Find TODOs",
-                              "Combine Lines from two files", "Find Subs and &Functs", "Make &Link Table",
-                              "Two lines of cols to two rows", "Create Sequence and Trigger code in files"};
-    EXPECT_EQ(chooser.findChildren<QPushButton*>().size(), 13);
-    QWidget* previous = nullptr;
-    for (int i = 0; i <= 12; ++i) {
-        auto* button = chooser.findChild<QPushButton*>(QStringLiteral("cmdOpenForm_%1").arg(i));
-        ASSERT_NE(button, nullptr) << i;
-        EXPECT_EQ(button->text(), captions[i]);
-        EXPECT_TRUE(!previous || previous->nextInFocusChain() == button) << i;
-        previous = button;
-    }
 }
 
 }  // namespace

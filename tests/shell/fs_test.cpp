@@ -95,7 +95,9 @@ TEST_F(Fs, ReadLineEndsLinesAtEveryKindOfLineEnd)
     }
 }
 
-TEST_F(Fs, WritesAndReadsBackAllByteValues)
+// Every byte value is written and read back as it was; writing truncates and appending appends
+// (also from a stream released without Close); a reused read buffer holds only the last file.
+TEST_F(Fs, StreamsKeepEveryByteAndTheReadBufferOnlyTheLastFile)
 {
     std::string all;
     for (int i = 0; i < 256 * 300; ++i)  // larger than the write buffer
@@ -104,40 +106,26 @@ TEST_F(Fs, WritesAndReadsBackAllByteValues)
     ASSERT_TRUE(out.Write(all.substr(0, 100)) && out.Write(all.substr(100)) && out.WriteLine("end"));
     ASSERT_TRUE(out.Close());
     EXPECT_EQ(readBytes(dir / "all.bin"), all + "end\r\n");
-
     auto in = fso.OpenTextFile(dir / "all.bin").value();
     EXPECT_EQ(in.ReadLine().value(), all.substr(0, 10));  // byte 10 is LF
     EXPECT_EQ(in.ReadAll().value(), all.substr(11) + "end\r\n");
     EXPECT_TRUE(in.AtEndOfStream());
-}
 
-// No bytes of a larger earlier file, and nothing of a file that failed.
-TEST_F(Fs, ReusedReadBufferHoldsOnlyTheLastFile)
-{
-    std::string buffer = "stale";
-    ASSERT_TRUE(fso.readFileBytes(dir.write("big", std::string(200000, 'x')), buffer));
-    EXPECT_EQ(buffer.size(), 200000u);
-    ASSERT_TRUE(fso.readFileBytes(dir.write("small", std::string_view("ab\0c", 4)), buffer));
-    EXPECT_EQ(buffer, std::string("ab\0c", 4));
-    ASSERT_TRUE(fso.readFileBytes(dir.write("empty", ""), buffer));
-    EXPECT_EQ(buffer, "");
-    buffer = "stale";
-    EXPECT_FALSE(fso.readFileBytes(dir / "none", buffer));
-    EXPECT_EQ(buffer, "");
-}
-
-TEST_F(Fs, WritingTruncatesAndAppendingAppends)
-{
     const fs::path path = dir.write("f.txt", "old contents");
     auto append = fso.OpenTextFile(path, IOMode::ForAppending);
     ASSERT_TRUE(append && append->Write("+more") && append->Close());
     EXPECT_EQ(readBytes(path), "old contents+more");
     auto write = fso.GetFile(path).value().OpenAsTextStream(IOMode::ForWriting);
     ASSERT_TRUE(write && write->Write("new") && write->Close());
-    EXPECT_EQ(readBytes(path), "new");
-    // A stream released without Close still writes what it was given.
     { auto late = fso.OpenTextFile(path, IOMode::ForAppending); ASSERT_TRUE(late && late->Write("!")); }
     EXPECT_EQ(readBytes(path), "new!");
+
+    std::string buffer = "stale";
+    ASSERT_TRUE(fso.readFileBytes(dir / "all.bin", buffer));
+    ASSERT_TRUE(fso.readFileBytes(dir.write("small", std::string_view("ab\0c", 4)), buffer));
+    EXPECT_EQ(buffer, std::string("ab\0c", 4));
+    EXPECT_FALSE(fso.readFileBytes(dir / "none", buffer));
+    EXPECT_EQ(buffer, "");
 }
 
 TEST_F(Fs, WriteFailureIsNeverReportedAsSuccess)

@@ -1,5 +1,7 @@
-// Byte-level text helpers and the window boundary's code-page conversion.
+// Byte-level text helpers, the window boundary's code-page conversion, and turning file bytes into
+// text: the UTF-8 test, the Windows-1252 fallback, typed text back to bytes, and the binary test.
 #include "shell/cp1252.h"
+#include "shell/fileText.h"
 #include "shell/mdlText.h"
 
 #include <QLineEdit>
@@ -64,6 +66,56 @@ TEST(Cp1252, BoxesUseCrLfBetweenLines)
     EXPECT_EQ(boxBytes(&box), "one\r\ntwo\r\nthree\r\nfour");
     setBoxBytes(&box, "last\r\n");
     EXPECT_EQ(boxBytes(&box), "last\r\n");
+}
+
+TEST(FileText, Utf8IsValidOnlyWhenEverySequenceIs)
+{
+    using namespace std::literals;
+    struct Row { const char* name; std::string_view bytes; bool valid; };
+    const Row rows[] = {
+        {"empty", "", true},
+        {"ascii with NUL", "long enough to take the eight-byte path\0"sv, true},
+        {"two three four bytes", "\xC3\xAF \xE2\x82\xAC \xF0\x9F\x98\x80", true},
+        {"highest code point", "\xF4\x8F\xBF\xBF", true},
+        {"lone continuation", "abc\x80", false},
+        {"cut off at the end", "abcdefgh\xE2\x82", false},
+        {"overlong slash", "\xC0\xAF", false},
+        {"overlong three bytes", "\xE0\x80\xAF", false},
+        {"encoded surrogate", "\xED\xA0\x80", false},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", false},
+        {"windows-1252 e acute", "caf\xE9", false},
+        // The 32-byte stride: ending exactly on it, and sequences just after or across it.
+        {"ascii of exactly 32 bytes", "0123456789abcdef0123456789abcdef", true},
+        {"sequence after 32 ascii bytes", "0123456789abcdef0123456789abcdef\xC3\xAF", true},
+        {"sequence across the stride", "0123456789abcdef0123456789abcde\xE2\x82\xAC", true},
+        {"stray byte after 32 ascii bytes", "0123456789abcdef0123456789abcdef\x80", false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(isValidUtf8(row.bytes), row.valid) << row.name;
+}
+
+TEST(FileText, FilesDecodeAsUtf8OrWindows1252AndTypedTextComesBack)
+{
+    EXPECT_EQ(decodeFileText("na\xC3\xAFve"), "na\xC3\xAFve");
+    EXPECT_EQ(decodeFileText("caf\xE9 \x80 \x9F"), "caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8");
+    // A valid UTF-8 run inside a file that is not UTF-8 as a whole is still Windows-1252.
+    EXPECT_EQ(decodeFileText("\xC3\xAF", false), "\xC3\x83\xC2\xAF");
+    // Every byte survives Windows-1252 to UTF-8 and back; what the code page lacks becomes '?'.
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    EXPECT_EQ(cp1252FromUtf8(utf8FromCp1252(all)), all);
+    EXPECT_EQ(cp1252FromUtf8("\xE2\x82\xAC \xE4\xB8\xAD \xFF"), "\x80 ? \xFF");
+}
+
+TEST(FileText, BinaryMeansANulInTheFirst64KiB)
+{
+    std::string bytes(binaryProbeSize, 'x');
+    EXPECT_FALSE(looksBinary(bytes + '\0'));
+    bytes[binaryProbeSize - 1] = '\0';
+    EXPECT_TRUE(looksBinary(bytes));
+    EXPECT_FALSE(looksBinary("caf\xE9\xFF\x01"));
+    EXPECT_FALSE(looksBinary(""));
 }
 
 }  // namespace

@@ -195,14 +195,14 @@ TEST_F(EveryWindow, ControlsAreNamedAndPlaceholdersExplained)
             else if (const auto* text = qobject_cast<const QPlainTextEdit*>(control))
                 caption = text->toPlainText();
             const bool isControl = control->focusPolicy() != Qt::NoFocus || qobject_cast<const QLabel*>(control);
-            if (isControl && !qobject_cast<const QScrollArea*>(control))
-                EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
-            if (placeholders.contains(caption))
-                EXPECT_FALSE(control->toolTip().isEmpty() || control->accessibleDescription().isEmpty())
-                    << control->objectName().toStdString();
+            EXPECT_FALSE(isControl && !qobject_cast<const QScrollArea*>(control) && control->accessibleName().isEmpty())
+                << control->objectName().toStdString();
+            EXPECT_FALSE(placeholders.contains(caption)
+                         && (control->toolTip().isEmpty() || control->accessibleDescription().isEmpty()))
+                << control->objectName().toStdString();
         }
-        if (window->windowTitle().startsWith("Form"))
-            EXPECT_FALSE(windowExplanation(window).isEmpty() || window->accessibleDescription().isEmpty());
+        EXPECT_FALSE(window->windowTitle().startsWith("Form")
+                     && (windowExplanation(window).isEmpty() || window->accessibleDescription().isEmpty()));
         sub()->close();
     }
     open("mnuSNP", "frmReplaceLineFromFile");
