@@ -56,16 +56,17 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
          (temp / "first.bas").string() + "\r\n\tPublic Sub F()\r\n"},
     };
     for (const Row& row : rows) {
-        const test::Ran ran = runQuillbox(row.args, test::withInput(row.input));
-        EXPECT_EQ(ran.status, 0) << row.args.join(' ').toStdString() << ": " << ran.err;
-        EXPECT_EQ(ran.out, row.expected) << row.args.join(' ').toStdString();
-        EXPECT_EQ(ran.err, "") << row.args.join(' ').toStdString();
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const test::Ran ran = runQuillbox(row.args, {.input = row.input});
+        EXPECT_EQ(ran.status, 0);
+        EXPECT_EQ(ran.out, row.expected);
+        EXPECT_EQ(ran.err, "");
     }
 }
 
 TEST_F(Commands, SeqTrigWritesBothScriptsIntoTheFolder)
 {
-    const test::Ran ran = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, test::inFolder(temp.path()));
+    const test::Ran ran = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path()});
     EXPECT_EQ(ran.status, 0) << ran.err;
     EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
     EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
@@ -80,7 +81,7 @@ TEST_F(Commands, ExitStatusAndErrorLines)
     const std::string general = "Usage: quillbox [COMMAND [ARGUMENTS...]]\nTry 'quillbox --help' for more information.\n";
     const std::string todosUsage = "Usage: quillbox todos PATH... [--format text|csv|json|markdown] [--output FILE]\n"
                                    "Try 'quillbox todos --help' for more information.\n";
-    struct Row { QStringList args; int status; std::string err; std::string input = {}; };
+    struct Row { QStringList args; int status; std::string err; };
     const Row rows[] = {
         {{"nope"}, 2, "quillbox: unknown command 'nope'\n" + general},
         {{"--nope"}, 2, "quillbox: unknown option '--nope'\n" + general},
@@ -101,9 +102,10 @@ TEST_F(Commands, ExitStatusAndErrorLines)
         {{"todos", "--help"}, 0, ""},
     };
     for (const Row& row : rows) {
-        const test::Ran ran = runQuillbox(row.args, test::withInput(row.input));
-        EXPECT_EQ(ran.status, row.status) << row.args.join(' ').toStdString();
-        EXPECT_EQ(ran.err, row.err) << row.args.join(' ').toStdString();
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const test::Ran ran = runQuillbox(row.args);
+        EXPECT_EQ(ran.status, row.status);
+        EXPECT_EQ(ran.err, row.err);
     }
     EXPECT_TRUE(runQuillbox({"todos", "--help"}).out.starts_with("Usage: quillbox todos PATH..."));
 }
@@ -128,14 +130,13 @@ TEST_F(Commands, StructuredFormats)
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run("json")), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-    const QJsonArray records = json.array();
-    ASSERT_EQ(records.size(), 3);
-    EXPECT_EQ(records[0].toObject()["text"].toString(), "' TODO: one, \"two\" | three\n' four");
-    EXPECT_EQ(records[0].toObject()["line"].toInt(), 2);
-    EXPECT_EQ(records[0].toObject()["kind"].toString(), "todo");
-    EXPECT_EQ(records[1].toObject()["text"].toString(), QString::fromUtf8("' TODO: na\u00EFve"));
-    EXPECT_EQ(records[2].toObject()["text"].toString(), QString::fromUtf8("' TODO: caf\u00E9"));
-    EXPECT_EQ(records[2].toObject()["path"].toString(), QString::fromStdString(c));
+    QStringList records;
+    for (const QJsonValue& record : json.array())
+        for (const char* field : {"path", "line", "kind", "text"})
+            records << record.toObject()[field].toVariant().toString();
+    EXPECT_EQ(records, (QStringList{QString::fromStdString(a), "2", "todo", "' TODO: one, \"two\" | three\n' four",
+                                    QString::fromStdString(b), "1", "todo", "' TODO: na\u00EFve",
+                                    QString::fromStdString(c), "1", "todo", "' TODO: caf\u00E9"}));
 
     // --output writes the same bytes to a file and nothing to stdout.
     const test::Ran saved = runQuillbox({"subs", arg(temp / "tree"), "--output", arg(temp / "out.json"), "--format=json"});
@@ -150,7 +151,7 @@ TEST_F(Commands, CtrlCStopsTheRunAndWritesNothing)
 {
     temp.write("tree/a.bas", "' TODO: a\r\n");
     const test::Ran ran =
-        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, test::interruptedAtStart());
+        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, {.interruptedAtStart = true});
     EXPECT_EQ(ran.status, 130);
     EXPECT_EQ(ran.out, "");
     EXPECT_FALSE(std::filesystem::exists(temp / "report.txt"));
@@ -161,13 +162,13 @@ TEST_F(Commands, RunWithoutAnyDisplay)
     temp.write("tree/a.bas", "' TODO: a\r\n");
     temp.write("in.txt", "roads\r\n");
     temp.write("chunk.txt", "<\xA2 \xED>");
-    const test::Ran todos = runQuillbox({"todos", arg(temp / "tree")}, test::withoutDisplay());
+    const test::Ran todos = runQuillbox({"todos", arg(temp / "tree")}, {.noDisplay = true});
     EXPECT_EQ(todos.status, 0) << todos.err;
     EXPECT_NE(todos.out.find("' TODO: a"), std::string::npos);
     // The repeater finds the program's data folder; it needs no display either.
     const test::Ran repeat = runQuillbox({"repeat", "--template", arg(temp / "chunk.txt"), "--in", arg(temp / "in.txt"),
                                           "--out", arg(temp / "out.txt"), "--start", "7"},
-                                         test::withoutDisplay());
+                                         {.noDisplay = true});
     EXPECT_EQ(repeat.status, 0) << repeat.err;
     EXPECT_EQ(test::readBytes(temp / "out.txt"), "<roads 7>");
 }

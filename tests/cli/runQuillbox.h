@@ -16,38 +16,13 @@ struct Ran {
 };
 
 struct RunOptions {
-    std::string input;                  // written to standard input, which is then closed
-    std::filesystem::path folder;       // the working folder (the test's own when empty)
+    std::string input = {};                // written to standard input, which is then closed
+    std::filesystem::path folder = {};     // the working folder (the test's own when empty)
     bool noDisplay = false;             // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM at all
     bool interruptedAtStart = false;    // a Ctrl+C is already waiting when the program starts
 };
 
-Ran runQuillbox(const QStringList& arguments, const RunOptions& options = RunOptions());
-
-inline RunOptions withInput(std::string input)
-{
-    RunOptions options;
-    options.input = std::move(input);
-    return options;
-}
-inline RunOptions inFolder(std::filesystem::path folder)
-{
-    RunOptions options;
-    options.folder = std::move(folder);
-    return options;
-}
-inline RunOptions withoutDisplay()
-{
-    RunOptions options;
-    options.noDisplay = true;
-    return options;
-}
-inline RunOptions interruptedAtStart()
-{
-    RunOptions options;
-    options.interruptedAtStart = true;
-    return options;
-}
+Ran runQuillbox(const QStringList& arguments, const RunOptions& options = {});
 
 QString arg(const std::filesystem::path& path);
 

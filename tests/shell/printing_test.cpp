@@ -20,33 +20,18 @@ namespace {
 
 using PrintFunction = Result<Printout> (*)(const QString&, const QString&);
 
-std::string numberedLines(int count)
+// `count` numbered words or lines, each followed by `after`.
+std::string numbered(const char* word, int from, int to, const char* after)
 {
-    std::string lines;
-    for (int i = 0; i < count; ++i)
-        lines += "line " + std::to_string(i) + "\r\n";
-    return lines;
+    std::string text;
+    for (int i = from; i < to; ++i)
+        text += word + std::to_string(i) + after;
+    return text;
 }
 
 // Sixty words and a 300-letter word: far wider than a page.
-const std::string longWords = [] {
-    std::string words;
-    for (int i = 10; i < 70; ++i)
-        words += "word" + std::to_string(i) + ' ';
-    return words;
-}();
-const std::string longToken = [] {
-    std::string token;
-    for (int i = 0; i < 30; ++i)
-        token += "abcdefghi" + std::to_string(i % 10);
-    return token;
-}();
-
-std::string withoutLineBreaks(std::string text)
-{
-    std::erase(text, '\n');
-    return text;
-}
+const std::string longWords = numbered("word", 10, 70, " ");
+const std::string longToken = numbered("abcdefghi", 0, 30, "");
 
 class Printing : public ::testing::Test {
 protected:
@@ -68,7 +53,7 @@ TEST_F(Printing, EachPrintIsWholeInItsPdfWithFootersAndWrappedLines)
     const Row rows[] = {
         {"quick print, two lines", quickPrint, "first quick print\r\nsecond line", {"first quick print", "second line"}},
         {"fixed-font print", fixedFontPrint, "fixed font text", {"fixed font text"}},
-        {"more lines than a page", quickPrint, numberedLines(300), {"line 0", "line 150", "line 299"}, true},
+        {"more lines than a page", quickPrint, numbered("line ", 0, 300, "\r\n"), {"line 0", "line 150", "line 299"}, true},
         {"long words wrap in a quick print", quickPrint, longWords, {"word10", "word69"}},
         {"long words wrap in a fixed-font print", fixedFontPrint, longWords, {"word10", "word69"}},
         {"a word wider than the page breaks", quickPrint, longToken, {}},
@@ -103,7 +88,9 @@ TEST_F(Printing, EachPrintIsWholeInItsPdfWithFootersAndWrappedLines)
             EXPECT_NE(text.find('\n', text.find("word10")), text.find('\n', text.find("word69"))) << text;
         }
         if (row.text == longToken) {
-            EXPECT_NE(withoutLineBreaks(text).find(longToken), std::string::npos) << text;
+            std::string joined = text;
+            std::erase(joined, '\n');
+            EXPECT_NE(joined.find(longToken), std::string::npos) << text;
             EXPECT_EQ(text.find(longToken), std::string::npos) << "expected the word on several lines:\n" << text;
         }
     }

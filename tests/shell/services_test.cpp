@@ -34,47 +34,32 @@ private:
 
 TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheUserDataFolderAndTheVariableWins)
 {
-    enum class Expect { ExecutableFolder, UserDataFolder, Variable };
-    struct Row {
-        const char* name;
-        bool executableFolderWritable;
-        std::optional<std::string> variable;
-        Expect expect;
-    };
+    struct Row { const char* name; bool executableFolderWritable; std::optional<std::string> variable; const char* chosen; };
     const Row rows[] = {
-        {"a build or portable copy keeps its files beside it", true, std::nullopt, Expect::ExecutableFolder},
-        {"an installed copy keeps them in the user's data folder", false, std::nullopt, Expect::UserDataFolder},
-        {"an empty variable counts as unset", false, "", Expect::UserDataFolder},
-        {"the variable wins over a writable folder", true, "chosen", Expect::Variable},
-        {"the variable wins over a read-only folder", false, "chosen", Expect::Variable},
+        {"a build or portable copy keeps its files beside it", true, std::nullopt, "bin"},
+        {"an installed copy keeps them in the user's data folder", false, std::nullopt, "data/Quillbox"},
+        {"an empty variable counts as unset", false, "", "data/Quillbox"},
+        {"the variable wins over a writable folder", true, "named", "named"},
+        {"the variable wins over a read-only folder", false, "named", "named"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const test::TempDir temp;
-        const fs::path bin = temp.mkdir("bin");
-        const fs::path dataHome = temp.mkdir("data");
+        const fs::path bin = temp.mkdir("bin"), dataHome = temp.mkdir("data");
         fs::permissions(temp.path(), fs::perms(0755));
         fs::permissions(bin, fs::perms(row.executableFolderWritable ? 0777 : 0555));
         fs::permissions(dataHome, fs::perms(0777));
         const test::EnvironmentOverride home("XDG_DATA_HOME", dataHome.native());
-        const fs::path chosen = temp / "chosen";
-        std::optional<std::string> variable = row.variable;
-        if (variable && !variable->empty())
-            variable = (temp / *variable).native();
-        const test::EnvironmentOverride setVariable(dataFolderVariable, variable);
-
+        const test::EnvironmentOverride variable(
+            dataFolderVariable, row.variable && !row.variable->empty() ? (temp / *row.variable).native() : row.variable);
         fs::path folder;
         {
             const ActingUnprivileged user;
             folder = programFolderFor(bin);
         }
-        switch (row.expect) {
-        case Expect::ExecutableFolder: EXPECT_EQ(folder, bin); break;
-        case Expect::UserDataFolder: EXPECT_EQ(folder, dataHome / "Quillbox"); break;
-        case Expect::Variable: EXPECT_EQ(folder, chosen); break;
-        }
+        EXPECT_EQ(folder, temp / row.chosen);
         // The user's data folder is made when it is chosen, and only then.
-        EXPECT_EQ(fs::is_directory(dataHome / "Quillbox"), row.expect == Expect::UserDataFolder);
+        EXPECT_EQ(fs::is_directory(dataHome / "Quillbox"), folder == dataHome / "Quillbox");
     }
 }
 

@@ -1,7 +1,6 @@
 #include "support/recorder.h"
 
 #include "shell/backgroundRun.h"
-#include "shell/settings.h"
 
 #include <QCoreApplication>
 
@@ -14,58 +13,6 @@
 #include <sstream>
 
 namespace qb::test {
-
-MessageRecorder::MessageRecorder()
-    : previous_(setMessageSink([this](const QString& text) { messages.push_back(text); }))
-{
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    setMessageSink(std::move(previous_));
-}
-
-FileDialogScript::FileDialogScript(QStringList answer_)
-    : answer(std::move(answer_)),
-      previous_(setFileDialogSink([this](const FileDialogRequest& request) {
-          requests.push_back(request);
-          return answer;
-      }))
-{
-}
-
-FileDialogScript::~FileDialogScript()
-{
-    setFileDialogSink(std::move(previous_));
-}
-
-LaunchRecorder::LaunchRecorder(bool succeed_)
-    : succeed(succeed_),
-      previous_(setProcessLauncher([this](const QString& program, const QStringList& arguments) {
-          launches.emplace_back(program, arguments);
-          return succeed;
-      }))
-{
-}
-
-LaunchRecorder::~LaunchRecorder()
-{
-    setProcessLauncher(std::move(previous_));
-}
-
-SaveDialogScript::SaveDialogScript(std::optional<SaveDialogAnswer> answer_)
-    : answer(std::move(answer_)),
-      previous_(setSaveDialogSink([this](const SaveDialogRequest& request) {
-          requests.push_back(request);
-          return answer;
-      }))
-{
-}
-
-SaveDialogScript::~SaveDialogScript()
-{
-    setSaveDialogSink(std::move(previous_));
-}
 
 struct RunGate::State {
     std::mutex mutex;
@@ -196,16 +143,6 @@ EnvironmentOverride::~EnvironmentOverride()
         qputenv(name_, *previous_);
     else
         qunsetenv(name_);
-}
-
-FreshSettings::FreshSettings()
-{
-    Settings().clear();
-}
-
-FreshSettings::~FreshSettings()
-{
-    Settings().clear();
 }
 
 }  // namespace qb::test

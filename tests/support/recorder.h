@@ -3,6 +3,7 @@
 #pragma once
 
 #include "shell/services.h"
+#include "shell/settings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,47 +19,55 @@
 
 namespace qb::test {
 
-// Collects messages instead of showing them, for as long as it lives.
-class MessageRecorder {
+// Puts `sink` in place of one of the program's services for as long as it lives.
+template <class Sink, Sink (*install)(Sink)>
+class SinkOverride {
 public:
-    MessageRecorder();
-    ~MessageRecorder();
-    QStringList messages;
+    explicit SinkOverride(Sink sink) : previous_(install(std::move(sink))) {}
+    ~SinkOverride() { install(std::move(previous_)); }
+    SinkOverride(const SinkOverride&) = delete;
+    SinkOverride& operator=(const SinkOverride&) = delete;
 private:
-    MessageSink previous_;
+    Sink previous_;
+};
+
+// Collects messages instead of showing them.
+struct MessageRecorder {
+    QStringList messages;
+    SinkOverride<MessageSink, setMessageSink> sink{[this](const QString& text) { messages.push_back(text); }};
 };
 
 // Answers file dialogs with `answer` and keeps the requests.
-class FileDialogScript {
-public:
-    explicit FileDialogScript(QStringList answer = {});
-    ~FileDialogScript();
+struct FileDialogScript {
+    explicit FileDialogScript(QStringList answer = {}) : answer(std::move(answer)) {}
     QStringList answer;
     std::vector<FileDialogRequest> requests;
-private:
-    FileDialogSink previous_;
-};
-
-// Records programs that would have been started; `succeed` says what the launch reports.
-class LaunchRecorder {
-public:
-    explicit LaunchRecorder(bool succeed = true);
-    ~LaunchRecorder();
-    bool succeed;
-    std::vector<std::pair<QString, QStringList>> launches;
-private:
-    ProcessLauncher previous_;
+    SinkOverride<FileDialogSink, setFileDialogSink> sink{[this](const FileDialogRequest& request) {
+        requests.push_back(request);
+        return answer;
+    }};
 };
 
 // Answers save dialogs with `answer` and keeps the requests.
-class SaveDialogScript {
-public:
-    explicit SaveDialogScript(std::optional<SaveDialogAnswer> answer = std::nullopt);
-    ~SaveDialogScript();
+struct SaveDialogScript {
+    explicit SaveDialogScript(std::optional<SaveDialogAnswer> answer = std::nullopt) : answer(std::move(answer)) {}
     std::optional<SaveDialogAnswer> answer;
     std::vector<SaveDialogRequest> requests;
-private:
-    SaveDialogSink previous_;
+    SinkOverride<SaveDialogSink, setSaveDialogSink> sink{[this](const SaveDialogRequest& request) {
+        requests.push_back(request);
+        return answer;
+    }};
+};
+
+// Records programs that would have been started; `succeed` says what the launch reports.
+struct LaunchRecorder {
+    explicit LaunchRecorder(bool succeed = true) : succeed(succeed) {}
+    bool succeed;
+    std::vector<std::pair<QString, QStringList>> launches;
+    SinkOverride<ProcessLauncher, setProcessLauncher> sink{[this](const QString& program, const QStringList& arguments) {
+        launches.emplace_back(program, arguments);
+        return succeed;
+    }};
 };
 
 // Holds every background run at its first progress step until release() (or the end of its own
@@ -122,10 +131,9 @@ public:
 };
 
 // Starts from no settings at all, as on a first run, and leaves none behind.
-class FreshSettings {
-public:
-    FreshSettings();
-    ~FreshSettings();
+struct FreshSettings {
+    FreshSettings() { Settings().clear(); }
+    ~FreshSettings() { Settings().clear(); }
 };
 
 }  // namespace qb::test
