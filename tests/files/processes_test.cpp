@@ -4,18 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <QProcess>
+
 #include <functional>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "files/tree.h"
-
-extern char** environ;
 
 namespace qb {
 namespace {
@@ -28,47 +23,31 @@ struct ChildRun {
     std::string output;
 };
 
-// Runs `argv` with its output on a pipe; `onLine` sees each line and answers false to have the
-// child killed (SIGKILL) at that point.
+// Runs `argv`; `onLine` sees each line of its output and answers false to have the child killed
+// (SIGKILL) at that point.
 ChildRun runChild(const std::vector<std::string>& argv, const std::function<bool(const std::string&)>& onLine = {})
 {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    pid_t pid;
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ChildRun run;
-    if (spawned != 0) {
-        ::close(out[0]);
+    QStringList arguments;
+    for (std::size_t i = 1; i < argv.size(); ++i)
+        arguments << QString::fromStdString(argv[i]);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromStdString(argv[0]), arguments);
+    if (!child.waitForStarted(-1))
         throw std::runtime_error("cannot start " + argv[0]);
-    }
-    std::string pending;
-    char block[4096];
-    ssize_t n;
-    while ((n = ::read(out[0], block, sizeof block)) > 0 || (n < 0 && errno == EINTR)) {
-        pending.append(block, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
-            const std::string line = pending.substr(0, end);
+    ChildRun run;
+    do {
+        while (child.canReadLine()) {
+            const std::string line = child.readLine().chopped(1).toStdString();
             run.output += line + "\n";
             if (!run.killed && onLine && !onLine(line)) {
-                ::kill(pid, SIGKILL);
+                child.kill();
                 run.killed = true;
             }
         }
-    }
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    } while (child.waitForReadyRead(-1) || child.canReadLine());
+    child.waitForFinished(-1);
+    run.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
     return run;
 }
 
