@@ -303,6 +303,14 @@ int CommandRun::runStatus(const RunReport& run)
         report(missing, systemError(ENOENT, missing));
     for (const Failure& failure : run.failures)
         report(failure.path, failure.error);
+    // What else the window would say at the end (a backup name that got a counter, temporary
+    // files of an interrupted run that were removed) goes to stderr too, a line each.
+    const std::string notes = runNotes(run);
+    for (std::string_view rest = notes; !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        note(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
     return run.failures.empty() && run.missingInputs.empty() ? exitStatus::ok : exitStatus::failed;
 }
 
