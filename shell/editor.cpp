@@ -114,10 +114,10 @@ void openInEditor(const std::filesystem::path& file, std::uint64_t line)
 }
 
 LineLinks::LineLinks(QPlainTextEdit* box, PlaceOfLine placeOf)
-    : QObject(box), box_(box), placeOf_(std::move(placeOf))
+    : QObject(box), box_(box), viewport_(box->viewport()), placeOf_(std::move(placeOf))
 {
     box->installEventFilter(this);
-    box->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
 }
 
 void LineLinks::markReportShown()
@@ -144,9 +144,9 @@ bool LineLinks::openLine(int index) const
 
 bool LineLinks::eventFilter(QObject* watched, QEvent* event)
 {
-    // The event type first: while the box is being destroyed its children still send events
-    // here, and the box may no longer be asked for its viewport.
-    if (event->type() == QEvent::MouseButtonDblClick && watched == box_->viewport()) {
+    // The event type first, and the viewport as it was remembered: while the box is being
+    // destroyed its children still send events here, and the box may no longer be asked for it.
+    if (event->type() == QEvent::MouseButtonDblClick && watched == viewport_) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton)
             return openLine(box_->cursorForPosition(click->position().toPoint()).blockNumber());

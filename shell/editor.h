@@ -72,6 +72,7 @@ private:
     bool openLine(int index) const;
 
     QPlainTextEdit* box_;
+    QObject* viewport_;
     PlaceOfLine placeOf_;
     bool shown_ = false;
 };

@@ -245,12 +245,18 @@ void prepareRuntimeFolder()
 
 std::string fileNameTimeStampNow()
 {
-    return toPath(fileNameTimeStamp(QDateTime::currentDateTime())).string();
+    return fileNameTimeStamps()();
 }
 
-QString fileNameTimeStamp(const QDateTime& when)
+std::function<std::string()> fileNameTimeStamps()
 {
-    const QLocale locale = QLocale::system();
+    return [locale = QLocale::system()] {
+        return toPath(fileNameTimeStamp(QDateTime::currentDateTime(), locale)).string();
+    };
+}
+
+QString fileNameTimeStamp(const QDateTime& when, const QLocale& locale)
+{
     // The locale's short time, with seconds added where it has none.
     QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
     if (!timeFormat.contains(QChar('s')))

@@ -5,6 +5,7 @@
 
 #include "shell/error.h"
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -86,10 +87,12 @@ void prepareRuntimeFolder();
 class QDateTime;
 
 namespace qb {
-// A time stamp that a file name can hold: the system locale's short date, a space and the time
-// with seconds, every '/' and ':' replaced by '_' (and any other character a file name cannot
-// hold dropped).
-QString fileNameTimeStamp(const QDateTime& when);
+// A time stamp that a file name can hold: the locale's short date (the system's locale unless
+// given), a space and the time with seconds, every '/' and ':' replaced by '_' (and any other
+// character a file name cannot hold dropped).
+QString fileNameTimeStamp(const QDateTime& when, const QLocale& locale = QLocale::system());
 // The time stamp of this moment, as the bytes of a file name (backups of updated files).
 std::string fileNameTimeStampNow();
+// The same, from a source that may be asked from any thread: it keeps its own copy of the locale.
+std::function<std::string()> fileNameTimeStamps();
 }  // namespace qb

@@ -7,9 +7,6 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QStatusBar>
-#include <QTest>
-#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -26,8 +23,6 @@ class FileWindows : public test::ToolWindowTest {
 protected:
     FileWindows() : ToolWindowTest("program") {}
     static void SetUpTestSuite() { registerFileTools(); }
-
-    QString status() const { return frame.statusBar()->currentMessage(); }
 
     const fs::path work = temp.mkdir("work");
 };
@@ -103,12 +98,9 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     {
         // Each replaced file listed leads to that file.
         test::LaunchRecorder launches;
-        test::EnvironmentOverride path("PATH", temp.mkdir("bin").string());
-        fs::copy_file("/bin/true", temp / "bin/myedit");
+        test::FakePrograms programs(temp / "bin", {"myedit"});
         setEditorTemplate("myedit {file}:{line}");
-        QPlainTextEdit* replaced = box("richReplaced");
-        QTest::mouseDClick(replaced->viewport(), Qt::LeftButton, {},
-                           replaced->cursorRect(QTextCursor(replaced->document()->firstBlock())).center());
+        doubleClickLine("richReplaced", 0);
         ASSERT_EQ(launches.launches.size(), 1u);
         EXPECT_EQ(launches.launches[0].second, QStringList{fromPath(work / "sub/report.txt") + ":1"});
     }

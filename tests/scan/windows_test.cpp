@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTest>
 
@@ -36,40 +35,19 @@ protected:
 
     std::string resultBytes() const { return boxBytes(box("Text1")); }
 
-    // Where line `n` of the result box stands, in its viewport.
-    QPoint lineAt(int n) const
-    {
-        QPlainTextEdit* text = box("Text1");
-        return text->cursorRect(QTextCursor(text->document()->findBlockByNumber(n))).center();
-    }
-    void doubleClickLine(int n) const { QTest::mouseDClick(box("Text1")->viewport(), Qt::LeftButton, {}, lineAt(n)); }
     void enterOnLine(int n) const
     {
         QPlainTextEdit* text = box("Text1");
         text->setTextCursor(QTextCursor(text->document()->findBlockByNumber(n)));
         QTest::keyClick(text, Qt::Key_Return);
     }
-    // A folder on the PATH that holds (empty) programs of these names.
-    std::filesystem::path programsNamed(const std::vector<const char*>& names) const
-    {
-        const std::filesystem::path bin = temp.mkdir("bin" + std::to_string(++bins_));
-        for (const char* name : names) {
-            temp.write(std::filesystem::relative(bin / name, temp.path()).string(), "#!/bin/sh\n");
-            std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
-        }
-        return bin;
-    }
-    QString status() const { return frame.statusBar()->currentMessage(); }
-
-private:
-    mutable int bins_ = 0;
 };
 
 TEST_F(ScanWindows, FindSubsScansTheFolderAndListsWhatItCouldNotRead)
 {
     temp.write("tree/a.bas", "Public Sub A()\r\nSub Main()\r\n");
     temp.write("tree/b.gif", "Public Sub Skipped()\r\n");
-    test::makeUnreadableFile(temp / "tree/c.bas");
+    test::makeUnreadableFile(temp / "tree/c\xC3\xA9.bas");  // its UTF-8 name shows right in the message
     temp.write("tree/sub/c.cls", "  Private Function C()\r\n");
     temp.write("tree/sub/d.bas", "Dim x\r\n");
     ASSERT_TRUE(open(9, "frmFindSubNFuncts"));
@@ -91,7 +69,7 @@ TEST_F(ScanWindows, FindSubsScansTheFolderAndListsWhatItCouldNotRead)
     const QStringList lines = recorder.messages[0].split('\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], "This could not be read and was skipped:");
-    EXPECT_TRUE(lines[1].startsWith("57 :: " + fromPath(temp / "tree/c.bas"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("57 :: " + fromPath(temp / "tree/c\xC3\xA9.bas"))) << lines[1].toStdString();
 }
 
 TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
@@ -202,12 +180,12 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::filesystem::path bin = programsNamed(row.onPath);
-        test::EnvironmentOverride path("PATH", bin.string());
+        const std::filesystem::path bin = temp / row.name;
+        test::FakePrograms programs(bin, row.onPath);
         setEditorTemplate(row.chosen);
         test::LaunchRecorder launches;
         recorder.messages.clear();
-        doubleClickLine(3);
+        doubleClickLine("Text1", 3);
         if (!row.program) {
             EXPECT_TRUE(launches.launches.empty());
             EXPECT_EQ(recorder.messages, QStringList{row.message});
@@ -221,7 +199,7 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
 
     // Enter on the file's header opens it at its first line; on the separator, nothing opens and
     // the report stays as it is. Once the user edits the report, Enter is a line break again.
-    test::EnvironmentOverride path("PATH", programsNamed({"myedit"}).string());
+    test::FakePrograms programs(temp / "bin", {"myedit"});
     setEditorTemplate("myedit {file}:{line}");
     test::LaunchRecorder launches;
     enterOnLine(1);
@@ -307,12 +285,12 @@ TEST_F(ScanWindows, EachFileShowsInItsOwnEncoding)
     EXPECT_NE(printed.find("na\xC3\xAFve"), std::string::npos) << printed;
     EXPECT_NE(printed.find("caf\xC3\xA9"), std::string::npos) << printed;
 
-    test::EnvironmentOverride path("PATH", programsNamed({"myedit"}).string());
+    test::FakePrograms programs(temp / "bin", {"myedit"});
     setEditorTemplate("myedit {line}");
     test::LaunchRecorder launches;
     const qsizetype next = lines.indexOf("' next");
     ASSERT_GT(next, 0);
-    doubleClickLine(static_cast<int>(next));
+    doubleClickLine("Text1", static_cast<int>(next));
     ASSERT_EQ(launches.launches.size(), 1u);
     EXPECT_EQ(launches.launches[0].second, QStringList{"2"});
 

@@ -111,6 +111,21 @@ void waitForRuns()
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+static std::filesystem::path withPrograms(const std::filesystem::path& folder, const std::vector<const char*>& names)
+{
+    std::filesystem::create_directories(folder);
+    for (const char* name : names) {
+        std::ofstream(folder / name) << "#!/bin/sh\n";
+        std::filesystem::permissions(folder / name, std::filesystem::perms::owner_all);
+    }
+    return folder;
+}
+
+FakePrograms::FakePrograms(const std::filesystem::path& folder, const std::vector<const char*>& names)
+    : EnvironmentOverride("PATH", withPrograms(folder, names).native())
+{
+}
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillbox-test-XXXXXX").string();

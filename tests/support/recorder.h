@@ -114,6 +114,13 @@ public:
         : EnvironmentOverride(dataFolderVariable, folder.native()) {}
 };
 
+// Stand-in programs (empty scripts named `names`, made in `folder`), alone on the PATH for as long
+// as it lives.
+class FakePrograms : public EnvironmentOverride {
+public:
+    FakePrograms(const std::filesystem::path& folder, const std::vector<const char*>& names);
+};
+
 // Starts from no settings at all, as on a first run, and leaves none behind.
 class FreshSettings {
 public:

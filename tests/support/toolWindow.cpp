@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTextBlock>
 #include <QTest>
 
 namespace qb::test {
@@ -65,6 +67,18 @@ void ToolWindowTest::click(const char* name) const
 {
     QTest::mouseClick(child<QWidget>(name), Qt::LeftButton);
     waitForRuns();
+}
+
+void ToolWindowTest::doubleClickLine(const char* name, int line) const
+{
+    QPlainTextEdit* text = box(name);
+    const QRect place = text->cursorRect(QTextCursor(text->document()->findBlockByNumber(line)));
+    QTest::mouseDClick(text->viewport(), Qt::LeftButton, {}, place.center());
+}
+
+QString ToolWindowTest::status() const
+{
+    return frame.statusBar()->currentMessage();
 }
 
 void ToolWindowTest::runIn(const std::filesystem::path& folder, const char* button) const

@@ -55,6 +55,10 @@ protected:
     QLineEdit* line(const char* name) const;
     // Clicks the control and waits for the run it may have started.
     void click(const char* name) const;
+    // Double-clicks line `line` (0-based) of the box `name`.
+    void doubleClickLine(const char* name, int line) const;
+    // What the frame's status bar says.
+    QString status() const;
     // Opens `folder` in the folder picker Dir1 and presses `button`.
     void runIn(const std::filesystem::path& folder, const char* button) const;
 

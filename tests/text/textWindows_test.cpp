@@ -42,18 +42,6 @@ protected:
     }
 };
 
-// Puts stand-in programs alone on the PATH for as long as it lives.
-struct FakePrograms {
-    FakePrograms(const test::TempDir& temp, std::initializer_list<const char*> names)
-    {
-        for (const char* name : names)
-            std::filesystem::permissions(temp.write(std::string("bin/") + name, "#!/bin/sh\n"), std::filesystem::perms::owner_all);
-        qputenv("PATH", QByteArray::fromStdString((temp / "bin").string()));
-    }
-    ~FakePrograms() { qputenv("PATH", previous); }
-    QByteArray previous = qgetenv("PATH");
-};
-
 TEST_F(TextWindow, HexDecConvertsBothWaysAndAFailureKeepsEarlierItems)
 {
     open(4, "frmHex2Dec");
@@ -141,10 +129,10 @@ TEST_F(TextWindow, RepeaterChangeFileAndEditors)
     EXPECT_EQ(line("txtFileName_1")->text(), fromPath(temp / "out.txt"));
 
     test::LaunchRecorder launches;
-    FakePrograms editor(temp, {"mousepad"});
+    test::FakePrograms editor(temp / "bin", {"mousepad"});
     click("cmdVim");
     click("cmdEditIn");  // always opens the default input file
-    FakePrograms vim(temp, {"gvim"});
+    test::FakePrograms vim(temp / "bin", {"gvim"});
     click("cmdVim");
     EXPECT_EQ(launches.launches, (std::vector<std::pair<QString, QStringList>>{
                                      {fromPath(temp / "bin/mousepad"), {fromPath(temp / "in.txt")}},
