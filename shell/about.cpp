@@ -22,17 +22,29 @@ AboutDialog::AboutDialog(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quillbox"));
+    auto* layout = new QVBoxLayout(this);
+    setupHeader(layout);
+    setupFacts(layout);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    setMinimumWidth(520);
+}
 
+void AboutDialog::setupHeader(QVBoxLayout* layout)
+{
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/quillbox.png")).pixmap(48));
-    auto* title = new QLabel(QStringLiteral("<b>Quillbox</b>"), this);
     auto* header = new QHBoxLayout;
     header->addWidget(icon);
-    header->addWidget(title, 1);
-    auto* summary = new QLabel(
-        QStringLiteral("A toolbox for developers who work with source code, text files and databases."), this);
-    summary->setWordWrap(true);
+    header->addWidget(new QLabel(QStringLiteral("<b>Quillbox</b>"), this), 1);
+    layout->addLayout(header);
+    layout->addWidget(wrapped(new QLabel(
+        QStringLiteral("A toolbox for developers who work with source code, text files and databases."), this)));
+}
 
+void AboutDialog::setupFacts(QVBoxLayout* layout)
+{
     auto* open = make<QPushButton>(this, "cmdOpenDataFolder", QStringLiteral("&Open Folder"));
     connect(open, &QPushButton::clicked, this, guarded([this] { cmdOpenDataFolder_Click(); }));
     // One row a fact; the data folder's row has the button beside it.
@@ -57,16 +69,7 @@ AboutDialog::AboutDialog(QWidget* parent)
             row->addWidget(fact.beside);
         form->addRow(fact.caption, row);
     }
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(header);
-    layout->addWidget(summary);
     layout->addLayout(form);
-    layout->addWidget(buttons);
-    setMinimumWidth(520);
 }
 
 void AboutDialog::cmdOpenDataFolder_Click()

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+class QVBoxLayout;
+
 namespace qb {
 
 class AboutDialog : public QDialog {
@@ -15,6 +17,9 @@ public:
     void cmdOpenDataFolder_Click();
 
 private:
+    void setupHeader(QVBoxLayout* layout);
+    void setupFacts(QVBoxLayout* layout);
+
     QString folder_;
 };
 

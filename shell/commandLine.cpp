@@ -2,11 +2,13 @@
 
 #include "shell/fs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <expected>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -303,6 +305,14 @@ int CommandRun::runStatus(const RunReport& run)
         report(missing, systemError(ENOENT, missing));
     for (const Failure& failure : run.failures)
         report(failure.path, failure.error);
+    // What else the window would say at the end (a backup name that got a counter, temporary
+    // files of an interrupted run that were removed) goes to stderr too, a line each.
+    const std::string notes = runNotes(run);
+    for (std::string_view rest = notes; !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        note(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
     return run.failures.empty() && run.missingInputs.empty() ? exitStatus::ok : exitStatus::failed;
 }
 
@@ -395,6 +405,65 @@ int CommandRun::finish(int status)
     return status;
 }
 
+namespace {
+
+int printHelp(const std::string& text)
+{
+    writeOut(text);
+    return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
+}
+
+struct ParsedArguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string, std::less<>> options;
+};
+
+// The arguments after the command's name, sorted into positional ones and options; instead, the
+// exit status when they are a usage problem (after its message) or ask for the command's help.
+std::expected<ParsedArguments, int> parseArguments(const Command& command, const std::vector<std::string>& args)
+{
+    ParsedArguments parsed;
+    CommandRun problems(command, {}, {});
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || looksLikeNumber(arg)) {
+            parsed.positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (name == "--help" || name == "-h")
+            return std::unexpected(printHelp(commandHelp(command)));
+        const auto option = std::ranges::find(command.options, name, &CommandOption::name);
+        if (option == command.options.end())
+            return std::unexpected(problems.usage("unknown option '" + name + "'"));
+        if (option->valueName.empty()) {
+            if (equals != std::string::npos)
+                return std::unexpected(problems.usage("option '" + name + "' takes no value"));
+            parsed.options[name];
+        } else if (equals != std::string::npos) {
+            parsed.options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            parsed.options[name] = args[++i];
+        } else {
+            return std::unexpected(problems.usage("option '" + name + "' needs a value (" + option->valueName + ")"));
+        }
+    }
+    const auto& positional = parsed.positional;
+    if (positional.size() < command.minArguments)
+        return std::unexpected(problems.usage(positional.empty() ? "missing arguments" : "too few arguments"));
+    if (positional.size() > command.maxArguments)
+        return std::unexpected(problems.usage("unexpected argument '" + positional[command.maxArguments] + "'"));
+    return parsed;
+}
+
+}  // namespace
+
 int runCommandLine(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
@@ -405,65 +474,21 @@ int runCommandLine(int argc, char** argv)
     if (args.empty())
         return generalProblem("no command given");
     const std::string& first = args.front();
-    if (first == "--help" || first == "-h" || first == "--help-all") {
-        writeOut(commandLineHelp(first == "--help-all"));
-        return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
-    }
-    if (first == "--version") {
-        writeOut("quillbox " QUILLBOX_VERSION "\n");
-        return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
-    }
+    if (first == "--help" || first == "-h" || first == "--help-all")
+        return printHelp(commandLineHelp(first == "--help-all"));
+    if (first == "--version")
+        return printHelp("quillbox " QUILLBOX_VERSION "\n");
     if (first.starts_with("-"))
         return generalProblem("unknown option '" + first + "'");
     const Command* command = findCommand(first);
     if (!command)
         return generalProblem("unknown command '" + first + "'");
-
-    std::vector<std::string> positional;
-    std::map<std::string, std::string, std::less<>> options;
-    CommandRun problems(*command, {}, {});
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || looksLikeNumber(arg)) {
-            positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        if (name == "--help" || name == "-h") {
-            writeOut(commandHelp(*command));
-            return std::fflush(stdout) == 0 ? exitStatus::ok : exitStatus::failed;
-        }
-        const CommandOption* option = nullptr;
-        for (const CommandOption& known : command->options)
-            if (known.name == name)
-                option = &known;
-        if (!option)
-            return problems.usage("unknown option '" + name + "'");
-        if (option->valueName.empty()) {
-            if (equals != std::string::npos)
-                return problems.usage("option '" + name + "' takes no value");
-            options[name];
-        } else if (equals != std::string::npos) {
-            options[name] = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            options[name] = args[++i];
-        } else {
-            return problems.usage("option '" + name + "' needs a value (" + option->valueName + ")");
-        }
-    }
-    if (positional.size() < command->minArguments)
-        return problems.usage(positional.empty() ? "missing arguments" : "too few arguments");
-    if (positional.size() > command->maxArguments)
-        return problems.usage("unexpected argument '" + positional[command->maxArguments] + "'");
+    auto parsed = parseArguments(*command, args);
+    if (!parsed)
+        return parsed.error();
 
     catchInterrupt();
-    CommandRun run(*command, std::move(positional), std::move(options));
+    CommandRun run(*command, std::move(parsed->positional), std::move(parsed->options));
     int status = exitStatus::failed;
     try {
         status = command->run(run);

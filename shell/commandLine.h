@@ -84,8 +84,8 @@ public:
     // True when `path` names an existing folder (a file); otherwise its error line is printed.
     bool folderExists(const std::filesystem::path& path);
     bool fileExists(const std::filesystem::path& path);
-    // The status of a tool's run: an error line for each failure and each missing input; 0 when
-    // there was none, else 1.
+    // The status of a tool's run: an error line for each failure and each missing input, then a
+    // "quillbox: NOTE" line for each of the run's notes; 0 when nothing failed, else 1.
     int runStatus(const RunReport& report);
 
     // The bytes of a file the command reads; nothing (after its error line) when it cannot be read.

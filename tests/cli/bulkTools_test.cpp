@@ -93,7 +93,13 @@ TEST_F(BulkCommands, AddExtensionMakesTheWindowsCopiesAndListing)
     makeTree();
     ASSERT_TRUE(open("cmdOpenForm_5", "frmAddExtension"));
     expectSameTree([&] { runIn(work(), "cmdGo"); }, {"addext", arg(work())});
-    EXPECT_EQ(runQuillbox({"addext", arg(work())}).out, boxBytes(box("rich1")));
+    // What an interrupted run left is removed, and stderr says so, as the window's end text does.
+    temp.write("work/sub/.qbtmp-Aaaaaaa1", "left by a killed run");
+    const test::Ran ran = runQuillbox({"addext", arg(work())});
+    EXPECT_EQ(ran.out, boxBytes(box("rich1")));
+    EXPECT_EQ(ran.status, 0);
+    EXPECT_EQ(ran.err, "quillbox: Removed 1 temporary file left behind by an interrupted run.\n");
+    EXPECT_FALSE(fs::exists(temp / "work/sub/.qbtmp-Aaaaaaa1"));
 }
 
 // Backup names hold the time, so the trees are compared with each backup's stamp taken out.

@@ -87,6 +87,12 @@ TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
                     EXPECT_EQ(outcome.utf8, isValidUtf8(texts[t])) << what;
                 }
                 expectSameParts(part, *whole, what);
+                // Without places and records (a printed report) the text is the same.
+                ScanPart textOnly;
+                textOnly.detailed = false;
+                ASSERT_FALSE(scanFile(file, blocks, *scanner, textOnly).error) << what;
+                EXPECT_EQ(textOnly.text, whole->text) << what;
+                EXPECT_TRUE(textOnly.lines.empty() && textOnly.records.empty()) << what;
             }
         }
     }

@@ -47,7 +47,7 @@ private:
 };
 
 template <class Walk>
-Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
+Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanDetail detail = ScanDetail::Full)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i) {
@@ -56,7 +56,7 @@ Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk)
             return std::unexpected(scanner.error());
         scanners.push_back(std::move(*scanner));
     }
-    ScanRun run(std::move(progress), std::move(scanners));
+    ScanRun run(std::move(progress), std::move(scanners), detail);
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);
@@ -118,10 +118,13 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart
             result = std::unexpected(matched.error());
         } else if (*matched) {
             const auto lineStart = static_cast<std::size_t>(found.data() - text.data());
-            line += countLineBreaks(text, counted, lineStart);
-            counted = lineStart;
+            if (part.detailed) {  // line numbers are only kept with the places and records
+                line += countLineBreaks(text, counted, lineStart);
+                counted = lineStart;
+            }
             part.addFileLine("\t", found, line);
-            part.records.push_back(Record{.line = line, .kind = RecordKind::Declaration, .text = std::string(found)});
+            if (part.detailed)
+                part.records.push_back(Record{.line = line, .kind = RecordKind::Declaration, .text = std::string(found)});
         }
     };
     if (filter_.sievable()) {
@@ -139,7 +142,7 @@ Result<void> SubOrFunctTest::appendMatchingLines(std::string_view text, ScanPart
         for (std::string_view each : splitLines(text))
             test(each, filter_.candidatesFor(each));
     }
-    if (countAll)
+    if (countAll && part.detailed)
         line += countLineBreaks(text, counted, text.size());
     return result;
 }
@@ -162,9 +165,10 @@ Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& pat
     return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPicked(paths, visit); });
 }
 
-Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress)
+Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
+                              ScanDetail detail)
 {
-    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); });
+    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail);
 }
 
 }  // namespace qb

@@ -65,6 +65,7 @@ Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback pr
 // The report for picked files, in the order given; paths that are not existing files are passed over.
 Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
 // The report for each path in order: a folder as findSubsAndFuncts walks it, a file by itself.
-Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
+Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
+                              ScanDetail detail = ScanDetail::Full);
 
 }  // namespace qb

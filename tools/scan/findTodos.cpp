@@ -50,12 +50,12 @@ private:
 };
 
 template <class Walk>
-ScanReport scanTodos(ProgressCallback progress, Walk walk)
+ScanReport scanTodos(ProgressCallback progress, Walk walk, ScanDetail detail = ScanDetail::Full)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(todoScanner());
-    ScanRun run(std::move(progress), std::move(scanners));
+    ScanRun run(std::move(progress), std::move(scanners), detail);
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), todoSkipList))
             run.scan(file);
@@ -80,16 +80,19 @@ void appendTodoBlocks(std::string_view text, ScanPart& part)
 void TodoBlocks::addToBlock(std::string_view line, ScanPart& part)
 {
     part.addFileLine({}, line, line_);
-    if (line_ != block_.line)
-        block_.text += '\n';
-    block_.text += line;
+    if (part.detailed) {
+        if (line_ != block_.line)
+            block_.text += '\n';
+        block_.text += line;
+    }
     ++line_;
 }
 
 void TodoBlocks::closeBlock(ScanPart& part)
 {
     part.addLine({}, {}, 0);
-    part.records.push_back(std::move(block_));
+    if (part.detailed)
+        part.records.push_back(std::move(block_));
     open_ = false;
 }
 
@@ -127,7 +130,8 @@ void TodoBlocks::appendRun(std::string_view text, bool last, ScanPart& part)
         std::size_t start = marker;
         while (start > pos && !isLineBreak(text[start - 1]))
             --start;
-        line_ += countLineBreaks(text, counted_, start);
+        if (part.detailed)  // line numbers are only kept with the places and records
+            line_ += countLineBreaks(text, counted_, start);
         block_ = Record{.line = line_, .kind = RecordKind::Todo, .text = {}};
         open_ = true;
         std::size_t end = lineEndFrom(text, marker);
@@ -145,7 +149,7 @@ void TodoBlocks::appendRun(std::string_view text, bool last, ScanPart& part)
         counted_ = start;
         pos = start;
     }
-    if (!last)
+    if (!last && part.detailed)
         line_ += countLineBreaks(text, counted_, text.size());
 }
 
@@ -154,9 +158,9 @@ ScanReport findTodos(const Folder& myFolder, ProgressCallback progress)
     return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); });
 }
 
-ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress)
+ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail)
 {
-    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); });
+    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail);
 }
 
 }  // namespace qb

@@ -56,6 +56,7 @@ std::unique_ptr<FileScanner> todoScanner();
 // The report for every file below `myFolder`.
 ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {});
 // The report for each path in order: a folder as findTodos walks it, a file by itself.
-ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
+ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
+                       ScanDetail detail = ScanDetail::Full);
 
 }  // namespace qb

@@ -11,8 +11,8 @@ Command todosCommand()
         "Lists every line that holds \"TODO:\" with the comment lines (lines holding an apostrophe) that "
         "directly follow it, file by file, as the Find TODOs window does. Names holding .bmp, .zip, .gif "
         "or .jpg are not read.",
-        [](const std::vector<std::filesystem::path>& paths, ProgressCallback progress) -> Result<ScanReport> {
-            return findTodosIn(paths, std::move(progress));
+        [](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail) -> Result<ScanReport> {
+            return findTodosIn(paths, std::move(progress), detail);
         });
 }
 

@@ -37,7 +37,9 @@ int runScan(CommandRun& run, const PathsScan& scan)
     if (missing)
         return exitStatus::cannotStart;
 
-    const Result<ScanReport> report = scan(paths, run.progress());
+    // The text format needs the report's text alone.
+    const Result<ScanReport> report =
+        scan(paths, run.progress(), format == ReportFormat::Text ? ScanDetail::TextOnly : ScanDetail::Full);
     if (!report) {
         run.report(report.error());
         return exitStatus::failed;
@@ -46,7 +48,8 @@ int runScan(CommandRun& run, const PathsScan& scan)
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);
-    const std::string bytes = writeReport(report->text, report->found, format);
+    const std::string written = format == ReportFormat::Text ? std::string() : writeReport(report->text, report->found, format);
+    const std::string& bytes = format == ReportFormat::Text ? report->text : written;
     if (output) {
         if (auto written = fso.replaceFileContents(*output, bytes); !written) {
             run.report(*output, written.error());

@@ -63,13 +63,14 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
             }
             // Runs end at line breaks, which UTF-8 sequences never hold, so the file is valid when
             // each run is. A file that fits in one run is only checked when it is reported.
+            // The encoding is only wanted with the records.
             if (last) {
                 scanner.finish(part);
-                if (outcome.utf8 && !part.text.empty())
+                if (part.detailed && outcome.utf8 && !part.text.empty())
                     outcome.utf8 = isValidUtf8(*run);
                 break;
             }
-            if (outcome.utf8)
+            if (part.detailed && outcome.utf8)
                 outcome.utf8 = isValidUtf8(*run);
         }
     } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
@@ -86,11 +87,14 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
 // through the mutex, so a batch is only ever touched by one thread at a time.
 class ScanRun::Workers {
 public:
-    explicit Workers(FileScanners scanners) : batches_(scanners.size() * batchesPerWorker)
+    Workers(FileScanners scanners, ScanDetail detail) : batches_(scanners.size() * batchesPerWorker)
     {
         assert(!scanners.empty());
-        for (Batch& batch : batches_)
+        for (Batch& batch : batches_) {
             batch.jobs.resize(filesPerBatch);
+            for (Job& job : batch.jobs)
+                job.part.detailed = detail == ScanDetail::Full;
+        }
         for (std::unique_ptr<FileScanner>& scanner : scanners)
             threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) { work(stop, *scanner); });
     }
@@ -167,7 +171,10 @@ private:
     {
         const std::size_t file = report.found.files.size();
         report.found.files.push_back({std::move(job.file), job.outcome.utf8});
-        report.text += job.part.text;
+        if (report.text.empty())
+            std::swap(report.text, job.part.text);  // a large single file's part is not copied
+        else
+            report.text += job.part.text;
         for (const std::uint64_t line : job.part.lines)
             report.places.push_back({file, line});
         for (Record& record : job.part.records) {
@@ -216,8 +223,8 @@ private:
     std::vector<std::jthread> threads_;  // declared last: stopped and joined before the rest goes
 };
 
-ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners)
-    : counter_(std::move(progress)), workers_(std::make_unique<Workers>(std::move(scanners)))
+ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail)
+    : counter_(std::move(progress)), workers_(std::make_unique<Workers>(std::move(scanners), detail))
 {
 }
 
@@ -361,6 +368,8 @@ void ScanPart::addLine(std::string_view prefix, std::string_view content, std::u
     text += prefix;
     text += content;
     text += crlf;
+    if (!detailed)
+        return;
     const std::uint64_t breaks = countLineBreaks(prefix, 0, prefix.size()) + countLineBreaks(content, 0, content.size());
     lines.insert(lines.end(), breaks + 1, fileLine);
 }
@@ -368,6 +377,8 @@ void ScanPart::addLine(std::string_view prefix, std::string_view content, std::u
 void ScanPart::prepend(const ScanPart& head)
 {
     text.insert(0, head.text);
+    if (!detailed)
+        return;
     lines.insert(lines.begin(), head.lines.begin(), head.lines.end());
     records.insert(records.begin(), head.records.begin(), head.records.end());
 }

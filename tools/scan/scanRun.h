@@ -47,8 +47,14 @@ struct ScanReport {
     bool cancelled = false;             // the progress callback asked the scan to stop
 };
 
+// How much a scan keeps beside its report text: everything (the place of each report line, a
+// record of each found item and each listed file's encoding), or the text alone, for a report
+// that is only printed: then memory holds little more than the text.
+enum class ScanDetail { Full, TextOnly };
+
 // One file's part of a report, as a FileScanner builds it.
 struct ScanPart {
+    bool detailed = true;  // keeps `lines` and `records` (ScanDetail::Full)
     std::string text;
     std::vector<std::uint64_t> lines;  // for each line of `text`, its line in the file (0: none)
     std::vector<Record> records;       // what was found; their `file` is set when the part joins
@@ -60,7 +66,8 @@ struct ScanPart {
     void addFileLine(std::string_view prefix, std::string_view content, std::uint64_t fileLine)
     {
         text.append(prefix).append(content).append("\r\n");
-        lines.push_back(fileLine);
+        if (detailed)
+            lines.push_back(fileLine);
     }
     // Puts the lines of `head` in front (for a heading that is only written once something was found).
     void prepend(const ScanPart& head);
@@ -105,7 +112,7 @@ std::size_t scanWorkerCount();
 class ScanRun {
 public:
     // One worker thread per scanner (at least one is needed).
-    ScanRun(ProgressCallback progress, FileScanners scanners);
+    ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail = ScanDetail::Full);
     ~ScanRun();
 
     // Reports the file to the progress callback and has it read and scanned; its part joins the

@@ -113,6 +113,89 @@ std::string expandChunk(std::string_view chunk, std::string_view line,
     return result;
 }
 
+namespace {
+
+// The output side of a run: how many bytes reached the file, and where each whole repetition
+// ends in it.
+struct RepeatOutput {
+    TextStream& stream;
+    std::vector<std::uint64_t> ends;
+    std::uint64_t written = 0;
+    bool writeFailed = false;
+
+    Result<void> operator()(std::string_view bytes)
+    {
+        auto done = stream.Write(bytes);
+        if (done)
+            written += bytes.size();
+        else
+            writeFailed = true;
+        return done;
+    }
+
+    // Publishes the output with the whole repetitions that reached it (all of them, unless a
+    // write failed). On return `ends` holds the repetitions now in the file: none when the file
+    // stayed as it was. The first error met, if any.
+    std::optional<Error> close()
+    {
+        std::optional<Error> error;
+        if (!writeFailed)
+            if (auto flushed = stream.Flush(); !flushed) {
+                writeFailed = true;
+                error = flushed.error();
+            }
+        if (writeFailed)
+            while (!ends.empty() && ends.back() > stream.bytesInFile())
+                ends.pop_back();
+        auto closed = writeFailed ? stream.CloseKeeping(ends.empty() ? 0 : ends.back()) : stream.Close();
+        if (!closed) {
+            ends.clear();
+            return error.value_or(closed.error());
+        }
+        return error;
+    }
+};
+
+// Expands the chunk once per line (or pair of lines) of `in` into `output`, until the input
+// ends or something fails; the error that stopped it, if any. Its line buffers are gone when it
+// returns, before the box's text is read back.
+std::optional<Error> writeRepetitions(const RepeatRequest& request, TextStream& in, RepeatOutput& output)
+{
+    const auto start = counterStart(request.countStart);
+    if (!start)
+        return start.error();
+    std::int16_t counter = *start;
+    std::string line;
+    std::string nextLine;
+    for (;;) {
+        // Reading (rather than asking for the end first) also reports a pending read error.
+        auto read = in.readLine(line);
+        if (!read)
+            return read.error();
+        if (!*read)
+            return std::nullopt;
+        std::optional<std::string_view> second;
+        if (request.doubleUp) {
+            // An odd number of lines ends here with the stream's past-the-end error.
+            auto next = in.readLine(nextLine);
+            if (!next)
+                return next.error();
+            if (!*next)
+                return Error{err::InputPastEnd, in.path().string() + ": input past end of file"};
+            second = nextLine;
+        }
+        const std::string counterText = std::to_string(counter);
+        if (auto done = putFilled(request.chunk, 0, {line, second, counterText}, output); !done)
+            return done.error();
+        output.ends.push_back(output.written);
+        if (counter == std::numeric_limits<std::int16_t>::max())
+            return overflowError();
+        ++counter;
+    }
+}
+
+}  // namespace
+
 RepeatResult repeatChunk(const RepeatRequest& request)
 {
     RepeatResult result;
@@ -135,72 +218,13 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     if (!out)
         return failed(std::move(result), out.error());
 
-    std::optional<Error> error;
-    bool writeFailed = false;
-    std::vector<std::uint64_t> ends;  // where each whole repetition ends in the output
-    std::uint64_t written = 0;
-    auto put = [&](std::string_view bytes) -> Result<void> {
-        auto done = out->Write(bytes);
-        if (done)
-            written += bytes.size();
-        else
-            writeFailed = true;
-        return done;
-    };
-    const auto start = counterStart(request.countStart);
-    if (!start)
-        error = start.error();
-    std::int16_t counter = start.value_or(0);
-    std::string line;
-    std::string nextLine;
-    while (!error) {
-        // Reading (rather than asking for the end first) also reports a pending read error.
-        auto read = in->readLine(line);
-        if (!read || !*read) {
-            if (!read)
-                error = read.error();
-            break;
-        }
-        std::optional<std::string_view> second;
-        if (request.doubleUp) {
-            // An odd number of lines ends here with the stream's past-the-end error.
-            if (auto next = in->readLine(nextLine); !next || !*next) {
-                error = next ? Error{err::InputPastEnd, in->path().string() + ": input past end of file"}
-                             : next.error();
-                break;
-            }
-            second = nextLine;
-        }
-        const std::string counterText = std::to_string(counter);
-        if (auto done = putFilled(request.chunk, 0, {line, second, counterText}, put); !done) {
-            error = done.error();
-            break;
-        }
-        ends.push_back(written);
-        if (counter == std::numeric_limits<std::int16_t>::max())
-            error = overflowError();
-        ++counter;
-    }
-    // The lines' room goes before the box's text is read back.
-    std::string().swap(line);
-    std::string().swap(nextLine);
+    RepeatOutput output{*out};
+    std::optional<Error> error = writeRepetitions(request, *in, output);
     (void)in->Close();
-
     // The output gets the whole repetitions that reached it; the box shows them.
-    if (!writeFailed)
-        if (auto flushed = out->Flush(); !flushed) {
-            writeFailed = true;
-            error = error.value_or(flushed.error());
-        }
-    if (writeFailed)
-        while (!ends.empty() && ends.back() > out->bytesInFile())
-            ends.pop_back();
-    auto closed = writeFailed ? out->CloseKeeping(ends.empty() ? 0 : ends.back()) : out->Close();
-    if (!closed) {
-        error = error.value_or(closed.error());
-        ends.clear();  // out.txt is as it was: nothing of this run reached it
-    }
-    if (auto shown = shownFromFile(fso, request.outFile, std::move(ends)); shown)
+    if (auto closing = output.close(); closing)
+        error = error.value_or(std::move(*closing));
+    if (auto shown = shownFromFile(fso, request.outFile, std::move(output.ends)); shown)
         result.shown = std::move(*shown);
     else
         error = error.value_or(shown.error());
