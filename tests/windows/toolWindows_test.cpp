@@ -83,42 +83,30 @@ protected:
         sub()->resize(size);
         settle();
     }
-    // Every shown control lies whole inside the client, so the scroll area reaches it.
-    void expectReachable(const char* when)
+    // Every shown control lies whole inside the client, so the scroll area reaches it, and no
+    // caption shows less than its text; with `apart`, no two controls side by side on the client
+    // cover each other (with the style's own sizes).
+    void expectLaidOut(const char* when, bool apart = false)
     {
         QWidget* client = scroll()->widget();
+        const std::string where = window->objectName().toStdString() + " " + when + ": ";
         for (const QWidget* control : shownControls(client)) {
             const QRect place(control->mapTo(client, QPoint(0, 0)), control->size());
-            EXPECT_TRUE(client->rect().contains(place))
-                << window->objectName().toStdString() << " " << when << ": " << control->objectName().toStdString();
-        }
-    }
-    // No two controls side by side on the client cover each other (with the style's own sizes).
-    void expectNoOverlap(const char* when)
-    {
-        QWidget* client = scroll()->widget();
-        QList<QWidget*> controls;
-        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (control->isVisibleTo(client))
-                controls.push_back(control);
-        for (qsizetype i = 0; i < controls.size(); ++i)
-            for (qsizetype j = i + 1; j < controls.size(); ++j)
-                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
-                    << window->objectName().toStdString() << " " << when << ": " << controls[i]->objectName().toStdString()
-                    << " and " << controls[j]->objectName().toStdString();
-    }
-    // No caption shows less than its text.
-    void expectCaptionsFit(const char* when)
-    {
-        for (const QWidget* control : shownControls(scroll()->widget())) {
+            EXPECT_TRUE(client->rect().contains(place)) << where << control->objectName().toStdString();
             const auto* label = qobject_cast<const QLabel*>(control);
             const bool caption = qobject_cast<const QAbstractButton*>(control) || (label && !label->wordWrap());
             const QSize needed = caption ? control->sizeHint()
                                  : label  ? QSize(0, label->heightForWidth(label->width()))
                                           : QSize();
             EXPECT_TRUE(control->width() >= needed.width() && control->height() >= needed.height())
-                << window->objectName().toStdString() << " " << when << ": " << control->objectName().toStdString();
+                << where << control->objectName().toStdString();
         }
+        const QList<QWidget*> side = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (qsizetype i = 0; apart && i < side.size(); ++i)
+            for (qsizetype j = i + 1; j < side.size(); ++j)
+                EXPECT_FALSE(side[i]->isVisibleTo(client) && side[j]->isVisibleTo(client)
+                             && side[i]->geometry().intersects(side[j]->geometry()))
+                    << where << side[i]->objectName().toStdString() << " and " << side[j]->objectName().toStdString();
     }
 };
 
@@ -132,17 +120,16 @@ TEST_F(EveryWindow, ScrollsWhenSmallAndGrowsItsBoxesWhenLarge)
         resizeWindow(sub()->size());
         const QSize design = sub()->size();  // restored, a window opens at its design size
         resizeWindow({260, 200});
-        expectReachable("small");
+        expectLaidOut("small");
         EXPECT_GT(scroll()->verticalScrollBar()->maximum() + scroll()->horizontalScrollBar()->maximum(), 0);
 
         resizeWindow(design);
         std::map<std::string, QSize> before;
         for (const char* box : tool.boxes)
             before[box] = child<QWidget>(box)->size();
-        expectNoOverlap("design size");
+        expectLaidOut("design size", true);
         resizeWindow(design + QSize(300, 200));
-        expectReachable("large");
-        expectNoOverlap("large");
+        expectLaidOut("large", true);
         for (const char* box : tool.boxes) {
             const QSize after = child<QWidget>(box)->size();
             EXPECT_TRUE(after.width() > before[box].width() || after.height() > before[box].height()) << box;
@@ -151,27 +138,24 @@ TEST_F(EveryWindow, ScrollsWhenSmallAndGrowsItsBoxesWhenLarge)
     }
 }
 
-// Captions fit their text with the usual font, with a large one, and after a style sheet that
-// makes buttons and check boxes roomier comes in while the window is open.
+// Captions fit their text with a large font, and after a style sheet that makes buttons and check
+// boxes roomier comes in while the window is open.
 TEST_F(EveryWindow, CaptionsFitInAnyFontOrStyle)
 {
     const QFont usual = QApplication::font();
     QFont large = usual;
     large.setPointSize(14);
-    for (const bool largeFont : {false, true}) {
-        QApplication::setFont(largeFont ? large : usual);
-        for (const Tool& tool : tools) {
-            SCOPED_TRACE(tool.name);
-            ASSERT_TRUE(open(tool.opener, tool.name));
-            settle();
-            expectCaptionsFit(largeFont ? "14 pt" : "usual font");
-            qApp->setStyleSheet("QPushButton { padding: 6px 20px; } QCheckBox, QLabel { padding: 3px; }");
-            settle();
-            expectCaptionsFit("style sheet");
-            expectReachable("style sheet");
-            qApp->setStyleSheet({});
-            sub()->close();
-        }
+    QApplication::setFont(large);
+    for (const Tool& tool : tools) {
+        SCOPED_TRACE(tool.name);
+        ASSERT_TRUE(open(tool.opener, tool.name));
+        settle();
+        expectLaidOut("14 pt");
+        qApp->setStyleSheet("QPushButton { padding: 6px 20px; } QCheckBox, QLabel { padding: 3px; }");
+        settle();
+        expectLaidOut("style sheet");
+        qApp->setStyleSheet({});
+        sub()->close();
     }
     QApplication::setFont(usual);
 }
@@ -298,22 +282,16 @@ TEST_F(RememberedInputs, ComeBackUnlessTurnedOffOrGone)
     }
 }
 
-QMimeData* dragOf(const std::filesystem::path& path)
-{
-    auto* data = new QMimeData;
-    data->setUrls({QUrl::fromLocalFile(fromPath(path))});
-    return data;
-}
-
 // Drops `path` on `target` at `at` (in its own coordinates); true when the target took it.
 bool drop(QWidget* target, const std::filesystem::path& path, QPoint at)
 {
-    std::unique_ptr<QMimeData> data(dragOf(path));
-    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(fromPath(path))});
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted())
         return false;
-    QDropEvent dropped(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &dropped);
     return dropped.isAccepted();
 }
