@@ -5,6 +5,11 @@
 #include "shell/mdlText.h"
 
 #include <algorithm>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace qb {
 
@@ -19,32 +24,71 @@ struct EntryNames {
     std::vector<std::string> files, folders, temps;
 };
 
+// The kind of a listed entry: the type the listing gave, or (when it gave none, or for a link
+// that may lead to a file) the type that a stat of the entry says. An entry that cannot be
+// looked at is passed over, as one that vanished meanwhile.
+enum class EntryKind { Other, File, Folder };
+
+EntryKind entryKind(int folderFd, const dirent& entry)
+{
+    const auto kindOf = [](mode_t mode) {
+        return S_ISREG(mode) ? EntryKind::File : S_ISDIR(mode) ? EntryKind::Folder : EntryKind::Other;
+    };
+    struct stat info {};
+    switch (entry.d_type) {
+    case DT_REG: return EntryKind::File;
+    case DT_DIR: return EntryKind::Folder;
+    case DT_LNK:  // a link to a file counts as the file; a link to a folder is not entered
+        return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode) ? EntryKind::File
+                                                                                         : EntryKind::Other;
+    case DT_UNKNOWN:  // file systems that give no types: ask, and follow a link only to a file
+        if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return EntryKind::Other;
+        if (!S_ISLNK(info.st_mode))
+            return kindOf(info.st_mode);
+        return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode) ? EntryKind::File
+                                                                                         : EntryKind::Other;
+    default: return EntryKind::Other;
+    }
+}
+
 Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFolders)
 {
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec)
-        return std::unexpected(systemError(ec, folder, true));
+    // The listing's own types are used, so most entries need no stat, and names are taken as
+    // they come, without a path object each: a tree of many small files is mostly listing.
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        return std::unexpected(systemError(errno, folder, true));
+    const int folderFd = ::dirfd(dir.get());
     EntryNames names;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            return std::unexpected(systemError(ec, folder, true));
-        const fs::directory_entry& entry = *it;
-        const std::string_view full = entry.path().native();
-        const std::string_view name = full.substr(full.rfind(fs::path::preferred_separator) + 1);
-        std::error_code typeEc;
-        std::vector<std::string>* kind = nullptr;
-        if (isTempFileName(name))
-            kind = &names.temps;
-        else if (wantFolders && !entry.is_symlink(typeEc) && entry.is_directory(typeEc))
-            kind = &names.folders;
-        else if (wantFiles && entry.is_regular_file(typeEc))  // follows links: a link to a file counts
-            kind = &names.files;
-        if (kind)
-            kind->emplace_back(name);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                return std::unexpected(systemError(errno, folder, true));
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (isTempFileName(name)) {
+            names.temps.emplace_back(name);
+            continue;
+        }
+        switch (entryKind(folderFd, *entry)) {
+        case EntryKind::File:
+            if (wantFiles)
+                names.files.emplace_back(name);
+            break;
+        case EntryKind::Folder:
+            if (wantFolders)
+                names.folders.emplace_back(name);
+            break;
+        case EntryKind::Other:
+            break;
+        }
     }
-    if (ec)
-        return std::unexpected(systemError(ec, folder, true));
     std::sort(names.files.begin(), names.files.end(), walkOrderLess);
     std::sort(names.folders.begin(), names.folders.end(), walkOrderLess);
     return names;
@@ -55,8 +99,18 @@ std::vector<Item> entriesAs(const fs::path& folder, const std::vector<std::strin
 {
     std::vector<Item> items;
     items.reserve(names.size());
-    for (const std::string& name : names)
-        items.emplace_back(folder / name);
+    // Each path is spelled once and parsed once, instead of appending to a copy of the folder's.
+    const std::string& base = folder.native();
+    const bool separated = base.empty() || base.back() == fs::path::preferred_separator;
+    for (const std::string& name : names) {
+        std::string full;
+        full.reserve(base.size() + 1 + name.size());
+        full += base;
+        if (!separated)
+            full += fs::path::preferred_separator;
+        full += name;
+        items.emplace_back(fs::path(std::move(full)));
+    }
     return items;
 }
 
