@@ -21,32 +21,27 @@ TEST(ScanReportIndex, EveryReportLineKnowsItsFileAndLine)
     // A name with a line break shows as two lines in the box; both point at the file.
     temp.write("b\nc.bas", "x\r\nPublic Sub A()\r\n\r\n  Private Function B()");
 
+    // Each report line's line in the file (0 for a separator or blank), and each record's line and text.
+    const auto expectPlaces = [](const auto& report, const std::vector<std::uint64_t>& lines,
+                                 const std::vector<std::pair<std::uint64_t, std::string>>& records) {
+        ASSERT_EQ(report.found.files.size(), 1u);
+        ASSERT_EQ(report.places.size(), splitLines(report.text).size());
+        std::vector<ReportPlace> places;
+        for (const std::uint64_t line : lines)
+            places.push_back({0, line});
+        EXPECT_EQ(report.places, places);
+        std::vector<std::pair<std::uint64_t, std::string>> found;
+        for (const auto& item : report.found.items)
+            found.emplace_back(item.line, item.text);
+        EXPECT_EQ(found, records);
+    };
     const ScanReport todos = findTodos(Folder(temp.path()));
-    ASSERT_EQ(todos.found.files.size(), 1u);
+    expectPlaces(todos, {0, 1, 2, 3, 0, 7, 0, 0, 0, 0}, {{2, "' TODO: one\n' two"}, {7, "' TODO: three"}});
     EXPECT_EQ(todos.found.files[0].path, temp / "a.bas");
-    const std::vector<std::uint64_t> todoLines = {0, 1, 2, 3, 0, 7, 0, 0, 0, 0};
-    ASSERT_EQ(todos.places.size(), splitLines(todos.text).size());
-    ASSERT_EQ(todos.places.size(), todoLines.size());
-    for (std::size_t i = 0; i < todoLines.size(); ++i)
-        EXPECT_EQ(todos.places[i], (ReportPlace{0, todoLines[i]})) << "report line " << i;
-    ASSERT_EQ(todos.found.items.size(), 2u);
-    EXPECT_EQ(todos.found.items[0].line, 2u);
-    EXPECT_EQ(todos.found.items[0].text, "' TODO: one\n' two");
-    EXPECT_EQ(todos.found.items[1].line, 7u);
-    EXPECT_EQ(todos.found.items[1].text, "' TODO: three");
-
     const auto subs = findSubsAndFuncts(Folder(temp.path()));
     ASSERT_TRUE(subs);
-    ASSERT_EQ(subs->found.files.size(), 1u);
-    const std::vector<std::uint64_t> subLines = {1, 1, 2, 4};
-    ASSERT_EQ(subs->places.size(), splitLines(subs->text).size());
-    ASSERT_EQ(subs->places.size(), subLines.size());
-    for (std::size_t i = 0; i < subLines.size(); ++i)
-        EXPECT_EQ(subs->places[i], (ReportPlace{0, subLines[i]})) << "report line " << i;
-    ASSERT_EQ(subs->found.items.size(), 2u);
-    EXPECT_EQ(subs->found.items[1].line, 4u);
+    expectPlaces(*subs, {1, 1, 2, 4}, {{2, "Public Sub A()"}, {4, "  Private Function B()"}});
     EXPECT_EQ(subs->found.items[1].kind, RecordKind::Declaration);
-    EXPECT_EQ(subs->found.items[1].text, "  Private Function B()");
 }
 
 // An ELF executable and a static library are passed over and counted; text with bytes of 0x80 and
