@@ -66,12 +66,10 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     ASSERT_TRUE(open("mnuSNP", "frmReplaceLineFromFile"));
     temp.write("work/a.txt", "cat\n");
     runIn(work, "cmdBegin");
-    ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_TRUE(recorder.messages[0].startsWith("53 :: "));
-    EXPECT_TRUE(recorder.messages[0].contains(fromPath(program / "replaceLines.txt")));
+    EXPECT_TRUE(recorder.only("53 :: ", fromPath(program / "replaceLines.txt")));
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\n");
     click("cmdBegin");
-    EXPECT_EQ(recorder.messages.last(), "done with snp");
+    EXPECT_TRUE(recorder.only("done with snp"));
     EXPECT_EQ(status(), "Search and Replace: 1 file read, 1 copy written below " + fromPath(work / "copies"));
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
 }

@@ -9,12 +9,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qb::test {
@@ -33,6 +36,17 @@ private:
 
 // Collects messages instead of showing them.
 struct MessageRecorder {
+    // Passes when exactly one message came since the last call, starting with `start` and holding
+    // `part`; forgets the messages either way.
+    ::testing::AssertionResult only(const QString& start, const QString& part = {})
+    {
+        const QStringList got = std::exchange(messages, {});
+        if (got.size() == 1 && got[0].startsWith(start) && got[0].contains(part))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "expected one message starting \"" << start.toStdString()
+                                             << "\" and holding \"" << part.toStdString() << "\", got: \""
+                                             << got.join("\" and \"").toStdString() << '"';
+    }
     QStringList messages;
     SinkOverride<MessageSink, setMessageSink> sink{[this](const QString& text) { messages.push_back(text); }};
 };
