@@ -11,7 +11,6 @@
 
 #include "runQuillbox.h"
 #include "support/recorder.h"
-#include "scan/scanTrees.h"
 
 namespace qb {
 namespace {

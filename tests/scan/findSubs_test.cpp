@@ -7,7 +7,6 @@
 
 #include <random>
 
-#include "scanTrees.h"
 #include "support/recorder.h"
 
 namespace qb {

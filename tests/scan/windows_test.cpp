@@ -6,9 +6,6 @@
 #include "tools/scan/scanTools.h"
 
 #include <QAction>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -19,9 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 
-#include "scanTrees.h"
 #include "support/toolWindow.h"
 
 namespace qb {
@@ -40,25 +35,6 @@ protected:
         QTest::keyClick(text, Qt::Key_Return);
     }
 };
-
-TEST_F(ScanWindows, FindSubsScansTheFolderAndListsWhatItCouldNotRead)
-{
-    temp.write("tree/a.bas", "Public Sub A()\r\nSub Main()\r\n");
-    temp.write("tree/b.gif", "Public Sub Skipped()\r\n");
-    test::makeUnreadableFile(temp / "tree/c\xC3\xA9.bas");  // its UTF-8 name shows right in the message
-    temp.write("tree/sub/c.cls", "  Private Function C()\r\n");
-    temp.write("tree/sub/d.bas", "Dim x\r\n");
-    ASSERT_TRUE(open(9, "frmFindSubNFuncts"));
-    runIn(temp / "tree", "cmdGo");
-    EXPECT_EQ(resultBytes(), (temp / "tree/a.bas").string() + "\r\n\tPublic Sub A()\r\n" +
-                                 (temp / "tree/sub/c.cls").string() + "\r\n\t  Private Function C()\r\n");
-    EXPECT_EQ(window->windowTitle(), fromPath(temp / "tree/sub/d.bas"));
-    ASSERT_EQ(recorder.messages.size(), 1);
-    const QStringList lines = recorder.messages[0].split('\n');
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], "This could not be read and was skipped:");
-    EXPECT_TRUE(lines[1].startsWith("57 :: " + fromPath(temp / "tree/c\xC3\xA9.bas"))) << lines[1].toStdString();
-}
 
 TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
 {
@@ -189,32 +165,18 @@ TEST_F(ScanWindows, SaveReportAsInEachFormat)
     EXPECT_FALSE(save->isEnabled());  // nothing to save before a scan
     runIn(temp / "tree", "cmdGo");
     ASSERT_TRUE(save->isEnabled());
-    const std::string block = "' TODO: a, \"b\" | c\n' more";
-    struct Row { int type; const char* name; std::function<void(const std::string&)> check; };
-    const Row rows[] = {
-        {0, "report.txt", [&](const std::string& saved) { EXPECT_EQ(saved, resultBytes()); }},
-        {1, "report.csv", [&](const std::string& saved) {
-             EXPECT_EQ(saved, "path,line,kind,text\r\n" + (temp / "tree/a.bas").string() +
-                                  ",2,todo,\"' TODO: a, \"\"b\"\" | c\n' more\"\r\n");
-         }},
-        {2, "report.json", [&](const std::string& saved) {
-             QJsonParseError error;
-             const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(saved), &error);
-             ASSERT_EQ(error.error, QJsonParseError::NoError) << saved;
-             ASSERT_EQ(json.array().size(), 1);
-             EXPECT_EQ(json.array()[0].toObject()["text"].toString().toStdString(), block);
-             EXPECT_EQ(json.array()[0].toObject()["line"].toInt(), 2);
-         }},
-        {3, "report.md", [&](const std::string& saved) {
-             EXPECT_NE(saved.find("' TODO: a, \"b\" \\| c<br>' more"), std::string::npos) << saved;
-         }},
-    };
+    // The record writers are proven to the byte through the command line; here each file type
+    // chosen must give its own format.
+    const std::string csv = "path,line,kind,text\r\n" + (temp / "tree/a.bas").string() + ",2,todo,\"' TODO: a, \"\"b";
+    struct Row { int type; const char* name; std::string start; };
+    const Row rows[] = {{0, "report.txt", resultBytes()}, {1, "report.csv", csv}, {2, "report.json", "[\n  {\"path\": \""},
+                        {3, "report.md", "| path | line | kind | text |\n"}};
     for (const Row& row : rows) {
         test::SaveDialogScript dialog(SaveDialogAnswer{fromPath(temp / row.name), row.type});
         save->trigger();
         ASSERT_EQ(dialog.requests.size(), 1u);
-        EXPECT_EQ(dialog.requests[0].filters.size(), 4);
-        row.check(test::readBytes(temp / row.name));
+        const std::string saved = test::readBytes(temp / row.name);
+        EXPECT_TRUE(saved.starts_with(row.start) && (row.type > 0 || saved == row.start)) << saved;
     }
     EXPECT_TRUE(recorder.messages.isEmpty());
     EXPECT_EQ(status(), "Report saved as " + fromPath(temp / "report.md"));
@@ -257,13 +219,14 @@ TEST_F(ScanWindows, EachFileShowsInItsOwnEncoding)
 
 }
 
-// The status bar says what each scan found, in how many files, and what it passed over.
+// The status bar says what each scan found, in how many files, and what it passed over; the
+// message at the end lists what could not be read (its UTF-8 name shown right).
 TEST_F(ScanWindows, StatusBarSummarisesEachScan)
 {
     temp.write("tree/a.bas", "' TODO: a\r\nx\r\n' TODO: b\r\n");
     temp.write("tree/b.bas", "plain\r\n");
     temp.write("tree/app", std::string("\x7F" "ELF\0\0", 6));
-    test::makeUnreadableFile(temp / "tree/c.bas");
+    const QString unreadable = fromPath(test::makeUnreadableFile(temp / "tree/c\xC3\xA9.bas"));
     struct Row { int button; const char* window; const char* summary; };
     const Row rows[] = {
         {7, "frmFindTodos", "Find TODOs: 2 blocks in 1 file, 1 binary file skipped, 1 could not be read, "},
@@ -274,6 +237,7 @@ TEST_F(ScanWindows, StatusBarSummarisesEachScan)
         runIn(temp / "tree", "cmdGo");
         EXPECT_TRUE(status().startsWith(row.summary)) << status().toStdString();
         EXPECT_TRUE(status().endsWith(" s")) << status().toStdString();
+        EXPECT_TRUE(recorder.only("This could not be read and was skipped:\n57 :: " + unreadable, "\n1 binary file skipped"));
     }
 }
 

@@ -117,6 +117,10 @@ private:
 
 std::string readBytes(const std::filesystem::path& path);
 
+// Makes `path` a link to this process's memory file: it is listed as a regular file, opens, and
+// fails on the first read with an I/O error (also for root, for whom permissions stop nothing).
+std::filesystem::path makeUnreadableFile(const std::filesystem::path& path);
+
 // Sets (or, given nothing, removes) an environment variable for as long as it lives.
 class EnvironmentOverride {
 public:
