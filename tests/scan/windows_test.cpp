@@ -114,8 +114,6 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
     const Row rows[] = {
         {"chosen", {"myedit"}, "myedit --at={line} \"{file}\"", "myedit", {"--at=3", F}, {}},
         {"code", all, {}, "code", {"-g", F + ":3"}, {}},
-        {"kate", {all.begin() + 1, all.end()}, {}, "kate", {"--line", "3", F}, {}},
-        {"gedit", {all.begin() + 2, all.end()}, {}, "gedit", {"+3", F}, {}},
         {"gvim", {all.begin() + 3, all.end()}, {}, "gvim", {"+3", F}, {}},
         {"opener", {"xdg-open"}, {}, "xdg-open", {F}, {}},
         {"none", {}, {}, nullptr, {}, "xdg-open could not be started: it was not found on the PATH."},

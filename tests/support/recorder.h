@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -51,27 +52,19 @@ struct MessageRecorder {
     SinkOverride<MessageSink, setMessageSink> sink{[this](const QString& text) { messages.push_back(text); }};
 };
 
-// Answers file dialogs with `answer` and keeps the requests.
-struct FileDialogScript {
-    explicit FileDialogScript(QStringList answer = {}) : answer(std::move(answer)) {}
-    QStringList answer;
-    std::vector<FileDialogRequest> requests;
-    SinkOverride<FileDialogSink, setFileDialogSink> sink{[this](const FileDialogRequest& request) {
+// Answers a kind of dialog with `answer` and keeps the requests.
+template <class Request, class Answer, std::function<Answer(const Request&)> (*install)(std::function<Answer(const Request&)>)>
+struct DialogScript {
+    explicit DialogScript(Answer answer = {}) : answer(std::move(answer)) {}
+    Answer answer;
+    std::vector<Request> requests;
+    SinkOverride<std::function<Answer(const Request&)>, install> sink{[this](const Request& request) {
         requests.push_back(request);
         return answer;
     }};
 };
-
-// Answers save dialogs with `answer` and keeps the requests.
-struct SaveDialogScript {
-    explicit SaveDialogScript(std::optional<SaveDialogAnswer> answer = std::nullopt) : answer(std::move(answer)) {}
-    std::optional<SaveDialogAnswer> answer;
-    std::vector<SaveDialogRequest> requests;
-    SinkOverride<SaveDialogSink, setSaveDialogSink> sink{[this](const SaveDialogRequest& request) {
-        requests.push_back(request);
-        return answer;
-    }};
-};
+using FileDialogScript = DialogScript<FileDialogRequest, QStringList, setFileDialogSink>;
+using SaveDialogScript = DialogScript<SaveDialogRequest, std::optional<SaveDialogAnswer>, setSaveDialogSink>;
 
 // Records programs that would have been started; `succeed` says what the launch reports.
 struct LaunchRecorder {
