@@ -29,7 +29,6 @@ protected:
 TEST_F(PickerFixture, StartOnTheCurrentFolderAndADriveChangeRefillsTheFileList)
 {
     EXPECT_EQ(folder->path(), QDir::currentPath());
-    EXPECT_EQ(drive->drive(), drive->itemText(drive->currentIndex()));
     EXPECT_EQ(drive->itemText(0), "/");
     temp.write("b.txt", "");
     temp.write("A.txt", "");
