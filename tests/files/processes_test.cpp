@@ -67,11 +67,6 @@ std::vector<fs::path> tempFilesIn(const fs::path& root)
     return temps;
 }
 
-std::string debrisLine(std::size_t count)
-{
-    return "debris " + std::to_string(count) + "\n";
-}
-
 // Killed at several points of a run over big files, a run leaves each file under its final name
 // whole: a copy or a backup complete or absent, a target old or new (and new only with a full
 // backup). The next run succeeds, removes every temporary file the killed one left and says so.
@@ -137,7 +132,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
             debrisSeen += debris;
             const ChildRun next = runChild(row.args);
             EXPECT_EQ(next.exitCode, 0) << next.output;
-            EXPECT_NE(next.output.find(debrisLine(debris)), std::string::npos) << next.output;
+            EXPECT_NE(next.output.find("debris " + std::to_string(debris) + "\n"), std::string::npos) << next.output;
             EXPECT_TRUE(tempFilesIn(root).empty());
             row.checkWhole(test::treeOf(root));
 
