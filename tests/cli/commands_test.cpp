@@ -11,7 +11,6 @@
 
 #include "runQuillbox.h"
 #include "support/recorder.h"
-#include "scan/scanTrees.h"
 
 namespace qb {
 namespace {
@@ -110,22 +109,27 @@ TEST_F(Commands, ExitStatusAndErrorLines)
     EXPECT_TRUE(runQuillbox({"todos", "--help"}).out.starts_with("Usage: quillbox todos PATH..."));
 }
 
-// One tree as CSV and JSON: a TODO block holding a comma, quotes and a line break, a UTF-8 file
-// and a Windows-1252 file.
+// One tree as CSV, JSON and Markdown: a TODO block holding a comma, quotes, a pipe and a line
+// break, a UTF-8 file, and a Windows-1252 file with a Windows-1252 name holding control characters,
+// a backslash and HTML's special characters.
 TEST_F(Commands, StructuredFormats)
 {
     temp.write("tree/a.bas", "x\r\n' TODO: one, \"two\" | three\r\n' four\r\n");
     temp.write("tree/b.bas", "' TODO: na\xC3\xAFve\r\n");
-    temp.write("tree/c.bas", "' TODO: caf\xE9\r\n");
+    temp.write("tree/caf\xE9.bas", "' TODO: caf\xE9 \x01\x1F\\ <l> & m\r\n");
     const std::string a = (temp / "tree/a.bas").string(), b = (temp / "tree/b.bas").string(),
-                      c = (temp / "tree/c.bas").string();
+                      c = (temp / "tree/caf\xC3\xA9.bas").string();
     const auto run = [&](const char* format) {
         const test::Ran ran = runQuillbox({"todos", arg(temp / "tree"), "--format", format});
         EXPECT_EQ(ran.status, 0) << ran.err;
         return ran.out;
     };
     EXPECT_EQ(run("csv"), "path,line,kind,text\r\n" + a + ",2,todo,\"' TODO: one, \"\"two\"\" | three\n' four\"\r\n" +
-                              b + ",1,todo,' TODO: na\xC3\xAFve\r\n" + c + ",1,todo,' TODO: caf\xC3\xA9\r\n");
+                              b + ",1,todo,' TODO: na\xC3\xAFve\r\n" + c + ",1,todo,' TODO: caf\xC3\xA9 \x01\x1F\\ <l> & m\r\n");
+    const std::string markdown = run("markdown");
+    EXPECT_TRUE(markdown.starts_with("| path | line | kind | text |\n| --- | ---: | --- | --- |\n| " + a + " | 2 | todo | ' TODO: "
+                                     "one, \"two\" \\| three<br>' four |\n")) << markdown;
+    EXPECT_TRUE(markdown.ends_with(" | 1 | todo | ' TODO: caf\xC3\xA9 \x01\x1F\\ &lt;l> &amp; m |\n")) << markdown;
 
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run("json")), &error);
@@ -136,7 +140,7 @@ TEST_F(Commands, StructuredFormats)
             records << record.toObject()[field].toVariant().toString();
     EXPECT_EQ(records, (QStringList{QString::fromStdString(a), "2", "todo", "' TODO: one, \"two\" | three\n' four",
                                     QString::fromStdString(b), "1", "todo", "' TODO: na\u00EFve",
-                                    QString::fromStdString(c), "1", "todo", "' TODO: caf\u00E9"}));
+                                    QString::fromStdString(c), "1", "todo", "' TODO: caf\u00E9 \x01\x1F\\ <l> & m"}));
 
     // --output writes the same bytes to a file and nothing to stdout.
     const test::Ran saved = runQuillbox({"subs", arg(temp / "tree"), "--output", arg(temp / "out.json"), "--format=json"});

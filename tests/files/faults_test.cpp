@@ -52,10 +52,9 @@ TEST(FaultSweep, UpdateFilesKeepsEachOriginalOrReplacesItWithAWholeBackup)
                 const auto target = now.find(folder + "report.txt");
                 const auto backup = now.find(folder + "s_report.txt");
                 ASSERT_NE(target, now.end());
-                if (target->second == "NEW")
-                    EXPECT_TRUE(backup != now.end() && backup->second == pristine.at(target->first)) << target->first;
-                else
-                    EXPECT_TRUE(target->second == pristine.at(target->first) && backup == now.end()) << target->first;
+                const bool backedUp = backup != now.end() && backup->second == pristine.at(target->first);
+                EXPECT_TRUE(target->second == "NEW" ? backedUp : target->second == pristine.at(target->first) && backup == now.end())
+                    << target->first;
             }
             expectStates(now, {{"report.txt", {"old 1", "NEW"}}, {"s_report.txt", {"old 1", absent}}, {"sub", {"/"}},
                                {"sub/report.txt", {"old 2", "NEW"}}, {"sub/s_report.txt", {"old 2", absent}},
@@ -80,11 +79,12 @@ TEST(FaultSweep, EraseLeavesSourcesAloneAndEveryCopyWholeOrAbsent)
         },
         [&](bool succeeded, const test::Fault&) {
             const Tree now = test::treeOf(dir.path());
-            if (succeeded)
+            if (succeeded) {
                 EXPECT_EQ(now, (Tree{{"a.txt", "x\n<A>\n</A>\ny"}, {"sub", "/"}, {"sub/b.txt", "<A>\r\n</A>"}, {"copies", "/"},
                                      {"copies/a.txt", "x\r\nS\r\ny\r\n"}, {"copies/sub", "/"}, {"copies/sub/b.txt", "S\r\n"}}));
-            else
+            } else {
                 expectStates(now, failed);
+            }
         });
     EXPECT_GT(runs, 20);
 }

@@ -42,15 +42,6 @@ inline void writeTree(const std::filesystem::path& root, const Tree& tree)
             std::ofstream(root / name, std::ios::binary) << bytes;
 }
 
-// Each failure of a run as "number :: description", in order.
-inline std::vector<std::string> messagesOf(const RunReport& run)
-{
-    std::vector<std::string> messages;
-    for (const Failure& failure : run.failures)
-        messages.push_back(formatError(failure.error));
-    return messages;
-}
-
 // Asks the run to stop once `count` entries were handled.
 inline ProgressCallback stopAfter(std::uint64_t count)
 {

@@ -97,10 +97,9 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
         EXPECT_EQ(run.text, row.text);
         EXPECT_EQ(run.cancelled, &row == std::end(rows) - 1);
         EXPECT_EQ(run.missingInputs, std::vector<fs::path>(&row == rows + 1, missing));
-        const std::vector<std::string> messages = test::messagesOf(run);
-        ASSERT_EQ(messages.size(), row.messages.size());
-        for (std::size_t i = 0; i < messages.size(); ++i)
-            EXPECT_TRUE(messages[i].starts_with(row.messages[i])) << messages[i];
+        ASSERT_EQ(run.failures.size(), row.messages.size());
+        for (std::size_t i = 0; i < row.messages.size(); ++i)
+            EXPECT_TRUE(formatError(run.failures[i].error).starts_with(row.messages[i])) << run.failures[i].error.description;
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <random>
 
-#include "scanTrees.h"
 #include "support/recorder.h"
 
 namespace qb {
@@ -99,65 +98,36 @@ protected:
     test::TempDir temp;
 };
 
-TEST_F(SubsTree, ListsFilesBeforeSubfoldersInWalkOrder)
+// Files before subfolders, in walk order; the skip list by exact case, its files never read; a
+// folder that vanished before its turn passed over and listed.
+TEST_F(SubsTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
 {
+    temp.write("gone/g.bas", "Public Sub G()\r\n");
     temp.write("B.bas", "Public Sub B()\r\n");
     temp.write("A.cls", "Dim x\r\nPrivate Function A()\r\n  public property get P()\r\n");
     temp.write("none.bas", "Sub Main()\r\n");
     temp.write("sub1/z.vb", "Imports System\r\n");
     temp.write("sub1/deeper/d.bas", "Shared Sub D()");
     temp.write("Sub2/y.frm", "Private Sub Form_Load()\r\n");
-    temp.write("a.frm", "Public Subtotal As Long\n");
-
-    const auto report = findSubsAndFuncts(root());
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->text, block("A.cls", "\tPrivate Function A()\r\n\t  public property get P()\r\n") +
-                                block("a.frm", "\tPublic Subtotal As Long\r\n") + block("B.bas", "\tPublic Sub B()\r\n") +
-                                block("sub1/z.vb", "\tImports System\r\n") + block("sub1/deeper/d.bas", "\tShared Sub D()\r\n") +
-                                block("Sub2/y.frm", "\tPrivate Sub Form_Load()\r\n"));
-    EXPECT_TRUE(report->skipped.empty());
-    EXPECT_FALSE(report->cancelled);
-    EXPECT_EQ(report->lastRead, temp / "Sub2/y.frm");
-}
-
-TEST_F(SubsTree, SkipListRespectsCaseAndSkippedFilesAreNotRead)
-{
-    const std::string body = "Public Sub Found()\r\n";
-    for (const char* name : {"a.bmp", "b.exe", "c.dll", "d.zip", "e.html", "readme.htm.txt", "f.gif", "g.jpg", "IMAGE.GIF", "PHOTO.JPG"})
-        temp.write(name, body);
+    for (const char* name : {"a.bmp", "b.exe", "c.dll", "d.zip", "e.html", "readme.htm.txt", "f.gif", "g.jpg", "IMAGE.GIF"})
+        temp.write(name, "Public Sub Skipped()\r\n");
     std::vector<std::filesystem::path> read;
     const auto report = findSubsAndFuncts(root(), [&](const std::filesystem::path& p, std::uint64_t) {
-        read.push_back(p);
-        return true;
+        read.push_back(p.lexically_relative(temp.path()));
+        return p != temp / "A.cls" || std::filesystem::remove_all(temp / "gone");
     });
     ASSERT_TRUE(report);
-    EXPECT_EQ(report->text, block("IMAGE.GIF", "\t" + body) + block("PHOTO.JPG", "\t" + body));
-    EXPECT_EQ(read, (std::vector<std::filesystem::path>{temp / "IMAGE.GIF", temp / "PHOTO.JPG"}));
-}
-
-// A file that fails to read, and a folder that vanished before its turn, are passed over and
-// listed; everything else is reported.
-TEST_F(SubsTree, UnreadableFileAndVanishedFolderAreSkippedAndListed)
-{
-    temp.write("a.bas", "Public Sub A()\r\n");
-    test::makeUnreadableFile(temp / "b.bas");
-    temp.write("first/c.bas", "Public Sub C()\r\n");
-    temp.write("gone/g.bas", "Public Sub G()\r\n");
-    temp.write("kept/k.bas", "Public Sub K()\r\n");
-    // "gone" is listed with its siblings, then removed while "first" is read.
-    const auto report = findSubsAndFuncts(root(), [&](const std::filesystem::path& p, std::uint64_t) {
-        if (p == temp / "first/c.bas")
-            std::filesystem::remove_all(temp / "gone");
-        return true;
-    });
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->text, block("a.bas", "\tPublic Sub A()\r\n") + block("first/c.bas", "\tPublic Sub C()\r\n") +
-                                block("kept/k.bas", "\tPublic Sub K()\r\n"));
-    ASSERT_EQ(report->skipped.size(), 2u);
-    EXPECT_EQ(report->skipped[0].error.number, err::DeviceIO);
-    EXPECT_EQ(report->skipped[0].path, temp / "b.bas");
-    EXPECT_EQ(report->skipped[1].error.number, err::PathNotFound);
-    EXPECT_EQ(report->skipped[1].path, temp / "gone");
+    EXPECT_EQ(report->text, block("A.cls", "\tPrivate Function A()\r\n\t  public property get P()\r\n") +
+                                block("B.bas", "\tPublic Sub B()\r\n") + block("IMAGE.GIF", "\tPublic Sub Skipped()\r\n") +
+                                block("sub1/z.vb", "\tImports System\r\n") + block("sub1/deeper/d.bas", "\tShared Sub D()\r\n") +
+                                block("Sub2/y.frm", "\tPrivate Sub Form_Load()\r\n"));
+    EXPECT_EQ(read, (std::vector<std::filesystem::path>{"A.cls", "B.bas", "IMAGE.GIF", "none.bas", "sub1/z.vb",
+                                                        "sub1/deeper/d.bas", "Sub2/y.frm"}));
+    ASSERT_EQ(report->skipped.size(), 1u);
+    EXPECT_EQ(report->skipped[0].path, temp / "gone");
+    EXPECT_EQ(report->skipped[0].error.number, err::PathNotFound);
+    EXPECT_FALSE(report->cancelled);
+    EXPECT_EQ(report->lastRead, temp / "Sub2/y.frm");
 }
 
 // Files are read and scanned on worker threads: over a few hundred files of mixed sizes, some

@@ -29,7 +29,6 @@ protected:
 TEST_F(PickerFixture, StartOnTheCurrentFolderAndADriveChangeRefillsTheFileList)
 {
     EXPECT_EQ(folder->path(), QDir::currentPath());
-    EXPECT_EQ(drive->drive(), drive->itemText(drive->currentIndex()));
     EXPECT_EQ(drive->itemText(0), "/");
     temp.write("b.txt", "");
     temp.write("A.txt", "");
@@ -63,13 +62,12 @@ TEST_F(PickerFixture, VanishedFolderGivesOneMessageAndKeepsThePicker)
     std::filesystem::remove(gone);
     QSignalSpy changes(folder, &FolderPicker::changed);
     drive->setDrive(QString::fromStdString(gone.string()));
-    ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_TRUE(recorder.messages[0].startsWith("76 :: ")) << recorder.messages[0].toStdString();
+    EXPECT_TRUE(recorder.only("76 :: "));
     EXPECT_EQ(folder->path(), tempPath);
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(drive->drive(), QString::fromStdString(gone.string()));
     drive->setDrive(tempPath);  // still usable afterwards
-    EXPECT_EQ(recorder.messages.size(), 1);
+    EXPECT_TRUE(recorder.messages.isEmpty());
 }
 
 // A folder typed into a path box and entered opens in the picker; anything else gets one message,
@@ -94,16 +92,13 @@ TEST_F(PickerFixture, TypedFolderOpensOrGetsOneMessage)
         {QString::fromStdString(file.string()), QDir::homePath(), "76 :: "},
     };
     for (const Row& row : rows) {
-        recorder.messages.clear();
+        SCOPED_TRACE(row.typed.toStdString());
         pathBox->setFocus();
         pathBox->selectAll();
         QTest::keyClicks(pathBox, row.typed);
         QTest::keyClick(pathBox, Qt::Key_Return);
-        EXPECT_EQ(folder->path(), row.opens) << row.typed.toStdString();
-        EXPECT_EQ(recorder.messages.size(), row.message ? 1 : 0) << row.typed.toStdString();
-        if (row.message && !recorder.messages.isEmpty()) {
-            EXPECT_TRUE(recorder.messages[0].startsWith(row.message)) << recorder.messages[0].toStdString();
-        }
+        EXPECT_EQ(folder->path(), row.opens);
+        EXPECT_TRUE(row.message ? recorder.only(row.message) : ::testing::AssertionResult(recorder.messages.isEmpty()));
         EXPECT_EQ(pathBox->text(), row.message ? row.typed : row.opens);
     }
     elsewhere->setFocus(Qt::TabFocusReason);

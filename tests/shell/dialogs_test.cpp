@@ -3,8 +3,6 @@
 #include "shell/about.h"
 #include "shell/cp1252.h"
 #include "shell/editor.h"
-#include "shell/frmMain.h"
-#include "shell/printing.h"
 #include "shell/services.h"
 
 #include <QAction>
@@ -19,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/recorder.h"
+#include "support/toolWindow.h"
 
 namespace qb {
 namespace {
@@ -42,22 +40,14 @@ TEST(Dialogs, MessageBoxTitleShowsWhole)
     EXPECT_GE(width, 3 * QFontMetrics(QApplication::font()).horizontalAdvance("Quillbox"));
 }
 
-class FrameDialogs : public ::testing::Test {
+class FrameDialogs : public test::ToolWindowTest {
 protected:
-    void SetUp() override { setPrintToPdf(fromPath(temp / "printout.pdf")); }
-    void TearDown() override { setPrintToPdf({}); }
     template <class Dialog>
     Dialog* openFrom(const char* entry)
     {
         frame.findChild<QAction*>(entry)->trigger();
         return frame.findChild<Dialog*>();
     }
-
-    test::FreshSettings settings;
-    test::MessageRecorder recorder;
-    test::TempDir temp;
-    test::ProgramFolderOverride program{temp.path()};
-    frmMain frame;
 };
 
 // About shows the version the caption shows, the data folder and where prints go; its button
@@ -74,7 +64,7 @@ TEST_F(FrameDialogs, AboutShowsTheDataFolderAndOpensIt)
         const auto label = [&](const char* name) { return about->findChild<QLabel*>(name)->text(); };
         EXPECT_TRUE(frame.windowTitle().startsWith("Quillbox v" + label("lblVersion") + " "));
         EXPECT_EQ(label("lblDataFolder"), folder);
-        EXPECT_EQ(label("lblPrinting"), "the PDF file " + QDir::toNativeSeparators(fromPath(temp / "printout.pdf")));
+        EXPECT_EQ(label("lblPrinting"), "the PDF file " + QDir::toNativeSeparators(fromPath(temp / "print.pdf")));
         QTest::mouseClick(about->findChild<QPushButton*>("cmdOpenDataFolder"), Qt::LeftButton);
         EXPECT_EQ(launcher.launches, (std::vector<std::pair<QString, QStringList>>{{fileManagerOpener(), {folder}}}));
         EXPECT_EQ(recorder.messages.size(), starts ? 0 : 1);

@@ -128,21 +128,6 @@ TEST_F(Fs, StreamsKeepEveryByteAndTheReadBufferOnlyTheLastFile)
     EXPECT_EQ(buffer, "");
 }
 
-TEST_F(Fs, WriteFailureIsNeverReportedAsSuccess)
-{
-    const fs::path path = dir / "out.txt";
-    for (const bool large : {false, true}) {
-        SCOPED_TRACE(large ? "written through" : "buffered until closed");
-        auto stream = fso.OpenTextFile(path, IOMode::ForWriting, true).value();
-        const sys::FaultPlan full(sys::Call::Write, 1, ENOSPC);
-        auto written = stream.Write(std::string(large ? 2 * streamBlock : 10, 'x'));
-        EXPECT_EQ(errorNumber(written), large ? err::DiskFull : 0);
-        const auto closed = stream.Close();
-        EXPECT_EQ(errorNumber(closed), err::DiskFull);
-        EXPECT_NE(closed.error().description.find(path.string()), std::string::npos);
-    }
-}
-
 TEST_F(Fs, ReplacingStreamReplacesOnCloseAndDiscardLeavesTheOldFile)
 {
     const fs::path path = dir.write("keep.txt", "old whole file");

@@ -52,7 +52,6 @@ TEST_F(Printing, EachPrintIsWholeInItsPdfWithFootersAndWrappedLines)
     };
     const Row rows[] = {
         {"quick print, two lines", quickPrint, "first quick print\r\nsecond line", {"first quick print", "second line"}},
-        {"fixed-font print", fixedFontPrint, "fixed font text", {"fixed font text"}},
         {"more lines than a page", quickPrint, numbered("line ", 0, 300, "\r\n"), {"line 0", "line 150", "line 299"}, true},
         {"long words wrap in a quick print", quickPrint, longWords, {"word10", "word69"}},
         {"long words wrap in a fixed-font print", fixedFontPrint, longWords, {"word10", "word69"}},

@@ -1,8 +1,10 @@
 // Byte-level text helpers, the window boundary's code-page conversion, and turning file bytes into
-// text: the UTF-8 test, the Windows-1252 fallback, typed text back to bytes, and the binary test.
+// text: the UTF-8 test, the Windows-1252 fallback, typed text back to bytes, and the binary test;
+// and the compiled regular expression with the line test built on it.
 #include "shell/cp1252.h"
 #include "shell/fileText.h"
 #include "shell/mdlText.h"
+#include "shell/regex.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -45,6 +47,9 @@ TEST(Cp1252, EveryByteSurvivesABoxAndPathsKeepTheirBytes)
     QLineEdit line;
     setLineBytes(&line, all);
     EXPECT_EQ(lineBytes(&line), all);
+    QPlainTextEdit box;  // any line end shows as a line break and comes back as CR LF
+    setBoxBytes(&box, "one\r\ntwo\nthree\rfour\r\n");
+    EXPECT_EQ(boxBytes(&box), "one\r\ntwo\r\nthree\r\nfour\r\n");
     EXPECT_EQ(fromCp1252("\x80\x99\xa2"), QString::fromUtf8("€™¢"));
     EXPECT_EQ(toCp1252(QString::fromUtf8("€ a ✓ 😀")), "\x80 a ? ?");  // what the code page cannot hold
     // Paths keep their bytes, valid UTF-8 or not (a Windows-1252 name, a stray continuation byte,
@@ -56,16 +61,6 @@ TEST(Cp1252, EveryByteSurvivesABoxAndPathsKeepTheirBytes)
     }
     EXPECT_EQ(fromPath("/tmp/caf\xc3\xa9"), QString::fromUtf8("/tmp/café"));
     EXPECT_EQ(toPath(QString::fromUtf8("/tmp/café 😀")), std::filesystem::path("/tmp/caf\xc3\xa9 \xf0\x9f\x98\x80"));
-}
-
-TEST(Cp1252, BoxesUseCrLfBetweenLines)
-{
-    QPlainTextEdit box;
-    setBoxBytes(&box, "one\r\ntwo\nthree\rfour");
-    EXPECT_EQ(box.blockCount(), 4);
-    EXPECT_EQ(boxBytes(&box), "one\r\ntwo\r\nthree\r\nfour");
-    setBoxBytes(&box, "last\r\n");
-    EXPECT_EQ(boxBytes(&box), "last\r\n");
 }
 
 TEST(FileText, Utf8IsValidOnlyWhenEverySequenceIs)
@@ -116,6 +111,41 @@ TEST(FileText, BinaryMeansANulInTheFirst64KiB)
     EXPECT_TRUE(looksBinary(bytes));
     EXPECT_FALSE(looksBinary("caf\xE9\xFF\x01"));
     EXPECT_FALSE(looksBinary(""));
+}
+
+TEST(Regex, MatchesBytesAnywhereUnlessAnchored)
+{
+    struct Row { const char* name; std::string pattern; bool ignoreCase; std::string subject; bool expected; };
+    const Row rows[] = {
+        {"literalInside", "Sub", false, "Public Sub x", true},
+        {"caseRespected", "sub", false, "Public Sub x", false},
+        {"caseIgnored", "sub", true, "Public Sub x", true},
+        {"anchorOnlyAtStart", "^Sub", false, "x\nSub", false},  // no multi-line mode
+        {"emptySubject", "^$", false, "", true},
+        {"afterNulByte", "b", false, std::string("a\0b", 3), true},
+        {"invalidUtf8IsJustBytes", "\xe9t\xe9", false, "caf\xe9t\xe9\xff", true},
+        {"accentedNotFolded", "\xe9", true, "\xc9", false},  // caseless folds ASCII letters only
+    };
+    for (const Row& row : rows) {
+        auto regex = Regex::compile(row.pattern, Regex::Options{.ignoreCase = row.ignoreCase, .jit = row.ignoreCase});
+        ASSERT_TRUE(regex) << row.name;
+        EXPECT_EQ(regex->matches(row.subject), row.expected) << row.name;
+    }
+    EXPECT_EQ(matchesPattern("   private sub Form_Load()", R"(^\s*Private Sub)"), true);
+    EXPECT_EQ(matchesPattern(" Imports System", "^Imports"), false);
+}
+
+TEST(Regex, FailuresAreErrorsNotNonMatches)
+{
+    const auto bad = matchesPattern("line", "Public (Sub");
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().number, err::InvalidProcedureCall);
+    EXPECT_NE(bad.error().description.find("Public (Sub"), std::string::npos) << bad.error().description;
+
+    // Catastrophic backtracking reaches the match limit long before an answer.
+    const auto matched = Regex::compile("^(a+)+$").value().matches(std::string(40, 'a') + "b");
+    ASSERT_FALSE(matched);
+    EXPECT_EQ(matched.error().number, err::InvalidProcedureCall);
 }
 
 }  // namespace

@@ -127,6 +127,13 @@ std::string readBytes(const std::filesystem::path& path)
     return out.str();
 }
 
+std::filesystem::path makeUnreadableFile(const std::filesystem::path& path)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::filesystem::create_symlink("/proc/self/mem", path);
+    return path;
+}
+
 EnvironmentOverride::EnvironmentOverride(const char* name, const std::optional<std::string>& value) : name_(name)
 {
     if (qEnvironmentVariableIsSet(name))

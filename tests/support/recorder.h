@@ -9,12 +9,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qb::test {
@@ -33,31 +37,34 @@ private:
 
 // Collects messages instead of showing them.
 struct MessageRecorder {
+    // Passes when exactly one message came since the last call, starting with `start` and holding
+    // `part`; forgets the messages either way.
+    ::testing::AssertionResult only(const QString& start, const QString& part = {})
+    {
+        const QStringList got = std::exchange(messages, {});
+        if (got.size() == 1 && got[0].startsWith(start) && got[0].contains(part))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "expected one message starting \"" << start.toStdString()
+                                             << "\" and holding \"" << part.toStdString() << "\", got: \""
+                                             << got.join("\" and \"").toStdString() << '"';
+    }
     QStringList messages;
     SinkOverride<MessageSink, setMessageSink> sink{[this](const QString& text) { messages.push_back(text); }};
 };
 
-// Answers file dialogs with `answer` and keeps the requests.
-struct FileDialogScript {
-    explicit FileDialogScript(QStringList answer = {}) : answer(std::move(answer)) {}
-    QStringList answer;
-    std::vector<FileDialogRequest> requests;
-    SinkOverride<FileDialogSink, setFileDialogSink> sink{[this](const FileDialogRequest& request) {
+// Answers a kind of dialog with `answer` and keeps the requests.
+template <class Request, class Answer, std::function<Answer(const Request&)> (*install)(std::function<Answer(const Request&)>)>
+struct DialogScript {
+    explicit DialogScript(Answer answer = {}) : answer(std::move(answer)) {}
+    Answer answer;
+    std::vector<Request> requests;
+    SinkOverride<std::function<Answer(const Request&)>, install> sink{[this](const Request& request) {
         requests.push_back(request);
         return answer;
     }};
 };
-
-// Answers save dialogs with `answer` and keeps the requests.
-struct SaveDialogScript {
-    explicit SaveDialogScript(std::optional<SaveDialogAnswer> answer = std::nullopt) : answer(std::move(answer)) {}
-    std::optional<SaveDialogAnswer> answer;
-    std::vector<SaveDialogRequest> requests;
-    SinkOverride<SaveDialogSink, setSaveDialogSink> sink{[this](const SaveDialogRequest& request) {
-        requests.push_back(request);
-        return answer;
-    }};
-};
+using FileDialogScript = DialogScript<FileDialogRequest, QStringList, setFileDialogSink>;
+using SaveDialogScript = DialogScript<SaveDialogRequest, std::optional<SaveDialogAnswer>, setSaveDialogSink>;
 
 // Records programs that would have been started; `succeed` says what the launch reports.
 struct LaunchRecorder {
@@ -102,6 +109,10 @@ private:
 };
 
 std::string readBytes(const std::filesystem::path& path);
+
+// Makes `path` a link to this process's memory file: it is listed as a regular file, opens, and
+// fails on the first read with an I/O error (also for root, for whom permissions stop nothing).
+std::filesystem::path makeUnreadableFile(const std::filesystem::path& path);
 
 // Sets (or, given nothing, removes) an environment variable for as long as it lives.
 class EnvironmentOverride {

@@ -132,20 +132,15 @@ TEST(CombineFiles, JoinLineByLine)
     }
 }
 
-TEST(CombineFiles, EmptyPathDoesNothingAndADoubledSeparatorStillOpens)
+// An empty path does nothing and a doubled separator still opens; a file that cannot be read is
+// an error naming it, never an empty result.
+TEST(CombineFiles, EmptyPathDoesNothingAndAMissingOrUnreadableFileIsAnErrorNamingIt)
 {
     test::TempDir temp;
     const auto file = temp.write("a.txt", "a\r\n");
     EXPECT_EQ(combineFiles(file, {}).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles({}, file).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles(temp.path().string() + "//a.txt", file).value_or("error"), "aa\r\n");
-}
-
-// A file that cannot be read is an error naming it, never an empty result.
-TEST(CombineFiles, MissingOrUnreadableFileIsAnErrorNamingIt)
-{
-    test::TempDir temp;
-    const auto file = temp.write("a.txt", "a\r\n");
     const auto missing = temp / "missing.txt";
     for (const auto& [first, second, named, number] :
          {std::tuple{missing, file, missing, err::FileNotFound}, std::tuple{file, missing, missing, err::FileNotFound},

@@ -160,8 +160,8 @@ TEST_F(EveryWindow, CaptionsFitInAnyFontOrStyle)
     QApplication::setFont(usual);
 }
 
-// Every control has an accessible name; every placeholder caption says what its control does, and
-// the pair-replacement window explains its pair file.
+// Every control has an accessible name; every placeholder caption (and a window titled like a
+// placeholder) says what its control does.
 TEST_F(EveryWindow, ControlsAreNamedAndPlaceholdersExplained)
 {
     const QStringList placeholders = {"Text1", "Text2", "Command1", "Frame1", "RichTextBox1"};
@@ -189,9 +189,6 @@ TEST_F(EveryWindow, ControlsAreNamedAndPlaceholdersExplained)
                      && (windowExplanation(window).isEmpty() || window->accessibleDescription().isEmpty()));
         sub()->close();
     }
-    open("mnuSNP", "frmReplaceLineFromFile");
-    EXPECT_TRUE(windowExplanation(window).contains("odd lines") && windowExplanation(window).contains("even line"));
-    EXPECT_TRUE(child<QWidget>("cmdBegin")->toolTip().contains("odd lines"));
 }
 
 // What a user sets up, seen through the controls that are remembered.
