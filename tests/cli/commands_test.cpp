@@ -31,10 +31,10 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
     temp.write("tree/a.bas", "x ' TODO: a\r\n");
     temp.write("tree/sub/b.bas", "' TODO: b\r\n");
     temp.write("first.bas", "Public Sub F()\r\n");
-    const std::string todoA = "*************************\r\nFile: " + (temp / "tree/a.bas").string() +
-                              "\r\nx ' TODO: a\r\n\r\n\r\n*************************\r\n\r\n";
-    const std::string todoB = "*************************\r\nFile: " + (temp / "tree/sub/b.bas").string() +
-                              "\r\n' TODO: b\r\n\r\n\r\n*************************\r\n\r\n";
+    const auto todo = [&](const char* file, const char* block) {
+        return "*************************\r\nFile: " + (temp / file).string() + "\r\n" + block +
+               "\r\n\r\n\r\n*************************\r\n\r\n";
+    };
     struct Row { QStringList args; std::string input, expected; };
     const Row rows[] = {
         {{"hex2dec", "1F,ff"}, "", "31,255\n"},
@@ -50,7 +50,7 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
         {{"seqtrig", "--singular=Stra\u00DFe", "--print-only", "--", "stra\u00DFen"}, "",
          sequenceScript("stra\xDF" "en") + "\r\n\r\n" + triggerScript("stra\xDF" "en", "Stra\xDF" "e") + "\r\n"},
         // Paths are scanned in the order given: the tree's files, then the file named after it.
-        {{"todos", arg(temp / "tree/sub"), arg(temp / "tree/a.bas")}, "", todoB + todoA},
+        {{"todos", arg(temp / "tree/sub"), arg(temp / "tree/a.bas")}, "", todo("tree/sub/b.bas", "' TODO: b") + todo("tree/a.bas", "x ' TODO: a")},
         {{"subs", arg(temp / "first.bas"), arg(temp / "tree")}, "",
          (temp / "first.bas").string() + "\r\n\tPublic Sub F()\r\n"},
     };
@@ -61,14 +61,6 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
         EXPECT_EQ(ran.out, row.expected);
         EXPECT_EQ(ran.err, "");
     }
-}
-
-TEST_F(Commands, SeqTrigWritesBothScriptsIntoTheFolder)
-{
-    const test::Ran ran = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path()});
-    EXPECT_EQ(ran.status, 0) << ran.err;
-    EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
-    EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
 }
 
 TEST_F(Commands, ExitStatusAndErrorLines)
@@ -149,19 +141,10 @@ TEST_F(Commands, StructuredFormats)
     EXPECT_EQ(test::readBytes(temp / "out.json"), "[]\n");
 }
 
-// A Ctrl+C that arrives before the first file stops the run: exit status 130, no report printed,
-// no output file written.
-TEST_F(Commands, CtrlCStopsTheRunAndWritesNothing)
-{
-    temp.write("tree/a.bas", "' TODO: a\r\n");
-    const test::Ran ran =
-        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, {.interruptedAtStart = true});
-    EXPECT_EQ(ran.status, 130);
-    EXPECT_EQ(ran.out, "");
-    EXPECT_FALSE(std::filesystem::exists(temp / "report.txt"));
-}
-
-TEST_F(Commands, RunWithoutAnyDisplay)
+// With no display at all, the scanners run, the repeater finds the program's data folder and
+// seqtrig writes both scripts into the working folder. A Ctrl+C that arrives before the first
+// file stops a run: exit status 130, no report printed, no output file written.
+TEST_F(Commands, WriteFilesWithoutAnyDisplayAndNothingAfterCtrlC)
 {
     temp.write("tree/a.bas", "' TODO: a\r\n");
     temp.write("in.txt", "roads\r\n");
@@ -169,12 +152,21 @@ TEST_F(Commands, RunWithoutAnyDisplay)
     const test::Ran todos = runQuillbox({"todos", arg(temp / "tree")}, {.noDisplay = true});
     EXPECT_EQ(todos.status, 0) << todos.err;
     EXPECT_NE(todos.out.find("' TODO: a"), std::string::npos);
-    // The repeater finds the program's data folder; it needs no display either.
     const test::Ran repeat = runQuillbox({"repeat", "--template", arg(temp / "chunk.txt"), "--in", arg(temp / "in.txt"),
                                           "--out", arg(temp / "out.txt"), "--start", "7"},
                                          {.noDisplay = true});
     EXPECT_EQ(repeat.status, 0) << repeat.err;
     EXPECT_EQ(test::readBytes(temp / "out.txt"), "<roads 7>");
+    const test::Ran seqtrig = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true});
+    EXPECT_EQ(seqtrig.status, 0) << seqtrig.err;
+    EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
+    EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
+
+    const test::Ran stopped =
+        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, {.interruptedAtStart = true});
+    EXPECT_EQ(stopped.status, 130);
+    EXPECT_EQ(stopped.out, "");
+    EXPECT_FALSE(std::filesystem::exists(temp / "report.txt"));
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "support/toolWindow.h"
 
 namespace qb {
@@ -197,10 +196,9 @@ TEST_F(ScanWindows, EachFileShowsInItsOwnEncoding)
     ASSERT_TRUE(open(7, "frmFindTodos"));
     runIn(temp / "tree", "cmdGo");
     const QStringList lines = box("Text1")->toPlainText().split('\n');
-    EXPECT_TRUE(lines.contains("' TODO: na\u00EFve"));
-    EXPECT_TRUE(lines.contains("' TODO: caf\u00E9"));
-    EXPECT_TRUE(lines.contains("File: " + fromPath(temp / "tree/c\xC3\xA9.bas")));
-    EXPECT_TRUE(lines.contains("' TODO: \u00E9t\u00E9"));
+    for (const QString& shown : {QString("' TODO: na\u00EFve"), QString("' TODO: caf\u00E9"), QString("' TODO: \u00E9t\u00E9"),
+                                 "File: " + fromPath(temp / "tree/c\xC3\xA9.bas")})
+        EXPECT_TRUE(lines.contains(shown)) << shown.toStdString();
     child<QAction>("mnuPrint")->trigger();
     const std::string printed = test::pdfText(temp / "print.pdf");
     EXPECT_NE(printed.find("na\xC3\xAFve"), std::string::npos) << printed;
@@ -214,7 +212,6 @@ TEST_F(ScanWindows, EachFileShowsInItsOwnEncoding)
     doubleClickLine("Text1", static_cast<int>(next));
     ASSERT_EQ(launches.launches.size(), 1u);
     EXPECT_EQ(launches.launches[0].second, QStringList{"2"});
-
 }
 
 // The status bar says what each scan found, in how many files, and what it passed over; the

@@ -110,13 +110,34 @@ protected:
     }
 };
 
-// Shrunk to less than its design size a window scrolls to every control; grown, its content boxes
-// grow with it.
-TEST_F(EveryWindow, ScrollsWhenSmallAndGrowsItsBoxesWhenLarge)
+// Every control has an accessible name; every placeholder caption (and a window titled like a
+// placeholder) says what its control does. Shrunk to less than its design size a window scrolls
+// to every control; grown, its content boxes grow with it.
+TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
 {
+    const QStringList placeholders = {"Text1", "Text2", "Command1", "Frame1", "RichTextBox1"};
     for (const Tool& tool : tools) {
         SCOPED_TRACE(tool.name);
         ASSERT_TRUE(open(tool.opener, tool.name));
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            QString caption;
+            if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+                caption = button->text();
+            else if (const auto* line = qobject_cast<const QLineEdit*>(control))
+                caption = line->text();
+            else if (const auto* group = qobject_cast<const QGroupBox*>(control))
+                caption = group->title();
+            else if (const auto* text = qobject_cast<const QPlainTextEdit*>(control))
+                caption = text->toPlainText();
+            const bool isControl = control->focusPolicy() != Qt::NoFocus || qobject_cast<const QLabel*>(control);
+            EXPECT_FALSE(isControl && !qobject_cast<const QScrollArea*>(control) && control->accessibleName().isEmpty())
+                << control->objectName().toStdString();
+            EXPECT_FALSE(placeholders.contains(caption)
+                         && (control->toolTip().isEmpty() || control->accessibleDescription().isEmpty()))
+                << control->objectName().toStdString();
+        }
+        EXPECT_FALSE(window->windowTitle().startsWith("Form")
+                     && (windowExplanation(window).isEmpty() || window->accessibleDescription().isEmpty()));
         resizeWindow(sub()->size());
         const QSize design = sub()->size();  // restored, a window opens at its design size
         resizeWindow({260, 200});
@@ -158,37 +179,6 @@ TEST_F(EveryWindow, CaptionsFitInAnyFontOrStyle)
         sub()->close();
     }
     QApplication::setFont(usual);
-}
-
-// Every control has an accessible name; every placeholder caption (and a window titled like a
-// placeholder) says what its control does.
-TEST_F(EveryWindow, ControlsAreNamedAndPlaceholdersExplained)
-{
-    const QStringList placeholders = {"Text1", "Text2", "Command1", "Frame1", "RichTextBox1"};
-    for (const Tool& tool : tools) {
-        SCOPED_TRACE(tool.name);
-        ASSERT_TRUE(open(tool.opener, tool.name));
-        for (const QWidget* control : window->findChildren<QWidget*>()) {
-            QString caption;
-            if (const auto* button = qobject_cast<const QAbstractButton*>(control))
-                caption = button->text();
-            else if (const auto* line = qobject_cast<const QLineEdit*>(control))
-                caption = line->text();
-            else if (const auto* group = qobject_cast<const QGroupBox*>(control))
-                caption = group->title();
-            else if (const auto* text = qobject_cast<const QPlainTextEdit*>(control))
-                caption = text->toPlainText();
-            const bool isControl = control->focusPolicy() != Qt::NoFocus || qobject_cast<const QLabel*>(control);
-            EXPECT_FALSE(isControl && !qobject_cast<const QScrollArea*>(control) && control->accessibleName().isEmpty())
-                << control->objectName().toStdString();
-            EXPECT_FALSE(placeholders.contains(caption)
-                         && (control->toolTip().isEmpty() || control->accessibleDescription().isEmpty()))
-                << control->objectName().toStdString();
-        }
-        EXPECT_FALSE(window->windowTitle().startsWith("Form")
-                     && (windowExplanation(window).isEmpty() || window->accessibleDescription().isEmpty()));
-        sub()->close();
-    }
 }
 
 // What a user sets up, seen through the controls that are remembered.
