@@ -56,15 +56,15 @@ ScanPart wholeFilePart(FileScanner& scanner, const std::filesystem::path& file, 
     return part;
 }
 
-void expectSameParts(const ScanPart& blocks, const ScanPart& whole, const std::string& what)
+using Found = std::vector<std::pair<std::uint64_t, std::string>>;
+
+// Each record's line and text.
+Found found(const std::vector<Record>& records)
 {
-    EXPECT_EQ(blocks.text, whole.text) << what;
-    EXPECT_EQ(blocks.lines, whole.lines) << what;
-    ASSERT_EQ(blocks.records.size(), whole.records.size()) << what;
-    for (std::size_t i = 0; i < whole.records.size(); ++i) {
-        EXPECT_EQ(blocks.records[i].line, whole.records[i].line) << what << " record " << i;
-        EXPECT_EQ(blocks.records[i].text, whole.records[i].text) << what << " record " << i;
-    }
+    Found lines;
+    for (const Record& record : records)
+        lines.emplace_back(record.line, record.text);
+    return lines;
 }
 
 TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
@@ -89,7 +89,9 @@ TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
                 if (!part.text.empty()) {
                     EXPECT_EQ(outcome.utf8, isValidUtf8(texts[t])) << what;
                 }
-                expectSameParts(part, *whole, what);
+                EXPECT_EQ(part.text, whole->text) << what;
+                EXPECT_EQ(part.lines, whole->lines) << what;
+                EXPECT_EQ(found(part.records), found(whole->records)) << what;
                 // Without places and records (a printed report) the text is the same.
                 ScanPart textOnly;
                 textOnly.detailed = false;
@@ -112,11 +114,8 @@ TEST(LineBlocks, IndentedContinuationsGoOnOverBlockEdges)
         LineBlocks blocks(blockSize);
         ScanPart part;
         ASSERT_FALSE(scanFile(file, blocks, *scanner, part).error);
-        ASSERT_EQ(part.records.size(), 2u) << blockSize;
-        EXPECT_EQ(part.records[0].line, 2u) << blockSize;
-        EXPECT_EQ(part.records[0].text, "  ' TODO: a\n    ' b\nq = 1 ' c\n\t' d") << blockSize;
-        EXPECT_EQ(part.records[1].line, 7u) << blockSize;
-        EXPECT_EQ(part.records[1].text, "' TODO: e\n  ' f") << blockSize;
+        EXPECT_EQ(found(part.records), (Found{{2, "  ' TODO: a\n    ' b\nq = 1 ' c\n\t' d"}, {7, "' TODO: e\n  ' f"}}))
+            << blockSize;
     }
 }
 
@@ -161,18 +160,14 @@ TEST(ScanReportIndex, EveryReportLineKnowsItsFileAndLine)
     temp.write("b\nc.bas", "x\r\nPublic Sub A()\r\n\r\n  Private Function B()");
 
     // Each report line's line in the file (0 for a separator or blank), and each record's line and text.
-    const auto expectPlaces = [](const auto& report, const std::vector<std::uint64_t>& lines,
-                                 const std::vector<std::pair<std::uint64_t, std::string>>& records) {
+    const auto expectPlaces = [](const auto& report, const std::vector<std::uint64_t>& lines, const Found& records) {
         ASSERT_EQ(report.found.files.size(), 1u);
         ASSERT_EQ(report.places.size(), splitLines(report.text).size());
         std::vector<ReportPlace> places;
         for (const std::uint64_t line : lines)
             places.push_back({0, line});
         EXPECT_EQ(report.places, places);
-        std::vector<std::pair<std::uint64_t, std::string>> found;
-        for (const auto& item : report.found.items)
-            found.emplace_back(item.line, item.text);
-        EXPECT_EQ(found, records);
+        EXPECT_EQ(found(report.found.items), records);
     };
     const ScanReport todos = findTodos(Folder(temp.path()));
     expectPlaces(todos, {0, 1, 2, 3, 0, 7, 0, 0, 0, 0}, {{2, "' TODO: one\n' two"}, {7, "' TODO: three"}});

@@ -6,27 +6,17 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <fstream>
 #include <sstream>
 
 namespace qb::test {
 
-struct RunGate::State {
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool reached = false;
-    bool released = false;
-};
-
-RunGate::RunGate() : state_(std::make_shared<State>())
+RunGate::RunGate()
 {
     BackgroundRun::setProgressHook([state = state_] {
-        std::unique_lock lock(state->mutex);
         state->reached = true;
-        state->opened.wait(lock, [&] { return state->released; });
+        state->released.wait(false);
     });
 }
 
@@ -37,19 +27,10 @@ RunGate::~RunGate()
     BackgroundRun::setProgressHook({});
 }
 
-bool RunGate::reached() const
-{
-    const std::lock_guard lock(state_->mutex);
-    return state_->reached;
-}
-
 void RunGate::release()
 {
-    {
-        const std::lock_guard lock(state_->mutex);
-        state_->released = true;
-    }
-    state_->opened.notify_all();
+    state_->released = true;
+    state_->released.notify_all();
 }
 
 void waitForRuns()

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -84,11 +85,11 @@ public:
     RunGate();
     ~RunGate();
     // True once a run is held at the gate.
-    bool reached() const;
+    bool reached() const { return state_->reached; }
     void release();
 private:
-    struct State;
-    std::shared_ptr<State> state_;
+    struct State { std::atomic<bool> reached = false, released = false; };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 // Handles window events until no background run is going.
