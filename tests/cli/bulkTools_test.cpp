@@ -1,7 +1,7 @@
 // Commands against their windows, given the same inputs: the scanners print what their report
 // box shows, the repeater writes the same bytes, and on the same tree each bulk file command makes
 // the same files (and lists the same lines); --dry-run writes nothing; missing inputs stop a run
-// before it starts.
+// before it starts. The scanners and the repeater run with no display at all.
 #include "shell/cp1252.h"
 #include "tools/tools.h"
 
@@ -79,7 +79,7 @@ TEST_F(SameBytes, ScannersPrintWhatTheirWindowsShow)
         runIn(tree, "cmdGo");
         const QString shown = box("Text1")->toPlainText();
         ASSERT_NE(shown, "") << row.window;
-        const test::Ran ran = runQuillbox({row.command, arg(tree), "--format", "text"});
+        const test::Ran ran = runQuillbox({row.command, arg(tree), "--format", "text"}, {.noDisplay = true});
         EXPECT_EQ(ran.status, 0) << ran.err;
         // The box shows each file's text decoded (here every line is all of one file's kind).
         QString printed = pathText(ran.out);
@@ -103,7 +103,8 @@ TEST_F(SameBytes, RepeatWritesWhatTheWindowWrites)
     ASSERT_EQ(recorder.messages, QStringList{"done"});
 
     const test::Ran ran = runQuillbox({"repeat", "--template", arg(temp / "template.txt"), "--in", arg(temp / "in.txt"),
-                                       "--out", arg(temp / "command.txt"), "--double-up", "--start", "-2"});
+                                       "--out", arg(temp / "command.txt"), "--double-up", "--start", "-2"},
+                                      {.noDisplay = true});
     EXPECT_EQ(ran.status, 0) << ran.err;
     EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
 }

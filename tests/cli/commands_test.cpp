@@ -141,22 +141,11 @@ TEST_F(Commands, StructuredFormats)
     EXPECT_EQ(test::readBytes(temp / "out.json"), "[]\n");
 }
 
-// With no display at all, the scanners run, the repeater finds the program's data folder and
-// seqtrig writes both scripts into the working folder. A Ctrl+C that arrives before the first
-// file stops a run: exit status 130, no report printed, no output file written.
+// Seqtrig writes both scripts into the working folder, with no display at all. A Ctrl+C that
+// arrives before the first file stops a run: exit status 130, no report printed, no output file.
 TEST_F(Commands, WriteFilesWithoutAnyDisplayAndNothingAfterCtrlC)
 {
     temp.write("tree/a.bas", "' TODO: a\r\n");
-    temp.write("in.txt", "roads\r\n");
-    temp.write("chunk.txt", "<\xA2 \xED>");
-    const test::Ran todos = runQuillbox({"todos", arg(temp / "tree")}, {.noDisplay = true});
-    EXPECT_EQ(todos.status, 0) << todos.err;
-    EXPECT_NE(todos.out.find("' TODO: a"), std::string::npos);
-    const test::Ran repeat = runQuillbox({"repeat", "--template", arg(temp / "chunk.txt"), "--in", arg(temp / "in.txt"),
-                                          "--out", arg(temp / "out.txt"), "--start", "7"},
-                                         {.noDisplay = true});
-    EXPECT_EQ(repeat.status, 0) << repeat.err;
-    EXPECT_EQ(test::readBytes(temp / "out.txt"), "<roads 7>");
     const test::Ran seqtrig = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true});
     EXPECT_EQ(seqtrig.status, 0) << seqtrig.err;
     EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
