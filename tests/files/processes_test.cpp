@@ -1,60 +1,26 @@
 // Runs in a child process that is killed, held to a file-size limit, or run as an unprivileged
 // user: whatever happens to the run, every file under its final name is whole.
+#include "shell/cp1252.h"
 #include "shell/fs.h"
 
 #include <gtest/gtest.h>
-
-#include <QProcess>
 
 #include <functional>
 
 #include <unistd.h>
 
 #include "files/tree.h"
+#include "support/process.h"
 
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ChildRun {
-    bool killed = false;
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs `argv`; `onLine` sees each line of its output and answers false to have the child killed
-// (SIGKILL) at that point.
-ChildRun runChild(const std::vector<std::string>& argv, const std::function<bool(const std::string&)>& onLine = {})
+// A run of the child program with `args`.
+test::Ran fileRun(const QStringList& args, const test::RunOptions& options = {})
 {
-    QStringList arguments;
-    for (std::size_t i = 1; i < argv.size(); ++i)
-        arguments << QString::fromStdString(argv[i]);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QString::fromStdString(argv[0]), arguments);
-    if (!child.waitForStarted(-1))
-        throw std::runtime_error("cannot start " + argv[0]);
-    ChildRun run;
-    do {
-        while (child.canReadLine()) {
-            const std::string line = child.readLine().chopped(1).toStdString();
-            run.output += line + "\n";
-            if (!run.killed && onLine && !onLine(line)) {
-                child.kill();
-                run.killed = true;
-            }
-        }
-    } while (child.waitForReadyRead(-1) || child.canReadLine());
-    child.waitForFinished(-1);
-    run.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
-    return run;
-}
-
-std::vector<std::string> fileRun(std::vector<std::string> args)
-{
-    args.insert(args.begin(), QB_FILE_RUN);
-    return args;
+    return test::runProgram(QB_FILE_RUN, args, options);
 }
 
 // The temporary files below `root`.
@@ -84,10 +50,10 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
 
     const struct {
         const char* name;
-        std::vector<std::string> args;
+        QStringList args;
         std::function<void(const test::Tree&)> checkWhole;
     } rows[] = {
-        {"add extension", fileRun({"addext", (dir / "copy").string()}),
+        {"add extension", {"addext", fromPath(dir / "copy")},
          [&](const test::Tree& tree) {
              for (const auto& [name, bytes] : tree) {
                  if (name.ends_with("_COPY.doc")) {
@@ -95,7 +61,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
                  }
              }
          }},
-        {"update", fileRun({"update", newFile.string(), (dir / "up").string()}),
+        {"update", {"update", fromPath(newFile), fromPath(dir / "up")},
          [&](const test::Tree& tree) {
              for (const auto& [name, bytes] : tree) {
                  // A target, or a backup (a later run backs up what an earlier one put in), is whole.
@@ -110,18 +76,18 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
          }},
     };
     for (const auto& row : rows) {
-        const fs::path root = row.args.back();
+        const fs::path root = toPath(row.args.back());
         const test::Tree pristine = test::treeOf(root);
         std::size_t debrisSeen = 0;
         for (const std::string killAt : {"file 0", "file 1", "file 2"}) {
             SCOPED_TRACE(std::string(row.name) + ", killed after " + killAt);
             // Killed once the file's temporary file is there, so mid-copy (or, should the copy be
             // done before it is seen, right after).
-            const ChildRun killed = runChild(row.args, [&](const std::string& line) {
+            const test::Ran killed = fileRun(row.args, {.onLine = [&](const std::string& line) {
                 for (int look = 0; line == killAt && look < 100000 && tempFilesIn(root).empty(); ++look) {
                 }
                 return line != killAt;
-            });
+            }});
             ASSERT_TRUE(killed.killed);
             test::Tree tree = test::treeOf(root);
             for (const fs::path& temp : tempFilesIn(root))
@@ -130,9 +96,9 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
 
             const std::size_t debris = tempFilesIn(root).size();
             debrisSeen += debris;
-            const ChildRun next = runChild(row.args);
-            EXPECT_EQ(next.exitCode, 0) << next.output;
-            EXPECT_NE(next.output.find("debris " + std::to_string(debris) + "\n"), std::string::npos) << next.output;
+            const test::Ran next = fileRun(row.args);
+            EXPECT_EQ(next.status, 0) << next.out;
+            EXPECT_NE(next.out.find("debris " + std::to_string(debris) + "\n"), std::string::npos) << next.out;
             EXPECT_TRUE(tempFilesIn(root).empty());
             row.checkWhole(test::treeOf(root));
 
@@ -150,13 +116,13 @@ TEST(FailedWrite, LeavesTheOriginalWholeAndNoTemporaryFile)
     const fs::path target = dir.write("keep.txt", "the original");
     const fs::path source = dir.write("big.bin", std::string(1 << 20, 'b'));
     // Failing while writing through, while flushing the last block on closing, and while copying.
-    for (const auto& args : {fileRun({"--fsize-limit", "65536", "replace", target.string(), "1000000"}),
-                             fileRun({"--fsize-limit", "1000", "replace", target.string(), "30000"}),
-                             fileRun({"--fsize-limit", "65536", "copy", source.string(), target.string()})}) {
-        SCOPED_TRACE(args[3] + " over " + args[2] + " bytes");
-        const ChildRun run = runChild(args);
-        EXPECT_EQ(run.exitCode, 1) << run.output;
-        EXPECT_NE(run.output.find("fail "), std::string::npos) << run.output;
+    for (const QStringList& args : {QStringList{"--fsize-limit", "65536", "replace", fromPath(target), "1000000"},
+                                    QStringList{"--fsize-limit", "1000", "replace", fromPath(target), "30000"},
+                                    QStringList{"--fsize-limit", "65536", "copy", fromPath(source), fromPath(target)}}) {
+        SCOPED_TRACE((args[2] + " over " + args[1] + " bytes").toStdString());
+        const test::Ran run = fileRun(args);
+        EXPECT_EQ(run.status, 1) << run.out;
+        EXPECT_NE(run.out.find("fail "), std::string::npos) << run.out;
         EXPECT_EQ(test::readBytes(target), "the original");
         EXPECT_TRUE(tempFilesIn(dir.path()).empty());
     }
@@ -168,7 +134,8 @@ TEST(Unprivileged, RunsRefuseFilesTheUserMayNotWrite)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to make files that the unprivileged user may not write";
-    if (runChild({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "true"}).exitCode != 0)
+    const QStringList asNobody = {"--reuid=65534", "--regid=65534", "--clear-groups"};
+    if (test::runProgram("setpriv", asNobody + QStringList{"true"}).status != 0)
         GTEST_SKIP() << "setpriv cannot run a command as nobody here";
     test::TempDir dir;
     fs::permissions(dir.path(), fs::perms::all);
@@ -177,13 +144,13 @@ TEST(Unprivileged, RunsRefuseFilesTheUserMayNotWrite)
         const char* name;
         std::string file;
         unsigned mode;
-        std::vector<std::string> args;
+        QStringList args;
     } rows[] = {
-        {"update", "tree/report.txt", 0644, {"update", newFile.string(), (dir / "tree").string()}},
-        {"erase copy", "work/copies/a.txt", 0644, {"erase", (dir / "work").string()}},
-        {"chunk store", "program/last.txt", 0644, {"chunk", (dir / "program/last.txt").string()}},
-        {"read-only chunk store", "program2/last.txt", 0444, {"chunk", (dir / "program2/last.txt").string()}},
-        {"script", "sql/seqX.sql", 0644, {"script", (dir / "sql/seqX.sql").string()}},
+        {"update", "tree/report.txt", 0644, {"update", fromPath(newFile), fromPath(dir / "tree")}},
+        {"erase copy", "work/copies/a.txt", 0644, {"erase", fromPath(dir / "work")}},
+        {"chunk store", "program/last.txt", 0644, {"chunk", fromPath(dir / "program/last.txt")}},
+        {"read-only chunk store", "program2/last.txt", 0444, {"chunk", fromPath(dir / "program2/last.txt")}},
+        {"script", "sql/seqX.sql", 0644, {"script", fromPath(dir / "sql/seqX.sql")}},
     };
     dir.write("work/a.txt", "<A>\r\n");
     for (const auto& row : rows) {
@@ -195,11 +162,9 @@ TEST(Unprivileged, RunsRefuseFilesTheUserMayNotWrite)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const test::Tree before = test::treeOf(dir.path());
-        std::vector<std::string> args = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", QB_FILE_RUN};
-        args.insert(args.end(), row.args.begin(), row.args.end());
-        const ChildRun run = runChild(args);
-        EXPECT_EQ(run.exitCode, 1) << run.output;
-        EXPECT_NE(run.output.find("fail 70 :: "), std::string::npos) << run.output;
+        const test::Ran run = test::runProgram("setpriv", asNobody + QStringList{QB_FILE_RUN} + row.args);
+        EXPECT_EQ(run.status, 1) << run.out;
+        EXPECT_NE(run.out.find("fail 70 :: "), std::string::npos) << run.out;
         EXPECT_EQ(test::treeOf(dir.path()), before);
     }
 }

@@ -6,8 +6,6 @@
 #include "tools/scan/scanTools.h"
 
 #include <QAction>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -59,8 +57,8 @@ TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
     EXPECT_TRUE(recorder.messages.isEmpty());
 }
 
-// A scan runs off the window thread: while it goes, the window can be moved and repainted, its
-// controls are disabled and the result box keeps its text; the report comes once, at the end.
+// A scan runs off the window thread: while it goes, its controls are disabled and the result box
+// keeps its text; the report comes once, at the end.
 TEST_F(ScanWindows, WindowStaysResponsiveWhileItScans)
 {
     for (int i = 0; i < 60; ++i)
@@ -74,12 +72,6 @@ TEST_F(ScanWindows, WindowStaysResponsiveWhileItScans)
         QTest::mouseClick(child<QPushButton>("cmdGo"), Qt::LeftButton);
         while (!gate.reached())
             QCoreApplication::processEvents();
-        QMdiSubWindow* sub = frame.workspace()->activeSubWindow();
-        sub->showNormal();
-        sub->move(40, 30);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(sub->pos(), QPoint(40, 30));
-        EXPECT_FALSE(window->grab().isNull());
         EXPECT_FALSE(child<QPushButton>("cmdGo")->isEnabled());
         EXPECT_FALSE(child<FolderPicker>("Dir1")->isEnabled());
         EXPECT_EQ(changes.count(), 0);

@@ -1,4 +1,4 @@
-#include "runQuillbox.h"
+#include "support/process.h"
 
 #include "shell/cp1252.h"
 
@@ -8,10 +8,10 @@
 
 namespace qb::test {
 
-Ran runQuillbox(const QStringList& arguments, const RunOptions& options)
+Ran runProgram(const QString& program, const QStringList& arguments, const RunOptions& options)
 {
     QProcess process;
-    process.setProgram(QStringLiteral(QUILLBOX_EXECUTABLE));
+    process.setProgram(program);
     process.setArguments(arguments);
     if (!options.folder.empty())
         process.setWorkingDirectory(fromPath(options.folder));
@@ -37,17 +37,21 @@ Ran runQuillbox(const QStringList& arguments, const RunOptions& options)
         return ran;
     process.write(options.input.data(), static_cast<qint64>(options.input.size()));
     process.closeWriteChannel();
+    while (options.onLine && (process.waitForReadyRead(-1) || process.canReadLine()))
+        while (process.canReadLine()) {
+            const std::string line = process.readLine().toStdString();
+            ran.out += line;
+            if (!ran.killed && !options.onLine(line.substr(0, line.size() - 1))) {
+                process.kill();
+                ran.killed = true;
+            }
+        }
     const bool finished = process.waitForFinished(120000);
-    ran.out = process.readAllStandardOutput().toStdString();
+    ran.out += process.readAllStandardOutput().toStdString();
     ran.err = process.readAllStandardError().toStdString();
     if (finished && process.exitStatus() == QProcess::NormalExit)
         ran.status = process.exitCode();
     return ran;
-}
-
-QString arg(const std::filesystem::path& path)
-{
-    return fromPath(path);
 }
 
 }  // namespace qb::test

@@ -1,0 +1,31 @@
+// Runs a program as a separate process, the way a shell or a script would. It inherits this
+// process's environment, so its data folder is the test's (QUILLBOX_DATA_DIR).
+#pragma once
+
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace qb::test {
+
+struct Ran {
+    int status = -1;  // the exit status; -1 when the process crashed, was killed or did not finish
+    bool killed = false;
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string input = {};                // written to standard input, which is then closed
+    std::filesystem::path folder = {};     // the working folder (the test's own when empty)
+    bool noDisplay = false;                // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM at all
+    bool interruptedAtStart = false;       // a Ctrl+C is already waiting when the program starts
+    // Sees each line of standard output as it comes; answering false kills the process (SIGKILL).
+    std::function<bool(const std::string&)> onLine = {};
+};
+
+Ran runProgram(const QString& program, const QStringList& arguments, const RunOptions& options = {});
+
+}  // namespace qb::test
