@@ -13,12 +13,14 @@
 #include <sys/stat.h>
 
 #include "files/tree.h"
+#include "support/faults.h"
 
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using test::Tree;
 
 const Lines tags = {"<A>", "<B x=\"1\" />", "</A>", "</L>"};
 
@@ -217,6 +219,33 @@ TEST_F(EraseRun, WorkThatAnotherRunDidMeanwhileIsNoFailure)
     }
     EXPECT_EQ(listFailures(first.failures) + listFailures(second.failures), "");
     EXPECT_EQ(copy("t/f99"), "SPEW\r\n");
+}
+
+// Whichever call fails, the sources are left alone and every copy is whole or absent.
+TEST(FaultSweep, EraseLeavesSourcesAloneAndEveryCopyWholeOrAbsent)
+{
+    test::TempDir dir;
+    const Tree pristine{{"a.txt", "x\n<A>\n</A>\ny"}, {"sub", "/"}, {"sub/b.txt", "<A>\r\n</A>"},
+                        {"copies", "/"}, {"copies/a.txt", "old copy"}};
+    const test::States failed{{"a.txt", {"x\n<A>\n</A>\ny"}}, {"sub", {"/"}}, {"sub/b.txt", {"<A>\r\n</A>"}}, {"copies", {"/"}},
+                        {"copies/a.txt", {"old copy", "x\r\nS\r\ny\r\n", test::absent}}, {"copies/sub", {"/", test::absent}},
+                        {"copies/sub/b.txt", {"S\r\n", test::absent}}};
+    const int runs = test::sweepFaults(
+        [&] { test::writeTree(dir.path(), pristine); },
+        [&] {
+            const auto report = runEraseChunks(dir.path(), {{"<A>", "</A>"}, "S\r\n", {}, true});
+            return report && report->failures.empty();
+        },
+        [&](bool succeeded, const test::Fault&) {
+            const Tree now = test::treeOf(dir.path());
+            if (succeeded) {
+                EXPECT_EQ(now, (Tree{{"a.txt", "x\n<A>\n</A>\ny"}, {"sub", "/"}, {"sub/b.txt", "<A>\r\n</A>"}, {"copies", "/"},
+                                     {"copies/a.txt", "x\r\nS\r\ny\r\n"}, {"copies/sub", "/"}, {"copies/sub/b.txt", "S\r\n"}}));
+            } else {
+                test::expectStates(now, failed);
+            }
+        });
+    EXPECT_GT(runs, 20);
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
-// Shared set-up for runs over temporary trees: a tree's whole state as one value, and progress
-// callbacks that stop a run or pull a folder away in the middle of it.
+// Shared set-up for runs over temporary trees: a tree's whole state as one value, the states a
+// tree may be in, and progress callbacks that stop a run or pull a folder away in the middle of it.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "shell/walk.h"
 #include "support/recorder.h"
+
+#include <gtest/gtest.h>
 
 namespace qb::test {
 
@@ -55,6 +58,21 @@ inline ProgressCallback removeOnReaching(std::filesystem::path trigger, std::fil
     return [=](const std::filesystem::path& current, std::uint64_t) {
         return current != trigger || std::filesystem::remove_all(folder);
     };
+}
+
+inline const std::string absent = "(absent)";
+using States = std::map<std::string, std::set<std::string>>;  // what each entry may hold
+
+// Every entry of `tree` is one that `allowed` names, in one of its states; an entry that is not
+// there must allow `absent`.
+inline void expectStates(const Tree& tree, const States& allowed)
+{
+    for (const auto& [name, bytes] : tree) {
+        const auto states = allowed.find(name);
+        EXPECT_TRUE(states != allowed.end() && states->second.contains(bytes)) << name << " holds " << bytes;
+    }
+    for (const auto& [name, states] : allowed)
+        EXPECT_TRUE(tree.contains(name) || states.contains(absent)) << name << " is missing";
 }
 
 }  // namespace qb::test

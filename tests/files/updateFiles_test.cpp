@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "files/tree.h"
+#include "support/faults.h"
 
 namespace qb {
 namespace {
@@ -156,6 +157,39 @@ TEST_F(UpdateFiles, BackupIsOnDiskBeforeTheOriginalIsReplaced)
     // backup file, its name, its folder; the new contents, then their name over the original
     using enum sys::Call;
     EXPECT_EQ(order, (std::vector<sys::Call>{Fsync, Rename, Fsync, Fsync, Rename}));
+}
+
+// Whichever call fails, each original is kept, or replaced with its whole backup beside it.
+TEST(FaultSweep, UpdateFilesKeepsEachOriginalOrReplacesItWithAWholeBackup)
+{
+    test::TempDir dir;
+    const fs::path tree = dir / "tree", newFile = dir.write("new/report.txt", "NEW");
+    const Tree pristine{{"report.txt", "old 1"}, {"sub", "/"}, {"sub/report.txt", "old 2"}, {"sub/keep.txt", "keep"}};
+    const Tree done{{"report.txt", "NEW"}, {"s_report.txt", "old 1"}, {"sub", "/"}, {"sub/report.txt", "NEW"},
+                    {"sub/s_report.txt", "old 2"}, {"sub/keep.txt", "keep"}};
+    const int runs = test::sweepFaults(
+        [&] { test::writeTree(tree, pristine); },
+        [&] { return updateFiles({newFile}, tree, [] { return std::string("s"); }).failures.empty(); },
+        [&](bool succeeded, const test::Fault&) {
+            const Tree now = test::treeOf(tree);
+            if (succeeded) {
+                EXPECT_EQ(now, done);
+                return;
+            }
+            // A target is old without a backup, or new with the whole old one beside it.
+            for (const std::string folder : {"", "sub/"}) {
+                const auto target = now.find(folder + "report.txt");
+                const auto backup = now.find(folder + "s_report.txt");
+                ASSERT_NE(target, now.end());
+                const bool backedUp = backup != now.end() && backup->second == pristine.at(target->first);
+                EXPECT_TRUE(target->second == "NEW" ? backedUp : target->second == pristine.at(target->first) && backup == now.end())
+                    << target->first;
+            }
+            test::expectStates(now, {{"report.txt", {"old 1", "NEW"}}, {"s_report.txt", {"old 1", test::absent}}, {"sub", {"/"}},
+                               {"sub/report.txt", {"old 2", "NEW"}}, {"sub/s_report.txt", {"old 2", test::absent}},
+                               {"sub/keep.txt", {"keep"}}});
+        });
+    EXPECT_GT(runs, 50);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// The declaration scanner: the line test, the report over folder trees and picked files.
+// The two scanners: the declaration line test and the TODO block rule, and their reports over
+// folder trees.
 #include "tools/scan/findSubs.h"
+#include "tools/scan/findTodos.h"
 
 #include "shell/mdlText.h"
 
@@ -87,12 +89,53 @@ TEST(AppendMatchingLines, AgreesWithTestingEveryLineWithEveryPattern)
     }
 }
 
-class SubsTree : public ::testing::Test {
+TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
+{
+    struct Row { const char* name; std::string text, expected; };
+    const Row rows[] = {
+        {"markerAfterCode", "x = 1 ' TODO: fix\r\ny = 2\r\n", "x = 1 ' TODO: fix\r\n\r\n"},
+        {"lowerCaseOrNoColonIsNoMarker", "' todo: a\r\n' TODO b\r\n' ToDo: c\r\n", ""},
+        {"twoCommentsThenCode", "' TODO: a\r\n' more\r\n' and more\r\ncode\r\n' later\r\n",
+         "' TODO: a\r\n' more\r\n' and more\r\n\r\n"},
+        {"markerOnLastLine", "x\r\n' TODO: last", "' TODO: last\r\n\r\n"},
+        {"twoVbMarkersShareABlock", "' TODO: one\r\n' TODO: two\r\nx\r\n", "' TODO: one\r\n' TODO: two\r\n\r\n"},
+        {"twoBlocks", "' TODO: a\r\nx\r\ny\r\n  ' TODO: b\r\n", "' TODO: a\r\n\r\n  ' TODO: b\r\n\r\n"},
+        {"emptyLineEndsABlock", "' TODO: a\r\n\r\n' b\r\n", "' TODO: a\r\n\r\n"},
+        {"bareApostropheContinues", "' TODO: a\r\n'\r\nx\r\n", "' TODO: a\r\n'\r\n\r\n"},
+        {"lfAndLoneCrEnds", "a\n' TODO: b\r' c\nd", "' TODO: b\r\n' c\r\n\r\n"},
+        {"lineKeptAsRead", "\t  Dim x ' TODO:\xe9 \r\n", "\t  Dim x ' TODO:\xe9 \r\n\r\n"},
+        {"empty", "", ""},
+        // Lines the block rule used to lose:
+        {"lastLineContinuationKept", "' TODO: a\r\n' b", "' TODO: a\r\n' b\r\n\r\n"},
+        {"lastLineContinuationWithEndKept", "' TODO: a\r\n' b\r\n", "' TODO: a\r\n' b\r\n\r\n"},
+        {"cMarkersInARow", "// TODO: one\r\n// TODO: two\r\nint x;\r\n", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
+        {"lineEndingABlockIsTested", "' TODO: a\r\n' b\r\nx++; // TODO: c\r\n", "' TODO: a\r\n' b\r\n\r\nx++; // TODO: c\r\n\r\n"},
+        {"cMarkerOnLastLineAfterAnother", "// TODO: one\r\n// TODO: two", "// TODO: one\r\n\r\n// TODO: two\r\n\r\n"},
+        // The continuation mark may stand anywhere in the line, not only in its first column:
+        {"indentedCommentsContinue", "  ' TODO: a\r\n    ' b\r\n\t' c\r\nx\r\n", "  ' TODO: a\r\n    ' b\r\n\t' c\r\n\r\n"},
+        {"codeWithTrailingCommentContinues", "' TODO: a\r\nx = 1 ' b\r\n  y = 2 ' c\r\nz = 3\r\n",
+         "' TODO: a\r\nx = 1 ' b\r\n  y = 2 ' c\r\n\r\n"},
+        {"markAtLineEndContinues", "x ' TODO: a\r\nMsgBox \"it'\r\nend\r\n", "x ' TODO: a\r\nMsgBox \"it'\r\n\r\n"},
+    };
+    for (const Row& row : rows) {
+        ScanPart part;
+        appendTodoBlocks(row.text, part);
+        EXPECT_EQ(part.text, row.expected) << row.name;
+    }
+}
+
+class ScanTree : public ::testing::Test {
 protected:
-    // A file's part of the report.
+    // A file's part of the declarations report.
     std::string block(std::string_view relative, std::string_view lines) const
     {
         return (temp / relative).string() + "\r\n" + std::string(lines);
+    }
+    // A file's part of the TODO report.
+    std::string fileBlock(std::string_view relative, std::string_view blocks) const
+    {
+        return "*************************\r\nFile: " + (temp / relative).string() + "\r\n" + std::string(blocks) +
+               "\r\n*************************\r\n\r\n";
     }
     Folder root() const { return Folder(temp.path()); }
     test::TempDir temp;
@@ -100,7 +143,7 @@ protected:
 
 // Files before subfolders, in walk order; the skip list by exact case, its files never read; a
 // folder that vanished before its turn passed over and listed.
-TEST_F(SubsTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
+TEST_F(ScanTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
 {
     temp.write("gone/g.bas", "Public Sub G()\r\n");
     temp.write("B.bas", "Public Sub B()\r\n");
@@ -133,7 +176,7 @@ TEST_F(SubsTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
 // Files are read and scanned on worker threads: over a few hundred files of mixed sizes, some
 // unreadable, the report and the skipped list are those of scanning file by file in walk order,
 // and a cancel at the Nth file keeps exactly the first N files.
-TEST_F(SubsTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
+TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
 {
     constexpr int fileCount = 300;
     std::vector<std::string> parts;  // each file's part of the report, in walk order
@@ -172,6 +215,38 @@ TEST_F(SubsTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
         for (std::size_t k = 0; k < unreadable; ++k)
             EXPECT_EQ(report->skipped[k].path.stem(), "f" + std::to_string(1050 + 100 * k));
     }
+}
+
+TEST_F(ScanTree, TodoSkipListRespectsCase)
+{
+    const std::string body = "' TODO: here\r\n";
+    for (const char* name : {"logo.gif", "archive.zip", "a.bmp.txt", "photo.jpg.bak"})
+        temp.write(name, body);
+    temp.write("LOGO.GIF", body);
+    temp.write("page.html", body);  // not on this scanner's list
+    temp.write("none.bas", "' todo: later\r\n");
+    temp.mkdir("empty/deeper");
+    const ScanReport report = findTodos(root());
+    EXPECT_EQ(report.text, fileBlock("LOGO.GIF", body + "\r\n") + fileBlock("page.html", body + "\r\n"));
+}
+
+TEST(ScanProblemsMessage, ListsWhatWasSkippedAndSaysWhenCancelled)
+{
+    ScanReport report;
+    EXPECT_EQ(scanProblemsMessage(report), "");
+    report.binarySkipped = 1;
+    EXPECT_EQ(scanProblemsMessage(report), "1 binary file skipped");
+    report.skipped = {{"/p/a", Error{53, "/p/a: No such file or directory"}}, {"/p/b", Error{70, "/p/b: Permission denied"}}};
+    report.binarySkipped = 0;
+    EXPECT_EQ(scanProblemsMessage(report), "These could not be read and were skipped:\n"
+                                           "53 :: /p/a: No such file or directory\n70 :: /p/b: Permission denied");
+    report.cancelled = true;
+    report.skipped.assign(45, {"/p/x", Error{57, "x"}});
+    report.binarySkipped = 3;
+    const std::string many = scanProblemsMessage(report);
+    EXPECT_TRUE(many.starts_with("The scan was cancelled; the report holds the files read before that.\n"));
+    EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), 33);  // 30 listed, a count of the rest, the binaries
+    EXPECT_TRUE(many.ends_with("57 :: x\n... and 15 more.\n3 binary files skipped"));
 }
 
 }  // namespace
