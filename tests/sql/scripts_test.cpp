@@ -1,6 +1,19 @@
-// The two script builders, to the byte, and where the sequence-and-trigger scripts may go.
+// The two SQL script generators: their scripts to the byte, where the sequence-and-trigger scripts
+// may go, and their windows, opened from the chooser in a frame and driven as a user would.
 #include "tools/sql/linkTable.h"
 #include "tools/sql/seqTrig.h"
+#include "tools/sql/sqlTools.h"
+
+#include "shell/cp1252.h"
+#include "support/toolWindow.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +97,105 @@ TEST(LinkTable, Scripts)
             << script;
         EXPECT_TRUE(script.ends_with(" seq" + row.capitalised + ".nextval into :new." + row.table + "Id from dual;\r\n\tend;\r\n/"));
     }
+}
+
+class SqlWindow : public test::ToolWindowTest {
+protected:
+    static void SetUpTestSuite() { registerSqlTools(); }
+
+    static std::size_t entriesIn(const fs::path& folder)
+    {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    }
+};
+
+TEST_F(SqlWindow, SeqTrigsSingularFollowsTheTableNameAndTheEditedOneIsUsed)
+{
+    open(12, "frmOracleSeqTrigs");
+    QLineEdit* Text1 = line("Text1");
+    QLineEdit* Text3 = line("Text3");
+    EXPECT_EQ(line("Text2")->text(), QDir::homePath());
+    EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
+
+    QTest::keyClicks(Text1, "peoples");
+    EXPECT_EQ(Text3->text(), "people");
+    // Tabbing into the singular leaves the caret at its end with nothing selected, so typing appends.
+    Text3->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(Text3, "X");
+    EXPECT_EQ(Text3->text(), "peopleX");
+    QTest::keyClick(Text1, Qt::Key_Backspace);  // every change of the table name guesses again
+    EXPECT_EQ(Text3->text(), "people");
+    Text3->setText("person");
+
+    line("Text2")->setText(fromPath(temp.path()));
+    temp.write("seqPeople.sql", "an older and longer sequence script");
+    click("Command1");
+    EXPECT_TRUE(recorder.messages.isEmpty()) << recorder.messages.join('\n').toStdString();
+    EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript("people"));
+    EXPECT_EQ(boxBytes(box("RichTextBox2")), triggerScript("people", "person"));
+    EXPECT_EQ(test::readBytes(temp / "seqPeople.sql"), sequenceScript("people"));
+    EXPECT_EQ(test::readBytes(temp / "trigPeople.sql"), triggerScript("people", "person"));
+    EXPECT_EQ(entriesIn(temp.path()), 2u);
+    EXPECT_FALSE(child<QLabel>("Label2")->isHidden());
+}
+
+TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
+{
+    open(12, "frmOracleSeqTrigs");
+    temp.mkdir("inner");
+    struct Row {
+        const char* table;
+        const char* folder;  // below the temporary folder
+        const char* messageStart;
+        bool writeFailed;    // a failed first write names the path and never reaches the trigger
+    };
+    for (const Row& row : {Row{"orders", "missing", "76 :: ", true}, Row{"/../../x", "inner", "52 :: ", false}}) {
+        SCOPED_TRACE(row.table);
+        line("Text2")->setText(fromPath(temp / row.folder));
+        line("Text1")->setText(QString::fromLatin1(row.table));
+        click("Command1");
+        EXPECT_TRUE(recorder.only(row.messageStart, row.writeFailed ? fromPath(temp / row.folder) : QString()));
+        EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript(row.table));
+        EXPECT_EQ(box("RichTextBox2")->toPlainText().isEmpty(), row.writeFailed);
+        EXPECT_EQ(entriesIn(temp.path()), 1u);  // only "inner", which is still empty
+        EXPECT_EQ(entriesIn(temp / "inner"), 0u);
+        EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
+    }
+}
+
+TEST_F(SqlWindow, LinkTablesListEditingAndScript)
+{
+    open(10, "frmMakeLinktables");
+    QLineEdit* Text1 = line("Text1");
+    QPlainTextEdit* RichTextBox1 = box("RichTextBox1");
+
+    line("txtName")->setText("order_items");
+    for (const char* id : {"customerId", "productId", "productId"}) {
+        Text1->setText(id);
+        click("Command1");
+        EXPECT_TRUE(Text1->hasFocus());
+        EXPECT_EQ(Text1->selectedText(), id);  // typing replaces it
+    }
+    child<QListWidget>("List1")->setCurrentRow(-1);
+    click("cmdDelete");  // nothing selected: nothing happens
+    child<QListWidget>("List1")->setCurrentRow(2);
+    click("cmdDelete");
+    click("cmdDelete");  // the deletion left nothing selected
+    click("Command2");
+    const std::string script = linkTableScript("order_items", {"customerId", "productId"});
+    EXPECT_EQ(boxBytes(RichTextBox1), script);
+    EXPECT_TRUE(RichTextBox1->hasFocus());
+    EXPECT_EQ(RichTextBox1->textCursor().position(), 0);
+
+    // T-SQL only answers with the message; the script stays.
+    child<QRadioButton>("optSql")->setChecked(true);
+    click("cmdClearAll");
+    EXPECT_EQ(child<QListWidget>("List1")->count(), 0);
+    EXPECT_TRUE(line("txtName")->hasFocus());
+    EXPECT_EQ(line("txtName")->selectedText(), "order_items");
+    click("Command2");
+    EXPECT_EQ(recorder.messages, QStringList{"sql server not supported yet"});
+    EXPECT_EQ(boxBytes(RichTextBox1), script);
 }
 
 }  // namespace
