@@ -109,41 +109,38 @@ TEST_F(SameBytes, RepeatWritesWhatTheWindowWrites)
     EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
 }
 
-TEST_F(BulkCommands, EraseMakesTheWindowsCopies)
+// On the same tree, erase and replace make the window's copies (replace its debug file in the
+// data folder too), and addext the window's copies and listing.
+TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
 {
-    makeTree();
     temp.write("chunk.txt", "<chunk>\r\n\r\n  body\r\n</chunk>\r\n");
     temp.write("spew.txt", "<!-- gone -->\r\n");
-    ASSERT_TRUE(open("cmdOpenForm_2", "frmEraseChunks"));
-    expectSameTree(
-        [&] {
-            setBoxBytes(box("richChunk"), test::readBytes(temp / "chunk.txt"));
-            setBoxBytes(box("richSpew"), test::readBytes(temp / "spew.txt"));
-            child<QCheckBox>("chkGoRecursive")->setChecked(true);
-            runIn(work(), "cmdBegin");
-            EXPECT_EQ(recorder.messages, QStringList{"Done."});
-        },
-        {"erase", arg(work()), "--chunk", arg(temp / "chunk.txt"), "--spew", arg(temp / "spew.txt"), "--recursive"});
-}
-
-TEST_F(BulkCommands, ReplaceMakesTheWindowsCopiesAndDebugFileFromTheDataFolder)
-{
-    makeTree();
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\ndog\r\nbird\r\nbody\r\n");
-    ASSERT_TRUE(open("mnuSNP", "frmReplaceLineFromFile"));
-    expectSameTree(
-        [&] {
-            runIn(work(), "cmdBegin");
-            EXPECT_EQ(recorder.messages, QStringList{"done with snp"});
-        },
-        {"replace", arg(work())});
-}
-
-TEST_F(BulkCommands, AddExtensionMakesTheWindowsCopiesAndListing)
-{
-    makeTree();
-    ASSERT_TRUE(open("cmdOpenForm_5", "frmAddExtension"));
-    expectSameTree([&] { runIn(work(), "cmdGo"); }, {"addext", arg(work())});
+    const struct { const char *opener, *name; std::function<void()> window; QStringList command; } rows[] = {
+        {"cmdOpenForm_2", "frmEraseChunks",
+         [&] {
+             setBoxBytes(box("richChunk"), test::readBytes(temp / "chunk.txt"));
+             setBoxBytes(box("richSpew"), test::readBytes(temp / "spew.txt"));
+             child<QCheckBox>("chkGoRecursive")->setChecked(true);
+             runIn(work(), "cmdBegin");
+             EXPECT_TRUE(recorder.only("Done."));
+         },
+         {"erase", arg(work()), "--chunk", arg(temp / "chunk.txt"), "--spew", arg(temp / "spew.txt"), "--recursive"}},
+        {"mnuSNP", "frmReplaceLineFromFile",
+         [&] {
+             runIn(work(), "cmdBegin");
+             EXPECT_TRUE(recorder.only("done with snp"));
+         },
+         {"replace", arg(work())}},
+        {"cmdOpenForm_5", "frmAddExtension", [&] { runIn(work(), "cmdGo"); }, {"addext", arg(work())}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(work());
+        makeTree();
+        ASSERT_TRUE(open(row.opener, row.name));
+        expectSameTree(row.window, row.command);
+    }
     // What an interrupted run left is removed, and stderr says so, as the window's end text does.
     temp.write("work/sub/.qbtmp-Aaaaaaa1", "left by a killed run");
     const test::Ran ran = runQuillbox({"addext", arg(work())});
