@@ -41,7 +41,7 @@ protected:
     std::filesystem::path pdf = temp / "out.pdf";
 };
 
-TEST_F(Printing, EachPrintIsWholeInItsPdfWithFootersAndWrappedLines)
+TEST_F(Printing, EachPrintIsWholeInItsPdfWithFootersAndWrappedLinesOrAnError)
 {
     struct Row {
         const char* name;
@@ -93,6 +93,14 @@ TEST_F(Printing, EachPrintIsWholeInItsPdfWithFootersAndWrappedLines)
             EXPECT_EQ(text.find(longToken), std::string::npos) << "expected the word on several lines:\n" << text;
         }
     }
+    // A document that cannot be written is an error that names its place.
+    setPrintToPdf(fromPath(temp / "missing-folder" / "out.pdf"));
+    for (PrintFunction print : {quickPrint, fixedFontPrint}) {
+        const auto printed = print("text", "Caption");
+        ASSERT_FALSE(printed);
+        EXPECT_EQ(printed.error().number, err::DeviceIO);
+        EXPECT_NE(printed.error().description.find("missing-folder"), std::string::npos);
+    }
 }
 
 // Without a printer each document gets a new file in the program's folder, even two in one
@@ -117,17 +125,6 @@ TEST_F(Printing, WithoutAPrinterEachDocumentIsANewPdfInTheProgramFolder)
         EXPECT_EQ(withPrintout("Printin', yo", printout), "Printin', yo\r\nPrinted to " + printout.pdfPath);
     }
     EXPECT_EQ(withPrintout("Printin', yo", Printout{}), "Printin', yo") << "nothing added for a printer";
-}
-
-TEST_F(Printing, UnwritableDocumentIsAnError)
-{
-    setPrintToPdf(fromPath(temp / "missing-folder" / "out.pdf"));
-    for (PrintFunction print : {quickPrint, fixedFontPrint}) {
-        const auto printed = print("text", "Caption");
-        ASSERT_FALSE(printed);
-        EXPECT_EQ(printed.error().number, err::DeviceIO);
-        EXPECT_NE(printed.error().description.find("missing-folder"), std::string::npos);
-    }
 }
 
 }  // namespace

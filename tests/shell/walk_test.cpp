@@ -78,17 +78,6 @@ TEST_F(Walk, VisitsFilesBeforeSubfoldersAndFollowsTheVisitorsAnswers)
     }
 }
 
-// A folder that vanishes before it is listed reaches the visitor as an error.
-TEST_F(Walk, ReportsFolderErrors)
-{
-    WalkOptions removing;
-    removing.progress = [&](const fs::path& current, std::uint64_t) {
-        return current != dir / "sub/x" || fs::remove_all(dir / "sub/deep");
-    };
-    EXPECT_EQ(walk(dir / "sub", removing).events, (Events{"D:sub@0", "f:sub/x", "D:sub/deep@1", "E:sub/deep"}));
-    EXPECT_EQ(walk(dir / "gone", {}).events, (Events{"D:gone@0", "E:gone"}));
-}
-
 // The end of a run in one text: twenty failures, how many more, then the notes and how many
 // temporary files of killed runs were removed.
 TEST(RunReportText, ListsTwentyFailuresThenCountsTheRestAndTheNotes)
@@ -104,8 +93,17 @@ TEST(RunReportText, ListsTwentyFailuresThenCountsTheRestAndTheNotes)
                                "interrupted run.")) << text;
 }
 
-TEST_F(Walk, CancelStopsBeforeTheNextFile)
+// A folder that vanishes before it is listed reaches the visitor as an error; cancel stops before
+// the next file.
+TEST_F(Walk, ReportsFolderErrorsAndCancelStopsBeforeTheNextFile)
 {
+    WalkOptions removing;
+    removing.progress = [&](const fs::path& current, std::uint64_t) {
+        return current != dir / "sub/x" || fs::remove_all(dir / "sub/deep");
+    };
+    EXPECT_EQ(walk(dir / "sub", removing).events, (Events{"D:sub@0", "f:sub/x", "D:sub/deep@1", "E:sub/deep"}));
+    EXPECT_EQ(walk(dir / "gone", {}).events, (Events{"D:gone@0", "E:gone"}));
+
     WalkOptions afterTwo;
     afterTwo.progress = [](const fs::path&, std::uint64_t done) { return done < 2; };
     WalkLog log = walk(dir.path(), afterTwo);
