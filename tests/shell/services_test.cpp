@@ -18,20 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// While it lives, a test run by root acts as an unprivileged user, for whom folder permissions
-// count as they do for everyone else.
-class ActingUnprivileged {
-public:
-    ActingUnprivileged() : switched_(::geteuid() == 0 && ::seteuid(65534) == 0) {}
-    ~ActingUnprivileged()
-    {
-        if (switched_ && ::seteuid(0) != 0)
-            ADD_FAILURE() << "could not return to root";
-    }
-private:
-    bool switched_;
-};
-
 TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheUserDataFolderAndTheVariableWins)
 {
     struct Row { const char* name; bool executableFolderWritable; std::optional<std::string> variable; const char* chosen; };
@@ -52,11 +38,10 @@ TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheUserDataFolderAndTheVaria
         const test::EnvironmentOverride home("XDG_DATA_HOME", dataHome.native());
         const test::EnvironmentOverride variable(
             dataFolderVariable, row.variable && !row.variable->empty() ? (temp / *row.variable).native() : row.variable);
-        fs::path folder;
-        {
-            const ActingUnprivileged user;
-            folder = programFolderFor(bin);
-        }
+        // Root acts as an unprivileged user here, for whom folder permissions count.
+        const bool unprivileged = ::geteuid() == 0 && ::seteuid(65534) == 0;
+        const fs::path folder = programFolderFor(bin);
+        ASSERT_TRUE(!unprivileged || ::seteuid(0) == 0) << "could not return to root";
         EXPECT_EQ(folder, temp / row.chosen);
         // The user's data folder is made when it is chosen, and only then.
         EXPECT_EQ(fs::is_directory(dataHome / "Quillbox"), folder == dataHome / "Quillbox");

@@ -109,39 +109,14 @@ protected:
     }
 };
 
-TEST_F(SqlWindow, SeqTrigsSingularFollowsTheTableNameAndTheEditedOneIsUsed)
+// A missing folder or a refused name writes nothing; the singular follows the table name, and the
+// edited one is used.
+TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
 {
     open(12, "frmOracleSeqTrigs");
     QLineEdit* Text1 = line("Text1");
     QLineEdit* Text3 = line("Text3");
     EXPECT_EQ(line("Text2")->text(), QDir::homePath());
-    EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
-
-    QTest::keyClicks(Text1, "peoples");
-    EXPECT_EQ(Text3->text(), "people");
-    // Tabbing into the singular leaves the caret at its end with nothing selected, so typing appends.
-    Text3->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(Text3, "X");
-    EXPECT_EQ(Text3->text(), "peopleX");
-    QTest::keyClick(Text1, Qt::Key_Backspace);  // every change of the table name guesses again
-    EXPECT_EQ(Text3->text(), "people");
-    Text3->setText("person");
-
-    line("Text2")->setText(fromPath(temp.path()));
-    temp.write("seqPeople.sql", "an older and longer sequence script");
-    click("Command1");
-    EXPECT_TRUE(recorder.messages.isEmpty()) << recorder.messages.join('\n').toStdString();
-    EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript("people"));
-    EXPECT_EQ(boxBytes(box("RichTextBox2")), triggerScript("people", "person"));
-    EXPECT_EQ(test::readBytes(temp / "seqPeople.sql"), sequenceScript("people"));
-    EXPECT_EQ(test::readBytes(temp / "trigPeople.sql"), triggerScript("people", "person"));
-    EXPECT_EQ(entriesIn(temp.path()), 2u);
-    EXPECT_FALSE(child<QLabel>("Label2")->isHidden());
-}
-
-TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
-{
-    open(12, "frmOracleSeqTrigs");
     temp.mkdir("inner");
     struct Row {
         const char* table;
@@ -152,7 +127,7 @@ TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
     for (const Row& row : {Row{"orders", "missing", "76 :: ", true}, Row{"/../../x", "inner", "52 :: ", false}}) {
         SCOPED_TRACE(row.table);
         line("Text2")->setText(fromPath(temp / row.folder));
-        line("Text1")->setText(QString::fromLatin1(row.table));
+        Text1->setText(QString::fromLatin1(row.table));
         click("Command1");
         EXPECT_TRUE(recorder.only(row.messageStart, row.writeFailed ? fromPath(temp / row.folder) : QString()));
         EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript(row.table));
@@ -161,6 +136,27 @@ TEST_F(SqlWindow, SeqTrigsMissingFolderAndRefusedNameWriteNothing)
         EXPECT_EQ(entriesIn(temp / "inner"), 0u);
         EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
     }
+
+    Text1->clear();
+    QTest::keyClicks(Text1, "peoples");
+    EXPECT_EQ(Text3->text(), "people");
+    // Tabbing into the singular leaves the caret at its end with nothing selected, so typing appends.
+    Text3->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(Text3, "X");
+    EXPECT_EQ(Text3->text(), "peopleX");
+    QTest::keyClick(Text1, Qt::Key_Backspace);  // every change of the table name guesses again
+    EXPECT_EQ(Text3->text(), "people");
+    Text3->setText("person");
+    line("Text2")->setText(fromPath(temp.path()));
+    temp.write("seqPeople.sql", "an older and longer sequence script");
+    click("Command1");
+    EXPECT_TRUE(recorder.messages.isEmpty()) << recorder.messages.join('\n').toStdString();
+    EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript("people"));
+    EXPECT_EQ(boxBytes(box("RichTextBox2")), triggerScript("people", "person"));
+    EXPECT_EQ(test::readBytes(temp / "seqPeople.sql"), sequenceScript("people"));
+    EXPECT_EQ(test::readBytes(temp / "trigPeople.sql"), triggerScript("people", "person"));
+    EXPECT_EQ(entriesIn(temp.path()), 3u);
+    EXPECT_FALSE(child<QLabel>("Label2")->isHidden());
 }
 
 TEST_F(SqlWindow, LinkTablesListEditingAndScript)
