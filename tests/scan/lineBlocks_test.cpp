@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "support/recorder.h"
 
 namespace qb {
@@ -30,14 +28,7 @@ std::vector<std::string> mixedTexts()
     const std::string pieces[] = {"\r\n", "\n", "\r", " ", "\t", "\v", "\f", "\xa0", "x", "Public Sub", "imports ",
                                   "sh", "Pr", "S", "TODO:", "TODO", "ODO:", std::string(40, 'y'), std::string(70, ' '),
                                   std::string(1, '\0')};
-    std::mt19937 random(20240611);
-    std::vector<std::string> texts;
-    for (int n = 0; n < 4000; ++n) {
-        std::string text;
-        for (int i = static_cast<int>(random() % 40); i > 0; --i)
-            text += pieces[random() % std::size(pieces)];
-        texts.push_back(std::move(text));
-    }
+    std::vector<std::string> texts = test::randomTexts(pieces, 4000, 40, 20240611);
     for (int blanks = 0; blanks < 140; ++blanks) {
         texts.push_back("x\n" + std::string(blanks, ' ') + "Public Sub\r\n" + std::string(blanks, '\t') + "sh");
         texts.push_back(std::string(blanks, ' ') + "\r\n\r\n \v\f" + std::string(blanks % 7, ' ') + "IMPORTS");
@@ -111,14 +102,7 @@ std::vector<std::string> generatedTexts()
         "Imports X", "Private Function F()", "caf\xC3\xA9", "caf\xE9", " ", std::string(300, 'y'),
         std::string(5000, 'z') + "' long comment",
     };
-    std::mt19937 random(17);
-    std::vector<std::string> texts;
-    for (int n = 0; n < 60; ++n) {
-        std::string text;
-        for (int i = static_cast<int>(random() % 400); i > 0; --i)
-            text += pieces[random() % std::size(pieces)];
-        texts.push_back(std::move(text));
-    }
+    std::vector<std::string> texts = test::randomTexts(pieces, 60, 400, 17);
     // CR LF split over every edge of small blocks, right after a continuation line.
     std::string split;
     for (int i = 0; i < 40; ++i)

@@ -74,11 +74,7 @@ TEST(AppendMatchingLines, AgreesWithTestingEveryLineWithEveryPattern)
     const std::string pieces[] = {"\r\n", "\n", "\r", " ", "\t", "\v", "\xa0", "\xe9", "x", "Public Sub", "public  sub",
                                   "PRIVATE Function", "Imports", "Shared Sub", "Public ReadOnly Property", "Pu",
                                   "Sub", std::string(50, ' '), std::string(60, 'y')};
-    std::mt19937 random(7);
-    for (int n = 0; n < 3000; ++n) {
-        std::string text;
-        for (int i = static_cast<int>(random() % 40); i > 0; --i)
-            text += pieces[random() % std::size(pieces)];
+    for (const std::string& text : test::randomTexts(pieces, 3000, 40, 7)) {
         std::string expected;
         for (std::string_view line : splitLines(text))
             if (anyPatternMatches(line))

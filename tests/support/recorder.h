@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
+#include <span>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -110,6 +112,18 @@ private:
 };
 
 std::string readBytes(const std::filesystem::path& path);
+
+// `count` texts, each of fewer than `most` pieces chosen at random from `pieces`; seeded, so every
+// run gets the same texts.
+inline std::vector<std::string> randomTexts(std::span<const std::string> pieces, int count, unsigned most, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<std::string> texts(static_cast<std::size_t>(count));
+    for (std::string& text : texts)
+        for (auto i = random() % most; i > 0; --i)
+            text += pieces[random() % pieces.size()];
+    return texts;
+}
 
 // Makes `path` a link to this process's memory file: it is listed as a regular file, opens, and
 // fails on the first read with an I/O error (also for root, for whom permissions stop nothing).
