@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 #include <thread>
 
 #include <sys/stat.h>
@@ -67,21 +66,15 @@ std::vector<std::string> generatedTexts()
         "plain words", "", " ", std::string(3000, 'z'), std::string(2000, 'y') + "<A>" + std::string(2000, 'y'),
         std::string(2500, 'w') + "<B x=\"1\" />",
     };
-    const std::string ends[] = {"\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r"};
-    std::mt19937 random(23);
-    std::vector<std::string> texts;
-    for (int n = 0; n < 120; ++n) {
-        std::string text;
-        const bool plain = n % 3 == 0;  // CR LF only, and no chunk line: the copy is the file
-        for (int i = static_cast<int>(random() % 300); i > 0; --i) {
-            const std::size_t pick = random() % std::size(lines);
-            text += plain ? "line " + std::to_string(pick) : lines[pick];
-            text += plain ? "\r\n" : ends[random() % std::size(ends)];
-        }
-        if (!plain && random() % 2)
-            text += "no end";
-        texts.push_back(std::move(text));
+    std::vector<std::string> mixed, plain;  // each line with each end, CR LF most often; numbered lines
+    for (const std::string& line : lines) {
+        for (const char* end : {"\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r"})
+            mixed.push_back(line + end);
+        plain.push_back("line " + std::to_string(plain.size()) + "\r\n");
     }
+    std::vector<std::string> texts = test::randomTexts(plain, 40, 300, 23);  // no trigger: the copy is the file
+    for (const std::string& text : test::randomTexts(mixed, 80, 300, 24))
+        texts.push_back(text.size() % 2 ? text + "no end" : text);
     // A line far longer than a block that holds chunk line 1 still starts a chunk.
     const std::string longLine = std::string(5000, 'x') + "<A>" + std::string(5000, 'x');
     texts.push_back("a\r\n" + longLine + "\r\n<B x=\"1\" />\r\n</A>\r\n</L>\r\n" + longLine + "\nb");
