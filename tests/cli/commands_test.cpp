@@ -219,9 +219,9 @@ TEST_F(SameBytes, ScannersPrintWhatTheirWindowsShow)
     temp.write("tree/sub/c.vb", "Imports System\r\n  ' TODO: na\xC3\xAFve\r\n' last");
     temp.write("tree/sub/deeper/d.bas", "Shared Sub D()");
     const fs::path tree = temp / "tree";
-    struct Row { int chooserButton; const char* window; const char* command; };
-    for (const Row& row : {Row{7, "frmFindTodos", "todos"}, Row{9, "frmFindSubNFuncts", "subs"}}) {
-        ASSERT_TRUE(open(row.chooserButton, row.window));
+    struct Row { const char *opener, *window, *command; };
+    for (const Row& row : {Row{"cmdOpenForm_7", "frmFindTodos", "todos"}, Row{"cmdOpenForm_9", "frmFindSubNFuncts", "subs"}}) {
+        ASSERT_TRUE(open(row.opener, row.window));
         runIn(tree, "cmdGo");
         const QString shown = box("Text1")->toPlainText();
         ASSERT_NE(shown, "") << row.window;
@@ -239,7 +239,7 @@ TEST_F(SameBytes, RepeatWritesWhatTheWindowWrites)
     const std::string chunk = "<a \xA2 b=\"\xE6\" n=\xED>\r\n\tx\r\n";
     temp.write("template.txt", chunk);
     temp.write("in.txt", "roads\r\nrivers\nhills\r\ncaf\xE9\r\n");
-    ASSERT_TRUE(open(3, "frmCarpalTunnel"));
+    ASSERT_TRUE(open("cmdOpenForm_3", "frmCarpalTunnel"));
     setBoxBytes(box("txtChunk"), chunk);
     line("txtFileName_0")->setText(arg(temp / "in.txt"));
     line("txtFileName_1")->setText(arg(temp / "window.txt"));

@@ -39,7 +39,7 @@ TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
     const auto second = temp.write("m.bas", "Sub Main()\r\n");
     const auto third = temp.write("a.cls", "Private Sub A()\r\n");
     const auto skipListed = temp.write("s.zip", "Public Sub S()\r\n");
-    ASSERT_TRUE(open(9, "frmFindSubNFuncts"));
+    ASSERT_TRUE(open("cmdOpenForm_9", "frmFindSubNFuncts"));
     box("Text1")->setPlainText("before");
 
     test::FileDialogScript dialog;  // cancelled: nothing happens
@@ -63,7 +63,7 @@ TEST_F(ScanWindows, WindowStaysResponsiveWhileItScans)
 {
     for (int i = 0; i < 60; ++i)
         temp.write("tree/d" + std::to_string(i % 6) + "/f" + std::to_string(i) + ".bas", "x ' TODO: x\r\n");
-    ASSERT_TRUE(open(7, "frmFindTodos"));
+    ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     ASSERT_TRUE(child<FolderPicker>("Dir1")->setPath(fromPath(temp / "tree")));
     box("Text1")->setPlainText("before");
     QSignalSpy changes(box("Text1"), &QPlainTextEdit::textChanged);
@@ -90,7 +90,7 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
 {
     const std::filesystem::path file = temp.write("tree/my \"odd\" a.bas", "code\r\n' TODO: a\r\n' more\r\n");
     const QString F = fromPath(file);
-    ASSERT_TRUE(open(7, "frmFindTodos"));
+    ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     runIn(temp / "tree", "cmdGo");
     ASSERT_EQ(box("Text1")->document()->findBlockByNumber(3).text(), "' more");
     const std::vector<const char*> all = {"code", "kate", "gedit", "gvim", "xdg-open"};
@@ -148,7 +148,7 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
 TEST_F(ScanWindows, SaveReportAsInEachFormat)
 {
     temp.write("tree/a.bas", "x\r\n' TODO: a, \"b\" | c\r\n' more\r\n");
-    ASSERT_TRUE(open(7, "frmFindTodos"));
+    ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     auto* save = child<QAction>("mnuSaveReport");
     EXPECT_EQ(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
     EXPECT_FALSE(save->isEnabled());  // nothing to save before a scan
@@ -185,7 +185,7 @@ TEST_F(ScanWindows, EachFileShowsInItsOwnEncoding)
     temp.write("tree/b.bas", "' TODO: caf\xE9\r\n");
     temp.write("tree/c\xC3\xA9.bas", "' TODO: \xE9t\xE9\r\n");
     temp.write("tree/d.bas", "' TODO: a\xE2\x80\xA9 b\r\n' next\r\n");
-    ASSERT_TRUE(open(7, "frmFindTodos"));
+    ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     runIn(temp / "tree", "cmdGo");
     const QStringList lines = box("Text1")->toPlainText().split('\n');
     for (const QString& shown : {QString("' TODO: na\u00EFve"), QString("' TODO: caf\u00E9"), QString("' TODO: \u00E9t\u00E9"),
@@ -214,13 +214,13 @@ TEST_F(ScanWindows, StatusBarSummarisesEachScan)
     temp.write("tree/b.bas", "plain\r\n");
     temp.write("tree/app", std::string("\x7F" "ELF\0\0", 6));
     const QString unreadable = fromPath(test::makeUnreadableFile(temp / "tree/c\xC3\xA9.bas"));
-    struct Row { int button; const char* window; const char* summary; };
+    struct Row { const char *opener, *window, *summary; };
     const Row rows[] = {
-        {7, "frmFindTodos", "Find TODOs: 2 blocks in 1 file, 1 binary file skipped, 1 could not be read, "},
-        {9, "frmFindSubNFuncts", "No declarations found in 4 files, 1 binary file skipped, 1 could not be read, "},
+        {"cmdOpenForm_7", "frmFindTodos", "Find TODOs: 2 blocks in 1 file, 1 binary file skipped, 1 could not be read, "},
+        {"cmdOpenForm_9", "frmFindSubNFuncts", "No declarations found in 4 files, 1 binary file skipped, 1 could not be read, "},
     };
     for (const Row& row : rows) {
-        ASSERT_TRUE(open(row.button, row.window));
+        ASSERT_TRUE(open(row.opener, row.window));
         runIn(temp / "tree", "cmdGo");
         EXPECT_TRUE(status().startsWith(row.summary)) << status().toStdString();
         EXPECT_TRUE(status().endsWith(" s")) << status().toStdString();
@@ -232,8 +232,8 @@ TEST_F(ScanWindows, StatusBarSummarisesEachScan)
 // the time the user is told, and a print that fails says why.
 TEST_F(ScanWindows, QuickPrintOfTheActiveWindow)
 {
-    QWidget* todos = open(7, "frmFindTodos");
-    QWidget* subs = open(9, "frmFindSubNFuncts");
+    QWidget* todos = open("cmdOpenForm_7", "frmFindTodos");
+    QWidget* subs = open("cmdOpenForm_9", "frmFindSubNFuncts");
     ASSERT_TRUE(todos && subs);
     child<QPlainTextEdit>(todos, "Text1")->setPlainText("' TODO: printed marker");
     auto* text = child<QPlainTextEdit>(subs, "Text1");

@@ -113,7 +113,7 @@ protected:
 // edited one is used.
 TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
 {
-    open(12, "frmOracleSeqTrigs");
+    open("cmdOpenForm_12", "frmOracleSeqTrigs");
     QLineEdit* Text1 = line("Text1");
     QLineEdit* Text3 = line("Text3");
     EXPECT_EQ(line("Text2")->text(), QDir::homePath());
@@ -161,7 +161,7 @@ TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
 
 TEST_F(SqlWindow, LinkTablesListEditingAndScript)
 {
-    open(10, "frmMakeLinktables");
+    open("cmdOpenForm_10", "frmMakeLinktables");
     QLineEdit* Text1 = line("Text1");
     QPlainTextEdit* RichTextBox1 = box("RichTextBox1");
 

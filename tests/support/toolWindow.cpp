@@ -54,11 +54,6 @@ QWidget* ToolWindowTest::open(const char* opener, const char* className)
     return window = sub->widget();
 }
 
-QWidget* ToolWindowTest::open(int index, const char* className)
-{
-    return open(QStringLiteral("cmdOpenForm_%1").arg(index).toLatin1().constData(), className);
-}
-
 QPlainTextEdit* ToolWindowTest::box(const char* name) const { return child<QPlainTextEdit>(name); }
 
 QLineEdit* ToolWindowTest::line(const char* name) const { return child<QLineEdit>(name); }

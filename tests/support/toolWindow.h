@@ -33,11 +33,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Triggers the frame's menu entry or presses its chooser button named `opener` (or chooser
-    // button `index`); `window` becomes the active child window, expected to be `className`, maximised.
-    // Returns it, or nullptr when some other window (or none) came up.
+    // Triggers the frame's menu entry or presses its chooser button named `opener`; `window`
+    // becomes the active child window, expected to be `className`, maximised. Returns it, or
+    // nullptr when some other window (or none) came up.
     QWidget* open(const char* opener, const char* className);
-    QWidget* open(int index, const char* className);
 
     // The control `name` in `in`. A missing one ends the test (not the test program) with a
     // failure that names it.

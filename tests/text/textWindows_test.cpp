@@ -42,7 +42,7 @@ protected:
 
 TEST_F(TextWindow, HexDecConvertsBothWaysAndAFailureKeepsEarlierItems)
 {
-    open(4, "frmHex2Dec");
+    open("cmdOpenForm_4", "frmHex2Dec");
     line("Text1")->setText("1F,ff");  // Hex to Dec is the starting direction
     click("Command1");
     EXPECT_EQ(line("Text2")->text(), "31,255");
@@ -61,7 +61,7 @@ TEST_F(TextWindow, HexDecConvertsBothWaysAndAFailureKeepsEarlierItems)
 
 TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
 {
-    open(3, "frmCarpalTunnel");
+    open("cmdOpenForm_3", "frmCarpalTunnel");
     QPlainTextEdit* rich1 = box("rich1");
     EXPECT_EQ(line("txtFileName_0")->text(), fromPath(temp / "in.txt"));
     EXPECT_EQ(line("txtFileName_1")->text(), fromPath(temp / "out.txt"));
@@ -109,7 +109,7 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
 
     closeWindow();
     EXPECT_EQ(test::readBytes(temp / "last.txt"), "\xA2=\xED\r\n\r\n");
-    open(3, "frmCarpalTunnel");
+    open("cmdOpenForm_3", "frmCarpalTunnel");
     EXPECT_EQ(boxBytes(box("txtChunk")), "\xA2=\xED\r\n");
     // A failed save shows one message and the window still closes.
     std::filesystem::remove(temp / "last.txt");
@@ -121,7 +121,7 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
 
 TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
 {
-    open(11, "frmTwoTabbedRowsToCols");
+    open("cmdOpenForm_11", "frmTwoTabbedRowsToCols");
     QPlainTextEdit* richIn = box("richIn");
     QPlainTextEdit* richOut = box("richOut");
 
@@ -144,7 +144,7 @@ TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
 
 TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
 {
-    open(8, "frmCombineFiles");
+    open("cmdOpenForm_8", "frmCombineFiles");
     QPlainTextEdit* rich1 = box("rich1");
     // Each file's part of a line shows in that file's own encoding.
     temp.write("one/utf8.txt", "na\xC3\xAFve \r\n\xC3\xA9\r\nc\r\n");
