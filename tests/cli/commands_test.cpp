@@ -18,15 +18,21 @@
 #include <gtest/gtest.h>
 
 #include "files/tree.h"
-#include "runQuillbox.h"
+#include "support/process.h"
 #include "support/toolWindow.h"
 
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
-using test::arg;
-using test::runQuillbox;
+
+// The built quillbox executable, run as a separate process.
+test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
+{
+    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments, options);
+}
+
+QString arg(const fs::path& path) { return fromPath(path); }
 
 class Commands : public ::testing::Test {
 protected:
