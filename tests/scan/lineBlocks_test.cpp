@@ -67,6 +67,7 @@ TEST(WholeTextSearches, AgreeWithThePlainAnswers)
         ASSERT_EQ(found, expected) << '"' << text << '"';
         for (std::size_t from = 0; from <= text.size(); from += 5) {
             ASSERT_EQ(findBytesScalar(text, "TODO:", from), findBytes(text, "TODO:", from)) << '"' << text << '"';
+            ASSERT_EQ(findBytesScalar(text, "TODO:", from), findBytes16(text, "TODO:", from)) << '"' << text << '"';
             ASSERT_EQ(lineEndFromScalar(text, from), lineEndFrom(text, from)) << '"' << text << '"';
             if (from == 0 || from == text.size() || text[from - 1] != '\r' || text[from] != '\n') {
                 ASSERT_EQ(countLineBreaksScalar(text, from, text.size()), countLineBreaks(text, from, text.size())) << '"' << text << '"';

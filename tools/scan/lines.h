@@ -15,6 +15,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace qb {
 
@@ -179,8 +182,9 @@ void forEachLineStartingWith(std::string_view text, const LineStartSieve& sieve,
 }
 
 // The index of the first occurrence of `needle` (at least two bytes) at or after `from`, or npos.
-// Blocks are sifted by the needle's first and last bytes together, so few places get compared.
-inline std::size_t findBytes(std::string_view text, std::string_view needle, std::size_t from)
+// Blocks are sifted by the needle's first and last bytes together, so few places get compared;
+// this form takes 16 bytes at a time.
+inline std::size_t findBytes16(std::string_view text, std::string_view needle, std::size_t from)
 {
     assert(needle.size() >= 2);
     const std::size_t size = text.size();
@@ -204,6 +208,51 @@ inline std::size_t findBytes(std::string_view text, std::string_view needle, std
     }
 #endif
     return findBytesScalar(text, needle, i);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QB_FIND_BYTES_32 1
+// The same search 32 bytes at a time, for processors with AVX2 (asked once, at the first call):
+// the TODO scan spends most of its own time in this loop.
+__attribute__((target("avx2"))) inline std::size_t findBytes32(std::string_view text, std::string_view needle,
+                                                               std::size_t from)
+{
+    assert(needle.size() >= 2);
+    const std::size_t size = text.size();
+    const std::size_t last = needle.size() - 1;
+    const char* const bytes = text.data();
+    const __m256i first = _mm256_set1_epi8(needle.front());
+    const __m256i final = _mm256_set1_epi8(needle.back());
+    std::size_t i = from;
+    for (; i + last + 32 <= size; i += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i + last));
+        auto mask = static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, final))));
+        while (mask) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (std::memcmp(bytes + at + 1, needle.data() + 1, last - 1) == 0)
+                return at;
+            mask &= mask - 1;
+        }
+    }
+    return findBytes16(text, needle, i);
+}
+
+inline bool hasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+inline std::size_t findBytes(std::string_view text, std::string_view needle, std::size_t from)
+{
+#if defined(QB_FIND_BYTES_32)
+    if (hasAvx2())
+        return findBytes32(text, needle, from);
+#endif
+    return findBytes16(text, needle, from);
 }
 
 }  // namespace qb
