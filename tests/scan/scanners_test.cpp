@@ -58,9 +58,8 @@ TEST(IsSubOrFunct, ListsDeclarationsOnly)
     }
 }
 
-// The quick test and the sifting search in front of the patterns must never change an answer:
-// every byte value before each pattern's text or in place of its first or second letter, and
-// random texts listed whole (any line end, or none, anywhere in the 64-byte stretches).
+// The quick test and the sifting search never change an answer: every byte value around each
+// pattern's start, and random texts listed whole (line ends anywhere in the 64-byte stretches).
 TEST(AppendMatchingLines, AgreesWithTestingEveryLineWithEveryPattern)
 {
     SubOrFunctTest test = compiled();
@@ -127,12 +126,6 @@ protected:
     {
         return (temp / relative).string() + "\r\n" + std::string(lines);
     }
-    // A file's part of the TODO report.
-    std::string fileBlock(std::string_view relative, std::string_view blocks) const
-    {
-        return "*************************\r\nFile: " + (temp / relative).string() + "\r\n" + std::string(blocks) +
-               "\r\n*************************\r\n\r\n";
-    }
     Folder root() const { return Folder(temp.path()); }
     test::TempDir temp;
 };
@@ -169,9 +162,8 @@ TEST_F(ScanTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
     EXPECT_EQ(report->lastRead, temp / "Sub2/y.frm");
 }
 
-// Files are read and scanned on worker threads: over a few hundred files of mixed sizes, some
-// unreadable, the report and the skipped list are those of scanning file by file in walk order,
-// and a cancel at the Nth file keeps exactly the first N files.
+// Scanned on worker threads, a few hundred files (some unreadable) report in walk order, and a
+// cancel at the Nth file keeps exactly the first N.
 TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
 {
     constexpr int fileCount = 300;
@@ -213,27 +205,11 @@ TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
     }
 }
 
-TEST_F(ScanTree, TodoSkipListRespectsCase)
-{
-    const std::string body = "' TODO: here\r\n";
-    for (const char* name : {"logo.gif", "archive.zip", "a.bmp.txt", "photo.jpg.bak"})
-        temp.write(name, body);
-    temp.write("LOGO.GIF", body);
-    temp.write("page.html", body);  // not on this scanner's list
-    temp.write("none.bas", "' todo: later\r\n");
-    temp.mkdir("empty/deeper");
-    const ScanReport report = findTodos(root());
-    EXPECT_EQ(report.text, fileBlock("LOGO.GIF", body + "\r\n") + fileBlock("page.html", body + "\r\n"));
-}
-
 TEST(ScanProblemsMessage, ListsWhatWasSkippedAndSaysWhenCancelled)
 {
     ScanReport report;
     EXPECT_EQ(scanProblemsMessage(report), "");
-    report.binarySkipped = 1;
-    EXPECT_EQ(scanProblemsMessage(report), "1 binary file skipped");
     report.skipped = {{"/p/a", Error{53, "/p/a: No such file or directory"}}, {"/p/b", Error{70, "/p/b: Permission denied"}}};
-    report.binarySkipped = 0;
     EXPECT_EQ(scanProblemsMessage(report), "These could not be read and were skipped:\n"
                                            "53 :: /p/a: No such file or directory\n70 :: /p/b: Permission denied");
     report.cancelled = true;
