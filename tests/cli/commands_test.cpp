@@ -1,8 +1,5 @@
-// Every command run as a separate process: output to the byte, exit statuses, error lines on
-// stderr, the structured formats, Ctrl+C, and running with no display at all. Commands against
-// their windows, given the same inputs: the scanners print what their report box shows, the
-// repeater writes the same bytes, and on the same tree each bulk file command makes the same files
-// (and lists the same lines); --dry-run writes nothing; missing inputs stop a run before it starts.
+// Every command run as a separate process: output, exit statuses and stderr to the byte, and the
+// same inputs through a command and through its window give the same bytes and the same files.
 #include "shell/cp1252.h"
 #include "tools/sql/linkTable.h"
 #include "tools/sql/seqTrig.h"
@@ -99,13 +96,11 @@ TEST_F(Commands, ExitStatusAndErrorLines)
         {{"todos", arg(temp / "tree"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
         {{"todos", arg(temp / "tree")}, 1, "quillbox: " + (temp / "tree/b.bas").string() + ": 57 :: Input/output error\n"},
         {{"combine", arg(temp / "one.txt"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
-        {{"rows2cols", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
         {{"rows2cols", arg(temp / "one.txt")}, 1, "quillbox: ensure that you've got two lines\n"},
         {{"dec2hex", "1,,2"}, 1, "quillbox: 13 :: Type mismatch\n"},
         {{"hex2dec", "1", "2"}, 2, "quillbox hex2dec: unexpected argument '2'\nUsage: quillbox hex2dec LIST\n"
                                    "Try 'quillbox hex2dec --help' for more information.\n"},
         {{"seqtrig", "a/b", "--folder", arg(temp.path())}, 2, "quillbox: 52 :: seqA/b.sql: a file name cannot hold a path separator\n"},
-        {{"--version"}, 0, ""},
         {{"todos", "--help"}, 0, ""},
     };
     for (const Row& row : rows) {
@@ -117,9 +112,8 @@ TEST_F(Commands, ExitStatusAndErrorLines)
     EXPECT_TRUE(runQuillbox({"todos", "--help"}).out.starts_with("Usage: quillbox todos PATH..."));
 }
 
-// One tree as CSV, JSON and Markdown: a TODO block holding a comma, quotes, a pipe and a line
-// break, a UTF-8 file, and a Windows-1252 file with a Windows-1252 name holding control characters,
-// a backslash and HTML's special characters.
+// CSV, JSON and Markdown over records holding commas, quotes, pipes, line breaks, control
+// characters, HTML's special characters and text of both encodings.
 TEST_F(Commands, StructuredFormats)
 {
     temp.write("tree/a.bas", "x\r\n' TODO: one, \"two\" | three\r\n' four\r\n");
@@ -157,8 +151,8 @@ TEST_F(Commands, StructuredFormats)
     EXPECT_EQ(test::readBytes(temp / "out.json"), "[]\n");
 }
 
-// Seqtrig writes both scripts into the working folder, with no display at all. A Ctrl+C that
-// arrives before the first file stops a run: exit status 130, no report printed, no output file.
+// Seqtrig writes into the working folder with no display at all; Ctrl+C before the first file
+// ends a run with 130 and no report or output file.
 TEST_F(Commands, WriteFilesWithoutAnyDisplayAndNothingAfterCtrlC)
 {
     temp.write("tree/a.bas", "' TODO: a\r\n");
@@ -179,8 +173,7 @@ protected:
     BulkCommands() : test::ToolWindowTest("program") {}
     static void SetUpTestSuite() { registerAllTools(); }
 
-    // A tree of text files in several line-end styles and encodings, with the chunk and the
-    // pairs' search texts in some of them.
+    // Line ends and encodings of every kind, holding the chunk and the pairs' search texts.
     void makeTree() const
     {
         temp.write("work/a.txt", "keep\r\n  <CHUNK>\r\n  body\r\n</CHUNK>\r\nx <chunk> y\r\n  body\r\n</chunk>\r\ncat and dog\r\n");
@@ -190,8 +183,7 @@ protected:
         temp.write("work/sub/deep/Report", "old report\r\n");
     }
 
-    // Runs `window` and then `command` on the same tree, each from the state before either ran,
-    // and expects the same tree afterwards (each as `seen` shows it).
+    // `window`, then `command` on the tree as it was before, leave the same tree (as `seen` shows it).
     void expectSameTree(const std::function<void()>& window, const QStringList& command,
                         const std::function<test::Tree(test::Tree)>& seen = std::identity()) const
     {
@@ -214,8 +206,7 @@ protected:
 
 class SameBytes : public BulkCommands {};
 
-// A tree with declarations and TODO blocks in several line-end styles and encodings, files the
-// scanners skip by name, and a binary file.
+// Declarations and TODO blocks in every line-end style and encoding, files skipped by name, a binary.
 TEST_F(SameBytes, ScannersPrintWhatTheirWindowsShow)
 {
     temp.write("tree/a.bas", "Public Sub A() ' TODO: a\r\n' more\r\nSub Main()\r\n");
@@ -261,8 +252,7 @@ TEST_F(SameBytes, RepeatWritesWhatTheWindowWrites)
     EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
 }
 
-// On the same tree, erase and replace make the window's copies (replace its debug file in the
-// data folder too), and addext the window's copies and listing.
+// Erase, replace (its debug file too) and addext make the window's files and listing.
 TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
 {
     temp.write("chunk.txt", "<chunk>\r\n\r\n  body\r\n</chunk>\r\n");
