@@ -38,10 +38,8 @@ TEST_F(AddExtension, ListsByDepthAndCopiesOnceOverRuns)
     }
 }
 
-// Dots count in file names only: an empty folder is listed, a dotted one entered, a link to a
-// folder not. A subfolder that vanishes between being listed and being entered keeps its line,
-// costs one message, and the walk goes on with the next sibling. Cancel stops before the current
-// file.
+// Dots count in file names only; a link to a folder is not entered; a vanishing subfolder keeps its
+// line and costs one message; cancel stops before the current file.
 TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
 {
     for (const char* name : {".hidden", "trailing.", "a.b.c", "v1.2/inner", "w/W", "x.y/Makefile"})
@@ -62,8 +60,7 @@ TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
     EXPECT_FALSE(fs::exists(dir / "x.y/Makefile_COPY.doc"));
 }
 
-// A copy that another run makes between this run's look and its own copy counts as there: no
-// failure, and the other run's copy stays. Two runs over one tree at once both succeed.
+// A copy another run made meanwhile is no failure and stays; two runs at once both succeed.
 TEST_F(AddExtension, CopiesThatAnotherRunMadeMeanwhileAreNoFailure)
 {
     dir.write("README", "read me");

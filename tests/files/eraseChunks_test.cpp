@@ -32,7 +32,7 @@ struct FilterRow {
     std::string spew = "S\r\n";
 };
 
-TEST(LineFilter, WritesTheCopy)
+TEST(LineFilter, WritesTheCopyFromTheChunkLinesAndPlacesIt)
 {
     const FilterRow rows[] = {
         {"IndentedChunkWithWildRule", tags, {"x", "  <A>", "\t<B x=\"1\" />", "  </A>", "</L>", "y"}, "x\r\nS\r\ny\r\n"},
@@ -54,11 +54,15 @@ TEST(LineFilter, WritesTheCopy)
     };
     for (const FilterRow& row : rows)
         EXPECT_EQ(filterChunks(row.chunk, row.spew, row.options, row.input), row.expected) << row.name;
+
+    EXPECT_EQ(chunkLines("  A  \r\n\r\n   \r\nB\r\n"), (Lines{"  A  ", "   ", "B"}));  // empty lines dropped
+    // The base is removed once: "/p/q/pp" must not land in "copies/qp".
+    EXPECT_EQ(copyPathFor("/p/q/pp/x", "/p"), fs::path("/p/copies/q/pp/x"));
+    EXPECT_EQ(copyPathFor("/a.txt", "/"), fs::path("/copies/a.txt"));
 }
 
-// Texts made of chunk lines (whole, indented, cut short, in other cases), other lines, long lines
-// and every kind of line end; many are already all CR LF without a trigger, so whole blocks are
-// written as read. Seeded, so every run is the same.
+// Seeded texts of chunk lines (whole, indented, cut short, other case), other and long lines and
+// every line end; some all CR LF without a trigger, so whole blocks are written as read.
 std::vector<std::string> generatedTexts()
 {
     const std::string lines[] = {
@@ -81,15 +85,13 @@ std::vector<std::string> generatedTexts()
     return texts;
 }
 
-// Copies made a block at a time, with the blocks that need no change written as read and long
-// lines copied in parts, are byte for byte the copies of the line filter run over every line.
+// Copies made a block at a time are byte for byte the line filter's copies.
 TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
 {
     test::TempDir temp;
     const FileSystemObject fso;
     std::vector<std::string> texts = generatedTexts();
-    // Stretches longer than the copier's output block, which go out straight from the read buffer
-    // when no filtered bytes wait before them: one right after a chunk's spew, one alone.
+    // Stretches longer than the output block, which skip it when nothing waits: after a spew, alone.
     std::string plainLines;
     for (int i = 0; plainLines.size() < 300 * 1024; ++i)
         plainLines += "plain line " + std::to_string(i) + "\r\n";
@@ -104,7 +106,6 @@ TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
         const EraseSettings settings{.chunk = tags, .spew = "S\r\n", .options = options};
         for (const std::size_t blockSize : {1, 16, 100, 1000, 70000, 1 << 20}) {
             EraseCopier copier(settings, blockSize);  // one for all files, as a run keeps it
-            // The long stretches only with blocks that can hold them (a byte at a time is slow).
             const std::size_t count = blockSize < 70000 ? smallTexts : texts.size();
             for (std::size_t t = 0; t < count; ++t) {
                 const fs::path copy = temp / "copy.txt";
@@ -120,14 +121,6 @@ TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
             }
         }
     }
-}
-
-TEST(ChunkLines, DropEmptyLinesKeepSpacesAndPlaceCopiesKeepingCase)
-{
-    EXPECT_EQ(chunkLines("  A  \r\n\r\n   \r\nB\r\n"), (Lines{"  A  ", "   ", "B"}));
-    // The base is removed once: "/p/q/pp" must not land in "copies/qp".
-    EXPECT_EQ(copyPathFor("/p/q/pp/x", "/p"), fs::path("/p/copies/q/pp/x"));
-    EXPECT_EQ(copyPathFor("/a.txt", "/"), fs::path("/copies/a.txt"));
 }
 
 class EraseRun : public ::testing::Test {
@@ -162,9 +155,8 @@ TEST_F(EraseRun, MirrorsTheTreeAndReplacesCopiesOnTheNextRun)
     EXPECT_EQ(copies(), 4);
 }
 
-// Without recursion, over the base folder's files only. A run that cannot start (an empty chunk,
-// a missing base) writes nothing; failing files are reported and the run goes on, leaving no
-// temporary file; cancel stops before the next file.
+// A run that cannot start writes nothing; failing files are reported and the run goes on;
+// cancel stops before the next file. Without recursion, the base folder's files only.
 TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
 {
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "sub/e.txt"})

@@ -1,5 +1,5 @@
-// Runs in a child process that is killed, held to a file-size limit, or run as an unprivileged
-// user: whatever happens to the run, every file under its final name is whole.
+// Runs in a child process that is killed, held to a file-size limit, or unprivileged: every file
+// under its final name is whole.
 #include "shell/cp1252.h"
 #include "shell/fs.h"
 
@@ -17,13 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A run of the child program with `args`.
 test::Ran fileRun(const QStringList& args, const test::RunOptions& options = {})
 {
     return test::runProgram(QB_FILE_RUN, args, options);
 }
 
-// The temporary files below `root`.
 std::vector<fs::path> tempFilesIn(const fs::path& root)
 {
     std::vector<fs::path> temps;
@@ -33,9 +31,8 @@ std::vector<fs::path> tempFilesIn(const fs::path& root)
     return temps;
 }
 
-// Killed at several points of a run over big files, a run leaves each file under its final name
-// whole: a copy or a backup complete or absent, a target old or new (and new only with a full
-// backup). The next run succeeds, removes every temporary file the killed one left and says so.
+// Killed mid-run, a run leaves copies and backups whole or absent, targets old or new (new only
+// with a full backup); the next run succeeds and removes, and counts, what the killed one left.
 TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
 {
     test::TempDir dir;
@@ -61,8 +58,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
          }},
         {"update", {"update", fromPath(newFile), fromPath(dir / "up")},
          [&](const test::Tree& tree) {
-             // A target, or a backup (a later run backs up what an earlier one put in), is whole; a
-             // new target has its full backup.
+             // A target or backup is whole (a later run backs up what an earlier put in).
              for (const auto& [name, bytes] : tree) {
                  EXPECT_TRUE(!name.ends_with("big") || bytes == oldBytes || bytes == newBytes) << name << " is neither old nor new";
                  const auto backup = tree.find(fs::path(name).parent_path().string() + "/stamp_big");
@@ -77,8 +73,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
         std::size_t debrisSeen = 0;
         for (const std::string killAt : {"file 0", "file 1", "file 2"}) {
             SCOPED_TRACE(std::string(row.name) + ", killed after " + killAt);
-            // Killed once the file's temporary file is there, so mid-copy (or, should the copy be
-            // done before it is seen, right after).
+            // Killed once the file's temporary file is there: mid-copy, or right after.
             const test::Ran killed = fileRun(row.args, {.onLine = [&](const std::string& line) {
                 for (int look = 0; line == killAt && look < 100000 && tempFilesIn(root).empty(); ++look) {
                 }
@@ -104,8 +99,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
     }
 }
 
-// A replacing write that fails part-way (here at a file-size limit) leaves the file it was to
-// replace byte for byte as it was, and no temporary file.
+// A replacing write that fails part-way leaves the original as it was and no temporary file.
 TEST(FailedWrite, LeavesTheOriginalWholeAndNoTemporaryFile)
 {
     test::TempDir dir;
@@ -124,8 +118,8 @@ TEST(FailedWrite, LeavesTheOriginalWholeAndNoTemporaryFile)
     }
 }
 
-// Run as nobody, a run may not replace or remove what nobody may not write, even in a folder
-// that nobody may write: it is refused with 70, and nothing (a backup included) is made for it.
+// As nobody, a file nobody may not write is refused with 70 even in a writable folder, and
+// nothing (a backup included) is made for it.
 TEST(Unprivileged, RunsRefuseFilesTheUserMayNotWrite)
 {
     if (::geteuid() != 0)

@@ -1,5 +1,5 @@
-// Shared set-up for runs over temporary trees: a tree's whole state as one value, the states a
-// tree may be in, and progress callbacks that stop a run or pull a folder away in the middle of it.
+// Runs over temporary trees: a tree's whole state as one value, and progress callbacks that stop a
+// run or pull a folder away in the middle of it.
 #pragma once
 
 #include <filesystem>
@@ -18,8 +18,7 @@ namespace qb::test {
 
 using Tree = std::map<std::string, std::string>;
 
-// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a
-// link, so a test sees every file a run made, changed or left behind (a stray temporary included).
+// Each entry below `root` by relative path: a file's bytes, "/" for a folder, "-> target" for a link.
 inline Tree treeOf(const std::filesystem::path& root)
 {
     namespace fs = std::filesystem;
@@ -51,8 +50,7 @@ inline ProgressCallback stopAfter(std::uint64_t count)
     return [count](const std::filesystem::path&, std::uint64_t done) { return done < count; };
 }
 
-// Removes `folder` when the run reaches `trigger`, so it vanishes between being listed and being
-// entered (a locked folder would not stop root).
+// Removes `folder` when the run reaches `trigger`: listed, then gone (a locked one would not stop root).
 inline ProgressCallback removeOnReaching(std::filesystem::path trigger, std::filesystem::path folder)
 {
     return [=](const std::filesystem::path& current, std::uint64_t) {
@@ -63,8 +61,7 @@ inline ProgressCallback removeOnReaching(std::filesystem::path trigger, std::fil
 inline const std::string absent = "(absent)";
 using States = std::map<std::string, std::set<std::string>>;  // what each entry may hold
 
-// Every entry of `tree` is one that `allowed` names, in one of its states; an entry that is not
-// there must allow `absent`.
+// Every entry of `tree` is in one of the states `allowed` gives it; a missing one must allow `absent`.
 inline void expectStates(const Tree& tree, const States& allowed)
 {
     for (const auto& [name, bytes] : tree) {

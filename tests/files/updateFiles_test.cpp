@@ -40,10 +40,9 @@ TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEach)
                                   {"b2", "/"}, {"b2/REPORT.TXT", "b2/REPORT.TXT"}, {"c-link", "-> " + (tree / "B").string()}}));
 }
 
-// Listed twice within one second, the second pass finds its backup name taken: the first backup
-// is kept, the target and that folder's subfolders are left alone. Two new files of one name a
-// second apart leave the later, with the earlier in the second backup.
-TEST_F(UpdateFiles, SecondPassOfOneNameDependsOnItsBackup)
+// Listed twice in one second, the second pass finds its backup name taken and leaves that folder
+// alone; a second apart, the later file wins. A backup name another run took gets a counter.
+TEST_F(UpdateFiles, BackupNamesAlreadyTaken)
 {
     dir.write("tree/report.txt", "old");
     dir.write("tree/sub/report.txt", "old sub");
@@ -59,10 +58,18 @@ TEST_F(UpdateFiles, SecondPassOfOneNameDependsOnItsBackup)
     int calls = 0;
     updateFiles({newFile, later}, other, [&] { return "s" + std::to_string(++calls); });
     EXPECT_EQ(treeOf(other), (Tree{{"report.txt", "LATER"}, {"s1_report.txt", "old"}, {"s2_report.txt", "NEW"}}));
+
+    dir.write("taken/report.txt", "old");
+    dir.write("taken/" + backup, "the other run's");
+    const RunReport run = updateFiles({newFile}, dir / "taken", fixedStamp);
+    EXPECT_TRUE(run.failures.empty());
+    const std::string numbered = stamp + " (2)_report.txt";
+    EXPECT_EQ(treeOf(dir / "taken"), (Tree{{"report.txt", "NEW"}, {backup, "the other run's"}, {numbered, "old"}}));
+    ASSERT_EQ(run.notes.size(), 1u);
+    EXPECT_NE(run.notes[0].find(numbered), std::string::npos) << run.notes[0];
 }
 
-// The new file inside the tree used to be backed up and copied onto itself, and the failed copy
-// cut off the rest of its folder: it is skipped, also when reached through a link.
+// The new file inside the tree (also through a link) is skipped, never copied onto itself.
 TEST_F(UpdateFiles, NewFileInsideTheTreeIsNeverATarget)
 {
     const fs::path inside = dir.write("tree/report.txt", "NEW");
@@ -75,9 +82,8 @@ TEST_F(UpdateFiles, NewFileInsideTheTreeIsNeverATarget)
                                   {"sub", "/"}, {"sub/report.txt", "NEW"}, {"sub/" + backup, "old"}}));
 }
 
-// A missing listed file, a start folder that cannot be opened and a subfolder that vanishes
-// between being listed and being entered cost one message each; the run goes on with the next
-// file or folder. Cancel stops the run.
+// A missing listed file, an unopenable start folder and a vanishing subfolder cost one message
+// each and the run goes on; cancel stops it.
 TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
 {
     for (const char* name : {"a/report.txt", "b/report.txt", "c/report.txt"})
@@ -104,8 +110,7 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
     }
 }
 
-// A target that cannot be replaced is refused before its backup is made, so runs never pile up
-// backups of it; a FIFO as the new file is refused before anything is opened.
+// A target that cannot be replaced, or a FIFO as the new file, is refused before any backup.
 TEST_F(UpdateFiles, RefusedTargetsGetNoBackup)
 {
     const std::string longName(240, 'r');  // its backup name would be 260 bytes
@@ -129,22 +134,7 @@ TEST_F(UpdateFiles, RefusedTargetsGetNoBackup)
     }
 }
 
-// Another run made a backup of the same name in the same second: this run's backup gets a
-// counter, and the run says so.
-TEST_F(UpdateFiles, BackupNameTakenByAnotherRunGetsACounter)
-{
-    dir.write("tree/report.txt", "old");
-    dir.write("tree/" + backup, "the other run's");
-    const RunReport run = updateFiles({newFile}, tree, fixedStamp);
-    EXPECT_TRUE(run.failures.empty());
-    const std::string numbered = stamp + " (2)_report.txt";
-    EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {backup, "the other run's"}, {numbered, "old"}}));
-    ASSERT_EQ(run.notes.size(), 1u);
-    EXPECT_NE(run.notes[0].find(numbered), std::string::npos) << run.notes[0];
-}
-
-// The backup and its folder entry reach the disk before the original is replaced: a power cut
-// at any moment leaves the original, or its full backup.
+// The backup and its folder entry reach the disk before the original is replaced (power cuts).
 TEST_F(UpdateFiles, BackupIsOnDiskBeforeTheOriginalIsReplaced)
 {
     dir.write("tree/report.txt", "old");

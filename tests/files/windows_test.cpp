@@ -43,7 +43,6 @@ TEST_F(FileWindows, EraseChunksRefusesAnEmptyChunkListsFailuresThenSpewsOrErases
     click("cmdBegin");
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "keep\r\nsmack\r\nlast\r\n");
 
-    // Every file read and copied, two of them with a chunk replaced.
     EXPECT_EQ(status(), "Erase: 3 files read, 2 with chunks changed, 3 copies written below " +
                             fromPath(work / "copies"));
 
@@ -89,7 +88,6 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     EXPECT_EQ(box("richReplaced")->toPlainText(), fromPath(work / "sub/report.txt") + "\n");
     EXPECT_EQ(status(), "Update Files: 1 file replaced below " + fromPath(work) + ", 1 file looked at");
     {
-        // Each replaced file listed leads to that file.
         test::LaunchRecorder launches;
         test::FakePrograms programs(temp / "bin", {"myedit"});
         setEditorTemplate("myedit {file}:{line}");
@@ -98,8 +96,7 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
         EXPECT_EQ(launches.launches[0].second, QStringList{fromPath(work / "sub/report.txt") + ":1"});
     }
 
-    // A start folder removed since it was picked (in the end-of-run list), and a program folder
-    // that is gone: one message each, and the window keeps what it showed.
+    // A start folder removed since, and a program folder gone: one message each, nothing lost.
     fs::remove_all(work);
     click("cmdGo");
     test::ProgramFolderOverride gone(temp / "gone");
