@@ -161,14 +161,8 @@ Result<void> FileSystemObject::ensureFile(const fs::path& path) const
 
 Result<std::uint64_t> FileSystemObject::removeDebris(const fs::path& folder) const
 {
-    std::error_code ec;
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (isTempFileName(it->path().filename().native()))
-            names.push_back(it->path().filename().native());
-    if (ec)
-        return std::unexpected(systemError(ec, folder, true));
-    return detail::removeDebris(folder, names);
+    return transformValue(detail::tempNamesIn(folder),
+                          [&](const std::vector<std::string>& names) { return detail::removeDebris(folder, names); });
 }
 
 }  // namespace qb

@@ -69,5 +69,7 @@ void discard(TempFile& temp) noexcept;
 
 // Removes the temporary files among `names` in `folder` that no live run holds; how many.
 std::uint64_t removeDebris(const std::filesystem::path& folder, const std::vector<std::string>& names);
+// The names in `folder` that follow the temporary-file pattern, whatever they name.
+Result<std::vector<std::string>> tempNamesIn(const std::filesystem::path& folder);
 
 }  // namespace qb::detail

@@ -116,6 +116,11 @@ std::vector<Item> entriesAs(const fs::path& folder, const std::vector<std::strin
 
 }  // namespace
 
+Result<std::vector<std::string>> detail::tempNamesIn(const fs::path& folder)
+{
+    return transformValue(listNames(folder, false, false), [](EntryNames names) { return std::move(names.temps); });
+}
+
 Folder File::ParentFolder() const
 {
     return Folder(detail::folderOf(path_));

@@ -65,7 +65,6 @@ TEST_F(BackgroundRunTest, WindowStaysResponsiveAndCancelStopsTheLogic)
         EXPECT_TRUE(run->running());
         EXPECT_FALSE(button->isEnabled());
         EXPECT_FALSE(input->isEnabled());
-        EXPECT_FALSE(window.grab().isNull());
         QProgressDialog* dialog = nullptr;
         while (!(dialog = window.findChild<QProgressDialog*>()) || !dialog->isVisible())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);

@@ -20,11 +20,6 @@ class QPlainTextEdit;
 
 namespace qb::test {
 
-// Thrown by the control lookups below; GoogleTest reports it as the test's failure.
-struct MissingControl : std::runtime_error {
-    explicit MissingControl(const char* name) : std::runtime_error(std::string("no control named ") + name) {}
-};
-
 class ToolWindowTest : public ::testing::Test {
 protected:
     // The program's folder is `programFolderName` below the temporary folder, or the temporary
@@ -38,14 +33,14 @@ protected:
     // nullptr when some other window (or none) came up.
     QWidget* open(const char* opener, const char* className);
 
-    // The control `name` in `in`. A missing one ends the test (not the test program) with a
-    // failure that names it.
+    // The control `name` in `in`. A missing one throws, which ends the test (not the test
+    // program) with a failure that names it.
     template <class T>
     static T* child(const QWidget* in, const char* name)
     {
         T* found = in ? in->findChild<T*>(QString::fromLatin1(name)) : nullptr;
         if (!found)
-            throw MissingControl(name);
+            throw std::runtime_error(std::string("no control named ") + name);
         return found;
     }
     template <class T>

@@ -4,6 +4,7 @@
 
 #include "shell/fileText.h"
 #include "shell/mdlText.h"
+#include "shell/walk.h"
 #include "tools/sql/seqTrig.h"
 
 
@@ -25,9 +26,7 @@ int runSeqTrig(CommandRun& run)
     }
 
     const std::string* folderOption = run.value("--folder");
-    std::error_code ignored;
-    const std::filesystem::path folder =
-        std::filesystem::absolute(folderOption ? std::filesystem::path(*folderOption) : ".", ignored).lexically_normal();
+    const std::filesystem::path folder = absoluteFolder(folderOption ? std::filesystem::path(*folderOption) : ".");
     if (!run.folderExists(folder))
         return exitStatus::cannotStart;
     // The file names are the window's: the table name's characters, in the file system's encoding.

@@ -3,7 +3,6 @@
 
 #include "tools/text/combineFiles.h"
 
-
 namespace qb {
 
 Command combineCommand()
