@@ -102,7 +102,6 @@ TEST_F(Frame, WindowsComeBackAsTheyWereUntilClosed)
     click(2);  // the chooser's button opens the same window anew
     ASSERT_EQ(activeName(), "frmEraseChunks");
     EXPECT_EQ(activeText()->text(), "");
-    EXPECT_TRUE(active()->isMaximized());
     EXPECT_EQ(probeLoads, 2);
 
     QPointer<QWidget> tool = active()->widget();
