@@ -17,13 +17,14 @@
 
 #include <gtest/gtest.h>
 
+#include "files/tree.h"
+
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The table's name as written, its first letter capitalised in the object and file names, and
-// the guess at its singular that names the ID column.
+// The table's name as written, capitalised in object and file names, its singular naming the ID.
 TEST(SeqTrig, ScriptsAndFileNames)
 {
     EXPECT_EQ(sequenceScript("orders"), "create sequence seqOrders\r\n\tstart with 1\r\n\tincrement by 1\r\n\tnomaxvalue");
@@ -102,15 +103,9 @@ TEST(LinkTable, Scripts)
 class SqlWindow : public test::ToolWindowTest {
 protected:
     static void SetUpTestSuite() { registerSqlTools(); }
-
-    static std::size_t entriesIn(const fs::path& folder)
-    {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-    }
 };
 
-// A missing folder or a refused name writes nothing; the singular follows the table name, and the
-// edited one is used.
+// A missing folder or a refused name writes nothing; the singular follows the table name until edited.
 TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
 {
     open("cmdOpenForm_12", "frmOracleSeqTrigs");
@@ -132,8 +127,7 @@ TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
         EXPECT_TRUE(recorder.only(row.messageStart, row.writeFailed ? fromPath(temp / row.folder) : QString()));
         EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript(row.table));
         EXPECT_EQ(box("RichTextBox2")->toPlainText().isEmpty(), row.writeFailed);
-        EXPECT_EQ(entriesIn(temp.path()), 1u);  // only "inner", which is still empty
-        EXPECT_EQ(entriesIn(temp / "inner"), 0u);
+        EXPECT_EQ(test::treeOf(temp.path()), (test::Tree{{"inner", "/"}}));
         EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
     }
 
@@ -153,9 +147,8 @@ TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
     EXPECT_TRUE(recorder.messages.isEmpty()) << recorder.messages.join('\n').toStdString();
     EXPECT_EQ(boxBytes(box("RichTextBox1")), sequenceScript("people"));
     EXPECT_EQ(boxBytes(box("RichTextBox2")), triggerScript("people", "person"));
-    EXPECT_EQ(test::readBytes(temp / "seqPeople.sql"), sequenceScript("people"));
-    EXPECT_EQ(test::readBytes(temp / "trigPeople.sql"), triggerScript("people", "person"));
-    EXPECT_EQ(entriesIn(temp.path()), 3u);
+    EXPECT_EQ(test::treeOf(temp.path()), (test::Tree{{"inner", "/"}, {"seqPeople.sql", sequenceScript("people")},
+                                                     {"trigPeople.sql", triggerScript("people", "person")}}));
     EXPECT_FALSE(child<QLabel>("Label2")->isHidden());
 }
 
