@@ -24,13 +24,7 @@ using test::Tree;
 const Lines tags = {"<A>", "<B x=\"1\" />", "</A>", "</L>"};
 
 // Each row: chunk lines, input lines, the copy's bytes; the spew is "S\r\n" unless given.
-struct FilterRow {
-    const char* name;
-    Lines chunk, input;
-    std::string expected;
-    ChunkOptions options = {};
-    std::string spew = "S\r\n";
-};
+struct FilterRow { const char* name; Lines chunk, input; std::string expected; ChunkOptions options = {}; std::string spew = "S\r\n"; };
 
 TEST(LineFilter, WritesTheCopyFromTheChunkLinesAndPlacesIt)
 {

@@ -45,11 +45,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
         dir.write(std::string(folder) + "/big", oldBytes);
     const fs::path newFile = dir.write("new/big", newBytes);
 
-    const struct {
-        const char* name;
-        QStringList args;
-        std::function<void(const test::Tree&)> checkWhole;
-    } rows[] = {
+    const struct { const char* name; QStringList args; std::function<void(const test::Tree&)> checkWhole; } rows[] = {
         {"add extension", {"addext", fromPath(dir / "copy")},
          [&](const test::Tree& tree) {
              for (const auto& [name, bytes] : tree)
@@ -130,12 +126,7 @@ TEST(Unprivileged, RunsRefuseFilesTheUserMayNotWrite)
     test::TempDir dir;
     fs::permissions(dir.path(), fs::perms::all);
     const fs::path newFile = dir.write("new/report.txt", "NEW");
-    const struct {
-        const char* name;
-        std::string file;
-        unsigned mode;
-        QStringList args;
-    } rows[] = {
+    const struct { const char* name; std::string file; unsigned mode; QStringList args; } rows[] = {
         {"update", "tree/report.txt", 0644, {"update", fromPath(newFile), fromPath(dir / "tree")}},
         {"erase copy", "work/copies/a.txt", 0644, {"erase", fromPath(dir / "work")}},
         {"chunk store", "program/last.txt", 0644, {"chunk", fromPath(dir / "program/last.txt")}},

@@ -88,14 +88,8 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
     runIn(temp / "tree", "cmdGo");
     ASSERT_EQ(box("Text1")->document()->findBlockByNumber(3).text(), "' more");
     const std::vector<const char*> all = {"code", "kate", "gedit", "gvim", "xdg-open"};
-    struct Row {
-        const char* name;
-        std::vector<const char*> onPath;
-        QString chosen;
-        const char* program;  // nothing: no program starts, and the message is shown
-        QStringList arguments;
-        QString message;
-    };
+    // No program: nothing starts, and the message is shown.
+    struct Row { const char* name; std::vector<const char*> onPath; QString chosen; const char* program; QStringList arguments; QString message; };
     const Row rows[] = {
         {"chosen", {"myedit"}, "myedit --at={line} \"{file}\"", "myedit", {"--at=3", F}, {}},
         {"code", all, {}, "code", {"-g", F + ":3"}, {}},

@@ -49,10 +49,7 @@ TEST(SeqTrig, ScriptsAndFileNames)
 
 TEST(SeqTrig, ScriptPathStaysInsideTheFolder)
 {
-    struct Row {
-        std::string folder, fileName;
-        int number;  // 0: accepted as /data/sql/ + fileName
-    };
+    struct Row { std::string folder, fileName; int number /* 0: accepted as /data/sql/ + fileName */; };
     const Row rows[] = {
         {"/data/sql", "seqOrders.sql", 0},
         {"/data/sql/", "seqOrders.sql", 0},
@@ -113,12 +110,8 @@ TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
     QLineEdit* Text3 = line("Text3");
     EXPECT_EQ(line("Text2")->text(), QDir::homePath());
     temp.mkdir("inner");
-    struct Row {
-        const char* table;
-        const char* folder;  // below the temporary folder
-        const char* messageStart;
-        bool writeFailed;    // a failed first write names the path and never reaches the trigger
-    };
+    // A failed first write names the folder and never reaches the trigger.
+    struct Row { const char *table, *folder, *messageStart; bool writeFailed; };
     for (const Row& row : {Row{"orders", "missing", "76 :: ", true}, Row{"/../../x", "inner", "52 :: ", false}}) {
         SCOPED_TRACE(row.table);
         line("Text2")->setText(fromPath(temp / row.folder));

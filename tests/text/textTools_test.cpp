@@ -17,13 +17,7 @@ TEST(HexDec, ConvertsListsItemByItem)
 {
     constexpr auto H = HexDirection::HexToDec;
     constexpr auto D = HexDirection::DecToHex;
-    struct Row {
-        const char* name;
-        HexDirection direction;
-        const char* input;
-        const char* text;     // what the result box holds afterwards
-        int errorNumber = 0;  // 0: no error
-    };
+    struct Row { const char* name; HexDirection direction; const char *input, *text; int errorNumber = 0; };
     const Row rows[] = {
         {"HexList", H, "1F,ff", "31,255"},
         {"HexLargest", H, "7FFFFFFF", "2147483647"},
@@ -68,11 +62,7 @@ TEST(RowsToColumns, ConvertOrComplain)
     };
     // Two rows of `count` one-letter values: 32767 of them convert, one more overflows.
     const auto wide = [&](int count) { return repeated("n\t", count - 1) + "n\r\n" + repeated("v\t", count - 1) + "v"; };
-    struct Row {
-        std::string input;
-        std::string output;  // or, when the conversion fails, the message
-        bool converts = true;
-    };
+    struct Row { std::string input, output /* or the message */; bool converts = true; };
     const Row rows[] = {
         {"id\tname\tdescription\r\n7\tAnn\tx", "id         \t7\r\nname       \tAnn\r\ndescription\tx\r\n"},
         {"a\r\nb", "a\tb\r\n"},
@@ -100,9 +90,7 @@ TEST(RowsToColumns, ConvertOrComplain)
 
 TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
 {
-    struct Row {
-        std::string first, second, combined;
-    };
+    struct Row { std::string first, second, combined; };
     const Row rows[] = {
         {"a\r\nb\r\nc\r\n", "1\r\n2\r\n", "a1\r\nb2\r\n"},
         {"left \r\n", "right\r\n", "left right\r\n"},
@@ -137,15 +125,8 @@ TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
 
 TEST(ChunkRepeater, WritesAndShowsTheRepetitions)
 {
-    struct Row {
-        const char* name;
-        const char* chunk;
-        const char* input;
-        const char* countStart;
-        bool doubleUp;
-        const char* written;  // the output file afterwards; every repetition ends in '|'
-        int errorNumber = 0;  // 0: the run is done
-    };
+    // `written`: the output file afterwards, every repetition ending in '|'.
+    struct Row { const char *name, *chunk, *input, *countStart; bool doubleUp; const char* written; int errorNumber = 0; };
     const Row rows[] = {
         {"DoubleUpFourLines", "\xA2-\xE6-\xED|", "a\r\nb\r\nc\r\nd\r\n", "10", true, "a-b-10|c-d-11|"},
         // An odd number of lines: the pairs before the last line stay, then reading past the end.
