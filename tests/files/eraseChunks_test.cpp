@@ -1,5 +1,4 @@
-// The erase-and-spew line filter as a table, the block copier against it, and whole runs over
-// temporary trees.
+// The erase-and-spew line filter, the block copier against it, and whole runs over trees.
 #include "tools/files/eraseChunks.h"
 
 #include "shell/mdlText.h"

@@ -1,5 +1,4 @@
-// Search and replace lines from a pair file: the replacement rule, and runs over a temporary
-// program folder and work folder.
+// Search and replace lines from a pair file: the replacement rule, and runs over temporary folders.
 #include "tools/files/replaceLines.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +59,7 @@ TEST_F(ReplaceRun, ChainsPairsAndAppendsTheSameDebugEntriesEachRun)
     EXPECT_FALSE(fs::exists(work / "sub/copies"));
 }
 
-TEST_F(ReplaceRun, MissingPairFileWritesNothingAndAnEmptyOneCopiesLines)
+TEST_F(ReplaceRun, MissingPairFileWritesNothingAndTheDebugFileIsNeverAnInput)
 {
     work.write("a", "one\rtwo\n");
     const auto missing = run();
@@ -73,11 +72,8 @@ TEST_F(ReplaceRun, MissingPairFileWritesNothingAndAnEmptyOneCopiesLines)
     ASSERT_TRUE(run().has_value());
     EXPECT_EQ(copy("a"), "one\r\ntwo\r\n");
     EXPECT_EQ(debug(), "");
-}
 
-// The chosen folder is the program's folder: the pair file is processed, the debug file not.
-TEST_F(ReplaceRun, DebugFileIsNeverAnInput)
-{
+    // Run over the program's folder, the pair file is processed, the debug file not.
     program.write("replaceLines.txt", "a\r\nb\r\n");
     program.write("debug.out", "a\r\n");
     ASSERT_EQ(runReplaceLines(program.path(), program.path()).value().counts.written, 1u);

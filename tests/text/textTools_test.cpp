@@ -186,14 +186,13 @@ TEST(ChunkRepeater, MissingInputSameFileAndUnwritableOutput)
 TEST(ChunkRepeater, AfterAFailedWriteShowsWhatReachedTheOutput)
 {
     test::TempDir temp;
-    std::string input;
-    for (int i = 0; i < 400; ++i)
-        input += "line " + std::to_string(i) + "\r\n";
     const std::string chunk(500, 'c');  // 400 repetitions of 501 bytes or more: several blocks
     const auto out = temp / "out.txt";
-    std::string full;
-    for (int i = 0; i < 400; ++i)
+    std::string input, full;
+    for (int i = 0; i < 400; ++i) {
+        input += "line " + std::to_string(i) + "\r\n";
         full += chunk + "line " + std::to_string(i) + "|";
+    }
     for (std::uint64_t failing : {1, 2, 3}) {
         SCOPED_TRACE(failing);
         temp.write("out.txt", "old output");

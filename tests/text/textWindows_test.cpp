@@ -1,5 +1,4 @@
-// The converter, chunk repeater, rows-to-columns and combine windows, opened from the chooser in a frame and
-// driven as a user would: controls found by name, clicks through QTest, messages recorded.
+// The converter, chunk repeater, rows-to-columns and combine windows, driven as a user would.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
