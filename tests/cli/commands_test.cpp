@@ -191,11 +191,7 @@ protected:
         window();
         const test::Tree byWindow = seen(test::treeOf(temp.path()));
         ASSERT_NE(byWindow, seen(before));
-        fs::remove_all(temp / "work");
-        fs::remove(program / "debug.out");
-        for (const auto& [name, bytes] : before)
-            if (bytes != "/")
-                temp.write(name, bytes);
+        test::writeTree(temp.path(), before);
         const test::Ran ran = runQuillbox(command);
         EXPECT_EQ(ran.status, 0) << ran.err;
         EXPECT_EQ(seen(test::treeOf(temp.path())), byWindow) << command.join(' ').toStdString();

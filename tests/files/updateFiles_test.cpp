@@ -26,7 +26,7 @@ protected:
     std::string line(std::string_view relative) const { return (tree / relative).string() + "\r\n"; }
 };
 
-TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEach)
+TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEachButTheNewFile)
 {
     for (const char* name : {"report.txt", "a/deep/report.txt", "B/report.txt", "b2/REPORT.TXT"})
         dir.write("tree/" + std::string(name), name);
@@ -38,6 +38,17 @@ TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEach)
                                   {"a/deep/report.txt", "NEW"}, {"a/deep/" + backup, "a/deep/report.txt"},
                                   {"B", "/"}, {"B/report.txt", "NEW"}, {"B/" + backup, "B/report.txt"},
                                   {"b2", "/"}, {"b2/REPORT.TXT", "b2/REPORT.TXT"}, {"c-link", "-> " + (tree / "B").string()}}));
+
+    // The new file inside the tree (also through a link) is skipped, never copied onto itself.
+    fs::remove_all(tree);
+    const fs::path inside = dir.write("tree/report.txt", "NEW");
+    fs::create_symlink(inside, dir.mkdir("tree/linked") / "report.txt");
+    dir.write("tree/sub/report.txt", "old");
+    const RunReport inTree = updateFiles({inside}, tree, fixedStamp);
+    EXPECT_EQ(inTree.text, line("sub/report.txt"));
+    EXPECT_TRUE(inTree.failures.empty());
+    EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {"linked", "/"}, {"linked/report.txt", "-> " + inside.string()},
+                                  {"sub", "/"}, {"sub/report.txt", "NEW"}, {"sub/" + backup, "old"}}));
 }
 
 // Listed twice in one second, the second pass finds its backup name taken and leaves that folder
@@ -67,19 +78,6 @@ TEST_F(UpdateFiles, BackupNamesAlreadyTaken)
     EXPECT_EQ(treeOf(dir / "taken"), (Tree{{"report.txt", "NEW"}, {backup, "the other run's"}, {numbered, "old"}}));
     ASSERT_EQ(run.notes.size(), 1u);
     EXPECT_NE(run.notes[0].find(numbered), std::string::npos) << run.notes[0];
-}
-
-// The new file inside the tree (also through a link) is skipped, never copied onto itself.
-TEST_F(UpdateFiles, NewFileInsideTheTreeIsNeverATarget)
-{
-    const fs::path inside = dir.write("tree/report.txt", "NEW");
-    fs::create_symlink(inside, dir.mkdir("tree/linked") / "report.txt");
-    dir.write("tree/sub/report.txt", "old");
-    const RunReport run = updateFiles({inside}, tree, fixedStamp);
-    EXPECT_EQ(run.text, line("sub/report.txt"));
-    EXPECT_TRUE(run.failures.empty());
-    EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {"linked", "/"}, {"linked/report.txt", "-> " + inside.string()},
-                                  {"sub", "/"}, {"sub/report.txt", "NEW"}, {"sub/" + backup, "old"}}));
 }
 
 // A missing listed file, an unopenable start folder and a vanishing subfolder cost one message
