@@ -40,7 +40,7 @@ TEST_F(AddExtension, ListsByDepthAndCopiesOnceOverRuns)
 
 // Dots count in file names only; a link to a folder is not entered; a vanishing subfolder keeps its
 // line and costs one message; cancel stops before the current file.
-TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
+TEST_F(AddExtension, DotsVanishingFoldersCancelAndOtherRuns)
 {
     for (const char* name : {".hidden", "trailing.", "a.b.c", "v1.2/inner", "w/W", "x.y/Makefile"})
         dir.write(name, "x");
@@ -58,11 +58,8 @@ TEST_F(AddExtension, DotsVanishingFoldersAndCancel)
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_EQ(stopped.text, head + "\t" + path("x.y") + "\r\n");
     EXPECT_FALSE(fs::exists(dir / "x.y/Makefile_COPY.doc"));
-}
 
-// A copy another run made meanwhile is no failure and stays; two runs at once both succeed.
-TEST_F(AddExtension, CopiesThatAnotherRunMadeMeanwhileAreNoFailure)
-{
+    // A copy another run made meanwhile is no failure and stays; two runs at once both succeed.
     dir.write("README", "read me");
     {
         const sys::FaultPlan meanwhile(sys::Call::Rename, 1, 0, [&] { dir.write("README_COPY.doc", "theirs"); });

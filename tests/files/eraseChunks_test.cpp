@@ -37,8 +37,7 @@ TEST(LineFilter, WritesTheCopyFromTheChunkLinesAndPlacesIt)
         {"EmptyInputLinePassesAnyChunkLine", {"A", "B", "C"}, {"A", "", "C"}, "S\r\n"},
         {"SpacesOnlyFirstLineMakesEveryLineATrigger", {"   ", "B"}, {"x", " ", "b", "y"}, "x\r\nS\r\ny\r\n"},
         {"SpewWithoutLineBreak", {"A"}, {"a", "next"}, "Snext\r\n", {}, "S"},
-        // A failed walk writes the input as read: writing the chunk lines as typed would turn the
-        // empty line into "B" and "a" into "A".
+        // A failed walk writes the input as read, not the chunk lines as typed.
         {"FailedWalkKeepsInputLines", {"A", "B", "C"}, {"a", "", "x"}, "a\r\n\r\nx\r\n"},
         {"ChunkRightAfterFoundChunk", {"A", "B"}, {"A", "B", "A", "B"}, "S\r\nS\r\n"},
         {"ChunkStartingInsideFailedWalk", {"A", "B", "C"}, {"A", "B", "A", "B", "C", "z"}, "A\r\nB\r\nS\r\nz\r\n"},

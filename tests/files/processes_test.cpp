@@ -17,11 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::Ran fileRun(const QStringList& args, const test::RunOptions& options = {})
-{
-    return test::runProgram(QB_FILE_RUN, args, options);
-}
-
 std::vector<fs::path> tempFilesIn(const fs::path& root)
 {
     std::vector<fs::path> temps;
@@ -70,7 +65,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
         for (const std::string killAt : {"file 0", "file 1", "file 2"}) {
             SCOPED_TRACE(std::string(row.name) + ", killed after " + killAt);
             // Killed once the file's temporary file is there: mid-copy, or right after.
-            const test::Ran killed = fileRun(row.args, {.onLine = [&](const std::string& line) {
+            const test::Ran killed = test::runProgram(QB_FILE_RUN, row.args, {.onLine = [&](const std::string& line) {
                 for (int look = 0; line == killAt && look < 100000 && tempFilesIn(root).empty(); ++look) {
                 }
                 return line != killAt;
@@ -83,7 +78,7 @@ TEST(KilledRun, LeavesOnlyWholeFilesAndTheNextRunRemovesTheDebris)
 
             const std::size_t debris = tempFilesIn(root).size();
             debrisSeen += debris;
-            const test::Ran next = fileRun(row.args);
+            const test::Ran next = test::runProgram(QB_FILE_RUN, row.args);
             EXPECT_EQ(next.status, 0) << next.out;
             EXPECT_NE(next.out.find("debris " + std::to_string(debris) + "\n"), std::string::npos) << next.out;
             EXPECT_TRUE(tempFilesIn(root).empty());
@@ -106,7 +101,7 @@ TEST(FailedWrite, LeavesTheOriginalWholeAndNoTemporaryFile)
                                     QStringList{"--fsize-limit", "1000", "replace", fromPath(target), "30000"},
                                     QStringList{"--fsize-limit", "65536", "copy", fromPath(source), fromPath(target)}}) {
         SCOPED_TRACE((args[2] + " over " + args[1] + " bytes").toStdString());
-        const test::Ran run = fileRun(args);
+        const test::Ran run = test::runProgram(QB_FILE_RUN, args);
         EXPECT_EQ(run.status, 1) << run.out;
         EXPECT_NE(run.out.find("fail "), std::string::npos) << run.out;
         EXPECT_EQ(test::readBytes(target), "the original");

@@ -49,7 +49,7 @@ TEST(WholeTextSearches, AgreeWithThePlainAnswers)
         }
         forEachLineStartingWith(text, sieve, [&](std::size_t content) { found.emplace_back(lineStartOf(text, content), content); });
         ASSERT_EQ(found, expected) << '"' << text << '"';
-        // The byte-by-byte forms, which processors without vector instructions run, agree too.
+        // The byte-by-byte forms (for processors without vector instructions) agree too.
         found.clear();
         forEachLineStartingWithScalar(text, sieve, [&](std::size_t content) { found.emplace_back(lineStartOf(text, content), content); });
         ASSERT_EQ(found, expected) << '"' << text << '"';
@@ -194,12 +194,10 @@ TEST(LineBlocks, RunsJoinToTheFileWithinABlockUnlessOneLineIsLonger)
 TEST(ScanReportIndex, EveryReportLineKnowsItsFileAndLine)
 {
     test::TempDir temp;
-    // Mixed line ends: CR LF, LF and a lone CR must all count as one line each.
+    // Every line end counts as one line; a name with a line break is two box lines, both the file's.
     temp.write("a.bas", "code\r\n' TODO: one\r\n' two\r\ncode\r\n\n\r' TODO: three\n");
-    // A name with a line break shows as two lines in the box; both point at the file.
     temp.write("b\nc.bas", "x\r\nPublic Sub A()\r\n\r\n  Private Function B()");
-
-    // Each report line's line in the file (0 for a separator or blank), and each record's line and text.
+    // Each report line's line in the file (0 for a separator or blank), and each record's.
     const auto expectPlaces = [](const auto& report, const std::vector<std::uint64_t>& lines, const Found& records) {
         ASSERT_EQ(report.found.files.size(), 1u);
         ASSERT_EQ(report.places.size(), splitLines(report.text).size());

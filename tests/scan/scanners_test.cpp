@@ -118,7 +118,6 @@ TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
 
 class ScanTree : public ::testing::Test {
 protected:
-    // A file's part of the declarations report.
     std::string block(std::string_view relative, std::string_view lines) const
     {
         return (temp / relative).string() + "\r\n" + std::string(lines);

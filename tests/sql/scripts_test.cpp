@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The table's name as written, capitalised in object and file names, its singular naming the ID.
-TEST(SeqTrig, ScriptsFileNamesAndPaths)
+TEST(Scripts, SeqTrigScriptsFileNamesAndPathsAndLinkTableScripts)
 {
     EXPECT_EQ(sequenceScript("orders"), "create sequence seqOrders\r\n\tstart with 1\r\n\tincrement by 1\r\n\tnomaxvalue");
     EXPECT_EQ(triggerScript("orders", "order"),
@@ -65,10 +65,7 @@ TEST(SeqTrig, ScriptsFileNamesAndPaths)
         EXPECT_EQ(joined.has_value() ? 0 : joined.error().number, row.number);
         EXPECT_TRUE(!joined || *joined == fs::path("/data/sql") / row.fileName);
     }
-}
 
-TEST(LinkTable, Scripts)
-{
     EXPECT_EQ(linkTableScript("order_items", {"customerId", "productId"}),
               "drop table order_items;\r\ncreate table order_items (\r\n"
               "\torder_itemsId NUMBER,\r\n\tcustomerId NUMBER,\r\n\tproductId NUMBER\r\n);\r\n"
@@ -77,14 +74,14 @@ TEST(LinkTable, Scripts)
               "create or replace trigger trigOrder_items\r\n\tbefore insert on order_items\r\n"
               "\tfor each row\r\n\tbegin\r\n"
               "\t\tselect seqOrder_items.nextval into :new.order_itemsId from dual;\r\n\tend;\r\n/");
-    struct Row { std::string table; std::vector<std::string> ids; std::string columns, capitalised; };
-    const Row rows[] = {
+    struct LinkRow { std::string table; std::vector<std::string> ids; std::string columns, capitalised; };
+    const LinkRow links[] = {
         {"order_items", {}, "\torder_itemsId NUMBER", "Order_items"},
         {"links", {"aId", "aId", ""}, "\tlinksId NUMBER,\r\n\taId NUMBER,\r\n\taId NUMBER,\r\n\t NUMBER", "Links"},
         {"", {}, "\tId NUMBER", ""},
         {"2links", {}, "\t2linksId NUMBER", "2links"},
     };
-    for (const Row& row : rows) {
+    for (const LinkRow& row : links) {
         SCOPED_TRACE(row.table + " with " + std::to_string(row.ids.size()) + " IDs");
         const std::string script = linkTableScript(row.table, row.ids);
         EXPECT_TRUE(script.starts_with("drop table " + row.table + ";\r\ncreate table " + row.table + " (\r\n"

@@ -25,7 +25,6 @@ protected:
     static void SetUpTestSuite() { registerTextTools(); }
 
     void closeWindow() { window->parentWidget()->close(), QApplication::processEvents(); }
-    // Opens `folder` in the folder picker `dir` and picks `name` in its file list.
     void pick(const char* dir, const char* list, const std::filesystem::path& folder, const char* name) const
     {
         child<FolderPicker>(dir)->setPath(fromPath(folder));
