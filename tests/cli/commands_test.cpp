@@ -76,7 +76,7 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
     }
 }
 
-TEST_F(Commands, ExitStatusAndErrorLines)
+TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
 {
     temp.write("tree/a.bas", "' TODO: a\r\n");
     test::makeUnreadableFile(temp / "tree/b.bas");
@@ -110,6 +110,19 @@ TEST_F(Commands, ExitStatusAndErrorLines)
         EXPECT_EQ(ran.err, row.err);
     }
     EXPECT_TRUE(runQuillbox({"todos", "--help"}).out.starts_with("Usage: quillbox todos PATH..."));
+
+    // Seqtrig writes into the working folder with no display at all; Ctrl+C before the first file
+    // ends a run with 130 and no report or output file.
+    const test::Ran seqtrig = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true});
+    EXPECT_EQ(seqtrig.status, 0) << seqtrig.err;
+    EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
+    EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
+
+    const test::Ran stopped =
+        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, {.interruptedAtStart = true});
+    EXPECT_EQ(stopped.status, 130);
+    EXPECT_EQ(stopped.out, "");
+    EXPECT_FALSE(fs::exists(temp / "report.txt"));
 }
 
 // CSV, JSON and Markdown over records holding commas, quotes, pipes, line breaks, control
@@ -149,23 +162,6 @@ TEST_F(Commands, StructuredFormats)
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out, "");
     EXPECT_EQ(test::readBytes(temp / "out.json"), "[]\n");
-}
-
-// Seqtrig writes into the working folder with no display at all; Ctrl+C before the first file
-// ends a run with 130 and no report or output file.
-TEST_F(Commands, WriteFilesWithoutAnyDisplayAndNothingAfterCtrlC)
-{
-    temp.write("tree/a.bas", "' TODO: a\r\n");
-    const test::Ran seqtrig = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true});
-    EXPECT_EQ(seqtrig.status, 0) << seqtrig.err;
-    EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
-    EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
-
-    const test::Ran stopped =
-        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, {.interruptedAtStart = true});
-    EXPECT_EQ(stopped.status, 130);
-    EXPECT_EQ(stopped.out, "");
-    EXPECT_FALSE(fs::exists(temp / "report.txt"));
 }
 
 class BulkCommands : public test::ToolWindowTest {
