@@ -13,13 +13,6 @@
 namespace qb {
 namespace {
 
-SubOrFunctTest compiled()
-{
-    auto test = SubOrFunctTest::compile();
-    EXPECT_TRUE(test);
-    return std::move(*test);
-}
-
 // The plain answer: every pattern through matchesPattern, nothing in front.
 bool anyPatternMatches(std::string_view line)
 {
@@ -50,7 +43,7 @@ TEST(IsSubOrFunct, ListsDeclarationsOnly)
         {"' Public Sub commented()", false},
         {"", false},
     };
-    SubOrFunctTest test = compiled();
+    SubOrFunctTest test = SubOrFunctTest::compile().value();
     for (const Row& row : rows) {
         EXPECT_EQ(test.isSubOrFunct(row.line), row.listed) << '"' << row.line << '"';
         EXPECT_EQ(anyPatternMatches(row.line), row.listed) << '"' << row.line << '"';
@@ -61,7 +54,7 @@ TEST(IsSubOrFunct, ListsDeclarationsOnly)
 // pattern's start, and random texts listed whole (line ends anywhere in the 64-byte stretches).
 TEST(AppendMatchingLines, AgreesWithTestingEveryLineWithEveryPattern)
 {
-    SubOrFunctTest test = compiled();
+    SubOrFunctTest test = SubOrFunctTest::compile().value();
     for (const std::string word : {"Public Sub", "Private Function", "Public ReadOnly Property", "Imports", "Shared Sub"}) {
         for (int b = 0; b < 256; ++b) {
             const std::string c(1, static_cast<char>(b));
@@ -122,7 +115,6 @@ protected:
     {
         return (temp / relative).string() + "\r\n" + std::string(lines);
     }
-    Folder root() const { return Folder(temp.path()); }
     test::TempDir temp;
 };
 
@@ -139,7 +131,7 @@ TEST_F(ScanTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
     for (const char* name : {"a.bmp", "b.exe", "c.dll", "d.zip", "e.html", "readme.htm.txt", "f.gif", "g.jpg", "IMAGE.GIF"})
         temp.write(name, "Public Sub Skipped()\r\n");
     std::vector<std::filesystem::path> read;
-    const auto report = findSubsAndFuncts(root(), [&](const std::filesystem::path& p, std::uint64_t) {
+    const auto report = findSubsAndFuncts(Folder(temp.path()), [&](const std::filesystem::path& p, std::uint64_t) {
         read.push_back(p.lexically_relative(temp.path()));
         return p != temp / "A.cls" || std::filesystem::remove_all(temp / "gone");
     });
@@ -189,7 +181,7 @@ TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
             else
                 text += parts[i];
         }
-        const auto report = findSubsAndFuncts(root(), [&](const std::filesystem::path&, std::uint64_t count) { return count < cancelAt; });
+        const auto report = findSubsAndFuncts(Folder(temp.path()), [&](const std::filesystem::path&, std::uint64_t count) { return count < cancelAt; });
         ASSERT_TRUE(report);
         EXPECT_EQ(report->cancelled, cancelAt < fileCount);
         EXPECT_EQ(report->text, text) << "cancelled at " << cancelAt;

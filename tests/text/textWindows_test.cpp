@@ -55,7 +55,6 @@ TEST_F(TextWindow, HexDecConvertsBothWaysAndAFailureKeepsEarlierItems)
 TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
 {
     open("cmdOpenForm_3", "frmCarpalTunnel");
-    QPlainTextEdit* rich1 = box("rich1");
     EXPECT_EQ(line("txtFileName_0")->text(), fromPath(temp / "in.txt"));
     EXPECT_EQ(line("txtFileName_1")->text(), fromPath(temp / "out.txt"));
     EXPECT_EQ(boxBytes(box("txtChunk")), defaultChunk());
@@ -65,13 +64,13 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
     setBoxBytes(box("txtChunk"), "\xA2=\xED\r\n");
     click("cmdGo");
     EXPECT_TRUE(recorder.only("done"));
-    EXPECT_EQ(rich1->toPlainText(), "na\u00EFve=10\n\nrivers=11\n\nlakes=12\n\n");
+    EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve=10\n\nrivers=11\n\nlakes=12\n\n");
 
     // Double-up with an odd number of lines: the pair before stays.
     child<QCheckBox>("chkDoubleUp")->setChecked(true);
     click("cmdGo");
     EXPECT_TRUE(recorder.only("Error detected -- did you double up with an in.txt with an odd number of lines?\r\n62 :: "));
-    EXPECT_EQ(rich1->toPlainText(), "na\u00EFve=10\n\n");
+    EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve=10\n\n");
 
     line("txtFileName_1")->setText(line("txtFileName_0")->text());
     click("cmdGo");
@@ -114,12 +113,10 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
 TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
 {
     open("cmdOpenForm_11", "frmTwoTabbedRowsToCols");
-    QPlainTextEdit* richIn = box("richIn");
-    QPlainTextEdit* richOut = box("richOut");
 
-    setBoxBytes(richIn, "id\tname\r\n7\tAnn");
+    setBoxBytes(box("richIn"), "id\tname\r\n7\tAnn");
     click("cmdGo");
-    EXPECT_EQ(boxBytes(richOut), "id  \t7\r\nname\tAnn\r\n");
+    EXPECT_EQ(boxBytes(box("richOut")), "id  \t7\r\nname\tAnn\r\n");
 
     const auto pdf = temp / "printed.pdf";
     setPrintToPdf(fromPath(pdf));
@@ -128,16 +125,15 @@ TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
     EXPECT_TRUE(QString::fromStdString(test::pdfText(pdf, {"-layout"})).simplified().startsWith("id 7 name Ann "));
     recorder.messages.clear();
 
-    richIn->setPlainText("only one line");
+    box("richIn")->setPlainText("only one line");
     click("cmdGo");
     EXPECT_EQ(recorder.messages, QStringList{"ensure that you've got two lines"});
-    EXPECT_EQ(richOut->toPlainText(), "");
+    EXPECT_EQ(box("richOut")->toPlainText(), "");
 }
 
 TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
 {
     open("cmdOpenForm_8", "frmCombineFiles");
-    QPlainTextEdit* rich1 = box("rich1");
     // Each file's part of a line shows in that file's own encoding.
     temp.write("one/utf8.txt", "na\xC3\xAFve \r\n\xC3\xA9\r\nc\r\n");
     temp.write("two/cp1252.txt", "caf\xE9\r\nx\r\n");
@@ -146,7 +142,7 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     pick("Dir2", "List2", temp / "two", "cp1252.txt");
     EXPECT_EQ(line("Text2")->text(), fromPath(temp / "two") + "/cp1252.txt");
     click("Command1");
-    EXPECT_EQ(rich1->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");
+    EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");
     EXPECT_EQ(status(), "Combine: 2 lines combined");
 
     line("Text2")->setText(fromPath(temp / "missing.txt"));
@@ -155,7 +151,7 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     line("Text2")->clear();
     click("Command1");
     EXPECT_TRUE(recorder.messages.isEmpty());
-    EXPECT_EQ(rich1->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");  // what failed changed nothing
+    EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");  // what failed changed nothing
 }
 
 }  // namespace
