@@ -150,7 +150,6 @@ TEST_F(ScanWindows, SaveReportAsInEachFormat)
         const std::string saved = test::readBytes(temp / row.name);
         EXPECT_TRUE(saved.starts_with(row.start) && (row.type > 0 || saved == row.start)) << saved;
     }
-    EXPECT_TRUE(recorder.messages.isEmpty());
     EXPECT_EQ(status(), "Report saved as " + fromPath(temp / "report.md"));
 
     test::SaveDialogScript failing(SaveDialogAnswer{fromPath(temp / "missing/report.csv"), 1});
