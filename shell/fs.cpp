@@ -78,6 +78,73 @@ fs::path replacementTarget(const fs::path& path)
     return path;
 }
 
+fs::path normalPath(const fs::path& path)
+{
+    std::error_code ec;
+    fs::path full = fs::absolute(path, ec);
+    return (ec ? path : full).lexically_normal();
+}
+
+Error linkRefused(const fs::path& link)
+{
+    return describedError(err::PathFileAccess, link, "is a symbolic link; nothing is written through a link");
+}
+
+Result<sys::UniqueFd> openFolder(const fs::path& folder, const fs::path& tree)
+{
+    constexpr int folderFlags = O_RDONLY | O_DIRECTORY;
+    fs::path below;
+    if (!tree.empty()) {
+        below = normalPath(folder).lexically_relative(tree);
+        if (!below.empty() && *below.begin() == "..")
+            below.clear();
+    }
+    if (below.empty()) {
+        sys::UniqueFd fd(sys::open(folder.c_str(), folderFlags));
+        if (!fd)
+            return std::unexpected(systemError(errno, folder, true));
+        return fd;
+    }
+    sys::UniqueFd fd(sys::open(tree.c_str(), folderFlags));
+    if (!fd)
+        return std::unexpected(systemError(errno, tree, true));
+    fs::path reached = tree;
+    for (const fs::path& part : below) {
+        if (part.empty() || part == ".")
+            continue;
+        reached /= part;
+        sys::UniqueFd next(sys::openAt(fd.get(), part.c_str(), folderFlags | O_NOFOLLOW));
+        if (!next) {
+            const int error = errno;
+            struct stat st;
+            if (::fstatat(fd.get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                return std::unexpected(linkRefused(reached));
+            return std::unexpected(systemError(error, reached, true));
+        }
+        fd = std::move(next);
+    }
+    return fd;
+}
+
+bool Place::look(struct stat& st) const
+{
+    return ::fstatat(folder.get(), name().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+Result<Place> openPlace(const fs::path& path, const fs::path& tree)
+{
+    const bool confined = !tree.empty() && [&] {
+        const fs::path below = normalPath(path).lexically_relative(tree);
+        return !below.empty() && *below.begin() != ".." && below != ".";
+    }();
+    const fs::path target = confined ? normalPath(path) : replacementTarget(path);
+    if (!target.has_filename())
+        return std::unexpected(systemError(EISDIR, path));
+    return transformValue(openFolder(folderOf(target), confined ? tree : fs::path()), [&](sys::UniqueFd folder) {
+        return Place{std::move(folder), target, confined};
+    });
+}
+
 namespace {
 
 // Refuses what is neither a regular file nor a folder.
@@ -122,6 +189,14 @@ Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
 
 }  // namespace detail
 
+FileSystemObject::FileSystemObject() : started_(coarseNow()) {}
+
+FileSystemObject::FileSystemObject(const fs::path& tree) : tree_(normalPath(tree)), started_(coarseNow())
+{
+    if (!tree_.has_filename() && tree_.has_relative_path())
+        tree_ = tree_.parent_path();
+}
+
 bool FileSystemObject::FileExists(const fs::path& path) const
 {
     struct stat st;
@@ -157,25 +232,62 @@ Result<Folder> FileSystemObject::GetFolder(const fs::path& path) const
     return Folder(ec ? path : std::move(full));
 }
 
+namespace {
+
+// Makes the folder at `place`: 0, or the errno of the failure (EEXIST for anything there).
+int makeFolder(const Place& place)
+{
+    return sys::mkdirAt(place.folder.get(), place.name().c_str(), 0777) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
 Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
 {
-    if (sys::mkdir(path.c_str(), 0777) != 0)
-        return std::unexpected(systemError(errno, path, true));
+    auto place = openPlace(path, tree_);
+    if (!place)
+        return std::unexpected(place.error());
+    if (int error = makeFolder(*place)) {
+        struct stat st;
+        if (error == EEXIST && place->confined && place->look(st) && S_ISLNK(st.st_mode))
+            return std::unexpected(linkRefused(place->path));
+        return std::unexpected(systemError(error, path, true));
+    }
     return {};
 }
 
 Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
 {
-    auto made = CreateFolder(path);
-    if (!made && made.error().number == err::FileAlreadyExists && isFolder(path))
+    auto place = openPlace(path, tree_);
+    if (!place)
+        return std::unexpected(place.error());
+    const int error = makeFolder(*place);
+    if (error == 0)
         return {};
-    return made;
+    struct stat st;
+    if (error == EEXIST && place->look(st)) {
+        if (S_ISDIR(st.st_mode))
+            return {};
+        if (S_ISLNK(st.st_mode)) {
+            if (place->confined)
+                return std::unexpected(linkRefused(place->path));
+            if (isFolder(path))
+                return {};
+        }
+    }
+    return std::unexpected(systemError(error, path, true));
 }
 
 Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) const
 {
+    // The entry itself goes, a link included: its folder is opened as every writer opens it.
+    auto folder = openFolder(folderOf(path), tree_);
+    if (!folder)
+        return std::unexpected(folder.error());
+    const Place place{std::move(*folder), path, false};
+    const std::string name = place.name();
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
+    if (!place.look(st))
         return std::unexpected(systemError(errno == ENOTDIR ? ENOENT : errno, path));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(describedError(err::FileNotFound, path, "is a folder, not a file"));
@@ -183,9 +295,9 @@ Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) cons
     // that a file this user may not write is refused too.
     if (!force && !S_ISLNK(st.st_mode) && !hasWriteBit(st))
         return std::unexpected(describedError(err::PermissionDenied, path, "the file is read-only"));
-    if (!force && !S_ISLNK(st.st_mode) && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    if (!force && !S_ISLNK(st.st_mode) && ::faccessat(place.folder.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
         return std::unexpected(systemError(errno, path));
-    if (sys::unlink(path.c_str()) != 0)
+    if (sys::unlinkAt(place.folder.get(), name.c_str()) != 0)
         return std::unexpected(systemError(errno, path));
     return {};
 }

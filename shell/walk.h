@@ -116,6 +116,9 @@ struct RunReport {
 // the first `limit`, then how many more there were. Empty when there were none.
 std::string listFailures(const std::vector<Failure>& failures, std::size_t limit = 20);
 
+// "Removed N temporary files left behind by an interrupted run." (one file: "1 temporary file").
+std::string debrisNote(std::uint64_t removed);
+
 // The notes of a run, a line each, then (when it removed any) how many temporary files of killed
 // runs it removed; empty when there is nothing to say.
 std::string runNotes(const RunReport& report);

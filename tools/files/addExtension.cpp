@@ -22,7 +22,7 @@ std::filesystem::path copyNameOf(const std::filesystem::path& file)
 
 void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report)
 {
-    const FileSystemObject fso;
+    const FileSystemObject fso(strFolder);  // copies are never written through a link
     // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
     const WalkOptions options{.removeDebris = true, .progress = std::move(progress)};
     const WalkResult walked = walkTree(strFolder, options, [&](const WalkEntry& entry) {

@@ -214,9 +214,14 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     if (!in)
         return failed(std::move(result), in.error());
     // Written beside out.txt and named out.txt at the end, so a killed run leaves out.txt as it was.
-    auto out = fso.CreateTextFile(request.outFile, true, false);
+    auto out = request.outNamedBy == NamedBy::User ? fso.createOutput(request.outFile)
+                                                   : fso.CreateTextFile(request.outFile, true, false);
     if (!out)
         return failed(std::move(result), out.error());
+    const bool replacing = out->isReplacing();
+    if (replacing)
+        result.debrisRemoved = fso.removeDebris(request.outFile.parent_path().empty() ? "." : request.outFile.parent_path())
+                                   .value_or(0);
 
     RepeatOutput output{*out};
     std::optional<Error> error = writeRepetitions(request, *in, output);
@@ -224,10 +229,13 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     // The output gets the whole repetitions that reached it; the box shows them.
     if (auto closing = output.close(); closing)
         error = error.value_or(std::move(*closing));
-    if (auto shown = shownFromFile(fso, request.outFile, std::move(output.ends)); shown)
-        result.shown = std::move(*shown);
-    else
-        error = error.value_or(shown.error());
+    // A stream cannot be read back: nothing is shown of what went to it.
+    if (replacing) {
+        if (auto shown = shownFromFile(fso, request.outFile, std::move(output.ends)); shown)
+            result.shown = std::move(*shown);
+        else
+            error = error.value_or(shown.error());
+    }
     if (error)
         return failed(std::move(result), std::move(*error));
     return result;

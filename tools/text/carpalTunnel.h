@@ -9,6 +9,7 @@
 #pragma once
 
 #include "shell/error.h"
+#include "shell/fs.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -41,6 +42,8 @@ struct RepeatRequest {
     std::filesystem::path outFile;
     std::string countStart;
     bool doubleUp = false;
+    // Named on the command line, the output may also be a descriptor, device, FIFO or socket.
+    NamedBy outNamedBy = NamedBy::Tool;
 };
 
 enum class RepeatOutcome {
@@ -52,11 +55,13 @@ enum class RepeatOutcome {
 
 struct RepeatResult {
     RepeatOutcome outcome = RepeatOutcome::Done;
-    std::string shown;            // the repetitions, each followed by CR LF
+    std::string shown;            // the repetitions, each followed by CR LF (none for a stream output)
     std::optional<Error> error;   // set when outcome is Failed
+    std::uint64_t debrisRemoved = 0;  // temporary files of killed runs removed beside the output
 };
 
-// Runs the expansion: the output file is replaced by the repetitions. A run that stops on an
+// Runs the expansion: the output file is replaced by the repetitions (a stream output gets them
+// written to it), and what killed runs left beside it is removed. A run that stops on an
 // error (an odd number of lines in double-up mode, an output that cannot be written, a counter
 // that passes 32767) keeps the repetitions finished before it, in the file and in `shown`.
 RepeatResult repeatChunk(const RepeatRequest& request);
