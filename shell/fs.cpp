@@ -90,25 +90,56 @@ Error linkRefused(const fs::path& link)
     return describedError(err::PathFileAccess, link, "is a symbolic link; nothing is written through a link");
 }
 
-Result<sys::UniqueFd> openFolder(const fs::path& folder, const fs::path& tree)
+namespace {
+
+// The part of `path` below `tree`, or nothing when it does not lie below it.
+fs::path partBelow(const fs::path& path, const Tree* tree)
+{
+    if (!tree)
+        return {};
+    fs::path below = normalPath(path).lexically_relative(tree->path);
+    if (below.empty() || below == "." || *below.begin() == "..")
+        return {};
+    return below;
+}
+
+// The tree's folder, opened once and kept; a failure is reported, and tried again next time.
+Result<int> treeFolder(const Tree& tree)
+{
+    const std::lock_guard lock(tree.mutex);
+    if (!tree.fd) {
+        tree.fd = sys::UniqueFd(sys::open(tree.path.c_str(), O_RDONLY | O_DIRECTORY));
+        if (!tree.fd)
+            return std::unexpected(systemError(errno, tree.path, true));
+    }
+    return tree.fd.get();
+}
+
+}  // namespace
+
+Result<sys::UniqueFd> openFolder(const fs::path& folder, const Tree* tree)
 {
     constexpr int folderFlags = O_RDONLY | O_DIRECTORY;
-    fs::path below;
-    if (!tree.empty()) {
-        below = normalPath(folder).lexically_relative(tree);
-        if (!below.empty() && *below.begin() == "..")
-            below.clear();
-    }
+    const fs::path below = partBelow(folder, tree);
     if (below.empty()) {
         sys::UniqueFd fd(sys::open(folder.c_str(), folderFlags));
         if (!fd)
             return std::unexpected(systemError(errno, folder, true));
         return fd;
     }
-    sys::UniqueFd fd(sys::open(tree.c_str(), folderFlags));
+    const auto root = treeFolder(*tree);
+    if (!root)
+        return std::unexpected(root.error());
+    // One call resolves the whole part below the tree where the kernel can refuse links on the
+    // way; where it cannot, or when it refused one, each folder is opened in turn and the link
+    // is found and named.
+    sys::UniqueFd fd(sys::openBelow(*root, below.c_str(), folderFlags));
+    if (fd || (errno != ELOOP && errno != ENOSYS && errno != EXDEV && errno != EAGAIN))
+        return fd ? Result<sys::UniqueFd>(std::move(fd)) : std::unexpected(systemError(errno, tree->path / below, true));
+    fd = sys::UniqueFd(::fcntl(*root, F_DUPFD_CLOEXEC, 0));
     if (!fd)
-        return std::unexpected(systemError(errno, tree, true));
-    fs::path reached = tree;
+        return std::unexpected(systemError(errno, tree->path));
+    fs::path reached = tree->path;
     for (const fs::path& part : below) {
         if (part.empty() || part == ".")
             continue;
@@ -131,16 +162,13 @@ bool Place::look(struct stat& st) const
     return ::fstatat(folder.get(), name().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-Result<Place> openPlace(const fs::path& path, const fs::path& tree)
+Result<Place> openPlace(const fs::path& path, const Tree* tree)
 {
-    const bool confined = !tree.empty() && [&] {
-        const fs::path below = normalPath(path).lexically_relative(tree);
-        return !below.empty() && *below.begin() != ".." && below != ".";
-    }();
+    const bool confined = !partBelow(path, tree).empty();
     const fs::path target = confined ? normalPath(path) : replacementTarget(path);
     if (!target.has_filename())
         return std::unexpected(systemError(EISDIR, path));
-    return transformValue(openFolder(folderOf(target), confined ? tree : fs::path()), [&](sys::UniqueFd folder) {
+    return transformValue(openFolder(folderOf(target), confined ? tree : nullptr), [&](sys::UniqueFd folder) {
         return Place{std::move(folder), target, confined};
     });
 }
@@ -191,10 +219,13 @@ Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
 
 FileSystemObject::FileSystemObject() : started_(coarseNow()) {}
 
-FileSystemObject::FileSystemObject(const fs::path& tree) : tree_(normalPath(tree)), started_(coarseNow())
+FileSystemObject::FileSystemObject(const fs::path& tree) : started_(coarseNow())
 {
-    if (!tree_.has_filename() && tree_.has_relative_path())
-        tree_ = tree_.parent_path();
+    auto made = std::make_shared<Tree>();
+    made->path = normalPath(tree);
+    if (!made->path.has_filename() && made->path.has_relative_path())
+        made->path = made->path.parent_path();
+    tree_ = std::move(made);
 }
 
 bool FileSystemObject::FileExists(const fs::path& path) const
@@ -244,7 +275,7 @@ int makeFolder(const Place& place)
 
 Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
 {
-    auto place = openPlace(path, tree_);
+    auto place = openPlace(path, tree_.get());
     if (!place)
         return std::unexpected(place.error());
     if (int error = makeFolder(*place)) {
@@ -258,7 +289,7 @@ Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
 
 Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
 {
-    auto place = openPlace(path, tree_);
+    auto place = openPlace(path, tree_.get());
     if (!place)
         return std::unexpected(place.error());
     const int error = makeFolder(*place);
@@ -281,7 +312,7 @@ Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
 Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) const
 {
     // The entry itself goes, a link included: its folder is opened as every writer opens it.
-    auto folder = openFolder(folderOf(path), tree_);
+    auto folder = openFolder(folderOf(path), tree_.get());
     if (!folder)
         return std::unexpected(folder.error());
     const Place place{std::move(*folder), path, false};

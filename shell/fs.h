@@ -16,6 +16,10 @@
 
 namespace qb {
 
+namespace detail {
+struct Tree;
+}
+
 // Files are never written under their final name: each is written to a temporary file in the
 // same folder and given its name when whole. A temporary name carries marks that a user's file
 // would not have, and does not grow with the final name: ".quillbox-", the writer's process id,
@@ -240,11 +244,9 @@ public:
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;
 
-    const std::filesystem::path& tree() const { return tree_; }
-
 private:
-    std::filesystem::path tree_;     // absolute and lexically normal; empty: no tree
-    std::int64_t started_ = 0;       // when it was made: nanoseconds since the epoch (coarse clock)
+    std::shared_ptr<const detail::Tree> tree_;  // none: no tree
+    std::int64_t started_ = 0;  // when it was made: nanoseconds since the epoch (coarse clock)
 };
 
 // Walk order: names compared case-insensitively (Windows-1252 letters), ties broken by bytes.

@@ -80,7 +80,7 @@ Result<void> checkPlace(const Place& place, const fs::path& shown, bool overwrit
 
 Result<void> FileSystemObject::checkReplaceable(const fs::path& path) const
 {
-    return andThen(openPlace(path, tree_), [&](const Place& place) { return checkPlace(place, path, true); });
+    return andThen(openPlace(path, tree_.get()), [&](const Place& place) { return checkPlace(place, path, true); });
 }
 
 Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& destination, bool overwrite,
@@ -93,7 +93,7 @@ Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& 
     if (!S_ISREG(src.st_mode))
         return std::unexpected(describedError(err::PathFileAccess, source, "not a regular file"));
 
-    auto place = openPlace(destination, tree_);
+    auto place = openPlace(destination, tree_.get());
     if (!place)
         return std::unexpected(place.error());
     const fs::path target = place->path;
@@ -135,7 +135,7 @@ Result<TextStream> FileSystemObject::CreateTextFile(const fs::path& path, bool o
     if (unicode)
         return std::unexpected(
             describedError(err::InvalidProcedureCall, path, "Unicode text files are not supported"));
-    auto place = openPlace(path, tree_);
+    auto place = openPlace(path, tree_.get());
     if (!place)
         return std::unexpected(place.error());
     if (auto allowed = checkPlace(*place, path, overwrite); !allowed)
@@ -175,7 +175,7 @@ Result<void> FileSystemObject::ensureFile(const fs::path& path) const
 
 Result<std::uint64_t> FileSystemObject::removeDebris(const fs::path& folder) const
 {
-    auto opened = openFolder(folder, tree_);
+    auto opened = openFolder(folder, tree_.get());
     if (!opened)
         return std::unexpected(opened.error());
     return transformValue(detail::tempNamesIn(folder, opened->get()), [&](const std::vector<std::string>& names) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,11 +44,18 @@ std::filesystem::path normalPath(const std::filesystem::path& path);
 // The refusal of a link below a tree: error 75 naming it.
 Error linkRefused(const std::filesystem::path& link);
 
+// A folder tree that writes stay below: its path (absolute, lexically normal) and, once it was
+// needed, the folder open, so each write below it resolves only the part below the tree.
+struct Tree {
+    std::filesystem::path path;
+    mutable std::mutex mutex;
+    mutable sys::UniqueFd fd;
+};
+
 // Opens `folder` for making and naming files in it. When `tree` is given and `folder` lies in or
-// below it, the tree is opened by its path and each folder below it relative to the one above,
-// without following links: a link on the way is refused (linkRefused). Otherwise the folder is
-// opened by its path.
-Result<sys::UniqueFd> openFolder(const std::filesystem::path& folder, const std::filesystem::path& tree);
+// below it, each folder below the tree is opened relative to the one above without following
+// links: a link on the way is refused (linkRefused). Otherwise the folder is opened by its path.
+Result<sys::UniqueFd> openFolder(const std::filesystem::path& folder, const Tree* tree);
 
 // Where one file is written: its folder, open, and its path (whose last part is its name there).
 struct Place {
@@ -61,7 +69,7 @@ struct Place {
 
 // The place of a write to `path`. Below `tree` (see openFolder) a link at the name is refused;
 // elsewhere the place is that of the file a link at the name points to (replacementTarget).
-Result<Place> openPlace(const std::filesystem::path& path, const std::filesystem::path& tree);
+Result<Place> openPlace(const std::filesystem::path& path, const Tree* tree);
 
 // Opens `path` for reading. A FIFO, device or socket is refused before it is opened (a FIFO would
 // block, a device may have side effects); a folder is opened (callers report it).

@@ -5,6 +5,8 @@
 #include <string>
 
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,6 +88,22 @@ int openAt(int dir, const char* path, int flags, mode_t mode)
     if (faulted(Call::Open))
         return -1;
     return retrying([&] { return ::openat(dir, path, flags | O_CLOEXEC, mode); });
+}
+
+int openBelow(int dir, const char* path, int flags)
+{
+    if (faulted(Call::Open))
+        return -1;
+#if defined(SYS_openat2) && defined(RESOLVE_NO_SYMLINKS)
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    return static_cast<int>(retrying([&] { return ::syscall(SYS_openat2, dir, path, &how, sizeof how); }));
+#else
+    (void)dir, (void)path, (void)flags;
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 ssize_t read(int fd, void* buffer, std::size_t size)

@@ -25,6 +25,10 @@ inline constexpr std::size_t callKinds = 10;
 // current one): writers make, name and remove files relative to the folder they opened.
 int open(const char* path, int flags, mode_t mode = 0);
 int openAt(int dir, const char* path, int flags, mode_t mode = 0);
+// Opens `path` below the folder `dir` without following any link on the way and without leaving
+// `dir` (openat2 with RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH): ELOOP for a link, ENOSYS where the
+// kernel cannot.
+int openBelow(int dir, const char* path, int flags);
 ssize_t read(int fd, void* buffer, std::size_t size);
 ssize_t pread(int fd, void* buffer, std::size_t size, off_t offset);
 // Writes all of `size` bytes; 0 or the errno of the failure. `written` (when given) gets the
