@@ -78,6 +78,13 @@ fs::path replacementTarget(const fs::path& path)
     return path;
 }
 
+fs::path withoutTrailingSeparator(fs::path path)
+{
+    while (!path.has_filename() && path.has_relative_path())
+        path = path.parent_path();
+    return path;
+}
+
 fs::path normalPath(const fs::path& path)
 {
     std::error_code ec;
@@ -222,9 +229,7 @@ FileSystemObject::FileSystemObject() : started_(coarseNow()) {}
 FileSystemObject::FileSystemObject(const fs::path& tree) : started_(coarseNow())
 {
     auto made = std::make_shared<Tree>();
-    made->path = normalPath(tree);
-    if (!made->path.has_filename() && made->path.has_relative_path())
-        made->path = made->path.parent_path();
+    made->path = withoutTrailingSeparator(normalPath(tree));
     tree_ = std::move(made);
 }
 
@@ -275,7 +280,7 @@ int makeFolder(const Place& place)
 
 Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
 {
-    auto place = openPlace(path, tree_.get());
+    auto place = openPlace(withoutTrailingSeparator(path), tree_.get());
     if (!place)
         return std::unexpected(place.error());
     if (int error = makeFolder(*place)) {
@@ -289,7 +294,7 @@ Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
 
 Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
 {
-    auto place = openPlace(path, tree_.get());
+    auto place = openPlace(withoutTrailingSeparator(path), tree_.get());
     if (!place)
         return std::unexpected(place.error());
     const int error = makeFolder(*place);

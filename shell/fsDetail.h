@@ -38,6 +38,9 @@ std::string_view kindOf(const struct stat& st);
 // Where a write to `path` lands: through a link, the file the link points at (so the link stays).
 std::filesystem::path replacementTarget(const std::filesystem::path& path);
 
+// A folder's path without trailing separators, so that its last part is its name.
+std::filesystem::path withoutTrailingSeparator(std::filesystem::path path);
+
 // `path` made absolute and lexically normal.
 std::filesystem::path normalPath(const std::filesystem::path& path);
 

@@ -145,10 +145,7 @@ Result<TextStream> File::OpenAsTextStream(IOMode mode, TextFormat) const
 
 std::string Folder::Name() const
 {
-    fs::path trimmed = path_;
-    while (!trimmed.has_filename() && trimmed.has_relative_path())
-        trimmed = trimmed.parent_path();
-    return trimmed.filename().string();
+    return detail::withoutTrailingSeparator(path_).filename().string();
 }
 
 Result<std::vector<Folder>> Folder::SubFolders() const

@@ -89,14 +89,7 @@ private:
 
 fs::path absoluteFolder(const fs::path& folder)
 {
-    std::error_code ec;
-    fs::path full = fs::absolute(folder, ec);
-    if (ec)
-        full = folder;
-    full = full.lexically_normal();
-    if (!full.has_filename() && full.has_relative_path())
-        full = full.parent_path();
-    return full;
+    return detail::withoutTrailingSeparator(detail::normalPath(folder));
 }
 
 WalkResult walkTree(const fs::path& folder, const WalkOptions& options, const WalkVisitor& visit)

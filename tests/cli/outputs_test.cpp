@@ -3,16 +3,18 @@
 // user named (appending when the shell appends) and never over an input; debris of killed runs is
 // removed by the next writer in its folder, and a user's file that only looks like it survives.
 #include "shell/cp1252.h"
-#include "shell/fs.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "files/tree.h"
 #include "support/process.h"
@@ -136,18 +138,37 @@ TEST_F(Writes, OutputsGoToTheStreamTheUserNamedAndNeverOverAnInput)
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "quillbox: /dev/full: 61 :: No space left on device\n");
 
-    const fs::path fifo = temp / "fifo";
+    // A FIFO and a listening socket get the report as a stream, and stay what they were.
+    const fs::path fifo = temp / "fifo", socket = temp / "socket";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string fromFifo;
-    std::thread reader([&] {
-        std::ifstream in(fifo, std::ios::binary);
-        fromFifo.assign(std::istreambuf_iterator<char>(in), {});
-    });
-    const test::Ran toFifo = runQuillbox({"todos", arg(source), "--output", arg(fifo)});
-    reader.join();
-    EXPECT_EQ(toFifo.status, 0) << toFifo.err;
-    EXPECT_EQ(fromFifo, report);
-    EXPECT_TRUE(fs::is_fifo(fifo));
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 1), 0);
+    const struct { fs::path path; std::function<int()> open; } streams[] = {
+        {fifo, [&] { return ::open(fifo.c_str(), O_RDONLY); }},
+        {socket, [&] { return ::accept(listening, nullptr, nullptr); }},
+    };
+    for (const auto& stream : streams) {
+        SCOPED_TRACE(stream.path.string());
+        std::string received;
+        std::thread reader([&] {
+            const int fd = stream.open();
+            char block[4096];
+            for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;)
+                received.append(block, static_cast<std::size_t>(n));
+            ::close(fd);
+        });
+        const test::Ran ran = runQuillbox({"todos", arg(source), "--output", arg(stream.path)});
+        reader.join();
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_EQ(received, report);
+        EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(stream.path)));
+    }
+    ::close(listening);
+    fs::remove(socket);
 
     fs::remove(fifo);
     fs::create_directory(temp / "new");
