@@ -350,6 +350,15 @@ TEST_F(Fs, WritesBelowATreeNeverGoThroughALink)
     ASSERT_TRUE(inTree.replaceFileContents(tree / "made/copy.txt", "again"));
     ASSERT_TRUE(inTree.replaceFileContents(dir / "source.txt", "outside the tree"));
     EXPECT_EQ(readBytes(tree / "made/copy.txt"), "again");
+    // Where the kernel cannot refuse links in one call, each folder is opened in turn, to the same end.
+    ASSERT_TRUE(inTree.ensureFolder(tree / "made/deep"));
+    for (const auto& [path, number] : {std::pair{folderLink / "a.txt", err::PathFileAccess}, std::pair{tree / "made/deep/x.txt", 0}}) {
+        const sys::FaultPlan noOpenat2(sys::Call::Open, 1, ENOSYS);
+        EXPECT_EQ(errorNumber(inTree.replaceFileContents(path, "walked")), number) << path;
+        EXPECT_TRUE(noOpenat2.fired());
+    }
+    EXPECT_EQ(readBytes(tree / "made/deep/x.txt"), "walked");
+    EXPECT_EQ(test::treeOf(outside), before);
 }
 
 TEST_F(Fs, FolderListsEntriesInWalkOrderWithoutFolderLinks)
