@@ -1,5 +1,7 @@
 #include "shell/behaviours.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
@@ -287,6 +289,33 @@ void listFolderFiles(FolderPicker* folder, QListWidget* list)
             names.push_back(fromPath(file.Path().filename()));
         list->addItems(names);
     }));
+}
+
+bool removeSelectedEntry(QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty())
+        return false;
+    delete list->takeItem(list->row(selected.first()));
+    list->clearSelection();
+    list->setCurrentRow(-1);
+    return true;
+}
+
+void editableList(QListWidget* list, QAbstractButton* remove)
+{
+    auto* removeEntry = new QAction(QStringLiteral("&Remove"), list);
+    removeEntry->setObjectName(QStringLiteral("mnuRemoveEntry"));
+    removeEntry->setShortcut(QKeySequence::Delete);
+    removeEntry->setShortcutContext(Qt::WidgetShortcut);
+    auto* clear = new QAction(QStringLiteral("&Clear"), list);
+    clear->setObjectName(QStringLiteral("mnuClearList"));
+    list->addActions({removeEntry, clear});
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto removeSelected = guarded([list] { removeSelectedEntry(list); });
+    QObject::connect(removeEntry, &QAction::triggered, list, removeSelected);
+    QObject::connect(remove, &QAbstractButton::clicked, list, removeSelected);
+    QObject::connect(clear, &QAction::triggered, list, &QListWidget::clear);
 }
 
 void stretchResultBox(QWidget* window, QWidget* box)

@@ -224,6 +224,7 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     // The output gets the whole repetitions that reached it; the box shows them.
     if (auto closing = output.close(); closing)
         error = error.value_or(std::move(*closing));
+    result.repetitions = output.ends.size();
     if (auto shown = shownFromFile(fso, request.outFile, std::move(output.ends)); shown)
         result.shown = std::move(*shown);
     else
@@ -268,17 +269,6 @@ Result<void> saveChunk(const std::filesystem::path& store, std::string_view chun
 Result<void> ensureFileExists(const std::filesystem::path& path)
 {
     return FileSystemObject().ensureFile(path);
-}
-
-const std::vector<std::string>& plainEditorCandidates()
-{
-#ifdef _WIN32
-    static const std::vector<std::string> editors{"notepad"};
-#else
-    static const std::vector<std::string> editors{"gedit", "gnome-text-editor", "kate", "mousepad", "xed",
-                                                  "xdg-open"};
-#endif
-    return editors;
 }
 
 }  // namespace qb
