@@ -202,6 +202,18 @@ TEST_F(Desktop, ARunBlocksOnlyItsOwnWindowAndStopsWhenItIsClosed)
     EXPECT_EQ(findOpenWindow("frmFindTodos"), nullptr);
     EXPECT_EQ(chunk->toPlainText(), "typed");
     EXPECT_TRUE(recorder.messages.isEmpty());
+
+    // Ctrl+Q in the middle of a run ends it the same way.
+    ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
+    ASSERT_TRUE(child<FolderPicker>("Dir1")->setPath(fromPath(temp / "tree")));
+    handled = 0;
+    QTest::mouseClick(child<QPushButton>("cmdGo"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled > 0; }));
+    QTest::keyClick(&frame, Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_EQ(BackgroundRun::active(), 0);
+    EXPECT_LT(handled, 300);
 }
 
 }  // namespace
