@@ -101,10 +101,10 @@ void frmMain::createFileMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFrameFile"));
-    QAction* exit = addEntry(file, "mnuExit", QStringLiteral("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
-                             [this] { mnuExit_Click(); });
-    exit->setMenuRole(QAction::QuitRole);
-    exit->setStatusTip(QStringLiteral("Close every tool window and end Quillbox"));
+    QAction* mnuExit = addEntry(file, "mnuExit", QStringLiteral("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                                [this] { mnuExit_Click(); });
+    mnuExit->setMenuRole(QAction::QuitRole);
+    mnuExit->setStatusTip(QStringLiteral("Close every tool window and end Quillbox"));
 }
 
 // Status tips take the temporary area on the left; the run summary sits in a permanent label on

@@ -3,12 +3,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHash>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenuBar>
-#include <QHelpEvent>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
