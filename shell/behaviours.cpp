@@ -316,6 +316,18 @@ void editableList(QListWidget* list, QAbstractButton* remove)
     QObject::connect(removeEntry, &QAction::triggered, list, removeSelected);
     QObject::connect(remove, &QAbstractButton::clicked, list, removeSelected);
     QObject::connect(clear, &QAction::triggered, list, &QListWidget::clear);
+    // Each is offered only when it has something to act on.
+    const auto offer = [list, remove, removeEntry, clear] {
+        const bool selected = !list->selectedItems().isEmpty();
+        remove->setEnabled(selected);
+        removeEntry->setEnabled(selected);
+        clear->setEnabled(list->count() > 0);
+    };
+    QObject::connect(list, &QListWidget::itemSelectionChanged, list, offer);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, offer);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsRemoved, list, offer);
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, offer);
+    offer();
 }
 
 void stretchResultBox(QWidget* window, QWidget* box)

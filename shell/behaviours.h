@@ -41,7 +41,8 @@ void listFolderFiles(FolderPicker* folder, QListWidget* list);
 // remove a neighbour by surprise. False when nothing was selected.
 bool removeSelectedEntry(QListWidget* list);
 // A list the user edits: the Delete key and the "Remove" entry of its context menu remove the
-// selected entry, as `remove` (a button beside it) does; "Clear" empties it.
+// selected entry, as `remove` (a button beside it) does; "Clear" empties it. Each is enabled only
+// when there is something to remove.
 void editableList(QListWidget* list, QAbstractButton* remove);
 // Result box stretch: on every resize of `window`, the box takes height (window height − top −
 // 1300 twips) and width (window width − left − 300 twips), each only when it is at least 1000.

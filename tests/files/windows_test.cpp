@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <functional>
@@ -106,9 +107,10 @@ TEST_F(FileWindows, UpdateFilesListEntriesAreRemovedAndTheRememberedListFollows)
     remove(0, [&] { click("cmdRemove"); });
     EXPECT_EQ(entries(), (QStringList{files[2], files[4]}));
     EXPECT_EQ(list->currentRow(), -1);
-    QTest::keyClick(list, Qt::Key_Delete);  // nothing selected: nothing goes
-    click("cmdRemove");
+    QTest::keyClick(list, Qt::Key_Delete);  // nothing selected: nothing goes, nothing is offered
     EXPECT_EQ(list->count(), 2);
+    EXPECT_FALSE(child<QPushButton>("cmdRemove")->isEnabled() || child<QAction>("mnuRemoveEntry")->isEnabled());
+    EXPECT_TRUE(child<QAction>("mnuClearList")->isEnabled());
     EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
 
     window->parentWidget()->close();
@@ -117,6 +119,7 @@ TEST_F(FileWindows, UpdateFilesListEntriesAreRemovedAndTheRememberedListFollows)
     list = child<QListWidget>("List1");
     EXPECT_EQ(entries(), (QStringList{files[2], files[4]}));
     child<QAction>("mnuClearList")->trigger();
+    EXPECT_FALSE(child<QAction>("mnuClearList")->isEnabled());
     window->parentWidget()->close();
     QApplication::processEvents();
     ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
