@@ -125,6 +125,7 @@ TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
     setBoxBytes(box("richIn"), "id\tname\r\n7\tAnn");
     click("cmdGo");
     EXPECT_EQ(boxBytes(box("richOut")), "id  \t7\r\nname\tAnn\r\n");
+    EXPECT_EQ(status(), "Two lines of cols to two rows: 2 lines written");
 
     const auto pdf = temp / "printed.pdf";
     setPrintToPdf(fromPath(pdf));
