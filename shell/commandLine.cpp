@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <expected>
 #include <stop_token>
@@ -277,6 +278,22 @@ std::string commandLineHelp(bool allCommands)
                                   option.help, 22);
         }
     return out;
+}
+
+bool displayAvailable()
+{
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(name); value && *value)
+            return true;
+    return false;
+}
+
+int noDisplay()
+{
+    writeErr("quillbox: no display to open the window on; give a command to run a tool without one, or start "
+             "Quillbox under xvfb-run\n");
+    writeErr(commandLineHelp(false));
+    return exitStatus::cannotStart;
 }
 
 struct CommandRun::Progress {

@@ -125,4 +125,10 @@ int runCommandLine(int argc, char** argv);
 // The whole help of every command, as --help-all prints it.
 std::string commandLineHelp(bool allCommands);
 
+// For `quillbox` without arguments: true when a window can be shown (a display is named, or the
+// Qt platform is chosen explicitly).
+bool displayAvailable();
+// When it cannot: a one-line hint and the usage on stderr; returns 2.
+int noDisplay();
+
 }  // namespace qb

@@ -168,9 +168,9 @@ private:
         }
         for (std::size_t i = 0; i < batch.count; ++i) {
             Job& job = batch.jobs[i];
-            // Once a stop is requested nothing joins any more: the report holds whole files
-            // only, with no gap in walk order, and a large part is not copied for nothing.
-            stopSeen_ = stopSeen_ || job.outcome.stopped || stop_.stop_requested();
+            // After the first file the stop cut short nothing joins: the report holds the whole
+            // files before it, with no gap in walk order.
+            stopSeen_ = stopSeen_ || job.outcome.stopped;
             if (!stopSeen_) {
                 if (job.outcome.error)
                     report.skipped.push_back({job.file, std::move(*job.outcome.error)});
