@@ -209,17 +209,21 @@ void frmCarpalTunnel::cmdGo_Click()
     case RepeatOutcome::Done:
         break;
     }
-    // The box shows what the out file holds, decoded as a file's text is.
+    // The box shows the repetitions made, decoded as a file's text is.
     setBoxText(rich1, fileText(result.shown));
-    QString summary = QStringLiteral("Carpal Tunnel Repeats: %1 written to %2")
-                          .arg(counted(result.repetitions, QStringLiteral("repetition"), QStringLiteral("repetitions")),
-                               QFileInfo(txtFileName[1]->text()).fileName());
+    const QString repetitions = counted(result.repetitions, QStringLiteral("repetition"), QStringLiteral("repetitions"));
+    const QString outName = QFileInfo(txtFileName[1]->text()).fileName();
     if (result.error) {
-        showStatus(this, summary + QStringLiteral(", then stopped by an error"));
+        showStatus(this, result.written
+                             ? QStringLiteral("Carpal Tunnel Repeats: %1 written to %2, then stopped by an error")
+                                   .arg(repetitions, outName)
+                             : QStringLiteral("Carpal Tunnel Repeats: stopped by an error, %1 left as it was").arg(outName));
         showMessage(pathText(repeatErrorMessage(*result.error)));
+        if (!result.written)
+            showMessage(pathText(outNotWrittenMessage(request.outFile)));
         return;
     }
-    showStatus(this, summary);
+    showStatus(this, QStringLiteral("Carpal Tunnel Repeats: %1 written to %2").arg(repetitions, outName));
     showMessage(QStringLiteral("done"));
     rich1->setFocus();
     QTextCursor cursor = rich1->textCursor();
