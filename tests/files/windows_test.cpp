@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 #include "files/tree.h"
@@ -90,11 +88,6 @@ TEST_F(FileWindows, UpdateFilesListEntriesAreRemovedAndTheRememberedListFollows)
             texts << list->item(row)->text();
         return texts;
     };
-    const auto remove = [&](int row, const std::function<void()>& how) {
-        list->setCurrentRow(row);
-        how();
-        QApplication::processEvents();
-    };
     QStringList files;
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
         files << fromPath(temp.write(std::string("program/") + name, "x"));
@@ -102,9 +95,12 @@ TEST_F(FileWindows, UpdateFilesListEntriesAreRemovedAndTheRememberedListFollows)
         click("cmdAddFile_1");
     }
     list->setFocus();
-    remove(1, [&] { QTest::keyClick(list, Qt::Key_Delete); });
-    remove(2, [&] { child<QAction>("mnuRemoveEntry")->trigger(); });
-    remove(0, [&] { click("cmdRemove"); });
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Delete);
+    list->setCurrentRow(2);
+    child<QAction>("mnuRemoveEntry")->trigger();
+    list->setCurrentRow(0);
+    click("cmdRemove");
     EXPECT_EQ(entries(), (QStringList{files[2], files[4]}));
     EXPECT_EQ(list->currentRow(), -1);
     QTest::keyClick(list, Qt::Key_Delete);  // nothing selected: nothing goes, nothing is offered
