@@ -44,6 +44,7 @@ struct RepeatRequest {
     bool doubleUp = false;
     // Named on the command line, the output may also be a descriptor, device, FIFO or socket.
     NamedBy outNamedBy = NamedBy::Tool;
+    bool show = true;  // fill RepeatResult::shown (a command, which shows nothing, needs no copy)
 };
 
 enum class RepeatOutcome {
@@ -56,18 +57,23 @@ enum class RepeatOutcome {
 struct RepeatResult {
     RepeatOutcome outcome = RepeatOutcome::Done;
     std::string shown;            // the repetitions, each followed by CR LF (none for a stream output)
+    std::uint64_t repetitions = 0;  // the whole repetitions made (in the output file when `written`)
     std::optional<Error> error;   // set when outcome is Failed
-    std::uint64_t debrisRemoved = 0;  // temporary files of killed runs removed beside the output
+    bool written = false;         // the output file now holds the repetitions
+    bool toFile = false;          // the output is a file (published in its folder), not a stream
 };
 
-// Runs the expansion: the output file is replaced by the repetitions (a stream output gets them
-// written to it), and what killed runs left beside it is removed. A run that stops on an
-// error (an odd number of lines in double-up mode, an output that cannot be written, a counter
-// that passes 32767) keeps the repetitions finished before it, in the file and in `shown`.
+// Runs the expansion: the output file is replaced by the repetitions, in one step once they are
+// all written (a stream output gets them written to it). A run that stops by its own rule (an odd number of lines in double-up mode, a counter
+// that passes 32767, a line that cannot be read) publishes the repetitions finished before it;
+// after a failed write the output file stays as it was. `shown` holds the whole repetitions made
+// either way (none for a stream output, which cannot be read back).
 RepeatResult repeatChunk(const RepeatRequest& request);
 
 // The message a failed run shows.
 std::string repeatErrorMessage(const Error& error);
+// What a failed run that left the output file as it was says after that message.
+std::string outNotWrittenMessage(const std::filesystem::path& outFile);
 
 // The chunk store holds the chunk followed by one CR LF. Loading gives back exactly the chunk
 // that was saved (line ends as CR LF); nothing when no store exists.
@@ -77,9 +83,5 @@ Result<void> saveChunk(const std::filesystem::path& store, std::string_view chun
 
 // Makes an empty file at `path` when no file is there, so an editor can open it.
 Result<void> ensureFileExists(const std::filesystem::path& path);
-
-// The editors tried, in order, for the input file: Notepad on Windows, elsewhere the graphical
-// text editors commonly found, then the desktop's opener.
-const std::vector<std::string>& plainEditorCandidates();
 
 }  // namespace qb

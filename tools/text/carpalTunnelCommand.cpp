@@ -49,13 +49,14 @@ int runRepeat(CommandRun& run)
         request.countStart = *start;
     }
     request.doubleUp = run.has("--double-up");
+    request.show = false;
     const std::filesystem::path outFolder = request.outFile.parent_path();
     if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
 
     const RepeatResult result = repeatChunk(request);
-    if (result.debrisRemoved > 0)
-        run.note(debrisNote(result.debrisRemoved));
+    if (result.toFile)
+        run.removeDebrisBeside(request.outFile);
     switch (result.outcome) {
     case RepeatOutcome::MissingInput:
         run.report(request.inFile, systemError(ENOENT, request.inFile));
@@ -65,6 +66,8 @@ int runRepeat(CommandRun& run)
         return exitStatus::cannotStart;
     case RepeatOutcome::Failed:
         run.report(*result.error);
+        if (!result.written)
+            run.note(outNotWrittenMessage(request.outFile));
         return exitStatus::failed;
     case RepeatOutcome::Done:
         break;
@@ -86,7 +89,8 @@ Command repeatCommand()
         "lines are read per repetition and each \xC3\xA6 (byte E6) gets the second. The template's bytes "
         "are used as they are (Windows-1252, like the window's chunk box). The output file is replaced; "
         "nothing is printed. An input with an odd number of lines in --double-up mode, or a counter past "
-        "32767, stops the run with exit status 1, keeping the repetitions written before.";
+        "32767, stops the run with exit status 1, keeping the repetitions written before. A failed write "
+        "(a full disk, say) leaves the output file as it was, and the exit status is 1.";
     command.options = {
         {"--template", "FILE", "the template (default: the chunk the window starts with, from last.txt in "
                                "the program's data folder, or the built-in one)"},
