@@ -83,8 +83,12 @@ TEST_F(Writes, AHostileTreeCannotSendAWriteOutsideIt)
          repo / "copies/authorized_keys"},
         {"update, a same-named link", [&] { fs::create_symlink(outside / "report.txt", repo / "sub/report.txt"); },
          {"update", arg(repo), arg(newReport)}, repo / "sub/report.txt"},
-        {"addext, a copy name that is a link", [&] {
+        {"addext, a copy name that is a link to nothing", [&] {
              fs::create_symlink(outside / "gone_COPY.doc", repo / "authorized_keys_COPY.doc");
+         },
+         {"addext", arg(repo)}, repo / "authorized_keys_COPY.doc"},
+        {"addext, a copy name that is a link to a file outside", [&] {
+             fs::create_symlink(outside / "authorized_keys", repo / "authorized_keys_COPY.doc");
          },
          {"addext", arg(repo)}, repo / "authorized_keys_COPY.doc"},
     };

@@ -60,7 +60,8 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
                                                                     + " bytes a name may have, so it was not copied"});
                 break;
             }
-            if (fso.FileExists(copy))
+            // An existing copy is kept; a link of that name is no copy, and the file layer refuses it.
+            if (std::error_code ec; fso.FileExists(copy) && !std::filesystem::is_symlink(copy, ec))
                 break;
             if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
                 // Another run made the copy since it was looked for: it exists, as after a skip.
