@@ -186,9 +186,10 @@ public:
     // With force = false a file without write permission bits, or one this user may not write,
     // is refused with error 70.
     Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
-    // Whether the file at `path` (after links) may be replaced: a folder (75), a device, FIFO or
-    // socket (75), a read-only file or one this user may not write (70) may not. Nothing there
-    // may be made. CopyFile, CreateTextFile and the replacing writers ask this first.
+    // Whether the file at `path` may be replaced: a folder (75), a device, FIFO or socket (75), a
+    // read-only file or one this user may not write (70) may not, nor a link below the tree (75);
+    // outside it the file behind a link is asked about. Nothing there may be made. CopyFile,
+    // CreateTextFile and the replacing writers ask this first.
     Result<void> checkReplaceable(const std::filesystem::path& path) const;
     // Refuses an input that is a FIFO, device or socket (75), as every reader here does before
     // opening it. Anything else passes (a missing file is for the open to report).
