@@ -25,7 +25,8 @@ void forEachRecord(const Records& records, Row&& row)
         paths.push_back(decodeFileText(file.path.native()));
     for (const Record& record : records.items) {
         const RecordFile& file = records.files.at(record.file);
-        row(Fields{paths[record.file], std::to_string(record.line), recordKindName(record.kind),
+        row(Fields{paths[record.file], std::to_string(record.line),
+                   record.tag.empty() ? recordKindName(record.kind) : std::string_view(record.tag),
                    decodeFileText(record.text, file.utf8)});
     }
 }

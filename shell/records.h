@@ -36,6 +36,7 @@ struct Record {
     std::uint64_t line = 0;   // 1-based
     RecordKind kind = RecordKind::Todo;
     std::string text;         // bytes as read from the file
+    std::string tag = {};     // when set, the kind's name in the record formats ("fixme")
 };
 
 struct Records {
