@@ -14,6 +14,7 @@ struct Fields {
     std::string line;
     std::string_view kind;
     std::string text;
+    std::string_view scope;
 };
 
 template <class Row>
@@ -27,7 +28,7 @@ void forEachRecord(const Records& records, Row&& row)
         const RecordFile& file = records.files.at(record.file);
         row(Fields{paths[record.file], std::to_string(record.line),
                    record.tag.empty() ? recordKindName(record.kind) : std::string_view(record.tag),
-                   decodeFileText(record.text, file.utf8)});
+                   decodeFileText(record.text, file.utf8), record.scope});
     }
 }
 
@@ -98,6 +99,10 @@ std::string writeJson(const Records& records)
         out += f.line;
         out += ", \"kind\": ";
         appendJsonString(out, f.kind);
+        if (!f.scope.empty()) {
+            out += ", \"scope\": ";
+            appendJsonString(out, f.scope);
+        }
         out += ", \"text\": ";
         appendJsonString(out, f.text);
         out += '}';

@@ -1,4 +1,4 @@
-// The TODO window's "Language" choice and "Markers" box, driven as a user would.
+// The scanner windows' "Language" choice and the TODO window's "Markers" box, driven as a user would.
 #include "shell/cp1252.h"
 #include "tools/scan/scanTools.h"
 
@@ -66,6 +66,27 @@ TEST_F(ScanLanguageWindows, ABrokenLanguagesFileIsOneMessage)
     EXPECT_EQ(box("Text1")->toPlainText(), "before");
     ASSERT_EQ(recorder.messages.size(), 1);
     EXPECT_EQ(recorder.messages[0], "13 :: " + fromPath(program / "languages.txt") + ", line 2: \"block\" needs an opener and a closer");
+}
+
+// Find Subs and Functs by file type: ctags' declarations, or one message naming the package.
+TEST_F(ScanLanguageWindows, FindSubsByFileTypeNeedsCtags)
+{
+    const auto file = temp.write("tree/a.py", "class K:\n    def m(self):\n        pass\nPublic Sub P()\n");
+    ASSERT_TRUE(open("cmdOpenForm_9", "frmFindSubNFuncts"));
+    EXPECT_TRUE(child<QRadioButton>("optLanguage_0")->isChecked());
+    runIn(temp / "tree", "cmdGo");
+    EXPECT_EQ(resultBytes(), file.string() + "\r\n\tPublic Sub P()\r\n");
+    child<QRadioButton>("optLanguage_1")->click();
+    runIn(temp / "tree", "cmdGo");
+    EXPECT_EQ(resultBytes(), file.string() + "\r\n\tclass K:\r\n\t    def m(self):\r\n");
+    EXPECT_TRUE(recorder.messages.isEmpty());
+
+    test::EnvironmentOverride missing("QUILLBOX_CTAGS", "/nonexistent/ctags");
+    runIn(temp / "tree", "cmdGo");
+    EXPECT_EQ(resultBytes(), file.string() + "\r\n\tclass K:\r\n\t    def m(self):\r\n");
+    ASSERT_EQ(recorder.messages.size(), 1);
+    EXPECT_EQ(recorder.messages[0], "53 :: universal-ctags is not installed; install the Debian package universal-ctags to "
+                                    "find declarations by file type");
 }
 
 }  // namespace

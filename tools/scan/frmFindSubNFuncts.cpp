@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
@@ -12,7 +13,9 @@
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
+#include "tools/scan/ctagsDeclarations.h"
 #include "tools/scan/findSubs.h"
+#include "tools/scan/languageChoice.h"
 #include "tools/scan/scanWindow.h"
 
 namespace qb {
@@ -35,7 +38,9 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
     placeColumnLabel(parts, "Label2", QStringLiteral("Or pick selected files and then..."));
     QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo");
     explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
-    setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, Text1});
+    const LanguageChoice language = placeLanguageChoice(parts);
+    optLanguage_1 = language.byType;
+    setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, language.classic, language.byType, Text1});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdPickNGo, &QPushButton::clicked, this, guarded([this] { cmdPickNGo_Click(); }));
@@ -47,6 +52,12 @@ void frmFindSubNFuncts::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
+    if (optLanguage_1->isChecked()) {
+        results_->run(ScanResults::FallibleScan([path = folder->Path()](ProgressCallback progress) {
+            return findDeclarationsByType({path}, std::move(progress));
+        }));
+        return;
+    }
     results_->run(ScanResults::FallibleScan(
         [folder = *folder](ProgressCallback progress) { return findSubsAndFuncts(folder, std::move(progress)); }));
 }
@@ -69,8 +80,8 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
     for (const QString& path : picked)
         paths.push_back(toPath(path));
 
-    results_->run(ScanResults::FallibleScan([paths = std::move(paths)](ProgressCallback progress) {
-        return findSubsInFiles(paths, std::move(progress));
+    results_->run(ScanResults::FallibleScan([paths = std::move(paths), byType = optLanguage_1->isChecked()](ProgressCallback progress) {
+        return byType ? findDeclarationsByType(paths, std::move(progress)) : findSubsInFiles(paths, std::move(progress));
     }));
 }
 

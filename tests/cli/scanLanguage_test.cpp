@@ -1,5 +1,5 @@
-// `quillbox todos` by file type and with a baseline, run as a separate process: a CI step that
-// fails only on new TODOs.
+// The scanners' commands by file type, run as a separate process: `quillbox todos` with a
+// baseline (a CI step that fails only on new TODOs) and `quillbox subs` through universal-ctags.
 #include "shell/cp1252.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +144,31 @@ TEST(TodoLanguageMode, ReadsTheUsersLanguages)
     const test::Ran broken = quillbox({"todos", "--lang", "auto", arg(file)});
     EXPECT_EQ(broken.status, 2);
     EXPECT_NE(broken.err.find("languages.txt, line 2: \"line\" needs at least one opener"), std::string::npos) << broken.err;
+}
+
+TEST(SubsLanguageMode, AutoListsCtagsDeclarationsAndNeedsCtags)
+{
+    test::TempDir temp;
+    const fs::path file = temp.write("a.cpp", "namespace N {\nint x;\nvoid f() {}\n}\nPublic Sub P()\n");
+    struct Row { QStringList args; std::string out; };
+    const Row rows[] = {
+        {{}, file.string() + "\r\n\tPublic Sub P()\r\n"},
+        {{"--lang", "auto"}, file.string() + "\r\n\tnamespace N {\r\n\tvoid f() {}\r\n"},
+    };
+    for (const Row& row : rows) {
+        const test::Ran ran = quillbox(QStringList{"subs", arg(file)} + row.args);
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_EQ(ran.out, row.out);
+    }
+    EXPECT_EQ(quillbox({"subs", arg(file), "--lang", "vb"}).status, 2);
+
+    test::EnvironmentOverride missing("QUILLBOX_CTAGS", "/nonexistent/ctags");
+    const test::Ran ran = quillbox({"subs", arg(file), "--lang", "auto"});
+    EXPECT_EQ(ran.status, 2);
+    EXPECT_EQ(ran.err, "quillbox: 53 :: universal-ctags is not installed; install the Debian package universal-ctags to "
+                       "find declarations by file type\n");
+    EXPECT_EQ(ran.out, "");
+    EXPECT_EQ(quillbox({"subs", arg(file)}).status, 0);  // Classic needs no ctags
 }
 
 }  // namespace
