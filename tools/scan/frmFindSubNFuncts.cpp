@@ -30,7 +30,7 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(caption);
     ScanWindowParts parts =
-        buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300));
+        buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300), 3400);
     Dir1 = parts.Dir1;
     Text1 = parts.Text1;
     results_ = new ScanResults(this, parts, {QStringLiteral("Find Subs and Functs"), QStringLiteral("declaration"),

@@ -3,7 +3,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QVBoxLayout>
+#include <QHBoxLayout>
 
 #include "shell/kit.h"
 #include "shell/settings.h"
@@ -33,13 +33,14 @@ LanguageChoice placeLanguageChoice(ScanWindowParts& parts)
     choice.classic->setToolTip(QStringLiteral("The tool's own rules, as it has always read files"));
     choice.byType->setToolTip(QStringLiteral("Read each file's comments and strings by its type (extension, name or #! line); "
                                              "files of no known type are read the classic way"));
-    auto* layout = new QVBoxLayout(fraLanguage);
+    // Side by side, so the group takes one row of the column.
+    auto* layout = new QHBoxLayout(fraLanguage);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setSpacing(2);
     layout->addWidget(choice.classic);
     layout->addWidget(choice.byType);
     fraLanguage->setMinimumHeight(fraLanguage->sizeHint().height());  // both options whole, whatever the font
-    constexpr int height = 1005;
+    constexpr int height = 675;
     placeTwips(fraLanguage, QRect(columnLeft, parts.nextTop, parts.columnWidth, height), Follow::down());
     parts.nextTop += height + gap;
     return choice;
