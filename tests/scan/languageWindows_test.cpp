@@ -30,7 +30,7 @@ TEST_F(ScanLanguageWindows, FindTodosByFileTypeWithTheUsersMarkers)
     const auto file = temp.write("tree/a.py", "s = 'TODO: in a string'\n# FIXME first\n# NOTE: mine\n");
     ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     EXPECT_TRUE(child<QRadioButton>("optLanguage_0")->isChecked());
-    EXPECT_EQ(child<QRadioButton>("optLanguage_1")->text(), "By file type");
+    EXPECT_EQ(child<QRadioButton>("optLanguage_1")->text(), "By file t&ype");
 
     runIn(temp / "tree", "cmdGo");
     EXPECT_EQ(resultBytes(), reportOf(file, "s = 'TODO: in a string'\r\n\r\n"));

@@ -434,15 +434,16 @@ std::unique_ptr<FileScanner> todoScannerByType(const TodoTypeOptions& options)
     return std::make_unique<TypeTodoScanner>(options);
 }
 
-ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& options, ProgressCallback progress)
+ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& options, ProgressCallback progress,
+                           std::stop_token stop)
 {
-    return findTodos(myFolder, std::move(progress), [&] { return todoScannerByType(options); });
+    return findTodos(myFolder, std::move(progress), std::move(stop), [&] { return todoScannerByType(options); });
 }
 
 ScanReport findTodosByTypeIn(const std::vector<std::filesystem::path>& paths, const TodoTypeOptions& options,
-                             ProgressCallback progress, ScanDetail detail)
+                             ProgressCallback progress, ScanDetail detail, std::stop_token stop)
 {
-    return findTodosIn(paths, std::move(progress), detail, [&] { return todoScannerByType(options); });
+    return findTodosIn(paths, std::move(progress), detail, std::move(stop), [&] { return todoScannerByType(options); });
 }
 
 }  // namespace qb

@@ -102,9 +102,10 @@ struct TodoTypeOptions {
 std::unique_ptr<FileScanner> todoScannerByType(const TodoTypeOptions& options);
 
 // The report for every file below `myFolder`, by file type.
-ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& options, ProgressCallback progress = {});
+ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& options, ProgressCallback progress = {},
+                           std::stop_token stop = {});
 // The same for each path in order, as findTodosIn walks them.
 ScanReport findTodosByTypeIn(const std::vector<std::filesystem::path>& paths, const TodoTypeOptions& options,
-                             ProgressCallback progress = {}, ScanDetail detail = ScanDetail::Full);
+                             ProgressCallback progress = {}, ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
 
 }  // namespace qb

@@ -195,7 +195,7 @@ Result<std::vector<CtagsTag>> runCtags(const std::vector<std::string>& files)
 }
 
 Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
-                                          ScanDetail detail)
+                                          ScanDetail detail, std::stop_token stop)
 {
     auto program = findCtags();
     if (!program)
@@ -206,7 +206,7 @@ Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::pat
         const TagsByFile none;
         FileScanners idle;
         idle.push_back(std::make_unique<TagLinesScanner>(none));
-        ScanRun walk({}, std::move(idle), ScanDetail::TextOnly);
+        ScanRun walk({}, std::move(idle), ScanDetail::TextOnly, stop);
         walk.walkPaths(paths, [&](const std::filesystem::path& file) {
             if (!nameHasFragment(fileNameOf(file), subsSkipList))
                 files.push_back(file.native());
@@ -241,7 +241,7 @@ Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::pat
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(std::make_unique<TagLinesScanner>(tags));
-    ScanRun run(std::move(progress), std::move(scanners), detail);
+    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
     run.walkPaths(paths, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);

@@ -59,10 +59,13 @@ using TodoScannerMaker = std::function<std::unique_ptr<FileScanner>()>;
 // `head`) and the lines after them; an empty part (no block) stays empty.
 void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head);
 
-// The report for every file below `myFolder`; `make` makes the scanner of each worker.
-ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {}, const TodoScannerMaker& make = todoScanner);
+// The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h); `make`
+// makes the scanner of each worker.
+ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {}, std::stop_token stop = {},
+                     const TodoScannerMaker& make = todoScanner);
 // The report for each path in order: a folder as findTodos walks it, a file by itself.
 ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                       ScanDetail detail = ScanDetail::Full, const TodoScannerMaker& make = todoScanner);
+                       ScanDetail detail = ScanDetail::Full, std::stop_token stop = {},
+                       const TodoScannerMaker& make = todoScanner);
 
 }  // namespace qb

@@ -36,7 +36,7 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
     results_ = new ScanResults(this, parts, {QStringLiteral("Find Subs and Functs"), QStringLiteral("declaration"),
                                              QStringLiteral("declarations"), QStringLiteral("No declarations found")});
     placeColumnLabel(parts, "Label2", QStringLiteral("Or pick selected files and then..."));
-    QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo");
+    QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo", QStringLiteral("G&O!!!"));
     explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
     const LanguageChoice language = placeLanguageChoice(parts);
     optLanguage_1 = language.byType;
@@ -53,13 +53,15 @@ void frmFindSubNFuncts::cmdGo_Click()
     if (!folder)
         return;
     if (optLanguage_1->isChecked()) {
-        results_->run(ScanResults::FallibleScan([path = folder->Path()](ProgressCallback progress) {
-            return findDeclarationsByType({path}, std::move(progress));
+        results_->run(ScanResults::FallibleScan([path = folder->Path()](ProgressCallback progress, std::stop_token stop) {
+            return findDeclarationsByType({path}, std::move(progress), ScanDetail::Full, std::move(stop));
         }));
         return;
     }
     results_->run(ScanResults::FallibleScan(
-        [folder = *folder](ProgressCallback progress) { return findSubsAndFuncts(folder, std::move(progress)); }));
+        [folder = *folder](ProgressCallback progress, std::stop_token stop) {
+            return findSubsAndFuncts(folder, std::move(progress), std::move(stop));
+        }));
 }
 
 void frmFindSubNFuncts::cmdPickNGo_Click()
@@ -80,8 +82,10 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
     for (const QString& path : picked)
         paths.push_back(toPath(path));
 
-    results_->run(ScanResults::FallibleScan([paths = std::move(paths), byType = optLanguage_1->isChecked()](ProgressCallback progress) {
-        return byType ? findDeclarationsByType(paths, std::move(progress)) : findSubsInFiles(paths, std::move(progress));
+    results_->run(ScanResults::FallibleScan(
+        [paths = std::move(paths), byType = optLanguage_1->isChecked()](ProgressCallback progress, std::stop_token stop) {
+            return byType ? findDeclarationsByType(paths, std::move(progress), ScanDetail::Full, std::move(stop))
+                          : findSubsInFiles(paths, std::move(progress), std::move(stop));
     }));
 }
 

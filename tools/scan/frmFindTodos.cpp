@@ -45,8 +45,9 @@ void frmFindTodos::cmdGo_Click()
     if (!folder)
         return;
     if (!optLanguage_1->isChecked()) {
-        results_->run(ScanResults::Scan(
-            [folder = *folder](ProgressCallback progress) { return findTodos(folder, std::move(progress)); }));
+        results_->run(ScanResults::Scan([folder = *folder](ProgressCallback progress, std::stop_token stop) {
+            return findTodos(folder, std::move(progress), std::move(stop));
+        }));
         return;
     }
     // By file type: languages.txt in the data folder is read afresh for each run.
@@ -57,9 +58,10 @@ void frmFindTodos::cmdGo_Click()
         return;
     }
     TodoTypeOptions options{.table = std::move(*table), .markers = todoMarkersFrom(lineBytes(txtMarkers))};
-    results_->run(ScanResults::Scan([folder = *folder, options = std::move(options)](ProgressCallback progress) {
-        return findTodosByType(folder, options, std::move(progress));
-    }));
+    results_->run(ScanResults::Scan(
+        [folder = *folder, options = std::move(options)](ProgressCallback progress, std::stop_token stop) {
+            return findTodosByType(folder, options, std::move(progress), std::move(stop));
+        }));
 }
 
 void frmFindTodos::mnuPrint_Click()

@@ -27,8 +27,8 @@ LanguageChoice placeLanguageChoice(ScanWindowParts& parts)
 {
     auto* fraLanguage = make<QGroupBox>(parts.client, "fraLanguage", QStringLiteral("Language"));
     LanguageChoice choice;
-    choice.classic = make<QRadioButton>(fraLanguage, "optLanguage_0", QStringLiteral("Classic"));
-    choice.byType = make<QRadioButton>(fraLanguage, "optLanguage_1", QStringLiteral("By file type"));
+    choice.classic = make<QRadioButton>(fraLanguage, "optLanguage_0", QStringLiteral("C&lassic"));
+    choice.byType = make<QRadioButton>(fraLanguage, "optLanguage_1", QStringLiteral("By file t&ype"));
     choice.classic->setChecked(true);
     choice.classic->setToolTip(QStringLiteral("The tool's own rules, as it has always read files"));
     choice.byType->setToolTip(QStringLiteral("Read each file's comments and strings by its type (extension, name or #! line); "

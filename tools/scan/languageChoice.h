@@ -16,8 +16,8 @@ struct LanguageChoice {
     bool byFileType() const;
 };
 
-// Places the group fraLanguage ("Language") with optLanguage_0 ("Classic", checked) and
-// optLanguage_1 ("By file type") next down the left column.
+// Places the group fraLanguage ("Language") with optLanguage_0 ("C&lassic", checked) and
+// optLanguage_1 ("By file t&ype") next down the left column.
 LanguageChoice placeLanguageChoice(ScanWindowParts& parts);
 
 // Places lblMarkers ("Markers") and below it txtMarkers, which holds the marker words (empty: the
