@@ -1,6 +1,7 @@
 #include "tools/scan/commentTodos.h"
 
 #include "shell/lineEnds.h"
+#include "tools/scan/lines.h"
 
 #include <algorithm>
 
@@ -57,7 +58,11 @@ bool isEmptyComment(std::string_view text)
 std::size_t stringClose(std::string_view text, std::size_t from, std::string_view close, const Delimited& form)
 {
     std::size_t pos = from;
+    const char stops[] = {close.front(), form.escape == EscapeRule::Character ? form.escapeChar : close.front(), '\0'};
     while (pos < text.size()) {
+        pos = text.find_first_of(std::string_view(stops, 2), pos);
+        if (pos == std::string_view::npos)
+            break;
         if (form.escape == EscapeRule::Character && text[pos] == form.escapeChar) {
             pos += 2;
             continue;
@@ -86,11 +91,16 @@ std::size_t characterLength(char c)
 CommentLexer::CommentLexer(const CommentSyntax& syntax) : syntax_(&syntax)
 {
     for (const Delimited& form : syntax.forms) {
-        const auto first = static_cast<unsigned char>(form.open.front());
-        first_[first] = true;
-        if (form.rule == LineCommentRule::Word) {
-            first_[static_cast<unsigned char>(folded(form.open.front()))] = true;
-            first_[static_cast<unsigned char>(folded(form.open.front()) - 32)] = true;
+        const auto add = [&](char c) {
+            const auto first = static_cast<unsigned char>(c);
+            first_[first] = true;
+            if (std::ranges::find(byFirst_[first], &form) == byFirst_[first].end())
+                byFirst_[first].push_back(&form);
+        };
+        add(form.open.front());
+        if (form.rule == LineCommentRule::Word && folded(form.open.front()) >= 'a' && folded(form.open.front()) <= 'z') {
+            add(folded(form.open.front()));
+            add(static_cast<char>(folded(form.open.front()) - 32));
         }
     }
 }
@@ -124,7 +134,8 @@ bool CommentLexer::line(std::string_view text, std::vector<CommentSpan>& spans)
 std::size_t CommentLexer::openAt(std::string_view text, std::size_t at, bool& code, std::vector<CommentSpan>& spans)
 {
     const bool afterName = at > 0 && isNameByte(text[at - 1]);
-    for (const Delimited& form : syntax_->forms) {
+    for (const Delimited* candidate : byFirst_[static_cast<unsigned char>(text[at])]) {
+        const Delimited& form = *candidate;
         if (form.rule == LineCommentRule::Word ? !startsAtFolded(text, at, form.open) : !startsAt(text, at, form.open))
             continue;
         if (afterName && isNameByte(form.open.front()))
@@ -234,19 +245,23 @@ std::size_t CommentLexer::goOn(std::string_view text, std::size_t from, bool ope
         if (!opened && startsAt(text, first, closing_))
             close = first;
     } else {
+        const bool nests = form.kind == DelimitedKind::NestedComment;
         for (std::size_t pos = from; pos < text.size();) {
-            if (form.kind == DelimitedKind::NestedComment && startsAt(text, pos, form.open)) {
+            // Straight to the next place where the closer (or, nested, the opener) may stand.
+            const std::size_t closer = text.find(closing_, pos);
+            const std::size_t opener = nests ? text.find(form.open, pos) : std::string_view::npos;
+            if (opener < closer) {
                 ++depth_;
-                pos += form.open.size();
-            } else if (startsAt(text, pos, closing_)) {
-                pos += closing_.size();
+                pos = opener + form.open.size();
+            } else if (closer != std::string_view::npos) {
+                pos = closer + closing_.size();
                 if (--depth_ == 0) {
-                    close = pos - closing_.size();
+                    close = closer;
                     after = pos;
                     break;
                 }
             } else {
-                ++pos;
+                break;
             }
         }
     }
@@ -398,6 +413,12 @@ public:
         }
         if (!blocks_)
             blocks_.emplace(*syntax_, options_.markers);
+        // The rest of the file holds no marker and no block is open: nothing more can be found,
+        // so its comments need not be followed (most files hold no marker at all).
+        if (last && !blocks_->open() && std::ranges::none_of(options_.markers, [&](const std::string& marker) {
+                return (marker.size() >= 2 ? findBytes(lines, marker, 0) : lines.find(marker)) != std::string_view::npos;
+            }))
+            return {};
         for (std::size_t pos = 0; pos < lines.size();) {
             const std::size_t end = lineEndFrom(lines, pos);
             blocks_->addLine(lines.substr(pos, end - pos), line_++, part);

@@ -56,6 +56,7 @@ private:
 
     const CommentSyntax* syntax_;
     bool first_[256] = {};        // bytes that some form's opener begins with
+    std::vector<const Delimited*> byFirst_[256];  // the forms each byte may open, longest first
     const Delimited* open_ = nullptr;  // a block comment or a string still open at the line's end
     int depth_ = 0;               // of a nested comment
     std::string closing_;         // what closes `open_`
@@ -78,6 +79,8 @@ public:
     void addLine(std::string_view line, std::uint64_t number, ScanPart& part);
     // The file has ended.
     void end(ScanPart& part);
+    // A block is open and may go on in the next line.
+    bool open() const { return open_ != Open::None; }
 
 private:
     enum class Open { None, LineComment, BlockComment };
