@@ -379,12 +379,24 @@ bool CommandRun::fileExists(const std::filesystem::path& path)
     return false;
 }
 
+void CommandRun::reportFailures(const std::vector<Failure>& failures)
+{
+    for (std::size_t i = 0; i < failures.size() && i < listedFailures; ++i)
+        report(failures[i].path, failures[i].error);
+    if (failures.size() > listedFailures) {
+        note(moreFailures(failures.size() - listedFailures));
+        note(failuresHead(failures.size()) + ".");
+    }
+}
+
 int CommandRun::runStatus(const RunReport& run)
 {
+    std::vector<Failure> failures;
+    failures.reserve(run.missingInputs.size() + run.failures.size());
     for (const std::filesystem::path& missing : run.missingInputs)
-        report(missing, systemError(ENOENT, missing));
-    for (const Failure& failure : run.failures)
-        report(failure.path, failure.error);
+        failures.push_back({missing, systemError(ENOENT, missing)});
+    failures.insert(failures.end(), run.failures.begin(), run.failures.end());
+    reportFailures(failures);
     // What else the window would say at the end (a backup name that got a counter, temporary
     // files of an interrupted run that were removed) goes to stderr too, a line each.
     const std::string notes = runNotes(run);

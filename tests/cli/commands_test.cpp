@@ -172,6 +172,34 @@ TEST_F(Commands, StopSignalsEndAScanWithNoReport)
     }
 }
 
+// Failures are listed as the windows list them: the first 20, then how many more and how many
+// in all. Unreadable files fail a scan and the copies of erase.
+TEST_F(Commands, FailureListsStopAtTwenty)
+{
+    const fs::path chunk = temp.write("chunk.txt", "x\r\n");
+    struct Row { QStringList args; int files; std::string folder; };
+    const Row rows[] = {
+        {{"todos", arg(temp / "scan")}, 25, "scan"},
+        {{"erase", arg(temp / "erase"), "--chunk", arg(chunk)}, 21, "erase"},
+        {{"erase", arg(temp / "few"), "--chunk", arg(chunk)}, 20, "few"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        std::string expected;
+        for (int i = 0; i < row.files; ++i) {
+            const fs::path file = test::makeUnreadableFile(temp / row.folder / ("f" + std::to_string(100 + i) + ".txt"));
+            if (i < 20)
+                expected += "quillbox: " + file.string() + ": 57 :: Input/output error\n";
+        }
+        if (row.files > 20)
+            expected += "quillbox: and " + std::to_string(row.files - 20) + " more.\nquillbox: Could not handle " +
+                        std::to_string(row.files) + " files or folders.\n";
+        const test::Ran ran = runQuillbox(row.args);
+        EXPECT_EQ(ran.status, 1);
+        EXPECT_EQ(ran.err, expected);
+    }
+}
+
 // CSV, JSON and Markdown over records holding commas, quotes, pipes, line breaks, control
 // characters, HTML's special characters and text of both encodings.
 TEST_F(Commands, StructuredFormats)

@@ -46,8 +46,7 @@ int runScan(CommandRun& run, const PathsScan& scan)
     }
     if (report->cancelled || run.interrupted())
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
-    for (const Failure& failure : report->skipped)
-        run.report(failure.path, failure.error);
+    run.reportFailures(report->skipped);
     const std::string written = format == ReportFormat::Text ? std::string() : writeReport(report->text, report->found, format);
     const std::string& bytes = format == ReportFormat::Text ? report->text : written;
     if (output) {
