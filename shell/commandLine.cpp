@@ -365,18 +365,18 @@ int CommandRun::usage(std::string_view text)
 
 bool CommandRun::folderExists(const std::filesystem::path& path)
 {
-    if (FileSystemObject().FolderExists(path))
-        return true;
-    report(path, systemError(ENOENT, path, true));
-    return false;
+    const auto folder = FileSystemObject().GetFolder(path);
+    if (!folder)
+        report(path, folder.error());
+    return folder.has_value();
 }
 
 bool CommandRun::fileExists(const std::filesystem::path& path)
 {
-    if (FileSystemObject().FileExists(path))
-        return true;
-    report(path, systemError(ENOENT, path));
-    return false;
+    const auto file = FileSystemObject().GetFile(path);
+    if (!file)
+        report(path, file.error());
+    return file.has_value();
 }
 
 void CommandRun::reportFailures(const std::vector<Failure>& failures)

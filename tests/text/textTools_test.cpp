@@ -17,35 +17,40 @@ TEST(HexDec, ConvertsListsItemByItem)
 {
     constexpr auto H = HexDirection::HexToDec;
     constexpr auto D = HexDirection::DecToHex;
-    struct Row { const char* name; HexDirection direction; const char *input, *text; int errorNumber = 0; };
+    const std::string hexLimit = " is more than 7FFFFFFF (2147483647), the largest value a 32-bit number holds";
+    const std::string decLimit = " is more than 32767, the largest value a 16-bit number holds";
+    // The error's number and its description, which names the item and the range.
+    struct Row { const char* name; HexDirection direction; std::string input, text; int errorNumber = 0; std::string description = {}; };
     const Row rows[] = {
         {"HexList", H, "1F,ff", "31,255"},
         {"HexLargest", H, "7FFFFFFF", "2147483647"},
-        {"HexPastLargestOverflows", H, "80000000", "", 6},
+        {"HexPastLargestOverflows", H, "80000000", "", 6, "80000000" + hexLimit},
         {"HexLeadingZerosStayInRange", H, "0000000000000000000000007FFFFFFF", "2147483647"},
+        {"HexLongItemNamedShort", H, std::string(50, 'F'), "", 6, std::string(37, 'F') + "..." + hexLimit},
         {"HexEmptyItemsAreZero", H, "1,,2,", "1,0,2,0"},
         {"EmptyInput", D, "", ""},
         // No digit worth 16 or -16: a type mismatch, the items before it kept.
-        {"HexLetterGIsTypeMismatch", H, "1G", "", 13},
-        {"HexSpaceIsTypeMismatch", H, "1, 2", "1", 13},
+        {"HexLetterGIsTypeMismatch", H, "1G", "", 13, "'1G' is not a hexadecimal number"},
+        {"HexSpaceIsTypeMismatch", H, "1, 2", "1", 13, "' 2' is not a hexadecimal number"},
         {"DecList", D, "255,16,-1", "FF,10,FFFF"},
         {"DecBounds", D, "-32768,32767,-32768.5", "8000,7FFF,8000"},
-        {"DecPastLargest", D, "32768", "", 6},
-        {"DecPastSmallest", D, "-32769", "", 6},
-        {"DecRoundsIntoOverflow", D, "32767.5", "", 6},
+        {"DecPastLargest", D, "40000", "", 6, "40000" + decLimit},
+        {"DecPastSmallest", D, "1, -32769 ", "1", 6, "-32769 is less than -32768, the smallest value a 16-bit number holds"},
+        {"DecRoundsIntoOverflow", D, "32767.5", "", 6, "32767.5" + decLimit},
         {"DecHalvesToEven", D, "2.5,3.5,-0.5", "2,4,0"},
-        {"DecEmptyItemIsTypeMismatch", D, "1,,2", "1", 13},
+        {"DecEmptyItemIsTypeMismatch", D, "1,,2", "1", 13, "an empty item is not a number"},
         {"DecSurroundingSpaces", D, "  26 ", "1A"},
         {"DecExponents", D, "1e3,1e-400", "3E8,0"},
-        {"DecHugeExponentOverflows", D, "1e400", "", 6},
-        {"DecHexNotationIsTypeMismatch", D, "0x10", "", 13},
-        {"DecInfinityIsTypeMismatch", D, "inf", "", 13},
-        {"DecSpaceInsideIsTypeMismatch", D, "1 2", "", 13},
+        {"DecHugeExponentOverflows", D, "-1e400", "", 6, "-1e400 is less than -32768, the smallest value a 16-bit number holds"},
+        {"DecHexNotationIsTypeMismatch", D, "0x10", "", 13, "'0x10' is not a number"},
+        {"DecInfinityIsTypeMismatch", D, "inf", "", 13, "'inf' is not a number"},
+        {"DecSpaceInsideIsTypeMismatch", D, "1 2", "", 13, "'1 2' is not a number"},
     };
     for (const Row& row : rows) {
         const HexDecResult result = convertHexDec(row.input, row.direction);
         EXPECT_EQ(result.text, row.text) << row.name;
         EXPECT_EQ(result.error ? result.error->number : 0, row.errorNumber) << row.name;
+        EXPECT_EQ(result.error ? result.error->description : "", row.description) << row.name;
     }
 }
 
@@ -77,7 +82,8 @@ TEST(RowsToColumns, ConvertOrComplain)
         {"a\tb\r\n1", tabs, false},
         {"", "frmTwoTabbedRowsToCols: 9 :: Subscript out of range", false},
         {wide(32767), repeated("n\tv\r\n", 32767)},
-        {wide(32768), "frmTwoTabbedRowsToCols: 6 :: Overflow", false},
+        {wide(32768), "frmTwoTabbedRowsToCols: 6 :: the rows hold 32768 values, more than 32767, the largest count a "
+                      "16-bit number holds", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input.substr(0, 40));

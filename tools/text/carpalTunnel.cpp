@@ -189,7 +189,7 @@ std::optional<Error> writeRepetitions(const RepeatRequest& request, TextStream& 
             return done.error();
         output.ends.push_back(output.written);
         if (counter == std::numeric_limits<std::int16_t>::max())
-            return overflowError();
+            return Error{err::Overflow, "the counter would pass 32767, the largest value a 16-bit number holds"};
         ++counter;
     }
 }

@@ -5,8 +5,6 @@
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/integer16.h"
 
-#include <cerrno>
-
 namespace qb {
 
 namespace {
@@ -48,7 +46,7 @@ int runRepeat(CommandRun& run)
     const RepeatResult result = repeatChunk(request);
     switch (result.outcome) {
     case RepeatOutcome::MissingInput:
-        run.report(request.inFile, systemError(ENOENT, request.inFile));
+        run.fileExists(request.inFile);  // its error line
         return exitStatus::cannotStart;
     case RepeatOutcome::SameFile:
         run.report(request.outFile, Error{err::PathFileAccess, "the out file is the in file; writing it would erase it"});

@@ -51,7 +51,8 @@ Result<std::string> rowToCol(std::string_view text)
         return complaint("Must have same number of tabs in each line.  Make sure that you don't have tabs inside "
                          "of values.");
     if (names.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-        return fail(err::Overflow, "Overflow");
+        return fail(err::Overflow, "the rows hold " + std::to_string(names.size()) +
+                                       " values, more than 32767, the largest count a 16-bit number holds");
 
     std::size_t widest = 0;
     std::size_t size = 0;
