@@ -93,6 +93,56 @@ TEST(RowsToColumns, ConvertOrComplain)
     }
 }
 
+// Whatever the blocks, rowToCol gives for the first end() bytes what it gives for the whole text,
+// and the end is settled as soon as two CR LFs were seen.
+TEST(RowsToColumns, FirstTwoLinesAreFoundWithoutTheWholeText)
+{
+    const std::string tail(100000, 'z');
+    struct Row { std::string text; std::size_t end; bool settles = false; };
+    const Row rows[] = {
+        {"id\tname\r\n7\tAnn\r\n" + tail + "\r\n", 14, true},
+        {"id\tname\r\n7\tAnn", 14},
+        {"a\nb\r\nc\r\n" + tail, 6, true},   // one CR LF anywhere decides: the LF stays in a value
+        {"a\tbb\rc\td\r" + tail, 8},           // lone CRs, split there
+        {"x\ry\nz\r\n", 7},                     // a CR LF at the very end still decides
+        {"a\tbb\nc\td\n" + tail, 8},
+        {"a\r\r\nb\r\nc", 5, true},             // a CR just before a CR LF
+        {"\r\n", 2},
+        {"\n\n\n", 1},
+        {"a\tb", 1},                               // one line: refused however long
+        {"", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 20));
+        for (const std::size_t blockSize : {1, 2, 3, 7, 4096}) {
+            RowsEnd rows;
+            std::size_t fed = 0, fedWhenSettled = 0;
+            for (; fed < row.text.size(); fed += blockSize) {
+                if (rows.settled() && fedWhenSettled == 0)
+                    fedWhenSettled = fed;
+                rows.feed(std::string_view(row.text).substr(fed, blockSize));
+            }
+            EXPECT_EQ(rows.end(), row.end) << blockSize;
+            EXPECT_EQ(rows.settled(), row.settles) << blockSize;
+            // Settled by the block that holds the second CR LF's end, not before.
+            if (fedWhenSettled != 0)
+                EXPECT_LT(fedWhenSettled - (row.end + 2), blockSize) << blockSize;
+            const auto whole = rowToCol(row.text), first = rowToCol(std::string_view(row.text).substr(0, rows.end()));
+            EXPECT_EQ(first ? *first : rowToColMessage(first.error()), whole ? *whole : rowToColMessage(whole.error()));
+        }
+    }
+    // From a file: the two lines, after one reading of it; errors name the file.
+    test::TempDir temp;
+    EXPECT_EQ(readRows(temp.write("crlf.txt", "id\tname\r\n7\tAnn\r\n" + tail)).value_or(""), "id\tname\r\n7\tAnn");
+    EXPECT_EQ(readRows(temp.write("lf.txt", "id\tname\n7\tAnn\n" + tail)).value_or(""), "id\tname\n7\tAnn");
+    for (const auto& [path, number] : {std::pair{temp / "missing", err::FileNotFound}, std::pair{temp.path(), err::PathFileAccess}}) {
+        const auto read = readRows(path);
+        ASSERT_FALSE(read) << path;
+        EXPECT_EQ(read.error().number, number) << read.error().description;
+        EXPECT_TRUE(read.error().description.starts_with(path.string())) << read.error().description;
+    }
+}
+
 TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
 {
     struct Row { std::string first, second, combined; };
@@ -117,6 +167,15 @@ TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
     EXPECT_EQ(combineFiles(file, {}).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles({}, file).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles(temp.path().string() + "//a.txt", file).value_or("error"), "aa\r\n");
+    // Pair by pair, until the visitor has had enough.
+    std::vector<std::string> pairs;
+    const auto paired = forEachLinePair(temp.write("one.txt", "a\r\nb\r\nc\r\n"), temp.write("two.txt", "1\n2\n3\n"),
+                                        [&](std::string_view one, std::string_view two) {
+                                            pairs.push_back(std::string(one) + std::string(two));
+                                            return pairs.size() < 2;
+                                        });
+    EXPECT_TRUE(paired && *paired);
+    EXPECT_EQ(pairs, (std::vector<std::string>{"a1", "b2"}));
     const auto missing = temp / "missing.txt";
     for (const auto& [first, second, named, number] :
          {std::tuple{missing, file, missing, err::FileNotFound}, std::tuple{file, missing, missing, err::FileNotFound},

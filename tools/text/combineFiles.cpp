@@ -6,11 +6,11 @@
 
 namespace qb {
 
-Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
-                                                      const std::filesystem::path& second)
+Result<bool> forEachLinePair(const std::filesystem::path& first, const std::filesystem::path& second,
+                             const LinePairVisitor& pair)
 {
     if (first.empty() || second.empty())
-        return std::optional<CombinedLines>{};
+        return false;
     FileSystemObject fso;
     auto one = fso.OpenTextFile(first, IOMode::ForReading, false, TextFormat::Ascii);
     if (!one)
@@ -19,7 +19,6 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
     if (!two)
         return std::unexpected(two.error());
 
-    CombinedLines combined;
     std::string lineOne;
     std::string lineTwo;
     // Reading (rather than asking for the end first) also reports a read error that is pending
@@ -29,12 +28,20 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
         if (!readOne)
             return std::unexpected(readOne.error());
         if (!*readOne)
-            break;
+            return true;
         auto readTwo = two->readLine(lineTwo);
         if (!readTwo)
             return std::unexpected(readTwo.error());
-        if (!*readTwo)
-            break;
+        if (!*readTwo || !pair(lineOne, lineTwo))
+            return true;
+    }
+}
+
+Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
+                                                      const std::filesystem::path& second)
+{
+    CombinedLines combined;
+    const auto ran = forEachLinePair(first, second, [&](std::string_view lineOne, std::string_view lineTwo) {
         // Room for the whole line at once: very long lines then cost their length once.
         combined.text.reserve(combined.text.size() + lineOne.size() + lineTwo.size() + crlf.size());
         combined.text += lineOne;
@@ -43,8 +50,11 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
         combined.firstLengths.push_back(lineOne.size());
         combined.firstUtf8 = combined.firstUtf8 && isValidUtf8(lineOne);
         combined.secondUtf8 = combined.secondUtf8 && isValidUtf8(lineTwo);
-    }
-    return std::optional<CombinedLines>{std::move(combined)};
+        return true;
+    });
+    if (!ran)
+        return std::unexpected(ran.error());
+    return *ran ? std::optional<CombinedLines>{std::move(combined)} : std::nullopt;
 }
 
 Result<std::optional<std::string>> combineFiles(const std::filesystem::path& first,

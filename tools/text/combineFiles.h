@@ -7,8 +7,10 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qb {
@@ -22,6 +24,14 @@ struct CombinedLines {
     bool firstUtf8 = true;
     bool secondUtf8 = true;
 };
+
+// Hands `pair` line N of each file (without its line end), for every N up to the end of the
+// shorter file, holding no more than one line of each, so memory stays at the longest lines; a
+// pair that answers false ends it early. False when either path is empty (there is nothing to
+// combine). A file that cannot be opened or read is an error naming it.
+using LinePairVisitor = std::function<bool(std::string_view first, std::string_view second)>;
+Result<bool> forEachLinePair(const std::filesystem::path& first, const std::filesystem::path& second,
+                             const LinePairVisitor& pair);
 
 // Nothing when either path is empty (there is nothing to combine). A file that cannot be opened
 // or read is an error naming it.
