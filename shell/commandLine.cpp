@@ -259,7 +259,8 @@ std::string commandLineHelp(bool allCommands)
                            "\"quillbox: PATH: number :: description\" on standard error", 8);
     out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
     out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
-    out += twoColumns("143, 129", "SIGTERM or SIGHUP stopped the run, as Ctrl+C does", 8);
+    out += twoColumns("143", "SIGTERM stopped the run, as Ctrl+C does", 8);
+    out += twoColumns("129", "SIGHUP (the terminal went away) stopped the run, as Ctrl+C does", 8);
     out += '\n';
     out += wrap("Progress shows on standard error when it is a terminal. Run 'quillbox COMMAND --help' "
                 "for a command's arguments and options.", 0, 0);
