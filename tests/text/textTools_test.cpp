@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "shell/fsSys.h"
 #include "support/faults.h"
 #include "support/recorder.h"
@@ -143,38 +145,48 @@ TEST(RowsToColumns, FirstTwoLinesAreFoundWithoutTheWholeText)
     }
 }
 
+// The lines of the longer file that were left out are counted when asked for: the line already
+// read from the first file when the second ends counts too.
 TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
 {
-    struct Row { std::string first, second, combined; };
+    struct Row { std::string first, second, combined; std::uint64_t firstLeftOut = 0, secondLeftOut = 0; };
     const Row rows[] = {
-        {"a\r\nb\r\nc\r\n", "1\r\n2\r\n", "a1\r\nb2\r\n"},
+        {"a\r\nb\r\nc\r\n", "1\r\n2\r\n", "a1\r\nb2\r\n", 1},
         {"left \r\n", "right\r\n", "left right\r\n"},
-        {"", "1\r\n2\r\n", ""},
+        {"", "1\r\n2\r\n", "", 0, 2},
         {"a\r\nb", "1\r\n2", "a1\r\nb2\r\n"},
         {"a\nb\rc\r\n", "1\r2\n3", "a1\r\nb2\r\nc3\r\n"},
+        {"a\r\n", "1\r\n2\n3\r4", "a1\r\n", 0, 3},
+        {"a\r\nb\r\n\r\n\r\nc", "1\r\n", "a1\r\n", 4},
         {"\r\nb\r\n", "1\r\n\r\n", "1\r\nb\r\n"},
         {"\x80\xFF\t\r\n", std::string("\x00\xA2\r\n", 4), std::string("\x80\xFF\t\x00\xA2\r\n", 7)},
     };
     test::TempDir temp;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.first + " | " + row.second);
-        const auto combined = combineFiles(temp.write("one.txt", row.first), temp.write("two.txt", row.second));
+        const auto one = temp.write("one.txt", row.first), two = temp.write("two.txt", row.second);
+        const auto combined = combineFiles(one, two);
         ASSERT_TRUE(combined && *combined);
         EXPECT_EQ(**combined, row.combined);
+        const auto counted = combineFileLines(one, two, LeftOutLines::Count);
+        ASSERT_TRUE(counted && *counted);
+        EXPECT_EQ((*counted)->text, row.combined);
+        EXPECT_EQ((*counted)->firstLeftOut, row.firstLeftOut);
+        EXPECT_EQ((*counted)->secondLeftOut, row.secondLeftOut);
     }
     // An empty path does nothing; a file that cannot be read is an error naming it, never empty.
     const auto file = temp.write("a.txt", "a\r\n");
     EXPECT_EQ(combineFiles(file, {}).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles({}, file).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles(temp.path().string() + "//a.txt", file).value_or("error"), "aa\r\n");
-    // Pair by pair, until the visitor has had enough.
+    // Pair by pair, until the visitor has had enough: then nothing is counted.
     std::vector<std::string> pairs;
     const auto paired = forEachLinePair(temp.write("one.txt", "a\r\nb\r\nc\r\n"), temp.write("two.txt", "1\n2\n3\n"),
                                         [&](std::string_view one, std::string_view two) {
                                             pairs.push_back(std::string(one) + std::string(two));
                                             return pairs.size() < 2;
                                         });
-    EXPECT_TRUE(paired && *paired);
+    EXPECT_TRUE(paired && !*paired);
     EXPECT_EQ(pairs, (std::vector<std::string>{"a1", "b2"}));
     const auto missing = temp / "missing.txt";
     for (const auto& [first, second, named, number] :
@@ -245,7 +257,8 @@ TEST(ChunkRepeater, MissingInputSameFileUnwritableOutputAndFailedWrites)
         EXPECT_EQ(run(in, bad).outcome, RepeatOutcome::Failed) << bad;
     EXPECT_EQ(run(in, "/dev/full").error.value_or(Error{}).number, err::PathFileAccess);  // a device is not written
 
-    // After a write fails part-way the box shows exactly the whole repetitions that reached out.txt.
+    // After a write fails part-way out.txt is as it was, and the box shows exactly the whole
+    // repetitions that were made before the failure.
     const std::string chunk(500, 'c');  // 400 repetitions of 501 bytes or more: several blocks
     std::string input, full;
     for (int i = 0; i < 400; ++i) {
@@ -262,15 +275,37 @@ TEST(ChunkRepeater, MissingInputSameFileUnwritableOutputAndFailedWrites)
         }
         ASSERT_EQ(result.outcome, RepeatOutcome::Failed);
         EXPECT_EQ(result.error->number, err::DiskFull);
-        const std::string written = test::readBytes(out);
-        std::string shown;
-        for (std::size_t start = 0, end; (end = written.find('|', start)) != std::string::npos; start = end + 1)
-            shown += written.substr(start, end + 1 - start) + "\r\n";
-        EXPECT_TRUE(written.ends_with("|") || written.empty());
-        EXPECT_TRUE(full.starts_with(written));
-        EXPECT_EQ(written.empty(), failing == 1);  // nothing reached it before the first write
-        EXPECT_EQ(result.shown, shown);
+        EXPECT_FALSE(result.written);
+        EXPECT_EQ(test::readBytes(out), "old output");
+        std::string made;  // the box's text without its line breaks
+        for (std::size_t start = 0, end; (end = result.shown.find("|\r\n", start)) != std::string::npos; start = end + 3)
+            made += result.shown.substr(start, end + 1 - start);
+        EXPECT_EQ(result.shown.size(), made.size() + 2 * std::ranges::count(made, '|'));  // nothing else in it
+        EXPECT_TRUE(full.starts_with(made));
+        EXPECT_EQ(made.empty(), failing == 1);  // nothing reached the file before the first write
     }
+}
+
+// Whichever call fails, out.txt is the previous one or the new one, whole, the failure is
+// reported, and no temporary file is left; a run that ends by its own rule still publishes.
+TEST(FaultSweep, RepeatKeepsThePreviousOutputWhole)
+{
+    test::TempDir temp;
+    std::string input, full;
+    for (int i = 0; i < 3000; ++i) {
+        input += "line " + std::to_string(i) + "\r\n";
+        full += "<" + std::to_string(i) + ":line " + std::to_string(i) + ">";
+    }
+    const auto in = temp.write("in.txt", input), out = temp / "out.txt";
+    const int runs = test::sweepFaults(
+        [&] { temp.write("out.txt", "old output"); },
+        [&] { return repeatChunk({"<\xED:\xA2>", in, out, "0", false}).outcome == RepeatOutcome::Done; },
+        [&](bool succeeded, const test::Fault&) {
+            const std::string now = test::readBytes(out);
+            EXPECT_TRUE(succeeded ? now == full : now == "old output" || now == full) << now.substr(0, 40);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 2);
+        });
+    EXPECT_GT(runs, 10);
 }
 
 TEST(ChunkStore, RoundTripsExactlyAndAFailedSaveKeepsTheOldOrTheWholeNew)

@@ -2,6 +2,7 @@
 
 #include "shell/fs.h"
 
+#include <climits>
 #include <string>
 
 namespace qb {
@@ -15,12 +16,24 @@ std::string tabs(int count)
 
 }  // namespace
 
-std::filesystem::path copyNameOf(const std::filesystem::path& file)
+Result<void> checkExtension(std::string_view extension)
 {
-    return std::filesystem::path(file.string() + std::string(copySuffix));
+    if (extension.empty())
+        return fail(err::InvalidProcedureCall, "The extension to add is empty: type one, such as .doc. Nothing was copied.");
+    if (extension.find('/') != std::string_view::npos || extension.find('\0') != std::string_view::npos)
+        return fail(err::BadFileName, "The extension to add, " + std::string(extension.substr(0, extension.find('\0')))
+                                          + ", holds a path separator (/) or a NUL, which a file name cannot hold. "
+                                            "Nothing was copied.");
+    return {};
 }
 
-void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report)
+std::filesystem::path copyNameOf(const std::filesystem::path& file, std::string_view extension)
+{
+    return std::filesystem::path(file.string() + std::string(copyMark) + std::string(extension));
+}
+
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_view extension, ProgressCallback progress,
+             RunReport& report)
 {
     const FileSystemObject fso;
     // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
@@ -39,7 +52,14 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
             if (entry.path.filename().native().find('.') != std::string::npos)
                 break;
             report.text += tabs(level + 1) + "---" + entry.path.string() + "\r\n";
-            const std::filesystem::path copy = copyNameOf(entry.path);
+            const std::filesystem::path copy = copyNameOf(entry.path, extension);
+            if (const std::size_t size = copy.filename().native().size(); size > NAME_MAX) {
+                report.fail(entry.path, Error{err::BadFileName, entry.path.string() + ": its copy name would be "
+                                                                    + std::to_string(size) + " bytes long, more than the "
+                                                                    + std::to_string(NAME_MAX)
+                                                                    + " bytes a name may have, so it was not copied"});
+                break;
+            }
             if (fso.FileExists(copy))
                 break;
             if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
@@ -47,7 +67,7 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
                 if (copied.error().number == err::FileAlreadyExists && fso.FileExists(copy))
                     break;
                 report.fail(entry.path, copied.error());
-                return Visit::SkipFolder;
+                break;
             }
             ++report.counts.written;
             break;
@@ -60,10 +80,13 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
     report.cancelled = report.cancelled || walked.cancelled;
 }
 
-RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress)
+Result<RunReport> addExtensionCopies(const std::filesystem::path& startFolder, std::string_view extension,
+                                     ProgressCallback progress)
 {
+    if (auto usable = checkExtension(extension); !usable)
+        return std::unexpected(usable.error());
     RunReport report;
-    makeDoc(startFolder, 0, std::move(progress), report);
+    makeDoc(startFolder, 0, extension, std::move(progress), report);
     return report;
 }
 
