@@ -284,6 +284,18 @@ TEST(ChunkRepeater, MissingInputSameFileUnwritableOutputAndFailedWrites)
         EXPECT_TRUE(full.starts_with(made));
         EXPECT_EQ(made.empty(), failing == 1);  // nothing reached the file before the first write
     }
+
+    // A stop request (Ctrl+C, SIGTERM on the command line) publishes nothing and leaves nothing.
+    temp.write("out.txt", "old output");
+    std::stop_source stop;
+    stop.request_stop();
+    RepeatRequest stopped{chunk + "\xA2|", temp.write("in.txt", input), out, "1", false};
+    stopped.stop = stop.get_token();
+    const RepeatResult result = repeatChunk(stopped);
+    EXPECT_EQ(result.outcome, RepeatOutcome::Failed);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(test::readBytes(out), "old output");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), std::filesystem::directory_iterator()), 4);
 }
 
 // Whichever call fails, out.txt is the previous one or the new one, whole, the failure is

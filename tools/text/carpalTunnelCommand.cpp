@@ -44,7 +44,10 @@ int runRepeat(CommandRun& run)
     if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
 
+    request.stop = run.stopToken();
     const RepeatResult result = repeatChunk(request);
+    if (run.interrupted() && !result.written)
+        return exitStatus::interrupted;  // stopped: the output file is as it was
     switch (result.outcome) {
     case RepeatOutcome::MissingInput:
         run.fileExists(request.inFile);  // its error line
