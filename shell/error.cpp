@@ -49,6 +49,8 @@ Error systemError(int errnoValue, const std::filesystem::path& path, bool missin
         description += tooLongReason(path);
     else if (errnoValue == ELOOP)
         description += "too many levels of links";  // a loop of links, or a chain too long to follow
+    else if (errnoValue == EISDIR)
+        description += "is a folder, not a file";
     else
         description += std::strerror(errnoValue);
     return Error{number, std::move(description)};

@@ -185,6 +185,13 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     line("Text2")->setText(fromPath(temp / "missing.txt"));
     click("Command1");
     EXPECT_TRUE(recorder.only("53 :: ", "missing.txt"));
+    // The real cause, in the command line's words.
+    std::filesystem::create_symlink("loop", temp / "loop");
+    for (const auto& [name, cause] : {std::pair{"loop", ": too many levels of links"}, std::pair{"two", ": is a folder, not a file"}}) {
+        line("Text2")->setText(fromPath(temp / name));
+        click("Command1");
+        EXPECT_TRUE(recorder.only("75 :: " + fromPath(temp / name) + cause));
+    }
     line("Text2")->clear();
     click("Command1");
     EXPECT_TRUE(recorder.messages.isEmpty());
