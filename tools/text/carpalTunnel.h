@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ struct RepeatRequest {
     // Named on the command line, the output may also be a descriptor, device, FIFO or socket.
     NamedBy outNamedBy = NamedBy::Tool;
     bool show = true;  // fill RepeatResult::shown (a command, which shows nothing, needs no copy)
+    // A request ends the run before its next repetition, publishing nothing: the output file
+    // stays as it was (outcome Failed, written false).
+    std::stop_token stop = {};
 };
 
 enum class RepeatOutcome {
