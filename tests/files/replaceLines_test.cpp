@@ -5,6 +5,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
+#include "tools/files/eraseChunks.h"
+
+#include "files/tree.h"
+#include "support/faults.h"
 #include "support/recorder.h"
 
 namespace qb {
@@ -27,6 +33,71 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning)
         EXPECT_EQ(line, row.expected) << row.line << " / " << row.search;
     }
     EXPECT_EQ(parsePairs({"cat", "dog", "", "x", "odd"}), (std::vector<ReplacePair>{{"cat", "dog"}, {"", "x"}}));
+}
+
+// A line taken in parts of any size gives what the whole line gives, through a chain of pairs
+// where each sees what the one before made.
+TEST(PairChain, PartsGiveWhatTheWholeLineGives)
+{
+    const std::vector<ReplacePair> pairs{{"abc", "X"}, {"XX", "<>"}, {"", "never"}, {"b", "bb"}, {"aaa", "a"}};
+    const struct { const char *line, *expected; } rows[] = {
+        {"abcabc", "<>"},
+        {"ababcc", "abbXc"},
+        {"aaaaaaaaa", "aaa"},         // each pair once, left to right: the output is not searched again
+        {"xabcabcabcy", "x<>Xy"},
+        {"", ""},
+    };
+    for (const auto& row : rows)
+        for (std::size_t part : {1, 2, 3, 100}) {
+            PairChain chain(pairs);
+            std::string out;
+            const std::string_view line = row.line;
+            for (std::size_t at = 0; at < line.size(); at += part)
+                chain.push(line.substr(at, part), out);
+            chain.endLine(out);
+            EXPECT_EQ(out, row.expected) << row.line << " in parts of " << part;
+        }
+}
+
+// Binary files (a NUL byte in the first 64 KiB) are copied byte for byte by Erase and Replace
+// and counted; a NUL further on leaves a file text. A file of one line far longer than a block
+// goes through the pairs whole.
+TEST(BinaryCopies, AreByteIdenticalAndCounted)
+{
+    test::TempDir dir;
+    const std::string binary = std::string("MZ\r\x90\0\ncat\n", 10) + std::string(70000, 'b') + "\n";
+    std::string lateNul(70000, 'c');
+    lateNul += std::string("\0\n", 2);
+    const std::string longLine = std::string(1'000'000, 'c') + "at" + std::string(300'000, 'x') + "cat";
+    dir.write("bin.dat", binary);
+    dir.write("late.txt", lateNul);
+    dir.write("long.txt", longLine);
+    const std::string lateCopy = std::string(70000, 'c') + std::string("\0\r\n", 3);
+    const std::string longCopy = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog\r\n";
+    {
+        const auto report = runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false});
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->counts.binary, 1u);
+        EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
+        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longLine + "\r\n");
+        EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
+    }
+    fs::remove_all(dir / "copies");
+    dir.write("pairs.txt", "cat\ndog\n");
+    for (const fs::path& debug : {fs::path(), dir / "trace.out"}) {
+        SCOPED_TRACE(debug);
+        const auto report = runReplaceLinesFrom(dir.path(), dir / "pairs.txt", debug);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->counts.binary, 1u);
+        EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
+        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), "dog\r\ndog\r\n");
+    }
+    // The trace has no entry for the binary file's bytes: four lines of text were traced.
+    const std::string trace = test::readBytes(dir / "trace.out");
+    EXPECT_EQ(std::ranges::count(trace, '\n'), 4 * 5);
 }
 
 class ReplaceRun : public ::testing::Test {
@@ -97,6 +168,33 @@ TEST_F(ReplaceRun, FailureEndsTheRunAndKeepsWhatWasDone)
     EXPECT_EQ(copy("2.txt"), "old");
     EXPECT_FALSE(fs::exists(work / "copies/3.txt"));
     EXPECT_EQ(debug(), "\r\n\r\n\r\na\r\na\r\n");
+}
+
+// Whichever call fails, over copies an earlier run made, the sources are left alone, every copy
+// is the earlier one or the new one, whole, and the failure is reported.
+TEST(FaultSweep, ReplaceKeepsEveryEarlierCopyWhole)
+{
+    test::TempDir program, work;
+    program.write("replaceLines.txt", "cat\r\ndog\r\n");
+    const std::string big(300'000, 'c');
+    const test::Tree pristine{{"a.txt", "cat\nx"}, {"b", big + "cat"}, {"c.bin", std::string("cat\0\n", 5)}, {"copies", "/"},
+                              {"copies/a.txt", "old a"}, {"copies/b", "old b"}, {"copies/c.bin", "old c"}};
+    const test::States states{{"a.txt", {"cat\nx"}}, {"b", {big + "cat"}}, {"c.bin", {std::string("cat\0\n", 5)}}, {"copies", {"/"}},
+                              {"copies/a.txt", {"old a", "dog\r\nx\r\n"}}, {"copies/b", {"old b", big + "dog\r\n"}},
+                              {"copies/c.bin", {"old c", std::string("cat\0\n", 5)}}};
+    const int runs = test::sweepFaults(
+        [&] { test::writeTree(work.path(), pristine); },
+        [&] {
+            const auto report = runReplaceLinesFrom(work.path(), program / "replaceLines.txt", {});
+            return report && report->failures.empty();
+        },
+        [&](bool succeeded, const test::Fault&) {
+            const test::Tree now = test::treeOf(work.path());
+            test::expectStates(now, states);
+            if (succeeded)
+                EXPECT_EQ(now.at("copies/b"), big + "dog\r\n");
+        });
+    EXPECT_GT(runs, 20);
 }
 
 }  // namespace

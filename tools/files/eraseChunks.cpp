@@ -1,5 +1,6 @@
 #include "tools/files/eraseChunks.h"
 
+#include "shell/fileText.h"
 #include "shell/mdlText.h"
 #include "tools/files/changedCopy.h"
 
@@ -277,6 +278,12 @@ Result<void> EraseCopier::open(const std::filesystem::path& input)
 
 Result<void> EraseCopier::copyTo(TextStream& output)
 {
+    const auto head = input_.peek(binaryProbeSize);
+    if (!head)
+        return std::unexpected(std::move(head.error()));
+    binary_ = looksBinary(*head);
+    if (binary_)
+        return copyAsIs(output);
     for (;;) {
         auto next = input_.next();
         if (!next)
@@ -296,6 +303,21 @@ Result<void> EraseCopier::copyTo(TextStream& output)
     input_.close();
     filter_.finish(out_);
     return writeOut(output, 0);
+}
+
+Result<void> EraseCopier::copyAsIs(TextStream& output)
+{
+    for (;;) {
+        auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        if (next->empty())
+            break;
+        if (auto written = output.writeDirect(*next); !written)
+            return written;
+    }
+    input_.close();
+    return {};
 }
 
 Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
@@ -434,6 +456,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
                 ++report.counts.written;
                 report.counts.changed += *done ? 1 : 0;
+                report.counts.binary += copier.binary() ? 1 : 0;
             } else {
                 report.fail(entry.path, done.error());
             }

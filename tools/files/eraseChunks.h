@@ -110,7 +110,8 @@ struct EraseSettings {
     bool recursive = false;
 };
 
-// Writes filtered copies, one file after another, keeping its filter and buffers from file to
+// Writes filtered copies, one file after another (a binary file, with a NUL byte in its first
+// 64 KiB, is copied byte for byte instead), keeping its filter and buffers from file to
 // file: copying allocates nothing per line and, once the buffers have grown, nothing per file.
 // Files are read a block of whole lines at a time. While no chunk is being held, a block in which
 // no line can start a chunk and every line already ends in CR LF is its own copy and is written as
@@ -125,8 +126,11 @@ public:
     Result<void> copyTo(TextStream& output);
     // How many chunks were found whole (and replaced) in all the copies so far.
     std::uint64_t found() const { return filter_.found(); }
+    // The last file copied was binary (a NUL byte in its first 64 KiB) and was copied as it is.
+    bool binary() const { return binary_; }
 
 private:
+    Result<void> copyAsIs(TextStream& output);
     Result<void> copyLines(std::string_view lines, TextStream& output);
     // Lines that cannot start a chunk while none is held: each goes out as read, ending in CR LF.
     Result<void> copyUnmatched(std::string_view lines, TextStream& output);
@@ -140,6 +144,7 @@ private:
     LineBlocks input_;
     std::string out_;   // filtered bytes waiting to be written
     std::string part_;  // a long line's bytes, read again
+    bool binary_ = false;
 };
 
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing

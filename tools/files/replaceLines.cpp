@@ -1,5 +1,8 @@
 #include "tools/files/replaceLines.h"
 
+#include "shell/fileText.h"
+#include "shell/lineBlocks.h"
+#include "shell/lineEnds.h"
 #include "shell/mdlText.h"
 #include "tools/files/changedCopy.h"
 
@@ -37,63 +40,175 @@ std::vector<ReplacePair> parsePairs(const std::vector<std::string>& lines)
     return pairs;
 }
 
+void PairStage::push(std::string_view part, std::string& out)
+{
+    const std::string_view search = pair_->search;
+    if (search.empty()) {
+        out += part;
+        return;
+    }
+    const bool joined = !held_.empty();
+    if (joined)
+        held_ += part;
+    const std::string_view text = joined ? std::string_view(held_) : part;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(search, from)) != std::string_view::npos; from = at + search.size()) {
+        out.append(text.substr(from, at - from));
+        out += pair_->replacement;
+    }
+    // An occurrence may still start in the last bytes, shorter than the search text.
+    const std::size_t keep = std::min(text.size() - from, search.size() - 1);
+    out.append(text.substr(from, text.size() - from - keep));
+    if (joined)
+        held_.erase(0, held_.size() - keep);
+    else
+        held_.assign(part.substr(part.size() - keep));
+}
+
+void PairStage::endLine(std::string& out)
+{
+    out += held_;
+    held_.clear();
+}
+
+PairChain::PairChain(const std::vector<ReplacePair>& pairs)
+{
+    stages_.reserve(pairs.size());
+    for (const ReplacePair& pair : pairs)
+        stages_.emplace_back(pair);
+}
+
+void PairChain::pass(std::string_view part, bool end, std::string& out)
+{
+    std::string_view in = part;
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        std::string& made = scratch_[i % 2];
+        made.clear();
+        stages_[i].push(in, made);
+        if (end)
+            stages_[i].endLine(made);
+        in = made;
+    }
+    out += in;
+}
+
+void PairChain::push(std::string_view part, std::string& out)
+{
+    pass(part, false, out);
+}
+
+void PairChain::endLine(std::string& out)
+{
+    pass({}, true, out);
+}
+
+Result<void> PairChain::traced(std::string_view line, TextStream& debug, std::string& out)
+{
+    std::string_view in = line;
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        for (std::string_view piece : {crlf, crlf, crlf, in, crlf, std::string_view(stages_[i].search()), crlf})
+            if (auto traced = debug.Write(piece); !traced)
+                return traced;
+        std::string& made = scratch_[i % 2];
+        made.clear();
+        stages_[i].push(in, made);
+        stages_[i].endLine(made);
+        in = made;
+    }
+    out += in;
+    return {};
+}
+
 void replaceAll(std::string& line, std::string_view search, std::string_view replacement)
 {
-    if (search.empty())
-        return;
-    std::size_t at = line.find(search);
-    if (at == std::string::npos)
-        return;
-    std::string result;
-    std::size_t from = 0;
-    do {
-        result.append(line, from, at - from);
-        result += replacement;
-        from = at + search.size();
-        at = line.find(search, from);
-    } while (at != std::string::npos);
-    result.append(line, from);
-    line = std::move(result);
+    const ReplacePair pair{std::string(search), std::string(replacement)};
+    PairStage stage(pair);
+    std::string out;
+    stage.push(line, out);
+    stage.endLine(out);
+    line = std::move(out);
 }
 
-void appendDebugEntry(std::string& out, std::string_view line, std::string_view search)
+namespace {
+
+// Copied bytes are written once this many wait.
+constexpr std::size_t outputBlock = 256 * 1024;
+
+// The copy of the file open in `input`: a binary file as it is, a text file through the pairs a
+// line (or, without a trace, a part of a line) at a time, each line ending in CR LF.
+Result<bool> writeReplaced(LineBlocks& input, PairChain& chain, TextStream* debug, TextStream& output)
 {
-    out += crlf;
-    out += crlf;
-    out += crlf;
-    out += line;
-    out += crlf;
-    out += search;
-    out += crlf;
+    const auto head = input.peek(binaryProbeSize);
+    if (!head)
+        return std::unexpected(head.error());
+    const bool binary = looksBinary(*head);
+    std::string out;
+    bool inLine = false;  // a part of a line went through, and the rest of it has not
+    for (;;) {
+        auto next = input.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        const std::string_view run = *next;
+        if (run.empty())
+            break;
+        if (binary) {
+            if (auto written = output.writeDirect(run); !written)
+                return std::unexpected(written.error());
+            continue;
+        }
+        inLine = input.partial();
+        if (inLine) {
+            chain.push(run, out);  // a part of a long line: no line end in it
+        } else {
+            for (std::size_t pos = 0; pos < run.size();) {
+                const std::size_t end = lineEndFrom(run, pos);
+                const std::string_view line = run.substr(pos, end - pos);
+                if (debug) {
+                    if (auto traced = chain.traced(line, *debug, out); !traced)
+                        return std::unexpected(traced.error());
+                } else {
+                    chain.push(line, out);
+                    chain.endLine(out);
+                }
+                out += crlf;
+                pos = afterLineEnd(run, end);
+            }
+        }
+        if (out.size() >= outputBlock) {
+            if (auto written = output.writeDirect(out); !written)
+                return std::unexpected(written.error());
+            out.clear();
+        }
+    }
+    if (inLine) {  // a long last line without a line end gets one, as every line does
+        chain.endLine(out);
+        out += crlf;
+    }
+    if (auto written = output.Write(out); !written)
+        return std::unexpected(written.error());
+    return binary;
 }
 
-Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
-                 const std::vector<ReplacePair>& pairs, TextStream& debug)
-{
-    auto input = andThen(fso.GetFile(strFilePath), [](const File& file) {
-        return file.OpenAsTextStream(IOMode::ForReading, TextFormat::SystemDefault);
-    });
-    if (!input)
-        return std::unexpected(input.error());
+}  // namespace
 
+Result<bool> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
+                 const std::vector<ReplacePair>& pairs, TextStream* debug)
+{
+    // The trace holds each line whole, so only without one are long lines taken in parts.
+    LineBlocks input(LineBlocks::defaultBlockSize, debug ? 0 : LineBlocks::defaultBlockSize);
+    if (auto opened = input.open(strFilePath); !opened)
+        return std::unexpected(opened.error());
     const std::filesystem::path copies = strFilePath.parent_path() / "copies";
     if (!fso.FolderExists(copies))
         if (auto made = fso.ensureFolder(copies); !made)
-            return made;
-    const std::filesystem::path copyPath = copies / strFilePath.filename();
-    std::string entry;
-    return writeChangedCopy(fso, *input, copyPath, [&](std::string& line, std::string& out) -> Result<void> {
-        for (const ReplacePair& pair : pairs) {
-            entry.clear();
-            appendDebugEntry(entry, line, pair.search);
-            if (auto traced = debug.Write(entry); !traced)
-                return traced;
-            replaceAll(line, pair.search, pair.replacement);
-        }
-        out += line;
-        out += crlf;
-        return {};
+            return std::unexpected(made.error());
+    PairChain chain(pairs);
+    bool binary = false;
+    auto written = writeCopy(fso, copies / strFilePath.filename(), [&](TextStream& output) {
+        return transformValue(writeReplaced(input, chain, debug, output), [&](bool isBinary) { binary = isBinary; });
     });
+    input.close();
+    return transformValue(std::move(written), [&] { return binary; });
 }
 
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
@@ -116,8 +231,8 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
 
     RunReport report;
     std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
-    const auto handle = [&](const std::filesystem::path& file) -> Result<void> {
-        if (!debug) {
+    const auto handle = [&](const std::filesystem::path& file) -> Result<bool> {
+        if (!debug && !debugPath.empty()) {
             // Made whole (empty) when missing, then appended to.
             auto opened = andThen(fso.ensureFile(debugPath), [&] {
                 return fso.OpenTextFile(debugPath, IOMode::ForAppending, false, TextFormat::Ascii);
@@ -126,7 +241,7 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
                 return std::unexpected(opened.error());
             debug.emplace(std::move(*opened));
         }
-        return snp(fso, file, pairs.value(), *debug);
+        return snp(fso, file, pairs.value(), debug ? &*debug : nullptr);
     };
     if (const auto removed = fso.removeDebris(folder / "copies"))
         report.counts.debrisRemoved += *removed;
@@ -137,13 +252,15 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
             return Visit::Stop;
         }
         // Reading the debug file while appending to it would grow it without end.
-        if (entry.kind != WalkEntry::Kind::File || fso.sameFile(entry.path, debugPath))
+        if (entry.kind != WalkEntry::Kind::File || (!debugPath.empty() && fso.sameFile(entry.path, debugPath)))
             return Visit::Continue;
-        if (auto done = handle(entry.path); !done) {
+        const auto done = handle(entry.path);
+        if (!done) {
             report.fail(entry.path, done.error());
             return Visit::Stop;
         }
         ++report.counts.written;
+        report.counts.binary += *done ? 1 : 0;
         return Visit::Continue;
     });
     report.counts.files = walked.files;
