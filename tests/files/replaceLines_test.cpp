@@ -57,6 +57,20 @@ TEST(PairChain, PartsGiveWhatTheWholeLineGives)
             chain.endLine(out);
             EXPECT_EQ(out, row.expected) << row.line << " in parts of " << part;
         }
+
+    // Traced, a line goes through whole, and a pair that finds nothing is passed over: the pairs
+    // on either side of it must still each see what the one before made.
+    test::TempDir dir;
+    auto debug = FileSystemObject().CreateTextFile(dir / "trace.out");
+    ASSERT_TRUE(debug.has_value());
+    const std::vector<ReplacePair> skipping{{"a", "b"}, {"zz", "y"}, {"b", "c"}, {"cc", "d"}};
+    PairChain chain(skipping);
+    std::string out;
+    ASSERT_TRUE(chain.traced("aa", *debug, out));
+    EXPECT_EQ(out, "d");
+    ASSERT_TRUE(debug->Close());
+    EXPECT_EQ(test::readBytes(dir / "trace.out"), "\r\n\r\n\r\naa\r\na\r\n\r\n\r\n\r\nbb\r\nzz\r\n"
+                                                   "\r\n\r\n\r\nbb\r\nb\r\n\r\n\r\n\r\ncc\r\ncc\r\n");
 }
 
 // Binary files (a NUL byte in the first 64 KiB) are copied byte for byte by Erase and Replace

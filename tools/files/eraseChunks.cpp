@@ -157,6 +157,31 @@ void ChunkFilter::push(std::string_view line, std::string& out)
     settle(out, false);
 }
 
+void ChunkFilter::push(std::string&& line, std::string& out)
+{
+    if (heldCount_ == 0 && (chunk_.empty() || !isTrigger(line) || !passes(line, 0))) {
+        writeLine(out, line);
+        return;
+    }
+    if (heldCount_ == held_.size())
+        held_.emplace_back();
+    held_[heldCount_++].swap(line);
+    settle(out, false);
+}
+
+void ChunkFilter::writeFirstHeld(std::string& out)
+{
+    std::string& line = held_.front();
+    if (out.empty() && line.capacity() >= line.size() + crlf.size()) {
+        // The line becomes the output as it is: a line of hundreds of megabytes is never copied.
+        out.swap(line);
+        out += crlf;
+    } else {
+        writeLine(out, line);
+    }
+    dropFirstHeld();
+}
+
 void ChunkFilter::finish(std::string& out)
 {
     settle(out, true);
@@ -179,12 +204,9 @@ void ChunkFilter::settle(std::string& out, bool atEnd)
         if (allPass && !atEnd)
             return;  // the chunk may still come whole: wait for the next line
         // Not this chunk: its first line goes out as read, and the test goes on after it.
-        writeLine(out, held_.front());
-        dropFirstHeld();
-        while (heldCount_ > 0 && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
-            writeLine(out, held_.front());
-            dropFirstHeld();
-        }
+        writeFirstHeld(out);
+        while (heldCount_ > 0 && !(isTrigger(held_.front()) && passes(held_.front(), 0)))
+            writeFirstHeld(out);
     }
 }
 
@@ -385,17 +407,20 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
         rest = next->substr(afterLineEnd(*next, end));
         break;
     }
+    if (auto written = writeOut(output, 0); !written)
+        return std::unexpected(std::move(written.error()));
     if (filter_.holding() || test.mayStartChunk()) {
-        // It may belong to a chunk: held whole, like any other line.
+        // It may belong to a chunk: held whole, like any other line, but handed over with its
+        // room (and room for its CR LF), so that holding and writing it copy nothing.
+        part_.reserve(static_cast<std::size_t>(size) + crlf.size());
         auto read = input_.reread(offset, static_cast<std::size_t>(size), part_);
         if (!read)
             return std::unexpected(std::move(read.error()));
-        filter_.push(part_, out_);
+        filter_.push(std::move(part_), out_);
+        part_.clear();  // the filter's old room for a held line, or nothing
         return rest;
     }
     // It goes out as read, read again a block at a time.
-    if (auto written = writeOut(output, 0); !written)
-        return std::unexpected(std::move(written.error()));
     for (std::uint64_t done = 0; done < size;) {
         const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, std::max(blockSize_, outputBlock)));
         auto copied = andThen(input_.reread(offset + done, piece, part_), [&] { return output.writeDirect(part_); });

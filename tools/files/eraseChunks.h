@@ -41,6 +41,9 @@ public:
 
     // Feeds the next input line (without its line end); output is appended to `out`.
     void push(std::string_view line, std::string& out);
+    // The same, taking the line's room: a very long line is held, and written when it goes out
+    // into an empty `out`, without a copy (give it room for a line end to come).
+    void push(std::string&& line, std::string& out);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
     // How many chunks were found whole (and replaced) so far.
@@ -77,6 +80,8 @@ private:
     // Settles the held lines as far as the input read so far allows.
     void settle(std::string& out, bool atEnd);
     void hold(std::string_view line);
+    // Writes the first held line with its CR LF and drops it.
+    void writeFirstHeld(std::string& out);
     void dropFirstHeld();
 
     std::vector<std::string> chunk_;       // as typed

@@ -105,15 +105,19 @@ void PairChain::endLine(std::string& out)
 Result<void> PairChain::traced(std::string_view line, TextStream& debug, std::string& out)
 {
     std::string_view in = line;
-    for (std::size_t i = 0; i < stages_.size(); ++i) {
-        for (std::string_view piece : {crlf, crlf, crlf, in, crlf, std::string_view(stages_[i].search()), crlf})
+    std::size_t free = 0;  // the scratch string that `in` does not lie in
+    for (PairStage& stage : stages_) {
+        for (std::string_view piece : {crlf, crlf, crlf, in, crlf, std::string_view(stage.search()), crlf})
             if (auto traced = debug.Write(piece); !traced)
                 return traced;
-        std::string& made = scratch_[i % 2];
+        if (stage.search().empty() || in.find(stage.search()) == std::string_view::npos)
+            continue;  // nothing to replace: the line goes on as it is, uncopied
+        std::string& made = scratch_[free];
         made.clear();
-        stages_[i].push(in, made);
-        stages_[i].endLine(made);
+        stage.push(in, made);
+        stage.endLine(made);
         in = made;
+        free ^= 1;
     }
     out += in;
     return {};
