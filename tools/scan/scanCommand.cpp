@@ -39,12 +39,12 @@ int runScan(CommandRun& run, const PathsScan& scan)
 
     // The text format needs the report's text alone.
     const Result<ScanReport> report =
-        scan(paths, run.progress(), format == ReportFormat::Text ? ScanDetail::TextOnly : ScanDetail::Full);
+        scan(paths, run.progress(), format == ReportFormat::Text ? ScanDetail::TextOnly : ScanDetail::Full, run.stopToken());
     if (!report) {
         run.report(report.error());
         return exitStatus::failed;
     }
-    if (report->cancelled)
+    if (report->cancelled || run.interrupted())
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);
