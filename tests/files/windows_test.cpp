@@ -64,10 +64,14 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     runIn(work, "cmdBegin");
     EXPECT_TRUE(recorder.only("53 :: ", fromPath(program / "replaceLines.txt")));
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\n");
+    const std::string binary("cat\0\n", 5);
+    temp.write("work/b.bin", binary);
     click("cmdBegin");
-    EXPECT_TRUE(recorder.only("done with snp"));
-    EXPECT_EQ(status(), "Search and Replace: 1 file read, 1 copy written below " + fromPath(work / "copies"));
+    EXPECT_EQ(recorder.messages, QStringList({"1 file binary, copied as is.", "done with snp"}));
+    EXPECT_EQ(status(), "Search and Replace: 2 files read, 2 copies written below " + fromPath(work / "copies")
+                            + ", 1 binary, copied as is");
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
+    EXPECT_EQ(test::readBytes(work / "copies/b.bin"), binary);
 }
 
 TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
