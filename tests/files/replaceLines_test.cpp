@@ -75,7 +75,7 @@ TEST(PairChain, PartsGiveWhatTheWholeLineGives)
 
 // Binary files (a NUL byte in the first 64 KiB) are copied byte for byte by Erase and Replace
 // and counted; a NUL further on leaves a file text. A file of one line far longer than a block
-// goes through the pairs whole.
+// goes through the pairs whole, and a name of 255 bytes keeps its copy.
 TEST(BinaryCopies, AreByteIdenticalAndCounted)
 {
     test::TempDir dir;
@@ -86,6 +86,8 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
     dir.write("bin.dat", binary);
     dir.write("late.txt", lateNul);
     dir.write("long.txt", longLine);
+    const std::string longest(255, 'n');
+    dir.write(longest, "cat");
     const std::string lateCopy = std::string(70000, 'c') + std::string("\0\r\n", 3);
     const std::string longCopy = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog\r\n";
     {
@@ -95,6 +97,7 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
         EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
         EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
         EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longLine + "\r\n");
+        EXPECT_EQ(test::readBytes(dir / "copies" / longest), "cat\r\n");
         EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
     }
     fs::remove_all(dir / "copies");
@@ -108,10 +111,11 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
         EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
         EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longCopy);
         EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), "dog\r\ndog\r\n");
+        EXPECT_EQ(test::readBytes(dir / "copies" / longest), "dog\r\n");
     }
-    // The trace has no entry for the binary file's bytes: four lines of text were traced.
+    // The trace has no entry for the binary file's bytes: five lines of text were traced.
     const std::string trace = test::readBytes(dir / "trace.out");
-    EXPECT_EQ(std::ranges::count(trace, '\n'), 4 * 5);
+    EXPECT_EQ(std::ranges::count(trace, '\n'), 5 * 5);
 }
 
 class ReplaceRun : public ::testing::Test {
