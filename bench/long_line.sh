@@ -5,7 +5,7 @@
 # line, without and with its trace), combine (beside a one-line file, and beside itself, where the
 # output line is twice as long) and the chunk repeater (whose default template holds the line
 # twice). Prints each command's peak resident memory and its ratio to the line (aim: about 2 at
-# most; erase on a chunk's first line about 1, replace without a trace a few blocks).
+# most; erase on a chunk's first line about 1, replace, with or without its trace, a few blocks).
 . "$(dirname "$0")/common.sh"
 MEGABYTES=${MEGABYTES:-300}
 quillbox_install_packages time

@@ -89,7 +89,8 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
     const std::string longest(255, 'n');
     dir.write(longest, "cat");
     const std::string lateCopy = std::string(70000, 'c') + std::string("\0\r\n", 3);
-    const std::string longCopy = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog\r\n";
+    const std::string afterFirst = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog";
+    const std::string longCopy = std::string(999'999, 'c') + "D" + std::string(299'999, 'x') + "dog\r\n";
     {
         const auto report = runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false});
         ASSERT_TRUE(report.has_value());
@@ -101,7 +102,7 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
         EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
     }
     fs::remove_all(dir / "copies");
-    dir.write("pairs.txt", "cat\ndog\n");
+    dir.write("pairs.txt", "cat\ndog\ndogx\nD\n");
     for (const fs::path& debug : {fs::path(), dir / "trace.out"}) {
         SCOPED_TRACE(debug);
         const auto report = runReplaceLinesFrom(dir.path(), dir / "pairs.txt", debug);
@@ -110,12 +111,14 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
         EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
         EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
         EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longCopy);
-        EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), "dog\r\ndog\r\n");
+        EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), "dog\r\ndog\r\nD\r\nD\r\n");
         EXPECT_EQ(test::readBytes(dir / "copies" / longest), "dog\r\n");
     }
-    // The trace has no entry for the binary file's bytes: five lines of text were traced.
+    // The trace has no entry for the binary file's bytes: seven lines of text were traced, two
+    // pairs each, and the long line is traced whole, before each pair.
     const std::string trace = test::readBytes(dir / "trace.out");
-    EXPECT_EQ(std::ranges::count(trace, '\n'), 5 * 5);
+    EXPECT_EQ(std::ranges::count(trace, '\n'), 7 * 2 * 5);
+    EXPECT_NE(trace.find("\r\n\r\n\r\n" + longLine + "\r\ncat\r\n\r\n\r\n\r\n" + afterFirst + "\r\ndogx\r\n"), std::string::npos);
 }
 
 class ReplaceRun : public ::testing::Test {
@@ -200,19 +203,22 @@ TEST(FaultSweep, ReplaceKeepsEveryEarlierCopyWhole)
     const test::States states{{"a.txt", {"cat\nx"}}, {"b", {big + "cat"}}, {"c.bin", {std::string("cat\0\n", 5)}}, {"copies", {"/"}},
                               {"copies/a.txt", {"old a", "dog\r\nx\r\n"}}, {"copies/b", {"old b", big + "dog\r\n"}},
                               {"copies/c.bin", {"old c", std::string("cat\0\n", 5)}}};
-    const int runs = test::sweepFaults(
-        [&] { test::writeTree(work.path(), pristine); },
-        [&] {
-            const auto report = runReplaceLinesFrom(work.path(), program / "replaceLines.txt", {});
-            return report && report->failures.empty();
-        },
-        [&](bool succeeded, const test::Fault&) {
-            const test::Tree now = test::treeOf(work.path());
-            test::expectStates(now, states);
-            if (succeeded)
-                EXPECT_EQ(now.at("copies/b"), big + "dog\r\n");
-        });
-    EXPECT_GT(runs, 20);
+    for (const fs::path& trace : {fs::path(), program / "debug.out"}) {  // without and with the trace
+        SCOPED_TRACE(trace);
+        const int runs = test::sweepFaults(
+            [&] { test::writeTree(work.path(), pristine); },
+            [&] {
+                const auto report = runReplaceLinesFrom(work.path(), program / "replaceLines.txt", trace);
+                return report && report->failures.empty();
+            },
+            [&](bool succeeded, const test::Fault&) {
+                const test::Tree now = test::treeOf(work.path());
+                test::expectStates(now, states);
+                if (succeeded)
+                    EXPECT_EQ(now.at("copies/b"), big + "dog\r\n");
+            });
+        EXPECT_GT(runs, 20);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "tools/files/changedCopy.h"
 
 #include <optional>
+#include <span>
 
 namespace qb {
 
@@ -71,7 +72,7 @@ void PairStage::endLine(std::string& out)
     held_.clear();
 }
 
-PairChain::PairChain(const std::vector<ReplacePair>& pairs)
+PairChain::PairChain(std::span<const ReplacePair> pairs)
 {
     stages_.reserve(pairs.size());
     for (const ReplacePair& pair : pairs)
@@ -139,77 +140,175 @@ namespace {
 constexpr std::size_t outputBlock = 256 * 1024;
 
 // The copy of the file open in `input`: a binary file as it is, a text file through the pairs a
-// line (or, without a trace, a part of a line) at a time, each line ending in CR LF.
-Result<bool> writeReplaced(LineBlocks& input, PairChain& chain, TextStream* debug, TextStream& output)
-{
-    const auto head = input.peek(binaryProbeSize);
-    if (!head)
-        return std::unexpected(head.error());
-    const bool binary = looksBinary(*head);
-    std::string out;
-    bool inLine = false;  // a part of a line went through, and the rest of it has not
-    for (;;) {
-        auto next = input.next();
-        if (!next)
-            return std::unexpected(std::move(next.error()));
-        const std::string_view run = *next;
-        if (run.empty())
-            break;
-        if (binary) {
-            if (auto written = output.writeDirect(run); !written)
-                return std::unexpected(written.error());
-            continue;
-        }
-        inLine = input.partial();
-        if (inLine) {
-            chain.push(run, out);  // a part of a long line: no line end in it
-        } else {
-            for (std::size_t pos = 0; pos < run.size();) {
-                const std::size_t end = lineEndFrom(run, pos);
-                const std::string_view line = run.substr(pos, end - pos);
-                if (debug) {
-                    if (auto traced = chain.traced(line, *debug, out); !traced)
-                        return std::unexpected(traced.error());
-                } else {
-                    chain.push(line, out);
-                    chain.endLine(out);
-                }
-                out += crlf;
-                pos = afterLineEnd(run, end);
+// line at a time, each line ending in CR LF. A line longer than a few blocks comes in parts:
+// without a trace they go through the pairs as they come; with one, the line is read again from
+// the file for each pair's entry (the pairs before it run over it anew) and once more for the copy,
+// so the trace costs time on such a line, but never its length in memory.
+class ReplaceCopier {
+public:
+    ReplaceCopier(LineBlocks& input, const std::vector<ReplacePair>& pairs, TextStream* debug, TextStream& output)
+        : input_(input), pairs_(pairs), chain_(pairs), debug_(debug), output_(output)
+    {
+    }
+
+    Result<bool> run()
+    {
+        const auto head = input_.peek(binaryProbeSize);
+        if (!head)
+            return std::unexpected(head.error());
+        const bool binary = looksBinary(*head);
+        for (;;) {
+            auto next = input_.next();
+            if (!next)
+                return std::unexpected(std::move(next.error()));
+            const std::string_view run = *next;
+            if (run.empty())
+                break;
+            if (binary) {
+                if (auto written = output_.writeDirect(run); !written)
+                    return std::unexpected(written.error());
+                continue;
             }
-        }
-        if (out.size() >= outputBlock) {
-            if (auto written = output.writeDirect(out); !written)
+            if (auto copied = input_.partial() ? part(run) : lines(run); !copied)
+                return std::unexpected(copied.error());
+            if (auto written = flush(outputBlock); !written)
                 return std::unexpected(written.error());
-            out.clear();
         }
+        if (inLine_)  // a long last line without a line end gets one, as every line does
+            if (auto ended = endLongLine(); !ended)
+                return std::unexpected(ended.error());
+        if (auto written = flush(0); !written)
+            return std::unexpected(written.error());
+        return binary;
     }
-    if (inLine) {  // a long last line without a line end gets one, as every line does
-        chain.endLine(out);
-        out += crlf;
+
+private:
+    // A part of a long line: no line end in it.
+    Result<void> part(std::string_view run)
+    {
+        if (!inLine_)
+            lineStart_ = input_.runOffset();
+        inLine_ = true;
+        lineEnd_ = input_.runOffset() + run.size();
+        if (!debug_)
+            chain_.push(run, out_);
+        return {};
     }
-    if (auto written = output.Write(out); !written)
-        return std::unexpected(written.error());
-    return binary;
-}
+
+    // Whole lines, the first of which may end a long line.
+    Result<void> lines(std::string_view run)
+    {
+        std::size_t pos = 0;
+        if (inLine_) {
+            const std::size_t end = lineEndFrom(run, 0);
+            if (!debug_)
+                chain_.push(run.substr(0, end), out_);
+            lineEnd_ = input_.runOffset() + end;
+            if (auto ended = endLongLine(); !ended)
+                return ended;
+            pos = afterLineEnd(run, end);
+        }
+        while (pos < run.size()) {
+            const std::size_t end = lineEndFrom(run, pos);
+            const std::string_view line = run.substr(pos, end - pos);
+            if (debug_) {
+                if (auto traced = chain_.traced(line, *debug_, out_); !traced)
+                    return traced;
+            } else {
+                chain_.push(line, out_);
+                chain_.endLine(out_);
+            }
+            out_ += crlf;
+            pos = afterLineEnd(run, end);
+        }
+        return {};
+    }
+
+    Result<void> endLongLine()
+    {
+        inLine_ = false;
+        if (!debug_) {
+            chain_.endLine(out_);
+            out_ += crlf;
+            return {};
+        }
+        const std::span<const ReplacePair> pairs(pairs_);
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            for (std::string_view piece : {crlf, crlf, crlf})
+                if (auto traced = debug_->Write(piece); !traced)
+                    return traced;
+            PairChain before(pairs.first(i));
+            if (auto traced = replay(before, *debug_); !traced)
+                return traced;
+            for (std::string_view piece : {crlf, std::string_view(pairs[i].search), crlf})
+                if (auto traced = debug_->Write(piece); !traced)
+                    return traced;
+        }
+        if (auto written = flush(0); !written)
+            return written;
+        PairChain all(pairs);
+        if (auto copied = replay(all, output_); !copied)
+            return copied;
+        out_ += crlf;
+        return {};
+    }
+
+    // The long line, read again from the file a block at a time, through `chain` into `to`.
+    Result<void> replay(PairChain& chain, TextStream& to)
+    {
+        std::string made;
+        for (std::uint64_t at = lineStart_; at <= lineEnd_;) {
+            const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(lineEnd_ - at, outputBlock));
+            made.clear();
+            if (piece == 0) {
+                chain.endLine(made);
+                return to.writeDirect(made);
+            }
+            if (auto read = input_.reread(at, piece, part_); !read)
+                return read;
+            chain.push(part_, made);
+            if (auto written = to.writeDirect(made); !written)
+                return written;
+            at += piece;
+        }
+        return {};
+    }
+
+    Result<void> flush(std::size_t atLeast)
+    {
+        if (out_.empty() || out_.size() < atLeast)
+            return {};
+        auto written = output_.writeDirect(out_);
+        out_.clear();
+        return written;
+    }
+
+    LineBlocks& input_;
+    const std::vector<ReplacePair>& pairs_;
+    PairChain chain_;
+    TextStream* debug_;
+    TextStream& output_;
+    std::string out_;   // copied bytes waiting to be written
+    std::string part_;  // a long line's bytes, read again
+    bool inLine_ = false;                             // parts of a line came, its end has not
+    std::uint64_t lineStart_ = 0, lineEnd_ = 0;        // where that line lies in the file
+};
 
 }  // namespace
 
 Result<bool> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
                  const std::vector<ReplacePair>& pairs, TextStream* debug)
 {
-    // The trace holds each line whole, so only without one are long lines taken in parts.
-    LineBlocks input(LineBlocks::defaultBlockSize, debug ? 0 : LineBlocks::defaultBlockSize);
+    LineBlocks input(LineBlocks::defaultBlockSize, LineBlocks::defaultBlockSize);
     if (auto opened = input.open(strFilePath); !opened)
         return std::unexpected(opened.error());
     const std::filesystem::path copies = strFilePath.parent_path() / "copies";
     if (!fso.FolderExists(copies))
         if (auto made = fso.ensureFolder(copies); !made)
             return std::unexpected(made.error());
-    PairChain chain(pairs);
     bool binary = false;
     auto written = writeCopy(fso, copies / strFilePath.filename(), [&](TextStream& output) {
-        return transformValue(writeReplaced(input, chain, debug, output), [&](bool isBinary) { binary = isBinary; });
+        return transformValue(ReplaceCopier(input, pairs, debug, output).run(), [&](bool isBinary) { binary = isBinary; });
     });
     input.close();
     return transformValue(std::move(written), [&] { return binary; });

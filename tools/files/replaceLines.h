@@ -9,9 +9,9 @@
 //   snp             one file -> its copy, plus its debug entries
 //   runReplaceLines a whole run over a folder, with progress
 //
-// Without a trace a line is taken a block at a time, so memory stays at a few blocks whatever
-// the length of a line; the trace holds each line whole, as it was before each pair. A binary
-// file (a NUL byte in its first 64 KiB) is copied as it is and counted apart.
+// A line is taken a block at a time, so memory stays at a few blocks whatever the length of a
+// line, with the trace too. A binary file (a NUL byte in its first 64 KiB) is copied as it is and
+// counted apart.
 #pragma once
 
 #include "shell/error.h"
@@ -19,6 +19,7 @@
 #include "shell/walk.h"
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,7 +59,7 @@ private:
 // The pairs in order, each over what the ones before it made.
 class PairChain {
 public:
-    explicit PairChain(const std::vector<ReplacePair>& pairs);
+    explicit PairChain(std::span<const ReplacePair> pairs);
     void push(std::string_view part, std::string& out);
     void endLine(std::string& out);
     // A whole line through the pairs, each step traced to `debug` first: three line breaks, the
