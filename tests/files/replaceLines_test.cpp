@@ -66,7 +66,7 @@ TEST(PairChain, PartsGiveWhatTheWholeLineGives)
     const std::vector<ReplacePair> skipping{{"a", "b"}, {"zz", "y"}, {"b", "c"}, {"cc", "d"}};
     PairChain chain(skipping);
     std::string out;
-    ASSERT_TRUE(chain.traced("aa", *debug, out));
+    ASSERT_TRUE(chain.line("aa", &*debug, out));
     EXPECT_EQ(out, "d");
     ASSERT_TRUE(debug->Close());
     EXPECT_EQ(test::readBytes(dir / "trace.out"), "\r\n\r\n\r\naa\r\na\r\n\r\n\r\n\r\nbb\r\nzz\r\n"

@@ -103,14 +103,15 @@ void PairChain::endLine(std::string& out)
     pass({}, true, out);
 }
 
-Result<void> PairChain::traced(std::string_view line, TextStream& debug, std::string& out)
+Result<void> PairChain::line(std::string_view line, TextStream* debug, std::string& out)
 {
     std::string_view in = line;
     std::size_t free = 0;  // the scratch string that `in` does not lie in
     for (PairStage& stage : stages_) {
-        for (std::string_view piece : {crlf, crlf, crlf, in, crlf, std::string_view(stage.search()), crlf})
-            if (auto traced = debug.Write(piece); !traced)
-                return traced;
+        if (debug)
+            for (std::string_view piece : {crlf, crlf, crlf, in, crlf, std::string_view(stage.search()), crlf})
+                if (auto traced = debug->Write(piece); !traced)
+                    return traced;
         if (stage.search().empty() || in.find(stage.search()) == std::string_view::npos)
             continue;  // nothing to replace: the line goes on as it is, uncopied
         std::string& made = scratch_[free];
@@ -210,14 +211,8 @@ private:
         }
         while (pos < run.size()) {
             const std::size_t end = lineEndFrom(run, pos);
-            const std::string_view line = run.substr(pos, end - pos);
-            if (debug_) {
-                if (auto traced = chain_.traced(line, *debug_, out_); !traced)
-                    return traced;
-            } else {
-                chain_.push(line, out_);
-                chain_.endLine(out_);
-            }
+            if (auto replaced = chain_.line(run.substr(pos, end - pos), debug_, out_); !replaced)
+                return replaced;
             out_ += crlf;
             pos = afterLineEnd(run, end);
         }

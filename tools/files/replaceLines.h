@@ -62,9 +62,10 @@ public:
     explicit PairChain(std::span<const ReplacePair> pairs);
     void push(std::string_view part, std::string& out);
     void endLine(std::string& out);
-    // A whole line through the pairs, each step traced to `debug` first: three line breaks, the
-    // line as it is before the pair, a line break, the search text, a line break.
-    Result<void> traced(std::string_view line, TextStream& debug, std::string& out);
+    // A whole line through the pairs (copied only where a pair finds something), each step traced
+    // to `debug` first when given: three line breaks, the line as it is before the pair, a line
+    // break, the search text, a line break.
+    Result<void> line(std::string_view line, TextStream* debug, std::string& out);
 
 private:
     // Runs `part` through the stages (ending the line when `end`) and appends the result to `out`.
