@@ -157,10 +157,26 @@ void ChunkFilter::push(std::string_view line, std::string& out)
     settle(out, false);
 }
 
+namespace {
+
+// Writes `line` and its CR LF, taking the line's room when `out` is empty and the line has room for
+// its CR LF: a line of hundreds of megabytes then becomes the output as it is, never copied.
+void writeOwnLine(std::string& out, std::string& line)
+{
+    if (out.empty() && line.capacity() >= line.size() + crlf.size()) {
+        out.swap(line);
+        out += crlf;
+    } else {
+        writeLine(out, line);
+    }
+}
+
+}  // namespace
+
 void ChunkFilter::push(std::string&& line, std::string& out)
 {
     if (heldCount_ == 0 && (chunk_.empty() || !isTrigger(line) || !passes(line, 0))) {
-        writeLine(out, line);
+        writeOwnLine(out, line);
         return;
     }
     if (heldCount_ == held_.size())
@@ -171,14 +187,7 @@ void ChunkFilter::push(std::string&& line, std::string& out)
 
 void ChunkFilter::writeFirstHeld(std::string& out)
 {
-    std::string& line = held_.front();
-    if (out.empty() && line.capacity() >= line.size() + crlf.size()) {
-        // The line becomes the output as it is: a line of hundreds of megabytes is never copied.
-        out.swap(line);
-        out += crlf;
-    } else {
-        writeLine(out, line);
-    }
+    writeOwnLine(out, held_.front());
     dropFirstHeld();
 }
 
