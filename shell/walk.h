@@ -83,8 +83,19 @@ using WalkVisitor = std::function<Visit(const WalkEntry&)>;
 // goes on with the next one.
 WalkResult walkTree(const std::filesystem::path& folder, const WalkOptions& options, const WalkVisitor& visit);
 
+class GlobSelection;
+// The files and folders every walk of this process hands on, chosen by the command line's --glob
+// patterns before a run starts (see glob.h); by default, all of them. The windows never choose.
+// Only what a walk finds is chosen: a file named by the user is taken whatever its name.
+void selectWalkedFiles(const GlobSelection& selection);
+
 // The spelling of `folder` that walkTree uses: absolute, lexically normal, no trailing separator.
 std::filesystem::path absoluteFolder(const std::filesystem::path& folder);
+
+// `path` (below `absolute`) spelled below `spelled` instead, as the user gave the folder:
+// "src" gives "src/a.bas", "./src/" gives "./src/a.bas". A path not below `absolute` stays as it is.
+std::filesystem::path respelled(const std::filesystem::path& path, const std::filesystem::path& absolute,
+                                const std::filesystem::path& spelled);
 
 // One file or folder that a run could not handle.
 struct Failure {

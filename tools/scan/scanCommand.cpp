@@ -37,9 +37,9 @@ int runScan(CommandRun& run, const PathsScan& scan)
     if (missing)
         return exitStatus::cannotStart;
 
-    // The text format needs the report's text alone.
-    const Result<ScanReport> report =
-        scan(paths, run.progress(), format == ReportFormat::Text ? ScanDetail::TextOnly : ScanDetail::Full);
+    // The text format needs the report's text alone; the list of files needs the records.
+    const bool textOnly = format == ReportFormat::Text && !run.has("--files-with-matches");
+    Result<ScanReport> report = scan(paths, run.progress(), textOnly ? ScanDetail::TextOnly : ScanDetail::Full);
     if (!report) {
         run.report(report.error());
         return exitStatus::failed;
@@ -48,19 +48,30 @@ int runScan(CommandRun& run, const PathsScan& scan)
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);
-    const std::string written = format == ReportFormat::Text ? std::string() : writeReport(report->text, report->found, format);
-    const std::string& bytes = format == ReportFormat::Text ? report->text : written;
-    if (output) {
-        if (auto written = fso.replaceFileContents(*output, bytes); !written) {
-            run.report(*output, written.error());
-            return exitStatus::failed;
-        }
+    const bool found = !report->found.items.empty() || (format == ReportFormat::Text && !report->text.empty());
+    if (run.has("--files-with-matches")) {
+        for (const RecordFile& file : report->found.files)
+            run.printPath(file.path);
     } else {
-        run.print(bytes);
+        // Text is printed with the command line's line ends; the record formats keep their own.
+        const bool text = format == ReportFormat::Text;
+        std::string bytes = text ? std::move(report->text) : writeReport({}, report->found, format);
+        if (text)
+            bytes = run.withLineEnds(bytes);
+        if (output) {
+            if (auto written = fso.replaceFileContents(*output, bytes); !written) {
+                run.report(*output, written.error());
+                return exitStatus::failed;
+            }
+        } else {
+            run.printBytes(bytes);
+        }
     }
     if (report->binarySkipped > 0 && run.stderrIsTerminal())
         run.note(binarySkippedText(report->binarySkipped));
-    return report->skipped.empty() ? exitStatus::ok : exitStatus::failed;
+    if (!report->skipped.empty() || (found && run.has("--fail-if-found")))
+        return exitStatus::failed;
+    return exitStatus::ok;
 }
 
 }  // namespace
@@ -69,7 +80,7 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
 {
     Command command;
     command.name = std::move(name);
-    command.synopsis = "PATH... [--format text|csv|json|markdown] [--output FILE]";
+    command.synopsis = "PATH... [--format text|csv|json|markdown] [-o FILE] [-l [-0]] [-g GLOB]... [--fail-if-found]";
     command.summary = std::move(summary);
     command.description =
         std::move(description) +
@@ -81,7 +92,15 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
         {"--format", "FORMAT",
          "text (the default): the report as the window shows it, byte for byte; csv, json or markdown: "
          "one record per found item with its path, line, kind and text (UTF-8)"},
-        {"--output", "FILE", "write the report to FILE (replaced whole) instead of standard output"},
+        options::output("write the report to FILE (replaced whole) instead of standard output (default: "
+                        "standard output)"),
+        {"--files-with-matches", "", "print only the paths of the files that have a record, one a line, "
+                                     "instead of the report", "-l"},
+        options::nullEnds(),
+        {"--fail-if-found", "", "exit with status 1 when anything is found, so a CI step fails "
+                                "(default: status 0 after a complete scan)"},
+        options::glob(),
+        options::recursive("accepted and ignored: a folder is always scanned with everything below it"),
     };
     command.minArguments = 1;
     command.run = [scan = std::move(scan)](CommandRun& run) { return runScan(run, scan); };
