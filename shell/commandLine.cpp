@@ -329,6 +329,13 @@ std::vector<std::string> CommandRun::values(std::string_view option) const
     return found == options_.end() ? std::vector<std::string>{} : found->second;
 }
 
+void CommandRun::printListed(const std::vector<std::filesystem::path>& listed, const std::filesystem::path& folder)
+{
+    const std::filesystem::path absolute = absoluteFolder(folder);
+    for (const std::filesystem::path& path : listed)
+        printPath(respelled(path, absolute, folder));
+}
+
 bool CommandRun::quiet() const
 {
     return has("--quiet");

@@ -97,6 +97,9 @@ public:
     // `text` with its line ends as print() writes them, for output that goes to a file instead.
     std::string withLineEnds(std::string_view text) const;
     bool quiet() const;
+    // Each path of a run's listing (below `folder`, as walks spell it: absolute) with printPath,
+    // spelled below `folder` as the user gave it.
+    void printListed(const std::vector<std::filesystem::path>& listed, const std::filesystem::path& folder);
     // "quillbox: PATH: number :: description" on stderr; a description that starts with the path
     // does not repeat it.
     void report(const std::filesystem::path& path, const Error& error);

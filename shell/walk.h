@@ -110,13 +110,18 @@ struct RunCounts {
     std::uint64_t debrisRemoved = 0;  // temporary files that killed runs left, removed by this one
 };
 
+// Whether a run writes, or only lists in its report's `listed` the files it would write
+// (the command line's --dry-run).
+enum class CopyMode { Write, ListOnly };
+
 // The result of a run over files or a folder tree.
 struct RunReport {
     std::string text;                                   // the result box's text (may be empty)
     std::vector<Failure> failures;                      // in the order they happened
     std::vector<std::filesystem::path> missingInputs;   // listed inputs that did not exist
     std::vector<std::string> notes;                     // what else the user should know, a line each
-    std::vector<std::filesystem::path> listed;          // the files `text` lists, in its order (Update Files)
+    std::vector<std::filesystem::path> listed;          // the files `text` lists, in its order, or those a
+                                                        // CopyMode::ListOnly run would write
     RunCounts counts;
     bool cancelled = false;
 

@@ -20,11 +20,13 @@ std::filesystem::path copyNameOf(const std::filesystem::path& file)
     return std::filesystem::path(file.string() + std::string(copySuffix));
 }
 
-void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report)
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report,
+             CopyMode mode)
 {
     const FileSystemObject fso;
+    const bool dryRun = mode == CopyMode::ListOnly;
     // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
-    const WalkOptions options{.removeDebris = true, .progress = std::move(progress)};
+    const WalkOptions options{.removeDebris = !dryRun, .progress = std::move(progress)};
     const WalkResult walked = walkTree(strFolder, options, [&](const WalkEntry& entry) {
         const int level = intLevel + entry.depth;
         switch (entry.kind) {
@@ -40,8 +42,14 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
                 break;
             report.text += tabs(level + 1) + "---" + entry.path.string() + "\r\n";
             const std::filesystem::path copy = copyNameOf(entry.path);
+            if (!dryRun)
+                report.listed.push_back(entry.path);
             if (fso.FileExists(copy))
                 break;
+            if (dryRun) {
+                report.listed.push_back(copy);
+                break;
+            }
             if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
                 // Another run made the copy since it was looked for: it exists, as after a skip.
                 if (copied.error().number == err::FileAlreadyExists && fso.FileExists(copy))
@@ -60,10 +68,10 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
     report.cancelled = report.cancelled || walked.cancelled;
 }
 
-RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress)
+RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress, CopyMode mode)
 {
     RunReport report;
-    makeDoc(startFolder, 0, std::move(progress), report);
+    makeDoc(startFolder, 0, std::move(progress), report, mode);
     return report;
 }
 

@@ -25,10 +25,13 @@ inline constexpr std::string_view copySuffix = "_COPY.doc";
 // The copy beside `file`: its full path followed by "_COPY.doc".
 std::filesystem::path copyNameOf(const std::filesystem::path& file);
 
-// Walks the tree below `startFolder`; the report's text is the listing.
-RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress = {});
+// Walks the tree below `startFolder`; the report's text is the listing, and its `listed` the files
+// without a dot. ListOnly writes and removes nothing: `listed` holds the copies a run would make.
+RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress = {},
+                             CopyMode mode = CopyMode::Write);
 
 // The visit of `strFolder` at depth `intLevel` and of every folder below it.
-void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report);
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report,
+             CopyMode mode = CopyMode::Write);
 
 }  // namespace qb

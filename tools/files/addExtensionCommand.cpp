@@ -5,24 +5,60 @@
 
 namespace qb {
 
+namespace {
+
+// The listing with each line's path (after its tabs and any "---") spelled below `folder` as given.
+std::string respelledListing(std::string_view listing, const std::filesystem::path& folder)
+{
+    const std::filesystem::path absolute = absoluteFolder(folder);
+    std::string out;
+    while (!listing.empty()) {
+        const std::size_t end = std::min(listing.find("\r\n"), listing.size());
+        std::string_view line = listing.substr(0, end);
+        listing.remove_prefix(std::min(end + 2, listing.size()));
+        std::size_t pathAt = line.find_first_not_of('\t');
+        if (pathAt == std::string_view::npos)
+            pathAt = line.size();
+        if (line.substr(pathAt).starts_with("---"))
+            pathAt += 3;
+        out += line.substr(0, pathAt);
+        out += respelled(std::filesystem::path(line.substr(pathAt)), absolute, folder).native();
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
 Command addExtensionCommand()
 {
     Command command;
     command.name = "addext";
-    command.synopsis = "FOLDER";
+    command.synopsis = "FOLDER [-n] [-0] [-g GLOB]...";
     command.summary = "copy every file without a dot in its name to a copy named with _COPY.doc";
     command.description =
         "Walks FOLDER and every folder below it; each file without a dot in its name gets a copy beside "
         "it named with \"_COPY.doc\" added (an existing copy is left alone). Prints the window's listing: "
-        "a line per folder visited and per file without a dot, indented by depth.";
+        "a line per folder visited and per file without a dot, indented by depth, paths spelled below "
+        "FOLDER as FOLDER was given.";
+    command.options = {
+        options::dryRun("list the copies that would be made, one a line, and write nothing"),
+        options::nullEnds(),
+        options::glob(),
+        options::recursive("accepted and ignored: the whole tree below FOLDER is always walked"),
+    };
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
         const std::filesystem::path folder = run.arguments().front();
         if (!run.folderExists(folder))
             return exitStatus::cannotStart;
-        const RunReport report = addExtensionCopies(folder, run.progress());
-        run.print(report.text);
+        const bool dryRun = run.has("--dry-run");
+        const RunReport report = addExtensionCopies(folder, run.progress(), dryRun ? CopyMode::ListOnly : CopyMode::Write);
+        if (dryRun || run.has("--null"))
+            run.printListed(report.listed, folder);  // the copies, or the files without a dot
+        else
+            run.print(respelledListing(report.text, folder));
         return run.runStatus(report);
     };
     return command;

@@ -417,13 +417,16 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
 {
     const std::filesystem::path ownCopies = base / "copies";
     EraseCopier copier(settings);
-    const WalkOptions options{.recursive = settings.recursive, .removeDebris = true, .progress = std::move(progress)};
+    const bool dryRun = settings.mode == CopyMode::ListOnly;
+    const WalkOptions options{.recursive = settings.recursive, .removeDebris = !dryRun, .progress = std::move(progress)};
     const WalkResult walked = walkTree(startFolder.Path(), options, [&](const WalkEntry& entry) {
         switch (entry.kind) {
         case WalkEntry::Kind::Folder:
             if (entry.path == ownCopies)
                 return Visit::SkipFolder;  // never copy the copies
             // The folder this one's copies go to: what killed runs left there goes.
+            if (dryRun)
+                break;
             if (const auto removed = fso.removeDebris(copyPathFor(entry.path / "x", base).parent_path()))
                 report.counts.debrisRemoved += *removed;
             break;
@@ -431,7 +434,9 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             report.fail(entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
+            if (dryRun)
+                report.listed.push_back(copyPathFor(entry.path, base));
+            else if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
                 ++report.counts.written;
                 report.counts.changed += *done ? 1 : 0;
             } else {

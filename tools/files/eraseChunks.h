@@ -108,6 +108,7 @@ struct EraseSettings {
     std::string spew{};
     ChunkOptions options{};
     bool recursive = false;
+    CopyMode mode = CopyMode::Write;  // ListOnly: the copies go to the report's `listed`, unwritten
 };
 
 // Writes filtered copies, one file after another, keeping its filter and buffers from file to

@@ -103,8 +103,10 @@ Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std
 }
 
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
-                                      const std::filesystem::path& debugPath, ProgressCallback progress)
+                                      const std::filesystem::path& debugPath, ProgressCallback progress,
+                                      CopyMode mode)
 {
+    const bool dryRun = mode == CopyMode::ListOnly;
     const FileSystemObject fso;
     // Checked before anything is written, so a missing pair file leaves no trace.
     if (!fso.FileExists(pairPath))
@@ -117,6 +119,10 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
     RunReport report;
     std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
     const auto handle = [&](const std::filesystem::path& file) -> Result<void> {
+        if (dryRun) {
+            report.listed.push_back(folder / "copies" / file.filename());
+            return {};
+        }
         if (!debug) {
             // Made whole (empty) when missing, then appended to.
             auto opened = andThen(fso.ensureFile(debugPath), [&] {
@@ -128,9 +134,9 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
         }
         return snp(fso, file, pairs.value(), *debug);
     };
-    if (const auto removed = fso.removeDebris(folder / "copies"))
+    if (const auto removed = dryRun ? Result<std::uint64_t>(0) : fso.removeDebris(folder / "copies"))
         report.counts.debrisRemoved += *removed;
-    const WalkOptions options{.recursive = false, .removeDebris = true, .progress = std::move(progress)};
+    const WalkOptions options{.recursive = false, .removeDebris = !dryRun, .progress = std::move(progress)};
     const WalkResult walked = walkTree(folder, options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError) {
             report.fail(entry.path, *entry.error);
@@ -149,6 +155,8 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
     report.counts.files = walked.files;
     report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = walked.cancelled;
+    if (dryRun && !report.listed.empty())
+        report.listed.push_back(debugPath);
     if (debug)
         if (auto closed = debug->Close(); !closed && report.failures.empty())
             report.fail(debugPath, closed.error());

@@ -52,7 +52,9 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
                                   ProgressCallback progress = {});
 // The same with the pair file and the debug file named.
+// ListOnly writes nothing: the report's `listed` holds the copies, then the debug file.
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
-                                      const std::filesystem::path& debugPath, ProgressCallback progress = {});
+                                      const std::filesystem::path& debugPath, ProgressCallback progress = {},
+                                      CopyMode mode = CopyMode::Write);
 
 }  // namespace qb

@@ -1,6 +1,7 @@
 // `quillbox repeat`: the chunk repeater, writing the output file as the window does.
 #include "tools/text/textCommands.h"
 
+#include "shell/fs.h"
 #include "shell/services.h"
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/integer16.h"
@@ -17,7 +18,7 @@ int runRepeat(CommandRun& run)
     const auto dataFile = [](const char* name) { return programFolder() / name; };
     RepeatRequest request;
     if (const std::string* templateFile = run.value("--template")) {
-        auto chunk = run.readFile(*templateFile);
+        auto chunk = run.readFile(run.inputPath(*templateFile));
         if (!chunk)
             return exitStatus::cannotStart;
         request.chunk = std::move(*chunk);
@@ -32,8 +33,8 @@ int runRepeat(CommandRun& run)
         request.chunk = stored->value_or(defaultChunk());
     }
     const std::string* in = run.value("--in");
-    const std::string* out = run.value("--out");
-    request.inFile = in ? std::filesystem::path(*in) : dataFile("in.txt");
+    const std::string* out = run.value("--output");
+    request.inFile = in ? run.inputPath(*in) : dataFile("in.txt");
     request.outFile = out ? std::filesystem::path(*out) : dataFile("out.txt");
     if (const std::string* start = run.value("--start")) {
         if (!parseInteger16(*start))
@@ -45,6 +46,14 @@ int runRepeat(CommandRun& run)
     if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
 
+    if (run.has("--dry-run")) {
+        if (!FileSystemObject().FileExists(request.inFile)) {
+            run.report(request.inFile, systemError(ENOENT, request.inFile));
+            return exitStatus::cannotStart;
+        }
+        run.printPath(request.outFile);
+        return exitStatus::ok;
+    }
     const RepeatResult result = repeatChunk(request);
     switch (result.outcome) {
     case RepeatOutcome::MissingInput:
@@ -68,7 +77,7 @@ Command repeatCommand()
 {
     Command command;
     command.name = "repeat";
-    command.synopsis = "[--template FILE] [--in FILE] [--out FILE] [--double-up] [--start N]";
+    command.synopsis = "[--template FILE] [--in FILE] [-o FILE] [--double-up] [--start N] [-n]";
     command.summary = "expand a template once per line, or pair of lines, of an input file";
     command.description =
         "For every line of the input file the template is written to the output file with each \xC2\xA2 "
@@ -78,11 +87,12 @@ Command repeatCommand()
         "nothing is printed. An input with an odd number of lines in --double-up mode, or a counter past "
         "32767, stops the run with exit status 1, keeping the repetitions written before.";
     command.options = {
-        {"--template", "FILE", "the template (default: the chunk the window starts with, from last.txt in "
-                               "the program's data folder, or the built-in one)"},
-        {"--in", "FILE", "the input file (default: in.txt in the program's data folder)"},
-        {"--out", "FILE", "the output file (default: out.txt in the program's data folder)"},
-        {"--double-up", "", "read two input lines per repetition"},
+        {"--template", "FILE", "the template, - for standard input (default: the chunk the window starts "
+                               "with, from last.txt in the program's data folder, or the built-in one)"},
+        {"--in", "FILE", "the input file, - for standard input (default: in.txt in the program's data folder)"},
+        options::output("the output file (default: out.txt in the program's data folder)", {"--out"}),
+        {"--double-up", "", "read two input lines per repetition (default: one)"},
+        options::dryRun("print the output file's path and write nothing"),
         {"--start", "N", "the counter's first value (default: 0)"},
     };
     command.maxArguments = 0;

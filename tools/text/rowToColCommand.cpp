@@ -14,11 +14,11 @@ Command rowsToColsCommand()
     command.description =
         "Reads FILE (standard input when FILE is absent or -). Its first line holds the names, its second "
         "the values, separated by tabs; lines after the second are ignored. Prints one line per position: "
-        "the name padded with spaces to the widest name, a tab and the value, each line ending in CR LF.";
+        "the name padded with spaces to the widest name, a tab and the value.";
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
         const bool fromInput = run.arguments().empty() || run.arguments().front() == "-";
-        const auto text = fromInput ? run.readStandardInput() : run.readFile(run.arguments().front());
+        const auto text = fromInput ? run.readStandardInput() : run.readFile(run.inputPath(run.arguments().front()));
         if (!text)
             return fromInput ? exitStatus::failed : exitStatus::cannotStart;
         const auto columns = rowToCol(*text);
