@@ -68,9 +68,40 @@ void catchInterrupt()
     sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
 }
 
-void writeErr(std::string_view text)
+// `text` for a terminal: a control character other than a tab or a line end shows as a backslash
+// and three octal digits, as ls shows it, so a file name cannot drive the terminal.
+std::string terminalSafe(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool lineEnd = c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+        if ((c < 0x20 && c != '\t' && !lineEnd) || c == 0x7F) {
+            const char octal[] = {'\\', char('0' + (c >> 6)), char('0' + ((c >> 3) & 7)), char('0' + (c & 7))};
+            out.append(octal, sizeof octal);
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool stderrTerminal()
+{
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    return terminal;
+}
+
+// Terminal control of our own (the progress line), written as it is.
+void writeErrRaw(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+void writeErr(std::string_view text)
+{
+    writeErrRaw(stderrTerminal() ? terminalSafe(text) : std::string(text));
 }
 
 void writeOut(std::string_view text)
@@ -268,15 +299,6 @@ std::string commandLineHelp(bool allCommands)
                            "\"quillbox: PATH: number :: description\" on standard error", 8);
     out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
     out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
-    out += "\nEnvironment:\n";
-    out += twoColumns("QUILLBOX_DATA_DIR", "the data folder, used instead of the ones below when it is set", 20);
-    out += "\nFiles:\n";
-    out += twoColumns("data folder", "where replace keeps replaceLines.txt and debug.out, and repeat keeps in.txt, "
-                                     "out.txt and last.txt: $QUILLBOX_DATA_DIR when set; otherwise the "
-                                     "executable's folder when it may be written; otherwise "
-                                     "$XDG_DATA_HOME/Quillbox (~/.local/share/Quillbox)", 20);
-    out += twoColumns("settings", "$XDG_CONFIG_HOME/Quillbox/Quillbox.ini (~/.config/Quillbox/Quillbox.ini): "
-                                  "what the windows remember (folders, paths, options, the editor)", 20);
     out += '\n';
     out += wrap("Progress shows on standard error when it is a terminal. Run 'quillbox COMMAND --help' "
                 "for a command's arguments and options.", 0, 0);
@@ -293,6 +315,15 @@ std::string commandLineHelp(bool allCommands)
             for (const CommandOption& option : command.options)
                 out += optionLines(option);
         }
+    out += "\nEnvironment:\n";
+    out += twoColumns("QUILLBOX_DATA_DIR", "the data folder, used instead of the ones below when it is set", 20);
+    out += "\nFiles:\n";
+    out += twoColumns("data folder", "where replace keeps replaceLines.txt and debug.out, and repeat keeps in.txt, "
+                                     "out.txt and last.txt: $QUILLBOX_DATA_DIR when set; otherwise the "
+                                     "executable's folder when it may be written; otherwise "
+                                     "$XDG_DATA_HOME/Quillbox (~/.local/share/Quillbox)", 20);
+    out += twoColumns("settings", "$XDG_CONFIG_HOME/Quillbox/Quillbox.ini (~/.config/Quillbox/Quillbox.ini): "
+                                  "what the windows remember (folders, paths, options, the editor)", 20);
     return out;
 }
 
@@ -347,17 +378,7 @@ void CommandRun::write(std::string_view bytes)
         return;
     std::string escaped;
     if (outputIsTerminal_) {
-        // Like ls: a control character shows as a backslash and three octal digits.
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const auto c = static_cast<unsigned char>(bytes[i]);
-            const bool lineEnd = c == '\n' || (c == '\r' && (i + 1 == bytes.size() || bytes[i + 1] == '\n'));
-            if ((c < 0x20 && c != '\t' && !lineEnd) || c == 0x7F) {
-                const char octal[] = {'\\', char('0' + (c >> 6)), char('0' + ((c >> 3) & 7)), char('0' + (c & 7))};
-                escaped.append(octal, sizeof octal);
-            } else {
-                escaped += static_cast<char>(c);
-            }
-        }
+        escaped = terminalSafe(bytes);
         bytes = escaped;
     }
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
@@ -530,13 +551,13 @@ ProgressCallback CommandRun::progress()
         if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
             columns = size.ws_col;
         std::string line = std::to_string(count) + " files  ";
-        const std::string& path = current.native();
+        const std::string path = terminalSafe(current.native());
         const std::size_t room = columns > line.size() + 4 ? columns - line.size() - 1 : 0;
         if (path.size() <= room)
             line += path;
         else if (room > 3)
             line += "..." + path.substr(path.size() - (room - 3));
-        writeErr("\r" + line + "\x1b[K");
+        writeErrRaw("\r" + line + "\x1b[K");
         return true;
     };
 }
@@ -556,7 +577,7 @@ void CommandRun::clearProgress()
     if (!progress_->shown)
         return;
     progress_->shown = false;
-    writeErr("\r\x1b[K");
+    writeErrRaw("\r\x1b[K");
 }
 
 int CommandRun::finish(int status)
@@ -628,7 +649,9 @@ std::expected<ParsedArguments, int> parseArguments(const Command& command, const
     };
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || looksLikeNumber(arg)) {
+        // "-0" is an option where the command has one so named, else the start of a number.
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' ||
+            (looksLikeNumber(arg) && !findOption(command, arg.substr(0, 2)))) {
             parsed.positional.push_back(arg);
             continue;
         }

@@ -57,7 +57,7 @@ Command seqTrigCommand()
 {
     Command command;
     command.name = "seqtrig";
-    command.synopsis = "TABLE [--singular S] [-o DIR] [--print-only] [-n]";
+    command.synopsis = "TABLE [--singular S] [-o DIR] [--print-only] [-n [-0]]";
     command.summary = "write the Oracle sequence and before-insert trigger scripts for a table";
     command.description =
         "Writes seqTable.sql and trigTable.sql (Table being TABLE with its first letter upper-cased) into "
@@ -67,6 +67,7 @@ Command seqTrigCommand()
         {"--output", "DIR", "where the two files go (default: the current folder)", "-o", {"--folder"}},
         {"--print-only", "", "print both scripts, an empty line between them, and write nothing"},
         options::dryRun("print the paths of the two files and write nothing"),
+        options::nullEnds(),
     };
     command.minArguments = 1;
     command.maxArguments = 1;

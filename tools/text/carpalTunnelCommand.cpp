@@ -77,7 +77,7 @@ Command repeatCommand()
 {
     Command command;
     command.name = "repeat";
-    command.synopsis = "[--template FILE] [--in FILE] [-o FILE] [--double-up] [--start N] [-n]";
+    command.synopsis = "[--template FILE] [--in FILE] [-o FILE] [--double-up] [--start N] [-n [-0]]";
     command.summary = "expand a template once per line, or pair of lines, of an input file";
     command.description =
         "For every line of the input file the template is written to the output file with each \xC2\xA2 "
@@ -93,6 +93,7 @@ Command repeatCommand()
         options::output("the output file (default: out.txt in the program's data folder)", {"--out"}),
         {"--double-up", "", "read two input lines per repetition (default: one)"},
         options::dryRun("print the output file's path and write nothing"),
+        options::nullEnds(),
         {"--start", "N", "the counter's first value (default: 0)"},
     };
     command.maxArguments = 0;
