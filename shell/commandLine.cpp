@@ -171,7 +171,8 @@ const std::vector<CommandOption>& commonOptions()
     static const std::vector<CommandOption> list = {
         {"--crlf", "", "end printed lines with CR LF, as the windows and the files the tools write do "
                        "(default: LF)"},
-        {"--quiet", "", "print nothing on success; errors still go to standard error", "-q"},
+        {"--quiet", "", "print nothing on success; errors still go to standard error (default: print "
+                        "the results)", "-q"},
         {"--help", "", "show this help and exit", "-h"},
     };
     return list;
@@ -243,7 +244,7 @@ CommandOption recursive(std::string help)
 
 CommandOption dryRun(std::string help)
 {
-    return {"--dry-run", "", std::move(help), "-n"};
+    return {"--dry-run", "", std::move(help) + " (default: write)", "-n"};
 }
 
 CommandOption glob()

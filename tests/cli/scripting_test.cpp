@@ -2,6 +2,7 @@
 // inputs, LF or CR LF line ends, NUL-ended lists parsed back, paths spelled as given, --dry-run
 // leaving every tree byte for byte as it was, --fail-if-found, globs, and structured output that
 // keeps every path's bytes and renders safely.
+#include "shell/fs.h"
 #include "shell/glob.h"
 
 #include <QByteArray>
@@ -255,6 +256,21 @@ TEST_F(Scripting, HelpAndVocabulary)
     const test::Ran bad = run({"todos", "x", "-g", "{a"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.err.starts_with("quillbox todos: '{a' is not a glob")) << bad.err;
+}
+
+// Only a stream the command line names is read; every other FIFO stays refused, as the windows
+// and walks need.
+TEST(StreamInputs, OnlyTheNamedOnesAreRead)
+{
+    test::TempDir temp;
+    for (const char* name : {"named", "other"})
+        ASSERT_EQ(::mkfifo((temp / name).c_str(), 0600), 0);
+    const FileSystemObject fso;
+    EXPECT_EQ(fso.checkInput(temp / "named").error().number, 75);
+    acceptStreamInput(temp / "named");
+    EXPECT_TRUE(fso.checkInput(temp / "named"));
+    EXPECT_EQ(fso.checkInput(temp / "other").error().number, 75);
+    EXPECT_EQ(fso.OpenTextFile(temp / "other").error().number, 75);
 }
 
 // The manual page has the help's environment and files as sections of its own, and its non-ASCII

@@ -95,7 +95,7 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
         options::output("write the report to FILE (replaced whole) instead of standard output (default: "
                         "standard output)"),
         {"--files-with-matches", "", "print only the paths of the files that have a record, one a line, "
-                                     "instead of the report", "-l"},
+                                     "instead of the report (default: the report)", "-l"},
         options::nullEnds(),
         {"--fail-if-found", "", "exit with status 1 when anything is found, so a CI step fails "
                                 "(default: status 0 after a complete scan)"},

@@ -65,7 +65,8 @@ Command seqTrigCommand()
     command.options = {
         {"--singular", "S", "the table's singular (default: TABLE without one final lower-case s)"},
         {"--output", "DIR", "where the two files go (default: the current folder)", "-o", {"--folder"}},
-        {"--print-only", "", "print both scripts, an empty line between them, and write nothing"},
+        {"--print-only", "", "print both scripts, an empty line between them, and write nothing (default: "
+                             "write the two files)"},
         options::dryRun("print the paths of the two files and write nothing"),
         options::nullEnds(),
     };
