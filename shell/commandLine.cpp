@@ -290,6 +290,7 @@ std::string commandLineHelp(bool allCommands)
     out += twoColumns("-h, --help", "show this help and exit; 'quillbox help COMMAND' shows a command's", 18);
     out += twoColumns("--help-all", "show this help and the help of every command, and exit", 18);
     out += twoColumns("-V, --version", "show the version and exit", 18);
+    out += '\n';
     out += wrap("Every command also takes --crlf (end printed lines with CR LF instead of LF), -q or --quiet "
                 "(print nothing on success) and -h or --help. An input file given as - is standard input; "
                 "an input named on the command line may be a pipe, FIFO or character device "
@@ -297,7 +298,8 @@ std::string commandLineHelp(bool allCommands)
     out += "\nExit status:\n";
     out += twoColumns("0", "everything succeeded", 8);
     out += twoColumns("1", "the run finished, but some files or folders failed; each has a line "
-                           "\"quillbox: PATH: number :: description\" on standard error", 8);
+                           "\"quillbox: PATH: number :: description\" on standard error. Also a scan with "
+                           "--fail-if-found that found anything", 8);
     out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
     out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
     out += '\n';
@@ -317,14 +319,14 @@ std::string commandLineHelp(bool allCommands)
                 out += optionLines(option);
         }
     out += "\nEnvironment:\n";
-    out += twoColumns("QUILLBOX_DATA_DIR", "the data folder, used instead of the ones below when it is set", 20);
+    out += twoColumns("QUILLBOX_DATA_DIR", "the data folder, used instead of the ones below when it is set", 22);
     out += "\nFiles:\n";
     out += twoColumns("data folder", "where replace keeps replaceLines.txt and debug.out, and repeat keeps in.txt, "
                                      "out.txt and last.txt: $QUILLBOX_DATA_DIR when set; otherwise the "
                                      "executable's folder when it may be written; otherwise "
-                                     "$XDG_DATA_HOME/Quillbox (~/.local/share/Quillbox)", 20);
+                                     "$XDG_DATA_HOME/Quillbox (~/.local/share/Quillbox)", 22);
     out += twoColumns("settings", "$XDG_CONFIG_HOME/Quillbox/Quillbox.ini (~/.config/Quillbox/Quillbox.ini): "
-                                  "what the windows remember (folders, paths, options, the editor)", 20);
+                                  "what the windows remember (folders, paths, options, the editor)", 22);
     return out;
 }
 
