@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds Quillbox with its tests, runs every test headless, then builds the Debian package from
-# the same build and checks it. Exits non-zero when anything fails.
+# Builds Quillbox with its tests, runs every test headless, then builds the Debian package from a
+# clean build folder, as the README's package command does on a fresh clone, and checks it. Exits
+# non-zero when anything fails.
 #   ./test.sh                     the whole suite and the package check
 #   ./test.sh --sanitize [LABEL…] a separate build with address and undefined-behaviour checks,
 #                                 running the tests of the given folders (all when none is given)
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
-quillbox_install_packages "${QUILLBOX_BUILD_PACKAGES[@]}" googletest libgtest-dev poppler-utils cmark-gfm xvfb xauth \
-    "${QUILLBOX_PACKAGE_PACKAGES[@]}" "${QUILLBOX_PACKAGE_CHECK_PACKAGES[@]}"
+quillbox_install_packages "${QUILLBOX_BUILD_PACKAGES[@]}" googletest libgtest-dev poppler-utils xvfb xauth \
+    "${QUILLBOX_PACKAGE_PACKAGES[@]}" "${QUILLBOX_PACKAGE_CHECK_PACKAGES[@]}" "${QUILLBOX_TEST_PACKAGES[@]}"
 export QT_QPA_PLATFORM=offscreen
 
 if [ "${1:-}" = "--sanitize" ]; then
@@ -32,4 +33,4 @@ fi
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
 cmake --build build/test
 (cd build/test && ctest --output-on-failure --timeout 300)
-scripts/check-package.sh build/test
+scripts/check-package.sh

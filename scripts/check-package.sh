@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Builds the Debian package from an existing build folder (default build/test) and checks it: the
-# files it must hold, its computed dependencies, icons of the size their folder names, and the
-# desktop entry and AppStream metadata through their validators. Exits non-zero on any fault.
+# Builds the Debian package the way the README's package command does and checks it: the files it
+# must hold, its computed dependencies, icons of the size their folder names, and the desktop entry
+# and AppStream metadata through their validators. Exits non-zero on any fault.
+#   scripts/check-package.sh [BUILD_FOLDER]
+# Without a folder it starts from a clean one (build/package-clean, removed first), as a fresh clone
+# would, so a step that only an earlier build happened to make cannot hide.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 quillbox_install_packages "${QUILLBOX_PACKAGE_PACKAGES[@]}" "${QUILLBOX_PACKAGE_CHECK_PACKAGES[@]}"
-build=${1:-build/test}
+if [ $# -gt 0 ]; then
+    build=$1
+else
+    build=build/package-clean
+    rm -rf "$build"
+fi
 app_id=org.quillbox.quillbox
 faults=0
 fault() { echo "package check: $*" >&2; faults=$((faults + 1)); }
@@ -23,10 +31,8 @@ expected=(./usr/bin/quillbox
 for size in 16 32 48 64 128; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/quillbox.png")
 done
-# The manual page and the shell completion, when the project installs them.
-grep -rqs --include=cmake_install.cmake 'man1' "$build" && expected+=("./usr/share/man/man1/quillbox.1*")
-grep -rqs --include=cmake_install.cmake 'bash-completion' "$build" &&
-    expected+=(./usr/share/bash-completion/completions/quillbox)
+# The manual page (help2man is one of the build packages) and the shell completion.
+expected+=("./usr/share/man/man1/quillbox.1*" ./usr/share/bash-completion/completions/quillbox)
 # Whether the package lists a file that matches the pattern (the manual page may be compressed).
 lists() {
     local line

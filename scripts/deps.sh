@@ -19,3 +19,6 @@ QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-d
 QUILLBOX_PACKAGE_PACKAGES=(dpkg-dev file)
 # The validators of the package's desktop entry and AppStream metadata.
 QUILLBOX_PACKAGE_CHECK_PACKAGES=(desktop-file-utils appstream)
+# The tests read the JSON report back with Python's strict parser, and render the Markdown report
+# with a real CommonMark renderer.
+QUILLBOX_TEST_PACKAGES=(python3 cmark-gfm)

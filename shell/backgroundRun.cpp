@@ -73,7 +73,7 @@ BackgroundRun::~BackgroundRun()
     }
 }
 
-void BackgroundRun::begin(std::function<void(ProgressCallback)> work, std::function<void()> done)
+void BackgroundRun::begin(std::function<void(ProgressCallback, std::stop_token)> work, std::function<void()> done)
 {
     if (running_)
         return;  // the controls that start a run are disabled while one lasts
@@ -86,7 +86,7 @@ void BackgroundRun::begin(std::function<void(ProgressCallback)> work, std::funct
     showTimer_->start();
     thread_ = std::jthread([this, shared = shared_, work = std::move(work), progress = progressCallback()] {
         try {
-            work(progress);
+            work(progress, shared->stop.get_token());
         } catch (...) {
             shared->error = std::current_exception();
         }

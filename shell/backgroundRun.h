@@ -47,13 +47,18 @@ public:
 
     // Runs work(ProgressCallback) on a worker thread, then done(result) on the window thread
     // (inside the handler guard). One run at a time: the window's controls are disabled meanwhile.
+    // Work that also takes a std::stop_token gets the Cancel button's stop request, for logic
+    // that checks it on threads of its own.
     template <class Work, class Done>
     void start(Work work, Done done)
     {
-        using Value = std::invoke_result_t<Work&, ProgressCallback>;
+        using Value = decltype(call(std::declval<Work&>(), ProgressCallback(), std::stop_token()));
         auto result = std::make_shared<std::optional<Value>>();
-        begin([work = std::move(work), result](ProgressCallback progress) mutable { result->emplace(work(progress)); },
-              [done = std::move(done), result]() mutable { done(std::move(**result)); });
+        begin(
+            [work = std::move(work), result](ProgressCallback progress, std::stop_token stop) mutable {
+                result->emplace(call(work, std::move(progress), std::move(stop)));
+            },
+            [done = std::move(done), result]() mutable { done(std::move(**result)); });
     }
 
     bool running() const { return running_; }
@@ -76,7 +81,16 @@ signals:
 private:
     struct Shared;
 
-    void begin(std::function<void(ProgressCallback)> work, std::function<void()> done);
+    template <class Work>
+    static auto call(Work& work, ProgressCallback progress, std::stop_token stop)
+    {
+        if constexpr (std::is_invocable_v<Work&, ProgressCallback, std::stop_token>)
+            return work(std::move(progress), std::move(stop));
+        else
+            return work(std::move(progress));
+    }
+
+    void begin(std::function<void(ProgressCallback, std::stop_token)> work, std::function<void()> done);
     ProgressCallback progressCallback();
     void showProgress();
     void deliverProgress();

@@ -4,12 +4,18 @@
 #include "shell/glob.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <expected>
+#include <stop_token>
+#include <thread>
+
+#include <fcntl.h>
 
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -40,32 +46,89 @@ const Command* findCommand(std::string_view name)
     return nullptr;
 }
 
-// Set by the first Ctrl+C; a second one ends the program at once.
-volatile std::sig_atomic_t interruptRequested = 0;
+// The signals that stop a run as Ctrl+C does; the exit status is 128 plus the signal's number
+// (130 for Ctrl+C, 143 for SIGTERM, 129 for SIGHUP).
+constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void onInterrupt(int)
+// The first stop signal that came, 0 while none did; a second one ends the program at once.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "read and written by a signal handler");
+// The write end of the pipe that wakes the StopWatcher; -1 while there is none.
+std::atomic<int> stopWakeFd{-1};
+
+extern "C" void onStopSignal(int signal)
 {
-    if (interruptRequested)
-        _exit(exitStatus::interrupted);
-    interruptRequested = 1;
+    int none = 0;
+    if (!stopSignal.compare_exchange_strong(none, signal))
+        _exit(128 + signal);
+    const int saved = errno;
+    if (const int fd = stopWakeFd.load(); fd >= 0) {
+        [[maybe_unused]] const ssize_t woken = ::write(fd, "", 1);
+    }
+    errno = saved;
 }
 
-// Ctrl+C asks the run to stop; a shell that started us with SIGINT ignored keeps it ignored.
-// System calls are not restarted, so a read that waits for the terminal ends.
-void catchInterrupt()
+// Turns a stop signal into a request on a std::stop_source, for logic that checks a stop token on
+// threads of its own (a scan's workers): a signal handler may do little more than write to a
+// pipe, so a thread of its own waits on the pipe and makes the request.
+class StopWatcher {
+public:
+    StopWatcher()
+    {
+        if (::pipe2(fds_, O_CLOEXEC) != 0)
+            return;
+        stopWakeFd = fds_[1];
+        thread_ = std::jthread([this] {
+            char byte;
+            ssize_t n;
+            while ((n = ::read(fds_[0], &byte, 1)) < 0 && errno == EINTR) {
+            }
+            if (n == 1)
+                source_.request_stop();
+        });
+    }
+    ~StopWatcher()
+    {
+        if (fds_[1] < 0)
+            return;
+        stopWakeFd = -1;
+        ::close(fds_[1]);  // ends the watcher's read, when no signal did
+        if (thread_.joinable())
+            thread_.join();
+        ::close(fds_[0]);
+    }
+    StopWatcher(const StopWatcher&) = delete;
+    StopWatcher& operator=(const StopWatcher&) = delete;
+
+    std::stop_token token() const { return source_.get_token(); }
+
+private:
+    int fds_[2] = {-1, -1};
+    std::stop_source source_;
+    std::jthread thread_;
+};
+
+StopWatcher* stopWatcher = nullptr;  // while a command runs
+
+// Ctrl+C, SIGTERM and SIGHUP ask the run to stop; a signal that the starting shell ignored (nohup,
+// a background job without job control) stays ignored. System calls are not restarted, so a read
+// that waits for the terminal ends.
+void catchStopSignals()
 {
-    struct sigaction previous{};
-    sigaction(SIGINT, nullptr, &previous);
-    if (previous.sa_handler == SIG_IGN)
-        return;
-    struct sigaction action{};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigset_t interrupt;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
+    sigset_t caught;
+    sigemptyset(&caught);
+    for (const int signal : stopSignals) {
+        struct sigaction previous{};
+        sigaction(signal, nullptr, &previous);
+        if (previous.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action{};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+        sigaddset(&caught, signal);
+    }
+    sigprocmask(SIG_UNBLOCK, &caught, nullptr);
 }
 
 // `text` for a terminal: a control character other than a tab or a line end shows as a backslash
@@ -302,6 +365,7 @@ std::string commandLineHelp(bool allCommands)
                            "--fail-if-found that found anything", 8);
     out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
     out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
+    out += twoColumns("143, 129", "SIGTERM or SIGHUP stopped the run, as Ctrl+C does", 8);
     out += '\n';
     out += wrap("Progress shows on standard error when it is a terminal. Run 'quillbox COMMAND --help' "
                 "for a command's arguments and options.", 0, 0);
@@ -328,6 +392,22 @@ std::string commandLineHelp(bool allCommands)
     out += twoColumns("settings", "$XDG_CONFIG_HOME/Quillbox/Quillbox.ini (~/.config/Quillbox/Quillbox.ini): "
                                   "what the windows remember (folders, paths, options, the editor)", 22);
     return out;
+}
+
+bool displayAvailable()
+{
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(name); value && *value)
+            return true;
+    return false;
+}
+
+int noDisplay()
+{
+    writeErr("quillbox: no display to open the window on; give a command to run a tool without one, or start "
+             "Quillbox under xvfb-run\n");
+    writeErr(commandLineHelp(false));
+    return exitStatus::cannotStart;
 }
 
 struct CommandRun::Progress {
@@ -540,7 +620,7 @@ std::optional<std::string> CommandRun::readStandardInput()
 ProgressCallback CommandRun::progress()
 {
     return [progress = progress_](const std::filesystem::path& current, std::uint64_t count) {
-        if (interruptRequested)
+        if (stopSignal != 0)
             return false;
         if (!progress->terminal)
             return true;
@@ -567,7 +647,12 @@ ProgressCallback CommandRun::progress()
 
 bool CommandRun::interrupted() const
 {
-    return interruptRequested != 0;
+    return stopSignal != 0;
+}
+
+std::stop_token CommandRun::stopToken() const
+{
+    return stopWatcher ? stopWatcher->token() : std::stop_token();
 }
 
 bool CommandRun::stderrIsTerminal() const
@@ -591,7 +676,7 @@ int CommandRun::finish(int status)
         report(systemError(errno, "standard output"));
     }
     if (interrupted())
-        return exitStatus::interrupted;
+        return 128 + stopSignal;
     if (outputFailed_ && status == exitStatus::ok)
         return exitStatus::failed;
     return status;
@@ -726,7 +811,9 @@ int runCommandLine(int argc, char** argv)
         selectWalkedFiles(selection);
     }
 
-    catchInterrupt();
+    StopWatcher watcher;
+    stopWatcher = &watcher;
+    catchStopSignals();
     CommandRun run(*command, std::move(parsed->positional), std::move(parsed->options));
     int status = exitStatus::failed;
     try {
@@ -734,7 +821,9 @@ int runCommandLine(int argc, char** argv)
     } catch (const std::exception& e) {  // out of memory and the like: a message, not a crash
         run.report(Error{7, e.what()});
     }
-    return run.finish(status);
+    status = run.finish(status);
+    stopWatcher = nullptr;
+    return status;
 }
 
 }  // namespace qb

@@ -10,7 +10,7 @@
 //
 // Exit status: 0 when everything succeeded, 1 when the run finished but something failed (each
 // failure has its line on stderr), 2 when the run could not start (bad usage, a missing input),
-// and 130 when Ctrl+C stopped it.
+// and 130 when Ctrl+C stopped it (143 for SIGTERM, 129 for SIGHUP, which stop it the same way).
 #pragma once
 
 #include "shell/error.h"
@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,10 +131,14 @@ public:
     // For the logic's walks: shows the walk on stderr when it is a terminal (one line rewritten
     // in place, at most ten times a second), and asks the walk to stop after Ctrl+C.
     ProgressCallback progress();
+    // True once Ctrl+C, SIGTERM or SIGHUP asked the run to stop.
     bool interrupted() const;
+    // The same stop as a token, for logic that checks it on threads of its own.
+    std::stop_token stopToken() const;
     bool stderrIsTerminal() const;
 
-    // The command's status, made 1 by a failed write and 130 by Ctrl+C; output flushed and checked.
+    // The command's status, made 1 by a failed write and 128 + the signal's number by a stop
+    // signal; output flushed and checked.
     int finish(int status);
 
 private:
@@ -156,5 +161,11 @@ int runCommandLine(int argc, char** argv);
 
 // The whole help of every command, as --help-all prints it.
 std::string commandLineHelp(bool allCommands);
+
+// For `quillbox` without arguments: true when a window can be shown (a display is named, or the
+// Qt platform is chosen explicitly).
+bool displayAvailable();
+// When it cannot: a one-line hint and the usage on stderr; returns 2.
+int noDisplay();
 
 }  // namespace qb

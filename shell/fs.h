@@ -68,11 +68,12 @@ public:
     Result<void> writeDirect(std::string_view text);
     // Flushes, closes and (for a replacing stream) renames over the target; checked to the end.
     Result<void> Close();
-    // After a failed write: keeps only the first `size` bytes (no more than reached the file),
-    // drops the rest, and closes as Close() does, so a replacing stream publishes just those.
-    Result<void> CloseKeeping(std::uint64_t size);
     // Closes without writing what is buffered; a replacing stream's temporary file is removed.
     void Discard() noexcept;
+    // The first `size` bytes that reached the file (no more than bytesInFile()), read back into
+    // `bytes` before the stream is closed or discarded: for a writer that shows what it made,
+    // whether or not the file is then published.
+    Result<void> readBack(std::uint64_t size, std::string& bytes) const;
 
     const std::filesystem::path& path() const { return path_; }
 

@@ -314,17 +314,22 @@ Result<void> TextStream::Close()
     return finish(pendingErrno_ != 0 ? std::unexpected(systemError(pendingErrno_, path_)) : flush());
 }
 
-Result<void> TextStream::CloseKeeping(std::uint64_t size)
+Result<void> TextStream::readBack(std::uint64_t size, std::string& bytes) const
 {
-    if (!fd_ || mode_ == IOMode::ForReading)
-        return Close();
-    buffer_.clear();
-    const std::uint64_t kept = std::min(size, inFile_);
-    if (::ftruncate(fd_.get(), static_cast<off_t>(kept)) != 0)
-        return finish(std::unexpected(systemError(errno, path_)));
-    inFile_ = kept;
-    pendingErrno_ = 0;
-    return finish({});
+    if (!fd_)
+        return fail(err::BadFileName, path_.string() + ": the stream is closed");
+    bytes.resize(static_cast<std::size_t>(std::min(size, inFile_)));
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = sys::pread(fd_.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            bytes.resize(done);
+            return std::unexpected(systemError(n < 0 ? errno : EIO, path_));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return {};
 }
 
 // Completes a writing stream whose bytes are all in the file (or failed): a replacing stream is

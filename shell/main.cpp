@@ -8,15 +8,38 @@
 #include "shell/startupProbe.h"
 #include "tools/tools.h"
 
+#include <cstdlib>
+
+namespace {
+
+QtMessageHandler qtMessages = nullptr;
+
+// While the application object starts: a display that cannot be reached ends the program with
+// the command line's hint and exit status 2, rather than an abort.
+void startupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        qtMessages(type, context, message);
+        return;
+    }
+    std::_Exit(qb::noDisplay());
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
     qb::registerAllTools();
     // With arguments, one tool runs as a command: no application object, no display.
     if (argc > 1)
         return qb::runCommandLine(argc, argv);
+    if (!qb::displayAvailable())
+        return qb::noDisplay();
 
     qb::prepareRuntimeFolder();
+    qtMessages = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     QApplication::setDesktopFileName(QStringLiteral("org.quillbox.quillbox"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));

@@ -176,7 +176,7 @@ TEST_F(EraseRun, FailuresAreReportedOrStopTheRunBeforeAnythingIsWritten)
     EXPECT_EQ(copies(), 1);
 }
 
-// Another run that makes a copies folder, or removes the old copy, just before this one does is
+// Another run that makes a copies folder, or removes the old copy, just before this one would is
 // no failure; nor are two runs over one tree at once.
 TEST_F(EraseRun, WorkThatAnotherRunDidMeanwhileIsNoFailure)
 {
@@ -184,7 +184,7 @@ TEST_F(EraseRun, WorkThatAnotherRunDidMeanwhileIsNoFailure)
     dir.write("copies/sub/a.txt", "old copy");
     const struct { const char* name; sys::Call call; std::function<void()> other; } rows[] = {
         {"folder made", sys::Call::Mkdir, [&] { fs::create_directories(dir / "copies/sub"); }},
-        {"old copy removed", sys::Call::Unlink, [&] { fs::remove(dir / "copies/sub/a.txt"); }},
+        {"old copy removed", sys::Call::Rename, [&] { fs::remove(dir / "copies/sub/a.txt"); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -208,15 +208,16 @@ TEST_F(EraseRun, WorkThatAnotherRunDidMeanwhileIsNoFailure)
     EXPECT_EQ(copy("t/f99"), "SPEW\r\n");
 }
 
-// Whichever call fails, the sources are left alone and every copy is whole or absent.
+// Whichever call fails, the sources are left alone and every copy is whole: the new one, or the one
+// an earlier run made, or none where there was none.
 TEST(FaultSweep, EraseLeavesSourcesAloneAndEveryCopyWholeOrAbsent)
 {
     test::TempDir dir;
     const Tree pristine{{"a.txt", "x\n<A>\n</A>\ny"}, {"sub", "/"}, {"sub/b.txt", "<A>\r\n</A>"},
-                        {"copies", "/"}, {"copies/a.txt", "old copy"}};
+                        {"copies", "/"}, {"copies/a.txt", "old copy"}, {"copies/sub", "/"}, {"copies/sub/b.txt", "old b"}};
     const test::States failed{{"a.txt", {"x\n<A>\n</A>\ny"}}, {"sub", {"/"}}, {"sub/b.txt", {"<A>\r\n</A>"}}, {"copies", {"/"}},
-                        {"copies/a.txt", {"old copy", "x\r\nS\r\ny\r\n", test::absent}}, {"copies/sub", {"/", test::absent}},
-                        {"copies/sub/b.txt", {"S\r\n", test::absent}}};
+                        {"copies/a.txt", {"old copy", "x\r\nS\r\ny\r\n"}}, {"copies/sub", {"/"}},
+                        {"copies/sub/b.txt", {"old b", "S\r\n"}}};
     const int runs = test::sweepFaults(
         [&] { test::writeTree(dir.path(), pristine); },
         [&] {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <sys/stat.h>
 
 #include "files/tree.h"
@@ -39,28 +41,31 @@ TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEachButTheNewF
                                   {"B", "/"}, {"B/report.txt", "NEW"}, {"B/" + backup, "B/report.txt"},
                                   {"b2", "/"}, {"b2/REPORT.TXT", "b2/REPORT.TXT"}, {"c-link", "-> " + (tree / "B").string()}}));
 
-    // The new file inside the tree (also through a link) is skipped, never copied onto itself.
+    // The new file inside the tree is skipped, never copied onto itself; a link to it is refused.
     fs::remove_all(tree);
     const fs::path inside = dir.write("tree/report.txt", "NEW");
     fs::create_symlink(inside, dir.mkdir("tree/linked") / "report.txt");
     dir.write("tree/sub/report.txt", "old");
     const RunReport inTree = updateFiles({inside}, tree, fixedStamp);
     EXPECT_EQ(inTree.text, line("sub/report.txt"));
-    EXPECT_TRUE(inTree.failures.empty());
+    ASSERT_EQ(inTree.failures.size(), 1u);
+    EXPECT_EQ(inTree.failures[0].path, tree / "linked/report.txt");
     EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {"linked", "/"}, {"linked/report.txt", "-> " + inside.string()},
                                   {"sub", "/"}, {"sub/report.txt", "NEW"}, {"sub/" + backup, "old"}}));
 }
 
-// Listed twice in one second, the second pass finds its backup name taken and leaves that folder
-// alone; a second apart, the later file wins. A backup name another run took gets a counter.
+// Listed twice in one second, the second pass finds each backup name taken: each of those files
+// fails alone and is not listed; a second apart, the later file wins. A backup name another run
+// took gets a counter.
 TEST_F(UpdateFiles, BackupNamesAlreadyTaken)
 {
     dir.write("tree/report.txt", "old");
     dir.write("tree/sub/report.txt", "old sub");
     const RunReport sameSecond = updateFiles({newFile, newFile}, tree, fixedStamp);
-    EXPECT_EQ(sameSecond.text, line("report.txt") + line("sub/report.txt") + line("report.txt"));
-    ASSERT_EQ(sameSecond.failures.size(), 1u);
-    EXPECT_EQ(sameSecond.failures[0].error.number, err::FileAlreadyExists);
+    EXPECT_EQ(sameSecond.text, line("report.txt") + line("sub/report.txt"));
+    ASSERT_EQ(sameSecond.failures.size(), 2u);
+    EXPECT_EQ(sameSecond.failures[1].path, tree / "sub/report.txt");
+    EXPECT_EQ(sameSecond.failures[1].error.number, err::FileAlreadyExists);
     EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {backup, "old"}, {"sub", "/"},
                                   {"sub/report.txt", "NEW"}, {"sub/" + backup, "old sub"}}));
 
@@ -108,28 +113,81 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
     }
 }
 
-// A target that cannot be replaced, or a FIFO as the new file, is refused before any backup.
-TEST_F(UpdateFiles, RefusedTargetsGetNoBackup)
+// A target that cannot be replaced, or a FIFO as the new file, is refused before any backup. The
+// refused target comes first in the walk; everything after it (its folder's other files, its
+// subfolders) is still done, and only what was really replaced is listed.
+TEST_F(UpdateFiles, RefusalsCostTheirOwnFileAndTheRunGoesOn)
 {
-    const std::string longName(240, 'r');  // its backup name would be 260 bytes
-    const fs::path longNew = dir.write("new/" + longName, "NEW");
+    const std::string fits(253, 'r'), tooLong(254, 'r');  // with the stamp "s", backups of 255 and 256 bytes
+    const fs::path fitsNew = dir.write("new/" + fits, "NEW"), longNew = dir.write("new/" + tooLong, "NEW");
     const fs::path fifo = dir / "new/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
-    const struct { const char* name; fs::path newFile; std::string target; int number; unsigned mode = 0644; } rows[] = {
-        {"read-only", newFile, "report.txt", err::PermissionDenied, 0444},
-        {"backup name too long", longNew, longName, err::BadFileName},
-        {"new file is a FIFO", fifo, "fifo", err::PathFileAccess},
+    const auto regular = [](const fs::path& p) { std::ofstream(p) << "old"; };
+    const auto readOnly = [](const fs::path& p) { std::ofstream(p) << "old"; fs::permissions(p, fs::perms(0444)); };
+    const struct Row {
+        const char* name;
+        fs::path newFile;
+        std::function<void(const fs::path&)> make;  // the first same-named entry in the walk
+        int number;                                 // its refusal; 0: none
+        std::string held;                           // what treeOf shows for it afterwards
+    } rows[] = {
+        {"read-only, for root too", newFile, readOnly, err::PermissionDenied, "old"},
+        {"FIFO", newFile, [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, err::PathFileAccess, ""},
+        {"socket", newFile, [](const fs::path& p) { ASSERT_EQ(::mknod(p.c_str(), S_IFSOCK | 0666, 0), 0); }, err::PathFileAccess, ""},
+        {"link to a file outside", newFile, [&](const fs::path& p) { fs::create_symlink(dir.write("outside/x", "out"), p); },
+         err::PathFileAccess, "-> " + (dir / "outside/x").string()},
+        {"link to the new file", newFile, [&](const fs::path& p) { fs::create_symlink(newFile, p); },
+         err::PathFileAccess, "-> " + newFile.string()},
+        {"dangling link", newFile, [&](const fs::path& p) { fs::create_symlink(dir / "nowhere", p); },
+         err::PathFileAccess, "-> " + (dir / "nowhere").string()},
+        {"backup name of 255 bytes", fitsNew, regular, 0, "NEW"},
+        {"backup name of 256 bytes", longNew, regular, err::BadFileName, "old"},
     };
-    for (const auto& row : rows) {
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         fs::remove_all(tree);
-        const fs::path target = dir.write("tree/" + row.target, "old");
-        fs::permissions(target, static_cast<fs::perms>(row.mode));
-        const RunReport run = updateFiles({row.newFile}, tree, fixedStamp);
-        ASSERT_EQ(run.failures.size(), 1u);
-        EXPECT_EQ(run.failures[0].error.number, row.number) << run.failures[0].error.description;
-        EXPECT_EQ(treeOf(tree), (Tree{{row.target, "old"}}));
+        const std::string name = row.newFile.filename().string();
+        const fs::path first = dir.mkdir("tree/a") / name;
+        row.make(first);
+        dir.write("tree/a/zz.txt", "keep");
+        const fs::path later = dir.write("tree/a/sub/" + name, "old");
+        const RunReport run = updateFiles({row.newFile}, tree, [] { return std::string("s"); });
+        // The later file is replaced (unless its own backup name is as long) and alone listed.
+        const bool laterFits = row.number != err::BadFileName;
+        EXPECT_EQ(run.text, (row.number == 0 ? first.string() + "\r\n" : "") + (laterFits ? later.string() + "\r\n" : ""));
+        std::vector<std::string> failures;
+        for (const Failure& failure : run.failures)
+            failures.push_back(failure.path.string() + " " + std::to_string(failure.error.number));
+        std::vector<std::string> expected;
+        if (row.number != 0)
+            expected.push_back(first.string() + " " + std::to_string(row.number));
+        if (!laterFits)
+            expected.push_back(later.string() + " " + std::to_string(row.number));
+        EXPECT_EQ(failures, expected);
+        for (const Failure& failure : run.failures)  // the message names the file and says why
+            EXPECT_TRUE(failure.error.description.starts_with(failure.path.string() + ": ")) << failure.error.description;
+        // What stands at the first name afterwards; then it goes, so no FIFO is ever read.
+        const std::string held = fs::is_symlink(first)        ? "-> " + fs::read_symlink(first).string()
+                                 : fs::is_regular_file(first) ? test::readBytes(first)
+                                                              : "";
+        EXPECT_EQ(held, row.held);
+        fs::remove(first);
+        Tree want{{"a", "/"}, {"a/zz.txt", "keep"}, {"a/sub", "/"}, {"a/sub/" + name, laterFits ? "NEW" : "old"}};
+        if (laterFits)
+            want["a/sub/s_" + name] = "old";
+        if (row.number == 0)
+            want["a/s_" + name] = "old";
+        EXPECT_EQ(treeOf(tree), want);
     }
+    EXPECT_EQ(test::readBytes(dir / "outside/x"), "out");  // never written through the link
+
+    // A FIFO as the new file is refused before the walk.
+    fs::remove_all(tree);
+    dir.write("tree/fifo", "old");
+    const RunReport run = updateFiles({fifo}, tree, fixedStamp);
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_EQ(run.failures[0].error.number, err::PathFileAccess);
+    EXPECT_EQ(treeOf(tree), (Tree{{"fifo", "old"}}));
 }
 
 // The backup and its folder entry reach the disk before the original is replaced (power cuts).

@@ -107,18 +107,30 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     EXPECT_EQ(line("txtNewFilePath")->text(), fromPath(newFile));
 }
 
-TEST_F(FileWindows, AddExtensionAppendsEveryRunAndIgnoresText1)
+TEST_F(FileWindows, AddExtensionAppendsEveryRunAndHonoursText1)
 {
     temp.write("work/README", "read me");
     ASSERT_TRUE(open("cmdOpenForm_5", "frmAddExtension"));
+    EXPECT_EQ(line("Text1")->text(), ".doc");
     line("Text1")->setText(".txt");
     runIn(work, "cmdGo");
     click("cmdGo");
-    EXPECT_EQ(test::treeOf(work), (test::Tree{{"README", "read me"}, {"README_COPY.doc", "read me"}}));
+    EXPECT_EQ(test::treeOf(work), (test::Tree{{"README", "read me"}, {"README_COPY.txt", "read me"}}));
     const QString line = "\t---" + fromPath(work / "README") + "\n";
     EXPECT_EQ(box("rich1")->toPlainText(), line + line);
     EXPECT_EQ(status(), "Add Extension: 2 files looked at, 0 copies written");
     EXPECT_TRUE(recorder.messages.isEmpty());
+
+    // An extension that cannot end a file name is refused with a message, and nothing is walked.
+    for (const QString& refused : {QString(), QStringLiteral("x/y")}) {
+        this->line("Text1")->setText(refused);
+        click("cmdGo");
+    }
+    ASSERT_EQ(recorder.messages.size(), 2);
+    EXPECT_TRUE(recorder.messages[0].startsWith("5 :: The extension to add is empty")) << recorder.messages[0].toStdString();
+    EXPECT_TRUE(recorder.messages[1].startsWith("52 :: The extension to add, x/y, holds a path separator"))
+        << recorder.messages[1].toStdString();
+    EXPECT_EQ(box("rich1")->toPlainText(), line + line);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ int run(const std::vector<std::string>& args)
     const qb::FileSystemObject fso;
     const std::string& command = args.at(0);
     if (command == "addext" && args.size() == 2)
-        return report(qb::addExtensionCopies(args[1], progress));
+        return report(*qb::addExtensionCopies(args[1], qb::defaultExtension, progress));
     if (command == "update" && args.size() == 3)
         return report(qb::updateFiles({args[1]}, args[2], [] { return std::string("stamp"); }, progress));
     if (command == "erase" && args.size() == 2) {

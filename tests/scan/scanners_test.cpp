@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
+#include <stop_token>
 
 #include "support/recorder.h"
 
@@ -187,6 +189,64 @@ TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
         ASSERT_EQ(report->skipped.size(), unreadable);
         for (std::size_t k = 0; k < unreadable; ++k)
             EXPECT_EQ(report->skipped[k].path.stem(), "f" + std::to_string(1050 + 100 * k));
+    }
+}
+
+// A scanner that lists each file it finishes and asks for a stop on the first run of the file
+// named `stopIn`; it counts the runs it is handed of each file.
+class StoppingScanner final : public FileScanner {
+public:
+    StoppingScanner(std::stop_source& stop, std::string stopIn) : stop_(stop), stopIn_(std::move(stopIn)) {}
+    void start(const std::filesystem::path& file, ScanPart&) override { name_ = fileNameOf(file); }
+    Result<void> scan(std::string_view, bool, ScanPart&) override
+    {
+        ++runs[name_];
+        if (name_ == stopIn_)
+            stop_.request_stop();
+        return {};
+    }
+    void finish(ScanPart& part) override { part.addFileLine(name_, {}, 0); }
+
+    std::map<std::string, int> runs;
+
+private:
+    std::stop_source& stop_;
+    std::string stopIn_;
+    std::string name_;
+};
+
+// A stop request reaches the worker inside a long file (no run after the one that asked) and
+// before every later file, even when the walk handed them all over before it came; the report
+// keeps the whole files before and says it was cancelled. Also when the stop comes from outside
+// while the calling thread waits.
+TEST_F(ScanTree, StopRequestEndsTheScanInsideALongFile)
+{
+    const std::string longText(4 * LineBlocks::defaultBlockSize, '\n');  // many runs
+    for (const char* name : {"a.bas", "b.bas", "long.bas", "x.bas", "y.bas", "z.bas"})
+        temp.write(name, std::string_view(name) == "long.bas" ? longText : "x\r\n");
+    struct Row { const char* stopIn; bool stopBefore; std::string text; std::map<std::string, int> runs; };
+    const Row rows[] = {
+        {"long.bas", false, "a.bas\r\nb.bas\r\n", {{"a.bas", 1}, {"b.bas", 1}, {"long.bas", 1}}},
+        {"a.bas", false, "a.bas\r\n", {{"a.bas", 1}}},  // its only run was scanned
+        {"", true, "", {}},
+        {"", false, "a.bas\r\nb.bas\r\nlong.bas\r\nx.bas\r\ny.bas\r\nz.bas\r\n",
+         {{"a.bas", 1}, {"b.bas", 1}, {"long.bas", 4}, {"x.bas", 1}, {"y.bas", 1}, {"z.bas", 1}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stopIn);
+        std::stop_source stop;
+        if (row.stopBefore)
+            stop.request_stop();
+        auto owned = std::make_unique<StoppingScanner>(stop, row.stopIn);
+        StoppingScanner& scanner = *owned;
+        FileScanners scanners;
+        scanners.push_back(std::move(owned));  // one worker: the files are scanned in walk order
+        ScanRun run({}, std::move(scanners), ScanDetail::Full, stop.get_token());
+        run.walk(Folder(temp.path()), [&](const std::filesystem::path& file) { run.scan(file); });
+        const ScanReport report = run.finish();
+        EXPECT_EQ(report.text, row.text);
+        EXPECT_EQ(report.cancelled, row.stopIn[0] != '\0' || row.stopBefore);
+        EXPECT_EQ(scanner.runs, row.runs);
     }
 }
 

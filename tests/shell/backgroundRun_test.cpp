@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <limits>
+#include <optional>
+#include <thread>
 #include <stdexcept>
 
 #include "support/recorder.h"
@@ -81,6 +84,28 @@ TEST_F(BackgroundRunTest, WindowStaysResponsiveAndCancelStopsTheLogic)
     EXPECT_TRUE(button->isEnabled() && input->isEnabled());
     EXPECT_EQ(window.focusWidget(), button);
     EXPECT_TRUE(recorder.messages.isEmpty());
+}
+
+// Cancel also reaches logic that takes the stop token and is busy between progress steps (a
+// scan's workers inside a long file): it waits for nothing but the token.
+TEST_F(BackgroundRunTest, CancelReachesLogicThroughItsStopToken)
+{
+    std::optional<bool> heard;
+    run->start(
+        [](ProgressCallback progress, std::stop_token stop) {
+            progress("/tree/long", 0);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (!stop.stop_requested() && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return stop.stop_requested();
+        },
+        [&](bool stopped) { heard = stopped; });
+    QProgressDialog* dialog = nullptr;
+    while (!(dialog = window.findChild<QProgressDialog*>()) || !dialog->isVisible())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    test::waitForRuns();
+    EXPECT_EQ(heard, true);
 }
 
 // A control that was disabled before the run stays disabled after it; what escapes the logic

@@ -31,12 +31,25 @@ Ran runProgram(const QString& program, const QStringList& arguments, const RunOp
             raise(SIGINT);
         });
     }
+    if (!options.standardOutput.empty())
+        process.setStandardOutputFile(fromPath(options.standardOutput));
     process.start();
     Ran ran;
     if (!process.waitForStarted(30000))
         return ran;
     process.write(options.input.data(), static_cast<qint64>(options.input.size()));
     process.closeWriteChannel();
+    // waitForFinished is false once the process has finished, so the end is noted where it is seen.
+    bool finished = false;
+    while (options.signal != 0 && !ran.signalled && !(finished = process.waitForFinished(3)))
+        if (options.signalWhen(process.processId())) {
+            ::kill(static_cast<pid_t>(process.processId()), options.signal);
+            ran.signalled = true;
+        }
+    if (ran.signalled && !finished && !(finished = process.waitForFinished(options.secondsAfterSignal * 1000))) {
+        process.kill();
+        ran.killed = true;
+    }
     while (options.onLine && (process.waitForReadyRead(-1) || process.canReadLine()))
         while (process.canReadLine()) {
             const std::string line = process.readLine().toStdString();
@@ -46,12 +59,24 @@ Ran runProgram(const QString& program, const QStringList& arguments, const RunOp
                 ran.killed = true;
             }
         }
-    const bool finished = process.waitForFinished(120000);
+    finished = finished || process.waitForFinished(120000);
     ran.out += process.readAllStandardOutput().toStdString();
     ran.err = process.readAllStandardError().toStdString();
     if (finished && process.exitStatus() == QProcess::NormalExit)
         ran.status = process.exitCode();
     return ran;
+}
+
+bool holdsFileBelow(qint64 pid, const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    const std::string below = folder.native() + "/";
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        const std::filesystem::path target = std::filesystem::read_symlink(entry.path(), ec);
+        if (!ec && target.native().starts_with(below))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace qb::test

@@ -13,6 +13,7 @@ namespace qb::test {
 struct Ran {
     int status = -1;  // the exit status; -1 when the process crashed, was killed or did not finish
     bool killed = false;
+    bool signalled = false;  // RunOptions::signal was sent
     std::string out;
     std::string err;
 };
@@ -24,7 +25,16 @@ struct RunOptions {
     bool interruptedAtStart = false;       // a Ctrl+C is already waiting when the program starts
     // Sees each line of standard output as it comes; answering false kills the process (SIGKILL).
     std::function<bool(const std::string&)> onLine = {};
+    // Sent to the process once `signalWhen` answers true for its process id (asked every few
+    // milliseconds while it runs).
+    int signal = 0;
+    std::function<bool(qint64 pid)> signalWhen = {};
+    int secondsAfterSignal = 120;  // then it is killed (SIGKILL)
+    std::filesystem::path standardOutput = {};  // a file (or device) for standard output
 };
+
+// True while process `pid` holds a file below `folder` open.
+bool holdsFileBelow(qint64 pid, const std::filesystem::path& folder);
 
 Ran runProgram(const QString& program, const QStringList& arguments, const RunOptions& options = {});
 

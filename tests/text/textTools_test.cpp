@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "shell/fsSys.h"
 #include "support/faults.h"
 #include "support/recorder.h"
@@ -180,7 +182,8 @@ TEST(ChunkRepeater, MissingInputSameFileUnwritableOutputAndFailedWrites)
         EXPECT_EQ(run(in, bad).outcome, RepeatOutcome::Failed) << bad;
     EXPECT_EQ(run(in, "/dev/full").error.value_or(Error{}).number, err::PathFileAccess);  // a device is not written
 
-    // After a write fails part-way the box shows exactly the whole repetitions that reached out.txt.
+    // After a write fails part-way out.txt is as it was, and the box shows exactly the whole
+    // repetitions that were made before the failure.
     const std::string chunk(500, 'c');  // 400 repetitions of 501 bytes or more: several blocks
     std::string input, full;
     for (int i = 0; i < 400; ++i) {
@@ -197,15 +200,37 @@ TEST(ChunkRepeater, MissingInputSameFileUnwritableOutputAndFailedWrites)
         }
         ASSERT_EQ(result.outcome, RepeatOutcome::Failed);
         EXPECT_EQ(result.error->number, err::DiskFull);
-        const std::string written = test::readBytes(out);
-        std::string shown;
-        for (std::size_t start = 0, end; (end = written.find('|', start)) != std::string::npos; start = end + 1)
-            shown += written.substr(start, end + 1 - start) + "\r\n";
-        EXPECT_TRUE(written.ends_with("|") || written.empty());
-        EXPECT_TRUE(full.starts_with(written));
-        EXPECT_EQ(written.empty(), failing == 1);  // nothing reached it before the first write
-        EXPECT_EQ(result.shown, shown);
+        EXPECT_FALSE(result.written);
+        EXPECT_EQ(test::readBytes(out), "old output");
+        std::string made;  // the box's text without its line breaks
+        for (std::size_t start = 0, end; (end = result.shown.find("|\r\n", start)) != std::string::npos; start = end + 3)
+            made += result.shown.substr(start, end + 1 - start);
+        EXPECT_EQ(result.shown.size(), made.size() + 2 * std::ranges::count(made, '|'));  // nothing else in it
+        EXPECT_TRUE(full.starts_with(made));
+        EXPECT_EQ(made.empty(), failing == 1);  // nothing reached the file before the first write
     }
+}
+
+// Whichever call fails, out.txt is the previous one or the new one, whole, the failure is
+// reported, and no temporary file is left; a run that ends by its own rule still publishes.
+TEST(FaultSweep, RepeatKeepsThePreviousOutputWhole)
+{
+    test::TempDir temp;
+    std::string input, full;
+    for (int i = 0; i < 3000; ++i) {
+        input += "line " + std::to_string(i) + "\r\n";
+        full += "<" + std::to_string(i) + ":line " + std::to_string(i) + ">";
+    }
+    const auto in = temp.write("in.txt", input), out = temp / "out.txt";
+    const int runs = test::sweepFaults(
+        [&] { temp.write("out.txt", "old output"); },
+        [&] { return repeatChunk({"<\xED:\xA2>", in, out, "0", false}).outcome == RepeatOutcome::Done; },
+        [&](bool succeeded, const test::Fault&) {
+            const std::string now = test::readBytes(out);
+            EXPECT_TRUE(succeeded ? now == full : now == "old output" || now == full) << now.substr(0, 40);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 2);
+        });
+    EXPECT_GT(runs, 10);
 }
 
 TEST(ChunkStore, RoundTripsExactlyAndAFailedSaveKeepsTheOldOrTheWholeNew)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/cp1252.h"
+#include "shell/fsSys.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
 #include "shell/windows.h"
@@ -71,6 +72,20 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
     click("cmdGo");
     EXPECT_TRUE(recorder.only("Error detected -- did you double up with an in.txt with an odd number of lines?\r\n62 :: "));
     EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve=10\n\n");
+    EXPECT_EQ(test::readBytes(temp / "out.txt"), "na\xC3\xAFve=10\r\n");
+
+    // A full disk: the box shows what was made, and a second message says out.txt was kept.
+    child<QCheckBox>("chkDoubleUp")->setChecked(false);
+    {
+        const sys::FaultPlan full(sys::Call::Write, 1, ENOSPC);
+        click("cmdGo");
+    }
+    ASSERT_EQ(recorder.messages.size(), 2) << recorder.messages.join("|").toStdString();
+    EXPECT_TRUE(recorder.messages[0].startsWith("Error detected -- did you double up with an in.txt with an odd number of lines?\r\n61 :: "));
+    EXPECT_EQ(recorder.messages[1], fromPath(temp / "out.txt") + " was not written: it holds what it held before the run.");
+    recorder.messages.clear();
+    EXPECT_EQ(box("rich1")->toPlainText(), "");  // nothing reached the file before the first write failed
+    EXPECT_EQ(test::readBytes(temp / "out.txt"), "na\xC3\xAFve=10\r\n");
 
     line("txtFileName_1")->setText(line("txtFileName_0")->text());
     click("cmdGo");

@@ -2,6 +2,7 @@
 
 #include "shell/fs.h"
 
+#include <climits>
 #include <string>
 
 namespace qb {
@@ -15,13 +16,24 @@ std::string tabs(int count)
 
 }  // namespace
 
-std::filesystem::path copyNameOf(const std::filesystem::path& file)
+Result<void> checkExtension(std::string_view extension)
 {
-    return std::filesystem::path(file.string() + std::string(copySuffix));
+    if (extension.empty())
+        return fail(err::InvalidProcedureCall, "The extension to add is empty: type one, such as .doc. Nothing was copied.");
+    if (extension.find('/') != std::string_view::npos || extension.find('\0') != std::string_view::npos)
+        return fail(err::BadFileName, "The extension to add, " + std::string(extension.substr(0, extension.find('\0')))
+                                          + ", holds a path separator (/) or a NUL, which a file name cannot hold. "
+                                            "Nothing was copied.");
+    return {};
 }
 
-void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallback progress, RunReport& report,
-             CopyMode mode)
+std::filesystem::path copyNameOf(const std::filesystem::path& file, std::string_view extension)
+{
+    return std::filesystem::path(file.string() + std::string(copyMark) + std::string(extension));
+}
+
+void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_view extension, ProgressCallback progress,
+             RunReport& report, CopyMode mode)
 {
     const FileSystemObject fso;
     const bool dryRun = mode == CopyMode::ListOnly;
@@ -41,9 +53,16 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
             if (entry.path.filename().native().find('.') != std::string::npos)
                 break;
             report.text += tabs(level + 1) + "---" + entry.path.string() + "\r\n";
-            const std::filesystem::path copy = copyNameOf(entry.path);
             if (!dryRun)
                 report.listed.push_back(entry.path);
+            const std::filesystem::path copy = copyNameOf(entry.path, extension);
+            if (const std::size_t size = copy.filename().native().size(); size > NAME_MAX) {
+                report.fail(entry.path, Error{err::BadFileName, entry.path.string() + ": its copy name would be "
+                                                                    + std::to_string(size) + " bytes long, more than the "
+                                                                    + std::to_string(NAME_MAX)
+                                                                    + " bytes a name may have, so it was not copied"});
+                break;
+            }
             if (fso.FileExists(copy))
                 break;
             if (dryRun) {
@@ -55,7 +74,7 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
                 if (copied.error().number == err::FileAlreadyExists && fso.FileExists(copy))
                     break;
                 report.fail(entry.path, copied.error());
-                return Visit::SkipFolder;
+                break;
             }
             ++report.counts.written;
             break;
@@ -68,10 +87,13 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, ProgressCallb
     report.cancelled = report.cancelled || walked.cancelled;
 }
 
-RunReport addExtensionCopies(const std::filesystem::path& startFolder, ProgressCallback progress, CopyMode mode)
+Result<RunReport> addExtensionCopies(const std::filesystem::path& startFolder, std::string_view extension,
+                                     ProgressCallback progress, CopyMode mode)
 {
+    if (auto usable = checkExtension(extension); !usable)
+        return std::unexpected(usable.error());
     RunReport report;
-    makeDoc(startFolder, 0, std::move(progress), report, mode);
+    makeDoc(startFolder, 0, extension, std::move(progress), report, mode);
     return report;
 }
 

@@ -1,4 +1,5 @@
-// `quillbox addext FOLDER`: a "_COPY.doc" copy of every file without a dot, and the walk's listing.
+// `quillbox addext FOLDER [--ext EXT]`: a "_COPY" + EXT copy of every file without a dot, and the
+// walk's listing.
 #include "tools/files/filesCommands.h"
 
 #include "tools/files/addExtension.h"
@@ -34,14 +35,16 @@ Command addExtensionCommand()
 {
     Command command;
     command.name = "addext";
-    command.synopsis = "FOLDER [-n] [-0] [-g GLOB]...";
-    command.summary = "copy every file without a dot in its name to a copy named with _COPY.doc";
+    command.synopsis = "FOLDER [--ext EXT] [-n] [-0] [-g GLOB]...";
+    command.summary = "copy every file without a dot in its name to a copy named with _COPY and an extension";
     command.description =
         "Walks FOLDER and every folder below it; each file without a dot in its name gets a copy beside "
-        "it named with \"_COPY.doc\" added (an existing copy is left alone). Prints the window's listing: "
-        "a line per folder visited and per file without a dot, indented by depth, paths spelled below "
-        "FOLDER as FOLDER was given.";
+        "it named with \"_COPY\" and the extension added (an existing copy is left alone). Prints the "
+        "window's listing: a line per folder visited and per file without a dot, indented by depth, paths "
+        "spelled below FOLDER as FOLDER was given. A file that cannot be copied (its copy name too long, "
+        "say) has its line on stderr, the run goes on, and the exit status is 1.";
     command.options = {
+        {"--ext", "EXT", "the extension to add after \"_COPY\" (default: .doc); it may not be empty or hold a / "},
         options::dryRun("list the copies that would be made, one a line, and write nothing"),
         options::nullEnds(),
         options::glob(),
@@ -53,13 +56,19 @@ Command addExtensionCommand()
         const std::filesystem::path folder = run.arguments().front();
         if (!run.folderExists(folder))
             return exitStatus::cannotStart;
+        const std::string* extension = run.value("--ext");
         const bool dryRun = run.has("--dry-run");
-        const RunReport report = addExtensionCopies(folder, run.progress(), dryRun ? CopyMode::ListOnly : CopyMode::Write);
+        const auto report = addExtensionCopies(folder, extension ? *extension : defaultExtension, run.progress(),
+                                               dryRun ? CopyMode::ListOnly : CopyMode::Write);
+        if (!report) {
+            run.report(report.error());
+            return exitStatus::cannotStart;
+        }
         if (dryRun || run.has("--null"))
-            run.printListed(report.listed, folder);  // the copies, or the files without a dot
+            run.printListed(report->listed, folder);  // the copies, or the files without a dot
         else
-            run.print(respelledListing(report.text, folder));
-        return run.runStatus(report);
+            run.print(respelledListing(report->text, folder));
+        return run.runStatus(*report);
     };
     return command;
 }

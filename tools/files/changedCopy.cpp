@@ -43,11 +43,9 @@ Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, co
 
 Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write)
 {
+    // The earlier copy stays until the new one is whole: the publish step renames over it.
     if (auto allowed = fso.checkReplaceable(copyPath); !allowed)
         return allowed;
-    if (fso.FileExists(copyPath))
-        if (auto deleted = fso.DeleteFile(copyPath, false); !deleted && fso.FileExists(copyPath))
-            return deleted;
     auto output = fso.CreateReplacingTextFile(copyPath);
     if (!output)
         return std::unexpected(output.error());

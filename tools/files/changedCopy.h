@@ -1,7 +1,6 @@
-// Writing the changed copy of a text file, line by line, as the bulk editing tools do: an earlier
-// copy is deleted first (one that may not be replaced is refused, and one that someone else
-// removed meanwhile is fine), and the new one is written through a temporary file, so a failure
-// never leaves a half-written copy behind.
+// Writing the changed copy of a text file, line by line, as the bulk editing tools do: the new copy
+// is written to a temporary file and renamed over an earlier one only when whole, so a failure
+// leaves the earlier copy as it was (one that may not be replaced, read-only say, is refused).
 #pragma once
 
 #include "shell/error.h"

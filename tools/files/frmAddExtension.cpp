@@ -12,6 +12,7 @@
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/pickers.h"
+#include "shell/services.h"
 #include "shell/windows.h"
 #include "tools/files/addExtension.h"
 #include "tools/files/bulkRunView.h"
@@ -22,7 +23,8 @@ frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent), run_(new Ba
 {
     setWindowTitle(QStringLiteral("Form1"));
     explainWindow(this, QStringLiteral("Add Extension to extensionless files: every file without a dot in its name, "
-                                       "in the folder and its subfolders, gets a copy named with \"_COPY.doc\"."));
+                                       "in the folder and its subfolders, gets a copy named with \"_COPY\" and the "
+                                       "extension to add (\".doc\" at first)."));
     resize(px(10800), px(7800));
     QWidget* client = scrollingClient(this);
     setupControls(client);
@@ -69,13 +71,24 @@ void frmAddExtension::setupLayout(QWidget* client)
 
 void frmAddExtension::cmdGo_Click()
 {
-    run_->start([folder = toPath(Dir1->path())](ProgressCallback progress) {
-        return addExtensionCopies(folder, std::move(progress));
-    }, [this](const RunReport& run) { showRun(run); });
+    // The extension goes into file names, which keep their bytes as paths do.
+    const std::string extension = toPath(Text1->text()).native();
+    if (auto usable = checkExtension(extension); !usable) {
+        showError(usable.error());
+        return;
+    }
+    run_->start([folder = toPath(Dir1->path()), extension](ProgressCallback progress) {
+        return addExtensionCopies(folder, extension, std::move(progress));
+    }, [this](const Result<RunReport>& run) { showRun(run); });
 }
 
-void frmAddExtension::showRun(const RunReport& run)
+void frmAddExtension::showRun(const Result<RunReport>& report)
 {
+    if (!report) {
+        showError(report.error());
+        return;
+    }
+    const RunReport& run = *report;
     appendPathBox(rich1, run.text);
     showStatus(this, QStringLiteral("Add Extension: ") +
                          counted(run.counts.files, QStringLiteral("file looked at"), QStringLiteral("files looked at")) +

@@ -1,5 +1,5 @@
-// The window that gives every file without a dot below Dir1 a "_COPY.doc" copy and adds the
-// walk's listing to rich1, which keeps every run's listing until the window closes.
+// The window that gives every file without a dot below Dir1 a copy named with "_COPY" and the
+// extension in Text1, and adds the walk's listing to rich1, which keeps every run's listing until the window closes.
 #pragma once
 
 #include "shell/error.h"
@@ -26,7 +26,7 @@ public:
     void cmdGo_Click();
 
 private:
-    void showRun(const RunReport& run);
+    void showRun(const Result<RunReport>& report);
     void setupControls(QWidget* client);
     void setupLayout(QWidget* client);
 
@@ -36,7 +36,7 @@ private:
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QPlainTextEdit* rich1;
-    QLineEdit* Text1;  // shown only: the copies are always named with "_COPY.doc"
+    QLineEdit* Text1;  // the extension to add after "_COPY"
     BackgroundRun* run_;
 };
 

@@ -41,7 +41,8 @@ void replaceAll(std::string& line, std::string_view search, std::string_view rep
 void appendDebugEntry(std::string& out, std::string_view line, std::string_view search);
 
 // Writes the changed copy of one file into "copies" beside it (through a temporary file, an
-// earlier copy deleted first, a read-only one refused) and appends its debug entries.
+// earlier copy replaced only when the new one is whole, a read-only one refused) and appends its
+// debug entries.
 Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
                  const std::vector<ReplacePair>& pairs, TextStream& debug);
 

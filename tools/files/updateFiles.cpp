@@ -1,12 +1,24 @@
 #include "tools/files/updateFiles.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace qb {
 
 namespace {
 
 constexpr int mostBackupsPerStamp = 99;
+
+// Refuses a name derived from `file`'s (a backup's, a copy's) that the file system cannot hold,
+// naming the file and saying why.
+Result<void> checkDerivedName(const std::filesystem::path& file, std::string_view what, std::size_t size)
+{
+    if (size <= NAME_MAX)
+        return {};
+    return fail(err::BadFileName, file.string() + ": its " + std::string(what) + " name would be " + std::to_string(size)
+                                      + " bytes long, more than the " + std::to_string(NAME_MAX)
+                                      + " bytes a name may have; the file was left as it was");
+}
 
 // Backs `target` up beside it under the run's stamp; the backup's path.
 Result<std::filesystem::path> backUp(const FileSystemObject& fso, const std::filesystem::path& target,
@@ -18,6 +30,8 @@ Result<std::filesystem::path> backUp(const FileSystemObject& fso, const std::fil
         run.backupsThisStamp.clear();
     }
     const std::string name = target.filename().string();
+    if (auto fits = checkDerivedName(target, "backup", stamp.size() + 1 + name.size()); !fits)
+        return std::unexpected(fits.error());
     const std::filesystem::path folder = target.parent_path();
     const std::filesystem::path backup = folder / (stamp + "_" + name);
     auto copied = fso.CopyFile(target, backup, false, Sync::FileAndFolder);
@@ -55,9 +69,27 @@ Result<void> updateOne(const FileSystemObject& fso, const std::filesystem::path&
     });
 }
 
-// Lists every match of `myNewFile` below `myFolder` in the report's text and hands it to `update`
-// (none for a dry run, which writes nothing, so it removes no debris either). A failed update
-// ends the handling of that folder.
+// Refuses a same-named entry that is no regular file, or is a link (to anything): nothing is ever
+// replaced through a link, and a FIFO, device or socket is not a file to replace. Error 75 with
+// the reason; nothing when `path` is a regular file or nothing is there.
+Result<void> checkSpecialTarget(const FileSystemObject& fso, const std::filesystem::path& path)
+{
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (ec || status.type() == std::filesystem::file_type::not_found || status.type() == std::filesystem::file_type::regular)
+        return {};
+    if (status.type() == std::filesystem::file_type::symlink)
+        return fail(err::PathFileAccess, path.string() + ": is a link; nothing is replaced through a link, so it was left as it was");
+    if (status.type() == std::filesystem::file_type::directory)
+        return {};  // a folder of that name is walked like any other
+    return fso.checkReplaceable(path);  // a FIFO, device or socket: refused with its kind
+}
+
+// Hands every match of `myNewFile` below `myFolder` to `update` (none for a dry run, which writes
+// nothing, so it removes no debris either) and lists it in the report's text once it is replaced
+// (a dry run: once it would be). A same-named entry that is not a regular file, or is a link, is
+// refused. A failure costs its own file only: the walk goes on with the next file and the
+// subfolders.
 void forEachMatch(const Folder& myFolder, const File& myNewFile, UpdateRun& run,
                   const std::function<Result<void>(const std::filesystem::path&)>& update)
 {
@@ -70,19 +102,28 @@ void forEachMatch(const Folder& myFolder, const File& myNewFile, UpdateRun& run,
     const WalkResult walked = walkTree(myFolder.Path(), options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError)
             report.fail(entry.path, *entry.error);
-        if (entry.kind != WalkEntry::Kind::File || entry.path.filename().native() != name
-            || fso.sameFile(entry.path, myNewFile.Path()))
+        if (entry.kind == WalkEntry::Kind::Folder) {
+            // The walk hands on regular files (and links to them) only: the same name in any
+            // other form is looked at here, once per folder.
+            const std::filesystem::path same = entry.path / name;
+            if (auto allowed = checkSpecialTarget(fso, same); !allowed)
+                report.fail(same, allowed.error());
+        }
+        if (entry.kind != WalkEntry::Kind::File || entry.path.filename().native() != name)
             return Visit::Continue;
+        std::error_code ec;
+        if (std::filesystem::is_symlink(entry.path, ec) || fso.sameFile(entry.path, myNewFile.Path()))
+            return Visit::Continue;  // a link was refused with its folder; the new file is never a match
+        if (update) {
+            if (auto updated = update(entry.path); !updated) {
+                report.fail(entry.path, updated.error());
+                return Visit::Continue;
+            }
+            ++report.counts.written;
+        }
         report.text += entry.path.string();
         report.text += "\r\n";
         report.listed.push_back(entry.path);
-        if (!update)
-            return Visit::Continue;
-        if (auto updated = update(entry.path); !updated) {
-            report.fail(entry.path, updated.error());
-            return Visit::SkipFolder;
-        }
-        ++report.counts.written;
         return Visit::Continue;
     });
     report.counts.files += walked.files;

@@ -3,16 +3,17 @@
 //
 // For each new file in list order the tree below the start folder is walked depth first (a
 // folder's files, then each subfolder's whole subtree, in walk order). A file matches when its
-// name equals the new file's name byte for byte. Each match is listed, then checked (a file that
-// may not be replaced is refused before anything is made for it), backed up beside itself as
-// "<stamp>_<name>", and only then replaced. The backup is whole and on disk (file, then folder
+// name equals the new file's name byte for byte. Each match is checked (a file that may not be
+// replaced, or whose backup name would be too long, is refused before anything is made for it),
+// backed up beside itself as "<stamp>_<name>", replaced, and only then listed. A same-named entry
+// that is a link (to anything), a FIFO, a device or a socket is refused, never replaced through. The backup is whole and on disk (file, then folder
 // entry) before the match is touched, and the new contents replace the match in one rename, so a
 // crash at any point leaves the old file alone, the old file and its full backup, or the new file
 // and its full backup. A replace that fails removes the backup it made. An existing backup is
 // never overwritten: a name this run made itself in the same second fails as it always did; a name
 // another run took gets a counter (" (2)") and the run says so in its notes. The new file itself
-// (also through a link) is never a match. The first failure in a folder ends the handling of that
-// folder, its remaining files and its subfolders; the walk goes on with the next folder.
+// is never a match. Each failure costs its own file only: the walk goes on with the next file and
+// the subfolders, and the failure is in the report.
 // Temporary files that killed runs left in the walked folders are removed.
 #pragma once
 
@@ -45,7 +46,7 @@ struct UpdateRun {
 };
 
 // Updates the tree below `startFolder` with each of `newFiles` in turn. The report's text lists
-// the replaced files, one full path and CR LF each; a listed file that does not exist goes to its
+// the files really replaced, one full path and CR LF each; a listed file that does not exist goes to its
 // missingInputs, every folder or file that failed to its failures, and the run goes on.
 RunReport updateFiles(const std::vector<std::filesystem::path>& newFiles, const std::filesystem::path& startFolder,
                       const TimeStampSource& timeStamp, ProgressCallback progress = {});

@@ -47,7 +47,7 @@ private:
 };
 
 template <class Walk>
-Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanDetail detail = ScanDetail::Full)
+Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanDetail detail, std::stop_token stop)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i) {
@@ -56,7 +56,7 @@ Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanDetail det
             return std::unexpected(scanner.error());
         scanners.push_back(std::move(*scanner));
     }
-    ScanRun run(std::move(progress), std::move(scanners), detail);
+    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);
@@ -155,20 +155,24 @@ Result<std::unique_ptr<FileScanner>> subsScanner()
     return std::make_unique<SubsScanner>(std::move(*test));
 }
 
-Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress)
+Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress, std::stop_token stop)
 {
-    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); });
+    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); },
+                    ScanDetail::Full, std::move(stop));
 }
 
-Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress)
+Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
+                                   std::stop_token stop)
 {
-    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPicked(paths, visit); });
+    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPicked(paths, visit); },
+                    ScanDetail::Full, std::move(stop));
 }
 
 Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
-                              ScanDetail detail)
+                              ScanDetail detail, std::stop_token stop)
 {
-    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail);
+    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail,
+                    std::move(stop));
 }
 
 }  // namespace qb

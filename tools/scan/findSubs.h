@@ -60,12 +60,13 @@ private:
 // nothing when no line matches.
 Result<std::unique_ptr<FileScanner>> subsScanner();
 
-// The report for every file below `myFolder`.
-Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress = {});
+// The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h).
+Result<ScanReport> findSubsAndFuncts(const Folder& myFolder, ProgressCallback progress = {}, std::stop_token stop = {});
 // The report for picked files, in the order given; paths that are not existing files are passed over.
-Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {});
+Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
+                                   std::stop_token stop = {});
 // The report for each path in order: a folder as findSubsAndFuncts walks it, a file by itself.
 Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                              ScanDetail detail = ScanDetail::Full);
+                              ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
 
 }  // namespace qb

@@ -11,8 +11,9 @@ Command subsCommand()
         "Lists the lines that declare a Public or Private Sub or Function, a Public (ReadOnly) Property or "
         "a Shared Sub, or that import a namespace, file by file, as the Find Subs and Functs window does. "
         "Names holding .bmp, .exe, .dll, .zip, .html, .htm, .gif or .jpg are not read.",
-        [](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail) {
-            return findSubsIn(paths, std::move(progress), detail);
+        [](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail,
+           std::stop_token stop) {
+            return findSubsIn(paths, std::move(progress), detail, std::move(stop));
         });
 }
 

@@ -50,12 +50,12 @@ private:
 };
 
 template <class Walk>
-ScanReport scanTodos(ProgressCallback progress, Walk walk, ScanDetail detail = ScanDetail::Full)
+ScanReport scanTodos(ProgressCallback progress, Walk walk, ScanDetail detail, std::stop_token stop)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(todoScanner());
-    ScanRun run(std::move(progress), std::move(scanners), detail);
+    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), todoSkipList))
             run.scan(file);
@@ -153,14 +153,17 @@ void TodoBlocks::appendRun(std::string_view text, bool last, ScanPart& part)
         line_ += countLineBreaks(text, counted_, text.size());
 }
 
-ScanReport findTodos(const Folder& myFolder, ProgressCallback progress)
+ScanReport findTodos(const Folder& myFolder, ProgressCallback progress, std::stop_token stop)
 {
-    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); });
+    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); },
+                     ScanDetail::Full, std::move(stop));
 }
 
-ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail)
+ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail,
+                       std::stop_token stop)
 {
-    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail);
+    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail,
+                     std::move(stop));
 }
 
 }  // namespace qb

@@ -53,10 +53,10 @@ private:
 // The scanner that findTodos runs on each file.
 std::unique_ptr<FileScanner> todoScanner();
 
-// The report for every file below `myFolder`.
-ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {});
+// The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h).
+ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {}, std::stop_token stop = {});
 // The report for each path in order: a folder as findTodos walks it, a file by itself.
 ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                       ScanDetail detail = ScanDetail::Full);
+                       ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
 
 }  // namespace qb

@@ -48,7 +48,9 @@ void frmFindSubNFuncts::cmdGo_Click()
     if (!folder)
         return;
     results_->run(ScanResults::FallibleScan(
-        [folder = *folder](ProgressCallback progress) { return findSubsAndFuncts(folder, std::move(progress)); }));
+        [folder = *folder](ProgressCallback progress, std::stop_token stop) {
+            return findSubsAndFuncts(folder, std::move(progress), std::move(stop));
+        }));
 }
 
 void frmFindSubNFuncts::cmdPickNGo_Click()
@@ -69,8 +71,8 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
     for (const QString& path : picked)
         paths.push_back(toPath(path));
 
-    results_->run(ScanResults::FallibleScan([paths = std::move(paths)](ProgressCallback progress) {
-        return findSubsInFiles(paths, std::move(progress));
+    results_->run(ScanResults::FallibleScan([paths = std::move(paths)](ProgressCallback progress, std::stop_token stop) {
+        return findSubsInFiles(paths, std::move(progress), std::move(stop));
     }));
 }
 

@@ -37,7 +37,9 @@ void frmFindTodos::cmdGo_Click()
     if (!folder)
         return;
     results_->run(ScanResults::Scan(
-        [folder = *folder](ProgressCallback progress) { return findTodos(folder, std::move(progress)); }));
+        [folder = *folder](ProgressCallback progress, std::stop_token stop) {
+            return findTodos(folder, std::move(progress), std::move(stop));
+        }));
 }
 
 void frmFindTodos::mnuPrint_Click()

@@ -39,12 +39,13 @@ int runScan(CommandRun& run, const PathsScan& scan)
 
     // The text format needs the report's text alone; the list of files needs the records.
     const bool textOnly = format == ReportFormat::Text && !run.has("--files-with-matches");
-    Result<ScanReport> report = scan(paths, run.progress(), textOnly ? ScanDetail::TextOnly : ScanDetail::Full);
+    Result<ScanReport> report =
+        scan(paths, run.progress(), textOnly ? ScanDetail::TextOnly : ScanDetail::Full, run.stopToken());
     if (!report) {
         run.report(report.error());
         return exitStatus::failed;
     }
-    if (report->cancelled)
+    if (report->cancelled || run.interrupted())
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     for (const Failure& failure : report->skipped)
         run.report(failure.path, failure.error);

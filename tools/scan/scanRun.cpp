@@ -33,7 +33,8 @@ std::size_t scanWorkerCount()
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
 }
 
-FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part)
+FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part,
+                     const std::stop_token& stop)
 {
     FileOutcome outcome;
     try {
@@ -42,6 +43,14 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
             part.clear();
             return outcome;
         };
+        const auto stopped = [&] {
+            outcome.stopped = true;
+            part.clear();
+            blocks.close();
+            return outcome;
+        };
+        if (stop.stop_requested())
+            return stopped();
         if (auto opened = blocks.open(file); !opened)
             return fail(std::move(opened.error()));
         auto head = blocks.peek(binaryProbeSize);
@@ -53,6 +62,8 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
         }
         scanner.start(file, part);
         for (;;) {
+            if (stop.stop_requested())
+                return stopped();
             auto run = blocks.next();
             if (!run)
                 return fail(std::move(run.error()));
@@ -87,7 +98,8 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
 // through the mutex, so a batch is only ever touched by one thread at a time.
 class ScanRun::Workers {
 public:
-    Workers(FileScanners scanners, ScanDetail detail) : batches_(scanners.size() * batchesPerWorker)
+    Workers(FileScanners scanners, ScanDetail detail, std::stop_token stop)
+        : stop_(std::move(stop)), batches_(scanners.size() * batchesPerWorker)
     {
         assert(!scanners.empty());
         for (Batch& batch : batches_) {
@@ -115,6 +127,9 @@ public:
         while (emptied_ < filled_)
             emptyOldest(report);
     }
+
+    // A stop request cut a file short or kept one from being read.
+    bool stopSeen() const { return stopSeen_; }
 
 private:
     struct Job {
@@ -153,12 +168,17 @@ private:
         }
         for (std::size_t i = 0; i < batch.count; ++i) {
             Job& job = batch.jobs[i];
-            if (job.outcome.error)
-                report.skipped.push_back({job.file, std::move(*job.outcome.error)});
-            else if (job.outcome.binary)
-                ++report.binarySkipped;
-            else if (!job.part.text.empty())
-                join(job, report);
+            // After the first file the stop cut short nothing joins: the report holds the whole
+            // files before it, with no gap in walk order.
+            stopSeen_ = stopSeen_ || job.outcome.stopped;
+            if (!stopSeen_) {
+                if (job.outcome.error)
+                    report.skipped.push_back({job.file, std::move(*job.outcome.error)});
+                else if (job.outcome.binary)
+                    ++report.binarySkipped;
+                else if (!job.part.text.empty())
+                    join(job, report);
+            }
             job.part.clear();
         }
         batch.count = 0;
@@ -200,7 +220,7 @@ private:
             Batch& batch = batches_[taken % batches_.size()];
             for (std::size_t i = 0; i < batch.count; ++i) {
                 Job& job = batch.jobs[i];
-                job.outcome = scanFile(job.file, blocks, scanner, job.part);
+                job.outcome = scanFile(job.file, blocks, scanner, job.part, stop_);
             }
             bool awaited;
             {
@@ -213,6 +233,8 @@ private:
         }
     }
 
+    const std::stop_token stop_;
+    bool stopSeen_ = false;
     std::mutex mutex_;
     std::condition_variable_any batchAdded_;  // wakes workers
     std::condition_variable batchDone_;       // wakes the calling thread
@@ -223,8 +245,9 @@ private:
     std::vector<std::jthread> threads_;  // declared last: stopped and joined before the rest goes
 };
 
-ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail)
-    : counter_(std::move(progress)), workers_(std::make_unique<Workers>(std::move(scanners), detail))
+ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail, std::stop_token stop)
+    : stop_(std::move(stop)), counter_(std::move(progress)),
+      workers_(std::make_unique<Workers>(std::move(scanners), detail, stop_))
 {
 }
 
@@ -247,7 +270,7 @@ std::string_view fileNameOf(const std::filesystem::path& path)
 
 void ScanRun::scan(const std::filesystem::path& file)
 {
-    if (!counter_.step(file))
+    if (stop_.stop_requested() || !counter_.step(file))
         return;
     lastRead_ = file.native();
     workers_->add(file, report_);
@@ -327,7 +350,7 @@ void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
 ScanReport ScanRun::finish()
 {
     workers_->emptyAll(report_);
-    report_.cancelled = counter_.cancelled();
+    report_.cancelled = stopped() || workers_->stopSeen();
     if (!lastRead_.empty())
         report_.lastRead = std::filesystem::path(std::move(lastRead_));
     return std::move(report_);

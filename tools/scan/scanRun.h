@@ -10,6 +10,10 @@
 // and calls the progress callback; it hands files to the workers in batches (one hand-over for
 // many small files) and joins their parts to the report in walk order, so the report is the same
 // as one thread would make.
+// A stop request (Cancel in a window, Ctrl+C on the command line) reaches the workers directly:
+// they check it between files and between the runs of a long file, so a scan ends within a run
+// of lines whatever the walk had handed over. The report then holds the files read whole before
+// the first one the stop cut short, in walk order, and says that it was cancelled.
 #pragma once
 
 #include "shell/error.h"
@@ -23,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,11 +104,14 @@ using FileScanners = std::vector<std::unique_ptr<FileScanner>>;
 struct FileOutcome {
     std::optional<Error> error;  // it could not be read or scanned (its part is then empty)
     bool binary = false;         // passed over as binary (its part is empty)
+    bool stopped = false;        // a stop request cut it short (its part is empty)
     bool utf8 = true;            // its bytes are valid UTF-8 (decided when its part is not empty)
 };
 
-// Reads `file` through `blocks` and has `scanner` fill `part` (empty on entry) from it.
-FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part);
+// Reads `file` through `blocks` and has `scanner` fill `part` (empty on entry) from it; a stop
+// request is checked before each run of lines.
+FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part,
+                     const std::stop_token& stop = {});
 
 // How many worker threads (and so FileScanners) a scan uses on this machine.
 std::size_t scanWorkerCount();
@@ -111,8 +119,10 @@ std::size_t scanWorkerCount();
 // One scan in progress.
 class ScanRun {
 public:
-    // One worker thread per scanner (at least one is needed).
-    ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail = ScanDetail::Full);
+    // One worker thread per scanner (at least one is needed). A request on `stop` ends the scan
+    // as Cancel does, also while the calling thread waits for the workers.
+    ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail = ScanDetail::Full,
+            std::stop_token stop = {});
     ~ScanRun();
 
     // Reports the file to the progress callback and has it read and scanned; its part joins the
@@ -121,7 +131,7 @@ public:
     void scan(const std::filesystem::path& file);
     // Records what could not be read, after every file handed to scan() before it.
     void skip(const std::filesystem::path& path, Error error);
-    bool stopped() const { return counter_.cancelled(); }
+    bool stopped() const { return counter_.cancelled() || stop_.stop_requested(); }
 
     // Calls `visit` for every file below `folder` (see the top of this header) until the scan stops.
     void walk(const Folder& folder, const std::function<void(const std::filesystem::path&)>& visit);
@@ -141,6 +151,7 @@ private:
     void walkSpelled(const std::filesystem::path& spelled, const std::function<void(const std::filesystem::path&)>& visit);
 
     FileSystemObject fso_;
+    std::stop_token stop_;
     WalkCounter counter_;
     ScanReport report_;
     std::string lastRead_;  // kept as bytes while scanning: assigning reuses its room

@@ -89,8 +89,9 @@ class ScanResults : public QObject {
 public:
     ScanResults(QWidget* window, const ScanWindowParts& parts, ScanWording wording);
 
-    using Scan = std::function<ScanReport(ProgressCallback)>;
-    using FallibleScan = std::function<Result<ScanReport>(ProgressCallback)>;
+    // Each scan gets the run's progress callback and the stop request of its Cancel button.
+    using Scan = std::function<ScanReport(ProgressCallback, std::stop_token)>;
+    using FallibleScan = std::function<Result<ScanReport>(ProgressCallback, std::stop_token)>;
     void run(Scan scan);
     // A scan that may fail as a whole: then only its message shows.
     void run(FallibleScan scan);

@@ -47,32 +47,25 @@ Result<void> putFilled(std::string_view text, int level, const Filling& filling,
     return put(text.substr(start));
 }
 
-// The text of out.txt as the result box shows it: each whole repetition (ending at `ends`)
-// followed by CR LF, read back from the file, so the box holds exactly what reached it. The CR LFs
-// go in where the bytes lie, so the text costs no more than its own length.
-Result<std::string> shownFromFile(const FileSystemObject& fso, const std::filesystem::path& path,
-                                  std::vector<std::uint64_t> ends)
+// The text of the result box: `made` (the output's bytes) cut after its last whole repetition
+// (ending at `ends`), each repetition followed by CR LF. The CR LFs go in where the bytes lie, so
+// the text costs no more than its own length.
+std::string shownFrom(std::string made, std::vector<std::uint64_t> ends)
 {
-    std::string shown;
-    if (ends.empty())
-        return shown;
-    shown.reserve(ends.back() + 2 * ends.size() + 1);
-    if (auto read = fso.readFileBytes(path, shown); !read)
-        return std::unexpected(read.error());
-    while (!ends.empty() && ends.back() > shown.size())
+    while (!ends.empty() && ends.back() > made.size())
         ends.pop_back();
-    shown.resize(ends.empty() ? 0 : ends.back());
-    std::size_t to = shown.size() + 2 * ends.size();
-    shown.resize(to);
+    made.resize(ends.empty() ? 0 : ends.back());
+    std::size_t to = made.size() + 2 * ends.size();
+    made.resize(to);
     for (std::size_t j = ends.size(); j-- > 0;) {
         const std::size_t begin = j == 0 ? 0 : ends[j - 1], size = ends[j] - begin;
         to -= 2;
-        shown[to] = '\r';
-        shown[to + 1] = '\n';
+        made[to] = '\r';
+        made[to + 1] = '\n';
         to -= size;
-        std::memmove(shown.data() + to, shown.data() + begin, size);
+        std::memmove(made.data() + to, made.data() + begin, size);
     }
-    return shown;
+    return made;
 }
 
 RepeatResult failed(RepeatResult result, Error error)
@@ -133,10 +126,10 @@ struct RepeatOutput {
         return done;
     }
 
-    // Publishes the output with the whole repetitions that reached it (all of them, unless a
-    // write failed). On return `ends` holds the repetitions now in the file: none when the file
-    // stayed as it was. The first error met, if any.
-    std::optional<Error> close()
+    // Publishes the output when every write succeeded; after a failed write the file stays as it
+    // was. `shown` gets the whole repetitions made, read back from the output before it is closed
+    // (when `show`), so the box holds exactly what was made. The first error met, if any.
+    std::optional<Error> close(bool show, std::string& shown)
     {
         std::optional<Error> error;
         if (!writeFailed)
@@ -144,16 +137,25 @@ struct RepeatOutput {
                 writeFailed = true;
                 error = flushed.error();
             }
-        if (writeFailed)
-            while (!ends.empty() && ends.back() > stream.bytesInFile())
-                ends.pop_back();
-        auto closed = writeFailed ? stream.CloseKeeping(ends.empty() ? 0 : ends.back()) : stream.Close();
-        if (!closed) {
-            ends.clear();
+        if (show && !ends.empty()) {
+            std::string made;
+            made.reserve(ends.back() + 2 * ends.size());
+            if (auto read = stream.readBack(ends.back(), made); !read)
+                error = error.value_or(read.error());
+            shown = shownFrom(std::move(made), std::move(ends));
+        }
+        if (writeFailed) {
+            stream.Discard();
+            return error;
+        }
+        published = true;
+        if (auto closed = stream.Close(); !closed) {
+            published = false;
             return error.value_or(closed.error());
         }
         return error;
     }
+    bool published = false;
 };
 
 // Expands the chunk once per line (or pair of lines) of `in` into `output`, until the input
@@ -221,13 +223,9 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     RepeatOutput output{*out};
     std::optional<Error> error = writeRepetitions(request, *in, output);
     (void)in->Close();
-    // The output gets the whole repetitions that reached it; the box shows them.
-    if (auto closing = output.close(); closing)
+    if (auto closing = output.close(request.show, result.shown); closing)
         error = error.value_or(std::move(*closing));
-    if (auto shown = shownFromFile(fso, request.outFile, std::move(output.ends)); shown)
-        result.shown = std::move(*shown);
-    else
-        error = error.value_or(shown.error());
+    result.written = output.published;
     if (error)
         return failed(std::move(result), std::move(*error));
     return result;
@@ -237,6 +235,11 @@ std::string repeatErrorMessage(const Error& error)
 {
     return "Error detected -- did you double up with an in.txt with an odd number of lines?\r\n" +
            formatError(error);
+}
+
+std::string outNotWrittenMessage(const std::filesystem::path& outFile)
+{
+    return outFile.string() + " was not written: it holds what it held before the run.";
 }
 
 Result<std::optional<std::string>> loadChunk(const std::filesystem::path& store)

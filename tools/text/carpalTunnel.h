@@ -41,6 +41,7 @@ struct RepeatRequest {
     std::filesystem::path outFile;
     std::string countStart;
     bool doubleUp = false;
+    bool show = true;  // fill RepeatResult::shown (a command, which shows nothing, needs no copy)
 };
 
 enum class RepeatOutcome {
@@ -54,15 +55,20 @@ struct RepeatResult {
     RepeatOutcome outcome = RepeatOutcome::Done;
     std::string shown;            // the repetitions, each followed by CR LF
     std::optional<Error> error;   // set when outcome is Failed
+    bool written = false;         // the output file now holds the repetitions
 };
 
-// Runs the expansion: the output file is replaced by the repetitions. A run that stops on an
-// error (an odd number of lines in double-up mode, an output that cannot be written, a counter
-// that passes 32767) keeps the repetitions finished before it, in the file and in `shown`.
+// Runs the expansion: the output file is replaced by the repetitions, in one step once they are
+// all written. A run that stops by its own rule (an odd number of lines in double-up mode, a
+// counter that passes 32767, a line that cannot be read) publishes the repetitions finished before
+// it; after a failed write the output file stays as it was. `shown` holds the whole repetitions
+// made either way.
 RepeatResult repeatChunk(const RepeatRequest& request);
 
 // The message a failed run shows.
 std::string repeatErrorMessage(const Error& error);
+// What a failed run that left the output file as it was says after that message.
+std::string outNotWrittenMessage(const std::filesystem::path& outFile);
 
 // The chunk store holds the chunk followed by one CR LF. Loading gives back exactly the chunk
 // that was saved (line ends as CR LF); nothing when no store exists.

@@ -42,6 +42,7 @@ int runRepeat(CommandRun& run)
         request.countStart = *start;
     }
     request.doubleUp = run.has("--double-up");
+    request.show = false;
     const std::filesystem::path outFolder = request.outFile.parent_path();
     if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
@@ -64,6 +65,8 @@ int runRepeat(CommandRun& run)
         return exitStatus::cannotStart;
     case RepeatOutcome::Failed:
         run.report(*result.error);
+        if (!result.written)
+            run.note(outNotWrittenMessage(request.outFile));
         return exitStatus::failed;
     case RepeatOutcome::Done:
         break;
@@ -85,7 +88,8 @@ Command repeatCommand()
         "lines are read per repetition and each \xC3\xA6 (byte E6) gets the second. The template's bytes "
         "are used as they are (Windows-1252, like the window's chunk box). The output file is replaced; "
         "nothing is printed. An input with an odd number of lines in --double-up mode, or a counter past "
-        "32767, stops the run with exit status 1, keeping the repetitions written before.";
+        "32767, stops the run with exit status 1, keeping the repetitions written before. A failed write "
+        "(a full disk, say) leaves the output file as it was, and the exit status is 1.";
     command.options = {
         {"--template", "FILE", "the template, - for standard input (default: the chunk the window starts "
                                "with, from last.txt in the program's data folder, or the built-in one)"},

@@ -205,6 +205,8 @@ void frmCarpalTunnel::cmdGo_Click()
     case RepeatOutcome::Failed:
         setBoxText(rich1, fileText(result.shown));
         showMessage(pathText(repeatErrorMessage(*result.error)));
+        if (!result.written)
+            showMessage(pathText(outNotWrittenMessage(request.outFile)));
         return;
     case RepeatOutcome::Done:
         break;
