@@ -83,6 +83,7 @@ TEST_F(Scripting, StreamsInAndLineEndsOut)
         {"$Q repeat --template - --in two.txt --out out.txt && cat out.txt", "[\xA2]", "[1][2]"},
         {"$Q linktable t a | tr -d -c '\\r' | wc -c", "", "0\n"},
         {"$Q hex2dec ff --crlf", "", "255\r\n"},
+        {"$Q todos -l - <(printf \"' TODO: x\")", "x ' TODO: in\n", "/dev/stdin\n/dev/fd/63\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line.toStdString());

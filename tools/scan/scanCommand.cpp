@@ -21,7 +21,7 @@ int runScan(CommandRun& run, const PathsScan& scan)
     std::vector<std::filesystem::path> paths;
     bool missing = false;
     for (const std::string& argument : run.arguments()) {
-        std::filesystem::path path(argument);
+        std::filesystem::path path = run.inputPath(argument);  // "-", a pipe or a FIFO is read as a stream
         if (!fso.FolderExists(path) && !fso.FileExists(path)) {
             run.report(path, systemError(ENOENT, path));
             missing = true;
@@ -86,7 +86,7 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
     command.description =
         std::move(description) +
         "\n\nEach PATH is scanned in the order given: a folder with everything below it (a folder's files "
-        "before its subfolders, names in case-insensitive order), a file by itself. Binary files (a NUL "
+        "before its subfolders, names in case-insensitive order), a file by itself; - is standard input, and a pipe or FIFO (<(command)) is read as a stream. Binary files (a NUL "
         "byte in their first 64 KiB) are passed over. Files that cannot be read are listed on standard "
         "error and the scan goes on.";
     command.options = {
