@@ -1,6 +1,8 @@
 #include "shell/backgroundRun.h"
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QTimer>
@@ -135,7 +137,9 @@ void BackgroundRun::showProgress()
         return;
     dialog_ = std::make_unique<QProgressDialog>(window_);
     dialog_->setWindowTitle(QStringLiteral("Quillbox"));
-    dialog_->setWindowModality(Qt::WindowModal);
+    // The run's own window is blocked by its disabled controls; a modal dialog would block the
+    // whole frame, every other tool with it.
+    dialog_->setWindowModality(Qt::NonModal);
     dialog_->setCancelButtonText(QStringLiteral("Cancel"));
     dialog_->setRange(0, 0);  // the length of a walk is not known ahead
     dialog_->setAutoClose(false);
@@ -144,6 +148,14 @@ void BackgroundRun::showProgress()
     dialog_->setLabelText(QStringLiteral("Starting..."));
     connect(dialog_.get(), &QProgressDialog::canceled, this, &BackgroundRun::stop);
     showCentred(dialog_.get(), window_);
+    // Inside a frame, the dialog shows while its window is the active child and steps aside while
+    // the user works in another one.
+    auto* sub = qobject_cast<QMdiSubWindow*>(window_->parentWidget());
+    if (QMdiArea* area = sub ? sub->mdiArea() : nullptr)
+        connect(area, &QMdiArea::subWindowActivated, dialog_.get(), [this, sub](QMdiSubWindow* active) {
+            if (active && dialog_)
+                dialog_->setVisible(active == sub);
+        });
 }
 
 void BackgroundRun::stop()

@@ -2,7 +2,9 @@
 // on a worker thread with a progress callback, while the window thread goes on handling events:
 // the window can be moved, repainted and cancelled. During the run the window's controls are
 // disabled and, once it has lasted half a second, a progress dialog titled "Quillbox" and centred
-// on the window shows the file being handled and a Cancel button. Cancel becomes a stop request
+// on the window shows the file being handled and a Cancel button. Only the run's own window is
+// blocked: the user may work in another tool of the frame meanwhile, or close this one, which
+// stops the run. Cancel becomes a stop request
 // that the progress callback answers, so the logic ends after the current file. The result comes
 // back once, on the window thread, after the dialog has gone and the controls are enabled again.
 //

@@ -1,5 +1,7 @@
 #include "shell/behaviours.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
@@ -287,6 +289,45 @@ void listFolderFiles(FolderPicker* folder, QListWidget* list)
             names.push_back(fromPath(file.Path().filename()));
         list->addItems(names);
     }));
+}
+
+bool removeSelectedEntry(QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty())
+        return false;
+    delete list->takeItem(list->row(selected.first()));
+    list->clearSelection();
+    list->setCurrentRow(-1);
+    return true;
+}
+
+void editableList(QListWidget* list, QAbstractButton* remove)
+{
+    auto* removeEntry = new QAction(QStringLiteral("&Remove"), list);
+    removeEntry->setObjectName(QStringLiteral("mnuRemoveEntry"));
+    removeEntry->setShortcut(QKeySequence::Delete);
+    removeEntry->setShortcutContext(Qt::WidgetShortcut);
+    auto* clear = new QAction(QStringLiteral("&Clear"), list);
+    clear->setObjectName(QStringLiteral("mnuClearList"));
+    list->addActions({removeEntry, clear});
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto removeSelected = guarded([list] { removeSelectedEntry(list); });
+    QObject::connect(removeEntry, &QAction::triggered, list, removeSelected);
+    QObject::connect(remove, &QAbstractButton::clicked, list, removeSelected);
+    QObject::connect(clear, &QAction::triggered, list, &QListWidget::clear);
+    // Each is offered only when it has something to act on.
+    const auto offer = [list, remove, removeEntry, clear] {
+        const bool selected = !list->selectedItems().isEmpty();
+        remove->setEnabled(selected);
+        removeEntry->setEnabled(selected);
+        clear->setEnabled(list->count() > 0);
+    };
+    QObject::connect(list, &QListWidget::itemSelectionChanged, list, offer);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, offer);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsRemoved, list, offer);
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, offer);
+    offer();
 }
 
 void stretchResultBox(QWidget* window, QWidget* box)

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+class QAbstractButton;
 class QLineEdit;
 class QListWidget;
 class QWidget;
@@ -36,6 +37,13 @@ void acceptFileDrops(QLineEdit* box);
 void acceptFolderPathDrops(QLineEdit* box);
 // The list shows the names of the files directly in the picker's folder, in walk order.
 void listFolderFiles(FolderPicker* folder, QListWidget* list);
+// Removes the list's selected entry; nothing is selected afterwards, so a second press does not
+// remove a neighbour by surprise. False when nothing was selected.
+bool removeSelectedEntry(QListWidget* list);
+// A list the user edits: the Delete key and the "Remove" entry of its context menu remove the
+// selected entry, as `remove` (a button beside it) does; "Clear" empties it. Each is enabled only
+// when there is something to remove.
+void editableList(QListWidget* list, QAbstractButton* remove);
 // Result box stretch: on every resize of `window`, the box takes height (window height − top −
 // 1300 twips) and width (window width − left − 300 twips), each only when it is at least 1000.
 void stretchResultBox(QWidget* window, QWidget* box);

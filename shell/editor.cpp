@@ -106,8 +106,15 @@ void openInEditor(const std::filesystem::path& file, std::uint64_t line)
     const QString command = editorTemplateInUse();
     const auto made = editorCommand(command, fromPath(file), line);
     if (!made) {
-        showMessage(QStringLiteral("The editor command \"%1\" names no program: set one under Options, Editor.")
+        showMessage(QStringLiteral("The editor command \"%1\" names no program: choose an editor under Options > "
+                                   "Editor.")
                         .arg(command));
+        return;
+    }
+    if (findProgram(made->program).isEmpty()) {
+        showMessage(QStringLiteral("%1 could not be started: it was not found on the PATH. Choose an editor under "
+                                   "Options > Editor.")
+                        .arg(made->program));
         return;
     }
     startProgram(made->program, made->arguments);

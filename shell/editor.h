@@ -43,7 +43,7 @@ struct EditorCommand {
 std::optional<EditorCommand> editorCommand(const QString& command, const QString& file, std::uint64_t line);
 
 // Opens `file` at `line` with the editor in use. A program that is not found or cannot be started
-// gets one message naming it.
+// gets one message naming it; one that is not found points to Options > Editor.
 void openInEditor(const std::filesystem::path& file, std::uint64_t line);
 
 // A file and a 1-based line in it.

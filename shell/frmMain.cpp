@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -16,6 +18,7 @@
 #include "shell/editor.h"
 #include "shell/frmWhichGizmet.h"
 #include "shell/guard.h"
+#include "shell/kit.h"
 #include "shell/services.h"
 #include "shell/settings.h"
 #include "shell/windows.h"
@@ -54,10 +57,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));
     registerWindow<frmWhichGizmet>();
     createWorkspace();
+    createFileMenu();
     createGizmetsMenu();
     createWindowMenu();
     createOptionsMenu();
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    createStatusBar();
     placeFrame();
     createHelpMenu();
     MDIForm_Load();
@@ -93,19 +97,46 @@ QAction* frmMain::addEntry(QMenu* menu, const char* name, const QString& caption
     return action;
 }
 
+void frmMain::createFileMenu()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFrameFile"));
+    QAction* mnuExit = addEntry(file, "mnuExit", QStringLiteral("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                                [this] { mnuExit_Click(); });
+    mnuExit->setMenuRole(QAction::QuitRole);
+    mnuExit->setStatusTip(QStringLiteral("Close every tool window and end Quillbox"));
+}
+
+// Status tips take the temporary area on the left; the run summary sits in a permanent label on
+// the right, where no menu's tip can wipe it. A summary too long for the bar is cut at its end and
+// shown whole as the label's tooltip.
+void frmMain::createStatusBar()
+{
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    auto* summary = make<QLabel>(statusBar(), statusSummaryName);
+    summary->setMinimumWidth(1);  // a long summary never widens the frame
+    summary->setAccessibleName(QStringLiteral("Last run"));
+    statusBar()->addPermanentWidget(summary);
+}
+
 void frmMain::createGizmetsMenu()
 {
     QMenu* gizmets = menuBar()->addMenu(QStringLiteral("&Gizmets"));
     gizmets->setObjectName(QStringLiteral("mnuGizmets"));
+    // An entry that opens a window names it in the Window menu when the chooser does not.
     addEntry(gizmets, "mnuWhichGizmet", QStringLiteral("&Complete List"), {QKeySequence(Qt::CTRL | Qt::Key_F1)},
-             [this] { mnuWhichGizmet_Click(); });
+             [this] { mnuWhichGizmet_Click(); })
+        ->setData(QStringLiteral("frmWhichGizmet"));
     addEntry(gizmets, "mnuTags", QStringLiteral("&Tag Insert"), {QKeySequence(Qt::Key_F1)}, [this] { mnuTags_Click(); });
     addEntry(gizmets, "mnuInsert", QStringLiteral("Property Insert (into tag)"), {QKeySequence(Qt::Key_F2)},
              [this] { mnuInsert_Click(); });
     addEntry(gizmets, "mnuEraseChunks", QStringLiteral("&Erase Chunks"), {QKeySequence(Qt::Key_F3)},
-             [this] { mnuEraseChunks_Click(); });
+             [this] { mnuEraseChunks_Click(); })
+        ->setData(QStringLiteral("frmEraseChunks"));
     addEntry(gizmets, "mnuSNP", QStringLiteral("Search and Replace from file"), {QKeySequence(Qt::Key_F4)},
-             [this] { mnuSNP_Click(); });
+             [this] { mnuSNP_Click(); })
+        ->setData(QStringLiteral("frmReplaceLineFromFile"));
+    gizmets_ = gizmets;
 }
 
 void frmMain::createWindowMenu()
@@ -164,6 +195,21 @@ void frmMain::updateWindowActions()
         action->setEnabled(any);
 }
 
+// A child as the Window menu lists it: its tool's name, then its caption after a dash when the
+// caption says something else ("Update a file over multiple directories - Form1").
+QString frmMain::windowListName(const QMdiSubWindow* child) const
+{
+    const QString caption = child->windowTitle();
+    const QString className = child->widget() ? child->widget()->objectName() : QString();
+    QString name = chooserName(className);
+    for (const QAction* entry : gizmets_->actions())
+        if (name.isEmpty() && entry->data().toString() == className)
+            name = withoutAccessKey(entry->text());
+    if (name.isEmpty() || name == caption)
+        return caption.isEmpty() ? name : caption;
+    return caption.isEmpty() ? name : name + QStringLiteral(" - ") + caption;
+}
+
 void frmMain::updateWindowMenu()
 {
     qDeleteAll(windowList_);
@@ -171,7 +217,7 @@ void frmMain::updateWindowMenu()
     const QList<QMdiSubWindow*> children = workspace_->subWindowList();
     for (qsizetype i = 0; i < children.size(); ++i) {
         QMdiSubWindow* child = children[i];
-        QString title = child->windowTitle();
+        QString title = windowListName(child);
         title.replace(QLatin1Char('&'), QLatin1String("&&"));
         const QString caption = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
                                       : QStringLiteral("%1 %2").arg(i + 1).arg(title);
@@ -241,6 +287,14 @@ void frmMain::mnuEraseChunks_Click()
 void frmMain::mnuSNP_Click()
 {
     openWindow(QStringLiteral("frmReplaceLineFromFile"));
+}
+
+void frmMain::mnuExit_Click()
+{
+    // Each child closes as if the user closed it, so it keeps what it keeps; the program ends
+    // once the frame has closed.
+    if (close())
+        QCoreApplication::quit();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

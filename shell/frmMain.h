@@ -1,6 +1,8 @@
-// The frame window: a workspace that holds every tool as a child window, the "&Gizmets" menu,
-// the "&Window" menu that arranges and lists the children, the "&Options" menu and the "&Help"
-// menu, and a status bar where each run leaves a one-line summary. The frame fits the screen on its first start and comes back where the user left it.
+// The frame window: a workspace that holds every tool as a child window, the "&File" menu that
+// ends the program, the "&Gizmets" menu, the "&Window" menu that arranges and lists the children
+// by their tools' names, the "&Options" menu and the "&Help" menu, and a status bar whose
+// permanent label keeps the summary of the last run while menus show their tips beside it. The
+// frame fits the screen on its first start and comes back where the user left it.
 #pragma once
 
 #include <QList>
@@ -11,6 +13,7 @@
 class QAction;
 class QActionGroup;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 namespace qb {
@@ -29,6 +32,7 @@ public:
     void mnuSNP_Click();
     void mnuAbout_Click();
     void mnuEditor_Click();
+    void mnuExit_Click();
 
     QMdiArea* workspace() const { return workspace_; }
     // Lists the open windows at the end of the "&Window" menu, the active one checked. The menu
@@ -40,16 +44,20 @@ protected:
 
 private:
     void createWorkspace();
+    void createFileMenu();
+    void createStatusBar();
     void createGizmetsMenu();
     void createWindowMenu();
     void createOptionsMenu();
     void placeFrame();
     void updateWindowActions();
+    QString windowListName(const QMdiSubWindow* child) const;
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, const QList<QKeySequence>& keys,
                       std::function<void()> handler);
     void createHelpMenu();
 
     QMdiArea* workspace_ = nullptr;
+    QMenu* gizmets_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowActions_;  // Cascade to Close All: there is nothing for them without a child
     QList<QAction*> windowList_;

@@ -20,25 +20,34 @@ struct ChooserEntry {
     const char* window;  // nullptr: a tool that is not in the program
 };
 
+// Each caption has an access key of its own.
 constexpr ChooserEntry entries[] = {
-    {"InsertLine", nullptr},
-    {"Insert Property", nullptr},
-    {"Erase and Spew Chunks", "frmEraseChunks"},
+    {"&InsertLine", nullptr},
+    {"Insert &Property", nullptr},
+    {"&Erase and Spew Chunks", "frmEraseChunks"},
     {"&Carpal Tunnel Repeats", "frmCarpalTunnel"},
-    {"Hex 2 Dec 2 Hex 2...", "frmHex2Dec"},
-    {"Add Extension to extensionless files", "frmAddExtension"},
-    {"Update a file over multiple directories", "frmUpdateFiles"},
-    {"Find TODOs", "frmFindTodos"},
-    {"Combine Lines from two files", "frmCombineFiles"},
+    {"Hex 2 &Dec 2 Hex 2...", "frmHex2Dec"},
+    {"&Add Extension to extensionless files", "frmAddExtension"},
+    {"&Update a file over multiple directories", "frmUpdateFiles"},
+    {"Find &TODOs", "frmFindTodos"},
+    {"Co&mbine Lines from two files", "frmCombineFiles"},
     {"Find Subs and &Functs", "frmFindSubNFuncts"},
     {"Make &Link Table", "frmMakeLinktables"},
-    {"Two lines of cols to two rows", "frmTwoTabbedRowsToCols"},
-    {"Create Sequence and Trigger code in files", "frmOracleSeqTrigs"},
+    {"Two lines of cols to two &rows", "frmTwoTabbedRowsToCols"},
+    {"Create &Sequence and Trigger code in files", "frmOracleSeqTrigs"},
 };
 
 constexpr short entryCount = static_cast<short>(std::size(entries));
 
 }  // namespace
+
+QString chooserName(const QString& className)
+{
+    for (const ChooserEntry& entry : entries)
+        if (entry.window && className == QLatin1String(entry.window))
+            return withoutAccessKey(QString::fromUtf8(entry.caption));
+    return {};
+}
 
 frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
 {

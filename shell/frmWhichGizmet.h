@@ -5,8 +5,13 @@
 #include <QWidget>
 
 class QPushButton;
+class QString;
 
 namespace qb {
+
+// The name the chooser gives the tool of window class `className`, as it reads (no access key);
+// empty for a window the chooser has no button for.
+QString chooserName(const QString& className);
 
 class frmWhichGizmet : public QWidget {
     Q_OBJECT

@@ -130,6 +130,8 @@ private:
     std::vector<Entry> entries_;
 };
 
+}  // namespace
+
 QString withoutAccessKey(QString caption)
 {
     for (qsizetype at = caption.indexOf(QLatin1Char('&')); at >= 0 && at < caption.size();
@@ -137,8 +139,6 @@ QString withoutAccessKey(QString caption)
         caption.remove(at, 1);  // "&&" leaves one "&", which the next search steps over
     return caption;
 }
-
-}  // namespace
 
 QLabel* wrapped(QLabel* label)
 {

@@ -70,6 +70,9 @@ void explain(QWidget* control, const QString& what);
 void explainWindow(QWidget* window, const QString& what);
 QString windowExplanation(const QWidget* window);
 
+// A caption as it reads: its access-key marks dropped, "&&" read as one "&".
+QString withoutAccessKey(QString caption);
+
 // Gives every control of `window` an accessible name: a caption names its own control, a label
 // names its buddy. Names set before are kept unless a label names the control.
 void nameControls(QWidget* window);

@@ -1,6 +1,7 @@
 #include "shell/records.h"
 
 #include "shell/fileText.h"
+#include "shell/mdlText.h"
 
 #include <array>
 
@@ -183,6 +184,19 @@ std::optional<ReportFormat> reportFormatNamed(std::string_view name)
         if (name == known)
             return format;
     return std::nullopt;
+}
+
+ReportFormat reportFormatForFile(const std::filesystem::path& path, ReportFormat chosen)
+{
+    static constexpr std::array<std::pair<std::string_view, ReportFormat>, 4> extensions = {{
+        {".TXT", ReportFormat::Text}, {".CSV", ReportFormat::Csv},
+        {".JSON", ReportFormat::Json}, {".MD", ReportFormat::Markdown},
+    }};
+    const std::string typed = upperCp1252(path.extension().native());
+    for (const auto& [known, format] : extensions)
+        if (typed == known)
+            return format;
+    return chosen;
 }
 
 std::string writeReport(std::string_view text, const Records& records, ReportFormat format)

@@ -49,6 +49,10 @@ enum class ReportFormat { Text, Csv, Json, Markdown };
 // The format called `name` ("text", "csv", "json", "markdown"), or nothing.
 std::optional<ReportFormat> reportFormatNamed(std::string_view name);
 
+// The format a report saved as `path` takes: the one its extension names (.txt, .csv, .json,
+// .md, in any case), otherwise `chosen`, the file type picked in the save dialog.
+ReportFormat reportFormatForFile(const std::filesystem::path& path, ReportFormat chosen);
+
 // The report in `format`: `text` itself for Text, the records for the others.
 std::string writeReport(std::string_view text, const Records& records, ReportFormat format);
 

@@ -1,14 +1,18 @@
 #include "shell/windows.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QHash>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QStatusBar>
 #include <QToolTip>
 #include <QWidget>
 
@@ -83,6 +87,71 @@ void prepare(QWidget* window)
     restoreInputs(window);
 }
 
+// Alt and a letter, pressed anywhere in a tool window, reaches that window's own control with
+// the letter as its access key before any shortcut of the frame. Qt would find the frame's menu
+// and the control both holding the key and run neither. It looks at each key before the focused
+// control does, so a text box never takes the letter as typing.
+class OwnAccessKeys : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier || !receiver->isWidgetType())
+            return false;
+        QObject* owner = ownerOf(static_cast<QWidget*>(receiver), key->key());
+        if (!owner)
+            return false;
+        if (type == QEvent::ShortcutOverride) {
+            event->accept();  // the key comes to the focused control as a key press, caught below
+            return true;
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(owner)) {
+            if (button->focusPolicy() & Qt::TabFocus)
+                button->setFocus(Qt::ShortcutFocusReason);
+            button->animateClick();
+        } else if (auto* menuBar = qobject_cast<QMenuBar*>(owner)) {
+            menuBar->setActiveAction(ownMenu(menuBar, key->key()));
+        }
+        return true;
+    }
+
+private:
+    static bool holdsKey(const QString& caption, int key)
+    {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(caption);
+        return !mnemonic.isEmpty() && mnemonic[0].key() == key;
+    }
+    static QAction* ownMenu(const QMenuBar* menuBar, int key)
+    {
+        for (QAction* menu : menuBar->actions())
+            if (menu->isEnabled() && menu->isVisible() && holdsKey(menu->text(), key))
+                return menu;
+        return nullptr;
+    }
+    // The control or menu bar of the tool window around `focus` that `key` belongs to.
+    static QObject* ownerOf(QWidget* focus, int key)
+    {
+        QWidget* window = nullptr;
+        for (QWidget* above = focus; above && !window; above = above->parentWidget())
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(above); sub && sub->mdiArea() == workspace())
+                window = sub->widget();
+        if (!window)
+            return nullptr;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+            if (button->isEnabled() && button->isVisibleTo(window) && holdsKey(button->text(), key))
+                return button;
+        for (QMenuBar* menuBar : window->findChildren<QMenuBar*>())
+            if (menuBar->isEnabled() && ownMenu(menuBar, key))
+                return menuBar;
+        return nullptr;
+    }
+};
+
 }  // namespace
 
 void registerWindow(const QString& className, WindowFactory factory)
@@ -104,6 +173,11 @@ bool isWindowRegistered(const QString& className)
 void setWorkspace(QMdiArea* area)
 {
     workspace() = area;
+    static QPointer<OwnAccessKeys> accessKeys;
+    if (area && !accessKeys) {
+        accessKeys = new OwnAccessKeys(qApp);
+        qApp->installEventFilter(accessKeys);
+    }
 }
 
 QWidget* findOpenWindow(const QString& className)
@@ -149,9 +223,11 @@ QWidget* openWindow(const QString& className)
 
 void showStatus(const QWidget* window, const QString& text)
 {
-    auto* frame = qobject_cast<QMainWindow*>(window ? window->window() : nullptr);
-    if (frame)
-        frame->statusBar()->showMessage(text);
+    const auto* frame = qobject_cast<const QMainWindow*>(window ? window->window() : nullptr);
+    if (auto* summary = frame ? frame->findChild<QLabel*>(QLatin1String(statusSummaryName)) : nullptr) {
+        summary->setText(text);
+        summary->setToolTip(text);
+    }
 }
 
 QString counted(std::uint64_t count, const QString& one, const QString& many)

@@ -26,7 +26,9 @@ void registerWindow()
     registerWindow(windowClassName(T::staticMetaObject), [] { return new T; });
 }
 bool isWindowRegistered(const QString& className);
-// The frame's workspace that child windows open in.
+// The frame's workspace that child windows open in. While one is set, Alt and a letter goes to
+// the active child's own button, check box or menu with that access key before the frame's menu
+// bar: a tool's "&Go" runs even though the frame has "&Gizmets".
 void setWorkspace(QMdiArea* workspace);
 // Opens `className` by the opening rule; shows "not found" when no such window is in the program.
 // Returns the window's widget (nullptr when none was opened).
@@ -35,7 +37,9 @@ QWidget* openWindow(const QString& className);
 QWidget* findOpenWindow(const QString& className);
 
 // Leaves `text`, a one-line summary of what a run did, in the status bar of the frame that holds
-// `window` (nowhere when the window stands alone).
+// `window` (nowhere when the window stands alone): in the bar's permanent label of this name,
+// which the menus' status tips leave alone.
+inline constexpr char statusSummaryName[] = "lblStatusSummary";
 void showStatus(const QWidget* window, const QString& text);
 // A count as the user's locale writes numbers ("1,204"), then `one` or `many` after it.
 QString counted(std::uint64_t count, const QString& one, const QString& many);

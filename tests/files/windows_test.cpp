@@ -5,8 +5,13 @@
 #include "support/toolWindow.h"
 #include "tools/files/filesTools.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +73,53 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     EXPECT_TRUE(recorder.only("done with snp"));
     EXPECT_EQ(status(), "Search and Replace: 1 file read, 1 copy written below " + fromPath(work / "copies"));
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
+}
+
+// The list of files to update is edited in every way a user tries: the Delete key, the context
+// menu's Remove and Clear, the Remove button; each takes the selected entry only, and what is
+// left is what the window remembers for its next opening.
+TEST_F(FileWindows, UpdateFilesListEntriesAreRemovedAndTheRememberedListFollows)
+{
+    ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
+    auto* list = child<QListWidget>("List1");
+    const auto entries = [list] {
+        QStringList texts;
+        for (int row = 0; row < list->count(); ++row)
+            texts << list->item(row)->text();
+        return texts;
+    };
+    QStringList files;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
+        files << fromPath(temp.write(std::string("program/") + name, "x"));
+        line("txtNewFilePath")->setText(files.back());
+        click("cmdAddFile_1");
+    }
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Delete);
+    list->setCurrentRow(2);
+    child<QAction>("mnuRemoveEntry")->trigger();
+    list->setCurrentRow(0);
+    click("cmdRemove");
+    EXPECT_EQ(entries(), (QStringList{files[2], files[4]}));
+    EXPECT_EQ(list->currentRow(), -1);
+    QTest::keyClick(list, Qt::Key_Delete);  // nothing selected: nothing goes, nothing is offered
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_FALSE(child<QPushButton>("cmdRemove")->isEnabled() || child<QAction>("mnuRemoveEntry")->isEnabled());
+    EXPECT_TRUE(child<QAction>("mnuClearList")->isEnabled());
+    EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+    window->parentWidget()->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
+    list = child<QListWidget>("List1");
+    EXPECT_EQ(entries(), (QStringList{files[2], files[4]}));
+    child<QAction>("mnuClearList")->trigger();
+    EXPECT_FALSE(child<QAction>("mnuClearList")->isEnabled());
+    window->parentWidget()->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
+    EXPECT_EQ(child<QListWidget>("List1")->count(), 0);
 }
 
 TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)

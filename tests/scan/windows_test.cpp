@@ -94,9 +94,10 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
         {"code", all, {}, "code", {"-g", F + ":3"}, {}},
         {"gvim", {all.begin() + 3, all.end()}, {}, "gvim", {"+3", F}, {}},
         {"opener", {"xdg-open"}, {}, "xdg-open", {F}, {}},
-        {"none", {}, {}, nullptr, {}, "xdg-open could not be started: it was not found on the PATH."},
+        {"none", {}, {}, nullptr, {},
+         "xdg-open could not be started: it was not found on the PATH. Choose an editor under Options > Editor."},
         {"chosen missing", {}, "myedit {file}", nullptr, {},
-         "myedit could not be started: it was not found on the PATH."},
+         "myedit could not be started: it was not found on the PATH. Choose an editor under Options > Editor."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -129,8 +130,9 @@ TEST_F(ScanWindows, ResultLinesOpenTheirFileInTheEditor)
     EXPECT_EQ(box("Text1")->toPlainText().size(), report.size() + 2);
 }
 
-// "Save Report As" writes the format of the file type chosen (the writers are proven to the byte
-// through the command line); a failed save is one message naming the file.
+// "Save Report As" writes the format that a known extension typed in the name gives, in any case,
+// and otherwise the format of the file type chosen (the writers are proven to the byte through the
+// command line); a failed save is one message naming the file.
 TEST_F(ScanWindows, SaveReportAsInEachFormat)
 {
     temp.write("tree/a.bas", "x\r\n' TODO: a, \"b\" | c\r\n' more\r\n");
@@ -141,14 +143,16 @@ TEST_F(ScanWindows, SaveReportAsInEachFormat)
     ASSERT_TRUE(save->isEnabled());
     const std::string csv = "path,line,kind,text\r\n" + (temp / "tree/a.bas").string() + ",2,todo,\"' TODO: a, \"\"b";
     struct Row { int type; const char* name; std::string start; };
-    const Row rows[] = {{0, "report.txt", resultBytes()}, {1, "report.csv", csv}, {2, "report.json", "[\n  {\"path\": \""},
-                        {3, "report.md", "| path | line | kind | text |\n"}};
+    const std::string json = "[\n  {\"path\": \"", markdown = "| path | line | kind | text |\n";
+    const Row rows[] = {{0, "report.txt", resultBytes()}, {1, "report.csv", csv}, {2, "report.json", json},
+                        {0, "todos.JSON", json}, {3, "typed.Csv", csv}, {1, "typed.txt", resultBytes()},
+                        {2, "typed.log", json}, {0, "typed.md.bak", resultBytes()}, {3, "report.md", markdown}};
     for (const Row& row : rows) {
         test::SaveDialogScript dialog(SaveDialogAnswer{fromPath(temp / row.name), row.type});
         save->trigger();
         ASSERT_EQ(dialog.requests.size(), 1u);
         const std::string saved = test::readBytes(temp / row.name);
-        EXPECT_TRUE(saved.starts_with(row.start) && (row.type > 0 || saved == row.start)) << saved;
+        EXPECT_TRUE(saved.starts_with(row.start) && (row.start != resultBytes() || saved == row.start)) << row.name;
     }
     EXPECT_EQ(status(), "Report saved as " + fromPath(temp / "report.md"));
 

@@ -187,7 +187,9 @@ TEST_F(Frame, WindowMenuArrangesListsAndClosesTheChildren)
         ASSERT_TRUE(entry) << i;
         entries << entry->text() + (entry->isChecked() ? " *" : "");
     }
-    EXPECT_EQ(entries, (QStringList{"&1 Gizmet Selection", "&2 probe", "&3 probe *"}));
+    // Each by its tool's name from the chooser (or the menu entry that opens it), then its caption.
+    EXPECT_EQ(entries, (QStringList{"&1 Complete List - Gizmet Selection", "&2 Erase and Spew Chunks - probe",
+                                    "&3 Hex 2 Dec 2 Hex 2... - probe *"}));
     action("mnuWindowList_0")->trigger();
     EXPECT_EQ(activeName(), "frmWhichGizmet");
 

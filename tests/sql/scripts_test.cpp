@@ -116,6 +116,7 @@ TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
         EXPECT_EQ(box("RichTextBox2")->toPlainText().isEmpty(), row.writeFailed);
         EXPECT_EQ(test::treeOf(temp.path()), (test::Tree{{"inner", "/"}}));
         EXPECT_TRUE(child<QLabel>("Label2")->isHidden());
+        EXPECT_EQ(status(), "");  // no summary claims a file that was not written
     }
 
     Text1->clear();
@@ -137,6 +138,7 @@ TEST_F(SqlWindow, SeqTrigsWriteNothingWhenRefusedAndUseTheEditedSingular)
     EXPECT_EQ(test::treeOf(temp.path()), (test::Tree{{"inner", "/"}, {"seqPeople.sql", sequenceScript("people")},
                                                      {"trigPeople.sql", triggerScript("people", "person")}}));
     EXPECT_FALSE(child<QLabel>("Label2")->isHidden());
+    EXPECT_EQ(status(), "Create Sequence and Trigger: wrote seqPeople.sql and trigPeople.sql");
 }
 
 TEST_F(SqlWindow, LinkTablesListEditingAndScript)
@@ -160,6 +162,7 @@ TEST_F(SqlWindow, LinkTablesListEditingAndScript)
     click("Command2");
     const std::string script = linkTableScript("order_items", {"customerId", "productId"});
     EXPECT_EQ(boxBytes(RichTextBox1), script);
+    EXPECT_EQ(status(), "Make Link Table: script for order_items with 2 ID columns");
     EXPECT_TRUE(RichTextBox1->hasFocus());
     EXPECT_EQ(RichTextBox1->textCursor().position(), 0);
 

@@ -3,9 +3,11 @@
 #include "shell/cp1252.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
+#include "shell/windows.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -73,7 +75,8 @@ void ToolWindowTest::doubleClickLine(const char* name, int line) const
 
 QString ToolWindowTest::status() const
 {
-    return frame.statusBar()->currentMessage();
+    const auto* summary = frame.statusBar()->findChild<QLabel*>(statusSummaryName);
+    return summary ? summary->text() : QStringLiteral("<no summary label>");
 }
 
 void ToolWindowTest::runIn(const std::filesystem::path& folder, const char* button) const

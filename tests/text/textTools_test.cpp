@@ -89,24 +89,34 @@ TEST(RowsToColumns, ConvertOrComplain)
     }
 }
 
+// The lines of the longer file that were left out are counted when asked for: the line already
+// read from the first file when the second ends counts too.
 TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
 {
-    struct Row { std::string first, second, combined; };
+    struct Row { std::string first, second, combined; std::uint64_t firstLeftOut = 0, secondLeftOut = 0; };
     const Row rows[] = {
-        {"a\r\nb\r\nc\r\n", "1\r\n2\r\n", "a1\r\nb2\r\n"},
+        {"a\r\nb\r\nc\r\n", "1\r\n2\r\n", "a1\r\nb2\r\n", 1},
         {"left \r\n", "right\r\n", "left right\r\n"},
-        {"", "1\r\n2\r\n", ""},
+        {"", "1\r\n2\r\n", "", 0, 2},
         {"a\r\nb", "1\r\n2", "a1\r\nb2\r\n"},
         {"a\nb\rc\r\n", "1\r2\n3", "a1\r\nb2\r\nc3\r\n"},
+        {"a\r\n", "1\r\n2\n3\r4", "a1\r\n", 0, 3},
+        {"a\r\nb\r\n\r\n\r\nc", "1\r\n", "a1\r\n", 4},
         {"\r\nb\r\n", "1\r\n\r\n", "1\r\nb\r\n"},
         {"\x80\xFF\t\r\n", std::string("\x00\xA2\r\n", 4), std::string("\x80\xFF\t\x00\xA2\r\n", 7)},
     };
     test::TempDir temp;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.first + " | " + row.second);
-        const auto combined = combineFiles(temp.write("one.txt", row.first), temp.write("two.txt", row.second));
+        const auto one = temp.write("one.txt", row.first), two = temp.write("two.txt", row.second);
+        const auto combined = combineFiles(one, two);
         ASSERT_TRUE(combined && *combined);
         EXPECT_EQ(**combined, row.combined);
+        const auto counted = combineFileLines(one, two, LeftOutLines::Count);
+        ASSERT_TRUE(counted && *counted);
+        EXPECT_EQ((*counted)->text, row.combined);
+        EXPECT_EQ((*counted)->firstLeftOut, row.firstLeftOut);
+        EXPECT_EQ((*counted)->secondLeftOut, row.secondLeftOut);
     }
     // An empty path does nothing; a file that cannot be read is an error naming it, never empty.
     const auto file = temp.write("a.txt", "a\r\n");

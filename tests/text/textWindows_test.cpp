@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/cp1252.h"
+#include "shell/editor.h"
 #include "shell/fsSys.h"
 #include "shell/pickers.h"
 #include "shell/printing.h"
@@ -66,12 +67,14 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
     click("cmdGo");
     EXPECT_TRUE(recorder.only("done"));
     EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve=10\n\nrivers=11\n\nlakes=12\n\n");
+    EXPECT_EQ(status(), "Carpal Tunnel Repeats: 3 repetitions written to out.txt");
 
     // Double-up with an odd number of lines: the pair before stays.
     child<QCheckBox>("chkDoubleUp")->setChecked(true);
     click("cmdGo");
     EXPECT_TRUE(recorder.only("Error detected -- did you double up with an in.txt with an odd number of lines?\r\n62 :: "));
     EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve=10\n\n");
+    EXPECT_EQ(status(), "Carpal Tunnel Repeats: 1 repetition written to out.txt, then stopped by an error");
     EXPECT_EQ(test::readBytes(temp / "out.txt"), "na\xC3\xAFve=10\r\n");
 
     // A full disk: the box shows what was made, and a second message says out.txt was kept.
@@ -84,6 +87,7 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
     EXPECT_TRUE(recorder.messages[0].startsWith("Error detected -- did you double up with an in.txt with an odd number of lines?\r\n61 :: "));
     EXPECT_EQ(recorder.messages[1], fromPath(temp / "out.txt") + " was not written: it holds what it held before the run.");
     recorder.messages.clear();
+    EXPECT_EQ(status(), "Carpal Tunnel Repeats: stopped by an error, out.txt left as it was");
     EXPECT_EQ(box("rich1")->toPlainText(), "");  // nothing reached the file before the first write failed
     EXPECT_EQ(test::readBytes(temp / "out.txt"), "na\xC3\xAFve=10\r\n");
 
@@ -101,16 +105,21 @@ TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
     click("cmdChangeFile_1");
     EXPECT_EQ(line("txtFileName_1")->text(), fromPath(temp / "in.txt"));
 
+    // Both editor buttons open their file with the editor chosen under Options > Editor; with none
+    // to be found, the message says where to choose one.
     test::LaunchRecorder launches;
-    test::FakePrograms editor(temp / "bin", {"mousepad"});
+    test::FakePrograms editor(temp / "bin", {"myedit"});
+    setEditorTemplate("myedit --line {line} {file}");
     click("cmdVim");
     click("cmdEditIn");  // always opens the default input file
-    test::FakePrograms vim(temp / "bin", {"gvim"});
-    click("cmdVim");
     EXPECT_EQ(launches.launches, (std::vector<std::pair<QString, QStringList>>{
-                                     {fromPath(temp / "bin/mousepad"), {fromPath(temp / "in.txt")}},
-                                     {fromPath(temp / "bin/gvim"), {fromPath(temp / "other.txt")}}}));
-    EXPECT_TRUE(recorder.only("gvim could not be started: it was not found on the PATH."));
+                                     {fromPath(temp / "bin/myedit"), {"--line", "1", fromPath(temp / "other.txt")}},
+                                     {fromPath(temp / "bin/myedit"), {"--line", "1", fromPath(temp / "in.txt")}}}));
+    test::FakePrograms none(temp / "none", {});
+    setEditorTemplate({});
+    click("cmdEditIn");
+    EXPECT_TRUE(recorder.only("xdg-open could not be started", "Choose an editor under Options > Editor."));
+    EXPECT_EQ(launches.launches.size(), 2u);
     EXPECT_EQ(test::readBytes(temp / "other.txt"), "") << "the named in file is created empty";
 
     closeWindow();
@@ -132,6 +141,7 @@ TEST_F(TextWindow, RowsToColsConvertsComplainsAndPrints)
     setBoxBytes(box("richIn"), "id\tname\r\n7\tAnn");
     click("cmdGo");
     EXPECT_EQ(boxBytes(box("richOut")), "id  \t7\r\nname\tAnn\r\n");
+    EXPECT_EQ(status(), "Two lines of cols to two rows: 2 lines written");
 
     const auto pdf = temp / "printed.pdf";
     setPrintToPdf(fromPath(pdf));
@@ -158,7 +168,7 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     EXPECT_EQ(line("Text2")->text(), fromPath(temp / "two") + "/cp1252.txt");
     click("Command1");
     EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");
-    EXPECT_EQ(status(), "Combine: 2 lines combined");
+    EXPECT_EQ(status(), "Combine: 2 lines combined, 1 line of file #1 (utf8.txt) left out");
 
     line("Text2")->setText(fromPath(temp / "missing.txt"));
     click("Command1");
@@ -167,6 +177,12 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     click("Command1");
     EXPECT_TRUE(recorder.messages.isEmpty());
     EXPECT_EQ(box("rich1")->toPlainText(), "na\u00EFve caf\u00E9\n\u00E9x\n");  // what failed changed nothing
+
+    // The second file longer than the first.
+    line("Text2")->setText(line("Text1")->text());
+    line("Text1")->setText(fromPath(temp / "two/cp1252.txt"));
+    click("Command1");
+    EXPECT_EQ(status(), "Combine: 2 lines combined, 1 line of file #2 (utf8.txt) left out");
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -35,22 +37,28 @@ struct Tool {
     const char* opener;  // chooser button or menu entry
     const char* name;
     std::vector<const char*> boxes;  // the controls that show content, which grow with the window
+    const char* listed;  // as the Window menu lists it
 };
 
 const Tool tools[] = {
-    {"mnuWhichGizmet", "frmWhichGizmet", {}},
-    {"cmdOpenForm_2", "frmEraseChunks", {"richChunk", "richSpew", "Dir1"}},
-    {"mnuSNP", "frmReplaceLineFromFile", {"Dir1"}},
-    {"cmdOpenForm_3", "frmCarpalTunnel", {"txtChunk", "rich1"}},
-    {"cmdOpenForm_4", "frmHex2Dec", {"Text1", "Text2"}},
-    {"cmdOpenForm_5", "frmAddExtension", {"rich1", "Dir1"}},
-    {"cmdOpenForm_6", "frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"}},
-    {"cmdOpenForm_7", "frmFindTodos", {"Text1", "Dir1"}},
-    {"cmdOpenForm_8", "frmCombineFiles", {"rich1", "Dir1", "Dir2"}},
-    {"cmdOpenForm_9", "frmFindSubNFuncts", {"Text1", "Dir1"}},
-    {"cmdOpenForm_10", "frmMakeLinktables", {"RichTextBox1", "List1"}},
-    {"cmdOpenForm_11", "frmTwoTabbedRowsToCols", {"richIn", "richOut"}},
-    {"cmdOpenForm_12", "frmOracleSeqTrigs", {"RichTextBox1", "RichTextBox2"}},
+    {"mnuWhichGizmet", "frmWhichGizmet", {}, "Complete List - Gizmet Selection"},
+    {"cmdOpenForm_2", "frmEraseChunks", {"richChunk", "richSpew", "Dir1"}, "Erase and Spew Chunks - Erase a chunk of code"},
+    {"mnuSNP", "frmReplaceLineFromFile", {"Dir1"}, "Search and Replace from file - Form2"},
+    {"cmdOpenForm_3", "frmCarpalTunnel", {"txtChunk", "rich1"},
+     "Carpal Tunnel Repeats - Insert a bit into big chunks over and over."},
+    {"cmdOpenForm_4", "frmHex2Dec", {"Text1", "Text2"}, "Hex 2 Dec 2 Hex 2... - Form2"},
+    {"cmdOpenForm_5", "frmAddExtension", {"rich1", "Dir1"}, "Add Extension to extensionless files - Form1"},
+    {"cmdOpenForm_6", "frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"},
+     "Update a file over multiple directories - Form1"},
+    {"cmdOpenForm_7", "frmFindTodos", {"Text1", "Dir1"}, "Find TODOs - Find lines in code with \"TODO\" in 'em"},
+    {"cmdOpenForm_8", "frmCombineFiles", {"rich1", "Dir1", "Dir2"},
+     "Combine Lines from two files - Combine Text Files Line-by-Line"},
+    {"cmdOpenForm_9", "frmFindSubNFuncts", {"Text1", "Dir1"}, "Find Subs and Functs - Find VB Subs and Functs in source"},
+    {"cmdOpenForm_10", "frmMakeLinktables", {"RichTextBox1", "List1"}, "Make Link Table - Make Link Tables"},
+    {"cmdOpenForm_11", "frmTwoTabbedRowsToCols", {"richIn", "richOut"},
+     "Two lines of cols to two rows - Two tabbed rows to cols"},
+    {"cmdOpenForm_12", "frmOracleSeqTrigs", {"RichTextBox1", "RichTextBox2"},
+     "Create Sequence and Trigger code in files - Form1"},
 };
 
 void settle()
@@ -115,7 +123,7 @@ TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
         ASSERT_TRUE(open(tool.opener, tool.name));
         for (const QWidget* control : window->findChildren<QWidget*>()) {
             // A button's, box's or label's text, a group's title, a text box's contents.
-            const QString caption = control->property("text").toString() + control->property("title").toString()
+            const QString caption = withoutAccessKey(control->property("text").toString()) + control->property("title").toString()
                                     + control->property("plainText").toString();
             // A drop-down's list is a popup window of its own, not a control of this window.
             const bool isControl = control->window() == window->window()
@@ -155,6 +163,38 @@ TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
         QApplication::setFont(usual);
         sub()->close();
     }
+}
+
+// Every button, check box and option button has an access key, and no two controls of a window,
+// its own menus included, share one. The Window menu lists every open window by its tool's name
+// with the caption after it, so the windows captioned "Form1" or "Form2" can be told apart.
+TEST_F(EveryWindow, AccessKeysAreOwnAndTheWindowMenuNamesTheTools)
+{
+    QStringList listed;
+    for (const Tool& tool : tools) {
+        SCOPED_TRACE(tool.name);
+        ASSERT_TRUE(open(tool.opener, tool.name));
+        std::map<int, QString> keys;
+        const auto take = [&keys](const QString& caption, const QString& owner) {
+            const QKeySequence key = QKeySequence::mnemonic(caption);
+            ASSERT_FALSE(key.isEmpty()) << owner.toStdString() << " has no access key";
+            const auto [at, fresh] = keys.emplace(key[0].key(), owner);
+            EXPECT_TRUE(fresh) << owner.toStdString() << " and " << at->second.toStdString() << " share one key";
+        };
+        for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+            if (!button->objectName().startsWith("qt_"))  // Qt's own, such as a menu bar's overflow
+                take(button->text(), button->objectName());
+        for (const QMenuBar* bar : window->findChildren<QMenuBar*>())
+            for (const QAction* menu : bar->actions())
+                if (menu->text() != "File")  // the one menu whose caption has no access key
+                    take(menu->text(), menu->text());
+        listed << QString::fromUtf8(tool.listed);
+    }
+    frame.updateWindowMenu();
+    QStringList entries;
+    for (int i = 0; QAction* entry = frame.findChild<QAction*>(QStringLiteral("mnuWindowList_%1").arg(i)); ++i)
+        entries << withoutAccessKey(entry->text()).section(' ', 1);
+    EXPECT_EQ(entries, listed);
 }
 
 // What a user sets up, seen through the controls that are remembered.

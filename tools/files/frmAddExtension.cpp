@@ -39,7 +39,7 @@ void frmAddExtension::setupControls(QWidget* client)
 {
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
-    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("begin"));
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&begin"));
     rich1 = make<QPlainTextEdit>(client, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
     rich1->setAccessibleName(QStringLiteral("Files copied"));

@@ -68,7 +68,7 @@ void frmEraseChunks::setupControls(QWidget* client)
                        "recursive) and will erase or replace  the text wherever it's found.")));
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
-    chkGoRecursive = make<QCheckBox>(client, "chkGoRecursive", QStringLiteral("Search Recursively"));
+    chkGoRecursive = make<QCheckBox>(client, "chkGoRecursive", QStringLiteral("Search &Recursively"));
     Label3_0 = make<QLabel>(client, "Label3_0", QStringLiteral("Chunk to Erase"));
     richChunk = make<QPlainTextEdit>(client, "richChunk");
     Label3_0->setBuddy(richChunk);
@@ -76,10 +76,10 @@ void frmEraseChunks::setupControls(QWidget* client)
     richSpew = make<QPlainTextEdit>(client, "richSpew");
     Label3_1->setBuddy(richSpew);
     setBoxBytes(richSpew, defaultSpew);
-    chkEraseOnly = make<QCheckBox>(client, "chkEraseOnly", QStringLiteral("Select to erase chunks only (and ignore spews)."));
-    chkAllowWild = make<QCheckBox>(client, "chkAllowWild", QStringLiteral("Allow \u00A2 as a wld card"));
+    chkEraseOnly = make<QCheckBox>(client, "chkEraseOnly", QStringLiteral("Select to &erase chunks only (and ignore spews)."));
+    chkAllowWild = make<QCheckBox>(client, "chkAllowWild", QStringLiteral("&Allow \u00A2 as a wld card"));
     chkAllowWild->setChecked(true);
-    cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("Start Erasing"));
+    cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Start Erasing"));
 }
 
 // The controls stand where the window's twips put them, except that the folder picker's column is

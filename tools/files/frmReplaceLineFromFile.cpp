@@ -26,7 +26,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
     txtPath = make<QLineEdit>(client, "txtPath", QStringLiteral("Text1"));
-    auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("Command1"));
+    auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Command1"));
     explainControls(cmdBegin);
 
     auto* buttonRow = new QHBoxLayout;

@@ -36,7 +36,8 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent), run_(new Back
     QWidget* client = scrollingClient(this);
     setupControls(client);
     setupLayout(client);
-    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1});
+    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1,
+                 cmdRemove});
 
     pairDrive(Drive1, Dir1);
     connect(cmdGetNewFile, &QPushButton::clicked, this, guarded([this] { cmdGetNewFile_Click(); }));
@@ -53,11 +54,11 @@ void frmUpdateFiles::setupControls(QWidget* client)
                                   QStringLiteral("Copy this file over top of any files with the same name (backing up "
                                                  "the old versions) in the selected directory and subdirectories...")));
     txtNewFilePath = make<QLineEdit>(client, "txtNewFilePath");
-    cmdGetNewFile = make<QPushButton>(client, "cmdGetNewFile", QStringLiteral("Browse"));
-    cmdAddFile_1 = make<QPushButton>(client, "cmdAddFile_1", QStringLiteral("Add File to List -->"));
+    cmdGetNewFile = make<QPushButton>(client, "cmdGetNewFile", QStringLiteral("&Browse"));
+    cmdAddFile_1 = make<QPushButton>(client, "cmdAddFile_1", QStringLiteral("&Add File to List -->"));
     Label4 = wrapped(make<QLabel>(client, "Label4", QStringLiteral("Files to be updated:")));
     List1 = make<QListWidget>(client, "List1");
-    cmdView = make<QPushButton>(client, "cmdView", QStringLiteral("View selected file -->"));
+    cmdView = make<QPushButton>(client, "cmdView", QStringLiteral("&View selected file -->"));
     rich1 = make<QPlainTextEdit>(client, "rich1");
     Label2 = wrapped(make<QLabel>(
         client, "Label2",
@@ -79,7 +80,11 @@ void frmUpdateFiles::setupControls(QWidget* client)
     rich1->setAccessibleName(QStringLiteral("Viewed file"));
     filePathBox(txtNewFilePath);
     filePathList(List1);
-    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("GO!!!"));
+    // A wrong entry would come back with the remembered list and be processed on every run.
+    cmdRemove = make<QPushButton>(client, "cmdRemove", QStringLiteral("&Remove"));
+    explain(cmdRemove, QStringLiteral("Remove the selected file from the list (Delete)"));
+    editableList(List1, cmdRemove);
+    cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&GO!!!"));
     QFont large = cmdGo->font();
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.8);
@@ -105,6 +110,7 @@ void frmUpdateFiles::setupLayout(QWidget* client)
     auto* right = new QVBoxLayout;
     right->addWidget(Label4);
     right->addWidget(List1, 1);
+    right->addWidget(cmdRemove, 0, Qt::AlignRight);
     right->addWidget(rich1, 2);
     right->addWidget(label3);
     right->addWidget(richReplaced, 2);

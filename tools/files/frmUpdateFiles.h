@@ -1,5 +1,6 @@
 // The window that copies listed new files over every same-named file below a folder: new files
-// are typed or browsed into txtNewFilePath and added to List1, the tree starts at Dir1, and
+// are typed or browsed into txtNewFilePath and added to List1 (where the Delete key, its context
+// menu and cmdRemove take them out again), the tree starts at Dir1, and
 // richReplaced lists the files replaced, each line leading to its file.
 #pragma once
 
@@ -53,6 +54,7 @@ private:
     QPushButton* cmdAddFile_1;
     QPushButton* cmdView;
     QPushButton* cmdGo;
+    QPushButton* cmdRemove;
     QListWidget* List1;
     QPlainTextEdit* rich1;
     DrivePicker* Drive1;

@@ -33,7 +33,7 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
     results_ = new ScanResults(this, parts, {QStringLiteral("Find Subs and Functs"), QStringLiteral("declaration"),
                                              QStringLiteral("declarations"), QStringLiteral("No declarations found")});
     placeColumnLabel(parts, "Label2", QStringLiteral("Or pick selected files and then..."));
-    QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo");
+    QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo", QStringLiteral("G&O!!!"));
     explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
     setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, Text1});
 

@@ -74,16 +74,16 @@ void placeLeftColumn(ScanWindowParts& parts)
     placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, width, 3900), {0, 0, 0, 1});
     Label1_0->setBuddy(parts.Dir1);
     parts.nextTop = 960 + 3900 + columnGap;
-    parts.cmdGo = placeGoButton(parts, "cmdGo");
+    parts.cmdGo = placeGoButton(parts, "cmdGo", QStringLiteral("&GO!!!"));
     explain(parts.cmdGo, QStringLiteral("Scan every file in the folder and its subfolders"));
     pairDrive(parts.Drive1, parts.Dir1);
 }
 
 }  // namespace
 
-QPushButton* placeGoButton(ScanWindowParts& parts, const char* name)
+QPushButton* placeGoButton(ScanWindowParts& parts, const char* name, const QString& caption)
 {
-    auto* button = make<QPushButton>(parts.client, name, QStringLiteral("GO!!!"));
+    auto* button = make<QPushButton>(parts.client, name, caption);
     QFont font = button->font();
     font.setPointSizeF(14 * designScale());
     font.setBold(true);
@@ -262,7 +262,10 @@ void ScanResults::saveReport()
     if (!chosen)
         return;
     const std::filesystem::path path = toPath(chosen->path);
-    const ReportFormat format = formats[std::clamp(chosen->filter, 0, static_cast<int>(std::size(formats)) - 1)];
+    // A known extension typed in the name decides the format; the file type chosen decides
+    // only when there is none.
+    const ReportFormat format = reportFormatForFile(
+        path, formats[std::clamp(chosen->filter, 0, static_cast<int>(std::size(formats)) - 1)]);
     const auto saved = FileSystemObject().replaceFileContents(path, writeReport(report_.text, report_.found, format));
     if (!saved) {
         showError(saved.error(), QStringLiteral("The report could not be saved.\r\n"));

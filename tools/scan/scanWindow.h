@@ -46,14 +46,15 @@ struct ScanWindowParts {
 // `fileMenuCaption`) with mnuSaveReport ("Save Report &As...", Ctrl+S) and mnuPrint ("&Print",
 // Ctrl+P) above a scrolling client laid out in twips;
 // Label1_0 ("Pick home dir of project:"), Drive1 (reported pairing into Dir1), Dir1 and cmdGo
-// ("GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
+// ("&GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
 // `resultBox` (twips) and which stretches with the window.
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
                                 QPoint resultBox);
 
-// The next control down the left column: a "GO!!!" button with a large bold caption, or a label.
-// Both keep their distance from the bottom as the folder picker above them grows.
-QPushButton* placeGoButton(ScanWindowParts& parts, const char* name);
+// The next control down the left column: a "GO!!!" button with a large bold caption (`caption`
+// marks its access key), or a label. Both keep their distance from the bottom as the folder
+// picker above them grows.
+QPushButton* placeGoButton(ScanWindowParts& parts, const char* name, const QString& caption);
 QLabel* placeColumnLabel(ScanWindowParts& parts, const char* name, const QString& caption);
 
 // The folder Dir1 shows, ready to scan; nothing (after a message "number :: description") when it

@@ -20,6 +20,7 @@
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/services.h"
+#include "shell/windows.h"
 #include "tools/sql/linkTable.h"
 #include "tools/sql/scriptBox.h"
 
@@ -77,8 +78,8 @@ void frmMakeLinktables::setupList(QWidget* client)
 void frmMakeLinktables::setupOutput(QWidget* client)
 {
     Frame1 = make<QGroupBox>(client, "Frame1", QStringLiteral("Frame1"));
-    optSql = make<QRadioButton>(Frame1, "optSql", QStringLiteral("T-SQL"));
-    optOracle = make<QRadioButton>(Frame1, "optOracle", QStringLiteral("Oracle PL/SQL"));
+    optSql = make<QRadioButton>(Frame1, "optSql", QStringLiteral("&T-SQL"));
+    optOracle = make<QRadioButton>(Frame1, "optOracle", QStringLiteral("&Oracle PL/SQL"));
     optOracle->setChecked(true);
     auto* dialects = new QVBoxLayout(Frame1);
     dialects->addWidget(optSql);
@@ -130,13 +131,7 @@ void frmMakeLinktables::Command1_Click()
 
 void frmMakeLinktables::cmdDelete_Click()
 {
-    const QList<QListWidgetItem*> selected = List1->selectedItems();
-    if (selected.isEmpty())
-        return;
-    delete List1->takeItem(List1->row(selected.first()));
-    // Nothing is selected afterwards, so a second press does not remove a neighbour by surprise.
-    List1->clearSelection();
-    List1->setCurrentRow(-1);
+    removeSelectedEntry(List1);
 }
 
 void frmMakeLinktables::cmdClearAll_Click()
@@ -153,6 +148,9 @@ void frmMakeLinktables::Command2_Click()
         for (int i = 0; i < List1->count(); ++i)
             idNames.push_back(toCp1252(List1->item(i)->text()));
         setBoxBytes(RichTextBox1, linkTableScript(lineBytes(txtName), idNames));
+        showStatus(this, QStringLiteral("Make Link Table: script for %1 with %2")
+                             .arg(txtName->text(), counted(idNames.size(), QStringLiteral("ID column"),
+                                                           QStringLiteral("ID columns"))));
     } else {
         showMessage(QStringLiteral("sql server not supported yet"));
     }

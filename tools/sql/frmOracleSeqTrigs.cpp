@@ -18,6 +18,7 @@
 #include "shell/kit.h"
 #include "shell/services.h"
 #include "shell/settings.h"
+#include "shell/windows.h"
 #include "tools/sql/scriptBox.h"
 #include "tools/sql/seqTrig.h"
 
@@ -153,6 +154,8 @@ bool frmOracleSeqTrigs::createSeqTrig(const std::string& strTableName)
         showError(written.error());
         return false;
     }
+    showStatus(this, QStringLiteral("Create Sequence and Trigger: wrote %1 and %2")
+                         .arg(fromPath(seqPath->filename()), fromPath(trigPath->filename())));
     return true;
 }
 

@@ -223,6 +223,7 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     RepeatOutput output{*out};
     std::optional<Error> error = writeRepetitions(request, *in, output);
     (void)in->Close();
+    result.repetitions = output.ends.size();  // counted before close hands them to the shown text
     if (auto closing = output.close(request.show, result.shown); closing)
         error = error.value_or(std::move(*closing));
     result.written = output.published;
@@ -271,17 +272,6 @@ Result<void> saveChunk(const std::filesystem::path& store, std::string_view chun
 Result<void> ensureFileExists(const std::filesystem::path& path)
 {
     return FileSystemObject().ensureFile(path);
-}
-
-const std::vector<std::string>& plainEditorCandidates()
-{
-#ifdef _WIN32
-    static const std::vector<std::string> editors{"notepad"};
-#else
-    static const std::vector<std::string> editors{"gedit", "gnome-text-editor", "kate", "mousepad", "xed",
-                                                  "xdg-open"};
-#endif
-    return editors;
 }
 
 }  // namespace qb

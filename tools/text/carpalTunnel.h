@@ -54,6 +54,7 @@ enum class RepeatOutcome {
 struct RepeatResult {
     RepeatOutcome outcome = RepeatOutcome::Done;
     std::string shown;            // the repetitions, each followed by CR LF
+    std::uint64_t repetitions = 0;  // the whole repetitions made (in the output file when `written`)
     std::optional<Error> error;   // set when outcome is Failed
     bool written = false;         // the output file now holds the repetitions
 };
@@ -78,9 +79,5 @@ Result<void> saveChunk(const std::filesystem::path& store, std::string_view chun
 
 // Makes an empty file at `path` when no file is there, so an editor can open it.
 Result<void> ensureFileExists(const std::filesystem::path& path);
-
-// The editors tried, in order, for the input file: Notepad on Windows, elsewhere the graphical
-// text editors commonly found, then the desktop's opener.
-const std::vector<std::string>& plainEditorCandidates();
 
 }  // namespace qb

@@ -6,8 +6,26 @@
 
 namespace qb {
 
+namespace {
+
+// The lines left in `stream`, counted without keeping them.
+Result<std::uint64_t> countRest(TextStream& stream, std::string& buffer)
+{
+    std::uint64_t lines = 0;
+    while (true) {
+        auto read = stream.readLine(buffer);
+        if (!read)
+            return std::unexpected(read.error());
+        if (!*read)
+            return lines;
+        ++lines;
+    }
+}
+
+}  // namespace
+
 Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
-                                                      const std::filesystem::path& second)
+                                                      const std::filesystem::path& second, LeftOutLines leftOut)
 {
     if (first.empty() || second.empty())
         return std::optional<CombinedLines>{};
@@ -24,17 +42,27 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
     std::string lineTwo;
     // Reading (rather than asking for the end first) also reports a read error that is pending
     // at the end of a stream, so a file that cannot be read never passes for an empty one.
+    // When one file ends, the other is the one whose lines may be left out.
+    TextStream* rest = nullptr;
+    std::uint64_t* leftOutCount = nullptr;
     while (true) {
         auto readOne = one->readLine(lineOne);
         if (!readOne)
             return std::unexpected(readOne.error());
-        if (!*readOne)
+        if (!*readOne) {
+            rest = &*two;
+            leftOutCount = &combined.secondLeftOut;
             break;
+        }
         auto readTwo = two->readLine(lineTwo);
         if (!readTwo)
             return std::unexpected(readTwo.error());
-        if (!*readTwo)
+        if (!*readTwo) {
+            rest = &*one;
+            leftOutCount = &combined.firstLeftOut;
+            *leftOutCount = 1;  // the line just read from the first file
             break;
+        }
         // Room for the whole line at once: very long lines then cost their length once.
         combined.text.reserve(combined.text.size() + lineOne.size() + lineTwo.size() + crlf.size());
         combined.text += lineOne;
@@ -44,6 +72,12 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
         combined.firstUtf8 = combined.firstUtf8 && isValidUtf8(lineOne);
         combined.secondUtf8 = combined.secondUtf8 && isValidUtf8(lineTwo);
     }
+    if (leftOut == LeftOutLines::Ignore)
+        *leftOutCount = 0;
+    else if (auto counted = countRest(*rest, lineOne); counted)
+        *leftOutCount += *counted;
+    else
+        return std::unexpected(counted.error());
     return std::optional<CombinedLines>{std::move(combined)};
 }
 

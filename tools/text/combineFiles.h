@@ -6,6 +6,7 @@
 #include "shell/error.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,18 +16,24 @@ namespace qb {
 
 // The combined text, with what a window needs to show each file's part in that file's encoding:
 // where each line's second part starts, and whether the lines taken from each file were valid
-// UTF-8.
+// UTF-8; and, when asked for, how many lines of the longer file were left out.
 struct CombinedLines {
     std::string text;
     std::vector<std::size_t> firstLengths;  // per line, the length of its part from the first file
     bool firstUtf8 = true;
     bool secondUtf8 = true;
+    std::uint64_t firstLeftOut = 0;
+    std::uint64_t secondLeftOut = 0;
 };
+
+// Whether the rest of the longer file is read to count the lines left out.
+enum class LeftOutLines { Ignore, Count };
 
 // Nothing when either path is empty (there is nothing to combine). A file that cannot be opened
 // or read is an error naming it.
 Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
-                                                      const std::filesystem::path& second);
+                                                      const std::filesystem::path& second,
+                                                      LeftOutLines leftOut = LeftOutLines::Ignore);
 // The combined text alone.
 Result<std::optional<std::string>> combineFiles(const std::filesystem::path& first,
                                                 const std::filesystem::path& second);

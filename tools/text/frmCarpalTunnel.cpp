@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,11 +14,13 @@
 
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
+#include "shell/editor.h"
 #include "shell/error.h"
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/services.h"
 #include "shell/settings.h"
+#include "shell/windows.h"
 #include "tools/text/carpalTunnel.h"
 
 namespace qb {
@@ -86,7 +89,7 @@ void frmCarpalTunnel::setupOptions(QWidget* client)
         client, "Label6",
         QStringLiteral("Select \"double-up\" to replace \u00A2 with the first line of a two-line couplet and then "
                        "\u00E6 [alt-145] with the next line in in.txt.")));
-    chkDoubleUp = make<QCheckBox>(client, "chkDoubleUp", QStringLiteral("Double-up"));
+    chkDoubleUp = make<QCheckBox>(client, "chkDoubleUp", QStringLiteral("&Double-up"));
     Label5->setBuddy(txtCountStart);
 }
 
@@ -203,33 +206,30 @@ void frmCarpalTunnel::cmdGo_Click()
                                    "would erase it. Please choose another out file."));
         return;
     case RepeatOutcome::Failed:
-        setBoxText(rich1, fileText(result.shown));
+    case RepeatOutcome::Done:
+        break;
+    }
+    // The box shows the repetitions made, decoded as a file's text is.
+    setBoxText(rich1, fileText(result.shown));
+    const QString repetitions = counted(result.repetitions, QStringLiteral("repetition"), QStringLiteral("repetitions"));
+    const QString outName = QFileInfo(txtFileName[1]->text()).fileName();
+    if (result.error) {
+        showStatus(this, result.written
+                             ? QStringLiteral("Carpal Tunnel Repeats: %1 written to %2, then stopped by an error")
+                                   .arg(repetitions, outName)
+                             : QStringLiteral("Carpal Tunnel Repeats: stopped by an error, %1 left as it was").arg(outName));
         showMessage(pathText(repeatErrorMessage(*result.error)));
         if (!result.written)
             showMessage(pathText(outNotWrittenMessage(request.outFile)));
         return;
-    case RepeatOutcome::Done:
-        break;
     }
-    // The box shows what the out file holds, decoded as a file's text is.
-    setBoxText(rich1, fileText(result.shown));
+    showStatus(this, QStringLiteral("Carpal Tunnel Repeats: %1 written to %2").arg(repetitions, outName));
     showMessage(QStringLiteral("done"));
     rich1->setFocus();
     QTextCursor cursor = rich1->textCursor();
     cursor.setPosition(0);
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     rich1->setTextCursor(cursor);
-}
-
-void frmCarpalTunnel::startEditor(const QStringList& candidates, const QString& path)
-{
-    for (const QString& candidate : candidates)
-        if (candidates.size() == 1 || !findProgram(candidate).isEmpty()) {
-            startProgram(candidate, {path});
-            return;
-        }
-    showMessage(QStringLiteral("No text editor could be started: none of %1 was found on the PATH.")
-                    .arg(candidates.join(QStringLiteral(", "))));
 }
 
 bool frmCarpalTunnel::ensureInFile()
@@ -245,17 +245,14 @@ void frmCarpalTunnel::cmdEditIn_Click()
     if (!ensureInFile())
         return;
     // This button always opens the default input file, whatever the path box names.
-    QStringList editors;
-    for (const std::string& editor : plainEditorCandidates())
-        editors.push_back(QString::fromStdString(editor));
-    startEditor(editors, fromPath(defaultInPath()));
+    openInEditor(defaultInPath(), 1);
 }
 
 void frmCarpalTunnel::cmdVim_Click()
 {
     if (!ensureInFile())
         return;
-    startEditor({QStringLiteral("gvim")}, txtFileName[0]->text());
+    openInEditor(toPath(txtFileName[0]->text()), 1);
 }
 
 }  // namespace qb

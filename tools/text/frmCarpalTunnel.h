@@ -37,7 +37,6 @@ private:
     void setupLayout(QWidget* client);
     // Makes an empty file at the input path when none is there, so an editor can open it.
     bool ensureInFile();
-    void startEditor(const QStringList& candidates, const QString& path);
 
     QLabel* Label1;
     QLabel* Label2;

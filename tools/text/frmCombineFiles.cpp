@@ -1,6 +1,7 @@
 #include "tools/text/frmCombineFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -65,6 +66,24 @@ QString combinedText(const CombinedLines& combined)
 
 }  // namespace
 
+// "Combine: 2 lines combined", and what the longer file had beyond them: ", 3 lines of file #2
+// (b.txt) left out".
+QString frmCombineFiles::combineSummary(const CombinedLines& combined) const
+{
+    QString summary = QStringLiteral("Combine: ") +
+                      counted(combined.firstLengths.size(), QStringLiteral("line"), QStringLiteral("lines")) +
+                      QStringLiteral(" combined");
+    const bool firstLonger = combined.firstLeftOut > 0;
+    if (const std::uint64_t leftOut = firstLonger ? combined.firstLeftOut : combined.secondLeftOut; leftOut > 0) {
+        const QLineEdit* path = firstLonger ? Text1 : Text2;
+        summary += QStringLiteral(", %1 of file #%2 (%3) left out")
+                       .arg(counted(leftOut, QStringLiteral("line"), QStringLiteral("lines")))
+                       .arg(firstLonger ? 1 : 2)
+                       .arg(QFileInfo(path->text()).fileName());
+    }
+    return summary;
+}
+
 frmCombineFiles::frmCombineFiles(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Combine Text Files Line-by-Line"));
@@ -101,7 +120,7 @@ void frmCombineFiles::setupControls(QWidget* client)
     Label3 = make<QLabel>(client, "Label3", QStringLiteral("Text File #2"));
     Label2->setBuddy(Text1);
     Label3->setBuddy(Text2);
-    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("GO!!!!!"));
+    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("&GO!!!!!"));
     rich1 = make<QPlainTextEdit>(client, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
     rich1->setAccessibleName(QStringLiteral("Combined lines"));
@@ -147,7 +166,7 @@ void frmCombineFiles::List2_Click()
 
 void frmCombineFiles::Command1_Click()
 {
-    const auto combined = combineFileLines(toPath(Text1->text()), toPath(Text2->text()));
+    const auto combined = combineFileLines(toPath(Text1->text()), toPath(Text2->text()), LeftOutLines::Count);
     if (!combined) {
         showError(combined.error());
         return;
@@ -155,9 +174,7 @@ void frmCombineFiles::Command1_Click()
     if (!*combined)
         return;
     setBoxText(rich1, combinedText(**combined));
-    showStatus(this, QStringLiteral("Combine: ") +
-                         counted((*combined)->firstLengths.size(), QStringLiteral("line"), QStringLiteral("lines")) +
-                         QStringLiteral(" combined"));
+    showStatus(this, combineSummary(**combined));
 }
 
 }  // namespace qb

@@ -1,5 +1,6 @@
 // The combine window: two files, each picked through a drive picker, a folder picker and the
-// folder's file list or typed into its path box; GO!!!!! joins them line by line into rich1.
+// folder's file list or typed into its path box; GO!!!!! joins them line by line into rich1, and
+// the status bar says how many lines were joined and how many of the longer file were left out.
 #pragma once
 
 #include <QWidget>
@@ -14,6 +15,7 @@ namespace qb {
 
 class DrivePicker;
 class FolderPicker;
+struct CombinedLines;
 
 class frmCombineFiles : public QWidget {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
 private:
     void setupControls(QWidget* client);
     void setupLayout(QWidget* client);
+    QString combineSummary(const CombinedLines& combined) const;
 
     QLabel* Label1;
     QLabel* Label2;

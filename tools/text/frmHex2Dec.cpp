@@ -13,6 +13,7 @@
 #include "shell/guard.h"
 #include "shell/kit.h"
 #include "shell/services.h"
+#include "shell/windows.h"
 #include "tools/text/hexdec.h"
 
 namespace qb {
@@ -38,10 +39,10 @@ void frmHex2Dec::setupControls(QWidget* client)
         client, "Label2", QStringLiteral("For more than one number in the dec to hex, separate with commas with NO spaces."));
     Text1 = make<QLineEdit>(client, "Text1");
     Option1 = make<QGroupBox>(client, "Option1");
-    Option1_0 = make<QRadioButton>(Option1, "Option1_0", QStringLiteral("Hex to Dec"));
+    Option1_0 = make<QRadioButton>(Option1, "Option1_0", QStringLiteral("&Hex to Dec"));
     Option1_0->setChecked(true);
-    Option1_1 = make<QRadioButton>(Option1, "Option1_1", QStringLiteral("Dec to Hex"));
-    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("go"));
+    Option1_1 = make<QRadioButton>(Option1, "Option1_1", QStringLiteral("&Dec to Hex"));
+    Command1 = make<QPushButton>(client, "Command1", QStringLiteral("&go"));
     Command1->setDefault(true);
     Label1 = make<QLabel>(client, "Label1", QStringLiteral("Result"));
     Text2 = make<QLineEdit>(client, "Text2", QStringLiteral("Text2"));
@@ -78,7 +79,11 @@ void frmHex2Dec::Command1_Click()
     if (result.error) {
         showMessage(fromCp1252(hexDecErrorMessage(*result.error)));
         Text1->setFocus();
+        return;
     }
+    const auto numbers = static_cast<std::uint64_t>(Text1->text().count(QLatin1Char(',')) + 1);
+    showStatus(this, QStringLiteral("Hex 2 Dec 2 Hex 2...: %1 converted")
+                         .arg(counted(numbers, QStringLiteral("number"), QStringLiteral("numbers"))));
 }
 
 }  // namespace qb

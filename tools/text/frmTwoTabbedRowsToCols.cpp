@@ -11,8 +11,10 @@
 #include "shell/cp1252.h"
 #include "shell/guard.h"
 #include "shell/kit.h"
+#include "shell/mdlText.h"
 #include "shell/printing.h"
 #include "shell/services.h"
+#include "shell/windows.h"
 #include "tools/text/rowToCol.h"
 
 namespace qb {
@@ -100,7 +102,11 @@ std::string frmTwoTabbedRowsToCols::rowToCol()
 
 void frmTwoTabbedRowsToCols::cmdGo_Click()
 {
-    setBoxBytes(richOut, rowToCol());
+    const std::string columns = rowToCol();
+    setBoxBytes(richOut, columns);
+    if (!columns.empty())
+        showStatus(this, QStringLiteral("Two lines of cols to two rows: %1 written")
+                             .arg(counted(splitLines(columns).size(), QStringLiteral("line"), QStringLiteral("lines"))));
 }
 
 void frmTwoTabbedRowsToCols::cmdPrint_Click()
