@@ -1,12 +1,9 @@
 // `quillbox repeat`: the chunk repeater, writing the output file as the window does.
 #include "tools/text/textCommands.h"
 
-#include "shell/fs.h"
 #include "shell/services.h"
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/integer16.h"
-
-#include <cerrno>
 
 namespace qb {
 
@@ -48,17 +45,18 @@ int runRepeat(CommandRun& run)
         return exitStatus::cannotStart;
 
     if (run.has("--dry-run")) {
-        if (!FileSystemObject().FileExists(request.inFile)) {
-            run.report(request.inFile, systemError(ENOENT, request.inFile));
+        if (!run.fileExists(request.inFile))
             return exitStatus::cannotStart;
-        }
         run.printPath(request.outFile);
         return exitStatus::ok;
     }
+    request.stop = run.stopToken();
     const RepeatResult result = repeatChunk(request);
+    if (run.interrupted() && !result.written)
+        return exitStatus::interrupted;  // stopped: the output file is as it was
     switch (result.outcome) {
     case RepeatOutcome::MissingInput:
-        run.report(request.inFile, systemError(ENOENT, request.inFile));
+        run.fileExists(request.inFile);  // its error line
         return exitStatus::cannotStart;
     case RepeatOutcome::SameFile:
         run.report(request.outFile, Error{err::PathFileAccess, "the out file is the in file; writing it would erase it"});

@@ -18,9 +18,24 @@ Command rowsToColsCommand()
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
         const bool fromInput = run.arguments().empty() || run.arguments().front() == "-";
-        const auto text = fromInput ? run.readStandardInput() : run.readFile(run.inputPath(run.arguments().front()));
+        std::optional<std::string> text;
+        const std::filesystem::path file = fromInput ? std::filesystem::path() : run.inputPath(run.arguments().front());
+        std::error_code ec;
+        if (fromInput) {
+            text = run.readStandardInput();
+        } else if (!std::filesystem::is_regular_file(file, ec)) {
+            // A pipe cannot be read twice: it is read to its end, as standard input is.
+            text = run.readFile(file);
+            if (!text)
+                return exitStatus::cannotStart;
+        } else if (auto rows = readRows(file)) {
+            text = std::move(*rows);  // the first two lines, not the whole file
+        } else {
+            run.report(run.arguments().front(), rows.error());
+            return exitStatus::cannotStart;
+        }
         if (!text)
-            return fromInput ? exitStatus::failed : exitStatus::cannotStart;
+            return exitStatus::failed;
         const auto columns = rowToCol(*text);
         if (!columns) {
             if (columns.error().number == 0)
