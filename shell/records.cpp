@@ -20,6 +20,7 @@ struct Fields {
     std::string line;
     std::string_view kind;
     std::string text;
+    std::string_view scope;
 };
 
 template <class Row>
@@ -31,8 +32,9 @@ void forEachRecord(const Records& records, Row&& row)
         paths.push_back(decodePath(file.path.native()));
     for (const Record& record : records.items) {
         const RecordFile& file = records.files.at(record.file);
-        row(Fields{paths[record.file], file.path.native(), std::to_string(record.line), recordKindName(record.kind),
-                   decodeFileText(record.text, file.utf8)});
+        row(Fields{paths[record.file], file.path.native(), std::to_string(record.line),
+                   record.tag.empty() ? recordKindName(record.kind) : std::string_view(record.tag),
+                   decodeFileText(record.text, file.utf8), record.scope});
     }
 }
 
@@ -122,6 +124,10 @@ std::string writeJson(const Records& records)
         out += f.line;
         out += ", \"kind\": ";
         appendJsonString(out, f.kind);
+        if (!f.scope.empty()) {
+            out += ", \"scope\": ";
+            appendJsonString(out, f.scope);
+        }
         out += ", \"text\": ";
         appendJsonString(out, f.text);
         out += '}';
