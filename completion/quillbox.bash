@@ -8,7 +8,12 @@ _quillbox()
     if ((cword == 1)); then
         local commands
         commands=$("$program" --help 2>/dev/null | awk '/^Commands:/ { on = 1; next } /^$/ { on = 0 } on && /^  [a-z]/ { print $1 }')
-        mapfile -t COMPREPLY < <(compgen -W "$commands --help --help-all --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "$commands help --help --help-all --version -h -V" -- "$cur")
+        return
+    fi
+    if [[ ${words[1]} == help ]]; then
+        ((cword == 2)) && mapfile -t COMPREPLY < <(compgen -W "$("$program" --help 2>/dev/null |
+            awk '/^Commands:/ { on = 1; next } /^$/ { on = 0 } on && /^  [a-z]/ { print $1 }')" -- "$cur")
         return
     fi
     case $prev in
@@ -18,12 +23,14 @@ _quillbox()
         --folder)
             _filedir -d
             return ;;
-        --start | --singular | --ext)
+        --start | --singular | --ext | --glob | -g)
             return ;;
     esac
     if [[ $cur == -* ]]; then
         local options
-        options=$("$program" "${words[1]}" --help 2>/dev/null | awk '/^Options:/ { on = 1; next } on && /^  --/ { print $1 }')
+        # Option lines: "  -o, --output FILE", "      --format FORMAT", an alias "      --out FILE".
+        options=$("$program" "${words[1]}" --help 2>/dev/null | awk '/^Options:/ { on = 1; next }
+            on && /^ {2,6}-/ { for (i = 1; i <= NF && $i ~ /^-/; i++) { sub(/,$/, "", $i); print $i } }')
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         return
     fi

@@ -1,6 +1,7 @@
 #include "shell/commandLine.h"
 
 #include "shell/fs.h"
+#include "shell/glob.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +18,7 @@
 #include <fcntl.h>
 
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef QUILLBOX_VERSION
@@ -129,9 +131,40 @@ void catchStopSignals()
     sigprocmask(SIG_UNBLOCK, &caught, nullptr);
 }
 
-void writeErr(std::string_view text)
+// `text` for a terminal: a control character other than a tab or a line end shows as a backslash
+// and three octal digits, as ls shows it, so a file name cannot drive the terminal.
+std::string terminalSafe(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool lineEnd = c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+        if ((c < 0x20 && c != '\t' && !lineEnd) || c == 0x7F) {
+            const char octal[] = {'\\', char('0' + (c >> 6)), char('0' + ((c >> 3) & 7)), char('0' + (c & 7))};
+            out.append(octal, sizeof octal);
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool stderrTerminal()
+{
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    return terminal;
+}
+
+// Terminal control of our own (the progress line), written as it is.
+void writeErrRaw(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+void writeErr(std::string_view text)
+{
+    writeErrRaw(stderrTerminal() ? terminalSafe(text) : std::string(text));
 }
 
 void writeOut(std::string_view text)
@@ -195,6 +228,37 @@ std::string twoColumns(std::string_view term, std::string_view description, std:
     return out + wrap(description, column, column);
 }
 
+// What every command takes besides its own options.
+const std::vector<CommandOption>& commonOptions()
+{
+    static const std::vector<CommandOption> list = {
+        {"--crlf", "", "end printed lines with CR LF, as the windows and the files the tools write do "
+                       "(default: LF)"},
+        {"--quiet", "", "print nothing on success; errors still go to standard error (default: print "
+                        "the results)", "-q"},
+        {"--help", "", "show this help and exit", "-h"},
+    };
+    return list;
+}
+
+std::string optionTerm(const CommandOption& option)
+{
+    std::string term = option.shortName.empty() ? "    " : option.shortName + ", ";
+    term += option.name;
+    if (!option.valueName.empty())
+        term += " " + option.valueName;
+    return term;
+}
+
+std::string optionLines(const CommandOption& option)
+{
+    std::string out = twoColumns(optionTerm(option), option.help, 26);
+    for (const std::string& alias : option.aliases)
+        out += twoColumns("    " + alias + (option.valueName.empty() ? "" : " " + option.valueName),
+                          "the same as " + option.name + ", kept for older scripts", 26);
+    return out;
+}
+
 std::string usageLine(const Command& command)
 {
     return "Usage: quillbox " + command.name + (command.synopsis.empty() ? "" : " " + command.synopsis) + "\n";
@@ -210,8 +274,9 @@ std::string commandHelp(const Command& command)
     }
     out += "\nOptions:\n";
     for (const CommandOption& option : command.options)
-        out += twoColumns(option.valueName.empty() ? option.name : option.name + " " + option.valueName, option.help, 22);
-    out += twoColumns("--help", "show this help and exit", 22);
+        out += optionLines(option);
+    for (const CommandOption& option : commonOptions())
+        out += optionLines(option);
     return out;
 }
 
@@ -227,6 +292,41 @@ bool looksLikeNumber(std::string_view argument)
 }
 
 }  // namespace
+
+namespace options {
+
+CommandOption output(std::string help, std::vector<std::string> aliases)
+{
+    return {"--output", "FILE", std::move(help), "-o", std::move(aliases)};
+}
+
+CommandOption recursive(std::string help)
+{
+    return {"--recursive", "", std::move(help), "-r"};
+}
+
+CommandOption dryRun(std::string help)
+{
+    return {"--dry-run", "", std::move(help) + " (default: write)", "-n"};
+}
+
+CommandOption glob()
+{
+    return {"--glob", "PATTERN",
+            "walk only the files PATTERN matches, or with a leading ! leave out what it matches (a file's "
+            "or folder's name at any depth, or with a slash its path below the folder; *, ?, [a-z], "
+            "{a,b} and ** as in ripgrep); may be given again, and the last matching pattern decides "
+            "(default: every file)",
+            "-g"};
+}
+
+CommandOption nullEnds()
+{
+    return {"--null", "", "end each listed path with a NUL byte instead of a line end, for xargs -0 "
+                          "(default: a line end)", "-0"};
+}
+
+}  // namespace options
 
 void registerCommand(Command command)
 {
@@ -250,13 +350,19 @@ std::string commandLineHelp(bool allCommands)
     for (const Command& command : commands())
         out += twoColumns(command.name, command.summary, 14);
     out += "\nOptions:\n";
-    out += twoColumns("--help", "show this help and exit", 14);
-    out += twoColumns("--help-all", "show this help and the help of every command, and exit", 14);
-    out += twoColumns("--version", "show the version and exit", 14);
+    out += twoColumns("-h, --help", "show this help and exit; 'quillbox help COMMAND' shows a command's", 18);
+    out += twoColumns("--help-all", "show this help and the help of every command, and exit", 18);
+    out += twoColumns("-V, --version", "show the version and exit", 18);
+    out += '\n';
+    out += wrap("Every command also takes --crlf (end printed lines with CR LF instead of LF), -q or --quiet "
+                "(print nothing on success) and -h or --help. An input file given as - is standard input; "
+                "an input named on the command line may be a pipe, FIFO or character device "
+                "(<(command), /dev/stdin), read as a stream.", 0, 0);
     out += "\nExit status:\n";
     out += twoColumns("0", "everything succeeded", 8);
     out += twoColumns("1", "the run finished, but some files or folders failed; each has a line "
-                           "\"quillbox: PATH: number :: description\" on standard error", 8);
+                           "\"quillbox: PATH: number :: description\" on standard error. Also a scan with "
+                           "--fail-if-found that found anything", 8);
     out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
     out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
     out += twoColumns("143", "SIGTERM stopped the run, as Ctrl+C does", 8);
@@ -275,9 +381,17 @@ std::string commandLineHelp(bool allCommands)
             if (!command.options.empty())
                 out += '\n';
             for (const CommandOption& option : command.options)
-                out += twoColumns(option.valueName.empty() ? option.name : option.name + " " + option.valueName,
-                                  option.help, 22);
+                out += optionLines(option);
         }
+    out += "\nEnvironment:\n";
+    out += twoColumns("QUILLBOX_DATA_DIR", "the data folder, used instead of the ones below when it is set", 22);
+    out += "\nFiles:\n";
+    out += twoColumns("data folder", "where replace keeps replaceLines.txt and debug.out, and repeat keeps in.txt, "
+                                     "out.txt and last.txt: $QUILLBOX_DATA_DIR when set; otherwise the "
+                                     "executable's folder when it may be written; otherwise "
+                                     "$XDG_DATA_HOME/Quillbox (~/.local/share/Quillbox)", 22);
+    out += twoColumns("settings", "$XDG_CONFIG_HOME/Quillbox/Quillbox.ini (~/.config/Quillbox/Quillbox.ini): "
+                                  "what the windows remember (folders, paths, options, the editor)", 22);
     return out;
 }
 
@@ -303,12 +417,12 @@ struct CommandRun::Progress {
     std::chrono::steady_clock::time_point last{};
 };
 
-CommandRun::CommandRun(const Command& command, std::vector<std::string> arguments,
-                       std::map<std::string, std::string, std::less<>> options)
+CommandRun::CommandRun(const Command& command, std::vector<std::string> arguments, OptionValues options)
     : command_(command), arguments_(std::move(arguments)), options_(std::move(options)),
       progress_(std::make_shared<Progress>())
 {
-    progress_->terminal = ::isatty(STDERR_FILENO) == 1;
+    progress_->terminal = ::isatty(STDERR_FILENO) == 1 && !quiet();
+    outputIsTerminal_ = ::isatty(STDOUT_FILENO) == 1;
 }
 
 CommandRun::~CommandRun() = default;
@@ -321,16 +435,75 @@ bool CommandRun::has(std::string_view option) const
 const std::string* CommandRun::value(std::string_view option) const
 {
     const auto found = options_.find(option);
-    return found == options_.end() ? nullptr : &found->second;
+    return found == options_.end() || found->second.empty() ? nullptr : &found->second.back();
+}
+
+std::vector<std::string> CommandRun::values(std::string_view option) const
+{
+    const auto found = options_.find(option);
+    return found == options_.end() ? std::vector<std::string>{} : found->second;
+}
+
+void CommandRun::printListed(const std::vector<std::filesystem::path>& listed, const std::filesystem::path& folder)
+{
+    const std::filesystem::path absolute = absoluteFolder(folder);
+    for (const std::filesystem::path& path : listed)
+        printPath(respelled(path, absolute, folder));
+}
+
+bool CommandRun::quiet() const
+{
+    return has("--quiet");
+}
+
+void CommandRun::write(std::string_view bytes)
+{
+    if (outputFailed_ || bytes.empty() || quiet())
+        return;
+    std::string escaped;
+    if (outputIsTerminal_) {
+        escaped = terminalSafe(bytes);
+        bytes = escaped;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+        outputFailed_ = true;
+        report(systemError(errno, "standard output"));
+    }
+}
+
+std::string CommandRun::withLineEnds(std::string_view text) const
+{
+    const bool crlf = has("--crlf");
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && !crlf && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (c == '\n' && crlf && (i == 0 || text[i - 1] != '\r'))
+            out += '\r';
+        out += c;
+    }
+    return out;
 }
 
 void CommandRun::print(std::string_view bytes)
 {
-    if (outputFailed_ || bytes.empty())
-        return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
-        outputFailed_ = true;
-        report(systemError(errno, "standard output"));
+    write(withLineEnds(bytes));
+}
+
+void CommandRun::printBytes(std::string_view bytes)
+{
+    write(bytes);
+}
+
+void CommandRun::printPath(const std::filesystem::path& path)
+{
+    if (has("--null")) {
+        write(path.native());
+        write(std::string_view("\0", 1));
+    } else {
+        print(path.native() + "\n");
     }
 }
 
@@ -352,6 +525,8 @@ void CommandRun::report(const Error& error)
 
 void CommandRun::note(std::string_view text)
 {
+    if (quiet())
+        return;
     clearProgress();
     writeErr("quillbox: " + std::string(text) + "\n");
 }
@@ -426,8 +601,25 @@ std::optional<std::string> CommandRun::readFile(const std::filesystem::path& pat
     return std::move(*bytes);
 }
 
+std::filesystem::path CommandRun::inputPath(const std::string& argument)
+{
+    std::filesystem::path path(argument);
+    if (argument == "-")
+        path = standardInputPath;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)))
+        acceptStreamInput(path);
+    else if (argument == "-")
+        acceptStreamInput(path);  // a socket, or a file the shell redirected
+    if (path == standardInputPath && ::isatty(STDIN_FILENO) == 1)
+        note("reading standard input from the terminal; end it with Ctrl+D");
+    return path;
+}
+
 std::optional<std::string> CommandRun::readStandardInput()
 {
+    if (::isatty(STDIN_FILENO) == 1)
+        note("reading standard input from the terminal; end it with Ctrl+D");
     std::string bytes;
     char block[65536];
     for (;;) {
@@ -462,13 +654,13 @@ ProgressCallback CommandRun::progress()
         if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
             columns = size.ws_col;
         std::string line = std::to_string(count) + " files  ";
-        const std::string& path = current.native();
+        const std::string path = terminalSafe(current.native());
         const std::size_t room = columns > line.size() + 4 ? columns - line.size() - 1 : 0;
         if (path.size() <= room)
             line += path;
         else if (room > 3)
             line += "..." + path.substr(path.size() - (room - 3));
-        writeErr("\r" + line + "\x1b[K");
+        writeErrRaw("\r" + line + "\x1b[K");
         return true;
     };
 }
@@ -493,7 +685,7 @@ void CommandRun::clearProgress()
     if (!progress_->shown)
         return;
     progress_->shown = false;
-    writeErr("\r\x1b[K");
+    writeErrRaw("\r\x1b[K");
 }
 
 int CommandRun::finish(int status)
@@ -520,19 +712,54 @@ int printHelp(const std::string& text)
 
 struct ParsedArguments {
     std::vector<std::string> positional;
-    std::map<std::string, std::string, std::less<>> options;
+    OptionValues options;
 };
+
+// The option `name` names ("--output", "-o" or an alias such as "--out"), or nullptr.
+const CommandOption* findOption(const Command& command, std::string_view name)
+{
+    for (const auto* list : {&command.options, &commonOptions()})
+        for (const CommandOption& option : *list)
+            if (option.name == name || (!option.shortName.empty() && option.shortName == name) ||
+                std::ranges::find(option.aliases, name) != option.aliases.end())
+                return &option;
+    return nullptr;
+}
 
 // The arguments after the command's name, sorted into positional ones and options; instead, the
 // exit status when they are a usage problem (after its message) or ask for the command's help.
+// Short options may be bundled ("-rn"), and the last of a bundle may take its value from the rest
+// of the word or from the next argument ("-gfoo", "-g foo"), as getopt takes them.
 std::expected<ParsedArguments, int> parseArguments(const Command& command, const std::vector<std::string>& args)
 {
     ParsedArguments parsed;
     CommandRun problems(command, {}, {});
     bool optionsEnded = false;
+    // Takes option `name` with the value in `inlineValue`, or else from the next argument.
+    const auto take = [&](const std::string& name, std::optional<std::string> inlineValue, std::size_t& i) -> int {
+        const CommandOption* option = findOption(command, name);
+        if (!option)
+            return problems.usage("unknown option '" + name + "'");
+        if (option->name == "--help")
+            return printHelp(commandHelp(command)) == exitStatus::ok ? -1 : exitStatus::failed;
+        if (option->valueName.empty()) {
+            if (inlineValue)
+                return problems.usage("option '" + name + "' takes no value");
+            parsed.options[option->name].emplace_back();
+        } else if (inlineValue) {
+            parsed.options[option->name].push_back(*inlineValue);
+        } else if (i + 1 < args.size()) {
+            parsed.options[option->name].push_back(args[++i]);
+        } else {
+            return problems.usage("option '" + name + "' needs a value (" + option->valueName + ")");
+        }
+        return 0;
+    };
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || looksLikeNumber(arg)) {
+        // "-0" is an option where the command has one so named, else the start of a number.
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' ||
+            (looksLikeNumber(arg) && !findOption(command, arg.substr(0, 2)))) {
             parsed.positional.push_back(arg);
             continue;
         }
@@ -540,24 +767,23 @@ std::expected<ParsedArguments, int> parseArguments(const Command& command, const
             optionsEnded = true;
             continue;
         }
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        if (name == "--help" || name == "-h")
-            return std::unexpected(printHelp(commandHelp(command)));
-        const auto option = std::ranges::find(command.options, name, &CommandOption::name);
-        if (option == command.options.end())
-            return std::unexpected(problems.usage("unknown option '" + name + "'"));
-        if (option->valueName.empty()) {
-            if (equals != std::string::npos)
-                return std::unexpected(problems.usage("option '" + name + "' takes no value"));
-            parsed.options[name];
-        } else if (equals != std::string::npos) {
-            parsed.options[name] = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            parsed.options[name] = args[++i];
+        int status = 0;
+        if (arg.starts_with("--")) {
+            const std::size_t equals = arg.find('=');
+            status = take(arg.substr(0, equals),
+                          equals == std::string::npos ? std::nullopt : std::optional(arg.substr(equals + 1)), i);
         } else {
-            return std::unexpected(problems.usage("option '" + name + "' needs a value (" + option->valueName + ")"));
+            for (std::size_t k = 1; k < arg.size() && status == 0; ++k) {
+                const std::string name = {'-', arg[k]};
+                const CommandOption* option = findOption(command, name);
+                const bool valueFollows = option && !option->valueName.empty() && k + 1 < arg.size();
+                status = take(name, valueFollows ? std::optional(arg.substr(k + 1)) : std::nullopt, i);
+                if (valueFollows)
+                    break;
+            }
         }
+        if (status != 0)  // -1: the help was shown
+            return std::unexpected(status < 0 ? exitStatus::ok : status);
     }
     const auto& positional = parsed.positional;
     if (positional.size() < command.minArguments)
@@ -579,10 +805,16 @@ int runCommandLine(int argc, char** argv)
     if (args.empty())
         return generalProblem("no command given");
     const std::string& first = args.front();
-    if (first == "--help" || first == "-h" || first == "--help-all")
+    if (first == "--help" || first == "-h" || first == "--help-all" || (first == "help" && args.size() == 1))
         return printHelp(commandLineHelp(first == "--help-all"));
-    if (first == "--version")
+    if (first == "--version" || first == "-V")
         return printHelp("quillbox " QUILLBOX_VERSION "\n");
+    if (first == "help") {
+        const Command* command = findCommand(args[1]);
+        if (!command || args.size() > 2)
+            return generalProblem(command ? "help takes one command" : "unknown command '" + args[1] + "'");
+        return printHelp(commandHelp(*command));
+    }
     if (first.starts_with("-"))
         return generalProblem("unknown option '" + first + "'");
     const Command* command = findCommand(first);
@@ -591,6 +823,13 @@ int runCommandLine(int argc, char** argv)
     auto parsed = parseArguments(*command, args);
     if (!parsed)
         return parsed.error();
+    if (const auto globs = parsed->options.find("--glob"); globs != parsed->options.end()) {
+        GlobSelection selection;
+        for (const std::string& pattern : globs->second)
+            if (auto added = selection.add(pattern); !added)
+                return CommandRun(*command, {}, {}).usage(added.error().description);
+        selectWalkedFiles(selection);
+    }
 
     StopWatcher watcher;
     stopWatcher = &watcher;

@@ -40,9 +40,24 @@ struct CommandOption {
     std::string name;       // "--format"
     std::string valueName;  // "FORMAT" for an option that takes a value; empty for a switch
     std::string help;
+    std::string shortName = {};              // "-o"; a switch's short name may be bundled ("-rn")
+    std::vector<std::string> aliases = {};   // older names that mean the same ("--out")
 };
 
+// The options several commands share, so each means the same everywhere.
+namespace options {
+CommandOption output(std::string help, std::vector<std::string> aliases = {});  // -o, --output FILE
+CommandOption recursive(std::string help);                                       // -r, --recursive
+CommandOption dryRun(std::string help);                                          // -n, --dry-run
+CommandOption glob();                                                            // -g, --glob PATTERN
+CommandOption nullEnds();                                                        // -0, --null
+}  // namespace options
+
 class CommandRun;
+
+// The options given to a run: each option's values in the order given (a switch has one empty value
+// each time it was given).
+using OptionValues = std::map<std::string, std::vector<std::string>, std::less<>>;
 
 struct Command {
     std::string name;
@@ -60,8 +75,7 @@ void registerCommand(Command command);
 // One command being run.
 class CommandRun {
 public:
-    CommandRun(const Command& command, std::vector<std::string> arguments,
-               std::map<std::string, std::string, std::less<>> options);
+    CommandRun(const Command& command, std::vector<std::string> arguments, OptionValues options);
     ~CommandRun();
 
     const std::string& name() const { return command_.name; }
@@ -69,9 +83,24 @@ public:
     bool has(std::string_view option) const;
     // The value given to `option` (the last one when given twice), or nullptr.
     const std::string* value(std::string_view option) const;
+    // Every value given to `option`, in order.
+    std::vector<std::string> values(std::string_view option) const;
 
-    // Writes to standard output. A failed write is reported once and makes the status 1.
+    // Writes text to standard output. Its lines end in LF, or in CR LF with --crlf, whatever
+    // they ended in; with --quiet nothing is written. On a terminal, control characters other
+    // than line ends and tabs show escaped ("\033"), so a file name cannot drive the terminal.
+    // A failed write is reported once and makes the status 1.
     void print(std::string_view bytes);
+    // The same for bytes whose line ends belong to their format (CSV's CR LF): kept as they are.
+    void printBytes(std::string_view bytes);
+    // One listed path, ended by LF (CR LF with --crlf), or by NUL with --null.
+    void printPath(const std::filesystem::path& path);
+    // `text` with its line ends as print() writes them, for output that goes to a file instead.
+    std::string withLineEnds(std::string_view text) const;
+    bool quiet() const;
+    // Each path of a run's listing (below `folder`, as walks spell it: absolute) with printPath,
+    // spelled below `folder` as the user gave it.
+    void printListed(const std::vector<std::filesystem::path>& listed, const std::filesystem::path& folder);
     // "quillbox: PATH: number :: description" on stderr; a description that starts with the path
     // does not repeat it.
     void report(const std::filesystem::path& path, const Error& error);
@@ -101,6 +130,10 @@ public:
     // Everything on standard input; nothing when reading failed (after its error line) or Ctrl+C
     // stopped it.
     std::optional<std::string> readStandardInput();
+    // The path to read for an input named on the command line: "-" is standard input, and a
+    // named pipe, FIFO or character device (`<(...)`, /dev/stdin) is read as a stream, as cat
+    // reads it. Says on stderr when the run will wait for the terminal.
+    std::filesystem::path inputPath(const std::string& argument);
 
     // For the logic's walks: shows the walk on stderr when it is a terminal (one line rewritten
     // in place, at most ten times a second), and asks the walk to stop after Ctrl+C.
@@ -118,10 +151,14 @@ public:
 private:
     void clearProgress();
 
+    void write(std::string_view bytes);
+
     const Command& command_;
     std::vector<std::string> arguments_;
-    std::map<std::string, std::string, std::less<>> options_;
+    OptionValues options_;
     bool outputFailed_ = false;
+    bool outputIsTerminal_ = false;
+
     struct Progress;
     std::shared_ptr<Progress> progress_;
 };

@@ -135,6 +135,20 @@ std::string decodeFileText(std::string_view bytes)
     return decodeFileText(bytes, isValidUtf8(bytes));
 }
 
+std::string decodePath(std::string_view path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t from = 0; from <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', from), path.size());
+        out += decodeFileText(path.substr(from, slash - from));
+        if (slash < path.size())
+            out += '/';
+        from = slash + 1;
+    }
+    return out;
+}
+
 bool looksBinary(std::string_view bytes)
 {
     const std::size_t probed = std::min(bytes.size(), binaryProbeSize);

@@ -48,6 +48,10 @@ std::string cp1252FromUtf8(std::string_view text);
 std::string decodeFileText(std::string_view bytes, bool isUtf8);
 std::string decodeFileText(std::string_view bytes);
 
+// A path as UTF-8, decided one name at a time: a name that is valid UTF-8 stays as it is, any other
+// is decoded as Windows-1252, so one odd name does not garble the rest of the path.
+std::string decodePath(std::string_view path);
+
 // A file is binary when a NUL byte stands in its first 64 KiB.
 inline constexpr std::size_t binaryProbeSize = 64 * 1024;
 bool looksBinary(std::string_view bytes);

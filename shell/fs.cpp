@@ -182,10 +182,21 @@ Result<Place> openPlace(const fs::path& path, const Tree* tree)
 
 namespace {
 
-// Refuses what is neither a regular file nor a folder.
+std::vector<fs::path>& acceptedStreams()
+{
+    static std::vector<fs::path> paths;
+    return paths;
+}
+
+bool acceptedStream(const fs::path& path, const struct stat& st)
+{
+    return (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) && std::ranges::find(acceptedStreams(), path) != acceptedStreams().end();
+}
+
+// Refuses what is neither a regular file nor a folder, unless the user named that stream.
 Result<void> checkInputKind(const fs::path& path, const struct stat& st)
 {
-    if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+    if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || acceptedStream(path, st))
         return {};
     return std::unexpected(
         describedError(err::PathFileAccess, path, "is " + std::string(kindOf(st)) + ", not a regular file; it was not opened"));
@@ -194,6 +205,11 @@ Result<void> checkInputKind(const fs::path& path, const struct stat& st)
 }  // namespace
 
 }  // namespace detail
+
+void acceptStreamInput(const fs::path& path)
+{
+    acceptedStreams().push_back(path);
+}
 
 Result<void> FileSystemObject::checkInput(const fs::path& path) const
 {
@@ -207,6 +223,14 @@ namespace detail {
 
 Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
 {
+    // Standard input is read from the descriptor this process was given, whatever it is (a pipe,
+    // a terminal, a socket, a file read from where it stands).
+    if (path == fs::path(standardInputPath) && std::ranges::find(acceptedStreams(), path) != acceptedStreams().end()) {
+        sys::UniqueFd fd(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+        if (!fd || ::fstat(fd.get(), &st) != 0)
+            return std::unexpected(systemError(errno, "standard input"));
+        return fd;
+    }
     if (statPath(path, st))
         if (auto kind = checkInputKind(path, st); !kind)
             return std::unexpected(kind.error());
@@ -444,6 +468,8 @@ Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) con
         return std::unexpected(systemError(EISDIR, path));
     if (auto kind = checkInputKind(path, st); !kind)
         return std::unexpected(kind.error());
+    if (!S_ISREG(st.st_mode))  // a stream the user named waits for its data
+        (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

@@ -253,6 +253,13 @@ private:
     std::int64_t started_ = 0;  // when it was made: nanoseconds since the epoch (coarse clock)
 };
 
+// An input that the command line names itself is read even when it is a pipe, FIFO or character
+// device: the user asked for that stream, as with cat. Only the command line calls this; the
+// windows never do, and a walk lists regular files only, so everywhere else such inputs stay
+// refused (75). standardInputPath, once accepted, reads this process's standard input.
+inline constexpr std::string_view standardInputPath = "/dev/stdin";
+void acceptStreamInput(const std::filesystem::path& path);
+
 // Walk order: names compared case-insensitively (Windows-1252 letters), ties broken by bytes.
 bool walkOrderLess(std::string_view a, std::string_view b);
 

@@ -5,13 +5,18 @@
 
 #include <array>
 
+extern "C" {
+#include <b64/cencode.h>
+}
+
 namespace qb {
 
 namespace {
 
-// One record's four fields, decoded to UTF-8.
+// One record's four fields, decoded to UTF-8, and the path's own bytes.
 struct Fields {
     std::string path;
+    std::string_view pathBytes;
     std::string line;
     std::string_view kind;
     std::string text;
@@ -24,10 +29,10 @@ void forEachRecord(const Records& records, Row&& row)
     std::vector<std::string> paths;  // each file's path decoded once
     paths.reserve(records.files.size());
     for (const RecordFile& file : records.files)
-        paths.push_back(decodeFileText(file.path.native()));
+        paths.push_back(decodePath(file.path.native()));
     for (const Record& record : records.items) {
         const RecordFile& file = records.files.at(record.file);
-        row(Fields{paths[record.file], std::to_string(record.line),
+        row(Fields{paths[record.file], file.path.native(), std::to_string(record.line),
                    record.tag.empty() ? recordKindName(record.kind) : std::string_view(record.tag),
                    decodeFileText(record.text, file.utf8), record.scope});
     }
@@ -88,6 +93,19 @@ void appendJsonString(std::string& out, std::string_view text)
     out += '"';
 }
 
+// Standard base64 (RFC 4648, with padding, on one line).
+std::string base64(std::string_view bytes)
+{
+    std::string out(bytes.size() * 2 + 8, '\0');
+    base64_encodestate state;
+    base64_init_encodestate(&state);
+    std::size_t n = static_cast<std::size_t>(base64_encode_block(bytes.data(), static_cast<int>(bytes.size()), out.data(), &state));
+    n += static_cast<std::size_t>(base64_encode_blockend(out.data() + n, &state));
+    out.resize(n);
+    std::erase(out, '\n');  // the library breaks its lines
+    return out;
+}
+
 std::string writeJson(const Records& records)
 {
     std::string out = "[";
@@ -96,6 +114,12 @@ std::string writeJson(const Records& records)
         out += first ? "\n  {\"path\": " : ",\n  {\"path\": ";
         first = false;
         appendJsonString(out, f.path);
+        // A path that is not UTF-8 cannot be told from its decoded text: its bytes go beside it.
+        if (!isValidUtf8(f.pathBytes)) {
+            out += ", \"path_bytes\": \"";
+            out += base64(f.pathBytes);
+            out += '"';
+        }
         out += ", \"line\": ";
         out += f.line;
         out += ", \"kind\": ";
@@ -117,7 +141,10 @@ void appendMarkdownCell(std::string& out, std::string_view text)
     out += ' ';
     for (std::size_t i = 0; i < text.size(); ++i) {
         switch (const char c = text[i]) {
-        case '|': out += "\\|"; break;
+        case '|': case '\\': case '*': case '_': case '`': case '[': case ']':
+            out += '\\';
+            out += c;
+            break;
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '\r':

@@ -6,12 +6,14 @@
 //   csv       RFC 4180: a header row "path,line,kind,text", CR LF after every row, a field quoted
 //             (quotes doubled) when it holds a comma, a quote, a CR or an LF
 //   json      one array of objects {"path", "line", "kind", "text"}, one object a line, with
-//             "scope" after "kind" for a declaration that has one
-//   markdown  a table with the same four columns; a pipe in a cell is escaped as \|, '&' and '<'
-//             become entities, and a line break becomes <br>
+//             "scope" after "kind" for a declaration that has one; a path that is not valid UTF-8
+//             also gets "path_bytes", the base64 of its bytes
+//   markdown  a table with the same four columns; a pipe, a backslash and the inline syntax
+//             * _ ` [ ] in a cell are escaped with a backslash, '&' and '<' become entities,
+//             and a line break becomes <br>
 //
-// The three record formats are UTF-8. A file's text and its path are decoded as fileText.h says,
-// decided once per file: UTF-8 when the file is valid UTF-8, otherwise Windows-1252.
+// The three record formats are UTF-8. A file's text is decoded as fileText.h says, decided once
+// per file: UTF-8 when the file is valid UTF-8, otherwise Windows-1252; its path one name at a time.
 #pragma once
 
 #include <cstdint>

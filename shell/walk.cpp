@@ -2,6 +2,7 @@
 
 #include "shell/fs.h"
 #include "shell/fsDetail.h"
+#include "shell/glob.h"
 
 #include <fcntl.h>
 
@@ -10,6 +11,22 @@ namespace qb {
 namespace fs = std::filesystem;
 
 namespace {
+
+GlobSelection& walkSelection()
+{
+    static GlobSelection selection;
+    return selection;
+}
+
+// `path` below the walk's start `root`, names joined by '/'.
+std::string_view relativeTo(const fs::path& path, const fs::path& root)
+{
+    std::string_view rest = path.native();
+    rest.remove_prefix(std::min(rest.size(), root.native().size()));
+    while (rest.starts_with('/'))
+        rest.remove_prefix(1);
+    return rest;
+}
 
 class TreeWalk {
 public:
@@ -30,7 +47,10 @@ public:
         if (options_.removeDebris && !entries->tempNames.empty())
             if (const sys::UniqueFd fd(sys::open(folder.c_str(), O_RDONLY | O_DIRECTORY)); fd)
                 result.debrisRemoved += detail::removeDebris(fd.get(), entries->tempNames, started_);
+        const GlobSelection& selection = walkSelection();
         for (const File& file : entries->files) {
+            if (!selection.empty() && !selection.selectsFile(relativeTo(file.Path(), root_)))
+                continue;
             if (!step(file.Path()))
                 return false;
             ++result.files;
@@ -43,6 +63,8 @@ public:
         for (const Folder& subFolder : entries->subFolders) {
             if (stopping())
                 return false;
+            if (!selection.empty() && !selection.entersFolder(relativeTo(subFolder.Path(), root_)))
+                continue;
             if (!enter(subFolder.Path(), depth + 1))
                 return false;
         }
@@ -52,6 +74,8 @@ public:
     // Announces `folder` and walks it unless the visitor skips it; false once the walk is to end.
     bool enter(const fs::path& folder, int depth)
     {
+        if (depth == 0)
+            root_ = folder;
         switch (visit_({WalkEntry::Kind::Folder, folder, depth})) {
         case Visit::Stop: return false;
         case Visit::SkipFolder: return true;
@@ -83,9 +107,29 @@ private:
     const WalkVisitor& visit_;
     WalkCounter counter_;
     const std::int64_t started_ = detail::coarseNow();  // only older temporary files are debris
+    fs::path root_;
 };
 
 }  // namespace
+
+void selectWalkedFiles(const GlobSelection& selection)
+{
+    walkSelection() = selection;
+}
+
+fs::path respelled(const fs::path& path, const fs::path& absolute, const fs::path& spelled)
+{
+    const std::string_view full = path.native();
+    const std::string_view start = absolute.native();
+    if (full == start)
+        return spelled;
+    if (!full.starts_with(start) || full.size() <= start.size() || (full[start.size()] != '/' && !start.ends_with('/')))
+        return path;
+    std::string_view rest = full.substr(start.size());
+    while (rest.starts_with('/'))
+        rest.remove_prefix(1);
+    return spelled / rest;
+}
 
 fs::path absoluteFolder(const fs::path& folder)
 {

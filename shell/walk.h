@@ -83,8 +83,19 @@ using WalkVisitor = std::function<Visit(const WalkEntry&)>;
 // goes on with the next one.
 WalkResult walkTree(const std::filesystem::path& folder, const WalkOptions& options, const WalkVisitor& visit);
 
+class GlobSelection;
+// The files and folders every walk of this process hands on, chosen by the command line's --glob
+// patterns before a run starts (see glob.h); by default, all of them. The windows never choose.
+// Only what a walk finds is chosen: a file named by the user is taken whatever its name.
+void selectWalkedFiles(const GlobSelection& selection);
+
 // The spelling of `folder` that walkTree uses: absolute, lexically normal, no trailing separator.
 std::filesystem::path absoluteFolder(const std::filesystem::path& folder);
+
+// `path` (below `absolute`) spelled below `spelled` instead, as the user gave the folder:
+// "src" gives "src/a.bas", "./src/" gives "./src/a.bas". A path not below `absolute` stays as it is.
+std::filesystem::path respelled(const std::filesystem::path& path, const std::filesystem::path& absolute,
+                                const std::filesystem::path& spelled);
 
 // One file or folder that a run could not handle.
 struct Failure {
@@ -100,13 +111,18 @@ struct RunCounts {
     std::uint64_t debrisRemoved = 0;  // temporary files that killed runs left, removed by this one
 };
 
+// Whether a run writes, or only lists in its report's `listed` the files it would write
+// (the command line's --dry-run).
+enum class CopyMode { Write, ListOnly };
+
 // The result of a run over files or a folder tree.
 struct RunReport {
     std::string text;                                   // the result box's text (may be empty)
     std::vector<Failure> failures;                      // in the order they happened
     std::vector<std::filesystem::path> missingInputs;   // listed inputs that did not exist
     std::vector<std::string> notes;                     // what else the user should know, a line each
-    std::vector<std::filesystem::path> listed;          // the files `text` lists, in its order (Update Files)
+    std::vector<std::filesystem::path> listed;          // the files `text` lists, in its order, or those a
+                                                        // CopyMode::ListOnly run would write
     RunCounts counts;
     bool cancelled = false;
 

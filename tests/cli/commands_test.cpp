@@ -53,19 +53,19 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
     const Row rows[] = {
         {{"hex2dec", "1F,ff"}, "", "31,255\n"},
         {{"dec2hex", "255,16,-1"}, "", "FF,10,FFFF\n"},
-        {{"rows2cols"}, "id\tname\r\n7\tAnn\r\n", "id  \t7\r\nname\tAnn\r\n"},
-        {{"rows2cols", arg(temp / "rows.txt")}, "", "id  \t7\r\nname\tAnn\r\n"},
-        {{"combine", arg(temp / "one.txt"), arg(temp / "two.txt")}, "", "a1\r\nb2\r\n"},
-        {{"linktable", "order_items", "customerId", "productId"}, "",
+        {{"rows2cols", "--crlf"}, "id\tname\r\n7\tAnn\r\n", "id  \t7\r\nname\tAnn\r\n"},
+        {{"rows2cols", arg(temp / "rows.txt"), "--crlf"}, "", "id  \t7\r\nname\tAnn\r\n"},
+        {{"combine", arg(temp / "one.txt"), arg(temp / "two.txt"), "--crlf"}, "", "a1\r\nb2\r\n"},
+        {{"linktable", "order_items", "customerId", "productId", "--crlf"}, "",
          linkTableScript("order_items", {"customerId", "productId"}) + "\r\n"},
-        {{"seqtrig", "orders", "--print-only"}, "",
+        {{"seqtrig", "orders", "--print-only", "--crlf"}, "",
          sequenceScript("orders") + "\r\n\r\n" + triggerScript("orders", "order") + "\r\n"},
         // Typed text becomes the box's Windows-1252 bytes.
-        {{"seqtrig", "--singular=Stra\u00DFe", "--print-only", "--", "stra\u00DFen"}, "",
+        {{"seqtrig", "--singular=Stra\u00DFe", "--print-only", "--crlf", "--", "stra\u00DFen"}, "",
          sequenceScript("stra\xDF" "en") + "\r\n\r\n" + triggerScript("stra\xDF" "en", "Stra\xDF" "e") + "\r\n"},
         // Paths are scanned in the order given: the tree's files, then the file named after it.
-        {{"todos", arg(temp / "tree/sub"), arg(temp / "tree/a.bas")}, "", todo("tree/sub/b.bas", "' TODO: b") + todo("tree/a.bas", "x ' TODO: a")},
-        {{"subs", arg(temp / "first.bas"), arg(temp / "tree")}, "",
+        {{"todos", arg(temp / "tree/sub"), arg(temp / "tree/a.bas"), "--crlf"}, "", todo("tree/sub/b.bas", "' TODO: b") + todo("tree/a.bas", "x ' TODO: a")},
+        {{"subs", arg(temp / "first.bas"), arg(temp / "tree"), "--crlf"}, "",
          (temp / "first.bas").string() + "\r\n\tPublic Sub F()\r\n"},
     };
     for (const Row& row : rows) {
@@ -88,7 +88,8 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
                       tree = (temp / "tree").string(), loop = (temp / "loop").string(),
                       dangling = (temp / "dangling").string();
     const std::string general = "Usage: quillbox [COMMAND [ARGUMENTS...]]\nTry 'quillbox --help' for more information.\n";
-    const std::string todosUsage = "Usage: quillbox todos PATH... [--format text|csv|json|markdown] [--output FILE]\n"
+    const std::string todosUsage = "Usage: quillbox todos PATH... [--format text|csv|json|markdown] [-o FILE] [-l [-0]] "
+                                   "[-g GLOB]... [--fail-if-found]\n"
                                    "Try 'quillbox todos --help' for more information.\n";
     struct Row { QStringList args; int status; std::string err; };
     const Row rows[] = {
@@ -239,7 +240,7 @@ TEST_F(Commands, StructuredFormats)
     const std::string markdown = run("markdown");
     EXPECT_TRUE(markdown.starts_with("| path | line | kind | text |\n| --- | ---: | --- | --- |\n| " + a + " | 2 | todo | ' TODO: "
                                      "one, \"two\" \\| three<br>' four |\n")) << markdown;
-    EXPECT_TRUE(markdown.ends_with(" | 1 | todo | ' TODO: caf\xC3\xA9 \x01\x1F\\ &lt;l> &amp; m |\n")) << markdown;
+    EXPECT_TRUE(markdown.ends_with(" | 1 | todo | ' TODO: caf\xC3\xA9 \x01\x1F\\\\ &lt;l> &amp; m |\n")) << markdown;
 
     // Read back by a strict parser, which refuses a raw control character inside a string (Qt's
     // takes it): the fields of every record, separated by NULs.
@@ -317,7 +318,7 @@ TEST_F(SameBytes, ScannersPrintWhatTheirWindowsShow)
         runIn(tree, "cmdGo");
         const QString shown = box("Text1")->toPlainText();
         ASSERT_NE(shown, "") << row.window;
-        const test::Ran ran = runQuillbox({row.command, arg(tree), "--format", "text"}, {.noDisplay = true});
+        const test::Ran ran = runQuillbox({row.command, arg(tree), "--format", "text", "--crlf"}, {.noDisplay = true});
         EXPECT_EQ(ran.status, 0) << ran.err;
         // The box shows each file's text decoded (here every line is all of one file's kind).
         QString printed = pathText(ran.out);
@@ -380,7 +381,7 @@ TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
     }
     // What an interrupted run left is removed, and stderr says so, as the window's end text does.
     const fs::path debris = test::writeDebris(work() / "sub");
-    const test::Ran ran = runQuillbox({"addext", arg(work())});
+    const test::Ran ran = runQuillbox({"addext", arg(work()), "--crlf"});
     EXPECT_EQ(ran.out, boxBytes(box("rich1")));
     EXPECT_EQ(ran.status, 0);
     EXPECT_EQ(ran.err, "quillbox: Removed 1 temporary file left behind by an interrupted run.\n");
@@ -451,7 +452,7 @@ TEST_F(BulkCommands, UpdateReplacesWhatTheWindowReplacesAndDryRunWritesNothing)
     const test::Tree before = test::treeOf(work());
     const test::Ran dry = runQuillbox({"update", arg(work()), arg(newFile), "--dry-run"});
     EXPECT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.out, (work() / "sub/deep/Report").string() + "\r\n");
+    EXPECT_EQ(dry.out, (work() / "sub/deep/Report").string() + "\n");
     EXPECT_EQ(test::treeOf(work()), before);
 
     ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));

@@ -12,9 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// With --crlf: the reports are compared in the windows' line ends.
 test::Ran quillbox(const QStringList& arguments)
 {
-    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments);
+    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments + QStringList{"--crlf"});
 }
 
 QString arg(const fs::path& path) { return fromPath(path); }

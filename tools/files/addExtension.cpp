@@ -33,11 +33,12 @@ std::filesystem::path copyNameOf(const std::filesystem::path& file, std::string_
 }
 
 void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_view extension, ProgressCallback progress,
-             RunReport& report)
+             RunReport& report, CopyMode mode)
 {
     const FileSystemObject fso(strFolder);  // copies are never written through a link
+    const bool dryRun = mode == CopyMode::ListOnly;
     // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
-    const WalkOptions options{.removeDebris = true, .progress = std::move(progress)};
+    const WalkOptions options{.removeDebris = !dryRun, .progress = std::move(progress)};
     const WalkResult walked = walkTree(strFolder, options, [&](const WalkEntry& entry) {
         const int level = intLevel + entry.depth;
         switch (entry.kind) {
@@ -52,6 +53,8 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
             if (entry.path.filename().native().find('.') != std::string::npos)
                 break;
             report.text += tabs(level + 1) + "---" + entry.path.string() + "\r\n";
+            if (!dryRun)
+                report.listed.push_back(entry.path);
             const std::filesystem::path copy = copyNameOf(entry.path, extension);
             if (auto fits = checkDerivedName(entry.path, "copy", copy.filename().native().size()); !fits) {
                 report.fail(entry.path, fits.error());
@@ -60,6 +63,10 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
             // An existing copy is kept; a link of that name is no copy, and the file layer refuses it.
             if (std::error_code ec; fso.FileExists(copy) && !std::filesystem::is_symlink(copy, ec))
                 break;
+            if (dryRun) {
+                report.listed.push_back(copy);
+                break;
+            }
             if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
                 // Another run made the copy since it was looked for: it exists, as after a skip.
                 if (copied.error().number == err::FileAlreadyExists && fso.FileExists(copy))
@@ -79,12 +86,12 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
 }
 
 Result<RunReport> addExtensionCopies(const std::filesystem::path& startFolder, std::string_view extension,
-                                     ProgressCallback progress)
+                                     ProgressCallback progress, CopyMode mode)
 {
     if (auto usable = checkExtension(extension); !usable)
         return std::unexpected(usable.error());
     RunReport report;
-    makeDoc(startFolder, 0, extension, std::move(progress), report);
+    makeDoc(startFolder, 0, extension, std::move(progress), report, mode);
     return report;
 }
 

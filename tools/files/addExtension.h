@@ -32,13 +32,14 @@ Result<void> checkExtension(std::string_view extension);
 // The copy beside `file`: its full path followed by "_COPY" and `extension`.
 std::filesystem::path copyNameOf(const std::filesystem::path& file, std::string_view extension = defaultExtension);
 
-// Walks the tree below `startFolder`; the report's text is the listing. Fails, before anything is
-// walked, only for an extension that checkExtension refuses.
+// Walks the tree below `startFolder`; the report's text is the listing, and its `listed` the files
+// without a dot. ListOnly writes and removes nothing: `listed` holds the copies a run would make.
+// Fails, before anything is walked, only for an extension that checkExtension refuses.
 Result<RunReport> addExtensionCopies(const std::filesystem::path& startFolder, std::string_view extension = defaultExtension,
-                                     ProgressCallback progress = {});
+                                     ProgressCallback progress = {}, CopyMode mode = CopyMode::Write);
 
 // The visit of `strFolder` at depth `intLevel` and of every folder below it.
 void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_view extension, ProgressCallback progress,
-             RunReport& report);
+             RunReport& report, CopyMode mode = CopyMode::Write);
 
 }  // namespace qb

@@ -473,7 +473,8 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
 {
     const std::filesystem::path ownCopies = base / "copies";
     EraseCopier copier(settings);
-    const WalkOptions options{.recursive = settings.recursive, .removeDebris = true, .progress = std::move(progress)};
+    const bool dryRun = settings.mode == CopyMode::ListOnly;
+    const WalkOptions options{.recursive = settings.recursive, .removeDebris = !dryRun, .progress = std::move(progress)};
     const WalkResult walked = walkTree(startFolder.Path(), options, [&](const WalkEntry& entry) {
         switch (entry.kind) {
         case WalkEntry::Kind::Folder:
@@ -482,6 +483,8 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
         {
             // The folder this one's copies go to: what killed runs left there goes. One that
             // cannot be opened (a link, above all) takes this folder's copies with it: one failure.
+            if (dryRun)
+                break;
             const std::filesystem::path copies = copyPathFor(entry.path / "x", base).parent_path();
             if (const auto removed = fso.removeDebris(copies)) {
                 report.counts.debrisRemoved += *removed;
@@ -495,7 +498,9 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             report.fail(entry.path, *entry.error);
             break;
         case WalkEntry::Kind::File:
-            if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
+            if (dryRun)
+                report.listed.push_back(copyPathFor(entry.path, base));
+            else if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
                 ++report.counts.written;
                 report.counts.changed += *done ? 1 : 0;
                 report.counts.binary += copier.binary() ? 1 : 0;

@@ -113,6 +113,7 @@ struct EraseSettings {
     std::string spew{};
     ChunkOptions options{};
     bool recursive = false;
+    CopyMode mode = CopyMode::Write;  // ListOnly: the copies go to the report's `listed`, unwritten
 };
 
 // Writes filtered copies, one file after another (a binary file, with a NUL byte in its first

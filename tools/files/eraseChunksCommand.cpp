@@ -14,7 +14,7 @@ int runErase(CommandRun& run)
     const std::filesystem::path base = run.arguments().front();
     if (!run.folderExists(base))
         return exitStatus::cannotStart;
-    const auto chunk = run.readFile(*run.value("--chunk"));
+    const auto chunk = run.readFile(run.inputPath(*run.value("--chunk")));
     if (!chunk)
         return exitStatus::cannotStart;
     EraseSettings settings;
@@ -24,7 +24,7 @@ int runErase(CommandRun& run)
         return exitStatus::cannotStart;
     }
     if (const std::string* spewFile = run.value("--spew")) {
-        auto spew = run.readFile(*spewFile);
+        auto spew = run.readFile(run.inputPath(*spewFile));
         if (!spew)
             return exitStatus::cannotStart;
         settings.spew = std::move(*spew);
@@ -34,12 +34,14 @@ int runErase(CommandRun& run)
     settings.options.eraseOnly = run.has("--erase-only");
     settings.options.allowWild = !run.has("--exact");
     settings.recursive = run.has("--recursive");
+    settings.mode = run.has("--dry-run") ? CopyMode::ListOnly : CopyMode::Write;
 
     const auto report = runEraseChunks(base, settings, run.progress());
     if (!report) {
         run.report(base, report.error());
         return exitStatus::cannotStart;
     }
+    run.printListed(report->listed, base);
     return run.runStatus(*report);
 }
 
@@ -49,7 +51,7 @@ Command eraseCommand()
 {
     Command command;
     command.name = "erase";
-    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [--recursive] [--exact]";
+    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [-r] [--exact] [-n [-0]] [-g GLOB]...";
     command.summary = "erase or replace a multi-line chunk in copies of every file of a folder";
     command.description =
         "Writes a copy of every file of FOLDER (and, with --recursive, of every folder below it) into "
@@ -59,13 +61,19 @@ Command eraseCommand()
         "next chunk line: the line lies within the chunk line (case ignored), or the chunk line lies "
         "within it exactly. Every line of a copy ends in CR LF.";
     command.options = {
-        {"--chunk", "FILE", "the chunk: the non-empty lines of FILE, as typed into the window's chunk box"},
+        {"--chunk", "FILE", "the chunk: the non-empty lines of FILE, as typed into the window's chunk box "
+                            "(- reads standard input)"},
         {"--spew", "FILE", "written, as it is, in place of each found chunk (default: the window's "
                            "\"smack\" and CR LF)"},
-        {"--erase-only", "", "remove the found chunks and write nothing in their place"},
-        {"--recursive", "", "also handle every folder below FOLDER"},
+        {"--erase-only", "", "remove the found chunks and write nothing in their place (default: write "
+                             "the spew)"},
+        options::recursive("also handle every folder below FOLDER (default: FOLDER's own files only, as "
+                           "in the window)"),
         {"--exact", "", "a line passes a chunk line only when it lies within it (the window's wild "
-                        "card box unticked)"},
+                        "card box unticked; default: either way round)"},
+        options::dryRun("list the copies that would be written, one a line, and write nothing"),
+        options::nullEnds(),
+        options::glob(),
     };
     command.minArguments = 1;
     command.maxArguments = 1;

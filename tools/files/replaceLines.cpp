@@ -317,8 +317,9 @@ Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std
 
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
                                       const std::filesystem::path& debugPath, ProgressCallback progress,
-                                      NamedBy debugNamedBy)
+                                      NamedBy debugNamedBy, CopyMode mode)
 {
+    const bool dryRun = mode == CopyMode::ListOnly;
     const FileSystemObject fso(folder);  // the copies are never written through a link
     // Checked before anything is written, so a missing pair file leaves no trace.
     if (!fso.FileExists(pairPath))
@@ -334,6 +335,10 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
     RunReport report;
     std::optional<TextStream> debug;  // opened with the first file, so an empty folder gets none
     const auto handle = [&](const std::filesystem::path& file) -> Result<bool> {
+        if (dryRun) {
+            report.listed.push_back(folder / "copies" / file.filename());
+            return false;
+        }
         if (!debug && !debugPath.empty()) {
             // Made whole (empty) when missing, then appended to.
             auto opened = debugNamedBy == NamedBy::User ? fso.createOutput(debugPath, IOMode::ForAppending)
@@ -347,13 +352,15 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
         }
         return snp(fso, file, pairs.value(), debug ? &*debug : nullptr);
     };
-    if (const auto removed = fso.removeDebris(folder / "copies")) {
-        report.counts.debrisRemoved += *removed;
-    } else if (removed.error().number != err::PathNotFound) {
-        report.fail(folder / "copies", removed.error());  // a link, above all: nothing goes through it
-        return report;
+    if (!dryRun) {
+        if (const auto removed = fso.removeDebris(folder / "copies")) {
+            report.counts.debrisRemoved += *removed;
+        } else if (removed.error().number != err::PathNotFound) {
+            report.fail(folder / "copies", removed.error());  // a link, above all: nothing goes through it
+            return report;
+        }
     }
-    const WalkOptions options{.recursive = false, .removeDebris = true, .progress = std::move(progress)};
+    const WalkOptions options{.recursive = false, .removeDebris = !dryRun, .progress = std::move(progress)};
     const WalkResult walked = walkTree(folder, options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError) {
             report.fail(entry.path, *entry.error);
@@ -374,6 +381,8 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
     report.counts.files = walked.files;
     report.counts.debrisRemoved += walked.debrisRemoved;
     report.cancelled = walked.cancelled;
+    if (dryRun && !report.listed.empty() && !debugPath.empty())
+        report.listed.push_back(debugPath);
     if (debug)
         if (auto closed = debug->Close(); !closed && report.failures.empty())
             report.fail(debugPath, closed.error());

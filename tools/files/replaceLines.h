@@ -92,9 +92,9 @@ Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std
 // The same with the pair file and the debug file named; an empty debug path writes no trace. A
 // debug file that the user named may also be a descriptor, device, FIFO or socket
 // (FileSystemObject::createOutput); one that is the pair file is refused (75) before anything is
-// read.
+// read. ListOnly writes nothing: the report's `listed` holds the copies, then the debug file.
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
                                       const std::filesystem::path& debugPath, ProgressCallback progress = {},
-                                      NamedBy debugNamedBy = NamedBy::Tool);
+                                      NamedBy debugNamedBy = NamedBy::Tool, CopyMode mode = CopyMode::Write);
 
 }  // namespace qb

@@ -10,7 +10,7 @@ Command replaceCommand()
 {
     Command command;
     command.name = "replace";
-    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE]";
+    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE] [-n [-0]] [-g GLOB]...";
     command.summary = "apply search-and-replace pairs to copies of every file in a folder";
     command.description =
         "Every line of every file directly in FOLDER goes through the pairs of the pair file in order "
@@ -23,6 +23,10 @@ Command replaceCommand()
         {"--pairs", "FILE", "the pair file (default: replaceLines.txt in the program's data folder)"},
         {"--debug", "FILE", "append the trace of every line-and-pair step to FILE (default: no trace; the "
                             "window writes it to debug.out in the program's data folder)"},
+        options::dryRun("list the copies, then the debug file when one is named, that would be written, "
+                        "one a line, and write nothing"),
+        options::nullEnds(),
+        options::glob(),
     };
     command.minArguments = 1;
     command.maxArguments = 1;
@@ -32,13 +36,15 @@ Command replaceCommand()
             return exitStatus::cannotStart;
         const std::string* pairs = run.value("--pairs");
         const std::string* debug = run.value("--debug");
-        const auto report = runReplaceLinesFrom(folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
+        const auto report = runReplaceLinesFrom(folder, pairs ? run.inputPath(*pairs) : programFolder() / pairFileName,
                                                 debug ? std::filesystem::path(*debug) : std::filesystem::path(),
-                                                run.progress(), NamedBy::User);
+                                                run.progress(), NamedBy::User,
+                                                run.has("--dry-run") ? CopyMode::ListOnly : CopyMode::Write);
         if (!report) {
             run.report(report.error());
             return exitStatus::cannotStart;
         }
+        run.printListed(report->listed, folder);
         return run.runStatus(*report);
     };
     return command;

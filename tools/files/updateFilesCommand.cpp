@@ -10,17 +10,20 @@ Command updateCommand()
 {
     Command command;
     command.name = "update";
-    command.synopsis = "FOLDER NEWFILE... [--dry-run]";
+    command.synopsis = "FOLDER NEWFILE... [-n] [-0] [-g GLOB]...";
     command.summary = "copy new files over every same-named file in a folder tree, keeping backups";
     command.description =
         "For each NEWFILE in turn, every file below FOLDER with the same name (byte for byte) is backed "
         "up beside itself as \"<date> <time>_<name>\" and then replaced by NEWFILE, through a temporary "
-        "file so a failed copy leaves the old one whole. Prints the replaced files, one full path a line "
-        "(CR LF). A same-named file that cannot be replaced (read-only, a link, a FIFO, device or socket, "
-        "or one whose backup name would be too long) has its line on stderr instead; the run goes on, "
-        "and the exit status is 1.";
+        "file so a failed copy leaves the old one whole. Prints the replaced files, one a line, spelled "
+        "below FOLDER as FOLDER was given. A same-named file that cannot be replaced (read-only, a link, "
+        "a FIFO, device or socket, or one whose backup name would be too long) has its line on stderr "
+        "instead; the run goes on, and the exit status is 1.";
     command.options = {
-        {"--dry-run", "", "only print the files that would be replaced; write nothing"},
+        options::dryRun("only print the files that would be replaced; write nothing"),
+        options::nullEnds(),
+        options::glob(),
+        options::recursive("accepted and ignored: the whole tree below FOLDER is always searched"),
     };
     command.minArguments = 2;
     command.run = [](CommandRun& run) {
@@ -36,7 +39,7 @@ Command updateCommand()
         const RunReport report = run.has("--dry-run")
                                      ? listUpdates(newFiles, folder, run.progress())
                                      : updateFiles(newFiles, folder, fileNameTimeStampNow, run.progress());
-        run.print(report.text);
+        run.printListed(report.listed, folder);
         return run.runStatus(report);
     };
     return command;

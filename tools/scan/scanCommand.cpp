@@ -19,7 +19,7 @@ int runScan(CommandRun& run, const PathsScan& scan)
     std::vector<std::filesystem::path> paths;
     bool missing = false;
     for (const std::string& argument : run.arguments()) {
-        std::filesystem::path path(argument);
+        std::filesystem::path path = run.inputPath(argument);  // "-", a pipe or a FIFO is read as a stream
         if (!fso.FolderExists(path))
             missing = !run.fileExists(path) || missing;
         paths.push_back(std::move(path));
@@ -39,9 +39,10 @@ int runScan(CommandRun& run, const PathsScan& scan)
             return exitStatus::cannotStart;
         }
 
-    // The text format needs the report's text alone.
-    const Result<ScanReport> report =
-        scan(paths, run.progress(), format == ReportFormat::Text ? ScanDetail::TextOnly : ScanDetail::Full, run.stopToken());
+    // The text format needs the report's text alone; the list of files needs the records.
+    const bool textOnly = format == ReportFormat::Text && !run.has("--files-with-matches");
+    Result<ScanReport> report =
+        scan(paths, run.progress(), textOnly ? ScanDetail::TextOnly : ScanDetail::Full, run.stopToken());
     if (!report) {
         run.report(report.error());
         return exitStatus::failed;
@@ -49,29 +50,40 @@ int runScan(CommandRun& run, const PathsScan& scan)
     if (report->cancelled || run.interrupted())
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
     run.reportFailures(report->skipped);
-    const std::string written = format == ReportFormat::Text ? std::string() : writeReport(report->text, report->found, format);
-    const std::string& bytes = format == ReportFormat::Text ? report->text : written;
-    if (output) {
-        auto stream = fso.createOutput(*output);
-        if (stream && stream->isReplacing())
-            run.removeDebrisBeside(*output);
-        auto written = andThen(std::move(stream), [&](TextStream out) -> Result<void> {
-            if (auto wrote = out.Write(bytes); !wrote) {
-                out.Discard();
-                return wrote;
-            }
-            return out.Close();
-        });
-        if (!written) {
-            run.report(*output, written.error());
-            return exitStatus::failed;
-        }
+    const bool found = !report->found.items.empty() || (format == ReportFormat::Text && !report->text.empty());
+    if (run.has("--files-with-matches")) {
+        for (const RecordFile& file : report->found.files)
+            run.printPath(file.path);
     } else {
-        run.print(bytes);
+        // Text is printed with the command line's line ends; the record formats keep their own.
+        const bool text = format == ReportFormat::Text;
+        std::string bytes = text ? std::move(report->text) : writeReport({}, report->found, format);
+        if (text)
+            bytes = run.withLineEnds(bytes);
+        if (output) {
+            auto stream = fso.createOutput(*output);
+            if (stream && stream->isReplacing())
+                run.removeDebrisBeside(*output);
+            auto written = andThen(std::move(stream), [&](TextStream out) -> Result<void> {
+                if (auto wrote = out.Write(bytes); !wrote) {
+                    out.Discard();
+                    return wrote;
+                }
+                return out.Close();
+            });
+            if (!written) {
+                run.report(*output, written.error());
+                return exitStatus::failed;
+            }
+        } else {
+            run.printBytes(bytes);
+        }
     }
     if (report->binarySkipped > 0 && run.stderrIsTerminal())
         run.note(binarySkippedText(report->binarySkipped));
-    return report->skipped.empty() ? exitStatus::ok : exitStatus::failed;
+    if (!report->skipped.empty() || (found && run.has("--fail-if-found")))
+        return exitStatus::failed;
+    return exitStatus::ok;
 }
 
 }  // namespace
@@ -80,21 +92,28 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
 {
     Command command;
     command.name = std::move(name);
-    command.synopsis = "PATH... [--format text|csv|json|markdown] [--output FILE]";
+    command.synopsis = "PATH... [--format text|csv|json|markdown] [-o FILE] [-l [-0]] [-g GLOB]... [--fail-if-found]";
     command.summary = std::move(summary);
     command.description =
         std::move(description) +
         "\n\nEach PATH is scanned in the order given: a folder with everything below it (a folder's files "
-        "before its subfolders, names in case-insensitive order), a file by itself. Binary files (a NUL "
+        "before its subfolders, names in case-insensitive order), a file by itself; - is standard input, and a pipe or FIFO (<(command)) is read as a stream. Binary files (a NUL "
         "byte in their first 64 KiB) are passed over. Files that cannot be read are listed on standard "
         "error and the scan goes on.";
     command.options = {
         {"--format", "FORMAT",
          "text (the default): the report as the window shows it, byte for byte; csv, json or markdown: "
          "one record per found item with its path, line, kind and text (UTF-8)"},
-        {"--output", "FILE", "write the report to FILE (replaced whole) instead of standard output; - or "
-                             "/dev/stdout, /dev/stderr, /dev/fd/N, a device, FIFO or socket is written as the "
-                             "stream it is"},
+        options::output("write the report to FILE (replaced whole) instead of standard output (default: "
+                        "standard output); - or /dev/stdout, /dev/stderr, /dev/fd/N, a device, FIFO or socket "
+                        "is written as the stream it is"),
+        {"--files-with-matches", "", "print only the paths of the files that have a record, one a line, "
+                                     "instead of the report (default: the report)", "-l"},
+        options::nullEnds(),
+        {"--fail-if-found", "", "exit with status 1 when anything is found, so a CI step fails "
+                                "(default: status 0 after a complete scan)"},
+        options::glob(),
+        options::recursive("accepted and ignored: a folder is always scanned with everything below it"),
     };
     command.minArguments = 1;
     command.run = [scan = std::move(scan)](CommandRun& run) { return runScan(run, scan); };

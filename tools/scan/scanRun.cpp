@@ -284,16 +284,17 @@ void ScanRun::skip(const std::filesystem::path& path, Error error)
 
 void ScanRun::walk(const Folder& folder, const std::function<void(const std::filesystem::path&)>& visit)
 {
+    walkSpelled(folder.Path(), visit);
+}
+
+void ScanRun::walkSpelled(const std::filesystem::path& spelled, const std::function<void(const std::filesystem::path&)>& visit)
+{
     // The walk sees absolute paths; the report spells them as the caller spelled the folder.
-    const std::filesystem::path& spelled = folder.Path();
     const std::filesystem::path absolute = absoluteFolder(spelled);
-    const std::size_t absoluteSize = absolute.native().size() + (absolute.native().ends_with('/') ? 0 : 1);
-    const auto asSpelled = [&](const std::filesystem::path& path) {
-        if (path.native().size() <= absoluteSize)
-            return spelled;
-        return spelled / std::string_view(path.native()).substr(absoluteSize);
-    };
     const bool respell = absolute != spelled;
+    const auto asSpelled = [&](const std::filesystem::path& path) {
+        return respell ? respelled(path, absolute, spelled) : path;
+    };
     // Progress is counted by scan(), for the files that are read.
     walkTree(absolute, {}, [&](const WalkEntry& entry) {
         if (stopped())
@@ -302,10 +303,10 @@ void ScanRun::walk(const Folder& folder, const std::function<void(const std::fil
         case WalkEntry::Kind::Folder:
             break;
         case WalkEntry::Kind::FolderError:
-            skip(respell ? asSpelled(entry.path) : entry.path, *entry.error);
+            skip(asSpelled(entry.path), *entry.error);
             break;
         case WalkEntry::Kind::File:
-            visit(respell ? asSpelled(entry.path) : entry.path);
+            visit(asSpelled(entry.path));
             break;
         }
         return stopped() ? Visit::Stop : Visit::Continue;
@@ -335,13 +336,11 @@ void ScanRun::walkPaths(const std::vector<std::filesystem::path>& paths,
     for (const std::filesystem::path& path : paths) {
         if (stopped())
             return;
+        // Paths keep the spelling they were given, as grep's and ripgrep's do.
         if (fso_.FolderExists(path)) {
-            if (auto folder = fso_.GetFolder(path))
-                walk(*folder, visit);
-            else
-                skip(path, std::move(folder.error()));
+            walkSpelled(path, visit);
         } else if (auto file = andThen(fso_.checkInput(path), [&] { return fso_.GetFile(path); })) {
-            visit(file->Path());
+            visit(path);
         } else {
             skip(path, std::move(file.error()));
         }

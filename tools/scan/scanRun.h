@@ -138,7 +138,7 @@ public:
     // Calls `visit` for each path in order that names an existing file; other paths are passed over.
     void walkPicked(const std::vector<std::filesystem::path>& paths, const std::function<void(const std::filesystem::path&)>& visit);
     // Walks each path in order: a folder as walk() does, a file by itself; anything else is
-    // recorded as skipped.
+    // recorded as skipped. Every path keeps the spelling it was given ("src" gives "src/a.bas").
     void walkPaths(const std::vector<std::filesystem::path>& paths, const std::function<void(const std::filesystem::path&)>& visit);
 
     // Waits for the files still being scanned.
@@ -146,6 +146,9 @@ public:
 
 private:
     class Workers;
+
+    // walk() for the folder spelled `spelled`, its files spelled below it.
+    void walkSpelled(const std::filesystem::path& spelled, const std::function<void(const std::filesystem::path&)>& visit);
 
     FileSystemObject fso_;
     std::stop_token stop_;

@@ -25,7 +25,7 @@ int runSeqTrig(CommandRun& run)
         return exitStatus::ok;
     }
 
-    const std::string* folderOption = run.value("--folder");
+    const std::string* folderOption = run.value("--output");
     const std::filesystem::path folder = absoluteFolder(folderOption ? std::filesystem::path(*folderOption) : ".");
     if (!run.folderExists(folder))
         return exitStatus::cannotStart;
@@ -38,6 +38,10 @@ int runSeqTrig(CommandRun& run)
     if (!seqPath || !trigPath) {
         run.report(seqPath ? trigPath.error() : seqPath.error());
         return exitStatus::cannotStart;
+    }
+    if (run.has("--dry-run")) {
+        run.printListed({*seqPath, *trigPath}, folderOption ? std::filesystem::path(*folderOption) : ".");
+        return exitStatus::ok;
     }
     run.removeDebrisBeside(*seqPath);
     for (const auto& [path, script] : {std::pair{*seqPath, sequence}, std::pair{*trigPath, trigger}})
@@ -54,15 +58,18 @@ Command seqTrigCommand()
 {
     Command command;
     command.name = "seqtrig";
-    command.synopsis = "TABLE [--singular S] [--folder DIR] [--print-only]";
+    command.synopsis = "TABLE [--singular S] [-o DIR] [--print-only] [-n [-0]]";
     command.summary = "write the Oracle sequence and before-insert trigger scripts for a table";
     command.description =
         "Writes seqTable.sql and trigTable.sql (Table being TABLE with its first letter upper-cased) into "
         "DIR, each replaced whole. The trigger fills the key column named after the singular and \"Id\".";
     command.options = {
         {"--singular", "S", "the table's singular (default: TABLE without one final lower-case s)"},
-        {"--folder", "DIR", "where the two files go (default: the current folder)"},
-        {"--print-only", "", "print both scripts, an empty line between them, and write nothing"},
+        {"--output", "DIR", "where the two files go (default: the current folder)", "-o", {"--folder"}},
+        {"--print-only", "", "print both scripts, an empty line between them, and write nothing (default: "
+                             "write the two files)"},
+        options::dryRun("print the paths of the two files and write nothing"),
+        options::nullEnds(),
     };
     command.minArguments = 1;
     command.maxArguments = 1;

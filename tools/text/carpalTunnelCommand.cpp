@@ -22,7 +22,7 @@ int runRepeat(CommandRun& run)
             return exitStatus::cannotStart;
         }
     if (const std::string* templateFile = run.value("--template")) {
-        auto chunk = run.readFile(*templateFile);
+        auto chunk = run.readFile(run.inputPath(*templateFile));
         if (!chunk)
             return exitStatus::cannotStart;
         request.chunk = std::move(*chunk);
@@ -37,8 +37,8 @@ int runRepeat(CommandRun& run)
         request.chunk = stored->value_or(defaultChunk());
     }
     const std::string* in = run.value("--in");
-    const std::string* out = run.value("--out");
-    request.inFile = in ? std::filesystem::path(*in) : dataFile("in.txt");
+    const std::string* out = run.value("--output");
+    request.inFile = in ? run.inputPath(*in) : dataFile("in.txt");
     request.outFile = out ? std::filesystem::path(*out) : dataFile("out.txt");
     request.outNamedBy = out ? NamedBy::User : NamedBy::Tool;
     if (const std::string* start = run.value("--start")) {
@@ -52,6 +52,12 @@ int runRepeat(CommandRun& run)
     if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
 
+    if (run.has("--dry-run")) {
+        if (!run.fileExists(request.inFile))
+            return exitStatus::cannotStart;
+        run.printPath(request.outFile);
+        return exitStatus::ok;
+    }
     request.stop = run.stopToken();
     const RepeatResult result = repeatChunk(request);
     if (result.toFile)
@@ -82,7 +88,7 @@ Command repeatCommand()
 {
     Command command;
     command.name = "repeat";
-    command.synopsis = "[--template FILE] [--in FILE] [--out FILE] [--double-up] [--start N]";
+    command.synopsis = "[--template FILE] [--in FILE] [-o FILE] [--double-up] [--start N] [-n [-0]]";
     command.summary = "expand a template once per line, or pair of lines, of an input file";
     command.description =
         "For every line of the input file the template is written to the output file with each \xC2\xA2 "
@@ -93,11 +99,13 @@ Command repeatCommand()
         "32767, stops the run with exit status 1, keeping the repetitions written before. A failed write "
         "(a full disk, say) leaves the output file as it was, and the exit status is 1.";
     command.options = {
-        {"--template", "FILE", "the template (default: the chunk the window starts with, from last.txt in "
-                               "the program's data folder, or the built-in one)"},
-        {"--in", "FILE", "the input file (default: in.txt in the program's data folder)"},
-        {"--out", "FILE", "the output file (default: out.txt in the program's data folder)"},
-        {"--double-up", "", "read two input lines per repetition"},
+        {"--template", "FILE", "the template, - for standard input (default: the chunk the window starts "
+                               "with, from last.txt in the program's data folder, or the built-in one)"},
+        {"--in", "FILE", "the input file, - for standard input (default: in.txt in the program's data folder)"},
+        options::output("the output file (default: out.txt in the program's data folder)", {"--out"}),
+        {"--double-up", "", "read two input lines per repetition (default: one)"},
+        options::dryRun("print the output file's path and write nothing"),
+        options::nullEnds(),
         {"--start", "N", "the counter's first value (default: 0)"},
     };
     command.maxArguments = 0;

@@ -14,14 +14,21 @@ Command rowsToColsCommand()
     command.description =
         "Reads FILE (standard input when FILE is absent or -). Its first line holds the names, its second "
         "the values, separated by tabs; lines after the second are ignored. Prints one line per position: "
-        "the name padded with spaces to the widest name, a tab and the value, each line ending in CR LF.";
+        "the name padded with spaces to the widest name, a tab and the value.";
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
         const bool fromInput = run.arguments().empty() || run.arguments().front() == "-";
         std::optional<std::string> text;
+        const std::filesystem::path file = fromInput ? std::filesystem::path() : run.inputPath(run.arguments().front());
+        std::error_code ec;
         if (fromInput) {
             text = run.readStandardInput();
-        } else if (auto rows = readRows(run.arguments().front())) {
+        } else if (!std::filesystem::is_regular_file(file, ec)) {
+            // A pipe cannot be read twice: it is read to its end, as standard input is.
+            text = run.readFile(file);
+            if (!text)
+                return exitStatus::cannotStart;
+        } else if (auto rows = readRows(file)) {
             text = std::move(*rows);  // the first two lines, not the whole file
         } else {
             run.report(run.arguments().front(), rows.error());
