@@ -416,11 +416,11 @@ TEST_F(BulkCommands, AFailingFileCostsItsOwnFileAndBinariesStayBinary)
     const auto line = [&](const char* path) { return (t / path).string() + "\r\n"; };
     struct Row { QStringList args; std::string out; std::vector<std::string> err; int status; };
     const Row rows[] = {
-        {{"addext", arg(t), "--ext", ".txt"},
+        {{"addext", arg(t), "--ext", ".txt", "--crlf"},
          "\t---" + line(longName.c_str()) + "\t---" + line("Report") + "\t" + line("sub") + "\t\t---" + line("sub/README")
              + "\t\t---" + line("sub/Report") + "\t" + line("sub2"),
          {"quillbox: " + (t / longName).string() + ": 52 :: "}, 1},
-        {{"update", arg(t), arg(newFile)}, line("sub/Report"),
+        {{"update", arg(t), arg(newFile), "--crlf"}, line("sub/Report"),
          {"quillbox: " + readOnly.string() + ": 70 :: ", "quillbox: " + (t / "sub2/Report").string() + ": 75 :: "}, 1},
         {{"erase", arg(temp / "bin"), "--chunk", arg(temp / "bin/chunk.txt")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
         {{"replace", arg(temp / "bin")}, "", {"quillbox: 1 file binary, copied as is."}, 0},

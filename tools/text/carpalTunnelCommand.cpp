@@ -16,9 +16,9 @@ int runRepeat(CommandRun& run)
     RepeatRequest request;
     // The output is refused before anything is read when it is the template (the input file is
     // checked by the run itself).
-    if (const std::string* templateFile = run.value("--template"); templateFile && run.value("--out"))
-        if (auto apart = FileSystemObject().checkNotInput(*run.value("--out"), {*templateFile}); !apart) {
-            run.report(*run.value("--out"), apart.error());
+    if (const std::string* templateFile = run.value("--template"); templateFile && run.value("--output"))
+        if (auto apart = FileSystemObject().checkNotInput(*run.value("--output"), {*templateFile}); !apart) {
+            run.report(*run.value("--output"), apart.error());
             return exitStatus::cannotStart;
         }
     if (const std::string* templateFile = run.value("--template")) {
