@@ -12,6 +12,7 @@
 #include "shell/error.h"
 #include "shell/fs.h"
 #include "shell/lineBlocks.h"
+#include "shell/mdlText.h"
 #include "shell/walk.h"
 
 #include <filesystem>
@@ -39,8 +40,10 @@ public:
     // `chunk` must hold at least one line.
     ChunkFilter(std::vector<std::string> chunk, std::string spew, ChunkOptions options);
 
-    // Feeds the next input line (without its line end); output is appended to `out`.
-    void push(std::string_view line, std::string& out);
+    // Feeds the next input line (without its line end); output is appended to `out`. A line that
+    // goes out as read ends in `end`: CR LF, as copies are written, or the line's own end for an
+    // edit in place (a view that outlives the filter: one of the constant line ends).
+    void push(std::string_view line, std::string& out, std::string_view end = crlf);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
     // How many chunks were found whole (and replaced) so far.
@@ -76,7 +79,7 @@ private:
     bool passes(std::string_view line, std::size_t k);
     // Settles the held lines as far as the input read so far allows.
     void settle(std::string& out, bool atEnd);
-    void hold(std::string_view line);
+    void hold(std::string_view line, std::string_view end);
     void dropFirstHeld();
 
     std::vector<std::string> chunk_;       // as typed
@@ -89,6 +92,7 @@ private:
     // are kept for the next ones so that holding a line allocates nothing once they have grown.
     std::vector<std::string> held_;
     std::size_t heldCount_ = 0;
+    std::vector<std::string_view> heldEnds_;  // the line end each held line goes out with
     std::string upper_;                    // scratch for upper-casing a line
     std::uint64_t found_ = 0;
 };

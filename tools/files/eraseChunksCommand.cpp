@@ -3,6 +3,9 @@
 
 #include "tools/files/eraseChunks.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace qb {
 
 namespace {
@@ -34,6 +37,11 @@ int runErase(CommandRun& run)
     settings.options.eraseOnly = run.has("--erase-only");
     settings.options.allowWild = !run.has("--exact");
     settings.recursive = run.has("--recursive");
+    if (inPlaceAsked(run)) {
+        RunReport walked;
+        const auto files = eraseInputs(base, settings.recursive, walked, run.progress());
+        return runInPlace(run, base, files, std::move(walked), eraseEdit(settings, inPlaceLineEnds(run)));
+    }
 
     const auto report = runEraseChunks(base, settings, run.progress());
     if (!report) {
@@ -67,6 +75,7 @@ Command eraseCommand()
         {"--exact", "", "a line passes a chunk line only when it lies within it (the window's wild "
                         "card box unticked)"},
     };
+    std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {

@@ -2,9 +2,37 @@
 #include "tools/files/filesCommands.h"
 
 #include "shell/services.h"
+#include "shell/mdlText.h"
 #include "tools/files/replaceLines.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace qb {
+
+namespace {
+
+// --diff or --apply: the pairs over the folder's own files themselves; no debug trace is written.
+int runReplaceInPlace(CommandRun& run, const std::filesystem::path& folder, const std::filesystem::path& pairPath,
+                      const std::filesystem::path& debugPath)
+{
+    if (!FileSystemObject().FileExists(pairPath)) {
+        run.report(Error{err::FileNotFound, "The pair file " + pairPath.string() + " does not exist."});
+        return exitStatus::cannotStart;
+    }
+    const auto pairText = run.readFile(pairPath);
+    if (!pairText)
+        return exitStatus::cannotStart;
+    std::vector<std::string> lines;
+    for (std::string_view line : splitLines(*pairText))
+        lines.emplace_back(line);
+    const std::vector<ReplacePair> pairs = parsePairs(lines);
+    RunReport walked;
+    const auto files = replaceInputs(folder, debugPath, walked, run.progress());
+    return runInPlace(run, folder, files, std::move(walked), replaceEdit(pairs, inPlaceLineEnds(run)));
+}
+
+}  // namespace
 
 Command replaceCommand()
 {
@@ -21,6 +49,7 @@ Command replaceCommand()
         {"--pairs", "FILE", "the pair file (default: replaceLines.txt in the program's data folder)"},
         {"--debug", "FILE", "the debug trace, appended to (default: debug.out in the program's data folder)"},
     };
+    std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
@@ -29,6 +58,9 @@ Command replaceCommand()
             return exitStatus::cannotStart;
         const std::string* pairs = run.value("--pairs");
         const std::string* debug = run.value("--debug");
+        if (inPlaceAsked(run))
+            return runReplaceInPlace(run, folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
+                                     debug ? std::filesystem::path(*debug) : programFolder() / debugFileName);
         const auto report = runReplaceLinesFrom(folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
                                                 debug ? std::filesystem::path(*debug) : programFolder() / debugFileName,
                                                 run.progress());

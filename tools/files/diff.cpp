@@ -1,0 +1,153 @@
+#include "tools/files/diff.h"
+
+#include <dtl/dtl.hpp>
+
+#include <algorithm>
+#include <vector>
+
+namespace qb {
+
+namespace {
+
+constexpr std::size_t contextLines = 3;
+
+// The lines of `text`, each with its LF; the last one may have none.
+std::vector<std::string_view> diffLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = text.find('\n', from);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(from, next - from));
+        from = next;
+    }
+    return lines;
+}
+
+struct Step {
+    dtl::edit_t type;
+    std::string_view line;
+};
+
+// The shortest edit script from `before` to `after`. The common head and tail are taken off
+// first: an edit touches a few places of a long file, and the diff then sees only the middle.
+std::vector<Step> editScript(std::string_view before, std::string_view after)
+{
+    const std::vector<std::string_view> a = diffLines(before), b = diffLines(after);
+    std::size_t head = 0;
+    while (head < a.size() && head < b.size() && a[head] == b[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+        ++tail;
+    std::vector<Step> steps;
+    steps.reserve(std::max(a.size(), b.size()) + 1);
+    for (std::size_t i = 0; i < head; ++i)
+        steps.push_back({dtl::SES_COMMON, a[i]});
+    const std::vector<std::string_view> midA(a.begin() + static_cast<std::ptrdiff_t>(head), a.end() - static_cast<std::ptrdiff_t>(tail));
+    const std::vector<std::string_view> midB(b.begin() + static_cast<std::ptrdiff_t>(head), b.end() - static_cast<std::ptrdiff_t>(tail));
+    if (midA.empty() || midB.empty()) {
+        for (std::string_view line : midA)
+            steps.push_back({dtl::SES_DELETE, line});
+        for (std::string_view line : midB)
+            steps.push_back({dtl::SES_ADD, line});
+    } else {
+        dtl::Diff<std::string_view, std::vector<std::string_view>> diff(midA, midB);
+        diff.enableHuge();
+        diff.compose();
+        for (const auto& [line, info] : diff.getSes().getSequence())
+            steps.push_back({info.type, line});
+    }
+    for (std::size_t i = a.size() - tail; i < a.size(); ++i)
+        steps.push_back({dtl::SES_COMMON, a[i]});
+    return steps;
+}
+
+void appendRange(std::string& out, char sign, std::uint64_t before, std::uint64_t count)
+{
+    // An empty range names the line before it, as the unified format has it.
+    out += sign;
+    out += std::to_string(count == 0 ? before : before + 1);
+    if (count != 1) {
+        out += ',';
+        out += std::to_string(count);
+    }
+}
+
+void appendLine(std::string& out, char sign, std::string_view line)
+{
+    out += sign;
+    out += line;
+    if (line.empty() || line.back() != '\n')
+        out += "\n\\ No newline at end of file\n";
+}
+
+}  // namespace
+
+std::string unifiedDiff(std::string_view before, std::string_view after, std::string_view path)
+{
+    if (before == after)
+        return {};
+    const std::vector<Step> steps = editScript(before, after);
+    std::string out;
+    out += "--- a/";
+    out += path;
+    out += "\n+++ b/";
+    out += path;
+    out += '\n';
+    std::uint64_t oldLine = 0, newLine = 0;  // lines of each side before steps[at]
+    std::size_t at = 0;
+    while (at < steps.size()) {
+        // The next change, and the last change of its hunk: changes closer than twice the context
+        // share one hunk.
+        std::size_t first = at;
+        while (first < steps.size() && steps[first].type == dtl::SES_COMMON)
+            ++first;
+        if (first == steps.size())
+            break;
+        std::size_t last = first, commons = 0;
+        for (std::size_t i = first; i < steps.size(); ++i) {
+            if (steps[i].type != dtl::SES_COMMON) {
+                last = i;
+                commons = 0;
+            } else if (++commons > 2 * contextLines) {
+                break;
+            }
+        }
+        const std::size_t start = first - std::min(contextLines, first - at);
+        const std::size_t end = std::min(steps.size(), last + 1 + contextLines);
+        for (std::size_t i = at; i < start; ++i)
+            ++oldLine, ++newLine;
+        std::uint64_t oldCount = 0, newCount = 0;
+        for (std::size_t i = start; i < end; ++i) {
+            oldCount += steps[i].type != dtl::SES_ADD;
+            newCount += steps[i].type != dtl::SES_DELETE;
+        }
+        out += "@@ ";
+        appendRange(out, '-', oldLine, oldCount);
+        out += ' ';
+        appendRange(out, '+', newLine, newCount);
+        out += " @@\n";
+        for (std::size_t i = start; i < end; ++i)
+            appendLine(out, steps[i].type == dtl::SES_COMMON ? ' ' : steps[i].type == dtl::SES_ADD ? '+' : '-', steps[i].line);
+        oldLine += oldCount;
+        newLine += newCount;
+        at = end;
+    }
+    return out;
+}
+
+DiffCounts diffCounts(std::string_view before, std::string_view after)
+{
+    DiffCounts counts;
+    if (before == after)
+        return counts;
+    for (const Step& step : editScript(before, after)) {
+        counts.removed += step.type == dtl::SES_DELETE;
+        counts.added += step.type == dtl::SES_ADD;
+    }
+    return counts;
+}
+
+}  // namespace qb
