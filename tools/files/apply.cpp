@@ -284,16 +284,17 @@ std::size_t ApplyRecord::undoable() const
 
 Result<ApplyRecord> readManifest(const fs::path& manifest)
 {
-    const FileSystemObject fso;
-    auto bytes = fso.readFileBytes(manifest);
-    if (!bytes)
-        return std::unexpected(bytes.error());
+    return andThen(FileSystemObject().readFileBytes(manifest),
+                   [&](const std::string& bytes) { return parseManifest(manifest, bytes); });
+}
+
+Result<ApplyRecord> parseManifest(const fs::path& manifest, std::string_view text)
+{
     const auto damaged = [&] {
         return fail(err::TypeMismatch, manifest.string() + ": is not a whole apply manifest");
     };
     ApplyRecord record;
     record.manifest = manifest;
-    std::string_view text = *bytes;
     bool headSeen = false, headEnded = false;
     for (std::size_t from = 0, end; (end = text.find('\n', from)) != std::string_view::npos; from = end + 1) {
         const std::string_view line = text.substr(from, end - from);
@@ -364,14 +365,16 @@ std::vector<ApplyRecord> listApplies(const fs::path& dataFolder)
 
 Result<RunReport> undoApply(const fs::path& manifest, std::stop_token stop)
 {
-    auto record = readManifest(manifest);
+    const FileSystemObject fso;
+    const auto bytes = fso.readFileBytes(manifest);
+    if (!bytes)
+        return std::unexpected(bytes.error());
+    auto record = parseManifest(manifest, *bytes);
     if (!record)
         return std::unexpected(record.error());
-    const FileSystemObject fso;
     RunReport report;
     // A mark that a kill cut short must not run into the next one.
-    auto bytes = fso.readFileBytes(manifest);
-    if (bytes && !bytes->empty() && bytes->back() != '\n')
+    if (bytes->back() != '\n')
         if (auto ended = appendDurably(manifest, "\n"); !ended)
             return std::unexpected(ended.error());
     for (const AppliedFile& file : record->files) {

@@ -88,6 +88,8 @@ struct ApplyRecord {
 };
 
 Result<ApplyRecord> readManifest(const std::filesystem::path& manifest);
+// The same from the manifest's bytes.
+Result<ApplyRecord> parseManifest(const std::filesystem::path& manifest, std::string_view bytes);
 
 // Every complete manifest below `dataFolder`/applies, newest first.
 std::vector<ApplyRecord> listApplies(const std::filesystem::path& dataFolder);

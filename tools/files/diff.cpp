@@ -75,6 +75,44 @@ void appendRange(std::string& out, char sign, std::uint64_t before, std::uint64_
     }
 }
 
+// A file name on a "---" or "+++" line, written as git writes it so that both git and patch read
+// it back: a name with control characters, a double quote or a backslash in C quotes; a name with
+// a space followed by a tab, which ends the name for patch.
+void appendName(std::string& out, std::string_view prefix, std::string_view path)
+{
+    const std::string name = std::string(prefix) + std::string(path);
+    const bool quoted = std::ranges::any_of(name, [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\' || c == 0x7f;
+    });
+    if (!quoted) {
+        out += name;
+        if (name.find(' ') != std::string::npos)
+            out += '\t';
+        out += '\n';
+        return;
+    }
+    out += '"';
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            out += '\\';
+            out += static_cast<char>('0' + (byte >> 6));
+            out += static_cast<char>('0' + ((byte >> 3) & 7));
+            out += static_cast<char>('0' + (byte & 7));
+        } else {
+            out += c;
+        }
+    }
+    out += "\"\n";
+}
+
 void appendLine(std::string& out, char sign, std::string_view line)
 {
     out += sign;
@@ -91,11 +129,10 @@ std::string unifiedDiff(std::string_view before, std::string_view after, std::st
         return {};
     const std::vector<Step> steps = editScript(before, after);
     std::string out;
-    out += "--- a/";
-    out += path;
-    out += "\n+++ b/";
-    out += path;
-    out += '\n';
+    out += "--- ";
+    appendName(out, "a/", path);
+    out += "+++ ";
+    appendName(out, "b/", path);
     std::uint64_t oldLine = 0, newLine = 0;  // lines of each side before steps[at]
     std::size_t at = 0;
     while (at < steps.size()) {
