@@ -421,6 +421,14 @@ Result<RunReport> undoApply(const fs::path& manifest, std::stop_token stop)
             report.fail(manifest, marked.error());
     }
     report.counts.files = record->files.size();
+    // A killed apply or undo may have left a temporary file beside an original: it goes now.
+    std::vector<fs::path> folders;
+    for (const AppliedFile& file : record->files)
+        if (std::ranges::find(folders, file.path.parent_path()) == folders.end())
+            folders.push_back(file.path.parent_path());
+    for (const fs::path& folder : folders)
+        if (const auto removed = fso.removeDebris(folder))
+            report.counts.debrisRemoved += *removed;
     return report;
 }
 

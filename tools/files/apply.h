@@ -97,7 +97,8 @@ std::vector<ApplyRecord> listApplies(const std::filesystem::path& dataFolder);
 // Restores each file of the apply that still holds the applied bytes from its backup (checked
 // against the hash before), and marks it undone. A file that holds neither the applied bytes nor
 // the original ones was changed since: it is refused with a message, and the rest is undone. A
-// file that already holds the original bytes is only marked. A stop request ends it after the
+// file that already holds the original bytes is only marked. The temporary files that a killed
+// apply or undo left beside the files are removed. A stop request ends it after the
 // file at hand; undoing again finishes it.
 Result<RunReport> undoApply(const std::filesystem::path& manifest, std::stop_token stop = {});
 
