@@ -54,6 +54,8 @@ const DiffRow diffRows[] = {
     {"changes far apart", numbered(40), replaced(replaced(numbered(40), "line 3\n", "three\n"), "line 33\n", "x\ny\n"), {2, 3}},
     {"changes seven lines apart", numbered(20), replaced(replaced(numbered(20), "line 5\n", "five\n"), "line 12\n", ""), {2, 1}},
     {"changes six lines apart", numbered(20), replaced(replaced(numbered(20), "line 5\n", "five\n"), "line 12\n", "t\n"), {2, 2}},
+    // Too many changes for the Myers diff in good time: the changed middle goes as one hunk.
+    {"every line of a long file changes", numbered(30000), numbered(30000, "\r\n"), {30000, 30000}},
     {"bytes that are not UTF-8", std::string("caf\xe9\n\x00\x01\n", 8), std::string("caf\xc3\xa9\n\x00\x01\n", 9), {1, 1}},
     // Names that patch would cut at the space, or that git writes in C quotes.
     {"a name with quotes and a backslash", "a\n", "b\n", {1, 1}, "sub dir/say \"hi\" \\ bye.txt"},

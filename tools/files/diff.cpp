@@ -3,6 +3,7 @@
 #include <dtl/dtl.hpp>
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 namespace qb {
@@ -30,6 +31,28 @@ struct Step {
     std::string_view line;
 };
 
+// The Myers diff takes time in proportion to the lines times the lines removed. When that is out
+// of reach (a file whose every line changed, its line ends say), the middle is replaced whole:
+// a longer diff, but one that the tools take the same way.
+bool tooCostly(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b)
+{
+    constexpr double budget = 4e8;
+    const double lines = static_cast<double>(a.size() + b.size());
+    if (lines * lines / 4 <= budget)
+        return false;
+    // At least the lines of `a` that `b` does not hold (counted as multisets) are removed.
+    std::unordered_map<std::string_view, std::ptrdiff_t> balance;
+    balance.reserve(a.size());
+    for (std::string_view line : a)
+        ++balance[line];
+    for (std::string_view line : b)
+        --balance[line];
+    double removed = 0;
+    for (const auto& [line, count] : balance)
+        removed += static_cast<double>(std::max<std::ptrdiff_t>(count, 0));
+    return lines * (removed + 1) > budget;
+}
+
 // The shortest edit script from `before` to `after`. The common head and tail are taken off
 // first: an edit touches a few places of a long file, and the diff then sees only the middle.
 std::vector<Step> editScript(std::string_view before, std::string_view after)
@@ -47,7 +70,7 @@ std::vector<Step> editScript(std::string_view before, std::string_view after)
         steps.push_back({dtl::SES_COMMON, a[i]});
     const std::vector<std::string_view> midA(a.begin() + static_cast<std::ptrdiff_t>(head), a.end() - static_cast<std::ptrdiff_t>(tail));
     const std::vector<std::string_view> midB(b.begin() + static_cast<std::ptrdiff_t>(head), b.end() - static_cast<std::ptrdiff_t>(tail));
-    if (midA.empty() || midB.empty()) {
+    if (midA.empty() || midB.empty() || tooCostly(midA, midB)) {
         for (std::string_view line : midA)
             steps.push_back({dtl::SES_DELETE, line});
         for (std::string_view line : midB)
