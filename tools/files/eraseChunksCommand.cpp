@@ -57,12 +57,12 @@ Command eraseCommand()
 {
     Command command;
     command.name = "erase";
-    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [--recursive] [--exact]";
+    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [--recursive] [--exact] [--diff | --apply] [--to-crlf]";
     command.summary = "erase or replace a multi-line chunk in copies of every file of a folder";
     command.description =
         "Writes a copy of every file of FOLDER (and, with --recursive, of every folder below it) into "
         "FOLDER/copies, mirroring the tree, with every found chunk replaced by the spew or removed. "
-        "The source files are never changed, and FOLDER/copies is never walked. A chunk is found where "
+        "Without --diff or --apply the source files are never changed, and FOLDER/copies is never walked. A chunk is found where "
         "a line holds the chunk's first line (trimmed, case ignored) and each following line passes the "
         "next chunk line: the line lies within the chunk line (case ignored), or the chunk line lies "
         "within it exactly. Every line of a copy ends in CR LF.";

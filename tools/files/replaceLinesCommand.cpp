@@ -38,7 +38,7 @@ Command replaceCommand()
 {
     Command command;
     command.name = "replace";
-    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE]";
+    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE] [--diff | --apply] [--to-crlf]";
     command.summary = "apply search-and-replace pairs to copies of every file in a folder";
     command.description =
         "Every line of every file directly in FOLDER goes through the pairs of the pair file in order "
