@@ -30,14 +30,16 @@ protected:
     {
         test::writeTree(tree(), before);
         fs::remove_all(data());
-        ApplyPlan plan{"replace", tree(), {}};
+        ApplyPlan plan{"replace", tree(), {}, [this](const fs::path& file, std::string_view) -> Result<std::string> {
+                           return after.at(file.lexically_relative(tree()).string());
+                       }};
         for (const auto& [name, bytes] : before) {
             if (bytes == "/")
                 continue;
             std::string read;
             auto original = recordOriginal(tree() / name, read);
             EXPECT_TRUE(original.has_value());
-            plan.edits.push_back({tree() / name, *original, after.at(name)});
+            plan.edits.push_back({tree() / name, *original, contentHash(after.at(name))});
         }
         return plan;
     }
@@ -125,6 +127,26 @@ TEST_F(Apply, RefusesFilesChangedBehindItsBackAndUndoesTheRest)
     }
 }
 
+// The bytes are made again at apply time: an edit that comes out otherwise, or fails, is refused.
+TEST_F(Apply, RefusesNewBytesThatDifferFromThePlan)
+{
+    ApplyPlan plan = prepare();
+    const MakeAfter planned = plan.makeAfter;
+    plan.makeAfter = [&](const fs::path& file, std::string_view before) -> Result<std::string> {
+        if (file.filename() == "a.txt")
+            return "not as planned";
+        if (file.filename() == "b.txt")
+            return fail(err::FileNotFound, "the copy is gone");
+        return planned(file, before);
+    };
+    const auto applied = applyEdits(plan, data());
+    ASSERT_TRUE(applied.has_value());
+    ASSERT_EQ(applied->report.failures.size(), 2u);
+    Tree expected = before;
+    expected["sub/c.txt"] = after.at("sub/c.txt");
+    EXPECT_EQ(test::treeOf(tree()), expected);
+}
+
 TEST_F(Apply, ManifestRecordsEveryFileAndListsNewestFirst)
 {
     const auto first = applyEdits(prepare(), data());
@@ -143,7 +165,8 @@ TEST_F(Apply, ManifestRecordsEveryFileAndListsNewestFirst)
     }
     // A second apply in the same second gets a folder of its own and comes first.
     std::string read;
-    ApplyPlan second{"erase", tree(), {{tree() / "a.txt", *recordOriginal(tree() / "a.txt", read), "x"}}};
+    ApplyPlan second{"erase", tree(), {{tree() / "a.txt", *recordOriginal(tree() / "a.txt", read), contentHash("x")}},
+                     [](const fs::path&, std::string_view) -> Result<std::string> { return "x"; }};
     const auto next = applyEdits(second, data());
     ASSERT_TRUE(next.has_value());
     const auto applies = listApplies(data());

@@ -168,8 +168,9 @@ Result<void> mark(const fs::path& manifest, std::string_view what, std::size_t n
     return appendDurably(manifest, std::string(what) + "\t" + std::to_string(number) + "\n");
 }
 
-// Replaces one original: still as the run read it, backed up for good, then replaced whole.
-Result<void> applyOne(const FileSystemObject& fso, const PlannedEdit& edit, const fs::path& backup)
+// Replaces one original: still as the run read it, its new bytes as planned, backed up for good,
+// then replaced whole.
+Result<void> applyOne(const FileSystemObject& fso, const ApplyPlan& plan, const PlannedEdit& edit, const fs::path& backup)
 {
     std::string bytes;
     auto now = recordOriginal(edit.path, bytes);
@@ -177,8 +178,13 @@ Result<void> applyOne(const FileSystemObject& fso, const PlannedEdit& edit, cons
         return std::unexpected(now.error());
     if (*now != edit.original)
         return std::unexpected(changedSince(edit.path, "since the run read it"));
+    auto after = plan.makeAfter(edit.path, bytes);
+    if (!after)
+        return std::unexpected(after.error());
+    if (contentHash(*after) != edit.afterHash)
+        return fail(err::PathFileAccess, edit.path.string() + ": its new contents differ from the planned ones; it was left as it is");
     return andThen(fso.checkReplaceable(edit.path), [&] {
-        return andThen(writeDurably(backup, bytes), [&] { return fso.replaceFileContents(edit.path, edit.after); });
+        return andThen(writeDurably(backup, bytes), [&] { return fso.replaceFileContents(edit.path, *after); });
     });
 }
 
@@ -240,11 +246,9 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
     head += "tool\t" + escapeField(plan.tool) + "\n";
     head += "time\t" + utcNow("%Y-%m-%d %H:%M:%S") + "\n";
     head += "folder\t" + escapeField(plan.folder.native()) + "\n";
-    std::vector<std::string> afterHashes;
     for (std::size_t i = 0; i < plan.edits.size(); ++i) {
         const PlannedEdit& edit = plan.edits[i];
-        afterHashes.push_back(contentHash(edit.after));
-        head += "file\t" + std::to_string(i + 1) + "\t" + edit.original.hash + "\t" + afterHashes.back() + "\t"
+        head += "file\t" + std::to_string(i + 1) + "\t" + edit.original.hash + "\t" + edit.afterHash + "\t"
                 + escapeField(edit.path.native()) + "\t" + escapeField(backupPath(*folder, i + 1).native()) + "\n";
     }
     head += "end\n";
@@ -259,7 +263,7 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
             break;
         }
         const PlannedEdit& edit = plan.edits[i];
-        const auto applied = applyOne(fso, edit, backupPath(*folder, i + 1));
+        const auto applied = applyOne(fso, plan, edit, backupPath(*folder, i + 1));
         report.counts.files += 1;
         if (!applied) {
             report.fail(edit.path, applied.error());

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -42,16 +43,21 @@ struct Original {
 // nothing is ever applied through a link.
 Result<Original> recordOriginal(const std::filesystem::path& path, std::string& bytes);
 
+// The bytes a file is to hold, made from the bytes it holds. An apply makes them again as it
+// reaches each file (they must hash as planned), so it holds one file's bytes at a time.
+using MakeAfter = std::function<Result<std::string>(const std::filesystem::path& file, std::string_view before)>;
+
 struct PlannedEdit {
     std::filesystem::path path;  // absolute
     Original original;           // as the run read it
-    std::string after;           // the bytes the file is to hold
+    std::string afterHash;       // the hash of the bytes the file is to hold
 };
 
 struct ApplyPlan {
     std::string tool;             // the command's name: "erase", "replace"
     std::filesystem::path folder;  // the folder the run was over
     std::vector<PlannedEdit> edits;
+    MakeAfter makeAfter;
 };
 
 struct ApplyResult {

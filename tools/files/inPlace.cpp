@@ -104,11 +104,11 @@ void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunRep
             report.fail(file, original.error());
             continue;
         }
-        std::string after = edit(before);
+        const std::string after = edit(before);
         if (after == before)
             continue;
         ++report.counts.changed;
-        changed(PlannedEdit{file, std::move(*original), std::move(after)}, before);
+        changed(PlannedEdit{file, std::move(*original), contentHash(after)}, before, after);
     }
 }
 

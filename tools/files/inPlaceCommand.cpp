@@ -39,13 +39,17 @@ int runInPlace(CommandRun& run, const fs::path& folder, const std::vector<fs::pa
     RunReport report = std::move(walked);
     const fs::path base = absoluteFolder(folder);
     if (run.has("--diff")) {
-        editFiles(files, edit, report, [&](const PlannedEdit& changed, std::string_view before) {
-            run.print(unifiedDiff(before, changed.after, diffPath(changed.path, base)));
+        editFiles(files, edit, report, [&](const PlannedEdit& changed, std::string_view before, std::string_view after) {
+            run.print(unifiedDiff(before, after, diffPath(changed.path, base)));
         });
         return run.runStatus(report);
     }
-    ApplyPlan plan{run.name(), base, {}};
-    editFiles(files, edit, report, [&](PlannedEdit changed, std::string_view) { plan.edits.push_back(std::move(changed)); });
+    ApplyPlan plan{run.name(), base, {}, [&](const fs::path&, std::string_view before) -> Result<std::string> {
+                       return edit(before);
+                   }};
+    editFiles(files, edit, report, [&](PlannedEdit changed, std::string_view, std::string_view) {
+        plan.edits.push_back(std::move(changed));
+    });
     if (run.interrupted())
         return run.runStatus(report);
     auto applied = applyEdits(plan, programFolder(), run.stopToken());
