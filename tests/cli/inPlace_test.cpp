@@ -248,5 +248,32 @@ TEST_F(InPlace, KilledApplyOrUndoLeavesEveryFileWholeAndUndoRestoresEveryByte)
     }
 }
 
+// Ctrl+C stops an apply after the file at hand: the files done so far are marked, the rest are
+// untouched, and undo takes back exactly the done ones.
+TEST_F(InPlace, InterruptedApplyStopsAfterTheFileAtHand)
+{
+    const QStringList apply = QStringList{"replace", arg(tree()), "--apply"} + withInputs(toolRows[0], temp);
+    const Tree before = bigTree(), after = applied(before);
+    test::writeTree(tree(), before);
+    const test::Ran stopped = runQuillbox(apply, {.signal = SIGINT, .signalWhen = [&](qint64) {
+                                                      return progressOf(temp / "data", false) >= 10;
+                                                  }});
+    ASSERT_TRUE(stopped.signalled);
+    EXPECT_EQ(stopped.status, 130) << stopped.err;
+    const auto applies = listApplies(temp / "data");
+    ASSERT_EQ(applies.size(), 1u);
+    const Tree now = test::treeOf(tree());
+    std::size_t done = 0;
+    for (const AppliedFile& file : applies[0].files) {
+        const std::string name = file.path.filename().string();
+        done += file.state == AppliedFile::State::Done;
+        EXPECT_EQ(now.at(name), file.state == AppliedFile::State::Done ? after.at(name) : before.at(name)) << name;
+    }
+    EXPECT_GE(done, 10u);
+    EXPECT_LT(done, before.size()) << "the run did not stop";
+    EXPECT_EQ(runQuillbox({"undo"}).status, 0);
+    EXPECT_EQ(test::treeOf(tree()), before);
+}
+
 }  // namespace
 }  // namespace qb
