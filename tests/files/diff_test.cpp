@@ -54,6 +54,9 @@ const DiffRow diffRows[] = {
     {"changes far apart", numbered(40), replaced(replaced(numbered(40), "line 3\n", "three\n"), "line 33\n", "x\ny\n"), {2, 3}},
     {"changes seven lines apart", numbered(20), replaced(replaced(numbered(20), "line 5\n", "five\n"), "line 12\n", ""), {2, 1}},
     {"changes six lines apart", numbered(20), replaced(replaced(numbered(20), "line 5\n", "five\n"), "line 12\n", "t\n"), {2, 2}},
+    // Same length, but a one-for-one pairing of lines would change them all: the shortest script.
+    {"a line moved from the top to the bottom", "a\nb\nc\nd\n", "b\nc\nd\na\n", {1, 1}},
+    {"lines rewritten one for one", numbered(3000), replaced(replaced(numbered(3000), "line 7\n", "seven\n"), "line 2999\n", "x\n"), {2, 2}},
     // Too many changes for the Myers diff in good time: the changed middle goes as one hunk.
     {"every line of a long file changes", numbered(30000), numbered(30000, "\r\n"), {30000, 30000}},
     {"bytes that are not UTF-8", std::string("caf\xe9\n\x00\x01\n", 8), std::string("caf\xc3\xa9\n\x00\x01\n", 9), {1, 1}},

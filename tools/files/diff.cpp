@@ -31,26 +31,47 @@ struct Step {
     std::string_view line;
 };
 
-// The Myers diff takes time in proportion to the lines times the lines removed. When that is out
-// of reach (a file whose every line changed, its line ends say), the middle is replaced whole:
-// a longer diff, but one that the tools take the same way.
-bool tooCostly(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b)
+// How many lines of `a` are removed at least: those that `b` does not hold, counted as multisets.
+std::size_t leastRemoved(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b)
 {
-    constexpr double budget = 4e8;
-    const double lines = static_cast<double>(a.size() + b.size());
-    if (lines * lines / 4 <= budget)
-        return false;
-    // At least the lines of `a` that `b` does not hold (counted as multisets) are removed.
     std::unordered_map<std::string_view, std::ptrdiff_t> balance;
     balance.reserve(a.size());
     for (std::string_view line : a)
         ++balance[line];
     for (std::string_view line : b)
         --balance[line];
-    double removed = 0;
+    std::size_t removed = 0;
     for (const auto& [line, count] : balance)
-        removed += static_cast<double>(std::max<std::ptrdiff_t>(count, 0));
-    return lines * (removed + 1) > budget;
+        removed += static_cast<std::size_t>(std::max<std::ptrdiff_t>(count, 0));
+    return removed;
+}
+
+// The ways the middle of a diff is made.
+enum class Method {
+    Aligned,  // line i becomes line i: as short as any script when it removes no more lines than must go
+    Myers,    // the shortest script, in time and memory that grow with the lines removed squared
+    Whole,    // every line removed, then every line added: for a middle out of the Myers diff's reach
+};
+
+// Picks the method for the middle `a` -> `b` (both non-empty). An edit that rewrites lines one
+// for one (a search and replace) is aligned in linear time; the Myers diff takes the rest while
+// its cost stays within reach.
+Method methodFor(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b)
+{
+    constexpr double budget = 4e8;
+    const double lines = static_cast<double>(a.size() + b.size());
+    std::size_t mismatched = 0;
+    if (a.size() == b.size())
+        for (std::size_t i = 0; i < a.size(); ++i)
+            mismatched += a[i] != b[i];
+    const bool cheap = lines * lines / 4 <= 1e6;
+    if (cheap && a.size() != b.size())
+        return Method::Myers;
+    const std::size_t removed = leastRemoved(a, b);
+    if (a.size() == b.size() && mismatched == removed)
+        return Method::Aligned;
+    const double cost = static_cast<double>(removed + 1);
+    return lines * cost <= budget && cost * cost <= budget / 10 ? Method::Myers : Method::Whole;
 }
 
 // The shortest edit script from `before` to `after`. The common head and tail are taken off
@@ -70,17 +91,29 @@ std::vector<Step> editScript(std::string_view before, std::string_view after)
         steps.push_back({dtl::SES_COMMON, a[i]});
     const std::vector<std::string_view> midA(a.begin() + static_cast<std::ptrdiff_t>(head), a.end() - static_cast<std::ptrdiff_t>(tail));
     const std::vector<std::string_view> midB(b.begin() + static_cast<std::ptrdiff_t>(head), b.end() - static_cast<std::ptrdiff_t>(tail));
-    if (midA.empty() || midB.empty() || tooCostly(midA, midB)) {
-        for (std::string_view line : midA)
-            steps.push_back({dtl::SES_DELETE, line});
-        for (std::string_view line : midB)
-            steps.push_back({dtl::SES_ADD, line});
-    } else {
+    const Method method = midA.empty() || midB.empty() ? Method::Whole : methodFor(midA, midB);
+    if (method == Method::Myers) {
         dtl::Diff<std::string_view, std::vector<std::string_view>> diff(midA, midB);
-        diff.enableHuge();
         diff.compose();
         for (const auto& [line, info] : diff.getSes().getSequence())
             steps.push_back({info.type, line});
+    } else {
+        // Whole: one run over everything. Aligned: each run of changed lines, its old lines first.
+        for (std::size_t from = 0; from < std::max(midA.size(), midB.size());) {
+            std::size_t to = from;
+            if (method == Method::Whole)
+                to = std::max(midA.size(), midB.size());
+            else if (midA[from] == midB[from])
+                steps.push_back({dtl::SES_COMMON, midA[from++]});
+            else
+                while (to < midA.size() && midA[to] != midB[to])
+                    ++to;
+            for (std::size_t i = from; i < std::min(to, midA.size()); ++i)
+                steps.push_back({dtl::SES_DELETE, midA[i]});
+            for (std::size_t i = from; i < std::min(to, midB.size()); ++i)
+                steps.push_back({dtl::SES_ADD, midB[i]});
+            from = std::max(from, to);
+        }
     }
     for (std::size_t i = a.size() - tail; i < a.size(); ++i)
         steps.push_back({dtl::SES_COMMON, a[i]});
