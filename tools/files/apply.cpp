@@ -72,16 +72,18 @@ std::vector<std::string_view> splitFields(std::string_view line)
     }
 }
 
-// Appends `bytes` to `file` (made when missing) and syncs it, so the journal line is on disk when
-// this returns.
-Result<void> appendDurably(const fs::path& file, std::string_view bytes)
+// How far an append must reach before it returns.
+enum class Reach { Written, Disk };
+
+// Appends `bytes` to `file` (made when missing); with Reach::Disk, synced before this returns.
+Result<void> appendTo(const fs::path& file, std::string_view bytes, Reach reach)
 {
     sys::UniqueFd fd(sys::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd)
         return std::unexpected(systemError(errno, file));
     if (int error = sys::writeAll(fd.get(), bytes.data(), bytes.size()); error != 0)
         return std::unexpected(systemError(error, file));
-    if (sys::fsync(fd.get()) != 0)
+    if (reach == Reach::Disk && sys::fsync(fd.get()) != 0)
         return std::unexpected(systemError(errno, file));
     if (int error = fd.close(); error != 0)
         return std::unexpected(systemError(error, file));
@@ -101,8 +103,10 @@ Result<void> syncFolder(const fs::path& folder)
     return {};
 }
 
-// A new file holding `bytes`, on disk with its name when this returns. Never replaces anything.
-Result<void> writeDurably(const fs::path& file, std::string_view bytes)
+// A new file holding `bytes`, its contents on disk when this returns; its name too unless the
+// caller syncs the folder itself (once for many files). Never replaces anything.
+enum class FolderSync { Now, ByCaller };
+Result<void> writeDurably(const fs::path& file, std::string_view bytes, FolderSync folderSync = FolderSync::Now)
 {
     sys::UniqueFd fd(sys::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!fd)
@@ -116,7 +120,7 @@ Result<void> writeDurably(const fs::path& file, std::string_view bytes)
         (void)sys::unlink(file.c_str());
         return std::unexpected(systemError(error, file));
     }
-    return syncFolder(file.parent_path());
+    return folderSync == FolderSync::Now ? syncFolder(file.parent_path()) : Result<void>();
 }
 
 // The time now in UTC, formatted by strftime.
@@ -163,14 +167,17 @@ Error changedSince(const fs::path& path, std::string_view when)
     return Error{err::PathFileAccess, path.string() + ": was changed " + std::string(when) + "; it was left as it is"};
 }
 
+// The marks are for the user's eyes and an undo's report: undo goes by the hashes, so a mark
+// that a crash loses costs nothing, and marks are not synced.
 Result<void> mark(const fs::path& manifest, std::string_view what, std::size_t number)
 {
-    return appendDurably(manifest, std::string(what) + "\t" + std::to_string(number) + "\n");
+    return appendTo(manifest, std::string(what) + "\t" + std::to_string(number) + "\n", Reach::Written);
 }
 
-// Replaces one original: still as the run read it, its new bytes as planned, backed up for good,
-// then replaced whole.
-Result<void> applyOne(const FileSystemObject& fso, const ApplyPlan& plan, const PlannedEdit& edit, const fs::path& backup)
+// The first half of applying one original: still as the run read it, its new bytes made again and
+// as planned, and its backup's contents on disk. The new bytes.
+Result<std::string> prepareOne(const FileSystemObject& fso, const ApplyPlan& plan, const PlannedEdit& edit,
+                               const fs::path& backup)
 {
     std::string bytes;
     auto now = recordOriginal(edit.path, bytes);
@@ -183,10 +190,27 @@ Result<void> applyOne(const FileSystemObject& fso, const ApplyPlan& plan, const 
         return std::unexpected(after.error());
     if (contentHash(*after) != edit.afterHash)
         return fail(err::PathFileAccess, edit.path.string() + ": its new contents differ from the planned ones; it was left as it is");
-    return andThen(fso.checkReplaceable(edit.path), [&] {
-        return andThen(writeDurably(backup, bytes), [&] { return fso.replaceFileContents(edit.path, *after); });
-    });
+    return andThen(fso.checkReplaceable(edit.path),
+                   [&] { return andThen(writeDurably(backup, bytes, FolderSync::ByCaller), [&] { return std::move(after); }); });
 }
+
+// The second half, once the backup's name is on disk too: the original, still as recorded, is
+// replaced whole.
+Result<void> replaceOne(const FileSystemObject& fso, const PlannedEdit& edit, std::string_view after)
+{
+    struct stat st;
+    if (::lstat(edit.path.c_str(), &st) != 0)
+        return std::unexpected(systemError(errno, edit.path));
+    const std::int64_t modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != edit.original.size || modified != edit.original.modified)
+        return std::unexpected(changedSince(edit.path, "since the run read it"));
+    return fso.replaceFileContents(edit.path, after);
+}
+
+// Originals are applied in batches: the backups of a batch, then one sync of the backup folder,
+// then the replaces. A batch holds the new bytes of its files, so it is bounded in bytes too.
+constexpr std::size_t batchFiles = 64;
+constexpr std::size_t batchBytes = 32 << 20;
 
 }  // namespace
 
@@ -257,24 +281,55 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
         return std::unexpected(written.error());
 
     RunReport& report = result.report;
-    for (std::size_t i = 0; i < plan.edits.size(); ++i) {
-        if (stop.stop_requested()) {
-            report.cancelled = true;
-            break;
+    const auto refuse = [&](std::size_t index, const Error& error) {
+        report.fail(plan.edits[index].path, error);
+        if (auto marked = mark(result.manifest, "refused", index + 1); !marked)
+            report.fail(result.manifest, marked.error());
+    };
+    struct Ready {
+        std::size_t index;
+        std::string after;
+    };
+    std::vector<Ready> batch;
+    for (std::size_t i = 0; i < plan.edits.size() && !report.cancelled;) {
+        batch.clear();
+        std::size_t bytes = 0;
+        for (; i < plan.edits.size() && batch.size() < batchFiles && bytes < batchBytes; ++i) {
+            if (stop.stop_requested()) {
+                report.cancelled = true;
+                break;
+            }
+            ++report.counts.files;
+            auto after = prepareOne(fso, plan, plan.edits[i], backupPath(*folder, i + 1));
+            if (!after) {
+                refuse(i, after.error());
+                continue;
+            }
+            bytes += after->size();
+            batch.push_back({i, std::move(*after)});
         }
-        const PlannedEdit& edit = plan.edits[i];
-        const auto applied = applyOne(fso, plan, edit, backupPath(*folder, i + 1));
-        report.counts.files += 1;
-        if (!applied) {
-            report.fail(edit.path, applied.error());
-            if (auto marked = mark(result.manifest, "refused", i + 1); !marked)
-                report.fail(result.manifest, marked.error());
+        if (batch.empty())
+            continue;
+        // No original is replaced before its backup's name is on disk.
+        if (auto synced = syncFolder(backupPath(*folder, 1).parent_path()); !synced) {
+            for (const Ready& ready : batch)
+                refuse(ready.index, synced.error());
             continue;
         }
-        ++report.counts.written;
-        report.listed.push_back(edit.path);
-        if (auto marked = mark(result.manifest, "done", i + 1); !marked)
-            report.fail(result.manifest, marked.error());
+        for (const Ready& ready : batch) {
+            if (stop.stop_requested()) {
+                report.cancelled = true;  // the rest of the batch keeps its originals
+                break;
+            }
+            if (auto replaced = replaceOne(fso, plan.edits[ready.index], ready.after); !replaced) {
+                refuse(ready.index, replaced.error());
+                continue;
+            }
+            ++report.counts.written;
+            report.listed.push_back(plan.edits[ready.index].path);
+            if (auto marked = mark(result.manifest, "done", ready.index + 1); !marked)
+                report.fail(result.manifest, marked.error());
+        }
     }
     return result;
 }
@@ -379,7 +434,7 @@ Result<RunReport> undoApply(const fs::path& manifest, std::stop_token stop)
     RunReport report;
     // A mark that a kill cut short must not run into the next one.
     if (bytes->back() != '\n')
-        if (auto ended = appendDurably(manifest, "\n"); !ended)
+        if (auto ended = appendTo(manifest, "\n", Reach::Written); !ended)
             return std::unexpected(ended.error());
     for (const AppliedFile& file : record->files) {
         if (stop.stop_requested()) {

@@ -9,10 +9,10 @@
 // Every apply keeps a folder of its own under DATA/applies: its manifest (a journal) and a
 // backup of each original, so the user's tree gains no stray files. The manifest lists every
 // file (path, backup path, hash before, hash after) and reaches the disk before the first
-// original is touched; each file is then marked as it is done, each append synced. A file is
-// only ever replaced whole (temporary file, synced, renamed), so an apply or undo killed at any
-// moment leaves every original whole, old or new, and its hash says which: undo goes by the
-// hashes, not the marks, and can finish what a killed run left.
+// original is touched, and each file is then marked as it is done. A file is only ever replaced
+// whole (temporary file, synced, renamed) once its backup is on disk, so an apply or undo killed
+// at any moment leaves every original whole, old or new, and its hash says which: undo goes by
+// the hashes rather than the marks, and can finish what a killed run left.
 #pragma once
 
 #include "shell/error.h"
