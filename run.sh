@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
-quillbox_install_packages "${QUILLBOX_BUILD_PACKAGES[@]}"
+quillbox_install_packages "${QUILLBOX_BUILD_PACKAGES[@]}" "${QUILLBOX_RUN_PACKAGES[@]}"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build/release
 # With arguments Quillbox runs one tool as a command (quillbox --help), which needs no display.

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
-quillbox_install_packages "${QUILLBOX_BUILD_PACKAGES[@]}" googletest libgtest-dev poppler-utils xvfb xauth \
+quillbox_install_packages "${QUILLBOX_BUILD_PACKAGES[@]}" "${QUILLBOX_RUN_PACKAGES[@]}" googletest libgtest-dev poppler-utils xvfb xauth \
     "${QUILLBOX_PACKAGE_PACKAGES[@]}" "${QUILLBOX_PACKAGE_CHECK_PACKAGES[@]}" "${QUILLBOX_TEST_PACKAGES[@]}"
 export QT_QPA_PLATFORM=offscreen
 

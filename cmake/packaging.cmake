@@ -28,5 +28,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # Library dependencies come from the executable itself; opening the data folder needs xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, universal-ctags")
 include(CPack)

@@ -212,8 +212,8 @@ bool openFolderReported(FolderPicker* folder, const QString& path)
     const QFileInfo info(path);
     const std::string named = toPath(path).string();
     Error error;
-    if (!info.isDir())
-        error = Error{err::PathNotFound, named + (info.exists() ? ": not a folder" : ": no such folder")};
+    if (auto opened = FileSystemObject().GetFolder(toPath(path)); !opened)
+        error = std::move(opened.error());
     else if (!info.isReadable() || !QDir(path).isReadable())
         error = Error{err::PermissionDenied, named + ": permission denied"};
     else if (folder->setPath(path))

@@ -259,7 +259,8 @@ std::string commandLineHelp(bool allCommands)
                            "\"quillbox: PATH: number :: description\" on standard error", 8);
     out += twoColumns("2", "the run could not start: bad usage, or a missing folder or input file", 8);
     out += twoColumns("130", "Ctrl+C stopped the run after the file at hand; nothing is left half-written", 8);
-    out += twoColumns("143, 129", "SIGTERM or SIGHUP stopped the run, as Ctrl+C does", 8);
+    out += twoColumns("143", "SIGTERM stopped the run, as Ctrl+C does", 8);
+    out += twoColumns("129", "SIGHUP (the terminal went away) stopped the run, as Ctrl+C does", 8);
     out += '\n';
     out += wrap("Progress shows on standard error when it is a terminal. Run 'quillbox COMMAND --help' "
                 "for a command's arguments and options.", 0, 0);
@@ -365,26 +366,38 @@ int CommandRun::usage(std::string_view text)
 
 bool CommandRun::folderExists(const std::filesystem::path& path)
 {
-    if (FileSystemObject().FolderExists(path))
-        return true;
-    report(path, systemError(ENOENT, path, true));
-    return false;
+    const auto folder = FileSystemObject().GetFolder(path);
+    if (!folder)
+        report(path, folder.error());
+    return folder.has_value();
 }
 
 bool CommandRun::fileExists(const std::filesystem::path& path)
 {
-    if (FileSystemObject().FileExists(path))
-        return true;
-    report(path, systemError(ENOENT, path));
-    return false;
+    const auto file = FileSystemObject().GetFile(path);
+    if (!file)
+        report(path, file.error());
+    return file.has_value();
+}
+
+void CommandRun::reportFailures(const std::vector<Failure>& failures)
+{
+    for (std::size_t i = 0; i < failures.size() && i < listedFailures; ++i)
+        report(failures[i].path, failures[i].error);
+    if (failures.size() > listedFailures) {
+        note(moreFailures(failures.size() - listedFailures));
+        note(failuresHead(failures.size()) + ".");
+    }
 }
 
 int CommandRun::runStatus(const RunReport& run)
 {
+    std::vector<Failure> failures;
+    failures.reserve(run.missingInputs.size() + run.failures.size());
     for (const std::filesystem::path& missing : run.missingInputs)
-        report(missing, systemError(ENOENT, missing));
-    for (const Failure& failure : run.failures)
-        report(failure.path, failure.error);
+        failures.push_back({missing, systemError(ENOENT, missing)});
+    failures.insert(failures.end(), run.failures.begin(), run.failures.end());
+    reportFailures(failures);
     // What else the window would say at the end (a backup name that got a counter, temporary
     // files of an interrupted run that were removed) goes to stderr too, a line each.
     const std::string notes = runNotes(run);

@@ -85,9 +85,13 @@ public:
     // True when `path` names an existing folder (a file); otherwise its error line is printed.
     bool folderExists(const std::filesystem::path& path);
     bool fileExists(const std::filesystem::path& path);
-    // The status of a tool's run: an error line for each failure and each missing input, then a
-    // "quillbox: NOTE" line for each of the run's notes; 0 when nothing failed, else 1.
+    // The status of a tool's run: the failures (missing inputs first) as reportFailures lists
+    // them, then a "quillbox: NOTE" line for each of the run's notes; 0 when nothing failed, else 1.
     int runStatus(const RunReport& report);
+    // An error line for each of the first 20 failures; when there were more, "quillbox: and N
+    // more." and the summary line "quillbox: Could not handle M files or folders.", as the
+    // windows list them.
+    void reportFailures(const std::vector<Failure>& failures);
 
     // The bytes of a file the command reads; nothing (after its error line) when it cannot be read.
     std::optional<std::string> readFile(const std::filesystem::path& path);

@@ -45,7 +45,14 @@ Error systemError(int errnoValue, const std::filesystem::path& path, bool missin
     }
     std::string description = path.string();
     description += ": ";
-    description += errnoValue == ENAMETOOLONG ? tooLongReason(path) : std::strerror(errnoValue);
+    if (errnoValue == ENAMETOOLONG)
+        description += tooLongReason(path);
+    else if (errnoValue == ELOOP)
+        description += "too many levels of links";  // a loop of links, or a chain too long to follow
+    else if (errnoValue == EISDIR)
+        description += "is a folder, not a file";
+    else
+        description += std::strerror(errnoValue);
     return Error{number, std::move(description)};
 }
 

@@ -96,7 +96,8 @@ auto transformValue(R&& result, F&& f)
 // Maps an operating-system error on `path` to the catalogue: ENOENT is 53, or 76 when
 // `missingIsPath` (the folder of the path is what is missing), EACCES/EPERM 70, EEXIST 58,
 // ENOSPC 61, EIO 57, ENOTDIR 76, anything else 75. The description names the path and the
-// system's reason.
+// system's reason, in this program's words for a link loop ("too many levels of links") and a
+// folder where a file belongs ("is a folder, not a file").
 Error systemError(int errnoValue, const std::filesystem::path& path, bool missingIsPath = false);
 Error systemError(const std::error_code& code, const std::filesystem::path& path,
                   bool missingIsPath = false);

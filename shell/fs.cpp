@@ -133,11 +133,38 @@ bool FileSystemObject::FolderExists(const fs::path& path) const
     return isFolder(path);
 }
 
+namespace {
+
+// Why `path` cannot be looked at (after stat failed with `errnoValue`), naming the real cause: a
+// part of the path that is a file, a link that points nowhere, a loop of links.
+Error lookupError(int errnoValue, const fs::path& path, bool missingIsPath)
+{
+    if (errnoValue == ENOTDIR) {
+        fs::path prefix;
+        for (const fs::path& part : path) {
+            prefix /= part;
+            struct stat st;
+            if (prefix != path && statPath(prefix, st) && !S_ISDIR(st.st_mode))
+                return describedError(err::PathNotFound, path, prefix.string() + " is a file, not a folder");
+        }
+    }
+    struct stat link;
+    if (errnoValue == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(path, ec);
+        return describedError(missingIsPath ? err::PathNotFound : err::FileNotFound, path,
+                              "is a link to " + target.string() + ", which does not exist");
+    }
+    return systemError(errnoValue, path, missingIsPath);
+}
+
+}  // namespace
+
 Result<File> FileSystemObject::GetFile(const fs::path& path) const
 {
     struct stat st;
     if (!statPath(path, st))
-        return std::unexpected(systemError(errno == ENOTDIR ? ENOENT : errno, path));
+        return std::unexpected(lookupError(errno, path, false));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(describedError(err::FileNotFound, path, "is a folder, not a file"));
     std::error_code ec;
@@ -149,9 +176,9 @@ Result<Folder> FileSystemObject::GetFolder(const fs::path& path) const
 {
     struct stat st;
     if (!statPath(path, st))
-        return std::unexpected(systemError(errno, path, true));
+        return std::unexpected(lookupError(errno, path, true));
     if (!S_ISDIR(st.st_mode))
-        return std::unexpected(systemError(ENOTDIR, path));
+        return std::unexpected(describedError(err::PathNotFound, path, "is a file, not a folder"));
     std::error_code ec;
     fs::path full = fs::absolute(path, ec);
     return Folder(ec ? path : std::move(full));

@@ -151,6 +151,8 @@ class FileSystemObject {
 public:
     bool FileExists(const std::filesystem::path& path) const;
     bool FolderExists(const std::filesystem::path& path) const;
+    // Errors name the real cause: "is a folder, not a file", "is a file, not a folder" (also for
+    // a part of the path), "too many levels of links", "is a link to X, which does not exist".
     Result<File> GetFile(const std::filesystem::path& path) const;
     Result<Folder> GetFolder(const std::filesystem::path& path) const;
     // Error 58 when something already exists at the path, 76 when its parent is missing.

@@ -15,6 +15,7 @@ struct Fields {
     std::string line;
     std::string_view kind;
     std::string text;
+    std::string_view scope;
 };
 
 template <class Row>
@@ -26,8 +27,9 @@ void forEachRecord(const Records& records, Row&& row)
         paths.push_back(decodeFileText(file.path.native()));
     for (const Record& record : records.items) {
         const RecordFile& file = records.files.at(record.file);
-        row(Fields{paths[record.file], std::to_string(record.line), recordKindName(record.kind),
-                   decodeFileText(record.text, file.utf8)});
+        row(Fields{paths[record.file], std::to_string(record.line),
+                   record.tag.empty() ? recordKindName(record.kind) : std::string_view(record.tag),
+                   decodeFileText(record.text, file.utf8), record.scope});
     }
 }
 
@@ -98,6 +100,10 @@ std::string writeJson(const Records& records)
         out += f.line;
         out += ", \"kind\": ";
         appendJsonString(out, f.kind);
+        if (!f.scope.empty()) {
+            out += ", \"scope\": ";
+            appendJsonString(out, f.scope);
+        }
         out += ", \"text\": ";
         appendJsonString(out, f.text);
         out += '}';

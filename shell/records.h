@@ -5,7 +5,8 @@
 //   text      the report's own bytes, unchanged
 //   csv       RFC 4180: a header row "path,line,kind,text", CR LF after every row, a field quoted
 //             (quotes doubled) when it holds a comma, a quote, a CR or an LF
-//   json      one array of objects {"path", "line", "kind", "text"}, one object a line
+//   json      one array of objects {"path", "line", "kind", "text"}, one object a line, with
+//             "scope" after "kind" for a declaration that has one
 //   markdown  a table with the same four columns; a pipe in a cell is escaped as \|, '&' and '<'
 //             become entities, and a line break becomes <br>
 //
@@ -36,6 +37,8 @@ struct Record {
     std::uint64_t line = 0;   // 1-based
     RecordKind kind = RecordKind::Todo;
     std::string text;         // bytes as read from the file
+    std::string tag = {};     // when set, the kind's name in the record formats ("fixme")
+    std::string scope = {};   // what a declaration is declared in ("N::A"); JSON only, when set
 };
 
 struct Records {

@@ -106,13 +106,22 @@ std::string listFailures(const std::vector<Failure>& failures, std::size_t limit
 {
     if (failures.empty())
         return {};
-    std::string text = "Could not handle " + std::to_string(failures.size())
-                       + (failures.size() == 1 ? " file or folder:" : " files or folders:");
+    std::string text = failuresHead(failures.size()) + ":";
     for (std::size_t i = 0; i < failures.size() && i < limit; ++i)
         text += "\n" + failures[i].path.string() + ": " + formatError(failures[i].error);
     if (failures.size() > limit)
-        text += "\nand " + std::to_string(failures.size() - limit) + " more.";
+        text += "\n" + moreFailures(failures.size() - limit);
     return text;
+}
+
+std::string failuresHead(std::size_t count)
+{
+    return "Could not handle " + std::to_string(count) + (count == 1 ? " file or folder" : " files or folders");
+}
+
+std::string moreFailures(std::size_t leftOut)
+{
+    return "and " + std::to_string(leftOut) + " more.";
 }
 
 std::string runNotes(const RunReport& report)

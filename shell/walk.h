@@ -112,9 +112,16 @@ struct RunReport {
     void fail(std::filesystem::path path, Error error) { failures.push_back({std::move(path), std::move(error)}); }
 };
 
+// How many failures the end of a run lists one by one; the rest are counted.
+inline constexpr std::size_t listedFailures = 20;
+
 // The failure list for the end of a run: a head line, then "path: number :: description" a line,
 // the first `limit`, then how many more there were. Empty when there were none.
-std::string listFailures(const std::vector<Failure>& failures, std::size_t limit = 20);
+std::string listFailures(const std::vector<Failure>& failures, std::size_t limit = listedFailures);
+// The head line of that list: "Could not handle 3 files or folders".
+std::string failuresHead(std::size_t count);
+// Its last line when some were left out: "and 5 more."
+std::string moreFailures(std::size_t leftOut);
 
 // The notes of a run, a line each, then (when it removed any) how many temporary files of killed
 // runs it removed; empty when there is nothing to say.

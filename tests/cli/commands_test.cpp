@@ -80,7 +80,11 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
     temp.write("tree/a.bas", "' TODO: a\r\n");
     test::makeUnreadableFile(temp / "tree/b.bas");
     temp.write("one.txt", "one line");
-    const std::string missing = (temp / "missing").string();
+    fs::create_symlink("loop", temp / "loop");
+    fs::create_symlink("nowhere", temp / "dangling");
+    const std::string missing = (temp / "missing").string(), file = (temp / "one.txt").string(),
+                      tree = (temp / "tree").string(), loop = (temp / "loop").string(),
+                      dangling = (temp / "dangling").string();
     const std::string general = "Usage: quillbox [COMMAND [ARGUMENTS...]]\nTry 'quillbox --help' for more information.\n";
     const std::string todosUsage = "Usage: quillbox todos PATH... [--format text|csv|json|markdown] [--output FILE]\n"
                                    "Try 'quillbox todos --help' for more information.\n";
@@ -96,7 +100,18 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
         {{"todos", arg(temp / "tree")}, 1, "quillbox: " + (temp / "tree/b.bas").string() + ": 57 :: Input/output error\n"},
         {{"combine", arg(temp / "one.txt"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
         {{"rows2cols", arg(temp / "one.txt")}, 1, "quillbox: ensure that you've got two lines\n"},
-        {{"dec2hex", "1,,2"}, 1, "quillbox: 13 :: Type mismatch\n"},
+        {{"dec2hex", "1,,2"}, 1, "quillbox: 13 :: an empty item is not a number\n"},
+        {{"dec2hex", "40000"}, 1, "quillbox: 6 :: 40000 is more than 32767, the largest value a 16-bit number holds\n"},
+        {{"hex2dec", "1,caf\u00E9"}, 1, "quillbox: 13 :: 'caf\xC3\xA9' is not a hexadecimal number\n"},
+        // What a path is, when it is not what the command wants.
+        {{"erase", arg(temp / "one.txt"), "--chunk", arg(temp / "one.txt")}, 2, "quillbox: " + file + ": 76 :: is a file, not a folder\n"},
+        {{"todos", arg(temp / "one.txt/x")}, 2, "quillbox: " + file + "/x: 76 :: " + file + " is a file, not a folder\n"},
+        {{"combine", arg(temp / "tree"), arg(temp / "one.txt")}, 2, "quillbox: " + tree + ": 53 :: is a folder, not a file\n"},
+        {{"subs", arg(temp / "loop")}, 2, "quillbox: " + loop + ": 75 :: too many levels of links\n"},
+        {{"update", arg(temp / "tree"), arg(temp / "loop")}, 2, "quillbox: " + loop + ": 75 :: too many levels of links\n"},
+        {{"repeat", "--in", arg(temp / "loop")}, 2, "quillbox: " + loop + ": 75 :: too many levels of links\n"},
+        {{"rows2cols", arg(temp / "loop")}, 2, "quillbox: " + loop + ": 75 :: too many levels of links\n"},
+        {{"addext", arg(temp / "dangling")}, 2, "quillbox: " + dangling + ": 76 :: is a link to nowhere, which does not exist\n"},
         {{"hex2dec", "1", "2"}, 2, "quillbox hex2dec: unexpected argument '2'\nUsage: quillbox hex2dec LIST\n"
                                    "Try 'quillbox hex2dec --help' for more information.\n"},
         {{"seqtrig", "a/b", "--folder", arg(temp.path())}, 2, "quillbox: 52 :: seqA/b.sql: a file name cannot hold a path separator\n"},
@@ -123,12 +138,15 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
     EXPECT_EQ(stopped.out, "");
     EXPECT_FALSE(fs::exists(temp / "report.txt"));
 
-    // Without arguments and without a display: a hint and the usage, not an abort.
-    const test::Ran windowless = runQuillbox({}, {.noDisplay = true});
-    EXPECT_EQ(windowless.status, 2);
-    EXPECT_TRUE(windowless.err.starts_with("quillbox: no display to open the window on; give a command to run a tool "
-                                           "without one, or start Quillbox under xvfb-run\nUsage: quillbox [COMMAND"))
-        << windowless.err;
+    // Without arguments and without a display, or with one that cannot be reached: a hint and
+    // the usage, not an abort.
+    const std::string hint = "quillbox: no display to open the window on; give a command to run a tool without one, "
+                             "or start Quillbox under xvfb-run\nUsage: quillbox [COMMAND";
+    for (const QString& display : {QString(), QStringLiteral(":9731")}) {
+        const test::Ran windowless = runQuillbox({}, {.noDisplay = true, .display = display});
+        EXPECT_EQ(windowless.status, 2) << display.toStdString();
+        EXPECT_NE(windowless.err.find(hint), std::string::npos) << windowless.err;
+    }
 
     // A result that does not fit on a full standard output is a failure, short or long.
     for (const QStringList& args : {QStringList{"hex2dec", "1F"}, QStringList{"todos", arg(temp / "tree/a.bas")}}) {
@@ -169,6 +187,34 @@ TEST_F(Commands, StopSignalsEndAScanWithNoReport)
         EXPECT_EQ(ran.err, "");
         EXPECT_EQ(test::readBytes(report), "the report before\n");
         EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);  // tree, report
+    }
+}
+
+// Failures are listed as the windows list them: the first 20, then how many more and how many
+// in all. Unreadable files fail a scan and the copies of erase.
+TEST_F(Commands, FailureListsStopAtTwenty)
+{
+    const fs::path chunk = temp.write("chunk.txt", "x\r\n");
+    struct Row { QStringList args; int files; std::string folder; };
+    const Row rows[] = {
+        {{"todos", arg(temp / "scan")}, 25, "scan"},
+        {{"erase", arg(temp / "erase"), "--chunk", arg(chunk)}, 21, "erase"},
+        {{"erase", arg(temp / "few"), "--chunk", arg(chunk)}, 20, "few"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        std::string expected;
+        for (int i = 0; i < row.files; ++i) {
+            const fs::path file = test::makeUnreadableFile(temp / row.folder / ("f" + std::to_string(100 + i) + ".txt"));
+            if (i < 20)
+                expected += "quillbox: " + file.string() + ": 57 :: Input/output error\n";
+        }
+        if (row.files > 20)
+            expected += "quillbox: and " + std::to_string(row.files - 20) + " more.\nquillbox: Could not handle " +
+                        std::to_string(row.files) + " files or folders.\n";
+        const test::Ran ran = runQuillbox(row.args);
+        EXPECT_EQ(ran.status, 1);
+        EXPECT_EQ(ran.err, expected);
     }
 }
 

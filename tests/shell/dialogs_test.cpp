@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "support/toolWindow.h"
 
 namespace qb {
@@ -176,19 +178,22 @@ TEST_F(PickerFixture, TypedFolderOpensOrGetsOneMessage)
 {
     temp.mkdir("sub/inner");
     const auto file = temp.write("file.txt", "");
+    std::filesystem::create_symlink("loop", temp / "loop");
     auto* pathBox = new QLineEdit(&window);
     auto* elsewhere = new QLineEdit(&window);
     echoFolderPath(folder, pathBox);
     window.show();
     QApplication::setActiveWindow(&window);
-    struct Row { QString typed; QString opens; const char* message; };
+    struct Row { QString typed; QString opens; std::optional<QString> message; };
     const Row rows[] = {
-        {tempPath, tempPath, nullptr},
-        {"sub", tempPath + "/sub", nullptr},                    // from the picker's folder
-        {"inner/ ", tempPath + "/sub/inner", nullptr},          // pasted with a stray space
-        {"~", QDir::homePath(), nullptr},
+        {tempPath, tempPath, std::nullopt},
+        {"sub", tempPath + "/sub", std::nullopt},                    // from the picker's folder
+        {"inner/ ", tempPath + "/sub/inner", std::nullopt},          // pasted with a stray space
+        {"~", QDir::homePath(), std::nullopt},
         {tempPath + "/missing", QDir::homePath(), "76 :: "},
-        {QString::fromStdString(file.string()), QDir::homePath(), "76 :: "},
+        // The real cause, as the command line words it.
+        {QString::fromStdString(file.string()), QDir::homePath(), "76 :: " + tempPath + "/file.txt: is a file, not a folder"},
+        {tempPath + "/loop", QDir::homePath(), "75 :: " + tempPath + "/loop: too many levels of links"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.typed.toStdString());
@@ -197,7 +202,7 @@ TEST_F(PickerFixture, TypedFolderOpensOrGetsOneMessage)
         QTest::keyClicks(pathBox, row.typed);
         QTest::keyClick(pathBox, Qt::Key_Return);
         EXPECT_EQ(folder->path(), row.opens);
-        EXPECT_TRUE(row.message ? recorder.only(row.message) : ::testing::AssertionResult(recorder.messages.isEmpty()));
+        EXPECT_TRUE(row.message ? recorder.only(*row.message) : ::testing::AssertionResult(recorder.messages.isEmpty()));
         EXPECT_EQ(pathBox->text(), row.message ? row.typed : row.opens);
     }
     elsewhere->setFocus(Qt::TabFocusReason);

@@ -19,6 +19,8 @@ Ran runProgram(const QString& program, const QStringList& arguments, const RunOp
     if (options.noDisplay)
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+    if (!options.display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), options.display);
     process.setProcessEnvironment(environment);
     if (options.interruptedAtStart) {
         // Blocked and raised before exec, the signal stays pending into the new program and is

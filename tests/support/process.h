@@ -22,6 +22,7 @@ struct RunOptions {
     std::string input = {};                // written to standard input, which is then closed
     std::filesystem::path folder = {};     // the working folder (the test's own when empty)
     bool noDisplay = false;                // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM at all
+    QString display = {};                  // with noDisplay: this DISPLAY, and nothing else
     bool interruptedAtStart = false;       // a Ctrl+C is already waiting when the program starts
     // Sees each line of standard output as it comes; answering false kills the process (SIGKILL).
     std::function<bool(const std::string&)> onLine = {};

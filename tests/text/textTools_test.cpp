@@ -19,35 +19,40 @@ TEST(HexDec, ConvertsListsItemByItem)
 {
     constexpr auto H = HexDirection::HexToDec;
     constexpr auto D = HexDirection::DecToHex;
-    struct Row { const char* name; HexDirection direction; const char *input, *text; int errorNumber = 0; };
+    const std::string hexLimit = " is more than 7FFFFFFF (2147483647), the largest value a 32-bit number holds";
+    const std::string decLimit = " is more than 32767, the largest value a 16-bit number holds";
+    // The error's number and its description, which names the item and the range.
+    struct Row { const char* name; HexDirection direction; std::string input, text; int errorNumber = 0; std::string description = {}; };
     const Row rows[] = {
         {"HexList", H, "1F,ff", "31,255"},
         {"HexLargest", H, "7FFFFFFF", "2147483647"},
-        {"HexPastLargestOverflows", H, "80000000", "", 6},
+        {"HexPastLargestOverflows", H, "80000000", "", 6, "80000000" + hexLimit},
         {"HexLeadingZerosStayInRange", H, "0000000000000000000000007FFFFFFF", "2147483647"},
+        {"HexLongItemNamedShort", H, std::string(50, 'F'), "", 6, std::string(37, 'F') + "..." + hexLimit},
         {"HexEmptyItemsAreZero", H, "1,,2,", "1,0,2,0"},
         {"EmptyInput", D, "", ""},
         // No digit worth 16 or -16: a type mismatch, the items before it kept.
-        {"HexLetterGIsTypeMismatch", H, "1G", "", 13},
-        {"HexSpaceIsTypeMismatch", H, "1, 2", "1", 13},
+        {"HexLetterGIsTypeMismatch", H, "1G", "", 13, "'1G' is not a hexadecimal number"},
+        {"HexSpaceIsTypeMismatch", H, "1, 2", "1", 13, "' 2' is not a hexadecimal number"},
         {"DecList", D, "255,16,-1", "FF,10,FFFF"},
         {"DecBounds", D, "-32768,32767,-32768.5", "8000,7FFF,8000"},
-        {"DecPastLargest", D, "32768", "", 6},
-        {"DecPastSmallest", D, "-32769", "", 6},
-        {"DecRoundsIntoOverflow", D, "32767.5", "", 6},
+        {"DecPastLargest", D, "40000", "", 6, "40000" + decLimit},
+        {"DecPastSmallest", D, "1, -32769 ", "1", 6, "-32769 is less than -32768, the smallest value a 16-bit number holds"},
+        {"DecRoundsIntoOverflow", D, "32767.5", "", 6, "32767.5" + decLimit},
         {"DecHalvesToEven", D, "2.5,3.5,-0.5", "2,4,0"},
-        {"DecEmptyItemIsTypeMismatch", D, "1,,2", "1", 13},
+        {"DecEmptyItemIsTypeMismatch", D, "1,,2", "1", 13, "an empty item is not a number"},
         {"DecSurroundingSpaces", D, "  26 ", "1A"},
         {"DecExponents", D, "1e3,1e-400", "3E8,0"},
-        {"DecHugeExponentOverflows", D, "1e400", "", 6},
-        {"DecHexNotationIsTypeMismatch", D, "0x10", "", 13},
-        {"DecInfinityIsTypeMismatch", D, "inf", "", 13},
-        {"DecSpaceInsideIsTypeMismatch", D, "1 2", "", 13},
+        {"DecHugeExponentOverflows", D, "-1e400", "", 6, "-1e400 is less than -32768, the smallest value a 16-bit number holds"},
+        {"DecHexNotationIsTypeMismatch", D, "0x10", "", 13, "'0x10' is not a number"},
+        {"DecInfinityIsTypeMismatch", D, "inf", "", 13, "'inf' is not a number"},
+        {"DecSpaceInsideIsTypeMismatch", D, "1 2", "", 13, "'1 2' is not a number"},
     };
     for (const Row& row : rows) {
         const HexDecResult result = convertHexDec(row.input, row.direction);
         EXPECT_EQ(result.text, row.text) << row.name;
         EXPECT_EQ(result.error ? result.error->number : 0, row.errorNumber) << row.name;
+        EXPECT_EQ(result.error ? result.error->description : "", row.description) << row.name;
     }
 }
 
@@ -79,13 +84,64 @@ TEST(RowsToColumns, ConvertOrComplain)
         {"a\tb\r\n1", tabs, false},
         {"", "frmTwoTabbedRowsToCols: 9 :: Subscript out of range", false},
         {wide(32767), repeated("n\tv\r\n", 32767)},
-        {wide(32768), "frmTwoTabbedRowsToCols: 6 :: Overflow", false},
+        {wide(32768), "frmTwoTabbedRowsToCols: 6 :: the rows hold 32768 values, more than 32767, the largest count a "
+                      "16-bit number holds", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input.substr(0, 40));
         const auto result = rowToCol(row.input);
         EXPECT_EQ(result ? *result : rowToColMessage(result.error()), row.output);
         EXPECT_EQ(result.has_value(), row.converts);
+    }
+}
+
+// Whatever the blocks, rowToCol gives for the first end() bytes what it gives for the whole text,
+// and the end is settled as soon as two CR LFs were seen.
+TEST(RowsToColumns, FirstTwoLinesAreFoundWithoutTheWholeText)
+{
+    const std::string tail(100000, 'z');
+    struct Row { std::string text; std::size_t end; bool settles = false; };
+    const Row rows[] = {
+        {"id\tname\r\n7\tAnn\r\n" + tail + "\r\n", 14, true},
+        {"id\tname\r\n7\tAnn", 14},
+        {"a\nb\r\nc\r\n" + tail, 6, true},   // one CR LF anywhere decides: the LF stays in a value
+        {"a\tbb\rc\td\r" + tail, 8},           // lone CRs, split there
+        {"x\ry\nz\r\n", 7},                     // a CR LF at the very end still decides
+        {"a\tbb\nc\td\n" + tail, 8},
+        {"a\r\r\nb\r\nc", 5, true},             // a CR just before a CR LF
+        {"\r\n", 2},
+        {"\n\n\n", 1},
+        {"a\tb", 1},                               // one line: refused however long
+        {"", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 20));
+        for (const std::size_t blockSize : {1, 2, 3, 7, 4096}) {
+            RowsEnd rows;
+            std::size_t fed = 0, fedWhenSettled = 0;
+            for (; fed < row.text.size(); fed += blockSize) {
+                if (rows.settled() && fedWhenSettled == 0)
+                    fedWhenSettled = fed;
+                rows.feed(std::string_view(row.text).substr(fed, blockSize));
+            }
+            EXPECT_EQ(rows.end(), row.end) << blockSize;
+            EXPECT_EQ(rows.settled(), row.settles) << blockSize;
+            // Settled by the block that holds the second CR LF's end, not before.
+            if (fedWhenSettled != 0)
+                EXPECT_LT(fedWhenSettled - (row.end + 2), blockSize) << blockSize;
+            const auto whole = rowToCol(row.text), first = rowToCol(std::string_view(row.text).substr(0, rows.end()));
+            EXPECT_EQ(first ? *first : rowToColMessage(first.error()), whole ? *whole : rowToColMessage(whole.error()));
+        }
+    }
+    // From a file: the two lines, after one reading of it; errors name the file.
+    test::TempDir temp;
+    EXPECT_EQ(readRows(temp.write("crlf.txt", "id\tname\r\n7\tAnn\r\n" + tail)).value_or(""), "id\tname\r\n7\tAnn");
+    EXPECT_EQ(readRows(temp.write("lf.txt", "id\tname\n7\tAnn\n" + tail)).value_or(""), "id\tname\n7\tAnn");
+    for (const auto& [path, number] : {std::pair{temp / "missing", err::FileNotFound}, std::pair{temp.path(), err::PathFileAccess}}) {
+        const auto read = readRows(path);
+        ASSERT_FALSE(read) << path;
+        EXPECT_EQ(read.error().number, number) << read.error().description;
+        EXPECT_TRUE(read.error().description.starts_with(path.string())) << read.error().description;
     }
 }
 
@@ -123,6 +179,15 @@ TEST(CombineFiles, JoinLineByLineOrNameTheFileThatFailed)
     EXPECT_EQ(combineFiles(file, {}).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles({}, file).value_or("error"), std::nullopt);
     EXPECT_EQ(combineFiles(temp.path().string() + "//a.txt", file).value_or("error"), "aa\r\n");
+    // Pair by pair, until the visitor has had enough: then nothing is counted.
+    std::vector<std::string> pairs;
+    const auto paired = forEachLinePair(temp.write("one.txt", "a\r\nb\r\nc\r\n"), temp.write("two.txt", "1\n2\n3\n"),
+                                        [&](std::string_view one, std::string_view two) {
+                                            pairs.push_back(std::string(one) + std::string(two));
+                                            return pairs.size() < 2;
+                                        });
+    EXPECT_TRUE(paired && !*paired);
+    EXPECT_EQ(pairs, (std::vector<std::string>{"a1", "b2"}));
     const auto missing = temp / "missing.txt";
     for (const auto& [first, second, named, number] :
          {std::tuple{missing, file, missing, err::FileNotFound}, std::tuple{file, missing, missing, err::FileNotFound},
@@ -219,6 +284,18 @@ TEST(ChunkRepeater, MissingInputSameFileUnwritableOutputAndFailedWrites)
         EXPECT_TRUE(full.starts_with(made));
         EXPECT_EQ(made.empty(), failing == 1);  // nothing reached the file before the first write
     }
+
+    // A stop request (Ctrl+C, SIGTERM on the command line) publishes nothing and leaves nothing.
+    temp.write("out.txt", "old output");
+    std::stop_source stop;
+    stop.request_stop();
+    RepeatRequest stopped{chunk + "\xA2|", temp.write("in.txt", input), out, "1", false};
+    stopped.stop = stop.get_token();
+    const RepeatResult result = repeatChunk(stopped);
+    EXPECT_EQ(result.outcome, RepeatOutcome::Failed);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(test::readBytes(out), "old output");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), std::filesystem::directory_iterator()), 4);
 }
 
 // Whichever call fails, out.txt is the previous one or the new one, whole, the failure is

@@ -50,8 +50,20 @@ TEST_F(TextWindow, HexDecConvertsBothWaysAndAFailureKeepsEarlierItems)
     click("Command1");
     EXPECT_EQ(line("Text2")->text(), "1");
     EXPECT_EQ(recorder.messages, QStringList{"Something horrible has happened, like the value you're translating "
-                                             "isn't a number.  Hell, I don't know.\r\nType mismatch :: 13"});
+                                             "isn't a number.  Hell, I don't know.\r\nan empty item is not a number :: 13"});
     EXPECT_TRUE(line("Text1")->hasFocus());
+
+    // The description names the value in its own characters, inside the same frame.
+    recorder.messages.clear();
+    line("Text1")->setText("40000,caf\u00E9");
+    click("Command1");
+    child<QRadioButton>("Option1_0")->setChecked(true);
+    line("Text1")->setText("1,caf\u00E9");
+    click("Command1");
+    EXPECT_EQ(line("Text2")->text(), "1");
+    const QString frame = "Something horrible has happened, like the value you're translating isn't a number.  Hell, I don't know.\r\n";
+    EXPECT_EQ(recorder.messages, (QStringList{frame + "40000 is more than 32767, the largest value a 16-bit number holds :: 6",
+                                              frame + "'caf\u00E9' is not a hexadecimal number :: 13"}));
 }
 
 TEST_F(TextWindow, RepeaterRunsOpensItsFilesAndKeepsItsChunk)
@@ -173,6 +185,13 @@ TEST_F(TextWindow, CombinePicksBothFilesJoinsThemAndReportsAMissingOne)
     line("Text2")->setText(fromPath(temp / "missing.txt"));
     click("Command1");
     EXPECT_TRUE(recorder.only("53 :: ", "missing.txt"));
+    // The real cause, in the command line's words.
+    std::filesystem::create_symlink("loop", temp / "loop");
+    for (const auto& [name, cause] : {std::pair{"loop", ": too many levels of links"}, std::pair{"two", ": is a folder, not a file"}}) {
+        line("Text2")->setText(fromPath(temp / name));
+        click("Command1");
+        EXPECT_TRUE(recorder.only("75 :: " + fromPath(temp / name) + cause));
+    }
     line("Text2")->clear();
     click("Command1");
     EXPECT_TRUE(recorder.messages.isEmpty());

@@ -31,16 +31,7 @@ public:
     void finish(ScanPart& part) override
     {
         blocks_.end(part);
-        if (part.text.empty())
-            return;  // no block: the file is not listed
-        // The heading, only for files that are listed.
-        head_.clear();
-        head_.addLine(todoSeparator, {}, 0);
-        head_.addLine(todoPathPrefix, file_->native(), 1);
-        part.prepend(head_);
-        part.addLine({}, {}, 0);
-        part.addLine(todoSeparator, {}, 0);
-        part.addLine({}, {}, 0);
+        frameTodoPart(*file_, part, head_);
     }
 
 private:
@@ -50,11 +41,12 @@ private:
 };
 
 template <class Walk>
-ScanReport scanTodos(ProgressCallback progress, Walk walk, ScanDetail detail, std::stop_token stop)
+ScanReport scanTodos(const TodoScannerMaker& make, ProgressCallback progress, Walk walk, ScanDetail detail,
+                     std::stop_token stop)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
-        scanners.push_back(todoScanner());
+        scanners.push_back(make());
     ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), todoSkipList))
@@ -64,6 +56,20 @@ ScanReport scanTodos(ProgressCallback progress, Walk walk, ScanDetail detail, st
 }
 
 }  // namespace
+
+void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head)
+{
+    if (part.text.empty())
+        return;  // no block: the file is not listed
+    // The heading, only for files that are listed.
+    head.clear();
+    head.addLine(todoSeparator, {}, 0);
+    head.addLine(todoPathPrefix, file.native(), 1);
+    part.prepend(head);
+    part.addLine({}, {}, 0);
+    part.addLine(todoSeparator, {}, 0);
+    part.addLine({}, {}, 0);
+}
 
 std::unique_ptr<FileScanner> todoScanner()
 {
@@ -153,16 +159,16 @@ void TodoBlocks::appendRun(std::string_view text, bool last, ScanPart& part)
         line_ += countLineBreaks(text, counted_, text.size());
 }
 
-ScanReport findTodos(const Folder& myFolder, ProgressCallback progress, std::stop_token stop)
+ScanReport findTodos(const Folder& myFolder, ProgressCallback progress, std::stop_token stop, const TodoScannerMaker& make)
 {
-    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); },
+    return scanTodos(make, std::move(progress), [&](ScanRun& run, const auto& visit) { run.walk(myFolder, visit); },
                      ScanDetail::Full, std::move(stop));
 }
 
 ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail,
-                       std::stop_token stop)
+                       std::stop_token stop, const TodoScannerMaker& make)
 {
-    return scanTodos(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail,
+    return scanTodos(make, std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail,
                      std::move(stop));
 }
 

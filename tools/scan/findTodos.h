@@ -11,6 +11,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,11 +53,19 @@ private:
 
 // The scanner that findTodos runs on each file.
 std::unique_ptr<FileScanner> todoScanner();
+using TodoScannerMaker = std::function<std::unique_ptr<FileScanner>()>;
 
-// The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h).
-ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {}, std::stop_token stop = {});
+// Completes a file's part of the report once its blocks are in: the heading in front (made in
+// `head`) and the lines after them; an empty part (no block) stays empty.
+void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head);
+
+// The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h); `make`
+// makes the scanner of each worker.
+ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {}, std::stop_token stop = {},
+                     const TodoScannerMaker& make = todoScanner);
 // The report for each path in order: a folder as findTodos walks it, a file by itself.
 ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                       ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
+                       ScanDetail detail = ScanDetail::Full, std::stop_token stop = {},
+                       const TodoScannerMaker& make = todoScanner);
 
 }  // namespace qb

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "shell/behaviours.h"
 #include "shell/cp1252.h"
@@ -12,7 +13,9 @@
 #include "shell/kit.h"
 #include "shell/pickers.h"
 #include "shell/services.h"
+#include "tools/scan/ctagsDeclarations.h"
 #include "tools/scan/findSubs.h"
+#include "tools/scan/languageChoice.h"
 #include "tools/scan/scanWindow.h"
 
 namespace qb {
@@ -27,7 +30,7 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(caption);
     ScanWindowParts parts =
-        buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300));
+        buildScanWindow(this, QStringLiteral("&File"), QStringLiteral("All funct or subs"), QPoint(3360, 300), 3400);
     Dir1 = parts.Dir1;
     Text1 = parts.Text1;
     results_ = new ScanResults(this, parts, {QStringLiteral("Find Subs and Functs"), QStringLiteral("declaration"),
@@ -35,7 +38,9 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
     placeColumnLabel(parts, "Label2", QStringLiteral("Or pick selected files and then..."));
     QPushButton* cmdPickNGo = placeGoButton(parts, "cmdPickNGo", QStringLiteral("G&O!!!"));
     explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
-    setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, Text1});
+    const LanguageChoice language = placeLanguageChoice(parts);
+    optLanguage_1 = language.byType;
+    setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, language.classic, language.byType, Text1});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdPickNGo, &QPushButton::clicked, this, guarded([this] { cmdPickNGo_Click(); }));
@@ -47,6 +52,12 @@ void frmFindSubNFuncts::cmdGo_Click()
     const auto folder = folderToScan(Dir1);
     if (!folder)
         return;
+    if (optLanguage_1->isChecked()) {
+        results_->run(ScanResults::FallibleScan([path = folder->Path()](ProgressCallback progress, std::stop_token stop) {
+            return findDeclarationsByType({path}, std::move(progress), ScanDetail::Full, std::move(stop));
+        }));
+        return;
+    }
     results_->run(ScanResults::FallibleScan(
         [folder = *folder](ProgressCallback progress, std::stop_token stop) {
             return findSubsAndFuncts(folder, std::move(progress), std::move(stop));
@@ -71,8 +82,10 @@ void frmFindSubNFuncts::cmdPickNGo_Click()
     for (const QString& path : picked)
         paths.push_back(toPath(path));
 
-    results_->run(ScanResults::FallibleScan([paths = std::move(paths)](ProgressCallback progress, std::stop_token stop) {
-        return findSubsInFiles(paths, std::move(progress), std::move(stop));
+    results_->run(ScanResults::FallibleScan(
+        [paths = std::move(paths), byType = optLanguage_1->isChecked()](ProgressCallback progress, std::stop_token stop) {
+            return byType ? findDeclarationsByType(paths, std::move(progress), ScanDetail::Full, std::move(stop))
+                          : findSubsInFiles(paths, std::move(progress), std::move(stop));
     }));
 }
 

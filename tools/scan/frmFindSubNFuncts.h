@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QPlainTextEdit;
+class QRadioButton;
 
 namespace qb {
 
@@ -23,6 +24,7 @@ public:
 private:
     FolderPicker* Dir1;
     QPlainTextEdit* Text1;
+    QRadioButton* optLanguage_1;  // "By file type": declarations through universal-ctags
     ScanResults* results_;
     QString lastPickedFolder_;  // the file dialog opens where the last picked files were
 };

@@ -4,7 +4,9 @@
 
 #include <QWidget>
 
+class QLineEdit;
 class QPlainTextEdit;
+class QRadioButton;
 
 namespace qb {
 
@@ -21,6 +23,8 @@ public:
 private:
     FolderPicker* Dir1;
     QPlainTextEdit* Text1;
+    QRadioButton* optLanguage_1;  // "By file type"
+    QLineEdit* txtMarkers;
     ScanResults* results_;
 };
 

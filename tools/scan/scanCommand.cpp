@@ -2,8 +2,6 @@
 
 #include "shell/fs.h"
 
-#include <cerrno>
-
 namespace qb {
 
 namespace {
@@ -22,10 +20,8 @@ int runScan(CommandRun& run, const PathsScan& scan)
     bool missing = false;
     for (const std::string& argument : run.arguments()) {
         std::filesystem::path path(argument);
-        if (!fso.FolderExists(path) && !fso.FileExists(path)) {
-            run.report(path, systemError(ENOENT, path));
-            missing = true;
-        }
+        if (!fso.FolderExists(path))
+            missing = !run.fileExists(path) || missing;
         paths.push_back(std::move(path));
     }
     const std::string* output = run.value("--output");
@@ -46,8 +42,7 @@ int runScan(CommandRun& run, const PathsScan& scan)
     }
     if (report->cancelled || run.interrupted())
         return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
-    for (const Failure& failure : report->skipped)
-        run.report(failure.path, failure.error);
+    run.reportFailures(report->skipped);
     const std::string written = format == ReportFormat::Text ? std::string() : writeReport(report->text, report->found, format);
     const std::string& bytes = format == ReportFormat::Text ? report->text : written;
     if (output) {

@@ -64,16 +64,16 @@ void addFileMenu(QWidget* window, const QString& caption, ScanWindowParts& parts
 
 // The left column, as wide as the room left of the result box: its caption, the drive picker,
 // the folder picker, which takes all the height the window gains, and the button below it.
-void placeLeftColumn(ScanWindowParts& parts)
+void placeLeftColumn(ScanWindowParts& parts, int folderHeight)
 {
     QWidget* client = parts.client;
     auto* Label1_0 = make<QLabel>(client, "Label1_0", QStringLiteral("Pick home dir of project:"));
     const int width = parts.columnWidth;
     placeTwips(Label1_0, QRect(columnLeft, columnGap, width, labelHeight));
     placeTwips(parts.Drive1 = make<DrivePicker>(client, "Drive1"), QRect(columnLeft, 480, width, 375));
-    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, width, 3900), {0, 0, 0, 1});
+    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, width, folderHeight), {0, 0, 0, 1});
     Label1_0->setBuddy(parts.Dir1);
-    parts.nextTop = 960 + 3900 + columnGap;
+    parts.nextTop = 960 + folderHeight + columnGap;
     parts.cmdGo = placeGoButton(parts, "cmdGo", QStringLiteral("&GO!!!"));
     explain(parts.cmdGo, QStringLiteral("Scan every file in the folder and its subfolders"));
     pairDrive(parts.Drive1, parts.Dir1);
@@ -102,14 +102,14 @@ QLabel* placeColumnLabel(ScanWindowParts& parts, const char* name, const QString
 }
 
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
-                                QPoint resultBox)
+                                QPoint resultBox, int folderHeight)
 {
     ScanWindowParts parts;
     addFileMenu(window, fileMenuCaption, parts);
     parts.client = scrollingClient(window);
     designInTwips(parts.client, QSize(resultBox.x() + resultWidth + columnGap, resultBox.y() + resultHeight + columnGap));
     parts.columnWidth = resultBox.x() - columnLeft - columnGap;
-    placeLeftColumn(parts);
+    placeLeftColumn(parts, folderHeight);
 
     auto* Label1_1 = make<QLabel>(parts.client, "Label1_1", resultCaption);
     placeTwips(Label1_1, QRect(resultBox.x(), resultBox.y() - labelHeight - 30, resultWidth, labelHeight));

@@ -48,8 +48,9 @@ struct ScanWindowParts {
 // Label1_0 ("Pick home dir of project:"), Drive1 (reported pairing into Dir1), Dir1 and cmdGo
 // ("&GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
 // `resultBox` (twips) and which stretches with the window.
+// `folderHeight` is Dir1's height (twips) at the design size, less where the column holds more.
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
-                                QPoint resultBox);
+                                QPoint resultBox, int folderHeight = 3900);
 
 // The next control down the left column: a "GO!!!" button with a large bold caption (`caption`
 // marks its access key), or a label. Both keep their distance from the bottom as the folder

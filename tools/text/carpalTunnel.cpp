@@ -115,6 +115,7 @@ struct RepeatOutput {
     std::vector<std::uint64_t> ends;
     std::uint64_t written = 0;
     bool writeFailed = false;
+    bool stopped = false;  // a stop request ended the run: nothing is published
 
     Result<void> operator()(std::string_view bytes)
     {
@@ -144,7 +145,7 @@ struct RepeatOutput {
                 error = error.value_or(read.error());
             shown = shownFrom(std::move(made), std::move(ends));
         }
-        if (writeFailed) {
+        if (writeFailed || stopped) {
             stream.Discard();
             return error;
         }
@@ -170,6 +171,10 @@ std::optional<Error> writeRepetitions(const RepeatRequest& request, TextStream& 
     std::string line;
     std::string nextLine;
     for (;;) {
+        if (request.stop.stop_requested()) {
+            output.stopped = true;
+            return Error{err::InvalidProcedureCall, "the run was stopped before its end"};
+        }
         // Reading (rather than asking for the end first) also reports a pending read error.
         auto read = in.readLine(line);
         if (!read)
@@ -191,7 +196,7 @@ std::optional<Error> writeRepetitions(const RepeatRequest& request, TextStream& 
             return done.error();
         output.ends.push_back(output.written);
         if (counter == std::numeric_limits<std::int16_t>::max())
-            return overflowError();
+            return Error{err::Overflow, "the counter would pass 32767, the largest value a 16-bit number holds"};
         ++counter;
     }
 }

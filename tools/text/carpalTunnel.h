@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,9 @@ struct RepeatRequest {
     std::string countStart;
     bool doubleUp = false;
     bool show = true;  // fill RepeatResult::shown (a command, which shows nothing, needs no copy)
+    // A request ends the run before its next repetition, publishing nothing: the output file
+    // stays as it was (outcome Failed, written false).
+    std::stop_token stop = {};
 };
 
 enum class RepeatOutcome {

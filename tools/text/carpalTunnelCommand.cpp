@@ -5,8 +5,6 @@
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/integer16.h"
 
-#include <cerrno>
-
 namespace qb {
 
 namespace {
@@ -46,10 +44,13 @@ int runRepeat(CommandRun& run)
     if (!outFolder.empty() && !run.folderExists(outFolder))
         return exitStatus::cannotStart;
 
+    request.stop = run.stopToken();
     const RepeatResult result = repeatChunk(request);
+    if (run.interrupted() && !result.written)
+        return exitStatus::interrupted;  // stopped: the output file is as it was
     switch (result.outcome) {
     case RepeatOutcome::MissingInput:
-        run.report(request.inFile, systemError(ENOENT, request.inFile));
+        run.fileExists(request.inFile);  // its error line
         return exitStatus::cannotStart;
     case RepeatOutcome::SameFile:
         run.report(request.outFile, Error{err::PathFileAccess, "the out file is the in file; writing it would erase it"});

@@ -24,11 +24,11 @@ Result<std::uint64_t> countRest(TextStream& stream, std::string& buffer)
 
 }  // namespace
 
-Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
-                                                      const std::filesystem::path& second, LeftOutLines leftOut)
+Result<std::optional<LeftOut>> forEachLinePair(const std::filesystem::path& first, const std::filesystem::path& second,
+                                               const LinePairVisitor& pair, LeftOutLines leftOut)
 {
     if (first.empty() || second.empty())
-        return std::optional<CombinedLines>{};
+        return std::optional<LeftOut>{};
     FileSystemObject fso;
     auto one = fso.OpenTextFile(first, IOMode::ForReading, false, TextFormat::Ascii);
     if (!one)
@@ -37,7 +37,7 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
     if (!two)
         return std::unexpected(two.error());
 
-    CombinedLines combined;
+    LeftOut left;
     std::string lineOne;
     std::string lineTwo;
     // Reading (rather than asking for the end first) also reports a read error that is pending
@@ -51,7 +51,7 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
             return std::unexpected(readOne.error());
         if (!*readOne) {
             rest = &*two;
-            leftOutCount = &combined.secondLeftOut;
+            leftOutCount = &left.second;
             break;
         }
         auto readTwo = two->readLine(lineTwo);
@@ -59,18 +59,12 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
             return std::unexpected(readTwo.error());
         if (!*readTwo) {
             rest = &*one;
-            leftOutCount = &combined.firstLeftOut;
+            leftOutCount = &left.first;
             *leftOutCount = 1;  // the line just read from the first file
             break;
         }
-        // Room for the whole line at once: very long lines then cost their length once.
-        combined.text.reserve(combined.text.size() + lineOne.size() + lineTwo.size() + crlf.size());
-        combined.text += lineOne;
-        combined.text += lineTwo;
-        combined.text += crlf;
-        combined.firstLengths.push_back(lineOne.size());
-        combined.firstUtf8 = combined.firstUtf8 && isValidUtf8(lineOne);
-        combined.secondUtf8 = combined.secondUtf8 && isValidUtf8(lineTwo);
+        if (!pair(lineOne, lineTwo))
+            return std::optional<LeftOut>{};
     }
     if (leftOut == LeftOutLines::Ignore)
         *leftOutCount = 0;
@@ -78,6 +72,33 @@ Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::pat
         *leftOutCount += *counted;
     else
         return std::unexpected(counted.error());
+    return std::optional<LeftOut>{left};
+}
+
+Result<std::optional<CombinedLines>> combineFileLines(const std::filesystem::path& first,
+                                                      const std::filesystem::path& second, LeftOutLines leftOut)
+{
+    CombinedLines combined;
+    const auto ran = forEachLinePair(
+        first, second,
+        [&](std::string_view lineOne, std::string_view lineTwo) {
+            // Room for the whole line at once: very long lines then cost their length once.
+            combined.text.reserve(combined.text.size() + lineOne.size() + lineTwo.size() + crlf.size());
+            combined.text += lineOne;
+            combined.text += lineTwo;
+            combined.text += crlf;
+            combined.firstLengths.push_back(lineOne.size());
+            combined.firstUtf8 = combined.firstUtf8 && isValidUtf8(lineOne);
+            combined.secondUtf8 = combined.secondUtf8 && isValidUtf8(lineTwo);
+            return true;
+        },
+        leftOut);
+    if (!ran)
+        return std::unexpected(ran.error());
+    if (!*ran)
+        return std::optional<CombinedLines>{};
+    combined.firstLeftOut = (*ran)->first;
+    combined.secondLeftOut = (*ran)->second;
     return std::optional<CombinedLines>{std::move(combined)};
 }
 

@@ -8,8 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qb {
@@ -28,6 +30,20 @@ struct CombinedLines {
 
 // Whether the rest of the longer file is read to count the lines left out.
 enum class LeftOutLines { Ignore, Count };
+// How many lines of each file a combine left out (counted only when asked for).
+struct LeftOut {
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+};
+
+// Hands `pair` line N of each file (without its line end), for every N up to the end of the
+// shorter file, holding no more than one line of each, so memory stays at the longest lines.
+// Nothing when either path is empty (there is nothing to combine) or when `pair` answered false
+// to end it early; otherwise the lines left out. A file that cannot be opened or read is an error
+// naming it.
+using LinePairVisitor = std::function<bool(std::string_view first, std::string_view second)>;
+Result<std::optional<LeftOut>> forEachLinePair(const std::filesystem::path& first, const std::filesystem::path& second,
+                                               const LinePairVisitor& pair, LeftOutLines leftOut = LeftOutLines::Ignore);
 
 // Nothing when either path is empty (there is nothing to combine). A file that cannot be opened
 // or read is an error naming it.

@@ -1,6 +1,7 @@
 // `quillbox combine FILE1 FILE2`: two files joined line by line.
 #include "tools/text/textCommands.h"
 
+#include "shell/mdlText.h"
 #include "tools/text/combineFiles.h"
 
 namespace qb {
@@ -22,12 +23,18 @@ Command combineCommand()
             found = run.fileExists(name) && found;
         if (!found)
             return exitStatus::cannotStart;
-        const auto combined = combineFiles(run.arguments()[0], run.arguments()[1]);
+        // Printed a line at a time: two large files never have to fit in memory together.
+        const auto combined = forEachLinePair(run.arguments()[0], run.arguments()[1],
+                                              [&](std::string_view first, std::string_view second) {
+                                                  run.print(first);
+                                                  run.print(second);
+                                                  run.print(crlf);
+                                                  return !run.interrupted();
+                                              });
         if (!combined) {
             run.report(combined.error());
             return exitStatus::failed;
         }
-        run.print(combined->value_or(std::string()));
         return exitStatus::ok;
     };
     return command;

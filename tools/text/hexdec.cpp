@@ -32,13 +32,10 @@ Result<long> hexToDec(std::string_view item)
     for (std::size_t i = item.size(); i-- > 0;) {
         const std::optional<int> digit = hexDigit(item[i]);
         if (!digit)
-            return std::unexpected(typeMismatchError());
+            return std::unexpected(notANumberError(item, "hexadecimal"));
         if (*digit != 0) {
-            if (weightPastRange)
-                return std::unexpected(overflowError());
-            total += *digit * weight;
-            if (total > INT32_MAX)
-                return std::unexpected(overflowError());
+            if (weightPastRange || (total += *digit * weight) > INT32_MAX)
+                return std::unexpected(outOfRangeError(item, true, "7FFFFFFF (2147483647)", 32));
         }
         if (!weightPastRange) {
             weight *= 16;

@@ -6,6 +6,8 @@
 //   Dec to Hex: a decimal number (surrounding spaces, a sign, a fraction rounded half to even,
 //               an exponent) into a signed 16-bit value, shown in upper-case hexadecimal, negative
 //               values as their 16-bit two's complement; not a number is 13, out of range 6.
+// Error descriptions name the item and the range ("'1G' is not a hexadecimal number", "40000 is
+// more than 32767, the largest value a 16-bit number holds").
 #pragma once
 
 #include "shell/error.h"

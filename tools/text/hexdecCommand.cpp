@@ -29,7 +29,8 @@ Command hexDecCommand(HexDirection direction)
         if (!result.text.empty() || !result.error)
             run.print(result.text + "\n");
         if (result.error) {
-            run.report(*result.error);
+            // The description names the item in the box's bytes; the terminal reads UTF-8.
+            run.report(Error{result.error->number, utf8FromCp1252(result.error->description)});
             return exitStatus::failed;
         }
         return exitStatus::ok;

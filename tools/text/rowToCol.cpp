@@ -1,6 +1,10 @@
 #include "tools/text/rowToCol.h"
 
+#include "shell/fs.h"
+#include "shell/fsSys.h"
 #include "shell/mdlText.h"
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdint>
@@ -51,7 +55,8 @@ Result<std::string> rowToCol(std::string_view text)
         return complaint("Must have same number of tabs in each line.  Make sure that you don't have tabs inside "
                          "of values.");
     if (names.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-        return fail(err::Overflow, "Overflow");
+        return fail(err::Overflow, "the rows hold " + std::to_string(names.size()) +
+                                       " values, more than 32767, the largest count a 16-bit number holds");
 
     std::size_t widest = 0;
     std::size_t size = 0;
@@ -69,6 +74,65 @@ Result<std::string> rowToCol(std::string_view text)
         result += crlf;
     }
     return result;
+}
+
+void RowsEnd::feed(std::string_view block)
+{
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        const std::uint64_t at = size_ + i;
+        if (block[i] == '\r') {
+            cr_.add(at);
+            lastWasCr_ = true;
+            continue;
+        }
+        if (block[i] == '\n') {
+            lf_.add(at);
+            if (lastWasCr_)
+                crlf_.add(at - 1);
+        }
+        lastWasCr_ = false;
+    }
+    size_ += block.size();
+}
+
+std::uint64_t RowsEnd::end() const
+{
+    // The second break of the rule that applies ends the second line; with one break only, the
+    // second line runs to the end of the text.
+    for (const FirstTwo* breaks : {&crlf_, &cr_, &lf_})
+        if (breaks->count > 0)
+            return breaks->count == 2 ? breaks->at[1] : size_;
+    // No break at all: one line, which rowToCol refuses whatever its length; one byte says as much.
+    return std::min<std::uint64_t>(size_, 1);
+}
+
+Result<std::string> readRows(const std::filesystem::path& path)
+{
+    auto fd = FileSystemObject().openForReading(path);
+    if (!fd)
+        return std::unexpected(fd.error());
+    RowsEnd rows;
+    std::string block(64 * 1024, '\0');
+    while (!rows.settled()) {
+        const ssize_t n = sys::read(fd->get(), block.data(), block.size());
+        if (n < 0)
+            return std::unexpected(systemError(errno, path));
+        if (n == 0)
+            break;
+        rows.feed(std::string_view(block.data(), static_cast<std::size_t>(n)));
+    }
+    std::string text(static_cast<std::size_t>(rows.end()), '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = sys::pread(fd->get(), text.data() + got, text.size() - got, static_cast<off_t>(got));
+        if (n < 0)
+            return std::unexpected(systemError(errno, path));
+        if (n == 0)
+            break;  // the file shrank meanwhile
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    return text;
 }
 
 std::string rowToColMessage(const Error& error)

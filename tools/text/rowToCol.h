@@ -10,6 +10,8 @@
 
 #include "shell/error.h"
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -22,5 +24,38 @@ Result<std::string> rowToCol(std::string_view text);
 
 // The message the window shows for a failed conversion.
 std::string rowToColMessage(const Error& error);
+
+// How many leading bytes of a text rowToCol needs (its first two lines, by its splitting rule),
+// found from the text a block at a time, keeping no text. Whether any CR LF is in the text
+// decides how all of it splits, so the end is settled early only once two CR LFs were fed;
+// otherwise it is known when the whole text was.
+class RowsEnd {
+public:
+    void feed(std::string_view block);
+    // Two CR LFs were fed: no later byte moves the end.
+    bool settled() const { return crlf_.count == 2; }
+    // For the text fed so far, as its whole text: rowToCol gives the same for its first end()
+    // bytes as for all of it.
+    std::uint64_t end() const;
+
+private:
+    struct FirstTwo {
+        std::uint64_t at[2] = {};
+        int count = 0;
+        void add(std::uint64_t offset)
+        {
+            if (count < 2)
+                at[count++] = offset;
+        }
+    };
+    std::uint64_t size_ = 0;
+    bool lastWasCr_ = false;
+    FirstTwo crlf_, cr_, lf_;  // where the first two of each break start
+};
+
+// The bytes of the file at `path` that rowToCol needs: the file is read once a block at a time
+// to find them (RowsEnd), then they are read again, so memory holds its first two lines, not
+// the file.
+Result<std::string> readRows(const std::filesystem::path& path);
 
 }  // namespace qb

@@ -18,9 +18,17 @@ Command rowsToColsCommand()
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
         const bool fromInput = run.arguments().empty() || run.arguments().front() == "-";
-        const auto text = fromInput ? run.readStandardInput() : run.readFile(run.arguments().front());
+        std::optional<std::string> text;
+        if (fromInput) {
+            text = run.readStandardInput();
+        } else if (auto rows = readRows(run.arguments().front())) {
+            text = std::move(*rows);  // the first two lines, not the whole file
+        } else {
+            run.report(run.arguments().front(), rows.error());
+            return exitStatus::cannotStart;
+        }
         if (!text)
-            return fromInput ? exitStatus::failed : exitStatus::cannotStart;
+            return exitStatus::failed;
         const auto columns = rowToCol(*text);
         if (!columns) {
             if (columns.error().number == 0)

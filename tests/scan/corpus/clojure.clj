@@ -1,0 +1,2 @@
+;; TODO: clojure
+(def s "; FIXME: string")

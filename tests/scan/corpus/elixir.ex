@@ -1,0 +1,5 @@
+# TODO: elixir
+s = "# FIXME: string"
+d = """
+# HACK: heredoc
+"""

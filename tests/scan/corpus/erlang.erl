@@ -1,0 +1,3 @@
+% TODO: erlang
+S = "% FIXME: string",
+%% HACK: double percent

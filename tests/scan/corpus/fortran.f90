@@ -1,0 +1,3 @@
+! TODO: fortran
+s = 'it''s ! FIXME: string'
+x = 1 ! HACK: trailing

@@ -1,0 +1,3 @@
+; TODO: lisp
+#| outer #| FIXME: nested |# HACK: outer |#
+(setq s "; XXX: string")

@@ -1,0 +1,6 @@
+<?php
+// TODO: php line
+# FIXME: php hash
+/* HACK: php block */
+$s = "// XXX: string";
+$BUG = 1;

@@ -1,0 +1,5 @@
+# TODO: powershell
+<# FIXME: block
+   goes on #>
+$s = "# HACK: `"escaped`" string"
+$XXX = 1

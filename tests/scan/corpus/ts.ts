@@ -1,0 +1,5 @@
+// TODO: typescript
+// continues here
+let x: string = "// FIXME: string";
+/* HACK: one line block */
+let XXX: number = 1;
