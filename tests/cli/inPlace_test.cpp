@@ -143,6 +143,14 @@ TEST_F(InPlace, ExitStatusAndListing)
     EXPECT_EQ(diff.status, 1);
     EXPECT_NE(diff.err.find("broken.txt"), std::string::npos) << diff.err;
     EXPECT_NE(diff.out.find("+++ b/lf.txt\n"), std::string::npos) << "the other files are diffed";
+    // A readable link is passed over with a note: neither diffed nor a failure.
+    fs::remove(tree() / "broken.txt");
+    fs::create_symlink("lf.txt", tree() / "link.txt");
+    const test::Ran linked = runQuillbox(QStringList{"replace", arg(tree()), "--diff"} + args);
+    EXPECT_EQ(linked.status, 0) << linked.err;
+    EXPECT_EQ(linked.out.find("link.txt"), std::string::npos);
+    EXPECT_NE(linked.err.find("link.txt: is a link"), std::string::npos) << linked.err;
+    test::makeUnreadableFile(tree() / "broken.txt");
     const test::Ran both = runQuillbox(QStringList{"replace", arg(tree()), "--diff", "--apply"} + args);
     EXPECT_EQ(both.status, 2);
     const test::Ran nothing = runQuillbox({"undo"});
@@ -150,7 +158,7 @@ TEST_F(InPlace, ExitStatusAndListing)
     EXPECT_EQ(nothing.err, "quillbox: 53 :: there is no apply left to undo\n");
 
     const test::Ran applied = runQuillbox(QStringList{"replace", arg(tree()), "--apply"} + args);
-    EXPECT_EQ(applied.status, 1) << "the unreadable file counts as refused";
+    EXPECT_EQ(applied.status, 1) << "the unreadable file counts as a failure";
     const test::Ran listed = runQuillbox({"undo", "--list"});
     EXPECT_EQ(listed.status, 0);
     const auto applies = listApplies(temp / "data");

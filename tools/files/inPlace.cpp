@@ -98,8 +98,18 @@ void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunRep
 {
     std::string before;
     for (const fs::path& file : files) {
-        auto original = recordOriginal(file, before);
         ++report.counts.files;
+        std::error_code ec;
+        if (fs::is_symlink(file, ec)) {
+            // Nothing is ever written through a link: passed over, and said so; a failure only
+            // when what it leads to cannot be read, as for any file.
+            if (auto read = FileSystemObject().readFileBytes(file, before); !read)
+                report.fail(file, read.error());
+            else
+                report.notes.push_back(file.string() + ": is a link; nothing is changed through a link, so it was left as it is");
+            continue;
+        }
+        auto original = recordOriginal(file, before);
         if (!original) {
             report.fail(file, original.error());
             continue;

@@ -37,7 +37,8 @@ std::vector<std::filesystem::path> replaceInputs(const std::filesystem::path& fo
                                                  ProgressCallback progress = {});
 
 // Reads and records each file and edits its bytes; `changed` gets each file whose bytes change,
-// with its bytes before and after. A file that cannot be read goes to the report's failures.
+// with its bytes before and after. A file that cannot be read goes to the report's failures; a
+// link to a file that can be read is passed over with a note.
 using ChangedFile = std::function<void(PlannedEdit edit, std::string_view before, std::string_view after)>;
 void editFiles(const std::vector<std::filesystem::path>& files, const EditBytes& edit, RunReport& report,
                const ChangedFile& changed);
