@@ -356,6 +356,13 @@ void CommandRun::note(std::string_view text)
     writeErr("quillbox: " + std::string(text) + "\n");
 }
 
+void CommandRun::removeDebrisBeside(const std::filesystem::path& file)
+{
+    const std::filesystem::path folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    if (const auto removed = FileSystemObject().removeDebris(folder); removed && *removed > 0)
+        note(debrisNote(*removed));
+}
+
 int CommandRun::usage(std::string_view text)
 {
     clearProgress();

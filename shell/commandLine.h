@@ -79,6 +79,9 @@ public:
     void report(const Error& error);
     // "quillbox: TEXT".
     void note(std::string_view text);
+    // Removes what killed runs left in the folder of `file`, which the command publishes, and
+    // notes how many went, as a run's notes do.
+    void removeDebrisBeside(const std::filesystem::path& file);
     // A usage problem: "quillbox NAME: TEXT", the usage line and where help is; returns 2.
     int usage(std::string_view text);
 

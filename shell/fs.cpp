@@ -78,6 +78,108 @@ fs::path replacementTarget(const fs::path& path)
     return path;
 }
 
+fs::path withoutTrailingSeparator(fs::path path)
+{
+    while (!path.has_filename() && path.has_relative_path())
+        path = path.parent_path();
+    return path;
+}
+
+fs::path normalPath(const fs::path& path)
+{
+    std::error_code ec;
+    fs::path full = fs::absolute(path, ec);
+    return (ec ? path : full).lexically_normal();
+}
+
+Error linkRefused(const fs::path& link)
+{
+    return describedError(err::PathFileAccess, link, "is a symbolic link; nothing is written through a link");
+}
+
+namespace {
+
+// The part of `path` below `tree`, or nothing when it does not lie below it.
+fs::path partBelow(const fs::path& path, const Tree* tree)
+{
+    if (!tree)
+        return {};
+    fs::path below = normalPath(path).lexically_relative(tree->path);
+    if (below.empty() || below == "." || *below.begin() == "..")
+        return {};
+    return below;
+}
+
+// The tree's folder, opened once and kept; a failure is reported, and tried again next time.
+Result<int> treeFolder(const Tree& tree)
+{
+    const std::lock_guard lock(tree.mutex);
+    if (!tree.fd) {
+        tree.fd = sys::UniqueFd(sys::open(tree.path.c_str(), O_RDONLY | O_DIRECTORY));
+        if (!tree.fd)
+            return std::unexpected(systemError(errno, tree.path, true));
+    }
+    return tree.fd.get();
+}
+
+}  // namespace
+
+Result<sys::UniqueFd> openFolder(const fs::path& folder, const Tree* tree)
+{
+    constexpr int folderFlags = O_RDONLY | O_DIRECTORY;
+    const fs::path below = partBelow(folder, tree);
+    if (below.empty()) {
+        sys::UniqueFd fd(sys::open(folder.c_str(), folderFlags));
+        if (!fd)
+            return std::unexpected(systemError(errno, folder, true));
+        return fd;
+    }
+    const auto root = treeFolder(*tree);
+    if (!root)
+        return std::unexpected(root.error());
+    // One call resolves the whole part below the tree where the kernel can refuse links on the
+    // way; where it cannot, or when it refused one, each folder is opened in turn and the link
+    // is found and named.
+    sys::UniqueFd fd(sys::openBelow(*root, below.c_str(), folderFlags));
+    if (fd || (errno != ELOOP && errno != ENOSYS && errno != EXDEV && errno != EAGAIN))
+        return fd ? Result<sys::UniqueFd>(std::move(fd)) : std::unexpected(systemError(errno, tree->path / below, true));
+    fd = sys::UniqueFd(::fcntl(*root, F_DUPFD_CLOEXEC, 0));
+    if (!fd)
+        return std::unexpected(systemError(errno, tree->path));
+    fs::path reached = tree->path;
+    for (const fs::path& part : below) {
+        if (part.empty() || part == ".")
+            continue;
+        reached /= part;
+        sys::UniqueFd next(sys::openAt(fd.get(), part.c_str(), folderFlags | O_NOFOLLOW));
+        if (!next) {
+            const int error = errno;
+            struct stat st;
+            if (::fstatat(fd.get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                return std::unexpected(linkRefused(reached));
+            return std::unexpected(systemError(error, reached, true));
+        }
+        fd = std::move(next);
+    }
+    return fd;
+}
+
+bool Place::look(struct stat& st) const
+{
+    return ::fstatat(folder.get(), name().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+Result<Place> openPlace(const fs::path& path, const Tree* tree)
+{
+    const bool confined = !partBelow(path, tree).empty();
+    const fs::path target = confined ? normalPath(path) : replacementTarget(path);
+    if (!target.has_filename())
+        return std::unexpected(systemError(EISDIR, path));
+    return transformValue(openFolder(folderOf(target), confined ? tree : nullptr), [&](sys::UniqueFd folder) {
+        return Place{std::move(folder), target, confined};
+    });
+}
+
 namespace {
 
 // Refuses what is neither a regular file nor a folder.
@@ -121,6 +223,15 @@ Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
 }
 
 }  // namespace detail
+
+FileSystemObject::FileSystemObject() : started_(coarseNow()) {}
+
+FileSystemObject::FileSystemObject(const fs::path& tree) : started_(coarseNow())
+{
+    auto made = std::make_shared<Tree>();
+    made->path = withoutTrailingSeparator(normalPath(tree));
+    tree_ = std::move(made);
+}
 
 bool FileSystemObject::FileExists(const fs::path& path) const
 {
@@ -184,25 +295,62 @@ Result<Folder> FileSystemObject::GetFolder(const fs::path& path) const
     return Folder(ec ? path : std::move(full));
 }
 
+namespace {
+
+// Makes the folder at `place`: 0, or the errno of the failure (EEXIST for anything there).
+int makeFolder(const Place& place)
+{
+    return sys::mkdirAt(place.folder.get(), place.name().c_str(), 0777) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
 Result<void> FileSystemObject::CreateFolder(const fs::path& path) const
 {
-    if (sys::mkdir(path.c_str(), 0777) != 0)
-        return std::unexpected(systemError(errno, path, true));
+    auto place = openPlace(withoutTrailingSeparator(path), tree_.get());
+    if (!place)
+        return std::unexpected(place.error());
+    if (int error = makeFolder(*place)) {
+        struct stat st;
+        if (error == EEXIST && place->confined && place->look(st) && S_ISLNK(st.st_mode))
+            return std::unexpected(linkRefused(place->path));
+        return std::unexpected(systemError(error, path, true));
+    }
     return {};
 }
 
 Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
 {
-    auto made = CreateFolder(path);
-    if (!made && made.error().number == err::FileAlreadyExists && isFolder(path))
+    auto place = openPlace(withoutTrailingSeparator(path), tree_.get());
+    if (!place)
+        return std::unexpected(place.error());
+    const int error = makeFolder(*place);
+    if (error == 0)
         return {};
-    return made;
+    struct stat st;
+    if (error == EEXIST && place->look(st)) {
+        if (S_ISDIR(st.st_mode))
+            return {};
+        if (S_ISLNK(st.st_mode)) {
+            if (place->confined)
+                return std::unexpected(linkRefused(place->path));
+            if (isFolder(path))
+                return {};
+        }
+    }
+    return std::unexpected(systemError(error, path, true));
 }
 
 Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) const
 {
+    // The entry itself goes, a link included: its folder is opened as every writer opens it.
+    auto folder = openFolder(folderOf(path), tree_.get());
+    if (!folder)
+        return std::unexpected(folder.error());
+    const Place place{std::move(*folder), path, false};
+    const std::string name = place.name();
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
+    if (!place.look(st))
         return std::unexpected(systemError(errno == ENOTDIR ? ENOENT : errno, path));
     if (S_ISDIR(st.st_mode))
         return std::unexpected(describedError(err::FileNotFound, path, "is a folder, not a file"));
@@ -210,9 +358,9 @@ Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) cons
     // that a file this user may not write is refused too.
     if (!force && !S_ISLNK(st.st_mode) && !hasWriteBit(st))
         return std::unexpected(describedError(err::PermissionDenied, path, "the file is read-only"));
-    if (!force && !S_ISLNK(st.st_mode) && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    if (!force && !S_ISLNK(st.st_mode) && ::faccessat(place.folder.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
         return std::unexpected(systemError(errno, path));
-    if (sys::unlink(path.c_str()) != 0)
+    if (sys::unlinkAt(place.folder.get(), name.c_str()) != 0)
         return std::unexpected(systemError(errno, path));
     return {};
 }

@@ -16,14 +16,22 @@
 
 namespace qb {
 
+namespace detail {
+struct Tree;
+}
+
 // Files are never written under their final name: each is written to a temporary file in the
-// same folder and given its name when whole. Temporary names follow one pattern, whatever the
-// length of the final name: ".qbtmp-" and 8 letters or digits (15 bytes). A writer holds a lock
-// (flock) on its temporary file while it lives; a file of that pattern that nobody holds was left
-// by a run that was killed, and a later run over the folder removes it (removeDebris).
-inline constexpr std::string_view tempFilePrefix = ".qbtmp-";
-inline constexpr std::size_t tempFileNameSize = 15;
-// True for names of the temporary-file pattern.
+// same folder and given its name when whole. A temporary name carries marks that a user's file
+// would not have, and does not grow with the final name: ".quillbox-", the writer's process id,
+// "-", 12 random letters or digits, then ".tmp" (at most 37 bytes). The writer holds an exclusive
+// lock (flock) on the file from before that name is visible until the file is gone. Where the
+// file system cannot make unnamed files, the file is first made under the same name ending in
+// ".new" instead, locked, and only then renamed to its ".tmp" name; a ".new" file is never
+// removed while its writer's process lives. A later run removes, as what a killed run left, only
+// regular files of these names that nobody holds and that are older than that run
+// (removeDebris). Folders of such names are ordinary folders.
+inline constexpr std::string_view tempFilePrefix = ".quillbox-";
+// True for names of the temporary-file pattern (".tmp" and ".new" alike).
 bool isTempFileName(std::string_view name);
 
 enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
@@ -76,12 +84,14 @@ public:
     Result<void> readBack(std::uint64_t size, std::string& bytes) const;
 
     const std::filesystem::path& path() const { return path_; }
+    // True for a stream that is published on Close() (written to a temporary file first).
+    bool isReplacing() const { return !tempPath_.empty(); }
 
 private:
     friend class FileSystemObject;
     friend class File;
     TextStream(sys::UniqueFd fd, IOMode mode, std::filesystem::path path, std::filesystem::path tempPath = {},
-               bool replace = true);
+               bool replace = true, sys::UniqueFd folder = {});
     Result<void> finish(Result<void> written);
     Result<void> flush();
     Result<void> writeThrough(std::string_view bytes);  // unbuffered; a failure sticks
@@ -93,6 +103,7 @@ private:
     IOMode mode_ = IOMode::ForReading;
     std::filesystem::path path_;
     std::filesystem::path tempPath_;  // set for a stream that is published on Close()
+    sys::UniqueFd folder_;            // the open folder of path_ and tempPath_, for publishing
     bool replace_ = true;             // its publish replaces an existing file (else refuses it)
     std::uint64_t inFile_ = 0;
     std::string buffer_;
@@ -141,14 +152,29 @@ struct FolderEntries {
     std::vector<std::string> tempNames;  // names of the temporary-file pattern (never in `files`)
 };
 
+// Who named a file that a run writes: the tool itself (only a regular file is written) or the user,
+// as an output on the command line (see FileSystemObject::createOutput).
+enum class NamedBy { Tool, User };
+
 // How far a new file must reach the disk before CopyFile returns.
 enum class Sync {
     None,           // as the system writes it back (a replaced file's contents are still synced)
     FileAndFolder,  // contents, then the folder entry: the file survives a power cut once done
 };
 
+// Every write of a FileSystemObject opens the folder it writes into and makes, checks, names and
+// removes files relative to that open folder. A FileSystemObject made for a tree (the folder a
+// run walks) never writes through a link below it: each folder under the tree is opened relative
+// to the one above it without following links, and a link where a folder or the written file
+// should be is refused (error 75, naming the link); nothing is written, replaced or removed
+// through it. Outside its tree, and for one made without a tree, a link at the written file's own
+// name is written through (the file behind it is replaced and the link stays).
+// A FileSystemObject remembers when it was made: the start of its run, for removeDebris.
 class FileSystemObject {
 public:
+    FileSystemObject();
+    explicit FileSystemObject(const std::filesystem::path& tree);
+
     bool FileExists(const std::filesystem::path& path) const;
     bool FolderExists(const std::filesystem::path& path) const;
     // Errors name the real cause: "is a folder, not a file", "is a file, not a folder" (also for
@@ -162,9 +188,10 @@ public:
     // With force = false a file without write permission bits, or one this user may not write,
     // is refused with error 70.
     Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
-    // Whether the file at `path` (after links) may be replaced: a folder (75), a device, FIFO or
-    // socket (75), a read-only file or one this user may not write (70) may not. Nothing there
-    // may be made. CopyFile, CreateTextFile and the replacing writers ask this first.
+    // Whether the file at `path` may be replaced: a folder (75), a device, FIFO or socket (75), a
+    // read-only file or one this user may not write (70) may not, nor a link below the tree (75);
+    // outside it the file behind a link is asked about. Nothing there may be made. CopyFile,
+    // CreateTextFile and the replacing writers ask this first.
     Result<void> checkReplaceable(const std::filesystem::path& path) const;
     // Refuses an input that is a FIFO, device or socket (75), as every reader here does before
     // opening it. Anything else passes (a missing file is for the open to report).
@@ -193,8 +220,20 @@ public:
     // Makes an empty file at `path` when there is none (a file that appears meanwhile is kept).
     Result<void> ensureFile(const std::filesystem::path& path) const;
     // Removes the temporary files in `folder` that runs killed while writing them left behind
-    // (see tempFilePrefix); a file that a live run holds is left alone. How many were removed.
+    // (see tempFilePrefix); a file that a live run holds, or one newer than this object, is left
+    // alone. How many were removed.
     Result<std::uint64_t> removeDebris(const std::filesystem::path& folder) const;
+    // An output the user named on the command line. "-", /dev/stdout, /dev/stderr, /dev/fd/N and
+    // /proc/self/fd/N are written to that descriptor as it is open (appending when the shell opened
+    // it so); any other character device, FIFO or socket is opened without emptying it and written
+    // as a stream. Such a stream's Close() flushes and closes; it never renames anything, and
+    // isReplacing() is false. Anything else is, for ForWriting, written as CreateReplacingTextFile
+    // writes it, and for ForAppending appended to in place (made when missing).
+    Result<TextStream> createOutput(const std::filesystem::path& path, IOMode mode = IOMode::ForWriting) const;
+    // Refuses (75) an output that is one of `inputs`: the same regular file (device and inode,
+    // whatever the spelling). Standard streams, terminals, pipes and paths that name nothing pass.
+    Result<void> checkNotInput(const std::filesystem::path& output,
+                               const std::vector<std::filesystem::path>& inputs) const;
     // Replaces the whole contents of `path` atomically (temporary file, then rename).
     Result<void> replaceFileContents(const std::filesystem::path& path, std::string_view bytes) const;
     // The whole file in one read.
@@ -208,6 +247,10 @@ public:
     Result<sys::UniqueFd> openForReading(const std::filesystem::path& path) const;
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;
+
+private:
+    std::shared_ptr<const detail::Tree> tree_;  // none: no tree
+    std::int64_t started_ = 0;  // when it was made: nanoseconds since the epoch (coarse clock)
 };
 
 // Walk order: names compared case-insensitively (Windows-1252 letters), ties broken by bytes.

@@ -45,12 +45,34 @@ std::string spelled(const fs::path& path, const fs::path& target)
     return target == path ? path.string() : path.string() + " (" + target.string() + ")";
 }
 
-// A new file's name refused up front when something (a link too) is there already.
-Result<void> checkAbsent(const fs::path& path, const fs::path& target)
+// Whether the file at `place` may be replaced (overwrite) or made (not overwrite). A folder (75), a
+// device, FIFO or socket (75), a read-only file or one this user may not write (70) may not be
+// replaced; nothing there may be made (58). Below a tree a link is refused (75). Messages name
+// `shown`.
+Result<void> checkPlace(const Place& place, const fs::path& shown, bool overwrite)
 {
     struct stat st;
-    if (statPath(target, st) || ::lstat(path.c_str(), &st) == 0)
-        return std::unexpected(systemError(EEXIST, path));
+    if (!place.look(st))
+        return errno == ENOENT ? Result<void>() : std::unexpected(systemError(errno, shown));
+    if (S_ISLNK(st.st_mode)) {
+        if (place.confined)
+            return std::unexpected(linkRefused(place.path));
+        // A link that leads nowhere: the new file takes its place.
+        return overwrite ? Result<void>() : std::unexpected(systemError(EEXIST, shown));
+    }
+    if (!overwrite)
+        return std::unexpected(systemError(EEXIST, shown));
+    if (S_ISDIR(st.st_mode))
+        return std::unexpected(systemError(EISDIR, shown));
+    if (!S_ISREG(st.st_mode))
+        return std::unexpected(Error{err::PathFileAccess, spelled(shown, place.path) + ": is " + std::string(kindOf(st))
+                                                              + ", not a regular file; nothing was written"});
+    // The bits refuse a read-only file even for root; access() asks whether this user may write
+    // (and says no for an immutable file).
+    if (!hasWriteBit(st))
+        return std::unexpected(describedError(err::PermissionDenied, shown, "the file is read-only"));
+    if (::faccessat(place.folder.get(), place.name().c_str(), W_OK, AT_EACCESS) != 0)
+        return std::unexpected(systemError(errno, shown));
     return {};
 }
 
@@ -58,22 +80,7 @@ Result<void> checkAbsent(const fs::path& path, const fs::path& target)
 
 Result<void> FileSystemObject::checkReplaceable(const fs::path& path) const
 {
-    const fs::path target = replacementTarget(path);
-    struct stat st;
-    if (!statPath(target, st))
-        return errno == ENOENT ? Result<void>() : std::unexpected(systemError(errno, path));
-    if (S_ISDIR(st.st_mode))
-        return std::unexpected(systemError(EISDIR, path));
-    if (!S_ISREG(st.st_mode))
-        return std::unexpected(Error{err::PathFileAccess, spelled(path, target) + ": is " + std::string(kindOf(st))
-                                                              + ", not a regular file; nothing was written"});
-    // The bits refuse a read-only file even for root; access() asks whether this user may write
-    // (and says no for an immutable file).
-    if (!hasWriteBit(st))
-        return std::unexpected(describedError(err::PermissionDenied, path, "the file is read-only"));
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return std::unexpected(systemError(errno, path));
-    return {};
+    return andThen(openPlace(path, tree_.get()), [&](const Place& place) { return checkPlace(place, path, true); });
 }
 
 Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& destination, bool overwrite,
@@ -86,17 +93,20 @@ Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& 
     if (!S_ISREG(src.st_mode))
         return std::unexpected(describedError(err::PathFileAccess, source, "not a regular file"));
 
-    const fs::path target = replacementTarget(destination);
+    auto place = openPlace(destination, tree_.get());
+    if (!place)
+        return std::unexpected(place.error());
+    const fs::path target = place->path;
     struct stat dst;
-    const bool exists = statPath(target, dst);
+    const bool exists = place->look(dst) && S_ISREG(dst.st_mode);
     if (exists && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino)
         return std::unexpected(describedError(err::PermissionDenied, destination,
                                               "source and destination are the same file (" +
                                                   source.string() + ")"));
-    if (auto allowed = overwrite ? checkReplaceable(destination) : checkAbsent(destination, target); !allowed)
+    if (auto allowed = checkPlace(*place, destination, overwrite); !allowed)
         return allowed;
 
-    auto temp = createTemp(target);
+    auto temp = createTemp(*place);
     if (!temp)
         return std::unexpected(temp.error());
     PublishPlan plan;
@@ -125,11 +135,15 @@ Result<TextStream> FileSystemObject::CreateTextFile(const fs::path& path, bool o
     if (unicode)
         return std::unexpected(
             describedError(err::InvalidProcedureCall, path, "Unicode text files are not supported"));
-    const fs::path target = replacementTarget(path);
-    if (auto allowed = overwrite ? checkReplaceable(path) : checkAbsent(path, target); !allowed)
+    auto place = openPlace(path, tree_.get());
+    if (!place)
+        return std::unexpected(place.error());
+    if (auto allowed = checkPlace(*place, path, overwrite); !allowed)
         return std::unexpected(allowed.error());
-    return transformValue(createTemp(target), [&](TempFile temp) {
-        return TextStream(std::move(temp.fd), IOMode::ForWriting, target, std::move(temp.path), overwrite);
+    const fs::path target = place->path;
+    return transformValue(createTemp(*place), [&](TempFile temp) {
+        return TextStream(std::move(temp.fd), IOMode::ForWriting, target, std::move(temp.path), overwrite,
+                          std::move(temp.folder));
     });
 }
 
@@ -161,8 +175,12 @@ Result<void> FileSystemObject::ensureFile(const fs::path& path) const
 
 Result<std::uint64_t> FileSystemObject::removeDebris(const fs::path& folder) const
 {
-    return transformValue(detail::tempNamesIn(folder),
-                          [&](const std::vector<std::string>& names) { return detail::removeDebris(folder, names); });
+    auto opened = openFolder(folder, tree_.get());
+    if (!opened)
+        return std::unexpected(opened.error());
+    return transformValue(detail::tempNamesIn(folder, opened->get()), [&](const std::vector<std::string>& names) {
+        return detail::removeDebris(opened->get(), names, started_);
+    });
 }
 
 }  // namespace qb

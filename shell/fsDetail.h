@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,21 +38,60 @@ std::string_view kindOf(const struct stat& st);
 // Where a write to `path` lands: through a link, the file the link points at (so the link stays).
 std::filesystem::path replacementTarget(const std::filesystem::path& path);
 
+// A folder's path without trailing separators, so that its last part is its name.
+std::filesystem::path withoutTrailingSeparator(std::filesystem::path path);
+
+// `path` made absolute and lexically normal.
+std::filesystem::path normalPath(const std::filesystem::path& path);
+
+// The refusal of a link below a tree: error 75 naming it.
+Error linkRefused(const std::filesystem::path& link);
+
+// A folder tree that writes stay below: its path (absolute, lexically normal) and, once it was
+// needed, the folder open, so each write below it resolves only the part below the tree.
+struct Tree {
+    std::filesystem::path path;
+    mutable std::mutex mutex;
+    mutable sys::UniqueFd fd;
+};
+
+// Opens `folder` for making and naming files in it. When `tree` is given and `folder` lies in or
+// below it, each folder below the tree is opened relative to the one above without following
+// links: a link on the way is refused (linkRefused). Otherwise the folder is opened by its path.
+Result<sys::UniqueFd> openFolder(const std::filesystem::path& folder, const Tree* tree);
+
+// Where one file is written: its folder, open, and its path (whose last part is its name there).
+struct Place {
+    sys::UniqueFd folder;
+    std::filesystem::path path;
+    bool confined = false;  // below a tree: a link at the name is refused, never followed
+    std::string name() const { return path.filename().native(); }
+    // lstat of the name in the folder: false (errno set) when there is nothing or it cannot be seen.
+    bool look(struct stat& st) const;
+};
+
+// The place of a write to `path`. Below `tree` (see openFolder) a link at the name is refused;
+// elsewhere the place is that of the file a link at the name points to (replacementTarget).
+Result<Place> openPlace(const std::filesystem::path& path, const Tree* tree);
+
 // Opens `path` for reading. A FIFO, device or socket is refused before it is opened (a FIFO would
 // block, a device may have side effects); a folder is opened (callers report it).
 Result<sys::UniqueFd> openInput(const std::filesystem::path& path, struct stat& st);
 
-// A temporary file (see tempFilePattern in fs.h), open for reading and writing and locked with
-// flock for as long as its descriptor is open, so no later run takes it for debris.
+// A temporary file (see tempFilePrefix in fs.h), open for reading and writing and locked with
+// flock for as long as its descriptor is open, so no later run takes it for debris. `folder` is
+// the open folder that holds it and its target.
 struct TempFile {
     sys::UniqueFd fd;
     std::filesystem::path path;
+    sys::UniqueFd folder;
 };
 
-// A new, empty temporary file in the folder of `target`, created with 0666 so the umask applies
-// as to any new file. It is locked before it has its name where the system allows. Errors name
-// `target`; a target name too long for the file system is refused before anything is made.
-Result<TempFile> createTemp(const std::filesystem::path& target);
+// A new, empty temporary file in the place's folder, created with 0666 so the umask applies as to
+// any new file, and locked before it has a name that a cleaner considers. Errors name the place's
+// path; a name too long for the file system is refused before anything is made. The place's
+// folder moves into the temporary file.
+Result<TempFile> createTemp(Place& target);
 
 struct PublishPlan {
     bool replace = true;                   // false: an existing target is refused (58), race-free
@@ -67,9 +107,14 @@ Result<void> publish(TempFile& temp, const std::filesystem::path& target, const 
 // Closes and removes a temporary file that is not to be published.
 void discard(TempFile& temp) noexcept;
 
-// Removes the temporary files among `names` in `folder` that no live run holds; how many.
-std::uint64_t removeDebris(const std::filesystem::path& folder, const std::vector<std::string>& names);
-// The names in `folder` that follow the temporary-file pattern, whatever they name.
-Result<std::vector<std::string>> tempNamesIn(const std::filesystem::path& folder);
+// The coarse clock that file times come from, in nanoseconds since the epoch.
+std::int64_t coarseNow();
+
+// Removes the temporary files among `names` in the open folder `folder` that no live run holds
+// and that were last written before `before` (coarseNow() at the start of the run); how many.
+std::uint64_t removeDebris(int folder, const std::vector<std::string>& names, std::int64_t before);
+// The names in the open folder `folderFd` (at `folder`, for messages) that follow the
+// temporary-file pattern and are not folders.
+Result<std::vector<std::string>> tempNamesIn(const std::filesystem::path& folder, int folderFd);
 
 }  // namespace qb::detail

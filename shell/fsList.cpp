@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qb {
 
@@ -52,14 +53,24 @@ EntryKind entryKind(int folderFd, const dirent& entry)
     }
 }
 
-Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFolders)
+// Lists `folder`, or the open folder `folderFd` (at `folder`) when it is given.
+Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFolders, int folderFd = -1)
 {
     // The listing's own types are used, so most entries need no stat, and names are taken as
     // they come, without a path object each: a tree of many small files is mostly listing.
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    const auto openDir = [&]() -> DIR* {
+        if (folderFd < 0)
+            return ::opendir(folder.c_str());
+        const int own = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = own < 0 ? nullptr : ::fdopendir(own);
+        if (own >= 0 && !dir)
+            ::close(own);
+        return dir;
+    };
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(openDir(), ::closedir);
     if (!dir)
         return std::unexpected(systemError(errno, folder, true));
-    const int folderFd = ::dirfd(dir.get());
+    const int listedFd = ::dirfd(dir.get());
     EntryNames names;
     for (;;) {
         errno = 0;
@@ -72,13 +83,13 @@ Result<EntryNames> listNames(const fs::path& folder, bool wantFiles, bool wantFo
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        if (isTempFileName(name)) {
-            names.temps.emplace_back(name);
-            continue;
-        }
-        switch (entryKind(folderFd, *entry)) {
+        switch (entryKind(listedFd, *entry)) {
         case EntryKind::File:
-            if (wantFiles)
+            // A live writer's temporary file, or a killed one's, is no file of the tree; a link
+            // of such a name is.
+            if (entry->d_type != DT_LNK && isTempFileName(name))
+                names.temps.emplace_back(name);
+            else if (wantFiles)
                 names.files.emplace_back(name);
             break;
         case EntryKind::Folder:
@@ -116,9 +127,10 @@ std::vector<Item> entriesAs(const fs::path& folder, const std::vector<std::strin
 
 }  // namespace
 
-Result<std::vector<std::string>> detail::tempNamesIn(const fs::path& folder)
+Result<std::vector<std::string>> detail::tempNamesIn(const fs::path& folder, int folderFd)
 {
-    return transformValue(listNames(folder, false, false), [](EntryNames names) { return std::move(names.temps); });
+    return transformValue(listNames(folder, false, false, folderFd),
+                          [](EntryNames names) { return std::move(names.temps); });
 }
 
 Folder File::ParentFolder() const
@@ -133,10 +145,7 @@ Result<TextStream> File::OpenAsTextStream(IOMode mode, TextFormat) const
 
 std::string Folder::Name() const
 {
-    fs::path trimmed = path_;
-    while (!trimmed.has_filename() && trimmed.has_relative_path())
-        trimmed = trimmed.parent_path();
-    return trimmed.filename().string();
+    return detail::withoutTrailingSeparator(path_).filename().string();
 }
 
 Result<std::vector<Folder>> Folder::SubFolders() const

@@ -10,6 +10,8 @@
 #include <optional>
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qb {
@@ -62,8 +64,14 @@ std::optional<std::size_t> bytesToLineEnd(int fd)
 
 }  // namespace
 
-TextStream::TextStream(sys::UniqueFd fd, IOMode mode, fs::path path, fs::path tempPath, bool replace)
-    : fd_(std::move(fd)), mode_(mode), path_(std::move(path)), tempPath_(std::move(tempPath)), replace_(replace)
+TextStream::TextStream(sys::UniqueFd fd, IOMode mode, fs::path path, fs::path tempPath, bool replace,
+                       sys::UniqueFd folder)
+    : fd_(std::move(fd)),
+      mode_(mode),
+      path_(std::move(path)),
+      tempPath_(std::move(tempPath)),
+      folder_(std::move(folder)),
+      replace_(replace)
 {
 }
 
@@ -72,6 +80,7 @@ TextStream::TextStream(TextStream&& other) noexcept
       mode_(other.mode_),
       path_(std::move(other.path_)),
       tempPath_(std::exchange(other.tempPath_, {})),
+      folder_(std::move(other.folder_)),
       replace_(other.replace_),
       inFile_(other.inFile_),
       buffer_(std::move(other.buffer_)),
@@ -89,6 +98,7 @@ TextStream& TextStream::operator=(TextStream&& other) noexcept
         mode_ = other.mode_;
         path_ = std::move(other.path_);
         tempPath_ = std::exchange(other.tempPath_, {});
+        folder_ = std::move(other.folder_);
         replace_ = other.replace_;
         inFile_ = other.inFile_;
         buffer_ = std::move(other.buffer_);
@@ -119,10 +129,11 @@ void TextStream::closeQuietly() noexcept
 void TextStream::Discard() noexcept
 {
     if (!tempPath_.empty()) {
-        (void)sys::unlink(tempPath_.c_str());
-        tempPath_.clear();
+        detail::TempFile temp{std::move(fd_), std::exchange(tempPath_, {}), std::move(folder_)};
+        detail::discard(temp);
     }
     fd_ = {};
+    folder_ = {};
     buffer_.clear();
     pos_ = 0;
 }
@@ -345,11 +356,12 @@ Result<void> TextStream::finish(Result<void> written)
             detail::PublishPlan plan;
             plan.replace = replace_;
             struct stat old;
-            if (replace_ && detail::statPath(path_, old) && S_ISREG(old.st_mode)) {
+            if (replace_ && ::fstatat(folder_.get(), path_.filename().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISREG(old.st_mode)) {
                 plan.attributesOf = old;
                 plan.syncFile = true;
             }
-            detail::TempFile temp{std::move(fd_), std::exchange(tempPath_, {})};
+            detail::TempFile temp{std::move(fd_), std::exchange(tempPath_, {}), std::move(folder_)};
             result = detail::publish(temp, path_, plan, path_);
         }
     } else if (int error = fd_.close(); error != 0 && result) {

@@ -5,6 +5,9 @@
 #include <string>
 
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,7 +37,11 @@ auto retrying(Op op)
 }  // namespace
 
 FaultPlan::FaultPlan(Call call, std::uint64_t nth, int error, std::function<void()> before)
-    : call_(call), nth_(nth), error_(error), before_(std::move(before))
+    : FaultPlan(std::vector<FaultRule>{{call, nth, error, std::move(before)}})
+{
+}
+
+FaultPlan::FaultPlan(std::vector<FaultRule> rules) : rules_(std::move(rules))
 {
     plan.store(this, std::memory_order_release);
 }
@@ -57,22 +64,46 @@ bool FaultPlan::hit(Call call)
         trace_.push_back(call);
     }
     const std::uint64_t count = ++counts_[static_cast<std::size_t>(call)];
-    if (call != call_ || count != nth_)
-        return false;
-    fired_ = true;
-    if (before_) {
-        before_();
-        return false;
+    for (const FaultRule& rule : rules_) {
+        if (call != rule.call || count != rule.nth)
+            continue;
+        fired_ = true;
+        if (rule.before) {
+            rule.before();
+            return false;
+        }
+        errno = rule.error;
+        return true;
     }
-    errno = error_;
-    return true;
+    return false;
 }
 
 int open(const char* path, int flags, mode_t mode)
 {
+    return openAt(AT_FDCWD, path, flags, mode);
+}
+
+int openAt(int dir, const char* path, int flags, mode_t mode)
+{
     if (faulted(Call::Open))
         return -1;
-    return retrying([&] { return ::open(path, flags | O_CLOEXEC, mode); });
+    return retrying([&] { return ::openat(dir, path, flags | O_CLOEXEC, mode); });
+}
+
+int openBelow(int dir, const char* path, int flags)
+{
+    if (faulted(Call::Open))
+        return -1;
+#if defined(SYS_openat2) && defined(RESOLVE_NO_SYMLINKS)
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    return static_cast<int>(retrying([&] { return ::syscall(SYS_openat2, dir, path, &how, sizeof how); }));
+#else
+    (void)dir, (void)path, (void)flags;
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 ssize_t read(int fd, void* buffer, std::size_t size)
@@ -128,18 +159,29 @@ int fsync(int fd)
 
 int rename(const char* from, const char* to)
 {
+    return renameAt(AT_FDCWD, from, to);
+}
+
+int renameAt(int dir, const char* from, const char* to)
+{
     if (faulted(Call::Rename))
         return -1;
-    return ::rename(from, to);
+    return ::renameat(dir, from, dir, to);
 }
 
 int renameNoReplace(const char* from, const char* to)
 {
+    return renameNoReplaceAt(AT_FDCWD, from, to);
+}
+
+int renameNoReplaceAt(int dir, const char* from, const char* to)
+{
     if (faulted(Call::Rename))
         return -1;
 #ifdef RENAME_NOREPLACE
-    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+    return ::renameat2(dir, from, dir, to, RENAME_NOREPLACE);
 #else
+    (void)dir, (void)from, (void)to;
     errno = ENOSYS;
     return -1;
 #endif
@@ -147,24 +189,34 @@ int renameNoReplace(const char* from, const char* to)
 
 int link(const char* from, const char* to)
 {
+    return linkAt(AT_FDCWD, from, to);
+}
+
+int linkAt(int dir, const char* from, const char* to)
+{
     if (faulted(Call::Link))
         return -1;
-    return ::link(from, to);
+    return ::linkat(dir, from, dir, to, 0);
 }
 
 int linkFd(int fd, const char* to)
+{
+    return linkFdAt(fd, AT_FDCWD, to);
+}
+
+int linkFdAt(int fd, int dir, const char* to)
 {
     if (faulted(Call::Link))
         return -1;
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, self, AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0)
+    if (::linkat(AT_FDCWD, self, dir, to, AT_SYMLINK_FOLLOW) == 0)
         return 0;
     if (errno != ENOENT)
         return -1;
 #ifdef AT_EMPTY_PATH
     // No /proc: a privileged process can still name the file through its descriptor.
-    return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+    return ::linkat(fd, "", dir, to, AT_EMPTY_PATH);
 #else
     return -1;
 #endif
@@ -185,16 +237,33 @@ int close(int fd)
 
 int mkdir(const char* path, mode_t mode)
 {
+    return mkdirAt(AT_FDCWD, path, mode);
+}
+
+int mkdirAt(int dir, const char* path, mode_t mode)
+{
     if (faulted(Call::Mkdir))
         return -1;
-    return ::mkdir(path, mode);
+    return ::mkdirat(dir, path, mode);
 }
 
 int unlink(const char* path)
 {
+    return unlinkAt(AT_FDCWD, path);
+}
+
+int unlinkAt(int dir, const char* path)
+{
     if (faulted(Call::Unlink))
         return -1;
-    return ::unlink(path);
+    return ::unlinkat(dir, path, 0);
+}
+
+int flock(int fd, int operation)
+{
+    if (faulted(Call::Lock))
+        return -1;
+    return retrying([&] { return ::flock(fd, operation); });
 }
 
 int UniqueFd::close()

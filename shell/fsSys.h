@@ -18,10 +18,17 @@
 namespace qb::sys {
 
 // The kinds of call a FaultPlan counts and can fail.
-enum class Call { Open, Read, Write, Fsync, Rename, Link, Close, Mkdir, Unlink };
-inline constexpr std::size_t callKinds = 9;
+enum class Call { Open, Read, Write, Fsync, Rename, Link, Close, Mkdir, Unlink, Lock };
+inline constexpr std::size_t callKinds = 10;
 
+// The calls that take a path also come relative to an open folder (`dir`; AT_FDCWD for the
+// current one): writers make, name and remove files relative to the folder they opened.
 int open(const char* path, int flags, mode_t mode = 0);
+int openAt(int dir, const char* path, int flags, mode_t mode = 0);
+// Opens `path` below the folder `dir` without following any link on the way and without leaving
+// `dir` (openat2 with RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH): ELOOP for a link, ENOSYS where the
+// kernel cannot.
+int openBelow(int dir, const char* path, int flags);
 ssize_t read(int fd, void* buffer, std::size_t size);
 ssize_t pread(int fd, void* buffer, std::size_t size, off_t offset);
 // Writes all of `size` bytes; 0 or the errno of the failure. `written` (when given) gets the
@@ -31,24 +38,41 @@ int writeAll(int fd, const char* bytes, std::size_t size, std::size_t* written =
 ssize_t copyFileRange(int in, int out, std::size_t size);
 int fsync(int fd);
 int rename(const char* from, const char* to);
+int renameAt(int dir, const char* from, const char* to);  // both names in the folder `dir`
 // Renames only when nothing exists at `to` (EEXIST otherwise). EINVAL or ENOSYS: the file
 // system cannot do it.
 int renameNoReplace(const char* from, const char* to);
+int renameNoReplaceAt(int dir, const char* from, const char* to);
 int link(const char* from, const char* to);
+int linkAt(int dir, const char* from, const char* to);
 int linkFd(int fd, const char* to);  // gives the unnamed file open as `fd` the name `to`
+int linkFdAt(int fd, int dir, const char* to);
 // Closes `fd`: 0 or -1 with errno. The descriptor is gone either way (EINTR included: on this
 // platform a close that a signal interrupted has still closed it, so it is never retried).
 int close(int fd);
 int mkdir(const char* path, mode_t mode);
+int mkdirAt(int dir, const char* path, mode_t mode);
 int unlink(const char* path);
+int unlinkAt(int dir, const char* path);
+// flock(2): LOCK_EX, LOCK_SH or LOCK_UN, with LOCK_NB or without.
+int flock(int fd, int operation);
 
-// While a FaultPlan lives, every wrapped call is counted by kind and traced, and the `nth` call
-// (from 1) of kind `call` fails with `error` instead of being made. nth = 0 only counts. With
-// `before` given, the nth call is not failed: `before` runs first (to play another process that
-// acts at that moment) and the call is then made. One plan at a time.
+// One rule of a FaultPlan: the `nth` call (from 1) of kind `call` fails with `error` instead of
+// being made. nth = 0 only counts. With `before` given, the nth call is not failed: `before` runs
+// first (to play another process that acts at that moment) and the call is then made.
+struct FaultRule {
+    Call call = Call::Open;
+    std::uint64_t nth = 0;
+    int error = 0;
+    std::function<void()> before = {};
+};
+
+// While a FaultPlan lives, every wrapped call is counted by kind and traced, and its rules apply.
+// One plan at a time.
 class FaultPlan {
 public:
     FaultPlan(Call call = Call::Open, std::uint64_t nth = 0, int error = 0, std::function<void()> before = {});
+    explicit FaultPlan(std::vector<FaultRule> rules);
     ~FaultPlan();
     FaultPlan(const FaultPlan&) = delete;
     FaultPlan& operator=(const FaultPlan&) = delete;
@@ -61,10 +85,7 @@ public:
     bool hit(Call call);
 
 private:
-    Call call_;
-    std::uint64_t nth_;
-    int error_;
-    std::function<void()> before_;
+    std::vector<FaultRule> rules_;
     std::atomic<std::uint64_t> counts_[callKinds] = {};
     std::atomic<bool> fired_ = false;
     mutable std::mutex traceMutex_;

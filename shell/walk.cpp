@@ -3,6 +3,8 @@
 #include "shell/fs.h"
 #include "shell/fsDetail.h"
 
+#include <fcntl.h>
+
 namespace qb {
 
 namespace fs = std::filesystem;
@@ -26,7 +28,8 @@ public:
             return visit_(failed) != Visit::Stop;
         }
         if (options_.removeDebris && !entries->tempNames.empty())
-            result.debrisRemoved += detail::removeDebris(folder, entries->tempNames);
+            if (const sys::UniqueFd fd(sys::open(folder.c_str(), O_RDONLY | O_DIRECTORY)); fd)
+                result.debrisRemoved += detail::removeDebris(fd.get(), entries->tempNames, started_);
         for (const File& file : entries->files) {
             if (!step(file.Path()))
                 return false;
@@ -79,20 +82,14 @@ private:
     const WalkOptions& options_;
     const WalkVisitor& visit_;
     WalkCounter counter_;
+    const std::int64_t started_ = detail::coarseNow();  // only older temporary files are debris
 };
 
 }  // namespace
 
 fs::path absoluteFolder(const fs::path& folder)
 {
-    std::error_code ec;
-    fs::path full = fs::absolute(folder, ec);
-    if (ec)
-        full = folder;
-    full = full.lexically_normal();
-    if (!full.has_filename() && full.has_relative_path())
-        full = full.parent_path();
-    return full;
+    return detail::withoutTrailingSeparator(detail::normalPath(folder));
 }
 
 WalkResult walkTree(const fs::path& folder, const WalkOptions& options, const WalkVisitor& visit)
@@ -135,10 +132,15 @@ std::string runNotes(const RunReport& report)
     if (const std::uint64_t removed = report.counts.debrisRemoved; removed > 0) {
         if (!text.empty())
             text += '\n';
-        text += "Removed " + std::to_string(removed)
-                + (removed == 1 ? " temporary file" : " temporary files") + " left behind by an interrupted run.";
+        text += debrisNote(removed);
     }
     return text;
+}
+
+std::string debrisNote(std::uint64_t removed)
+{
+    return "Removed " + std::to_string(removed) + (removed == 1 ? " temporary file" : " temporary files")
+           + " left behind by an interrupted run.";
 }
 
 std::string endOfRunText(const RunReport& report)

@@ -123,6 +123,9 @@ std::string failuresHead(std::size_t count);
 // Its last line when some were left out: "and 5 more."
 std::string moreFailures(std::size_t leftOut);
 
+// "Removed N temporary files left behind by an interrupted run." (one file: "1 temporary file").
+std::string debrisNote(std::uint64_t removed);
+
 // The notes of a run, a line each, then (when it removed any) how many temporary files of killed
 // runs it removed; empty when there is nothing to say.
 std::string runNotes(const RunReport& report);

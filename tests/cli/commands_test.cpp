@@ -377,12 +377,12 @@ TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
         expectSameTree(row.window, row.command);
     }
     // What an interrupted run left is removed, and stderr says so, as the window's end text does.
-    temp.write("work/sub/.qbtmp-Aaaaaaa1", "left by a killed run");
+    const fs::path debris = test::writeDebris(work() / "sub");
     const test::Ran ran = runQuillbox({"addext", arg(work())});
     EXPECT_EQ(ran.out, boxBytes(box("rich1")));
     EXPECT_EQ(ran.status, 0);
     EXPECT_EQ(ran.err, "quillbox: Removed 1 temporary file left behind by an interrupted run.\n");
-    EXPECT_FALSE(fs::exists(temp / "work/sub/.qbtmp-Aaaaaaa1"));
+    EXPECT_FALSE(fs::exists(debris));
 }
 
 // Backup names hold the time, so the trees are compared with each backup's stamp taken out.

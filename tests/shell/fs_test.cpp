@@ -3,12 +3,14 @@
 #include "shell/fs.h"
 #include "shell/walk.h"
 
+#include "files/tree.h"
 #include "support/recorder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -178,11 +180,12 @@ TEST_F(Fs, NamesUpToTheLimitAreWrittenAndLongerOnesRefusedWithTheReason)
 TEST_F(Fs, PublishesWhereTheFileSystemLacksUnnamedFilesOrNoReplaceRenames)
 {
     const fs::path source = dir.write("src.txt", "source");
-    // Open 1 reads the source, open 2 makes the unnamed file; the first rename is the publish.
+    // Open 1 reads the source, open 2 opens the folder, open 3 makes the unnamed file; the first
+    // rename is the publish.
     for (const auto& [call, error] : {std::pair{sys::Call::Open, EOPNOTSUPP}, std::pair{sys::Call::Rename, EINVAL}}) {
         SCOPED_TRACE(error);
         fs::remove(dir / "new.txt");
-        const sys::FaultPlan lacking(call, call == sys::Call::Open ? 2 : 1, error);
+        const sys::FaultPlan lacking(call, call == sys::Call::Open ? 3 : 1, error);
         ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", false));
         EXPECT_TRUE(lacking.fired());
         EXPECT_EQ(readBytes(dir / "new.txt"), "source");
@@ -227,19 +230,135 @@ TEST_F(Fs, FifosAndDevicesAreRefusedBeforeTheyAreOpened)
     EXPECT_FALSE(fs::exists(dir / "copy"));
 }
 
-// What killed runs left is removed; a file a live writer holds, and names that only look alike,
-// stay. Listings never show temporary files.
-TEST_F(Fs, RemovesDebrisButNotALiveWritersFile)
+// Only what killed runs left is removed: regular files of the temporary pattern that nobody holds
+// and that are older than the run. A live writer's file, a ".new" file whose writer lives, one
+// newer than the run, and a link or a folder of such a name stay; so do a user's look-alikes
+// (the old ".qbtmp-" names among them), which are listed like any other file.
+TEST_F(Fs, RemovesOnlyDebrisOfKilledRuns)
 {
-    for (const char* name : {".qbtmp-Aaaaaaa1", ".qbtmp-Bbbbbbb2", ".qbtmp-short", "x.qbtmp-Ccccccc3", ".qbtmp-Dddd-dd4"})
-        dir.write(name, "left");
+    const Names lookAlikes = {".qbtmp-Aaaaaaa1", ".quillbox-0999-AbCdEfGhIj11.tmp", ".quillbox-12-short.tmp",
+                              ".quillbox-12-AbCdEfGhIj11.txt", "x.quillbox-12-AbCdEfGhIj11.tmp"};
+    for (const std::string& name : lookAlikes)
+        test::backdate(dir.write(name, "mine"));
+    test::writeDebris(dir.path(), 1);
+    test::writeDebris(dir.path(), 2, ".new");
+    test::writeDebris(dir.path(), 3, ".new", ::getpid());  // its writer (this process) lives
+    const fs::path fresh = dir.write(".quillbox-999999999-FreshFresh12.tmp", "newer than the run");
+    const fs::path folder = test::writeDebris(dir.path() / "sub", 4).parent_path();
+    fs::rename(folder, dir / ".quillbox-999999999-AbCdEfGhIj55.tmp");  // a folder of that name
+    fs::create_symlink(fresh, dir / ".quillbox-999999999-AbCdEfGhIj66.tmp");
     auto live = fso.CreateTextFile(dir / "target.txt").value();  // holds its temporary file
-    EXPECT_EQ(namesOf(Folder(dir.path()).Files().value()), (Names{".qbtmp-Dddd-dd4", ".qbtmp-short", "x.qbtmp-Ccccccc3"}));
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (isTempFileName(entry.path().filename().native()) && entry.path() != fresh && !entry.is_symlink())
+            test::backdate(entry.path());
+
+    Names listed = lookAlikes;
+    listed.push_back(".quillbox-999999999-AbCdEfGhIj66.tmp");  // the link, as a link to a file
+    std::sort(listed.begin(), listed.end(), walkOrderLess);
+    const FolderEntries entries = Folder(dir.path()).list().value();
+    EXPECT_EQ(namesOf(entries.files), listed);
+    EXPECT_EQ(namesOf(entries.subFolders), Names{".quillbox-999999999-AbCdEfGhIj55.tmp"});
     EXPECT_EQ(fso.removeDebris(dir.path()).value(), 2u);
-    EXPECT_EQ(namesIn(dir.path()).size(), 4u);  // the look-alikes and the live temporary file
+    EXPECT_EQ(namesIn(dir.path()).size(), lookAlikes.size() + 5);  // ".new" of a live writer, fresh, folder, link, live
+    EXPECT_EQ(fso.removeDebris(dir / ".quillbox-999999999-AbCdEfGhIj55.tmp").value(), 1u);  // walked like any folder
     ASSERT_TRUE(live.Write("live") && live.Close());
     EXPECT_EQ(readBytes(dir / "target.txt"), "live");
-    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 0u);
+    for (const std::string& name : lookAlikes)
+        EXPECT_EQ(readBytes(dir / name), "mine");
+}
+
+// A cleaner that runs at any moment of a write, even one that takes every temporary file for an
+// hour old, never removes the writer's file: no name that a cleaner considers is visible before
+// the writer holds its lock, also where the file system cannot make unnamed files.
+TEST_F(Fs, ACleanerAtAnyMomentOfAWriteLeavesTheWritersFile)
+{
+    const auto clean = [&] {
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            if (isTempFileName(entry.path().filename().native()))
+                test::backdate(entry.path());
+        EXPECT_EQ(FileSystemObject().removeDebris(dir.path()).value(), 0u);
+    };
+    const auto write = [&] { return fso.replaceFileContents(dir / "out.txt", "whole"); };
+    for (const bool unnamedFiles : {false, true}) {
+        // Open 1 opens the folder, open 2 makes the unnamed file: failing it forces the fallback.
+        const sys::FaultRule lacking{sys::Call::Open, unnamedFiles ? 0u : 2u, EOPNOTSUPP};
+        std::vector<sys::Call> trace;
+        fs::remove(dir / "out.txt");
+        {
+            const sys::FaultPlan counting({lacking});
+            ASSERT_TRUE(write());
+            trace = counting.trace();
+        }
+        std::map<sys::Call, std::uint64_t> seen;
+        for (std::size_t i = 0; i < trace.size(); ++i) {
+            const std::uint64_t nth = ++seen[trace[i]];
+            if (i < 2)
+                continue;  // before the fallback is forced, the cleaner's own opens would move it
+            SCOPED_TRACE(std::to_string(unnamedFiles) + ": cleaner before call " + std::to_string(i));
+            fs::remove(dir / "out.txt");
+            const sys::FaultPlan plan({lacking, {trace[i], nth, 0, clean}});
+            ASSERT_TRUE(write());
+            EXPECT_TRUE(plan.fired());
+            EXPECT_EQ(readBytes(dir / "out.txt"), "whole");
+            EXPECT_EQ(namesIn(dir.path()), Names{"out.txt"});
+        }
+        EXPECT_GT(seen[sys::Call::Lock], 0u);
+    }
+}
+
+// Below a tree no write goes through a link: a link where a folder of the path or the file itself
+// should be is refused with error 75 naming it, and what lies behind it stays as it was.
+TEST_F(Fs, WritesBelowATreeNeverGoThroughALink)
+{
+    const fs::path tree = dir.mkdir("tree"), outside = dir.mkdir("outside");
+    dir.write("outside/a.txt", "theirs");
+    dir.write("outside/sub/b.txt", "theirs");
+    test::writeDebris(outside);
+    fs::create_directory_symlink(outside, tree / "copies");
+    fs::create_symlink(outside / "a.txt", dir.mkdir("tree/real") / "a.txt");
+    fs::create_symlink(outside / "none.txt", tree / "real/dangling.txt");
+    const fs::path source = dir.write("source.txt", "mine");
+    const test::Tree before = test::treeOf(outside);
+    const FileSystemObject inTree(dir / "tree" / "");
+    const fs::path folderLink = tree / "copies", fileLink = tree / "real/a.txt", dangling = tree / "real/dangling.txt";
+    struct Row { const char* name; fs::path link; std::function<Result<void>()> write; };
+    const Row rows[] = {
+        {"file below a folder link", folderLink, [&] { return inTree.replaceFileContents(folderLink / "a.txt", "x"); }},
+        {"copy below a folder link", folderLink, [&] { return inTree.CopyFile(source, folderLink / "sub/b.txt"); }},
+        {"new copy below a folder link", folderLink, [&] { return inTree.CopyFile(source, folderLink / "c.txt", false); }},
+        {"folder below a folder link", folderLink, [&] { return inTree.ensureFolder(folderLink / "new"); }},
+        {"folder that is a link", folderLink, [&] { return inTree.ensureFolder(folderLink); }},
+        {"delete below a folder link", folderLink, [&] { return inTree.DeleteFile(folderLink / "a.txt"); }},
+        {"debris below a folder link", folderLink, [&] { return dropValue(inTree.removeDebris(folderLink)); }},
+        {"file that is a link", fileLink, [&] { return inTree.replaceFileContents(fileLink, "x"); }},
+        {"copy over a link", fileLink, [&] { return inTree.CopyFile(source, fileLink, true); }},
+        {"new copy at a link", fileLink, [&] { return inTree.CopyFile(source, fileLink, false); }},
+        {"link that leads nowhere", dangling, [&] { return dropValue(inTree.CreateTextFile(dangling)); }},
+        {"relative spelling", fileLink, [&] { return inTree.checkReplaceable(tree / "real/../real/./a.txt"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Result<void> result = row.write();
+        ASSERT_EQ(errorNumber(result), err::PathFileAccess);
+        EXPECT_EQ(result.error().description, row.link.string() + ": is a symbolic link; nothing is written through a link");
+    }
+    EXPECT_EQ(test::treeOf(outside), before);
+    EXPECT_TRUE(fs::is_symlink(folderLink) && fs::is_symlink(fileLink) && fs::is_symlink(dangling));
+    // The same writes in real folders of the tree, and through a link outside it, go on as before.
+    ASSERT_TRUE(inTree.ensureFolder(tree / "made"));
+    ASSERT_TRUE(inTree.CopyFile(source, tree / "made/copy.txt", false));
+    ASSERT_TRUE(inTree.replaceFileContents(tree / "made/copy.txt", "again"));
+    ASSERT_TRUE(inTree.replaceFileContents(dir / "source.txt", "outside the tree"));
+    EXPECT_EQ(readBytes(tree / "made/copy.txt"), "again");
+    // Where the kernel cannot refuse links in one call, each folder is opened in turn, to the same end.
+    ASSERT_TRUE(inTree.ensureFolder(tree / "made/deep"));
+    for (const auto& [path, number] : {std::pair{folderLink / "a.txt", err::PathFileAccess}, std::pair{tree / "made/deep/x.txt", 0}}) {
+        const sys::FaultPlan noOpenat2(sys::Call::Open, 1, ENOSYS);
+        EXPECT_EQ(errorNumber(inTree.replaceFileContents(path, "walked")), number) << path;
+        EXPECT_TRUE(noOpenat2.fired());
+    }
+    EXPECT_EQ(readBytes(tree / "made/deep/x.txt"), "walked");
+    EXPECT_EQ(test::treeOf(outside), before);
 }
 
 TEST_F(Fs, FolderListsEntriesInWalkOrderWithoutFolderLinks)

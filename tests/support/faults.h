@@ -19,7 +19,7 @@ struct Fault {
     int error;
     std::string name() const
     {
-        static const char* const calls[] = {"open", "read", "write", "fsync", "rename", "link", "close", "mkdir", "unlink"};
+        static const char* const calls[] = {"open", "read", "write", "fsync", "rename", "link", "close", "mkdir", "unlink", "lock"};
         return std::string(calls[static_cast<int>(call)]) + " #" + std::to_string(nth) + " fails with "
                + (error == EIO ? "EIO" : "ENOSPC");
     }

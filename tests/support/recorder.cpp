@@ -115,6 +115,22 @@ std::filesystem::path makeUnreadableFile(const std::filesystem::path& path)
     return path;
 }
 
+std::filesystem::path writeDebris(const std::filesystem::path& folder, int n, std::string_view suffix, long pid)
+{
+    std::string random = "AbCdEfGhIj" + std::to_string(10 + n % 90);
+    const std::filesystem::path path =
+        folder / (".quillbox-" + std::to_string(pid) + "-" + random + std::string(suffix));
+    std::filesystem::create_directories(folder);
+    std::ofstream(path) << "left by a killed run";
+    backdate(path);
+    return path;
+}
+
+void backdate(const std::filesystem::path& path, int seconds)
+{
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(seconds));
+}
+
 EnvironmentOverride::EnvironmentOverride(const char* name, const std::optional<std::string>& value) : name_(name)
 {
     if (qEnvironmentVariableIsSet(name))

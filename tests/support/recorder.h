@@ -129,6 +129,13 @@ inline std::vector<std::string> randomTexts(std::span<const std::string> pieces,
 // fails on the first read with an I/O error (also for root, for whom permissions stop nothing).
 std::filesystem::path makeUnreadableFile(const std::filesystem::path& path);
 
+// A temporary file as a run killed an hour ago left it in `folder`: named by the pattern (writer
+// `pid`, a process that is gone unless told otherwise; `n` makes the name unique), unlocked.
+std::filesystem::path writeDebris(const std::filesystem::path& folder, int n = 0, std::string_view suffix = ".tmp",
+                                  long pid = 999999999);
+// A file's modification time, set `seconds` into the past.
+void backdate(const std::filesystem::path& path, int seconds = 3600);
+
 // Sets (or, given nothing, removes) an environment variable for as long as it lives.
 class EnvironmentOverride {
 public:

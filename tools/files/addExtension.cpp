@@ -35,7 +35,7 @@ std::filesystem::path copyNameOf(const std::filesystem::path& file, std::string_
 void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_view extension, ProgressCallback progress,
              RunReport& report)
 {
-    const FileSystemObject fso;
+    const FileSystemObject fso(strFolder);  // copies are never written through a link
     // A folder's line carries its parent's indent, which is one tab more than the parent's depth.
     const WalkOptions options{.removeDebris = true, .progress = std::move(progress)};
     const WalkResult walked = walkTree(strFolder, options, [&](const WalkEntry& entry) {
@@ -60,7 +60,8 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
                                                                     + " bytes a name may have, so it was not copied"});
                 break;
             }
-            if (fso.FileExists(copy))
+            // An existing copy is kept; a link of that name is no copy, and the file layer refuses it.
+            if (std::error_code ec; fso.FileExists(copy) && !std::filesystem::is_symlink(copy, ec))
                 break;
             if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
                 // Another run made the copy since it was looked for: it exists, as after a skip.

@@ -427,10 +427,18 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
         case WalkEntry::Kind::Folder:
             if (entry.path == ownCopies)
                 return Visit::SkipFolder;  // never copy the copies
-            // The folder this one's copies go to: what killed runs left there goes.
-            if (const auto removed = fso.removeDebris(copyPathFor(entry.path / "x", base).parent_path()))
+        {
+            // The folder this one's copies go to: what killed runs left there goes. One that
+            // cannot be opened (a link, above all) takes this folder's copies with it: one failure.
+            const std::filesystem::path copies = copyPathFor(entry.path / "x", base).parent_path();
+            if (const auto removed = fso.removeDebris(copies)) {
                 report.counts.debrisRemoved += *removed;
+            } else if (removed.error().number != err::PathNotFound) {
+                report.fail(copies, removed.error());
+                return Visit::SkipFolder;
+            }
             break;
+        }
         case WalkEntry::Kind::FolderError:
             report.fail(entry.path, *entry.error);
             break;
@@ -458,7 +466,7 @@ Result<RunReport> runEraseChunks(const std::filesystem::path& base, const EraseS
                     "The chunk to erase is empty: type at least one line of text to find.");
     // One spelling of the base folder, so copies land below it whatever the caller passed.
     const std::filesystem::path start = absoluteFolder(base);
-    const FileSystemObject fso;
+    const FileSystemObject fso(start);  // the copies tree is never written through a link
     return transformValue(fso.GetFolder(start), [&](const Folder& folder) {
         RunReport report;
         trollFolders(fso, folder, start, settings, std::move(progress), report);

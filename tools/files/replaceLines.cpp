@@ -103,12 +103,16 @@ Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std
 }
 
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
-                                      const std::filesystem::path& debugPath, ProgressCallback progress)
+                                      const std::filesystem::path& debugPath, ProgressCallback progress,
+                                      NamedBy debugNamedBy)
 {
-    const FileSystemObject fso;
+    const FileSystemObject fso(folder);  // the copies are never written through a link
     // Checked before anything is written, so a missing pair file leaves no trace.
     if (!fso.FileExists(pairPath))
         return fail(err::FileNotFound, "The pair file " + pairPath.string() + " does not exist.");
+    // Appending the trace to the pair file would change the pairs of every later run.
+    if (auto apart = fso.checkNotInput(debugPath, {pairPath}); !apart)
+        return std::unexpected(apart.error());
     // The run never writes the pair file, so reading it once gives what reading it per line would.
     const auto pairs = readPairs(fso, pairPath);
     if (!pairs)
@@ -119,17 +123,23 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
     const auto handle = [&](const std::filesystem::path& file) -> Result<void> {
         if (!debug) {
             // Made whole (empty) when missing, then appended to.
-            auto opened = andThen(fso.ensureFile(debugPath), [&] {
-                return fso.OpenTextFile(debugPath, IOMode::ForAppending, false, TextFormat::Ascii);
-            });
+            auto opened = debugNamedBy == NamedBy::User ? fso.createOutput(debugPath, IOMode::ForAppending)
+                                                        : andThen(fso.ensureFile(debugPath), [&] {
+                                                              return fso.OpenTextFile(debugPath, IOMode::ForAppending,
+                                                                                      false, TextFormat::Ascii);
+                                                          });
             if (!opened)
                 return std::unexpected(opened.error());
             debug.emplace(std::move(*opened));
         }
         return snp(fso, file, pairs.value(), *debug);
     };
-    if (const auto removed = fso.removeDebris(folder / "copies"))
+    if (const auto removed = fso.removeDebris(folder / "copies")) {
         report.counts.debrisRemoved += *removed;
+    } else if (removed.error().number != err::PathNotFound) {
+        report.fail(folder / "copies", removed.error());  // a link, above all: nothing goes through it
+        return report;
+    }
     const WalkOptions options{.recursive = false, .removeDebris = true, .progress = std::move(progress)};
     const WalkResult walked = walkTree(folder, options, [&](const WalkEntry& entry) {
         if (entry.kind == WalkEntry::Kind::FolderError) {

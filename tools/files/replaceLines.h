@@ -52,8 +52,11 @@ Result<void> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
 // failure; copies finished before it stay (counted as written). The report has no text.
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
                                   ProgressCallback progress = {});
-// The same with the pair file and the debug file named.
+// The same with the pair file and the debug file named. A debug file that the user named may also
+// be a descriptor, device, FIFO or socket (FileSystemObject::createOutput); one that is the pair
+// file is refused (75) before anything is read.
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
-                                      const std::filesystem::path& debugPath, ProgressCallback progress = {});
+                                      const std::filesystem::path& debugPath, ProgressCallback progress = {},
+                                      NamedBy debugNamedBy = NamedBy::Tool);
 
 }  // namespace qb

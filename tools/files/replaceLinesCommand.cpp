@@ -63,7 +63,7 @@ Command replaceCommand()
                                      debug ? std::filesystem::path(*debug) : programFolder() / debugFileName);
         const auto report = runReplaceLinesFrom(folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
                                                 debug ? std::filesystem::path(*debug) : programFolder() / debugFileName,
-                                                run.progress());
+                                                run.progress(), debug ? NamedBy::User : NamedBy::Tool);
         if (!report) {
             run.report(report.error());
             return exitStatus::cannotStart;

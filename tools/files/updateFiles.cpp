@@ -167,7 +167,7 @@ std::string missingNewFileMessage(const std::filesystem::path& path)
 
 void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, UpdateRun& run)
 {
-    const FileSystemObject fso;
+    const FileSystemObject fso(myFolder.Path());  // backups and replacements never go through a link
     forEachMatch(myFolder, myNewFile, run, [&](const std::filesystem::path& target) {
         return updateOne(fso, target, myNewFile, run);
     });

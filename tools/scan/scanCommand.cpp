@@ -32,6 +32,12 @@ int runScan(CommandRun& run, const PathsScan& scan)
     }
     if (missing)
         return exitStatus::cannotStart;
+    // A report written over one of the files it reads would destroy it.
+    if (output)
+        if (auto apart = fso.checkNotInput(*output, paths); !apart) {
+            run.report(*output, apart.error());
+            return exitStatus::cannotStart;
+        }
 
     // The text format needs the report's text alone.
     const Result<ScanReport> report =
@@ -46,7 +52,17 @@ int runScan(CommandRun& run, const PathsScan& scan)
     const std::string written = format == ReportFormat::Text ? std::string() : writeReport(report->text, report->found, format);
     const std::string& bytes = format == ReportFormat::Text ? report->text : written;
     if (output) {
-        if (auto written = fso.replaceFileContents(*output, bytes); !written) {
+        auto stream = fso.createOutput(*output);
+        if (stream && stream->isReplacing())
+            run.removeDebrisBeside(*output);
+        auto written = andThen(std::move(stream), [&](TextStream out) -> Result<void> {
+            if (auto wrote = out.Write(bytes); !wrote) {
+                out.Discard();
+                return wrote;
+            }
+            return out.Close();
+        });
+        if (!written) {
             run.report(*output, written.error());
             return exitStatus::failed;
         }
@@ -76,7 +92,9 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
         {"--format", "FORMAT",
          "text (the default): the report as the window shows it, byte for byte; csv, json or markdown: "
          "one record per found item with its path, line, kind and text (UTF-8)"},
-        {"--output", "FILE", "write the report to FILE (replaced whole) instead of standard output"},
+        {"--output", "FILE", "write the report to FILE (replaced whole) instead of standard output; - or "
+                             "/dev/stdout, /dev/stderr, /dev/fd/N, a device, FIFO or socket is written as the "
+                             "stream it is"},
     };
     command.minArguments = 1;
     command.run = [scan = std::move(scan)](CommandRun& run) { return runScan(run, scan); };

@@ -39,6 +39,7 @@ int runSeqTrig(CommandRun& run)
         run.report(seqPath ? trigPath.error() : seqPath.error());
         return exitStatus::cannotStart;
     }
+    run.removeDebrisBeside(*seqPath);
     for (const auto& [path, script] : {std::pair{*seqPath, sequence}, std::pair{*trigPath, trigger}})
         if (auto written = addOrReplaceFile(path, script); !written) {
             run.report(path, written.error());

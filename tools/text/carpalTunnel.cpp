@@ -221,15 +221,18 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     if (!in)
         return failed(std::move(result), in.error());
     // Written beside out.txt and named out.txt at the end, so a killed run leaves out.txt as it was.
-    auto out = fso.CreateTextFile(request.outFile, true, false);
+    auto out = request.outNamedBy == NamedBy::User ? fso.createOutput(request.outFile)
+                                                   : fso.CreateTextFile(request.outFile, true, false);
     if (!out)
         return failed(std::move(result), out.error());
+    const bool replacing = out->isReplacing();
+    result.toFile = replacing;
 
     RepeatOutput output{*out};
     std::optional<Error> error = writeRepetitions(request, *in, output);
     (void)in->Close();
     result.repetitions = output.ends.size();  // counted before close hands them to the shown text
-    if (auto closing = output.close(request.show, result.shown); closing)
+    if (auto closing = output.close(request.show && replacing, result.shown); closing)
         error = error.value_or(std::move(*closing));
     result.written = output.published;
     if (error)

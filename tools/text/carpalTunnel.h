@@ -9,6 +9,7 @@
 #pragma once
 
 #include "shell/error.h"
+#include "shell/fs.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -42,6 +43,8 @@ struct RepeatRequest {
     std::filesystem::path outFile;
     std::string countStart;
     bool doubleUp = false;
+    // Named on the command line, the output may also be a descriptor, device, FIFO or socket.
+    NamedBy outNamedBy = NamedBy::Tool;
     bool show = true;  // fill RepeatResult::shown (a command, which shows nothing, needs no copy)
     // A request ends the run before its next repetition, publishing nothing: the output file
     // stays as it was (outcome Failed, written false).
@@ -57,17 +60,18 @@ enum class RepeatOutcome {
 
 struct RepeatResult {
     RepeatOutcome outcome = RepeatOutcome::Done;
-    std::string shown;            // the repetitions, each followed by CR LF
+    std::string shown;            // the repetitions, each followed by CR LF (none for a stream output)
     std::uint64_t repetitions = 0;  // the whole repetitions made (in the output file when `written`)
     std::optional<Error> error;   // set when outcome is Failed
     bool written = false;         // the output file now holds the repetitions
+    bool toFile = false;          // the output is a file (published in its folder), not a stream
 };
 
 // Runs the expansion: the output file is replaced by the repetitions, in one step once they are
-// all written. A run that stops by its own rule (an odd number of lines in double-up mode, a
-// counter that passes 32767, a line that cannot be read) publishes the repetitions finished before
-// it; after a failed write the output file stays as it was. `shown` holds the whole repetitions
-// made either way.
+// all written (a stream output gets them written to it). A run that stops by its own rule (an odd number of lines in double-up mode, a counter
+// that passes 32767, a line that cannot be read) publishes the repetitions finished before it;
+// after a failed write the output file stays as it was. `shown` holds the whole repetitions made
+// either way (none for a stream output, which cannot be read back).
 RepeatResult repeatChunk(const RepeatRequest& request);
 
 // The message a failed run shows.

@@ -14,6 +14,13 @@ int runRepeat(CommandRun& run)
     // The program's data folder is looked up only for what the options leave to it.
     const auto dataFile = [](const char* name) { return programFolder() / name; };
     RepeatRequest request;
+    // The output is refused before anything is read when it is the template (the input file is
+    // checked by the run itself).
+    if (const std::string* templateFile = run.value("--template"); templateFile && run.value("--out"))
+        if (auto apart = FileSystemObject().checkNotInput(*run.value("--out"), {*templateFile}); !apart) {
+            run.report(*run.value("--out"), apart.error());
+            return exitStatus::cannotStart;
+        }
     if (const std::string* templateFile = run.value("--template")) {
         auto chunk = run.readFile(*templateFile);
         if (!chunk)
@@ -33,6 +40,7 @@ int runRepeat(CommandRun& run)
     const std::string* out = run.value("--out");
     request.inFile = in ? std::filesystem::path(*in) : dataFile("in.txt");
     request.outFile = out ? std::filesystem::path(*out) : dataFile("out.txt");
+    request.outNamedBy = out ? NamedBy::User : NamedBy::Tool;
     if (const std::string* start = run.value("--start")) {
         if (!parseInteger16(*start))
             return run.usage("--start wants a whole number from -32768 to 32767, not '" + *start + "'");
@@ -46,6 +54,8 @@ int runRepeat(CommandRun& run)
 
     request.stop = run.stopToken();
     const RepeatResult result = repeatChunk(request);
+    if (result.toFile)
+        run.removeDebrisBeside(request.outFile);
     if (run.interrupted() && !result.written)
         return exitStatus::interrupted;  // stopped: the output file is as it was
     switch (result.outcome) {
