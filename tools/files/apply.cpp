@@ -485,9 +485,12 @@ Result<RunReport> undoApply(const fs::path& manifest, std::stop_token stop)
     for (const AppliedFile& file : record->files)
         if (std::ranges::find(folders, file.path.parent_path()) == folders.end())
             folders.push_back(file.path.parent_path());
-    for (const fs::path& folder : folders)
+    for (const fs::path& folder : folders) {
         if (const auto removed = fso.removeDebris(folder))
             report.counts.debrisRemoved += *removed;
+        else if (fso.FolderExists(folder))
+            report.fail(folder, removed.error());
+    }
     return report;
 }
 
