@@ -18,7 +18,7 @@ _quillbox()
         --folder)
             _filedir -d
             return ;;
-        --start | --singular)
+        --start | --singular | --ext)
             return ;;
     esac
     if [[ $cur == -* ]]; then

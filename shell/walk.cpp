@@ -129,6 +129,11 @@ std::string runNotes(const RunReport& report)
             text += '\n';
         text += note;
     }
+    if (const std::uint64_t binary = report.counts.binary; binary > 0) {
+        if (!text.empty())
+            text += '\n';
+        text += std::to_string(binary) + (binary == 1 ? " file" : " files") + " binary, copied as is.";
+    }
     if (const std::uint64_t removed = report.counts.debrisRemoved; removed > 0) {
         if (!text.empty())
             text += '\n';

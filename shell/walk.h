@@ -96,6 +96,7 @@ struct RunCounts {
     std::uint64_t files = 0;          // files visited
     std::uint64_t written = 0;        // files the run wrote (copies made, files replaced)
     std::uint64_t changed = 0;        // of those, copies whose text the run changed (Erase: a chunk replaced)
+    std::uint64_t binary = 0;         // of those, binary files copied byte for byte
     std::uint64_t debrisRemoved = 0;  // temporary files that killed runs left, removed by this one
 };
 
@@ -126,8 +127,8 @@ std::string moreFailures(std::size_t leftOut);
 // "Removed N temporary files left behind by an interrupted run." (one file: "1 temporary file").
 std::string debrisNote(std::uint64_t removed);
 
-// The notes of a run, a line each, then (when it removed any) how many temporary files of killed
-// runs it removed; empty when there is nothing to say.
+// The notes of a run, a line each, then how many binary files it copied as they are and how many
+// temporary files of killed runs it removed (when any); empty when there is nothing to say.
 std::string runNotes(const RunReport& report);
 
 // The end-of-run text of a run: its failure list, then its notes; empty when there is neither.

@@ -13,6 +13,8 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+
 #include "files/tree.h"
 #include "support/process.h"
 #include "support/toolWindow.h"
@@ -345,7 +347,7 @@ TEST_F(SameBytes, RepeatWritesWhatTheWindowWrites)
     EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
 }
 
-// Erase, replace (its debug file too) and addext make the window's files and listing.
+// Erase, replace (its debug file too, when asked for) and addext make the window's files and listing.
 TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
 {
     temp.write("chunk.txt", "<chunk>\r\n\r\n  body\r\n</chunk>\r\n");
@@ -366,7 +368,7 @@ TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
              runIn(work(), "cmdBegin");
              EXPECT_TRUE(recorder.only("done with snp"));
          },
-         {"replace", arg(work())}},
+         {"replace", arg(work()), "--debug", arg(temp / "program" / "debug.out")}},
         {"cmdOpenForm_5", "frmAddExtension", [&] { runIn(work(), "cmdGo"); }, {"addext", arg(work())}},
     };
     for (const auto& row : rows) {
@@ -383,6 +385,62 @@ TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
     EXPECT_EQ(ran.status, 0);
     EXPECT_EQ(ran.err, "quillbox: Removed 1 temporary file left behind by an interrupted run.\n");
     EXPECT_FALSE(fs::exists(debris));
+
+    // Without --debug, replace writes no trace.
+    const std::string trace = test::readBytes(temp / "program" / "debug.out");
+    ASSERT_NE(trace, "");
+    EXPECT_EQ(runQuillbox({"replace", arg(work())}).status, 0);
+    EXPECT_EQ(test::readBytes(temp / "program" / "debug.out"), trace);
+}
+
+// A failing file early in a folder with subfolders costs that file only: standard output lists
+// exactly what was done, each failure is its own line on stderr, and the status is 1. Binary files
+// are copied byte for byte, and stderr counts them.
+TEST_F(BulkCommands, AFailingFileCostsItsOwnFileAndBinariesStayBinary)
+{
+    const fs::path t = temp / "t";
+    const std::string longName(247, 'L');  // its copy name would be 256 bytes
+    temp.write("t/" + longName, "long");
+    const fs::path readOnly = temp.write("t/Report", "old\r\n");
+    fs::permissions(readOnly, fs::perms::owner_read);
+    temp.write("t/sub/README", "r");
+    temp.write("t/sub/Report", "old\r\n");
+    ASSERT_EQ(::mkfifo((temp.mkdir("t/sub2") / "Report").c_str(), 0666), 0);
+    const fs::path newFile = temp.write("new/Report", "new\r\n");
+    const std::string binary("a\nb\0c\n", 6);
+    temp.write("bin/x.dat", binary);
+    temp.write("bin/y.txt", "x\ny");
+    temp.write("bin/chunk.txt", "nothing like it\r\n");
+    temp.write("program/replaceLines.txt", "");
+    const auto line = [&](const char* path) { return (t / path).string() + "\r\n"; };
+    struct Row { QStringList args; std::string out; std::vector<std::string> err; int status; };
+    const Row rows[] = {
+        {{"addext", arg(t), "--ext", ".txt"},
+         "\t---" + line(longName.c_str()) + "\t---" + line("Report") + "\t" + line("sub") + "\t\t---" + line("sub/README")
+             + "\t\t---" + line("sub/Report") + "\t" + line("sub2"),
+         {"quillbox: " + (t / longName).string() + ": 52 :: "}, 1},
+        {{"update", arg(t), arg(newFile)}, line("sub/Report"),
+         {"quillbox: " + readOnly.string() + ": 70 :: ", "quillbox: " + (t / "sub2/Report").string() + ": 75 :: "}, 1},
+        {{"erase", arg(temp / "bin"), "--chunk", arg(temp / "bin/chunk.txt")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
+        {{"replace", arg(temp / "bin")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const test::Ran ran = runQuillbox(row.args);
+        EXPECT_EQ(ran.status, row.status);
+        EXPECT_EQ(ran.out, row.out);
+        std::vector<std::string> lines;
+        for (std::size_t start = 0, end; (end = ran.err.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(ran.err.substr(start, end - start));
+        ASSERT_EQ(lines.size(), row.err.size()) << ran.err;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].starts_with(row.err[i])) << lines[i];
+    }
+    EXPECT_TRUE(fs::exists(t / "sub/Report_COPY.txt"));
+    EXPECT_EQ(test::readBytes(t / "sub/Report"), "new\r\n");
+    EXPECT_EQ(test::readBytes(readOnly), "old\r\n");
+    EXPECT_EQ(test::readBytes(temp / "bin/copies/x.dat"), binary);  // erase's copy, then replace's over it
+    EXPECT_EQ(test::readBytes(temp / "bin/copies/y.txt"), "x\r\ny\r\n");
 }
 
 // Backup names hold the time, so the trees are compared with each backup's stamp taken out.

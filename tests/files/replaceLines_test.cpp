@@ -5,6 +5,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
+#include "tools/files/eraseChunks.h"
+
+#include "files/tree.h"
+#include "support/faults.h"
 #include "support/recorder.h"
 
 namespace qb {
@@ -27,6 +33,92 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning)
         EXPECT_EQ(line, row.expected) << row.line << " / " << row.search;
     }
     EXPECT_EQ(parsePairs({"cat", "dog", "", "x", "odd"}), (std::vector<ReplacePair>{{"cat", "dog"}, {"", "x"}}));
+}
+
+// A line taken in parts of any size gives what the whole line gives, through a chain of pairs
+// where each sees what the one before made.
+TEST(PairChain, PartsGiveWhatTheWholeLineGives)
+{
+    const std::vector<ReplacePair> pairs{{"abc", "X"}, {"XX", "<>"}, {"", "never"}, {"b", "bb"}, {"aaa", "a"}};
+    const struct { const char *line, *expected; } rows[] = {
+        {"abcabc", "<>"},
+        {"ababcc", "abbXc"},
+        {"aaaaaaaaa", "aaa"},         // each pair once, left to right: the output is not searched again
+        {"xabcabcabcy", "x<>Xy"},
+        {"", ""},
+    };
+    for (const auto& row : rows)
+        for (std::size_t part : {1, 2, 3, 100}) {
+            PairChain chain(pairs);
+            std::string out;
+            const std::string_view line = row.line;
+            for (std::size_t at = 0; at < line.size(); at += part)
+                chain.push(line.substr(at, part), out);
+            chain.endLine(out);
+            EXPECT_EQ(out, row.expected) << row.line << " in parts of " << part;
+        }
+
+    // Traced, a line goes through whole, and a pair that finds nothing is passed over: the pairs
+    // on either side of it must still each see what the one before made.
+    test::TempDir dir;
+    auto debug = FileSystemObject().CreateTextFile(dir / "trace.out");
+    ASSERT_TRUE(debug.has_value());
+    const std::vector<ReplacePair> skipping{{"a", "b"}, {"zz", "y"}, {"b", "c"}, {"cc", "d"}};
+    PairChain chain(skipping);
+    std::string out;
+    ASSERT_TRUE(chain.line("aa", &*debug, out));
+    EXPECT_EQ(out, "d");
+    ASSERT_TRUE(debug->Close());
+    EXPECT_EQ(test::readBytes(dir / "trace.out"), "\r\n\r\n\r\naa\r\na\r\n\r\n\r\n\r\nbb\r\nzz\r\n"
+                                                   "\r\n\r\n\r\nbb\r\nb\r\n\r\n\r\n\r\ncc\r\ncc\r\n");
+}
+
+// Binary files (a NUL byte in the first 64 KiB) are copied byte for byte by Erase and Replace
+// and counted; a NUL further on leaves a file text. A file of one line far longer than a block
+// goes through the pairs whole, and a name of 255 bytes keeps its copy.
+TEST(BinaryCopies, AreByteIdenticalAndCounted)
+{
+    test::TempDir dir;
+    const std::string binary = std::string("MZ\r\x90\0\ncat\n", 10) + std::string(70000, 'b') + "\n";
+    std::string lateNul(70000, 'c');
+    lateNul += std::string("\0\n", 2);
+    const std::string longLine = std::string(1'000'000, 'c') + "at" + std::string(300'000, 'x') + "cat";
+    dir.write("bin.dat", binary);
+    dir.write("late.txt", lateNul);
+    dir.write("long.txt", longLine);
+    const std::string longest(255, 'n');
+    dir.write(longest, "cat");
+    const std::string lateCopy = std::string(70000, 'c') + std::string("\0\r\n", 3);
+    const std::string afterFirst = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog";
+    const std::string longCopy = std::string(999'999, 'c') + "D" + std::string(299'999, 'x') + "dog\r\n";
+    {
+        const auto report = runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false});
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->counts.binary, 1u);
+        EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
+        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longLine + "\r\n");
+        EXPECT_EQ(test::readBytes(dir / "copies" / longest), "cat\r\n");
+        EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
+    }
+    fs::remove_all(dir / "copies");
+    dir.write("pairs.txt", "cat\ndog\ndogx\nD\n");
+    for (const fs::path& debug : {fs::path(), dir / "trace.out"}) {
+        SCOPED_TRACE(debug);
+        const auto report = runReplaceLinesFrom(dir.path(), dir / "pairs.txt", debug);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->counts.binary, 1u);
+        EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
+        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), "dog\r\ndog\r\nD\r\nD\r\n");
+        EXPECT_EQ(test::readBytes(dir / "copies" / longest), "dog\r\n");
+    }
+    // The trace has no entry for the binary file's bytes: seven lines of text were traced, two
+    // pairs each, and the long line is traced whole, before each pair.
+    const std::string trace = test::readBytes(dir / "trace.out");
+    EXPECT_EQ(std::ranges::count(trace, '\n'), 7 * 2 * 5);
+    EXPECT_NE(trace.find("\r\n\r\n\r\n" + longLine + "\r\ncat\r\n\r\n\r\n\r\n" + afterFirst + "\r\ndogx\r\n"), std::string::npos);
 }
 
 class ReplaceRun : public ::testing::Test {
@@ -97,6 +189,36 @@ TEST_F(ReplaceRun, FailureEndsTheRunAndKeepsWhatWasDone)
     EXPECT_EQ(copy("2.txt"), "old");
     EXPECT_FALSE(fs::exists(work / "copies/3.txt"));
     EXPECT_EQ(debug(), "\r\n\r\n\r\na\r\na\r\n");
+}
+
+// Whichever call fails, over copies an earlier run made, the sources are left alone, every copy
+// is the earlier one or the new one, whole, and the failure is reported.
+TEST(FaultSweep, ReplaceKeepsEveryEarlierCopyWhole)
+{
+    test::TempDir program, work;
+    program.write("replaceLines.txt", "cat\r\ndog\r\n");
+    const std::string big(300'000, 'c');
+    const test::Tree pristine{{"a.txt", "cat\nx"}, {"b", big + "cat"}, {"c.bin", std::string("cat\0\n", 5)}, {"copies", "/"},
+                              {"copies/a.txt", "old a"}, {"copies/b", "old b"}, {"copies/c.bin", "old c"}};
+    const test::States states{{"a.txt", {"cat\nx"}}, {"b", {big + "cat"}}, {"c.bin", {std::string("cat\0\n", 5)}}, {"copies", {"/"}},
+                              {"copies/a.txt", {"old a", "dog\r\nx\r\n"}}, {"copies/b", {"old b", big + "dog\r\n"}},
+                              {"copies/c.bin", {"old c", std::string("cat\0\n", 5)}}};
+    for (const fs::path& trace : {fs::path(), program / "debug.out"}) {  // without and with the trace
+        SCOPED_TRACE(trace);
+        const int runs = test::sweepFaults(
+            [&] { test::writeTree(work.path(), pristine); },
+            [&] {
+                const auto report = runReplaceLinesFrom(work.path(), program / "replaceLines.txt", trace);
+                return report && report->failures.empty();
+            },
+            [&](bool succeeded, const test::Fault&) {
+                const test::Tree now = test::treeOf(work.path());
+                test::expectStates(now, states);
+                if (succeeded)
+                    EXPECT_EQ(now.at("copies/b"), big + "dog\r\n");
+            });
+        EXPECT_GT(runs, 20);
+    }
 }
 
 }  // namespace

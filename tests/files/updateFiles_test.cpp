@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include "files/tree.h"
 #include "support/faults.h"
@@ -133,6 +134,9 @@ TEST_F(UpdateFiles, RefusalsCostTheirOwnFileAndTheRunGoesOn)
     } rows[] = {
         {"read-only, for root too", newFile, readOnly, err::PermissionDenied, "old"},
         {"FIFO", newFile, [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, err::PathFileAccess, ""},
+        {"device (a FIFO where devices cannot be made)", newFile,
+         [](const fs::path& p) { ASSERT_TRUE(::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 || ::mkfifo(p.c_str(), 0666) == 0); },
+         err::PathFileAccess, ""},
         {"socket", newFile, [](const fs::path& p) { ASSERT_EQ(::mknod(p.c_str(), S_IFSOCK | 0666, 0), 0); }, err::PathFileAccess, ""},
         {"link to a file outside", newFile, [&](const fs::path& p) { fs::create_symlink(dir.write("outside/x", "out"), p); },
          err::PathFileAccess, "-> " + (dir / "outside/x").string()},

@@ -69,10 +69,14 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     runIn(work, "cmdBegin");
     EXPECT_TRUE(recorder.only("53 :: ", fromPath(program / "replaceLines.txt")));
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\n");
+    const std::string binary("cat\0\n", 5);
+    temp.write("work/b.bin", binary);
     click("cmdBegin");
-    EXPECT_TRUE(recorder.only("done with snp"));
-    EXPECT_EQ(status(), "Search and Replace: 1 file read, 1 copy written below " + fromPath(work / "copies"));
+    EXPECT_EQ(recorder.messages, QStringList({"1 file binary, copied as is.", "done with snp"}));
+    EXPECT_EQ(status(), "Search and Replace: 2 files read, 2 copies written below " + fromPath(work / "copies")
+                            + ", 1 binary, copied as is");
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
+    EXPECT_EQ(test::readBytes(work / "copies/b.bin"), binary);
 }
 
 // The list of files to update is edited in every way a user tries: the Delete key, the context
@@ -135,10 +139,16 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     EXPECT_EQ(dialog.requests.at(0).folder, fromPath(program));
     click("cmdView");
     click("cmdAddFile_1");
+    // A read-only match first in the walk is refused; the rest is done, and only that is listed.
+    const fs::path readOnly = temp.write("work/report.txt", "kept");
+    fs::permissions(readOnly, fs::perms::owner_read);
     runIn(work, "cmdGo");
     EXPECT_EQ(box("rich1")->toPlainText(), "NEW na\u00EFve");  // the viewed file in its own encoding
     EXPECT_EQ(box("richReplaced")->toPlainText(), fromPath(work / "sub/report.txt") + "\n");
-    EXPECT_EQ(status(), "Update Files: 1 file replaced below " + fromPath(work) + ", 1 file looked at");
+    EXPECT_EQ(status(), "Update Files: 1 file replaced below " + fromPath(work) + ", 2 files looked at, 1 failed");
+    EXPECT_TRUE(recorder.only("Could not handle 1 file or folder:\n" + fromPath(readOnly) + ": 70 :: "));
+    EXPECT_EQ(test::readBytes(readOnly), "kept");
+    fs::remove(readOnly);
     {
         test::LaunchRecorder launches;
         test::FakePrograms programs(temp / "bin", {"myedit"});
@@ -182,7 +192,16 @@ TEST_F(FileWindows, AddExtensionAppendsEveryRunAndHonoursText1)
     EXPECT_TRUE(recorder.messages[0].startsWith("5 :: The extension to add is empty")) << recorder.messages[0].toStdString();
     EXPECT_TRUE(recorder.messages[1].startsWith("52 :: The extension to add, x/y, holds a path separator"))
         << recorder.messages[1].toStdString();
+    recorder.messages.clear();
     EXPECT_EQ(box("rich1")->toPlainText(), line + line);
+
+    // A copy name too long for the file system costs that file only, first in its folder or not.
+    const fs::path tooLong = temp.write("work/" + std::string(247, 'L'), "long");
+    this->line("Text1")->setText(".doc");
+    click("cmdGo");
+    EXPECT_EQ(box("rich1")->toPlainText(), line + line + "\t---" + fromPath(tooLong) + "\n" + line);
+    EXPECT_TRUE(recorder.only("Could not handle 1 file or folder:\n" + fromPath(tooLong) + ": 52 :: "));
+    EXPECT_EQ(test::readBytes(work / "README_COPY.doc"), "read me");
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "tools/files/addExtension.h"
 
 #include "shell/fs.h"
+#include "tools/files/changedCopy.h"
 
-#include <climits>
 #include <string>
 
 namespace qb {
@@ -53,11 +53,8 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
                 break;
             report.text += tabs(level + 1) + "---" + entry.path.string() + "\r\n";
             const std::filesystem::path copy = copyNameOf(entry.path, extension);
-            if (const std::size_t size = copy.filename().native().size(); size > NAME_MAX) {
-                report.fail(entry.path, Error{err::BadFileName, entry.path.string() + ": its copy name would be "
-                                                                    + std::to_string(size) + " bytes long, more than the "
-                                                                    + std::to_string(NAME_MAX)
-                                                                    + " bytes a name may have, so it was not copied"});
+            if (auto fits = checkDerivedName(entry.path, "copy", copy.filename().native().size()); !fits) {
+                report.fail(entry.path, fits.error());
                 break;
             }
             // An existing copy is kept; a link of that name is no copy, and the file layer refuses it.

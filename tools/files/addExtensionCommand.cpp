@@ -19,7 +19,7 @@ Command addExtensionCommand()
         "that cannot be copied (its copy name too long, say) has its line on stderr, the run goes on, and "
         "the exit status is 1.";
     command.options = {
-        {"--ext", "EXT", "the extension to add after \"_COPY\" (default: .doc); it may not be empty or hold a / "},
+        {"--ext", "EXT", "the extension to add after \"_COPY\" (default: .doc); it may not be empty or hold a /"},
     };
     command.minArguments = 1;
     command.maxArguments = 1;

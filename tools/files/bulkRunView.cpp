@@ -2,6 +2,7 @@
 
 #include "shell/cp1252.h"
 
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -39,6 +40,9 @@ QString summaryEnd(const RunReport& run)
     QString end;
     if (!run.failures.empty())
         end += QStringLiteral(", ") + counted(run.failures.size(), QStringLiteral("failed"), QStringLiteral("failed"));
+    if (run.counts.binary > 0)
+        end += QStringLiteral(", ") + QLocale().toString(static_cast<qulonglong>(run.counts.binary))
+               + QStringLiteral(" binary, copied as is");
     if (run.cancelled)
         end += QStringLiteral(", cancelled");
     return end;

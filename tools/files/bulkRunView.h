@@ -20,8 +20,8 @@ void appendPathBox(QPlainTextEdit* box, std::string_view bytes);
 // The end of a run: one message with its end-of-run text (the failures, the first 20 and then a
 // count, and its notes) when there is any, then "Cancelled." when the user stopped it.
 void showRunMessages(const RunReport& run);
-// The end of a summary for the status bar: ", 2 failed" when any failed, ", cancelled" when the
-// user stopped it.
+// The end of a summary for the status bar: ", 2 failed" when any failed, ", 3 binary, copied as
+// is" when binary files were copied byte for byte, ", cancelled" when the user stopped it.
 QString summaryEnd(const RunReport& run);
 
 }  // namespace qb

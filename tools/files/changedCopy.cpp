@@ -1,44 +1,17 @@
 #include "tools/files/changedCopy.h"
 
+#include <climits>
+#include <string>
+
 namespace qb {
 
-namespace {
-
-// Output is handed to the copy stream in blocks of about this size.
-constexpr std::size_t flushSize = 64 * 1024;
-
-// Every line of `input` through the steps into `output`.
-Result<void> copyLines(TextStream& input, TextStream& output, const CopyLineStep& eachLine, const CopyEndStep& atEnd)
+Result<void> checkDerivedName(const std::filesystem::path& file, std::string_view what, std::size_t size)
 {
-    std::string line;
-    std::string out;
-    while (true) {
-        const auto more = input.readLine(line);
-        if (!more)
-            return std::unexpected(more.error());
-        if (!*more)
-            break;
-        if (auto stepped = eachLine(line, out); !stepped)
-            return stepped;
-        if (out.size() >= flushSize) {
-            if (auto written = output.Write(out); !written)
-                return written;
-            out.clear();
-        }
-    }
-    if (atEnd)
-        atEnd(out);
-    return output.Write(out);
-}
-
-}  // namespace
-
-Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
-                              const CopyLineStep& eachLine, const CopyEndStep& atEnd)
-{
-    return writeCopy(fso, copyPath, [&](TextStream& output) {
-        return andThen(copyLines(input, output, eachLine, atEnd), [&] { return input.Close(); });
-    });
+    if (size <= NAME_MAX)
+        return {};
+    return fail(err::BadFileName, file.string() + ": its " + std::string(what) + " name would be " + std::to_string(size)
+                                      + " bytes long, more than the " + std::to_string(NAME_MAX)
+                                      + " bytes a name may have, so the file was left as it was");
 }
 
 Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write)

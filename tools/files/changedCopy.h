@@ -1,6 +1,6 @@
-// Writing the changed copy of a text file, line by line, as the bulk editing tools do: the new copy
-// is written to a temporary file and renamed over an earlier one only when whole, so a failure
-// leaves the earlier copy as it was (one that may not be replaced, read-only say, is refused).
+// Copies, backups and their names, as the bulk editing tools make them: a new copy is written to a
+// temporary file and renamed over an earlier one only when whole, so a failure leaves the earlier
+// copy as it was (one that may not be replaced, read-only say, is refused).
 #pragma once
 
 #include "shell/error.h"
@@ -8,20 +8,15 @@
 
 #include <filesystem>
 #include <functional>
-#include <string>
+#include <string_view>
 
 namespace qb {
 
-// Called for every input line (without its line end); appends what the copy gets to `out`.
-using CopyLineStep = std::function<Result<void>(std::string& line, std::string& out)>;
-// Called once after the last line; appends any last bytes to `out`.
-using CopyEndStep = std::function<void(std::string& out)>;
+// Refuses a name made from `file`'s (its backup's, its copy's) of `size` bytes when it is longer
+// than a name may be, naming the file and saying why (error 52).
+Result<void> checkDerivedName(const std::filesystem::path& file, std::string_view what, std::size_t size);
 
-Result<void> writeChangedCopy(const FileSystemObject& fso, TextStream& input, const std::filesystem::path& copyPath,
-                              const CopyLineStep& eachLine, const CopyEndStep& atEnd = {});
-
-// The same for writers that make the copy's bytes themselves: `write` fills the stream, and the
-// copy is published only when it succeeded.
+// `write` fills the copy's stream, and the copy is published only when it succeeded.
 using CopyWriter = std::function<Result<void>(TextStream& output)>;
 Result<void> writeCopy(const FileSystemObject& fso, const std::filesystem::path& copyPath, const CopyWriter& write);
 

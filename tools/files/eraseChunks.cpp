@@ -1,5 +1,6 @@
 #include "tools/files/eraseChunks.h"
 
+#include "shell/fileText.h"
 #include "shell/mdlText.h"
 #include "tools/files/changedCopy.h"
 
@@ -160,6 +161,46 @@ void ChunkFilter::push(std::string_view line, std::string& out, std::string_view
     settle(out, false);
 }
 
+namespace {
+
+// Writes `line` and its CR LF, taking the line's room when `out` is empty and the line has room for
+// its CR LF: a line of hundreds of megabytes then becomes the output as it is, never copied.
+void writeOwnLine(std::string& out, std::string& line)
+{
+    if (out.empty() && line.capacity() >= line.size() + crlf.size()) {
+        out.swap(line);
+        out += crlf;
+    } else {
+        writeLine(out, line);
+    }
+}
+
+}  // namespace
+
+void ChunkFilter::push(std::string&& line, std::string& out)
+{
+    if (heldCount_ == 0 && (chunk_.empty() || !isTrigger(line) || !passes(line, 0))) {
+        writeOwnLine(out, line);
+        return;
+    }
+    if (heldCount_ == held_.size()) {
+        held_.emplace_back();
+        heldEnds_.emplace_back();
+    }
+    heldEnds_[heldCount_] = crlf;
+    held_[heldCount_++].swap(line);
+    settle(out, false);
+}
+
+void ChunkFilter::writeFirstHeld(std::string& out)
+{
+    if (heldEnds_.front() == crlf)
+        writeOwnLine(out, held_.front());
+    else
+        writeLine(out, held_.front(), heldEnds_.front());
+    dropFirstHeld();
+}
+
 void ChunkFilter::finish(std::string& out)
 {
     settle(out, true);
@@ -182,12 +223,9 @@ void ChunkFilter::settle(std::string& out, bool atEnd)
         if (allPass && !atEnd)
             return;  // the chunk may still come whole: wait for the next line
         // Not this chunk: its first line goes out as read, and the test goes on after it.
-        writeLine(out, held_.front(), heldEnds_.front());
-        dropFirstHeld();
-        while (heldCount_ > 0 && !(isTrigger(held_.front()) && passes(held_.front(), 0))) {
-            writeLine(out, held_.front(), heldEnds_.front());
-            dropFirstHeld();
-        }
+        writeFirstHeld(out);
+        while (heldCount_ > 0 && !(isTrigger(held_.front()) && passes(held_.front(), 0)))
+            writeFirstHeld(out);
     }
 }
 
@@ -281,6 +319,12 @@ Result<void> EraseCopier::open(const std::filesystem::path& input)
 
 Result<void> EraseCopier::copyTo(TextStream& output)
 {
+    const auto head = input_.peek(binaryProbeSize);
+    if (!head)
+        return std::unexpected(std::move(head.error()));
+    binary_ = looksBinary(*head);
+    if (binary_)
+        return copyAsIs(output);
     for (;;) {
         auto next = input_.next();
         if (!next)
@@ -300,6 +344,21 @@ Result<void> EraseCopier::copyTo(TextStream& output)
     input_.close();
     filter_.finish(out_);
     return writeOut(output, 0);
+}
+
+Result<void> EraseCopier::copyAsIs(TextStream& output)
+{
+    for (;;) {
+        auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        if (next->empty())
+            break;
+        if (auto written = output.writeDirect(*next); !written)
+            return written;
+    }
+    input_.close();
+    return {};
 }
 
 Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
@@ -367,17 +426,20 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
         rest = next->substr(afterLineEnd(*next, end));
         break;
     }
+    if (auto written = writeOut(output, 0); !written)
+        return std::unexpected(std::move(written.error()));
     if (filter_.holding() || test.mayStartChunk()) {
-        // It may belong to a chunk: held whole, like any other line.
+        // It may belong to a chunk: held whole, like any other line, but handed over with its
+        // room (and room for its CR LF), so that holding and writing it copy nothing.
+        part_.reserve(static_cast<std::size_t>(size) + crlf.size());
         auto read = input_.reread(offset, static_cast<std::size_t>(size), part_);
         if (!read)
             return std::unexpected(std::move(read.error()));
-        filter_.push(part_, out_);
+        filter_.push(std::move(part_), out_);
+        part_.clear();  // the filter's old room for a held line, or nothing
         return rest;
     }
     // It goes out as read, read again a block at a time.
-    if (auto written = writeOut(output, 0); !written)
-        return std::unexpected(std::move(written.error()));
     for (std::uint64_t done = 0; done < size;) {
         const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, std::max(blockSize_, outputBlock)));
         auto copied = andThen(input_.reread(offset + done, piece, part_), [&] { return output.writeDirect(part_); });
@@ -446,6 +508,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
             if (auto done = eraseChunks(fso, File(entry.path), base, copier); done) {
                 ++report.counts.written;
                 report.counts.changed += *done ? 1 : 0;
+                report.counts.binary += copier.binary() ? 1 : 0;
             } else {
                 report.fail(entry.path, done.error());
             }

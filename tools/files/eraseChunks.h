@@ -44,6 +44,9 @@ public:
     // goes out as read ends in `end`: CR LF, as copies are written, or the line's own end for an
     // edit in place (a view that outlives the filter: one of the constant line ends).
     void push(std::string_view line, std::string& out, std::string_view end = crlf);
+    // The same (ending in CR LF), taking the line's room: a very long line is held, and written
+    // when it goes out into an empty `out`, without a copy (give it room for a line end to come).
+    void push(std::string&& line, std::string& out);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
     // How many chunks were found whole (and replaced) so far.
@@ -80,6 +83,8 @@ private:
     // Settles the held lines as far as the input read so far allows.
     void settle(std::string& out, bool atEnd);
     void hold(std::string_view line, std::string_view end);
+    // Writes the first held line with its line end and drops it.
+    void writeFirstHeld(std::string& out);
     void dropFirstHeld();
 
     std::vector<std::string> chunk_;       // as typed
@@ -114,7 +119,8 @@ struct EraseSettings {
     bool recursive = false;
 };
 
-// Writes filtered copies, one file after another, keeping its filter and buffers from file to
+// Writes filtered copies, one file after another (a binary file, with a NUL byte in its first
+// 64 KiB, is copied byte for byte instead), keeping its filter and buffers from file to
 // file: copying allocates nothing per line and, once the buffers have grown, nothing per file.
 // Files are read a block of whole lines at a time. While no chunk is being held, a block in which
 // no line can start a chunk and every line already ends in CR LF is its own copy and is written as
@@ -129,8 +135,11 @@ public:
     Result<void> copyTo(TextStream& output);
     // How many chunks were found whole (and replaced) in all the copies so far.
     std::uint64_t found() const { return filter_.found(); }
+    // The last file copied was binary (a NUL byte in its first 64 KiB) and was copied as it is.
+    bool binary() const { return binary_; }
 
 private:
+    Result<void> copyAsIs(TextStream& output);
     Result<void> copyLines(std::string_view lines, TextStream& output);
     // Lines that cannot start a chunk while none is held: each goes out as read, ending in CR LF.
     Result<void> copyUnmatched(std::string_view lines, TextStream& output);
@@ -144,6 +153,7 @@ private:
     LineBlocks input_;
     std::string out_;   // filtered bytes waiting to be written
     std::string part_;  // a long line's bytes, read again
+    bool binary_ = false;
 };
 
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing

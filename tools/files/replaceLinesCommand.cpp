@@ -44,10 +44,13 @@ Command replaceCommand()
         "Every line of every file directly in FOLDER goes through the pairs of the pair file in order "
         "(lines 1 and 2 are the first search text and its replacement, lines 3 and 4 the second, and so "
         "on; exact, case-sensitive, every occurrence), and the changed copy is written to FOLDER/copies. "
-        "Each line-and-pair step is appended to the debug file. The first failure ends the run.";
+        "A binary file (a NUL byte in its first 64 KiB) is copied as it is. With --debug, each "
+        "line-and-pair step is appended to the debug file, as the window always does. The first failure "
+        "ends the run.";
     command.options = {
         {"--pairs", "FILE", "the pair file (default: replaceLines.txt in the program's data folder)"},
-        {"--debug", "FILE", "the debug trace, appended to (default: debug.out in the program's data folder)"},
+        {"--debug", "FILE", "append the trace of every line-and-pair step to FILE (default: no trace; the "
+                            "window writes it to debug.out in the program's data folder)"},
     };
     std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;
@@ -62,8 +65,8 @@ Command replaceCommand()
             return runReplaceInPlace(run, folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
                                      debug ? std::filesystem::path(*debug) : programFolder() / debugFileName);
         const auto report = runReplaceLinesFrom(folder, pairs ? std::filesystem::path(*pairs) : programFolder() / pairFileName,
-                                                debug ? std::filesystem::path(*debug) : programFolder() / debugFileName,
-                                                run.progress(), debug ? NamedBy::User : NamedBy::Tool);
+                                                debug ? std::filesystem::path(*debug) : std::filesystem::path(),
+                                                run.progress(), NamedBy::User);
         if (!report) {
             run.report(report.error());
             return exitStatus::cannotStart;

@@ -1,24 +1,14 @@
 #include "tools/files/updateFiles.h"
 
+#include "tools/files/changedCopy.h"
+
 #include <algorithm>
-#include <climits>
 
 namespace qb {
 
 namespace {
 
 constexpr int mostBackupsPerStamp = 99;
-
-// Refuses a name derived from `file`'s (a backup's, a copy's) that the file system cannot hold,
-// naming the file and saying why.
-Result<void> checkDerivedName(const std::filesystem::path& file, std::string_view what, std::size_t size)
-{
-    if (size <= NAME_MAX)
-        return {};
-    return fail(err::BadFileName, file.string() + ": its " + std::string(what) + " name would be " + std::to_string(size)
-                                      + " bytes long, more than the " + std::to_string(NAME_MAX)
-                                      + " bytes a name may have; the file was left as it was");
-}
 
 // Backs `target` up beside it under the run's stamp; the backup's path.
 Result<std::filesystem::path> backUp(const FileSystemObject& fso, const std::filesystem::path& target,

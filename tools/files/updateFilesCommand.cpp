@@ -16,7 +16,9 @@ Command updateCommand()
         "For each NEWFILE in turn, every file below FOLDER with the same name (byte for byte) is backed "
         "up beside itself as \"<date> <time>_<name>\" and then replaced by NEWFILE, through a temporary "
         "file so a failed copy leaves the old one whole. Prints the replaced files, one full path a line "
-        "(CR LF).";
+        "(CR LF). A same-named file that cannot be replaced (read-only, a link, a FIFO, device or socket, "
+        "or one whose backup name would be too long) has its line on stderr instead; the run goes on, "
+        "and the exit status is 1.";
     command.options = {
         {"--dry-run", "", "only print the files that would be replaced; write nothing"},
     };
