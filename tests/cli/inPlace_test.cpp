@@ -33,6 +33,7 @@ const Tree lineEndTree = {
     {"mixed.txt", "a\r\nfoo\nb\rfoo c\r\nd\n"},
     {"no end.txt", "first\nlast foo"},
     {"untouched.txt", "nothing\r\nhere\n"},
+    {"binary.dat", std::string("foo\0foo\n", 8)},  // copied as it is by the tools: never edited
     {"sub", "/"},
     {"sub/deep.txt", "x\nfoo\ny\nfoo\n"},
 };
@@ -56,13 +57,13 @@ const ToolRow toolRows[] = {
     {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"},
      {{"lf.txt", "keep\nbar one\nkeep\n"}, {"crlf.txt", "keep\r\nbar two\r\nkeep\r\n"},
       {"mixed.txt", "a\r\nbar\nb\rbar c\r\nd\n"}, {"no end.txt", "first\nlast bar"},
-      {"untouched.txt", "nothing\r\nhere\n"}, {"sub", "/"}, {"sub/deep.txt", "x\nfoo\ny\nfoo\n"}}},
+      {"untouched.txt", "nothing\r\nhere\n"}, {"binary.dat", std::string("foo\0foo\n", 8)}, {"sub", "/"}, {"sub/deep.txt", "x\nfoo\ny\nfoo\n"}}},
     // Every line that holds the chunk's one line is a chunk: the spew goes in as it is (CR LF),
     // and every other line keeps its end.
     {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"},
      {{"lf.txt", "keep\nSPEWED\r\nkeep\n"}, {"crlf.txt", "keep\r\nSPEWED\r\nkeep\r\n"},
       {"mixed.txt", "a\r\nSPEWED\r\nb\rSPEWED\r\nd\n"}, {"no end.txt", "first\nSPEWED\r\n"},
-      {"untouched.txt", "nothing\r\nhere\n"}, {"sub", "/"}, {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}}},
+      {"untouched.txt", "nothing\r\nhere\n"}, {"binary.dat", std::string("foo\0foo\n", 8)}, {"sub", "/"}, {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}}},
 };
 
 QStringList withInputs(const ToolRow& row, const test::TempDir& temp)

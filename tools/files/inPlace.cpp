@@ -1,5 +1,6 @@
 #include "tools/files/inPlace.h"
 
+#include "shell/fileText.h"
 #include "shell/lineEnds.h"
 #include "shell/mdlText.h"
 
@@ -114,6 +115,9 @@ void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunRep
             report.fail(file, original.error());
             continue;
         }
+        // The tools copy a binary file as it is, so it has no edit.
+        if (looksBinary(before))
+            continue;
         const std::string after = edit(before);
         if (after == before)
             continue;
