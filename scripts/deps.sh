@@ -14,13 +14,13 @@ quillbox_install_packages() {
 }
 
 # help2man writes the manual page from the program's help at build time.
-QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev help2man nlohmann-json3-dev libb64-dev)
+QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev help2man nlohmann-json3-dev libb64-dev libdtl-dev libssl-dev)
 # What the program runs: universal-ctags finds declarations by file type.
 QUILLBOX_RUN_PACKAGES=(universal-ctags)
 # cpack's .deb generator computes dependencies with dpkg-shlibdeps, which needs `file` too.
 QUILLBOX_PACKAGE_PACKAGES=(dpkg-dev file)
 # The validators of the package's desktop entry and AppStream metadata.
 QUILLBOX_PACKAGE_CHECK_PACKAGES=(desktop-file-utils appstream)
-# The tests read the JSON report back with Python's strict parser, and render the Markdown report
-# with a real CommonMark renderer.
-QUILLBOX_TEST_PACKAGES=(python3 cmark-gfm)
+# The tests read the JSON report back with Python's strict parser, render the Markdown report
+# with a real CommonMark renderer, and hand the printed diffs to git apply and patch.
+QUILLBOX_TEST_PACKAGES=(python3 cmark-gfm git patch)

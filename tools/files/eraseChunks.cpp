@@ -43,12 +43,12 @@ std::string_view trimSpaces(std::string_view text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-void writeLine(std::string& out, std::string_view line)
+void writeLine(std::string& out, std::string_view line, std::string_view end = crlf)
 {
     // Room for both parts at once: a very long line then costs its length once, not twice.
-    out.reserve(out.size() + line.size() + crlf.size());
+    out.reserve(out.size() + line.size() + end.size());
     out += line;
-    out += crlf;
+    out += end;
 }
 
 }  // namespace
@@ -129,31 +129,35 @@ bool ChunkFilter::passes(std::string_view line, std::size_t k)
     return options_.allowWild && line.find(chunk_[k]) != std::string_view::npos;
 }
 
-void ChunkFilter::hold(std::string_view line)
+void ChunkFilter::hold(std::string_view line, std::string_view end)
 {
-    if (heldCount_ == held_.size())
+    if (heldCount_ == held_.size()) {
         held_.emplace_back();
+        heldEnds_.emplace_back();
+    }
+    heldEnds_[heldCount_] = end;
     held_[heldCount_++].assign(line);
 }
 
 void ChunkFilter::dropFirstHeld()
 {
     std::rotate(held_.begin(), held_.begin() + 1, held_.begin() + static_cast<std::ptrdiff_t>(heldCount_));
+    std::rotate(heldEnds_.begin(), heldEnds_.begin() + 1, heldEnds_.begin() + static_cast<std::ptrdiff_t>(heldCount_));
     --heldCount_;
 }
 
-void ChunkFilter::push(std::string_view line, std::string& out)
+void ChunkFilter::push(std::string_view line, std::string& out, std::string_view end)
 {
     if (heldCount_ > 0) {
-        hold(line);
+        hold(line, end);
         settle(out, false);
         return;
     }
     if (chunk_.empty() || !isTrigger(line) || !passes(line, 0)) {
-        writeLine(out, line);
+        writeLine(out, line, end);
         return;
     }
-    hold(line);
+    hold(line, end);
     settle(out, false);
 }
 
@@ -179,15 +183,21 @@ void ChunkFilter::push(std::string&& line, std::string& out)
         writeOwnLine(out, line);
         return;
     }
-    if (heldCount_ == held_.size())
+    if (heldCount_ == held_.size()) {
         held_.emplace_back();
+        heldEnds_.emplace_back();
+    }
+    heldEnds_[heldCount_] = crlf;
     held_[heldCount_++].swap(line);
     settle(out, false);
 }
 
 void ChunkFilter::writeFirstHeld(std::string& out)
 {
-    writeOwnLine(out, held_.front());
+    if (heldEnds_.front() == crlf)
+        writeOwnLine(out, held_.front());
+    else
+        writeLine(out, held_.front(), heldEnds_.front());
     dropFirstHeld();
 }
 

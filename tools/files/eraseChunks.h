@@ -12,6 +12,7 @@
 #include "shell/error.h"
 #include "shell/fs.h"
 #include "shell/lineBlocks.h"
+#include "shell/mdlText.h"
 #include "shell/walk.h"
 
 #include <filesystem>
@@ -39,10 +40,12 @@ public:
     // `chunk` must hold at least one line.
     ChunkFilter(std::vector<std::string> chunk, std::string spew, ChunkOptions options);
 
-    // Feeds the next input line (without its line end); output is appended to `out`.
-    void push(std::string_view line, std::string& out);
-    // The same, taking the line's room: a very long line is held, and written when it goes out
-    // into an empty `out`, without a copy (give it room for a line end to come).
+    // Feeds the next input line (without its line end); output is appended to `out`. A line that
+    // goes out as read ends in `end`: CR LF, as copies are written, or the line's own end for an
+    // edit in place (a view that outlives the filter: one of the constant line ends).
+    void push(std::string_view line, std::string& out, std::string_view end = crlf);
+    // The same (ending in CR LF), taking the line's room: a very long line is held, and written
+    // when it goes out into an empty `out`, without a copy (give it room for a line end to come).
     void push(std::string&& line, std::string& out);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
@@ -79,8 +82,8 @@ private:
     bool passes(std::string_view line, std::size_t k);
     // Settles the held lines as far as the input read so far allows.
     void settle(std::string& out, bool atEnd);
-    void hold(std::string_view line);
-    // Writes the first held line with its CR LF and drops it.
+    void hold(std::string_view line, std::string_view end);
+    // Writes the first held line with its line end and drops it.
     void writeFirstHeld(std::string& out);
     void dropFirstHeld();
 
@@ -94,6 +97,7 @@ private:
     // are kept for the next ones so that holding a line allocates nothing once they have grown.
     std::vector<std::string> held_;
     std::size_t heldCount_ = 0;
+    std::vector<std::string_view> heldEnds_;  // the line end each held line goes out with
     std::string upper_;                    // scratch for upper-casing a line
     std::uint64_t found_ = 0;
 };

@@ -3,6 +3,9 @@
 
 #include "tools/files/eraseChunks.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace qb {
 
 namespace {
@@ -34,6 +37,11 @@ int runErase(CommandRun& run)
     settings.options.eraseOnly = run.has("--erase-only");
     settings.options.allowWild = !run.has("--exact");
     settings.recursive = run.has("--recursive");
+    if (inPlaceAsked(run)) {
+        RunReport walked;
+        const auto files = eraseInputs(base, settings.recursive, walked, run.progress());
+        return runInPlace(run, base, files, std::move(walked), eraseEdit(settings, inPlaceLineEnds(run)));
+    }
     settings.mode = run.has("--dry-run") ? CopyMode::ListOnly : CopyMode::Write;
 
     const auto report = runEraseChunks(base, settings, run.progress());
@@ -51,12 +59,12 @@ Command eraseCommand()
 {
     Command command;
     command.name = "erase";
-    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [-r] [--exact] [-n [-0]] [-g GLOB]...";
+    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [-r] [--exact] [-n [-0]] [-g GLOB]... [--diff | --apply] [--to-crlf]";
     command.summary = "erase or replace a multi-line chunk in copies of every file of a folder";
     command.description =
         "Writes a copy of every file of FOLDER (and, with --recursive, of every folder below it) into "
         "FOLDER/copies, mirroring the tree, with every found chunk replaced by the spew or removed. "
-        "The source files are never changed, and FOLDER/copies is never walked. A chunk is found where "
+        "Without --diff or --apply the source files are never changed, and FOLDER/copies is never walked. A chunk is found where "
         "a line holds the chunk's first line (trimmed, case ignored) and each following line passes the "
         "next chunk line: the line lies within the chunk line (case ignored), or the chunk line lies "
         "within it exactly. Every line of a copy ends in CR LF.";
@@ -75,6 +83,7 @@ Command eraseCommand()
         options::nullEnds(),
         options::glob(),
     };
+    std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {

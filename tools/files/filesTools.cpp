@@ -20,6 +20,7 @@ void registerFileTools()
     registerCommand(replaceCommand());
     registerCommand(updateCommand());
     registerCommand(addExtensionCommand());
+    registerCommand(undoCommand());
 }
 
 }  // namespace qb

@@ -2,15 +2,43 @@
 #include "tools/files/filesCommands.h"
 
 #include "shell/services.h"
+#include "shell/mdlText.h"
 #include "tools/files/replaceLines.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace qb {
+
+namespace {
+
+// --diff or --apply: the pairs over the folder's own files themselves; no debug trace is written.
+int runReplaceInPlace(CommandRun& run, const std::filesystem::path& folder, const std::filesystem::path& pairPath,
+                      const std::filesystem::path& debugPath)
+{
+    if (!FileSystemObject().FileExists(pairPath)) {
+        run.report(Error{err::FileNotFound, "The pair file " + pairPath.string() + " does not exist."});
+        return exitStatus::cannotStart;
+    }
+    const auto pairText = run.readFile(pairPath);
+    if (!pairText)
+        return exitStatus::cannotStart;
+    std::vector<std::string> lines;
+    for (std::string_view line : splitLines(*pairText))
+        lines.emplace_back(line);
+    const std::vector<ReplacePair> pairs = parsePairs(lines);
+    RunReport walked;
+    const auto files = replaceInputs(folder, debugPath, walked, run.progress());
+    return runInPlace(run, folder, files, std::move(walked), replaceEdit(pairs, inPlaceLineEnds(run)));
+}
+
+}  // namespace
 
 Command replaceCommand()
 {
     Command command;
     command.name = "replace";
-    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE] [-n [-0]] [-g GLOB]...";
+    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE] [-n [-0]] [-g GLOB]... [--diff | --apply] [--to-crlf]";
     command.summary = "apply search-and-replace pairs to copies of every file in a folder";
     command.description =
         "Every line of every file directly in FOLDER goes through the pairs of the pair file in order "
@@ -28,6 +56,7 @@ Command replaceCommand()
         options::nullEnds(),
         options::glob(),
     };
+    std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = [](CommandRun& run) {
@@ -36,6 +65,9 @@ Command replaceCommand()
             return exitStatus::cannotStart;
         const std::string* pairs = run.value("--pairs");
         const std::string* debug = run.value("--debug");
+        if (inPlaceAsked(run))
+            return runReplaceInPlace(run, folder, pairs ? run.inputPath(*pairs) : programFolder() / pairFileName,
+                                     debug ? std::filesystem::path(*debug) : std::filesystem::path());
         const auto report = runReplaceLinesFrom(folder, pairs ? run.inputPath(*pairs) : programFolder() / pairFileName,
                                                 debug ? std::filesystem::path(*debug) : std::filesystem::path(),
                                                 run.progress(), NamedBy::User,

@@ -1,0 +1,286 @@
+// Erase and replace on the originals, run as a separate process: the printed diff, taken by git
+// apply and by patch -p1, gives the same bytes as --apply; each line keeps its line end; a run
+// killed at any moment leaves every original whole and `quillbox undo` brings back every byte.
+#include "shell/cp1252.h"
+#include "shell/fs.h"
+#include "tools/files/apply.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+
+#include "files/tree.h"
+#include "support/process.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Tree;
+
+test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
+{
+    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments, options);
+}
+
+QString arg(const fs::path& path) { return fromPath(path); }
+
+// Every kind of line end, and files that no edit touches.
+const Tree lineEndTree = {
+    {"lf.txt", "keep\nfoo one\nkeep\n"},
+    {"crlf.txt", "keep\r\nfoo two\r\nkeep\r\n"},
+    {"mixed.txt", "a\r\nfoo\nb\rfoo c\r\nd\n"},
+    {"no end.txt", "first\nlast foo"},
+    {"untouched.txt", "nothing\r\nhere\n"},
+    {"binary.dat", std::string("foo\0foo\n", 8)},  // copied as it is by the tools: never edited
+    {"sub", "/"},
+    {"sub/deep.txt", "x\nfoo\ny\nfoo\n"},
+};
+
+class InPlace : public ::testing::Test {
+protected:
+    InPlace() : data_(temp / "data") {}
+    fs::path tree() const { return temp / "tree"; }
+
+    test::TempDir temp;
+    test::ProgramFolderOverride data_;
+};
+
+struct ToolRow {
+    const char* name;
+    QStringList args;  // after the folder
+    Tree applied;      // what --apply makes of lineEndTree
+};
+
+const ToolRow toolRows[] = {
+    {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"},
+     {{"lf.txt", "keep\nbar one\nkeep\n"}, {"crlf.txt", "keep\r\nbar two\r\nkeep\r\n"},
+      {"mixed.txt", "a\r\nbar\nb\rbar c\r\nd\n"}, {"no end.txt", "first\nlast bar"},
+      {"untouched.txt", "nothing\r\nhere\n"}, {"binary.dat", std::string("foo\0foo\n", 8)}, {"sub", "/"}, {"sub/deep.txt", "x\nfoo\ny\nfoo\n"}}},
+    // Every line that holds the chunk's one line is a chunk: the spew goes in as it is (CR LF),
+    // and every other line keeps its end.
+    {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"},
+     {{"lf.txt", "keep\nSPEWED\r\nkeep\n"}, {"crlf.txt", "keep\r\nSPEWED\r\nkeep\r\n"},
+      {"mixed.txt", "a\r\nSPEWED\r\nb\rSPEWED\r\nd\n"}, {"no end.txt", "first\nSPEWED\r\n"},
+      {"untouched.txt", "nothing\r\nhere\n"}, {"binary.dat", std::string("foo\0foo\n", 8)}, {"sub", "/"}, {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}}},
+};
+
+QStringList withInputs(const ToolRow& row, const test::TempDir& temp)
+{
+    QStringList args = row.args;
+    args.replaceInStrings("PAIRS", arg(temp.write("in/pairs.txt", "foo\r\nbar\r\n")));
+    args.replaceInStrings("CHUNK", arg(temp.write("in/chunk.txt", "foo\r\n\r\n")));
+    args.replaceInStrings("SPEW", arg(temp.write("in/spew.txt", "SPEWED\r\n")));
+    args.replaceInStrings("DEBUG", arg(temp / "in/debug.out"));
+    return args;
+}
+
+TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApply)
+{
+    for (const ToolRow& row : toolRows) {
+        SCOPED_TRACE(row.name);
+        const QStringList args = withInputs(row, temp);
+        test::writeTree(tree(), lineEndTree);
+        fs::remove_all(temp / "data");
+        const test::Ran diff = runQuillbox(QStringList{row.name, arg(tree()), "--diff"} + args);
+        EXPECT_EQ(diff.status, 0) << diff.err;
+        EXPECT_EQ(diff.err, "");
+        EXPECT_EQ(test::treeOf(tree()), lineEndTree) << "--diff wrote to the tree";
+        EXPECT_FALSE(fs::exists(temp / "data" / "applies")) << "--diff made an apply";
+        const fs::path patchFile = temp.write("diff.patch", diff.out);
+
+        const test::Ran applied = runQuillbox(QStringList{row.name, arg(tree()), "--apply"} + args);
+        EXPECT_EQ(applied.status, 0) << applied.err;
+        EXPECT_EQ(applied.out, "");
+        EXPECT_EQ(test::treeOf(tree()), row.applied);
+
+        struct Tool { QString program; QStringList arguments; };
+        for (const Tool& tool : {Tool{"git", {"apply", arg(patchFile)}}, Tool{"patch", {"-p1", "--quiet", "-i", arg(patchFile)}}}) {
+            SCOPED_TRACE(tool.program.toStdString());
+            const fs::path copy = temp / ("by " + tool.program.toStdString());
+            test::writeTree(copy, lineEndTree);
+            const test::Ran ran = test::runProgram(tool.program, tool.arguments, {.folder = copy});
+            EXPECT_EQ(ran.status, 0) << ran.out << ran.err;
+            EXPECT_EQ(test::treeOf(copy), row.applied);
+        }
+
+        // Nothing changes: no diff, and still success.
+        const test::Ran again = runQuillbox(QStringList{row.name, arg(tree()), "--diff"} + args);
+        EXPECT_EQ(again.status, 0);
+        EXPECT_EQ(again.out, "");
+        const test::Ran undone = runQuillbox({"undo"});
+        EXPECT_EQ(undone.status, 0) << undone.err;
+        EXPECT_EQ(test::treeOf(tree()), lineEndTree);
+    }
+}
+
+// --to-crlf gives each changed file the bytes of the copy the tool writes without --apply.
+TEST_F(InPlace, ToCrLfAppliesTheBytesOfTheCopies)
+{
+    for (const ToolRow& row : toolRows) {
+        SCOPED_TRACE(row.name);
+        const QStringList args = withInputs(row, temp);
+        test::writeTree(tree(), lineEndTree);
+        const test::Ran copied = runQuillbox(QStringList{row.name, arg(tree())} + args);
+        ASSERT_EQ(copied.status, 0) << copied.err;
+        const Tree copies = test::treeOf(tree() / "copies");
+        fs::remove_all(tree() / "copies");
+        const test::Ran applied = runQuillbox(QStringList{row.name, arg(tree()), "--apply", "--to-crlf"} + args);
+        ASSERT_EQ(applied.status, 0) << applied.err;
+        for (const auto& [name, bytes] : test::treeOf(tree()))
+            if (bytes != "/" && bytes != lineEndTree.at(name)) {
+                EXPECT_EQ(bytes, copies.at(name)) << name;
+            }
+    }
+}
+
+TEST_F(InPlace, ExitStatusAndListing)
+{
+    const QStringList args = withInputs(toolRows[0], temp);
+    test::writeTree(tree(), lineEndTree);
+    test::makeUnreadableFile(tree() / "broken.txt");
+    const test::Ran diff = runQuillbox(QStringList{"replace", arg(tree()), "--diff"} + args);
+    EXPECT_EQ(diff.status, 1);
+    EXPECT_NE(diff.err.find("broken.txt"), std::string::npos) << diff.err;
+    EXPECT_NE(diff.out.find("+++ b/lf.txt\n"), std::string::npos) << "the other files are diffed";
+    // A readable link is passed over with a note: neither diffed nor a failure.
+    fs::remove(tree() / "broken.txt");
+    fs::create_symlink("lf.txt", tree() / "link.txt");
+    const test::Ran linked = runQuillbox(QStringList{"replace", arg(tree()), "--diff"} + args);
+    EXPECT_EQ(linked.status, 0) << linked.err;
+    EXPECT_EQ(linked.out.find("link.txt"), std::string::npos);
+    EXPECT_NE(linked.err.find("link.txt: is a link"), std::string::npos) << linked.err;
+    test::makeUnreadableFile(tree() / "broken.txt");
+    const test::Ran both = runQuillbox(QStringList{"replace", arg(tree()), "--diff", "--apply"} + args);
+    EXPECT_EQ(both.status, 2);
+    const test::Ran nothing = runQuillbox({"undo"});
+    EXPECT_EQ(nothing.status, 2);
+    EXPECT_EQ(nothing.err, "quillbox: 53 :: there is no apply left to undo\n");
+
+    const test::Ran applied = runQuillbox(QStringList{"replace", arg(tree()), "--apply"} + args);
+    EXPECT_EQ(applied.status, 1) << "the unreadable file counts as a failure";
+    const test::Ran listed = runQuillbox({"undo", "--list"});
+    EXPECT_EQ(listed.status, 0);
+    const auto applies = listApplies(temp / "data");
+    ASSERT_EQ(applies.size(), 1u);
+    EXPECT_EQ(listed.out, applies[0].time + "\treplace\t4\t4\t" + tree().string() + "\t" + applies[0].manifest.string() + "\n");
+    const test::Ran undone = runQuillbox({"undo", arg(applies[0].manifest)});
+    EXPECT_EQ(undone.status, 0) << undone.err;
+    EXPECT_EQ(runQuillbox({"undo", "--list"}).out,
+              applies[0].time + "\treplace\t4\t0\t" + tree().string() + "\t" + applies[0].manifest.string() + "\n");
+}
+
+// Many files, so that a kill lands anywhere: before the manifest, between a backup and its
+// replace, between a replace and its mark.
+Tree bigTree()
+{
+    Tree tree;
+    for (int i = 0; i < 80; ++i)
+        tree["f" + std::to_string(1000 + i) + ".txt"] = "line " + std::to_string(i) + "\nfoo\r\nend";
+    return tree;
+}
+
+Tree applied(const Tree& tree)
+{
+    Tree out;
+    for (const auto& [name, bytes] : tree)
+        out[name] = "line " + bytes.substr(5, bytes.find('\n') - 5) + "\nbar\r\nend";
+    return out;
+}
+
+// Each file as it was or as the apply makes it, and each file that the manifest marks as done
+// (after an apply) or undone (after an undo) holds what the mark says. A temporary file that the
+// kill left may be there; undo removes it.
+// True when the kill left some files old and some new.
+bool expectWhole(const fs::path& tree, const fs::path& data, bool undoing)
+{
+    const Tree before = bigTree(), after = applied(before);
+    Tree now = test::treeOf(tree);
+    std::erase_if(now, [](const auto& entry) { return isTempFileName(entry.first); });
+    test::States states;
+    for (const auto& [name, bytes] : before)
+        states[name] = {bytes, after.at(name)};
+    test::expectStates(now, states);
+    const auto marked = undoing ? AppliedFile::State::Undone : AppliedFile::State::Done;
+    for (const ApplyRecord& record : listApplies(data))
+        for (const AppliedFile& file : record.files)
+            if (file.state == marked) {
+                EXPECT_EQ(now.at(file.path.filename().string()), (undoing ? before : after).at(file.path.filename().string()));
+            }
+    return now != before && now != after;
+}
+
+// How far the newest apply in `data` got: files marked done, or (undoing) marked undone.
+int progressOf(const fs::path& data, bool undoing)
+{
+    std::error_code ec;
+    int count = 0;
+    const std::string mark = undoing ? "\nundone\t" : "\ndone\t";
+    for (const auto& apply : fs::directory_iterator(data / "applies", ec)) {
+        if (!fs::exists(apply.path() / "manifest.txt"))
+            continue;
+        const std::string manifest = test::readBytes(apply.path() / "manifest.txt");
+        for (std::size_t at = 0; (at = manifest.find(mark, at)) != std::string::npos; ++at)
+            ++count;
+    }
+    return count;
+}
+
+TEST_F(InPlace, KilledApplyOrUndoLeavesEveryFileWholeAndUndoRestoresEveryByte)
+{
+    const QStringList apply = QStringList{"replace", arg(tree()), "--apply"} + withInputs(toolRows[0], temp);
+    const Tree before = bigTree();
+    std::mt19937 random(23);
+    for (const bool killUndo : {false, true}) {
+        int halfway = 0;
+        for (int round = 0; round < 5; ++round) {
+            SCOPED_TRACE((killUndo ? "undo killed, round " : "apply killed, round ") + std::to_string(round));
+            test::writeTree(tree(), before);
+            fs::remove_all(temp / "data");
+            if (killUndo) {
+                ASSERT_EQ(runQuillbox(apply).status, 0);
+            }
+            // Killed once it has done a random share of the files (the first round: at once).
+            const int files = round == 0 ? 0 : std::uniform_int_distribution<int>(1, 70)(random);
+            runQuillbox(killUndo ? QStringList{"undo"} : apply,
+                        {.signal = SIGKILL, .signalWhen = [&](qint64) { return progressOf(temp / "data", killUndo) >= files; }});
+            halfway += expectWhole(tree(), temp / "data", killUndo);
+            // Undo finishes from whatever the kill left; with no manifest yet nothing was touched.
+            const test::Ran undone = runQuillbox({"undo"});
+            EXPECT_TRUE(undone.status == 0 || (undone.status == 2 && test::treeOf(tree()) == before)) << undone.err;
+            EXPECT_EQ(test::treeOf(tree()), before);
+        }
+        EXPECT_GT(halfway, 1) << "the kills did not land in the middle of the runs";
+    }
+}
+
+// Ctrl+C stops an apply after the file at hand: the files done so far are marked, the rest are
+// untouched, and undo takes back exactly the done ones.
+TEST_F(InPlace, InterruptedApplyStopsAfterTheFileAtHand)
+{
+    const QStringList apply = QStringList{"replace", arg(tree()), "--apply"} + withInputs(toolRows[0], temp);
+    const Tree before = bigTree(), after = applied(before);
+    test::writeTree(tree(), before);
+    const test::Ran stopped = runQuillbox(apply, {.signal = SIGINT, .signalWhen = [&](qint64) {
+                                                      return progressOf(temp / "data", false) >= 10;
+                                                  }});
+    ASSERT_TRUE(stopped.signalled);
+    EXPECT_EQ(stopped.status, 130) << stopped.err;
+    const auto applies = listApplies(temp / "data");
+    ASSERT_EQ(applies.size(), 1u);
+    const Tree now = test::treeOf(tree());
+    std::size_t done = 0;
+    for (const AppliedFile& file : applies[0].files) {
+        const std::string name = file.path.filename().string();
+        done += file.state == AppliedFile::State::Done;
+        EXPECT_EQ(now.at(name), file.state == AppliedFile::State::Done ? after.at(name) : before.at(name)) << name;
+    }
+    EXPECT_GE(done, 10u);
+    EXPECT_LT(done, 40u) << "the run did not stop after the file at hand";
+    EXPECT_EQ(runQuillbox({"undo"}).status, 0);
+    EXPECT_EQ(test::treeOf(tree()), before);
+}
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,134 @@
+#include "tools/files/inPlace.h"
+
+#include "shell/fileText.h"
+#include "shell/lineEnds.h"
+#include "shell/mdlText.h"
+
+namespace qb {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The line end of the line that ends at `end` in `text`, as one of the constant ends.
+std::string_view lineEndAt(std::string_view text, std::size_t end)
+{
+    if (end >= text.size())
+        return {};
+    if (text[end] == '\n')
+        return "\n";
+    return end + 1 < text.size() && text[end + 1] == '\n' ? crlf : std::string_view("\r");
+}
+
+// Calls `each(line, end)` for every line of `bytes`; `end` is the line's own end, or CR LF.
+template <class Each>
+void forEachLine(std::string_view bytes, LineEnds ends, Each&& each)
+{
+    for (std::size_t from = 0; from < bytes.size();) {
+        const std::size_t end = lineEndFrom(bytes, from);
+        each(bytes.substr(from, end - from), ends == LineEnds::Keep ? lineEndAt(bytes, end) : crlf);
+        from = afterLineEnd(bytes, end);
+    }
+}
+
+std::vector<fs::path> walkInputs(const fs::path& folder, bool recursive, RunReport& report, ProgressCallback progress,
+                                 const std::function<bool(const WalkEntry&)>& skip)
+{
+    std::vector<fs::path> files;
+    const WalkOptions options{.recursive = recursive, .removeDebris = false, .progress = std::move(progress)};
+    const WalkResult walked = walkTree(folder, options, [&](const WalkEntry& entry) {
+        if (entry.kind == WalkEntry::Kind::FolderError)
+            report.fail(entry.path, *entry.error);
+        else if (skip(entry))
+            return entry.kind == WalkEntry::Kind::Folder ? Visit::SkipFolder : Visit::Continue;
+        else if (entry.kind == WalkEntry::Kind::File)
+            files.push_back(entry.path);
+        return Visit::Continue;
+    });
+    report.cancelled = report.cancelled || walked.cancelled;
+    return files;
+}
+
+}  // namespace
+
+EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends)
+{
+    return [&settings, ends](std::string_view bytes) {
+        ChunkFilter filter(settings.chunk, settings.spew, settings.options);
+        std::string out;
+        forEachLine(bytes, ends, [&](std::string_view line, std::string_view end) { filter.push(line, out, end); });
+        filter.finish(out);
+        return out;
+    };
+}
+
+EditBytes replaceEdit(const std::vector<ReplacePair>& pairs, LineEnds ends)
+{
+    return [&pairs, ends](std::string_view bytes) {
+        std::string out, line;
+        forEachLine(bytes, ends, [&](std::string_view read, std::string_view end) {
+            line.assign(read);
+            for (const ReplacePair& pair : pairs)
+                replaceAll(line, pair.search, pair.replacement);
+            out += line;
+            out += end;
+        });
+        return out;
+    };
+}
+
+std::vector<fs::path> eraseInputs(const fs::path& base, bool recursive, RunReport& report, ProgressCallback progress)
+{
+    const fs::path start = absoluteFolder(base);
+    const fs::path ownCopies = start / "copies";
+    return walkInputs(start, recursive, report, std::move(progress), [&](const WalkEntry& entry) {
+        return entry.kind == WalkEntry::Kind::Folder && entry.path == ownCopies;
+    });
+}
+
+std::vector<fs::path> replaceInputs(const fs::path& folder, const fs::path& debugPath, RunReport& report,
+                                    ProgressCallback progress)
+{
+    const FileSystemObject fso;
+    return walkInputs(absoluteFolder(folder), false, report, std::move(progress), [&](const WalkEntry& entry) {
+        return entry.kind == WalkEntry::Kind::File && fso.sameFile(entry.path, debugPath);
+    });
+}
+
+void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunReport& report, const ChangedFile& changed)
+{
+    std::string before;
+    for (const fs::path& file : files) {
+        ++report.counts.files;
+        std::error_code ec;
+        if (fs::is_symlink(file, ec)) {
+            // Nothing is ever written through a link: passed over, and said so; a failure only
+            // when what it leads to cannot be read, as for any file.
+            if (auto read = FileSystemObject().readFileBytes(file, before); !read)
+                report.fail(file, read.error());
+            else
+                report.notes.push_back(file.string() + ": is a link; nothing is changed through a link, so it was left as it is");
+            continue;
+        }
+        auto original = recordOriginal(file, before);
+        if (!original) {
+            report.fail(file, original.error());
+            continue;
+        }
+        // The tools copy a binary file as it is, so it has no edit.
+        if (looksBinary(before))
+            continue;
+        const std::string after = edit(before);
+        if (after == before)
+            continue;
+        ++report.counts.changed;
+        changed(PlannedEdit{file, std::move(*original), contentHash(after)}, before, after);
+    }
+}
+
+std::string diffPath(const fs::path& file, const fs::path& folder)
+{
+    return file.lexically_relative(folder).generic_string();
+}
+
+}  // namespace qb
