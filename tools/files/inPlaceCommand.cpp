@@ -40,7 +40,8 @@ int runInPlace(CommandRun& run, const fs::path& folder, const std::vector<fs::pa
     const fs::path base = absoluteFolder(folder);
     if (run.has("--diff")) {
         editFiles(files, edit, report, [&](const PlannedEdit& changed, std::string_view before, std::string_view after) {
-            run.print(unifiedDiff(before, after, diffPath(changed.path, base)));
+            // A diff keeps every byte of its lines, a CR LF file's CRs included, or it would not apply.
+            run.printBytes(unifiedDiff(before, after, diffPath(changed.path, base)));
         });
         return run.runStatus(report);
     }
