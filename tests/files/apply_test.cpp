@@ -69,34 +69,41 @@ void write(const fs::path& path, std::string_view bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// `tree` with `name` holding `bytes`, or gone when `bytes` is absent.
+Tree with(Tree tree, const std::string& name, const std::string& bytes = test::absent)
+{
+    if (bytes == test::absent)
+        tree.erase(name);
+    else
+        tree[name] = bytes;
+    return tree;
+}
+
 TEST_F(Apply, RefusesFilesChangedBehindItsBackAndUndoesTheRest)
 {
-    Tree aChanged = after;
-    aChanged["a.txt"] = "edited by hand\n";
-    Tree bLeft = after;
-    bLeft["b.txt"] = "beta\n";
-    Tree bLeftUndone = before;
     const ScenarioRow rows[] = {
         {"nothing in between", {}, {}, after, {}, {}, before},
-        {"an original edited between run and apply",
-         [](const fs::path& t) { write(t / "b.txt", "beta!\n"); }, {},
-         [&] { Tree x = after; x["b.txt"] = "beta!\n"; return x; }(), {"b.txt"}, {},
-         [&] { Tree x = before; x["b.txt"] = "beta!\n"; return x; }()},
+        {"an original edited between run and apply", [](const fs::path& t) { write(t / "b.txt", "beta!\n"); }, {},
+         with(after, "b.txt", "beta!\n"), {"b.txt"}, {}, with(before, "b.txt", "beta!\n")},
         // Same size and bytes, only touched: the run's record no longer holds.
         {"an original touched between run and apply",
          [](const fs::path& t) { fs::last_write_time(t / "b.txt", fs::last_write_time(t / "b.txt") + std::chrono::seconds(5)); },
-         {}, bLeft, {"b.txt"}, {}, bLeftUndone},
+         {}, with(after, "b.txt", "beta\n"), {"b.txt"}, {}, before},
         {"an original replaced by a link",
          [](const fs::path& t) { fs::remove(t / "b.txt"); fs::create_symlink("a.txt", t / "b.txt"); }, {},
-         [&] { Tree x = after; x["b.txt"] = "-> a.txt"; return x; }(), {"b.txt"}, {},
-         [&] { Tree x = before; x["b.txt"] = "-> a.txt"; return x; }()},
-        {"an original removed", [](const fs::path& t) { fs::remove(t / "b.txt"); }, {},
-         [&] { Tree x = after; x.erase("b.txt"); return x; }(), {"b.txt"}, {},
-         [&] { Tree x = before; x.erase("b.txt"); return x; }()},
+         with(after, "b.txt", "-> a.txt"), {"b.txt"}, {}, with(before, "b.txt", "-> a.txt")},
+        {"an original removed", [](const fs::path& t) { fs::remove(t / "b.txt"); }, {}, with(after, "b.txt"), {"b.txt"}, {},
+         with(before, "b.txt")},
         {"a file edited between apply and undo", {}, [](const fs::path& t) { write(t / "a.txt", "edited by hand\n"); },
-         after, {}, {"a.txt"}, [&] { Tree x = before; x["a.txt"] = "edited by hand\n"; return x; }()},
+         after, {}, {"a.txt"}, with(before, "a.txt", "edited by hand\n")},
         {"a file put back by hand before undo", {}, [](const fs::path& t) { write(t / "a.txt", "alpha\r\n"); },
          after, {}, {}, before},
+    };
+    const auto refused = [this](const std::vector<Failure>& failures) {
+        std::vector<std::string> names;
+        for (const Failure& failure : failures)
+            names.push_back(failure.path.lexically_relative(tree()).string());
+        return names;
     };
     for (const ScenarioRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -105,19 +112,13 @@ TEST_F(Apply, RefusesFilesChangedBehindItsBackAndUndoesTheRest)
             row.beforeApply(tree());
         const auto applied = applyEdits(plan, data());
         ASSERT_TRUE(applied.has_value());
-        std::vector<std::string> refused;
-        for (const Failure& failure : applied->report.failures)
-            refused.push_back(failure.path.lexically_relative(tree()).string());
-        EXPECT_EQ(refused, row.applyRefused);
+        EXPECT_EQ(refused(applied->report.failures), row.applyRefused);
         EXPECT_EQ(test::treeOf(tree()), row.applied);
         if (row.beforeUndo)
             row.beforeUndo(tree());
         const auto undone = undoApply(applied->manifest);
         ASSERT_TRUE(undone.has_value());
-        refused.clear();
-        for (const Failure& failure : undone->failures)
-            refused.push_back(failure.path.lexically_relative(tree()).string());
-        EXPECT_EQ(refused, row.undoRefused);
+        EXPECT_EQ(refused(undone->failures), row.undoRefused);
         EXPECT_EQ(test::treeOf(tree()), row.undone);
         // Nothing of the apply lands in the user's tree, and undoing twice changes nothing more.
         const auto again = undoApply(applied->manifest);
@@ -142,9 +143,7 @@ TEST_F(Apply, RefusesNewBytesThatDifferFromThePlan)
     const auto applied = applyEdits(plan, data());
     ASSERT_TRUE(applied.has_value());
     ASSERT_EQ(applied->report.failures.size(), 2u);
-    Tree expected = before;
-    expected["sub/c.txt"] = after.at("sub/c.txt");
-    EXPECT_EQ(test::treeOf(tree()), expected);
+    EXPECT_EQ(test::treeOf(tree()), with(before, "sub/c.txt", after.at("sub/c.txt")));
 }
 
 TEST_F(Apply, ManifestRecordsEveryFileAndListsNewestFirst)
@@ -157,10 +156,11 @@ TEST_F(Apply, ManifestRecordsEveryFileAndListsNewestFirst)
     EXPECT_EQ(record->folder, tree());
     ASSERT_EQ(record->files.size(), 3u);
     for (const AppliedFile& file : record->files) {
+        const std::string name = file.path.lexically_relative(tree()).string();
         EXPECT_EQ(file.state, AppliedFile::State::Done);
-        EXPECT_EQ(file.hashBefore, contentHash(before.at(file.path.lexically_relative(tree()).string())));
-        EXPECT_EQ(file.hashAfter, contentHash(after.at(file.path.lexically_relative(tree()).string())));
-        EXPECT_EQ(test::readBytes(file.backup), before.at(file.path.lexically_relative(tree()).string()));
+        EXPECT_EQ(file.hashBefore, contentHash(before.at(name)));
+        EXPECT_EQ(file.hashAfter, contentHash(after.at(name)));
+        EXPECT_EQ(test::readBytes(file.backup), before.at(name));
         EXPECT_FALSE(file.backup.string().starts_with(tree().string()));
     }
     // A second apply in the same second gets a folder of its own and comes first.
@@ -174,11 +174,11 @@ TEST_F(Apply, ManifestRecordsEveryFileAndListsNewestFirst)
     EXPECT_EQ(applies[0].manifest, next->manifest);
     EXPECT_EQ(applies[1].manifest, first->manifest);
     // A manifest whose head a kill cut short is no apply: nothing was touched under it.
-    write(data() / "applies" / "20000101-000000-001" / "manifest.txt", "quillbox apply 1\ntool\treplace\nfile\t1");
-    fs::create_directories(data() / "applies" / "20000101-000000-001");
-    write(data() / "applies" / "20000101-000000-001" / "manifest.txt", "quillbox apply 1\ntool\treplace\nfile\t1");
+    const fs::path cut = data() / "applies" / "20000101-000000-001" / "manifest.txt";
+    fs::create_directories(cut.parent_path());
+    write(cut, "quillbox apply 1\ntool\treplace\nfile\t1");
     EXPECT_EQ(listApplies(data()).size(), 2u);
-    EXPECT_FALSE(readManifest(data() / "applies" / "20000101-000000-001" / "manifest.txt").has_value());
+    EXPECT_FALSE(readManifest(cut).has_value());
 }
 
 TEST_F(Apply, EveryInjectedFailureIsReportedAndUndoRestoresEveryByte)
