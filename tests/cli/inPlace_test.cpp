@@ -53,17 +53,23 @@ struct ToolRow {
     Tree applied;      // what --apply makes of lineEndTree
 };
 
+// lineEndTree with the files `edited` gives their new bytes.
+Tree edited(Tree edits)
+{
+    edits.insert(lineEndTree.begin(), lineEndTree.end());
+    return edits;
+}
+
 const ToolRow toolRows[] = {
     {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"},
-     {{"lf.txt", "keep\nbar one\nkeep\n"}, {"crlf.txt", "keep\r\nbar two\r\nkeep\r\n"},
-      {"mixed.txt", "a\r\nbar\nb\rbar c\r\nd\n"}, {"no end.txt", "first\nlast bar"},
-      {"untouched.txt", "nothing\r\nhere\n"}, {"binary.dat", std::string("foo\0foo\n", 8)}, {"sub", "/"}, {"sub/deep.txt", "x\nfoo\ny\nfoo\n"}}},
+     edited({{"lf.txt", "keep\nbar one\nkeep\n"}, {"crlf.txt", "keep\r\nbar two\r\nkeep\r\n"},
+             {"mixed.txt", "a\r\nbar\nb\rbar c\r\nd\n"}, {"no end.txt", "first\nlast bar"}})},
     // Every line that holds the chunk's one line is a chunk: the spew goes in as it is (CR LF),
     // and every other line keeps its end.
     {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"},
-     {{"lf.txt", "keep\nSPEWED\r\nkeep\n"}, {"crlf.txt", "keep\r\nSPEWED\r\nkeep\r\n"},
-      {"mixed.txt", "a\r\nSPEWED\r\nb\rSPEWED\r\nd\n"}, {"no end.txt", "first\nSPEWED\r\n"},
-      {"untouched.txt", "nothing\r\nhere\n"}, {"binary.dat", std::string("foo\0foo\n", 8)}, {"sub", "/"}, {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}}},
+     edited({{"lf.txt", "keep\nSPEWED\r\nkeep\n"}, {"crlf.txt", "keep\r\nSPEWED\r\nkeep\r\n"},
+             {"mixed.txt", "a\r\nSPEWED\r\nb\rSPEWED\r\nd\n"}, {"no end.txt", "first\nSPEWED\r\n"},
+             {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}})},
 };
 
 QStringList withInputs(const ToolRow& row, const test::TempDir& temp)
@@ -76,7 +82,7 @@ QStringList withInputs(const ToolRow& row, const test::TempDir& temp)
     return args;
 }
 
-TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApply)
+TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApplyAndToCrLfThoseOfTheCopies)
 {
     for (const ToolRow& row : toolRows) {
         SCOPED_TRACE(row.name);
@@ -112,22 +118,14 @@ TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApply)
         const test::Ran undone = runQuillbox({"undo"});
         EXPECT_EQ(undone.status, 0) << undone.err;
         EXPECT_EQ(test::treeOf(tree()), lineEndTree);
-    }
-}
 
-// --to-crlf gives each changed file the bytes of the copy the tool writes without --apply.
-TEST_F(InPlace, ToCrLfAppliesTheBytesOfTheCopies)
-{
-    for (const ToolRow& row : toolRows) {
-        SCOPED_TRACE(row.name);
-        const QStringList args = withInputs(row, temp);
-        test::writeTree(tree(), lineEndTree);
+        // --to-crlf gives each changed file the bytes of the copy the tool writes without --apply.
         const test::Ran copied = runQuillbox(QStringList{row.name, arg(tree())} + args);
         ASSERT_EQ(copied.status, 0) << copied.err;
         const Tree copies = test::treeOf(tree() / "copies");
         fs::remove_all(tree() / "copies");
-        const test::Ran applied = runQuillbox(QStringList{row.name, arg(tree()), "--apply", "--to-crlf"} + args);
-        ASSERT_EQ(applied.status, 0) << applied.err;
+        const test::Ran crlf = runQuillbox(QStringList{row.name, arg(tree()), "--apply", "--to-crlf"} + args);
+        ASSERT_EQ(crlf.status, 0) << crlf.err;
         for (const auto& [name, bytes] : test::treeOf(tree()))
             if (bytes != "/" && bytes != lineEndTree.at(name)) {
                 EXPECT_EQ(bytes, copies.at(name)) << name;
