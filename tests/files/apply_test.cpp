@@ -9,8 +9,6 @@
 #include "support/faults.h"
 #include "support/recorder.h"
 
-#include <fstream>
-
 namespace qb {
 namespace {
 
@@ -58,16 +56,11 @@ protected:
 
 struct ScenarioRow {
     const char* name;
-    std::function<void(const fs::path& tree)> beforeApply = {}, beforeUndo = {};
+    std::function<void()> beforeApply = {}, beforeUndo = {};
     Tree applied;  // the tree after the apply
     std::vector<std::string> applyRefused, undoRefused;
     Tree undone;   // the tree after the undo
 };
-
-void write(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // `tree` with `name` holding `bytes`, or gone when `bytes` is absent.
 Tree with(Tree tree, const std::string& name, const std::string& bytes = test::absent)
@@ -83,20 +76,20 @@ TEST_F(Apply, RefusesFilesChangedBehindItsBackAndUndoesTheRest)
 {
     const ScenarioRow rows[] = {
         {"nothing in between", {}, {}, after, {}, {}, before},
-        {"an original edited between run and apply", [](const fs::path& t) { write(t / "b.txt", "beta!\n"); }, {},
+        {"an original edited between run and apply", [&] { temp.write("tree/b.txt", "beta!\n"); }, {},
          with(after, "b.txt", "beta!\n"), {"b.txt"}, {}, with(before, "b.txt", "beta!\n")},
         // Same size and bytes, only touched: the run's record no longer holds.
         {"an original touched between run and apply",
-         [](const fs::path& t) { fs::last_write_time(t / "b.txt", fs::last_write_time(t / "b.txt") + std::chrono::seconds(5)); },
+         [&] { fs::last_write_time(tree() / "b.txt", fs::last_write_time(tree() / "b.txt") + std::chrono::seconds(5)); },
          {}, with(after, "b.txt", "beta\n"), {"b.txt"}, {}, before},
         {"an original replaced by a link",
-         [](const fs::path& t) { fs::remove(t / "b.txt"); fs::create_symlink("a.txt", t / "b.txt"); }, {},
+         [&] { fs::remove(tree() / "b.txt"); fs::create_symlink("a.txt", tree() / "b.txt"); }, {},
          with(after, "b.txt", "-> a.txt"), {"b.txt"}, {}, with(before, "b.txt", "-> a.txt")},
-        {"an original removed", [](const fs::path& t) { fs::remove(t / "b.txt"); }, {}, with(after, "b.txt"), {"b.txt"}, {},
+        {"an original removed", [&] { fs::remove(tree() / "b.txt"); }, {}, with(after, "b.txt"), {"b.txt"}, {},
          with(before, "b.txt")},
-        {"a file edited between apply and undo", {}, [](const fs::path& t) { write(t / "a.txt", "edited by hand\n"); },
+        {"a file edited between apply and undo", {}, [&] { temp.write("tree/a.txt", "edited by hand\n"); },
          after, {}, {"a.txt"}, with(before, "a.txt", "edited by hand\n")},
-        {"a file put back by hand before undo", {}, [](const fs::path& t) { write(t / "a.txt", "alpha\r\n"); },
+        {"a file put back by hand before undo", {}, [&] { temp.write("tree/a.txt", "alpha\r\n"); },
          after, {}, {}, before},
     };
     const auto refused = [this](const std::vector<Failure>& failures) {
@@ -109,13 +102,13 @@ TEST_F(Apply, RefusesFilesChangedBehindItsBackAndUndoesTheRest)
         SCOPED_TRACE(row.name);
         const ApplyPlan plan = prepare();
         if (row.beforeApply)
-            row.beforeApply(tree());
+            row.beforeApply();
         const auto applied = applyEdits(plan, data());
         ASSERT_TRUE(applied.has_value());
         EXPECT_EQ(refused(applied->report.failures), row.applyRefused);
         EXPECT_EQ(test::treeOf(tree()), row.applied);
         if (row.beforeUndo)
-            row.beforeUndo(tree());
+            row.beforeUndo();
         const auto undone = undoApply(applied->manifest);
         ASSERT_TRUE(undone.has_value());
         EXPECT_EQ(refused(undone->failures), row.undoRefused);
@@ -174,9 +167,7 @@ TEST_F(Apply, ManifestRecordsEveryFileAndListsNewestFirst)
     EXPECT_EQ(applies[0].manifest, next->manifest);
     EXPECT_EQ(applies[1].manifest, first->manifest);
     // A manifest whose head a kill cut short is no apply: nothing was touched under it.
-    const fs::path cut = data() / "applies" / "20000101-000000-001" / "manifest.txt";
-    fs::create_directories(cut.parent_path());
-    write(cut, "quillbox apply 1\ntool\treplace\nfile\t1");
+    const fs::path cut = temp.write("data/applies/20000101-000000-001/manifest.txt", "quillbox apply 1\ntool\treplace\nfile\t1");
     EXPECT_EQ(listApplies(data()).size(), 2u);
     EXPECT_FALSE(readManifest(cut).has_value());
 }
