@@ -252,14 +252,11 @@ TEST_F(Commands, StructuredFormats)
                "sys.stdout.buffer.write('\\0'.join(fields).encode())\n"},
         {.input = run("json")});
     EXPECT_EQ(json.status, 0) << json.err;
-    const auto joined = [](std::initializer_list<std::string> fields) {
-        std::string out;
-        for (const std::string& field : fields)
-            out += (out.empty() ? "" : std::string(1, '\0')) + field;
-        return out;
-    };
-    EXPECT_EQ(json.out, joined({a, "2", "todo", "' TODO: one, \"two\" | three\n' four", b, "1", "todo",
-                                "' TODO: na\xC3\xAFve", c, "1", "todo", "' TODO: caf\xC3\xA9 \x01\x1F\\ <l> & m"}));
+    std::string fields;  // each field NUL-ended, as the output is with one more NUL
+    for (const std::string& field : std::initializer_list<std::string>{a, "2", "todo", "' TODO: one, \"two\" | three\n' four", b, "1", "todo",
+                                                                       "' TODO: na\xC3\xAFve", c, "1", "todo", "' TODO: caf\xC3\xA9 \x01\x1F\\ <l> & m"})
+        fields += field + '\0';
+    EXPECT_EQ(json.out + '\0', fields);
 
     // --output writes the same bytes to a file and nothing to stdout.
     const test::Ran saved = runQuillbox({"subs", arg(temp / "tree"), "--output", arg(temp / "out.json"), "--format=json"});
@@ -300,10 +297,8 @@ protected:
     fs::path work() const { return temp / "work"; }
 };
 
-class SameBytes : public BulkCommands {};
-
 // Declarations and TODO blocks in every line-end style and encoding, files skipped by name, a binary.
-TEST_F(SameBytes, ScannersPrintWhatTheirWindowsShow)
+TEST_F(BulkCommands, ScannersPrintWhatTheirWindowsShow)
 {
     temp.write("tree/a.bas", "Public Sub A() ' TODO: a\r\n' more\r\nSub Main()\r\n");
     temp.write("tree/B.cls", "  private function b()\n' TODO: caf\xE9\rx\r\n");
@@ -327,7 +322,7 @@ TEST_F(SameBytes, ScannersPrintWhatTheirWindowsShow)
     }
 }
 
-TEST_F(SameBytes, RepeatWritesWhatTheWindowWrites)
+TEST_F(BulkCommands, RepeatWritesWhatTheWindowWrites)
 {
     const std::string chunk = "<a \xA2 b=\"\xE6\" n=\xED>\r\n\tx\r\n";
     temp.write("template.txt", chunk);
