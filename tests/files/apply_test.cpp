@@ -45,10 +45,10 @@ protected:
     // Every original is whole: as it was, or as the apply makes it.
     void expectWhole()
     {
-        const Tree now = test::treeOf(tree());
+        test::States states;
         for (const auto& [name, bytes] : before)
-            EXPECT_TRUE(now.at(name) == bytes || now.at(name) == after.at(name)) << name << " holds " << now.at(name);
-        EXPECT_EQ(now.size(), before.size()) << "the tree gained or lost entries";
+            states[name] = {bytes, after.at(name)};
+        test::expectStates(test::treeOf(tree()), states);
     }
 
     test::TempDir temp;
