@@ -80,8 +80,7 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
 {
     test::TempDir dir;
     const std::string binary = std::string("MZ\r\x90\0\ncat\n", 10) + std::string(70000, 'b') + "\n";
-    std::string lateNul(70000, 'c');
-    lateNul += std::string("\0\n", 2);
+    const std::string lateNul = std::string(70000, 'c') + std::string("\0\n", 2);
     const std::string longLine = std::string(1'000'000, 'c') + "at" + std::string(300'000, 'x') + "cat";
     dir.write("bin.dat", binary);
     dir.write("late.txt", lateNul);
@@ -91,28 +90,26 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
     const std::string lateCopy = std::string(70000, 'c') + std::string("\0\r\n", 3);
     const std::string afterFirst = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog";
     const std::string longCopy = std::string(999'999, 'c') + "D" + std::string(299'999, 'x') + "dog\r\n";
-    {
-        const auto report = runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false});
-        ASSERT_TRUE(report.has_value());
-        EXPECT_EQ(report->counts.binary, 1u);
-        EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
-        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
-        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longLine + "\r\n");
-        EXPECT_EQ(test::readBytes(dir / "copies" / longest), "cat\r\n");
-        EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
-    }
-    fs::remove_all(dir / "copies");
     dir.write("pairs.txt", "cat\ndog\ndogx\nD\n");
-    for (const fs::path& debug : {fs::path(), dir / "trace.out"}) {
-        SCOPED_TRACE(debug);
-        const auto report = runReplaceLinesFrom(dir.path(), dir / "pairs.txt", debug);
+    const struct { const char* name; std::function<Result<RunReport>()> run; std::string longCopy, longestCopy, pairsCopy; } runs[] = {
+        {"erase", [&] { return runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false}); }, longLine + "\r\n", "cat\r\n",
+         "cat\r\ndog\r\ndogx\r\nD\r\n"},
+        {"replace", [&] { return runReplaceLinesFrom(dir.path(), dir / "pairs.txt", {}); }, longCopy, "dog\r\n", "dog\r\ndog\r\nD\r\nD\r\n"},
+        {"replace traced", [&] { return runReplaceLinesFrom(dir.path(), dir / "pairs.txt", dir / "trace.out"); }, longCopy,
+         "dog\r\n", "dog\r\ndog\r\nD\r\nD\r\n"},
+    };
+    for (const auto& row : runs) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(dir / "copies");
+        const auto report = row.run();
         ASSERT_TRUE(report.has_value());
         EXPECT_EQ(report->counts.binary, 1u);
+        EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
         EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
         EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
-        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), longCopy);
-        EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), "dog\r\ndog\r\nD\r\nD\r\n");
-        EXPECT_EQ(test::readBytes(dir / "copies" / longest), "dog\r\n");
+        EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), row.longCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies" / longest), row.longestCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), row.pairsCopy);
     }
     // The trace has no entry for the binary file's bytes: seven lines of text were traced, two
     // pairs each, and the long line is traced whole, before each pair.

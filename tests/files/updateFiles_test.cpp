@@ -159,17 +159,16 @@ TEST_F(UpdateFiles, RefusalsCostTheirOwnFileAndTheRunGoesOn)
         // The later file is replaced (unless its own backup name is as long) and alone listed.
         const bool laterFits = row.number != err::BadFileName;
         EXPECT_EQ(run.text, (row.number == 0 ? first.string() + "\r\n" : "") + (laterFits ? later.string() + "\r\n" : ""));
-        std::vector<std::string> failures;
-        for (const Failure& failure : run.failures)
+        std::vector<std::string> failures, expected;
+        for (const Failure& failure : run.failures) {  // each message names its file and says why
             failures.push_back(failure.path.string() + " " + std::to_string(failure.error.number));
-        std::vector<std::string> expected;
+            EXPECT_TRUE(failure.error.description.starts_with(failure.path.string() + ": ")) << failure.error.description;
+        }
         if (row.number != 0)
             expected.push_back(first.string() + " " + std::to_string(row.number));
         if (!laterFits)
             expected.push_back(later.string() + " " + std::to_string(row.number));
         EXPECT_EQ(failures, expected);
-        for (const Failure& failure : run.failures)  // the message names the file and says why
-            EXPECT_TRUE(failure.error.description.starts_with(failure.path.string() + ": ")) << failure.error.description;
         // What stands at the first name afterwards; then it goes, so no FIFO is ever read.
         const std::string held = fs::is_symlink(first)        ? "-> " + fs::read_symlink(first).string()
                                  : fs::is_regular_file(first) ? test::readBytes(first)

@@ -38,6 +38,7 @@ std::vector<std::string> blocksOf(const std::filesystem::path& file, const TodoT
 TEST(CommentTodos, CorpusBlocksEqualTheirLabels)
 {
     std::map<std::string, std::vector<std::string>> labels;
+    std::set<std::string> files, labelled;
     std::ifstream in(corpus / "labels.txt");
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line.front() == '#')
@@ -46,15 +47,12 @@ TEST(CommentTodos, CorpusBlocksEqualTheirLabels)
         std::string file, start, kind, count;
         row >> file >> start >> kind >> count;
         labels[file].push_back(start + " " + kind + " " + count);
+        labelled.insert(file);
     }
     // Every file of the corpus is labelled, so none is silently left out.
-    std::set<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(corpus))
         if (entry.path().filename() != "labels.txt")
             files.insert(entry.path().filename().native());
-    std::set<std::string> labelled;
-    for (const auto& [file, rows] : labels)
-        labelled.insert(file);
     ASSERT_EQ(files, labelled);
     ASSERT_GE(files.size(), 40u);
 
@@ -84,7 +82,7 @@ TEST(CommentTodos, ReportLinesAreTheFilesLines)
 // Where a block starts and ends, on C's comments: "line count" of each block.
 TEST(CommentTodos, BlockRules)
 {
-    struct Row { const char* name; const char* text; std::vector<std::string> blocks; std::vector<std::string> markers = {}; };
+    struct Row { const char* name; const char* text; std::vector<std::string> blocks; std::vector<std::string> markers = defaultTodoMarkers(); };
     const Row rows[] = {
         {"code ends a block", "// TODO a\n// b\nx();\n// c\n", {"1 todo 2"}},
         {"an empty comment line ends it", "// TODO a\n//\n// c\n", {"1 todo 1"}},
@@ -106,14 +104,9 @@ TEST(CommentTodos, BlockRules)
         {"CR LF and lone CR line ends", "// TODO a\r\n// b\r// c\r\nx\r\n", {"1 todo 3"}},
         {"markers of the user's own", "// NOTE a\n// TODO b\n", {"1 note 2"}, {"NOTE"}},
     };
-    for (const Row& row : rows) {
-        test::TempDir dir;
-        const auto file = dir.write("a.c", row.text);
-        TodoTypeOptions options;
-        if (!row.markers.empty())
-            options.markers = row.markers;
-        EXPECT_EQ(blocksOf(file, options), row.blocks) << row.name;
-    }
+    const test::TempDir dir;
+    for (const Row& row : rows)
+        EXPECT_EQ(blocksOf(dir.write("a.c", row.text), {.markers = row.markers}), row.blocks) << row.name;
 }
 
 // A file comes to the scanner in runs of whole lines; comments and blocks go on across runs.

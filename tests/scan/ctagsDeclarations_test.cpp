@@ -23,21 +23,17 @@ std::vector<std::string> ctagsSays(const std::filesystem::path& file)
     QProcess ctags;
     ctags.start(QStringLiteral("ctags"), {"--output-format=json", "--fields=+nlsZ", "--sort=no", "-f", "-", fromPath(file)});
     EXPECT_TRUE(ctags.waitForFinished());
-    std::vector<std::pair<int, std::string>> tags;
+    std::vector<std::string> tags;
     for (const QByteArray& line : ctags.readAllStandardOutput().split('\n')) {
         const QJsonObject tag = QJsonDocument::fromJson(line).object();
         if (tag.value("_type").toString() != "tag" ||
             !isDeclarationKind(tag.value("language").toString().toStdString(), tag.value("kind").toString().toStdString()))
             continue;
-        tags.emplace_back(tag.value("line").toInt(), std::to_string(tag.value("line").toInt()) + " " +
-                                                         tag.value("kind").toString().toStdString() + " " +
-                                                         tag.value("scope").toString().toStdString());
+        tags.push_back(std::to_string(tag.value("line").toInt()) + " " + tag.value("kind").toString().toStdString() + " " +
+                       tag.value("scope").toString().toStdString());
     }
-    std::ranges::stable_sort(tags, {}, &std::pair<int, std::string>::first);
-    std::vector<std::string> out;
-    for (auto& [line, text] : tags)
-        out.push_back(text);
-    return out;
+    std::ranges::stable_sort(tags, {}, [](const std::string& tag) { return std::stoi(tag); });  // by line, ties as listed
+    return tags;
 }
 
 std::vector<std::string> recordsOf(const ScanReport& report)

@@ -36,12 +36,6 @@ protected:
     static void SetUpTestSuite() { registerAllTools(); }
 
     QMenu* menu(const QWidget* in, const char* name) const { return child<QMenu>(in, name); }
-    // Whatever menu popped up is closed again.
-    static void closeMenus()
-    {
-        while (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-    }
 };
 
 // Alt and a letter goes to the active tool's own button, check box or menu with that access key,
@@ -91,7 +85,8 @@ TEST_F(Desktop, AccessKeysReachTheActiveToolsOwnControls)
         focus->setFocus();
         QTest::keyClick(focus, row.key, Qt::AltModifier);
         EXPECT_TRUE(QTest::qWaitFor([&] { return row.happened(); }, 2000));
-        closeMenus();
+        while (QWidget* popup = QApplication::activePopupWidget())  // whatever menu popped up is closed again
+            popup->close();
         test::waitForRuns();
     }
 }
