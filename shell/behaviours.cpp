@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QUrl>
 #include <QAbstractScrollArea>
 #include <QLineEdit>
@@ -316,8 +317,14 @@ void editableList(QListWidget* list, QAbstractButton* remove)
     QObject::connect(removeEntry, &QAction::triggered, list, removeSelected);
     QObject::connect(remove, &QAbstractButton::clicked, list, removeSelected);
     QObject::connect(clear, &QAction::triggered, list, &QListWidget::clear);
-    // Each is offered only when it has something to act on.
-    const auto offer = [list, remove, removeEntry, clear] {
+    // Each is offered only when it has something to act on. This runs while the list is being
+    // destroyed too (its model resets then), when it is no longer a QListWidget and the button may
+    // be gone already, so each is looked at before it is used.
+    const auto offer = [listObject = static_cast<QObject*>(list), remove = QPointer<QAbstractButton>(remove),
+                        removeEntry = QPointer<QAction>(removeEntry), clear = QPointer<QAction>(clear)] {
+        auto* list = qobject_cast<QListWidget*>(listObject);
+        if (!list || !remove || !removeEntry || !clear)
+            return;
         const bool selected = !list->selectedItems().isEmpty();
         remove->setEnabled(selected);
         removeEntry->setEnabled(selected);

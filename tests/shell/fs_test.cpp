@@ -137,7 +137,11 @@ TEST_F(Fs, ReplacingStreamReplacesOnCloseAndDiscardLeavesTheOldFile)
 #ifndef NDEBUG
     // Dropping one unfinished is a programming error that debug builds stop on.
     EXPECT_DEATH({ auto dropped = fso.CreateReplacingTextFile(path); }, "without Close");
-    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 1u);  // what the stopped process left
+    // What the stopped process left is debris once it is older than the run that cleans up.
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (entry.path().filename().string().starts_with(".quillbox-"))
+            test::backdate(entry.path());
+    EXPECT_EQ(fso.removeDebris(dir.path()).value(), 1u);
 #endif
     EXPECT_EQ(namesIn(dir.path()), Names{"keep.txt"});
 
