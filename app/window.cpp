@@ -1,12 +1,13 @@
-// Quillbox: without arguments the frame window opens the tool chooser and every tool is a child
-// window; with arguments one tool runs as a command (shell/commandLine.h), without a display.
+// quillbox-window: the frame window opens the tool chooser and every tool is a child window.
+// Users start it through `quillbox` (app/quillbox.cpp), which hands its process over to it.
 #include <QApplication>
 
-#include "shell/commandLine.h"
-#include "shell/frmMain.h"
-#include "shell/services.h"
-#include "shell/startupProbe.h"
-#include "tools/tools.h"
+#include "core/commandLine.h"
+#include "core/dataFolder.h"
+#include "tools/registry.h"
+#include "ui/frmMain.h"
+#include "ui/services.h"
+#include "ui/startupProbe.h"
 
 #include <cstdlib>
 
@@ -29,10 +30,8 @@ void startupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 
 int main(int argc, char* argv[])
 {
+    qb::adoptStartedProgramFolder();
     qb::registerAllTools();
-    // With arguments, one tool runs as a command: no application object, no display.
-    if (argc > 1)
-        return qb::runCommandLine(argc, argv);
     if (!qb::displayAvailable())
         return qb::noDisplay();
 

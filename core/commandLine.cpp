@@ -1,7 +1,7 @@
-#include "shell/commandLine.h"
+#include "core/commandLine.h"
 
-#include "shell/fs.h"
-#include "shell/glob.h"
+#include "core/fs.h"
+#include "core/glob.h"
 
 #include <algorithm>
 #include <atomic>
@@ -328,14 +328,13 @@ CommandOption nullEnds()
 
 }  // namespace options
 
-void registerCommand(Command command)
+void registerCommand(Command command, int place)
 {
-    for (Command& known : commands())
-        if (known.name == command.name) {
-            known = std::move(command);
-            return;
-        }
-    commands().push_back(std::move(command));
+    command.place = place;
+    auto& list = commands();
+    std::erase_if(list, [&](const Command& known) { return known.name == command.name; });
+    const auto at = std::ranges::find_if(list, [&](const Command& known) { return known.place > place; });
+    list.insert(at, std::move(command));
 }
 
 std::string commandLineHelp(bool allCommands)

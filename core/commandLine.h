@@ -13,8 +13,8 @@
 // and 130 when Ctrl+C stopped it (143 for SIGTERM, 129 for SIGHUP, which stop it the same way).
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -68,9 +68,11 @@ struct Command {
     std::size_t minArguments = 0;
     std::size_t maxArguments = SIZE_MAX;
     std::function<int(CommandRun&)> run;
+    int place = 0;  // its order in the list of commands, given when it is registered
 };
 
-void registerCommand(Command command);
+// Each tool folder registers its commands; `place` orders them in the list of commands.
+void registerCommand(Command command, int place);
 
 // One command being run.
 class CommandRun {

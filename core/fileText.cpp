@@ -1,4 +1,4 @@
-#include "shell/fileText.h"
+#include "core/fileText.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,6 +1,6 @@
-#include "shell/fs.h"
+#include "core/fs.h"
 
-#include "shell/fsDetail.h"
+#include "core/fsDetail.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,8 +4,8 @@
 // Error numbered by the runtime catalogue. Nothing here knows about Qt.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fsSys.h"
+#include "core/error.h"
+#include "core/fsSys.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // Creating, copying and replacing files: every file is written under a temporary name and gets
 // its final name only when whole, so whatever fails, the file that was there stays whole.
-#include "shell/fs.h"
+#include "core/fs.h"
 
-#include "shell/fsDetail.h"
+#include "core/fsDetail.h"
 
 #include <fcntl.h>
 #include <unistd.h>

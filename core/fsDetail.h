@@ -1,9 +1,9 @@
 // Helpers shared by the parts of the file-system layer (streams, copy and replace, listing).
-// Not for tools: they go through shell/fs.h.
+// Not for tools: they go through core/fs.h.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fsSys.h"
+#include "core/error.h"
+#include "core/fsSys.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Listing folders: files and subfolders in walk order.
-#include "shell/fs.h"
+#include "core/fs.h"
 
-#include "shell/fsDetail.h"
-#include "shell/mdlText.h"
+#include "core/fsDetail.h"
+#include "core/mdlText.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,9 +1,9 @@
 // Outputs that the user names on the command line: an open descriptor, a device, a FIFO or a socket
 // is written as the stream it is; anything else is replaced whole through a temporary file, as
 // every file Quillbox writes.
-#include "shell/fs.h"
+#include "core/fs.h"
 
-#include "shell/fsDetail.h"
+#include "core/fsDetail.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Text streams: buffered, byte-transparent reading by lines and writing, checked to the end.
-#include "shell/fs.h"
+#include "core/fs.h"
 
-#include "shell/fsDetail.h"
-#include "shell/mdlText.h"
+#include "core/fsDetail.h"
+#include "core/mdlText.h"
 
 #include <cassert>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "shell/fsSys.h"
+#include "core/fsSys.h"
 
 #include <cerrno>
 #include <cstdio>

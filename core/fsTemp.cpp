@@ -1,8 +1,8 @@
 // Temporary files: made beside their target, locked before a cleaner could consider them, given
 // their final name only when whole, and removed by a later run when a killed run left them behind.
-#include "shell/fs.h"
+#include "core/fs.h"
 
-#include "shell/fsDetail.h"
+#include "core/fsDetail.h"
 
 #include <cerrno>
 #include <charconv>

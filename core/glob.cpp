@@ -1,4 +1,4 @@
-#include "shell/glob.h"
+#include "core/glob.h"
 
 #include <fnmatch.h>
 

@@ -16,7 +16,7 @@
 // and only braces and "**" are handled here.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <string>
 #include <string_view>

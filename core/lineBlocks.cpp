@@ -1,7 +1,7 @@
-#include "shell/lineBlocks.h"
+#include "core/lineBlocks.h"
 
-#include "shell/fs.h"
-#include "shell/lineEnds.h"
+#include "core/fs.h"
+#include "core/lineEnds.h"
 
 #include <algorithm>
 #include <cerrno>

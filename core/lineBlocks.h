@@ -7,8 +7,8 @@
 // handed out in parts.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fsSys.h"
+#include "core/error.h"
+#include "core/fsSys.h"
 
 #include <cstddef>
 #include <cstdint>

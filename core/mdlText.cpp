@@ -1,6 +1,6 @@
-#include "shell/mdlText.h"
+#include "core/mdlText.h"
 
-#include "shell/regex.h"
+#include "core/regex.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // Text helpers shared by the tools. Text is bytes in the Windows-1252 code page.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <string>
 #include <string_view>
@@ -30,7 +30,7 @@ std::string joinLines(const std::vector<std::string>& lines);
 // True when the regular expression `pattern` matches somewhere in `line`, case ignored. `^`
 // anchors at the start of the line only. An invalid pattern, or a match that fails, is an error.
 // The pattern is compiled on every call: a scan that tests many lines keeps a compiled Regex
-// (shell/regex.h) instead.
+// (core/regex.h) instead.
 Result<bool> matchesPattern(std::string_view line, std::string_view pattern);
 
 }  // namespace qb

@@ -1,7 +1,7 @@
-#include "shell/records.h"
+#include "core/records.h"
 
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
 
 #include <array>
 

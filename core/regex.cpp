@@ -1,4 +1,4 @@
-#include "shell/regex.h"
+#include "core/regex.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

@@ -3,7 +3,7 @@
 // allocates nothing. Move-only; the compiled code and match data are freed with the object.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <string_view>
 

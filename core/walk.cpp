@@ -1,8 +1,8 @@
-#include "shell/walk.h"
+#include "core/walk.h"
 
-#include "shell/fs.h"
-#include "shell/fsDetail.h"
-#include "shell/glob.h"
+#include "core/fs.h"
+#include "core/fsDetail.h"
+#include "core/glob.h"
 
 #include <fcntl.h>
 

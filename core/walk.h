@@ -8,7 +8,7 @@
 //               counts, and whether it was cancelled
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <cstdint>
 #include <filesystem>

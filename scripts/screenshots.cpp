@@ -20,10 +20,10 @@
 
 #include <cstdio>
 
-#include "shell/frmMain.h"
-#include "shell/services.h"
-#include "shell/windows.h"
-#include "tools/tools.h"
+#include "ui/frmMain.h"
+#include "ui/services.h"
+#include "ui/windows.h"
+#include "tools/registry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/about.h"
+#include "ui/about.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/printing.h"
-#include "shell/services.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/printing.h"
+#include "ui/services.h"
 
 namespace qb {
 

@@ -1,4 +1,4 @@
-#include "shell/backgroundRun.h"
+#include "ui/backgroundRun.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -12,8 +12,8 @@
 #include <chrono>
 #include <mutex>
 
-#include "shell/cp1252.h"
-#include "shell/guard.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
 
 namespace qb {
 

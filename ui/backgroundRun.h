@@ -16,7 +16,7 @@
 // is not thread-safe; messages are shown by `done`, on the window thread.
 #pragma once
 
-#include "shell/walk.h"
+#include "core/walk.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "shell/behaviours.h"
+#include "ui/behaviours.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,12 +19,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/cp1252.h"
-#include "shell/fs.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
+#include "ui/cp1252.h"
+#include "core/fs.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
 
 namespace qb {
 

@@ -1,9 +1,9 @@
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "shell/fileText.h"
+#include "core/fileText.h"
 
 #include <algorithm>
 

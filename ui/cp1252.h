@@ -27,7 +27,7 @@ void setLineBytes(QLineEdit* box, std::string_view bytes);
 std::filesystem::path toPath(const QString& path);
 QString fromPath(const std::filesystem::path& path);
 
-// Text from outside the program as people read it (shell/fileText.h): UTF-8 when it is valid
+// Text from outside the program as people read it (core/fileText.h): UTF-8 when it is valid
 // UTF-8, otherwise Windows-1252. For a file's text, `utf8` is that decision, made once per file.
 QString fileText(std::string_view bytes, bool utf8);
 QString fileText(std::string_view bytes);  // decided on these bytes

@@ -1,4 +1,4 @@
-#include "shell/editor.h"
+#include "ui/editor.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -11,11 +11,11 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/settings.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/settings.h"
 
 namespace qb {
 

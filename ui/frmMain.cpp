@@ -1,4 +1,4 @@
-#include "shell/frmMain.h"
+#include "ui/frmMain.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -13,15 +13,18 @@
 #include <QStatusBar>
 #include <QStyle>
 
-#include "shell/about.h"
-#include "shell/behaviours.h"
-#include "shell/editor.h"
-#include "shell/frmWhichGizmet.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/settings.h"
-#include "shell/windows.h"
+#include <algorithm>
+#include <vector>
+
+#include "ui/about.h"
+#include "ui/behaviours.h"
+#include "ui/editor.h"
+#include "ui/frmWhichGizmet.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/settings.h"
+#include "ui/windows.h"
 
 // The icon lives in this static library's resources, which the linker keeps only when something
 // registers them; this file is always part of the program.
@@ -55,7 +58,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillbox v1.0 - If you're expecting pretty, you're in the wrong place."));
     setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));
-    registerWindow<frmWhichGizmet>();
+    registerChooser();
     createWorkspace();
     createFileMenu();
     createGizmetsMenu();
@@ -130,12 +133,16 @@ void frmMain::createGizmetsMenu()
     addEntry(gizmets, "mnuTags", QStringLiteral("&Tag Insert"), {QKeySequence(Qt::Key_F1)}, [this] { mnuTags_Click(); });
     addEntry(gizmets, "mnuInsert", QStringLiteral("Property Insert (into tag)"), {QKeySequence(Qt::Key_F2)},
              [this] { mnuInsert_Click(); });
-    addEntry(gizmets, "mnuEraseChunks", QStringLiteral("&Erase Chunks"), {QKeySequence(Qt::Key_F3)},
-             [this] { mnuEraseChunks_Click(); })
-        ->setData(QStringLiteral("frmEraseChunks"));
-    addEntry(gizmets, "mnuSNP", QStringLiteral("Search and Replace from file"), {QKeySequence(Qt::Key_F4)},
-             [this] { mnuSNP_Click(); })
-        ->setData(QStringLiteral("frmReplaceLineFromFile"));
+    // Then the tools that asked for an entry, in their order.
+    std::vector<const ToolRegistration*> entries;
+    for (const ToolRegistration& tool : registeredTools())
+        if (tool.menu)
+            entries.push_back(&tool);
+    std::ranges::stable_sort(entries, {}, [](const ToolRegistration* tool) { return tool->menu->place; });
+    for (const ToolRegistration* tool : entries)
+        addEntry(gizmets, tool->menu->name.toLatin1().constData(), tool->menu->caption, {tool->menu->key},
+                 [window = tool->windowClass] { openWindow(window); })
+            ->setData(tool->windowClass);
     gizmets_ = gizmets;
 }
 
@@ -277,16 +284,6 @@ void frmMain::mnuTags_Click()
 void frmMain::mnuInsert_Click()
 {
     showMessage(QStringLiteral("not found"));
-}
-
-void frmMain::mnuEraseChunks_Click()
-{
-    openWindow(QStringLiteral("frmEraseChunks"));
-}
-
-void frmMain::mnuSNP_Click()
-{
-    openWindow(QStringLiteral("frmReplaceLineFromFile"));
 }
 
 void frmMain::mnuExit_Click()

@@ -28,8 +28,6 @@ public:
     void mnuWhichGizmet_Click();
     void mnuTags_Click();
     void mnuInsert_Click();
-    void mnuEraseChunks_Click();
-    void mnuSNP_Click();
     void mnuAbout_Click();
     void mnuEditor_Click();
     void mnuExit_Click();

@@ -1,52 +1,23 @@
-#include "shell/frmWhichGizmet.h"
+#include "ui/frmWhichGizmet.h"
 
 #include <QEvent>
 #include <QPushButton>
 
 #include <algorithm>
 
-#include "shell/behaviours.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 
 namespace qb {
 
-namespace {
-
-struct ChooserEntry {
-    const char* caption;
-    const char* window;  // nullptr: a tool that is not in the program
-};
-
-// Each caption has an access key of its own.
-constexpr ChooserEntry entries[] = {
-    {"&InsertLine", nullptr},
-    {"Insert &Property", nullptr},
-    {"&Erase and Spew Chunks", "frmEraseChunks"},
-    {"&Carpal Tunnel Repeats", "frmCarpalTunnel"},
-    {"Hex 2 &Dec 2 Hex 2...", "frmHex2Dec"},
-    {"&Add Extension to extensionless files", "frmAddExtension"},
-    {"&Update a file over multiple directories", "frmUpdateFiles"},
-    {"Find &TODOs", "frmFindTodos"},
-    {"Co&mbine Lines from two files", "frmCombineFiles"},
-    {"Find Subs and &Functs", "frmFindSubNFuncts"},
-    {"Make &Link Table", "frmMakeLinktables"},
-    {"Two lines of cols to two &rows", "frmTwoTabbedRowsToCols"},
-    {"Create &Sequence and Trigger code in files", "frmOracleSeqTrigs"},
-};
-
-constexpr short entryCount = static_cast<short>(std::size(entries));
-
-}  // namespace
-
-QString chooserName(const QString& className)
+void registerChooser()
 {
-    for (const ChooserEntry& entry : entries)
-        if (entry.window && className == QLatin1String(entry.window))
-            return withoutAccessKey(QString::fromUtf8(entry.caption));
-    return {};
+    registerWindow<frmWhichGizmet>();
+    registerTool({{}, QStringLiteral("&InsertLine"), 0, std::nullopt, {}});
+    registerTool({{}, QStringLiteral("Insert &Property"), 1, std::nullopt, {}});
 }
 
 frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
@@ -54,9 +25,15 @@ frmWhichGizmet::frmWhichGizmet(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Gizmet Selection"));
     resize(px(12105), px(10845));
     client_ = scrollingClient(this);
-    for (short i = 0; i < entryCount; ++i) {
-        auto* button = make<QPushButton>(client_, QStringLiteral("cmdOpenForm_%1").arg(i), QString::fromUtf8(entries[i].caption));
+    // Each caption has an access key of its own.
+    for (const ToolRegistration& tool : registeredTools()) {
+        if (tool.chooserPlace < 0)
+            continue;
+        const auto i = static_cast<short>(tool.chooserPlace);
+        auto* button = make<QPushButton>(client_, QStringLiteral("cmdOpenForm_%1").arg(i), tool.chooserCaption);
         connect(button, &QPushButton::clicked, this, guarded([this, i] { cmdOpenForm_Click(i); }));
+        places_.push_back(i);
+        windows_.push_back(tool.windowClass);
         if (!buttons_.isEmpty())
             setTabOrder(buttons_.back(), button);
         buttons_.push_back(button);
@@ -96,15 +73,17 @@ void frmWhichGizmet::placeButtons()
 
 void frmWhichGizmet::cmdOpenForm_Click(short Index)
 {
-    if (Index < 0 || Index >= entryCount) {
+    const qsizetype at = places_.indexOf(Index);
+    if (at < 0) {
         showMessage(QStringLiteral("That ain't no option"));
         return;
     }
-    if (!entries[Index].window) {
+    const QString& window = windows_[at];
+    if (window.isEmpty()) {
         showMessage(QStringLiteral("not found"));
         return;
     }
-    openWindow(QString::fromLatin1(entries[Index].window));
+    openWindow(window);
 }
 
 }  // namespace qb

@@ -9,9 +9,9 @@ class QString;
 
 namespace qb {
 
-// The name the chooser gives the tool of window class `className`, as it reads (no access key);
-// empty for a window the chooser has no button for.
-QString chooserName(const QString& className);
+// Registers the chooser itself and its buttons for tools the program does not have, which
+// answer "not found".
+void registerChooser();
 
 class frmWhichGizmet : public QWidget {
     Q_OBJECT
@@ -27,6 +27,9 @@ private:
 
     QWidget* client_;
     QList<QPushButton*> buttons_;
+    // Each button's place and the window class behind it (empty for "not found").
+    QList<short> places_;
+    QList<QString> windows_;
 };
 
 }  // namespace qb

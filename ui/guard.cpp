@@ -1,8 +1,8 @@
-#include "shell/guard.h"
+#include "ui/guard.h"
 
 #include <exception>
 
-#include "shell/services.h"
+#include "ui/services.h"
 
 namespace qb {
 

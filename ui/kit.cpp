@@ -1,4 +1,4 @@
-#include "shell/kit.h"
+#include "ui/kit.h"
 
 #include <QAbstractButton>
 #include <QApplication>

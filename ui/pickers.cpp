@@ -1,4 +1,4 @@
-#include "shell/pickers.h"
+#include "ui/pickers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +14,7 @@
 
 #include <algorithm>
 
-#include "shell/behaviours.h"
+#include "ui/behaviours.h"
 
 namespace qb {
 

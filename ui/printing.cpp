@@ -1,4 +1,4 @@
-#include "shell/printing.h"
+#include "ui/printing.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -16,8 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "shell/cp1252.h"
-#include "shell/services.h"
+#include "ui/cp1252.h"
+#include "ui/services.h"
 
 namespace qb {
 
@@ -81,7 +81,7 @@ QPrinterInfo systemPrinter()
 QString newPdfPath()
 {
     const std::filesystem::path folder = programFolder();
-    const QString stem = QStringLiteral("Quillbox printout ") + fileNameTimeStamp(QDateTime::currentDateTime());
+    const QString stem = QStringLiteral("Quillbox printout ") + fromPath(fileNameTimeStampNow());
     QString name = stem + QStringLiteral(".pdf");
     std::error_code ec;
     for (int n = 2; std::filesystem::exists(folder / toPath(name), ec); ++n)

@@ -7,7 +7,7 @@
 // to its own PDF file in the program's folder.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <QString>
 

@@ -1,19 +1,16 @@
-#include "shell/services.h"
+#include "ui/services.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <cerrno>
 
@@ -59,38 +56,6 @@ ProcessLauncher& processLauncher()
 {
     static ProcessLauncher launcher;
     return launcher;
-}
-
-// Whether this user may make files in `folder`, checked as a write there would be (with the
-// effective user, so read-only mounts and permissions count).
-bool userMayWriteIn(const std::filesystem::path& folder)
-{
-#ifdef Q_OS_UNIX
-    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-#else
-    const QFileInfo info(fromPath(folder));
-    return info.isDir() && info.isWritable();
-#endif
-}
-
-std::filesystem::path executableFolder()
-{
-    if (QCoreApplication::instance())
-        return toPath(QCoreApplication::applicationDirPath());
-#ifdef Q_OS_LINUX
-    std::error_code ec;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec)
-        return executable.parent_path();
-#endif
-    return {};
-}
-
-// The per-user data folder, named after the program whatever name the running process gave
-// itself (a test runner, the command line).
-std::filesystem::path userDataFolder()
-{
-    return toPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) / "Quillbox";
 }
 
 }  // namespace
@@ -199,24 +164,6 @@ bool startProgram(const QString& program, const QStringList& arguments)
     return true;
 }
 
-std::filesystem::path programFolder()
-{
-    return programFolderFor(executableFolder());
-}
-
-std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder)
-{
-    if (const QString chosen = qEnvironmentVariable(dataFolderVariable); !chosen.isEmpty())
-        return std::filesystem::absolute(toPath(chosen));
-    if (!executableFolder.empty() && userMayWriteIn(executableFolder))
-        return executableFolder;
-    const std::filesystem::path data = userDataFolder();
-    // A folder that cannot be made shows as a clear error when a file is written there.
-    std::error_code ec;
-    std::filesystem::create_directories(data, ec);
-    return data;
-}
-
 void prepareRuntimeFolder()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
@@ -241,36 +188,6 @@ void prepareRuntimeFolder()
     }
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(chosen));
 #endif
-}
-
-std::string fileNameTimeStampNow()
-{
-    return fileNameTimeStamps()();
-}
-
-std::function<std::string()> fileNameTimeStamps()
-{
-    return [locale = QLocale::system()] {
-        return toPath(fileNameTimeStamp(QDateTime::currentDateTime(), locale)).string();
-    };
-}
-
-QString fileNameTimeStamp(const QDateTime& when, const QLocale& locale)
-{
-    // The locale's short time, with seconds added where it has none.
-    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
-    if (!timeFormat.contains(QChar('s')))
-        timeFormat.replace(QStringLiteral("mm"), QStringLiteral("mm:ss"));
-    QString stamp = locale.toString(when.date(), QLocale::ShortFormat) + QChar(' ') +
-                    locale.toString(when.time(), timeFormat);
-    stamp.replace(QChar('/'), QChar('_'));
-    stamp.replace(QChar(':'), QChar('_'));
-    static const QString forbidden = QStringLiteral("\\*?\"<>|");
-    QString clean;
-    for (const QChar c : stamp)
-        if (!forbidden.contains(c) && c.unicode() >= 0x20)
-            clean.push_back(c);
-    return clean.trimmed();
 }
 
 }  // namespace qb

@@ -1,11 +1,11 @@
 // Program-wide services that windows call instead of reaching the platform directly, so tests can
-// swap each one for a recorder: message boxes, the file-open dialog, the process launcher; and the
-// program's folder, where the tools keep their data files.
+// swap each one for a recorder: message boxes, the file-open dialog, the process launcher. The
+// program's data folder is core's (core/dataFolder.h).
 #pragma once
 
-#include "shell/error.h"
+#include "core/dataFolder.h"
+#include "core/error.h"
 
-#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -67,32 +67,8 @@ QString findProgram(const QString& program);
 // when it is not found or cannot be started; false then.
 bool startProgram(const QString& program, const QStringList& arguments);
 
-// The folder where the tools keep their files (replaceLines.txt, debug.out, in.txt, out.txt,
-// last.txt) and where printouts go when there is no printer. Every caller goes through it.
-// - QUILLBOX_DATA_DIR, when set, names it (tests and users who want their files elsewhere);
-// - otherwise the executable's folder when the user may write there (a build, a portable copy);
-// - otherwise the per-user data folder (e.g. ~/.local/share/Quillbox), made on first use.
-// Works with a QCoreApplication, a QApplication or none.
-std::filesystem::path programFolder();
-// The same rule for an executable in `executableFolder`.
-std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder);
-inline constexpr const char* dataFolderVariable = "QUILLBOX_DATA_DIR";
-
 // Before the application object exists: when XDG_RUNTIME_DIR is not set, points it at a folder
 // that only this user may enter (as Qt expects; Qt would otherwise warn on the console).
 void prepareRuntimeFolder();
 
-}  // namespace qb
-
-class QDateTime;
-
-namespace qb {
-// A time stamp that a file name can hold: the locale's short date (the system's locale unless
-// given), a space and the time with seconds, every '/' and ':' replaced by '_' (and any other
-// character a file name cannot hold dropped).
-QString fileNameTimeStamp(const QDateTime& when, const QLocale& locale = QLocale::system());
-// The time stamp of this moment, as the bytes of a file name (backups of updated files).
-std::string fileNameTimeStampNow();
-// The same, from a source that may be asked from any thread: it keeps its own copy of the locale.
-std::function<std::string()> fileNameTimeStamps();
 }  // namespace qb

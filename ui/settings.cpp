@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "ui/settings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -6,8 +6,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include "shell/behaviours.h"
-#include "shell/pickers.h"
+#include "ui/behaviours.h"
+#include "ui/pickers.h"
 
 namespace qb {
 

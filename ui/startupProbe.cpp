@@ -1,4 +1,4 @@
-#include "shell/startupProbe.h"
+#include "ui/startupProbe.h"
 
 #include <QCoreApplication>
 #include <QEvent>

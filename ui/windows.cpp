@@ -1,4 +1,4 @@
-#include "shell/windows.h"
+#include "ui/windows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,11 +16,13 @@
 #include <QToolTip>
 #include <QWidget>
 
-#include "shell/behaviours.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
-#include "shell/settings.h"
+#include <algorithm>
+
+#include "ui/behaviours.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
+#include "ui/settings.h"
 
 namespace qb {
 
@@ -163,6 +165,40 @@ QString windowClassName(const QMetaObject& meta)
 {
     const QString name = QString::fromLatin1(meta.className());
     return name.mid(name.lastIndexOf(QLatin1Char(':')) + 1);
+}
+
+std::vector<ToolRegistration>& tools()
+{
+    static std::vector<ToolRegistration> list;
+    return list;
+}
+
+void registerTool(ToolRegistration tool)
+{
+    if (tool.factory)
+        registerWindow(tool.windowClass, tool.factory);
+    auto& list = tools();
+    // Registering again (another frame, a test) replaces the earlier registration.
+    std::erase_if(list, [&](const ToolRegistration& known) {
+        return tool.windowClass.isEmpty() ? known.windowClass.isEmpty() && known.chooserPlace == tool.chooserPlace
+                                          : known.windowClass == tool.windowClass;
+    });
+    const auto place = std::ranges::find_if(
+        list, [&](const ToolRegistration& known) { return known.chooserPlace > tool.chooserPlace; });
+    list.insert(place, std::move(tool));
+}
+
+const std::vector<ToolRegistration>& registeredTools()
+{
+    return tools();
+}
+
+QString chooserName(const QString& className)
+{
+    for (const ToolRegistration& tool : tools())
+        if (!tool.windowClass.isEmpty() && tool.windowClass == className)
+            return withoutAccessKey(tool.chooserCaption);
+    return {};
 }
 
 bool isWindowRegistered(const QString& className)

@@ -3,11 +3,14 @@
 // Tool folders register their window classes; a name without a window answers "not found".
 #pragma once
 
+#include <QKeySequence>
 #include <QMetaObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QMdiArea;
 class QWidget;
@@ -26,6 +29,34 @@ void registerWindow()
     registerWindow(windowClassName(T::staticMetaObject), [] { return new T; });
 }
 bool isWindowRegistered(const QString& className);
+
+// A tool as the frame shows it. Each tool folder registers its own; the chooser's buttons and the
+// Gizmets menu's tool entries are built from these, so adding a tool touches only its folder.
+struct ToolMenuEntry {
+    QString name;     // the action's objectName: "mnuEraseChunks"
+    QString caption;  // with its access key: "&Erase Chunks"
+    QKeySequence key;
+    int place = 0;  // its order among the tools' entries
+};
+struct ToolRegistration {
+    QString windowClass;     // empty: a button whose tool is not in the program ("not found")
+    QString chooserCaption;  // with its access key
+    int chooserPlace = -1;   // the button's index in the chooser (cmdOpenForm_N); -1: no button
+    std::optional<ToolMenuEntry> menu;  // an entry in the Gizmets menu, after the frame's own
+    WindowFactory factory;
+};
+void registerTool(ToolRegistration tool);
+// Registers window class T with its place in the frame.
+template <class T>
+void registerTool(QString chooserCaption, int chooserPlace, std::optional<ToolMenuEntry> menu = std::nullopt)
+{
+    registerTool({windowClassName(T::staticMetaObject), std::move(chooserCaption), chooserPlace, std::move(menu),
+                  [] { return new T; }});
+}
+// Every registered tool, in the chooser's order (those without a button first).
+const std::vector<ToolRegistration>& registeredTools();
+// The chooser's caption of a window class, without its access key; empty when it has none.
+QString chooserName(const QString& className);
 // The frame's workspace that child windows open in. While one is set, Alt and a letter goes to
 // the active child's own button, check box or menu with that access key before the frame's menu
 // bar: a tool's "&Go" runs even though the frame has "&Gizmets".

@@ -1,9 +1,9 @@
 // Every command run as a separate process: output, exit statuses and stderr to the byte, and the
 // same inputs through a command and through its window give the same bytes and the same files.
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 #include "tools/sql/linkTable.h"
 #include "tools/sql/seqTrig.h"
-#include "tools/tools.h"
+#include "tools/registry.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // Erase and replace on the originals, run as a separate process: the printed diff, taken by git
 // apply and by patch -p1, gives the same bytes as --apply; each line keeps its line end; a run
 // killed at any moment leaves every original whole and `quillbox undo` brings back every byte.
-#include "shell/cp1252.h"
-#include "shell/fs.h"
+#include "ui/cp1252.h"
+#include "core/fs.h"
 #include "tools/files/apply.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // refused and nothing behind them changes; outputs named on the command line go to the stream the
 // user named (appending when the shell appends) and never over an input; debris of killed runs is
 // removed by the next writer in its folder, and a user's file that only looks like it survives.
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <gtest/gtest.h>
 

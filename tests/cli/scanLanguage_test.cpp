@@ -1,6 +1,6 @@
 // The scanners' commands by file type, run as a separate process: `quillbox todos` with a
 // baseline (a CI step that fails only on new TODOs) and `quillbox subs` through universal-ctags.
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // inputs, LF or CR LF line ends, NUL-ended lists parsed back, paths spelled as given, --dry-run
 // leaving every tree byte for byte as it was, --fail-if-found, globs, and structured output that
 // keeps every path's bytes and renders safely.
-#include "shell/fs.h"
-#include "shell/glob.h"
+#include "core/fs.h"
+#include "core/glob.h"
 
 #include <QByteArray>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 // Copies for files without a dot: the listing is compared byte for byte, the tree as a whole.
 #include "tools/files/addExtension.h"
 
-#include "shell/fsSys.h"
+#include "core/fsSys.h"
 
 #include <gtest/gtest.h>
 

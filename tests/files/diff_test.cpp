@@ -2,7 +2,7 @@
 // the old file into the new one byte for byte; and the line counts that a review shows.
 #include "tools/files/diff.h"
 
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <gtest/gtest.h>
 

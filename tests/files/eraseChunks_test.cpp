@@ -1,7 +1,7 @@
 // The erase-and-spew line filter, the block copier against it, and whole runs over trees.
 #include "tools/files/eraseChunks.h"
 
-#include "shell/mdlText.h"
+#include "core/mdlText.h"
 
 #include <gtest/gtest.h>
 

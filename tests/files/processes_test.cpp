@@ -1,7 +1,7 @@
 // Runs in a child process that is killed, held to a file-size limit, or unprivileged: every file
 // under its final name is whole.
-#include "shell/cp1252.h"
-#include "shell/fs.h"
+#include "ui/cp1252.h"
+#include "core/fs.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/walk.h"
+#include "core/walk.h"
 #include "support/recorder.h"
 
 #include <gtest/gtest.h>

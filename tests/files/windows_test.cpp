@@ -1,7 +1,7 @@
 // The four bulk file windows, opened from the menu or the chooser and driven as a user would.
-#include "shell/cp1252.h"
-#include "shell/editor.h"
-#include "shell/pickers.h"
+#include "ui/cp1252.h"
+#include "ui/editor.h"
+#include "ui/pickers.h"
 #include "support/toolWindow.h"
 #include "tools/files/filesTools.h"
 

@@ -2,7 +2,7 @@
 // kept, the report keeps the Classic shape, and a missing ctags is one clear error.
 #include "tools/scan/ctagsDeclarations.h"
 
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,5 +1,5 @@
 // The scanner windows' "Language" choice and the TODO window's "Markers" box, driven as a user would.
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 #include "tools/scan/scanTools.h"
 
 #include <QLineEdit>

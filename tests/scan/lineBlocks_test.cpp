@@ -4,10 +4,10 @@
 #include "tools/scan/findTodos.h"
 #include "tools/scan/leadFilter.h"
 #include "tools/scan/lines.h"
-#include "shell/lineBlocks.h"
+#include "core/lineBlocks.h"
 
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
 
 #include <gtest/gtest.h>
 

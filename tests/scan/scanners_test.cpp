@@ -2,7 +2,7 @@
 #include "tools/scan/findSubs.h"
 #include "tools/scan/findTodos.h"
 
-#include "shell/mdlText.h"
+#include "core/mdlText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Both scanner windows, opened from the chooser and driven as a user would.
-#include "shell/cp1252.h"
-#include "shell/editor.h"
-#include "shell/pickers.h"
+#include "ui/cp1252.h"
+#include "ui/editor.h"
+#include "ui/pickers.h"
 #include "tools/scan/scanTools.h"
 
 #include <QAction>

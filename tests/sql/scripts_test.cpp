@@ -3,7 +3,7 @@
 #include "tools/sql/seqTrig.h"
 #include "tools/sql/sqlTools.h"
 
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 #include "support/toolWindow.h"
 
 #include <QDir>

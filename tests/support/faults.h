@@ -3,7 +3,7 @@
 // starting state.
 #pragma once
 
-#include "shell/fsSys.h"
+#include "core/fsSys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "support/process.h"
 
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <QProcess>
 

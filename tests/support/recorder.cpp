@@ -1,6 +1,6 @@
 #include "support/recorder.h"
 
-#include "shell/backgroundRun.h"
+#include "ui/backgroundRun.h"
 
 #include <QCoreApplication>
 

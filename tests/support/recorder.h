@@ -2,8 +2,8 @@
 // script, a process-launch recorder, and a temporary folder that is removed afterwards.
 #pragma once
 
-#include "shell/services.h"
-#include "shell/settings.h"
+#include "ui/services.h"
+#include "ui/settings.h"
 
 #include <QByteArray>
 #include <QString>

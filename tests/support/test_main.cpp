@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/services.h"
+#include "ui/services.h"
 #include "support/recorder.h"
 
 int main(int argc, char** argv)

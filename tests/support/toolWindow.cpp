@@ -1,9 +1,9 @@
 #include "support/toolWindow.h"
 
-#include "shell/cp1252.h"
-#include "shell/pickers.h"
-#include "shell/printing.h"
-#include "shell/windows.h"
+#include "ui/cp1252.h"
+#include "ui/pickers.h"
+#include "ui/printing.h"
+#include "ui/windows.h"
 
 #include <QAction>
 #include <QApplication>

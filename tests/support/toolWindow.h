@@ -3,7 +3,7 @@
 // document, and helpers that find the open window's controls by name.
 #pragma once
 
-#include "shell/frmMain.h"
+#include "ui/frmMain.h"
 #include "support/recorder.h"
 
 #include <QWidget>

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "shell/fsSys.h"
+#include "core/fsSys.h"
 #include "support/faults.h"
 #include "support/recorder.h"
 

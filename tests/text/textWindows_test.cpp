@@ -9,12 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/cp1252.h"
-#include "shell/editor.h"
-#include "shell/fsSys.h"
-#include "shell/pickers.h"
-#include "shell/printing.h"
-#include "shell/windows.h"
+#include "ui/cp1252.h"
+#include "ui/editor.h"
+#include "core/fsSys.h"
+#include "ui/pickers.h"
+#include "ui/printing.h"
+#include "ui/windows.h"
 #include "support/toolWindow.h"
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/textTools.h"

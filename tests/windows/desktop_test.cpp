@@ -1,12 +1,12 @@
 // The frame as a desktop user drives it with the keyboard: access keys that reach the active
 // tool's own controls, Ctrl+Q, a status bar whose summary outlasts the menus, and runs that block
 // only their own window.
-#include "shell/backgroundRun.h"
-#include "shell/cp1252.h"
-#include "shell/pickers.h"
-#include "shell/windows.h"
+#include "ui/backgroundRun.h"
+#include "ui/cp1252.h"
+#include "ui/pickers.h"
+#include "ui/windows.h"
 #include "support/toolWindow.h"
-#include "tools/tools.h"
+#include "tools/registry.h"
 
 #include <QAction>
 #include <QApplication>

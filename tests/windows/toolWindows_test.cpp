@@ -1,11 +1,11 @@
 // Every window of the program, as the frame holds it: reachable at any size, captions that fit
 // their text in any font or style, named controls, inputs remembered between openings, folders
 // and files dropped on them.
-#include "shell/cp1252.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
+#include "ui/cp1252.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
 #include "support/toolWindow.h"
-#include "tools/tools.h"
+#include "tools/registry.h"
 
 #include <QAbstractButton>
 #include <QAction>

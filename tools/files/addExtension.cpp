@@ -1,6 +1,6 @@
 #include "tools/files/addExtension.h"
 
-#include "shell/fs.h"
+#include "core/fs.h"
 #include "tools/files/changedCopy.h"
 
 #include <string>

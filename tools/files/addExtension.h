@@ -14,8 +14,8 @@
 // run would take for done; the temporary files such runs left are removed.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <filesystem>
 #include <string_view>

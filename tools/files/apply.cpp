@@ -1,7 +1,7 @@
 #include "tools/files/apply.h"
 
-#include "shell/fs.h"
-#include "shell/fsSys.h"
+#include "core/fs.h"
+#include "core/fsSys.h"
 
 #include <openssl/evp.h>
 

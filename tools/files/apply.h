@@ -15,8 +15,8 @@
 // the hashes rather than the marks, and can finish what a killed run left.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,13 +1,13 @@
 #include "tools/files/bulkRunView.h"
 
-#include "shell/cp1252.h"
+#include "ui/cp1252.h"
 
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-#include "shell/services.h"
-#include "shell/windows.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 
 namespace qb {
 

@@ -2,7 +2,7 @@
 // system spells names; its messages come one box each, then a note when the user stopped it.
 #pragma once
 
-#include "shell/walk.h"
+#include "core/walk.h"
 
 #include <QString>
 

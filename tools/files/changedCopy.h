@@ -3,8 +3,8 @@
 // copy as it was (one that may not be replaced, read-only say, is refused).
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fs.h"
+#include "core/error.h"
+#include "core/fs.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "tools/files/eraseChunks.h"
 
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
 #include "tools/files/changedCopy.h"
 
-#include "shell/lineEnds.h"
+#include "core/lineEnds.h"
 
 #include <algorithm>
 #include <array>

@@ -9,11 +9,11 @@
 //   runEraseChunks a whole run over a base folder, with progress and a failure list
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fs.h"
-#include "shell/lineBlocks.h"
-#include "shell/mdlText.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/fs.h"
+#include "core/lineBlocks.h"
+#include "core/mdlText.h"
+#include "core/walk.h"
 
 #include <filesystem>
 #include <string>

@@ -1,7 +1,7 @@
 // The commands of the bulk file tools; each writes the files its window writes.
 #pragma once
 
-#include "shell/commandLine.h"
+#include "core/commandLine.h"
 #include "tools/files/inPlace.h"
 
 namespace qb {

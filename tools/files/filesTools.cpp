@@ -1,8 +1,6 @@
 #include "tools/files/filesTools.h"
 
-#include "shell/commandLine.h"
-#include "shell/windows.h"
-#include "tools/files/filesCommands.h"
+#include "ui/windows.h"
 #include "tools/files/frmAddExtension.h"
 #include "tools/files/frmEraseChunks.h"
 #include "tools/files/frmReplaceLineFromFile.h"
@@ -10,17 +8,12 @@
 
 namespace qb {
 
-void registerFileTools()
+void registerFileWindows()
 {
-    registerWindow<frmEraseChunks>();
-    registerWindow<frmReplaceLineFromFile>();
-    registerWindow<frmUpdateFiles>();
-    registerWindow<frmAddExtension>();
-    registerCommand(eraseCommand());
-    registerCommand(replaceCommand());
-    registerCommand(updateCommand());
-    registerCommand(addExtensionCommand());
-    registerCommand(undoCommand());
+    registerTool<frmEraseChunks>(QStringLiteral("&Erase and Spew Chunks"), 2, ToolMenuEntry{QStringLiteral("mnuEraseChunks"), QStringLiteral("&Erase Chunks"), QKeySequence(Qt::Key_F3), 3});
+    registerTool<frmReplaceLineFromFile>({}, -1, ToolMenuEntry{QStringLiteral("mnuSNP"), QStringLiteral("Search and Replace from file"), QKeySequence(Qt::Key_F4), 4});
+    registerTool<frmUpdateFiles>(QStringLiteral("&Update a file over multiple directories"), 6);
+    registerTool<frmAddExtension>(QStringLiteral("&Add Extension to extensionless files"), 5);
 }
 
 }  // namespace qb

@@ -2,8 +2,8 @@
 // extension in Text1, and adds the walk's listing to rich1, which keeps every run's listing until the window closes.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <QWidget>
 

@@ -2,8 +2,8 @@
 // richSpew; cmdBegin writes the changed copies below "copies" in the base folder.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <QWidget>
 

@@ -2,8 +2,8 @@
 // "replaceLines.txt" over every file directly in it.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <QWidget>
 

@@ -10,17 +10,17 @@
 
 #include <utility>
 
-#include "shell/backgroundRun.h"
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/editor.h"
-#include "shell/fs.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
-#include "shell/settings.h"
-#include "shell/windows.h"
+#include "ui/backgroundRun.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/editor.h"
+#include "core/fs.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
+#include "ui/settings.h"
+#include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/updateFiles.h"
 

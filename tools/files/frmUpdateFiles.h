@@ -4,8 +4,8 @@
 // richReplaced lists the files replaced, each line leading to its file.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/walk.h"
 
 #include <QString>
 

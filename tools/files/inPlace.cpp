@@ -1,8 +1,8 @@
 #include "tools/files/inPlace.h"
 
-#include "shell/fileText.h"
-#include "shell/lineEnds.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/lineEnds.h"
+#include "core/mdlText.h"
 
 namespace qb {
 

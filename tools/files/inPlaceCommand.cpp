@@ -1,9 +1,11 @@
 // The in-place modes of `quillbox erase` and `quillbox replace`, and `quillbox undo`.
 #include "tools/files/filesCommands.h"
 
-#include "shell/services.h"
+#include "core/dataFolder.h"
 #include "tools/files/apply.h"
 #include "tools/files/diff.h"
+
+#include <algorithm>
 
 namespace qb {
 

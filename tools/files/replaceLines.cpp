@@ -1,9 +1,9 @@
 #include "tools/files/replaceLines.h"
 
-#include "shell/fileText.h"
-#include "shell/lineBlocks.h"
-#include "shell/lineEnds.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/lineBlocks.h"
+#include "core/lineEnds.h"
+#include "core/mdlText.h"
 #include "tools/files/changedCopy.h"
 
 #include <optional>

@@ -14,9 +14,9 @@
 // counted apart.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fs.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/fs.h"
+#include "core/walk.h"
 
 #include <filesystem>
 #include <span>

@@ -1,8 +1,8 @@
 // `quillbox replace FOLDER`: the pairs of a pair file over every file directly in FOLDER.
 #include "tools/files/filesCommands.h"
 
-#include "shell/services.h"
-#include "shell/mdlText.h"
+#include "core/dataFolder.h"
+#include "core/mdlText.h"
 #include "tools/files/replaceLines.h"
 
 #include <algorithm>

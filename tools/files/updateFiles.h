@@ -17,8 +17,8 @@
 // Temporary files that killed runs left in the walked folders are removed.
 #pragma once
 
-#include "shell/fs.h"
-#include "shell/walk.h"
+#include "core/fs.h"
+#include "core/walk.h"
 
 #include <filesystem>
 #include <functional>

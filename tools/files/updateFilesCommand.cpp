@@ -1,7 +1,7 @@
 // `quillbox update FOLDER NEWFILE...`: each new file copied over every same-named file below FOLDER.
 #include "tools/files/filesCommands.h"
 
-#include "shell/services.h"
+#include "core/dataFolder.h"
 #include "tools/files/updateFiles.h"
 
 namespace qb {

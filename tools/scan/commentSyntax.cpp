@@ -1,6 +1,6 @@
 #include "tools/scan/commentSyntax.h"
 
-#include "shell/fs.h"
+#include "core/fs.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -35,7 +35,7 @@
 // several openers start at one place, the longest that fits wins.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <filesystem>
 #include <map>

@@ -1,6 +1,6 @@
 #include "tools/scan/commentTodos.h"
 
-#include "shell/lineEnds.h"
+#include "core/lineEnds.h"
 #include "tools/scan/lines.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 // them, in the Classic report's shape; each block's record has the marker in lower case as kind.
 #pragma once
 
-#include "shell/fs.h"
+#include "core/fs.h"
 #include "tools/scan/commentSyntax.h"
 #include "tools/scan/findTodos.h"
 #include "tools/scan/scanRun.h"

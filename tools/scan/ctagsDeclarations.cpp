@@ -1,6 +1,6 @@
 #include "tools/scan/ctagsDeclarations.h"
 
-#include "shell/lineEnds.h"
+#include "core/lineEnds.h"
 #include "tools/scan/findSubs.h"
 
 #include <nlohmann/json.hpp>

@@ -10,7 +10,7 @@
 // enumerators and local entries are left out.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 #include "tools/scan/scanRun.h"
 
 #include <filesystem>

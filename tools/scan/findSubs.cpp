@@ -1,6 +1,6 @@
 #include "tools/scan/findSubs.h"
 
-#include "shell/mdlText.h"
+#include "core/mdlText.h"
 #include "tools/scan/lines.h"
 
 #include <memory>

@@ -3,10 +3,10 @@
 // full path and CR LF, then a tab, the line as read and CR LF for each of them.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fs.h"
-#include "shell/regex.h"
-#include "shell/walk.h"
+#include "core/error.h"
+#include "core/fs.h"
+#include "core/regex.h"
+#include "core/walk.h"
 #include "tools/scan/leadFilter.h"
 #include "tools/scan/scanRun.h"
 

@@ -5,8 +5,8 @@
 // separator line and one more empty line.
 #pragma once
 
-#include "shell/fs.h"
-#include "shell/walk.h"
+#include "core/fs.h"
+#include "core/walk.h"
 #include "tools/scan/scanRun.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // `quillbox todos PATH...`: the TODO scan from the command line, by the Classic rules or by file
 // type, with a baseline for CI.
-#include "shell/services.h"
+#include "core/dataFolder.h"
 #include "tools/scan/commentTodos.h"
 #include "tools/scan/findTodos.h"
 #include "tools/scan/scanCommand.h"

@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
 #include "tools/scan/ctagsDeclarations.h"
 #include "tools/scan/findSubs.h"
 #include "tools/scan/languageChoice.h"

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
 #include "tools/scan/commentTodos.h"
 #include "tools/scan/findTodos.h"
 #include "tools/scan/languageChoice.h"

@@ -5,8 +5,8 @@
 #include <QRadioButton>
 #include <QHBoxLayout>
 
-#include "shell/kit.h"
-#include "shell/settings.h"
+#include "ui/kit.h"
+#include "ui/settings.h"
 
 namespace qb {
 

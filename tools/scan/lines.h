@@ -4,7 +4,7 @@
 // bytes at a time where the processor allows it.
 #pragma once
 
-#include "shell/lineEnds.h"
+#include "core/lineEnds.h"
 
 #include <algorithm>
 #include <cassert>

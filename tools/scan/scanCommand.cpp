@@ -1,6 +1,6 @@
 #include "tools/scan/scanCommand.h"
 
-#include "shell/fs.h"
+#include "core/fs.h"
 
 namespace qb {
 

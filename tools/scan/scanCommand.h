@@ -1,9 +1,9 @@
 // The scanners' commands, `quillbox todos` and `quillbox subs`: each path given is scanned in
 // order (a folder walked as the window walks it, a file by itself), and the report is printed as
-// the window shows it or as records (shell/records.h).
+// the window shows it or as records (core/records.h).
 #pragma once
 
-#include "shell/commandLine.h"
+#include "core/commandLine.h"
 #include "tools/scan/scanRun.h"
 
 #include <filesystem>

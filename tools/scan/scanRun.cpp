@@ -1,7 +1,7 @@
 #include "tools/scan/scanRun.h"
 
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
 #include "tools/scan/lines.h"
 
 #include <algorithm>

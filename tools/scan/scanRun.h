@@ -5,7 +5,7 @@
 // report holds everything that could be read. Binary files (a NUL byte in their first 64 KiB) are
 // counted and passed over too.
 // Beside the report's text a scan keeps where each of its lines came from, and a record of each
-// found item (shell/records.h), for windows that lead to a line and for the structured formats.
+// found item (core/records.h), for windows that lead to a line and for the structured formats.
 // Files are read and scanned on worker threads ahead of the walk. The calling thread alone walks
 // and calls the progress callback; it hands files to the workers in batches (one hand-over for
 // many small files) and joins their parts to the report in walk order, so the report is the same
@@ -16,11 +16,11 @@
 // the first one the stop cut short, in walk order, and says that it was cancelled.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fs.h"
-#include "shell/records.h"
-#include "shell/walk.h"
-#include "shell/lineBlocks.h"
+#include "core/error.h"
+#include "core/fs.h"
+#include "core/records.h"
+#include "core/walk.h"
+#include "core/lineBlocks.h"
 
 #include <filesystem>
 #include <functional>

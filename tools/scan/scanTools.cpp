@@ -1,19 +1,15 @@
 #include "tools/scan/scanTools.h"
 
-#include "shell/commandLine.h"
-#include "shell/windows.h"
+#include "ui/windows.h"
 #include "tools/scan/frmFindSubNFuncts.h"
 #include "tools/scan/frmFindTodos.h"
-#include "tools/scan/scanCommand.h"
 
 namespace qb {
 
-void registerScanTools()
+void registerScanWindows()
 {
-    registerWindow<frmFindSubNFuncts>();
-    registerWindow<frmFindTodos>();
-    registerCommand(todosCommand());
-    registerCommand(subsCommand());
+    registerTool<frmFindSubNFuncts>(QStringLiteral("Find Subs and &Functs"), 9);
+    registerTool<frmFindTodos>(QStringLiteral("Find &TODOs"), 7);
 }
 
 }  // namespace qb

@@ -8,16 +8,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/backgroundRun.h"
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
-#include "shell/printing.h"
-#include "shell/records.h"
-#include "shell/services.h"
-#include "shell/windows.h"
+#include "ui/backgroundRun.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
+#include "ui/printing.h"
+#include "core/records.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "tools/scan/lines.h"
 
 #include <algorithm>

@@ -3,10 +3,10 @@
 // column, and what becomes of a scan (ScanResults).
 #pragma once
 
-#include "shell/editor.h"
-#include "shell/error.h"
-#include "shell/fs.h"
-#include "shell/walk.h"
+#include "ui/editor.h"
+#include "core/error.h"
+#include "core/fs.h"
+#include "core/walk.h"
 #include "tools/scan/scanRun.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "tools/scan/todoBaseline.h"
 
-#include "shell/records.h"
+#include "core/records.h"
 #include "tools/scan/findTodos.h"
 
 #include <system_error>

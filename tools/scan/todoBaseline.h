@@ -8,7 +8,7 @@
 // a tab, the text, with backslash, tab, CR and LF written as \\ \t \r \n.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 #include "tools/scan/scanRun.h"
 
 #include <filesystem>

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "tools/sql/linkTable.h"
 #include "tools/sql/scriptBox.h"
 

@@ -11,14 +11,14 @@
 
 #include <functional>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/error.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/settings.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "core/error.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/settings.h"
+#include "ui/windows.h"
 #include "tools/sql/scriptBox.h"
 #include "tools/sql/seqTrig.h"
 

@@ -1,6 +1,6 @@
 #include "tools/sql/linkTable.h"
 
-#include "shell/mdlText.h"
+#include "core/mdlText.h"
 
 namespace qb {
 

@@ -1,8 +1,8 @@
 // `quillbox linktable NAME ID...`: the Oracle link-table script, printed.
 #include "tools/sql/sqlCommands.h"
 
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
 #include "tools/sql/linkTable.h"
 
 namespace qb {

@@ -4,7 +4,7 @@
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 
-#include "shell/kit.h"
+#include "ui/kit.h"
 
 namespace qb {
 

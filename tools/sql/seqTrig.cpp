@@ -1,7 +1,7 @@
 #include "tools/sql/seqTrig.h"
 
-#include "shell/fs.h"
-#include "shell/mdlText.h"
+#include "core/fs.h"
+#include "core/mdlText.h"
 
 namespace qb {
 

@@ -6,7 +6,7 @@
 // a failed write leaves the old one whole.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <filesystem>
 #include <string>

@@ -2,9 +2,9 @@
 // trig<Table>.sql, or printed.
 #include "tools/sql/sqlCommands.h"
 
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
-#include "shell/walk.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
+#include "core/walk.h"
 #include "tools/sql/seqTrig.h"
 
 

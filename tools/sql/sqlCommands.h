@@ -1,7 +1,7 @@
 // The commands of the SQL generators; each prints (or writes) the scripts its window shows.
 #pragma once
 
-#include "shell/commandLine.h"
+#include "core/commandLine.h"
 
 namespace qb {
 

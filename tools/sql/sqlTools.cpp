@@ -1,19 +1,15 @@
 #include "tools/sql/sqlTools.h"
 
-#include "shell/commandLine.h"
-#include "shell/windows.h"
+#include "ui/windows.h"
 #include "tools/sql/frmMakeLinktables.h"
 #include "tools/sql/frmOracleSeqTrigs.h"
-#include "tools/sql/sqlCommands.h"
 
 namespace qb {
 
-void registerSqlTools()
+void registerSqlWindows()
 {
-    registerWindow<frmMakeLinktables>();
-    registerWindow<frmOracleSeqTrigs>();
-    registerCommand(seqTrigCommand());
-    registerCommand(linkTableCommand());
+    registerTool<frmMakeLinktables>(QStringLiteral("Make &Link Table"), 10);
+    registerTool<frmOracleSeqTrigs>(QStringLiteral("Create &Sequence and Trigger code in files"), 12);
 }
 
 }  // namespace qb

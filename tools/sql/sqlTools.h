@@ -1,6 +1,13 @@
+// This folder's tools as the program knows them: their commands (Qt-free) and their windows with
+// their places in the frame. The program registers every tool folder's two halves at start.
 #pragma once
 
 namespace qb {
-// Registers the windows of this folder's tools with the opening rule, and their commands.
-void registerSqlTools();
+void registerSqlCommands();
+void registerSqlWindows();
+inline void registerSqlTools()
+{
+    registerSqlCommands();
+    registerSqlWindows();
 }
+}  // namespace qb

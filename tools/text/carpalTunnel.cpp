@@ -1,7 +1,7 @@
 #include "tools/text/carpalTunnel.h"
 
-#include "shell/fs.h"
-#include "shell/mdlText.h"
+#include "core/fs.h"
+#include "core/mdlText.h"
 #include "tools/text/integer16.h"
 
 #include <cstring>

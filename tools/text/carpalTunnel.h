@@ -8,8 +8,8 @@
 // text shown in the window. The chunk itself is kept between uses in a chunk store file.
 #pragma once
 
-#include "shell/error.h"
-#include "shell/fs.h"
+#include "core/error.h"
+#include "core/fs.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // `quillbox repeat`: the chunk repeater, writing the output file as the window does.
 #include "tools/text/textCommands.h"
 
-#include "shell/services.h"
+#include "core/dataFolder.h"
 #include "tools/text/carpalTunnel.h"
 #include "tools/text/integer16.h"
 

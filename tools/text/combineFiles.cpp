@@ -1,8 +1,8 @@
 #include "tools/text/combineFiles.h"
 
-#include "shell/fileText.h"
-#include "shell/fs.h"
-#include "shell/mdlText.h"
+#include "core/fileText.h"
+#include "core/fs.h"
+#include "core/mdlText.h"
 
 namespace qb {
 

@@ -3,7 +3,7 @@
 // without their line ends; the extra lines of the longer file are ignored.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // `quillbox combine FILE1 FILE2`: two files joined line by line.
 #include "tools/text/textCommands.h"
 
-#include "shell/mdlText.h"
+#include "core/mdlText.h"
 #include "tools/text/combineFiles.h"
 
 namespace qb {

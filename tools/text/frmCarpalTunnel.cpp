@@ -12,15 +12,15 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/editor.h"
-#include "shell/error.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/settings.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/editor.h"
+#include "core/error.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/settings.h"
+#include "ui/windows.h"
 #include "tools/text/carpalTunnel.h"
 
 namespace qb {

@@ -12,14 +12,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
-#include "shell/settings.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
+#include "ui/settings.h"
+#include "ui/windows.h"
 #include "tools/text/combineFiles.h"
 
 namespace qb {

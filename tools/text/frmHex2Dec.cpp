@@ -8,12 +8,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/services.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "tools/text/hexdec.h"
 
 namespace qb {

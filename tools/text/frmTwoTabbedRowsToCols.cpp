@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/guard.h"
-#include "shell/kit.h"
-#include "shell/mdlText.h"
-#include "shell/printing.h"
-#include "shell/services.h"
-#include "shell/windows.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/guard.h"
+#include "ui/kit.h"
+#include "core/mdlText.h"
+#include "ui/printing.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "tools/text/rowToCol.h"
 
 namespace qb {

@@ -10,7 +10,7 @@
 // more than 32767, the largest value a 16-bit number holds").
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <optional>
 #include <string>

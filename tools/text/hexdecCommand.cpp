@@ -1,7 +1,7 @@
 // `quillbox hex2dec LIST` and `quillbox dec2hex LIST`: the converter on one comma-separated list.
 #include "tools/text/textCommands.h"
 
-#include "shell/fileText.h"
+#include "core/fileText.h"
 
 namespace qb {
 

@@ -3,7 +3,7 @@
 // nearest integer, halves to the even one, and must fit a signed 16-bit integer.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,8 +1,8 @@
 #include "tools/text/rowToCol.h"
 
-#include "shell/fs.h"
-#include "shell/fsSys.h"
-#include "shell/mdlText.h"
+#include "core/fs.h"
+#include "core/fsSys.h"
+#include "core/mdlText.h"
 
 #include <cerrno>
 

@@ -8,7 +8,7 @@
 // 16-bit integer, so a line holds at most 32,767 values.
 #pragma once
 
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // what the tool's window shows.
 #pragma once
 
-#include "shell/commandLine.h"
+#include "core/commandLine.h"
 #include "tools/text/hexdec.h"
 
 namespace qb {

@@ -1,26 +1,19 @@
 #include "tools/text/textTools.h"
 
-#include "shell/commandLine.h"
-#include "shell/windows.h"
+#include "ui/windows.h"
 #include "tools/text/frmCarpalTunnel.h"
 #include "tools/text/frmCombineFiles.h"
 #include "tools/text/frmHex2Dec.h"
 #include "tools/text/frmTwoTabbedRowsToCols.h"
-#include "tools/text/textCommands.h"
 
 namespace qb {
 
-void registerTextTools()
+void registerTextWindows()
 {
-    registerWindow<frmHex2Dec>();
-    registerWindow<frmCarpalTunnel>();
-    registerWindow<frmTwoTabbedRowsToCols>();
-    registerWindow<frmCombineFiles>();
-    registerCommand(repeatCommand());
-    registerCommand(rowsToColsCommand());
-    registerCommand(combineCommand());
-    registerCommand(hexDecCommand(HexDirection::HexToDec));
-    registerCommand(hexDecCommand(HexDirection::DecToHex));
+    registerTool<frmHex2Dec>(QStringLiteral("Hex 2 &Dec 2 Hex 2..."), 4);
+    registerTool<frmCarpalTunnel>(QStringLiteral("&Carpal Tunnel Repeats"), 3);
+    registerTool<frmTwoTabbedRowsToCols>(QStringLiteral("Two lines of cols to two &rows"), 11);
+    registerTool<frmCombineFiles>(QStringLiteral("Co&mbine Lines from two files"), 8);
 }
 
 }  // namespace qb

@@ -1,9 +1,9 @@
 // Printing into PDFs that stand in for the printer, read back as text the moment the print
 // returns, as a user would look for the pages right after being told they were printed.
-#include "shell/printing.h"
+#include "ui/printing.h"
 
-#include "shell/cp1252.h"
-#include "shell/mdlText.h"
+#include "ui/cp1252.h"
+#include "core/mdlText.h"
 
 #include <QDir>
 #include <QPrinterInfo>

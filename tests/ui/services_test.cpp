@@ -1,5 +1,5 @@
 // Where the program keeps its files, and the runtime folder it sets up before Qt starts.
-#include "shell/services.h"
+#include "ui/services.h"
 
 #include <QStandardPaths>
 

@@ -1,7 +1,7 @@
 // The file system objects, their streams and errors, and the tree walker: order, the visitor's
 // answers, folder errors, cancel, and the base it reports.
-#include "shell/fs.h"
-#include "shell/walk.h"
+#include "core/fs.h"
+#include "core/walk.h"
 
 #include "files/tree.h"
 #include "support/recorder.h"

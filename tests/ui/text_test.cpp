@@ -1,10 +1,10 @@
 // Byte-level text helpers, the window boundary's code-page conversion, and turning file bytes into
 // text: the UTF-8 test, the Windows-1252 fallback, typed text back to bytes, and the binary test;
 // and the compiled regular expression with the line test built on it.
-#include "shell/cp1252.h"
-#include "shell/fileText.h"
-#include "shell/mdlText.h"
-#include "shell/regex.h"
+#include "ui/cp1252.h"
+#include "core/fileText.h"
+#include "core/mdlText.h"
+#include "core/regex.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 // The frame, its menus and the chooser, driven as a user would: every window is found by name.
-#include "shell/frmMain.h"
-#include "shell/frmWhichGizmet.h"
-#include "shell/windows.h"
+#include "ui/frmMain.h"
+#include "ui/frmWhichGizmet.h"
+#include "ui/windows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,8 +38,11 @@ class Frame : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        registerWindow("frmEraseChunks", makeProbe);
-        registerWindow("frmHex2Dec", makeProbe);
+        // Two stand-ins in the tools' places, and one tool whose window is not in this program.
+        registerTool({"frmEraseChunks", "&Erase and Spew Chunks", 2,
+                      ToolMenuEntry{"mnuEraseChunks", "&Erase Chunks", QKeySequence(Qt::Key_F3), 3}, makeProbe});
+        registerTool({"frmHex2Dec", "Hex 2 &Dec 2 Hex 2...", 4, std::nullopt, makeProbe});
+        registerTool({"frmFindTodos", "Find &TODOs", 7, std::nullopt, {}});
     }
     void SetUp() override
     {

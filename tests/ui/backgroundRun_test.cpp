@@ -1,6 +1,6 @@
 // Runs off the window thread: the window keeps handling events while its logic runs, its controls
 // are disabled, the progress dialog comes and Cancel stops the logic, and the result arrives once.
-#include "shell/backgroundRun.h"
+#include "ui/backgroundRun.h"
 
 #include <QLineEdit>
 #include <QProgressDialog>

@@ -1,12 +1,12 @@
 // The program's own dialogs as a user meets them: message boxes, "About Quillbox" and the editor
 // command of the Options menu; and the shared window behaviours: pickers, and the lists and boxes
 // that follow them.
-#include "shell/about.h"
-#include "shell/behaviours.h"
-#include "shell/cp1252.h"
-#include "shell/editor.h"
-#include "shell/pickers.h"
-#include "shell/services.h"
+#include "ui/about.h"
+#include "ui/behaviours.h"
+#include "ui/cp1252.h"
+#include "ui/editor.h"
+#include "ui/pickers.h"
+#include "ui/services.h"
 
 #include <QAction>
 #include <QApplication>
