@@ -389,6 +389,17 @@ Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) cons
     return {};
 }
 
+Result<void> FileSystemObject::removeEmptyFolder(const fs::path& path) const
+{
+    auto folder = openFolder(folderOf(withoutTrailingSeparator(path)), tree_.get());
+    if (!folder)
+        return std::unexpected(folder.error());
+    const Place place{std::move(*folder), withoutTrailingSeparator(path), false};
+    if (::unlinkat(place.folder.get(), place.name().c_str(), AT_REMOVEDIR) != 0)
+        return std::unexpected(systemError(errno, path));
+    return {};
+}
+
 Result<TextStream> FileSystemObject::OpenTextFile(const fs::path& path, IOMode mode, bool create,
                                                   TextFormat) const
 {

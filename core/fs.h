@@ -188,6 +188,9 @@ public:
     // With force = false a file without write permission bits, or one this user may not write,
     // is refused with error 70.
     Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
+    // Removes the folder at `path` when it is empty (its parent opened as DeleteFile opens it); a
+    // folder that holds anything stays (error 75), and so does a link there.
+    Result<void> removeEmptyFolder(const std::filesystem::path& path) const;
     // Whether the file at `path` may be replaced: a folder (75), a device, FIFO or socket (75), a
     // read-only file or one this user may not write (70) may not, nor a link below the tree (75);
     // outside it the file behind a link is asked about. Nothing there may be made. CopyFile,

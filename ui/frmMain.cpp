@@ -61,6 +61,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     registerChooser();
     createWorkspace();
     createFileMenu();
+    createEditMenu();
     createGizmetsMenu();
     createWindowMenu();
     createOptionsMenu();
@@ -120,6 +121,17 @@ void frmMain::createStatusBar()
     summary->setMinimumWidth(1);  // a long summary never widens the frame
     summary->setAccessibleName(QStringLiteral("Last run"));
     statusBar()->addPermanentWidget(summary);
+}
+
+// "&Edit", with the entries that tool folders registered for it.
+void frmMain::createEditMenu()
+{
+    if (registeredEditEntries().empty())
+        return;
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    for (const EditMenuEntry& entry : registeredEditEntries())
+        addEntry(edit, entry.name.toLatin1().constData(), entry.caption, {}, entry.handler)->setStatusTip(entry.tip);
 }
 
 void frmMain::createGizmetsMenu()

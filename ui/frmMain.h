@@ -1,5 +1,6 @@
 // The frame window: a workspace that holds every tool as a child window, the "&File" menu that
-// ends the program, the "&Gizmets" menu, the "&Window" menu that arranges and lists the children
+// ends the program, the "&Edit" menu of the entries tools register for it (undoing an apply), the
+// "&Gizmets" menu, the "&Window" menu that arranges and lists the children
 // by their tools' names, the "&Options" menu and the "&Help" menu, and a status bar whose
 // permanent label keeps the summary of the last run while menus show their tips beside it. The
 // frame fits the screen on its first start and comes back where the user left it.
@@ -44,6 +45,7 @@ private:
     void createWorkspace();
     void createFileMenu();
     void createStatusBar();
+    void createEditMenu();
     void createGizmetsMenu();
     void createWindowMenu();
     void createOptionsMenu();

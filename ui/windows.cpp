@@ -193,6 +193,29 @@ const std::vector<ToolRegistration>& registeredTools()
     return tools();
 }
 
+namespace {
+std::vector<EditMenuEntry>& editEntries()
+{
+    static std::vector<EditMenuEntry> list;
+    return list;
+}
+}  // namespace
+
+void registerEditEntry(EditMenuEntry entry)
+{
+    auto& list = editEntries();
+    const auto known = std::ranges::find(list, entry.name, &EditMenuEntry::name);
+    if (known != list.end())
+        *known = std::move(entry);
+    else
+        list.push_back(std::move(entry));
+}
+
+const std::vector<EditMenuEntry>& registeredEditEntries()
+{
+    return editEntries();
+}
+
 QString chooserName(const QString& className)
 {
     for (const ToolRegistration& tool : tools())

@@ -55,6 +55,17 @@ void registerTool(QString chooserCaption, int chooserPlace, std::optional<ToolMe
 }
 // Every registered tool, in the chooser's order (those without a button first).
 const std::vector<ToolRegistration>& registeredTools();
+// An entry of the frame's "&Edit" menu, registered by the tool folder that does the work (the
+// frame knows no tool). The menu lists them in the order registered, and is there only when some are.
+struct EditMenuEntry {
+    QString name;     // the action's objectName: "mnuUndoLastApply"
+    QString caption;  // with its access key
+    QString tip;      // its status tip
+    std::function<void()> handler;
+};
+// Registering a name again replaces its entry.
+void registerEditEntry(EditMenuEntry entry);
+const std::vector<EditMenuEntry>& registeredEditEntries();
 // The chooser's caption of a window class, without its access key; empty when it has none.
 QString chooserName(const QString& className);
 // The frame's workspace that child windows open in. While one is set, Alt and a letter goes to

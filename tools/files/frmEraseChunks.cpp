@@ -20,6 +20,7 @@
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/eraseChunks.h"
+#include "tools/files/frmReviewChanges.h"
 
 namespace qb {
 
@@ -45,8 +46,9 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent), run_(new Back
     setFont(designFont);
     QWidget* client = scrollingClient(this);
     setupControls(client);
+    cmdReview = addReviewControls(this, client, [this] { showReview(review_, QStringLiteral("Erase and Spew Chunks")); });
     setupPlaces(client);
-    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
+    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild, cmdReview});
 
     Form_Load();
 
@@ -106,6 +108,7 @@ void frmEraseChunks::setupPlaces(QWidget* client)
     placeTwips(chkEraseOnly, {2400 + w, 7560, 3855, 495}, {side, 0, 1, 0});
     placeTwips(chkAllowWild, {2400 + w, 8040, 3975, 495}, {side, 0, 1, 0});
     placeTwips(cmdBegin, {4080 + w, 8640, 1215, 495}, {side, 0, 1, 0});
+    placeTwips(cmdReview, {5415 + w, 8640, 1815, 495}, {side, 0, 1, 0});
     resize(scaledPx(10605 + w), scaledPx(9630));
 }
 
@@ -145,9 +148,15 @@ void frmEraseChunks::cmdBegin_Click()
     settings.options.eraseOnly = chkEraseOnly->isChecked();
     settings.recursive = chkGoRecursive->isChecked();
 
-    run_->start([base = toPath(Dir1->path()), settings](ProgressCallback progress) {
-        return runEraseChunks(base, settings, std::move(progress));
-    }, [this](const Result<RunReport>& report) { showRun(report); });
+    auto review = std::make_shared<CopyReview>();
+    run_->start([base = toPath(Dir1->path()), settings, review](ProgressCallback progress) {
+        return runReviewed(stampEraseRun(base, settings.recursive),
+                           [&] { return runEraseChunks(base, settings, std::move(progress)); }, *review);
+    }, [this, review](const Result<RunReport>& report) {
+        if (report)
+            review_ = review;
+        showRun(report);
+    });
 }
 
 void frmEraseChunks::showRun(const Result<RunReport>& report)

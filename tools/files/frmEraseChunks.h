@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -15,6 +17,7 @@ class QPushButton;
 namespace qb {
 
 class BackgroundRun;
+struct CopyReview;
 class DrivePicker;
 class FolderPicker;
 
@@ -44,6 +47,8 @@ private:
     QCheckBox* chkEraseOnly;
     QCheckBox* chkAllowWild;
     BackgroundRun* run_;
+    QPushButton* cmdReview;
+    std::shared_ptr<const CopyReview> review_;  // what the last run changed
 };
 
 }  // namespace qb

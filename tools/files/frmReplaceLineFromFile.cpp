@@ -14,6 +14,7 @@
 #include "ui/services.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
+#include "tools/files/frmReviewChanges.h"
 #include "tools/files/replaceLines.h"
 
 namespace qb {
@@ -28,9 +29,13 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     txtPath = make<QLineEdit>(client, "txtPath", QStringLiteral("Text1"));
     auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Command1"));
     explainControls(cmdBegin);
+    QPushButton* cmdReview = addReviewControls(this, client, [this] {
+        showReview(review_, QStringLiteral("Search and Replace from file"));
+    });
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdBegin);
+    buttonRow->addWidget(cmdReview);
     buttonRow->addStretch();
     auto* layout = new QVBoxLayout(client);
     layout->addWidget(Drive1);
@@ -38,7 +43,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     layout->addWidget(txtPath);
     layout->addLayout(buttonRow);
 
-    setTabChain({Drive1, Dir1, txtPath, cmdBegin});
+    setTabChain({Drive1, Dir1, txtPath, cmdBegin, cmdReview});
 
     pairDrive(Drive1, Dir1);
     echoFolderPath(Dir1, txtPath);
@@ -63,9 +68,15 @@ void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
 
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
-    run_->start([folder = toPath(Dir1->path()), program = programFolder()](ProgressCallback progress) {
-        return runReplaceLines(folder, program, std::move(progress));
-    }, [this](const Result<RunReport>& report) { showRun(report); });
+    auto review = std::make_shared<CopyReview>();
+    run_->start([folder = toPath(Dir1->path()), program = programFolder(), review](ProgressCallback progress) {
+        return runReviewed(stampReplaceRun(folder, program / debugFileName),
+                           [&] { return runReplaceLines(folder, program, std::move(progress)); }, *review);
+    }, [this, review](const Result<RunReport>& report) {
+        if (report)
+            review_ = review;
+        showRun(report);
+    });
 }
 
 void frmReplaceLineFromFile::showRun(const Result<RunReport>& report)

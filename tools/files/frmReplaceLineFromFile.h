@@ -7,11 +7,14 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QLineEdit;
 
 namespace qb {
 
 class BackgroundRun;
+struct CopyReview;
 class DrivePicker;
 class FolderPicker;
 
@@ -29,6 +32,7 @@ private:
     FolderPicker* Dir1;
     QLineEdit* txtPath;
     BackgroundRun* run_;
+    std::shared_ptr<const CopyReview> review_;  // what the last run changed
 };
 
 }  // namespace qb

@@ -95,7 +95,8 @@ std::vector<fs::path> replaceInputs(const fs::path& folder, const fs::path& debu
     });
 }
 
-void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunReport& report, const ChangedFile& changed)
+void planEdits(const std::vector<fs::path>& files, const MakeAfter& makeAfter, RunReport& report,
+               const ChangedFile& changed)
 {
     std::string before;
     for (const fs::path& file : files) {
@@ -115,15 +116,24 @@ void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunRep
             report.fail(file, original.error());
             continue;
         }
-        // The tools copy a binary file as it is, so it has no edit.
-        if (looksBinary(before))
+        const auto after = makeAfter(file, before);
+        if (!after) {
+            report.fail(file, after.error());
             continue;
-        const std::string after = edit(before);
-        if (after == before)
+        }
+        if (*after == before)
             continue;
         ++report.counts.changed;
-        changed(PlannedEdit{file, std::move(*original), contentHash(after)}, before, after);
+        changed(PlannedEdit{file, std::move(*original), contentHash(*after)}, before, *after);
     }
+}
+
+void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunReport& report, const ChangedFile& changed)
+{
+    planEdits(files, [&](const fs::path&, std::string_view before) -> Result<std::string> {
+        // The tools copy a binary file as it is, so it has no edit.
+        return looksBinary(before) ? std::string(before) : edit(before);
+    }, report, changed);
 }
 
 std::string diffPath(const fs::path& file, const fs::path& folder)

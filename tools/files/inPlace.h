@@ -36,10 +36,14 @@ std::vector<std::filesystem::path> replaceInputs(const std::filesystem::path& fo
                                                  const std::filesystem::path& debugPath, RunReport& report,
                                                  ProgressCallback progress = {});
 
-// Reads and records each file and edits its bytes; `changed` gets each file whose bytes change,
-// with its bytes before and after. A file that cannot be read goes to the report's failures; a
-// link to a file that can be read is passed over with a note.
+// Reads and records each file and makes its new bytes; `changed` gets each file whose bytes
+// change, with its bytes before and after. A file that cannot be read, or whose new bytes cannot
+// be made, goes to the report's failures; a link to a file that can be read is passed over with
+// a note.
 using ChangedFile = std::function<void(PlannedEdit edit, std::string_view before, std::string_view after)>;
+void planEdits(const std::vector<std::filesystem::path>& files, const MakeAfter& makeAfter, RunReport& report,
+               const ChangedFile& changed);
+// The same with `edit` making each file's bytes; a binary file has no edit (the tools copy it as it is).
 void editFiles(const std::vector<std::filesystem::path>& files, const EditBytes& edit, RunReport& report,
                const ChangedFile& changed);
 

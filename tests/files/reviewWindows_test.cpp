@@ -1,0 +1,179 @@
+// The review of a copies run, opened from each tool that writes copies, and the applies behind
+// it: apply, refusal, undo, the list of past applies, discard.
+#include "support/toolWindow.h"
+#include "tools/files/apply.h"
+#include "tools/files/filesTools.h"
+#include "ui/cp1252.h"
+#include "ui/windows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "files/tree.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReviewWindows : public test::ToolWindowTest {
+protected:
+    ReviewWindows() : ToolWindowTest("program") {}
+    static void SetUpTestSuite() { registerFileTools(); }
+
+    // The rows of the open review's list: file, removed, added, change, checked.
+    QStringList rows() const
+    {
+        QStringList texts;
+        auto* list = child<QTreeWidget>(review(), "lstChanges");
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = list->topLevelItem(row);
+            texts << QStringLiteral("%1 -%2 +%3 %4%5")
+                         .arg(item->text(0), item->text(1), item->text(2), item->text(3),
+                              item->checkState(0) == Qt::Checked ? QStringLiteral(" [x]") : QString());
+        }
+        return texts;
+    }
+    QWidget* review() const { return findOpenWindow(QStringLiteral("frmReviewChanges")); }
+    void clickIn(QWidget* in, const char* name) const
+    {
+        QTest::mouseClick(child<QWidget>(in, name), Qt::LeftButton);
+        test::waitForRuns();
+    }
+    void setChecked(const char* file, bool on) const
+    {
+        auto* list = child<QTreeWidget>(review(), "lstChanges");
+        const auto found = list->findItems(QString::fromLatin1(file), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << file;
+        found.front()->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+    }
+
+    const fs::path work = temp.mkdir("work");
+};
+
+// Both tools turn a line "cat" into "dog" here (Erase through its chunk and spew, Search and
+// Replace through its pair file), so one tree and one set of expectations serve both.
+struct ToolRow {
+    const char* opener;
+    const char* className;
+    bool byKey;  // Ctrl+R, or the window's button
+};
+
+TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoesAndDiscards)
+{
+    const ToolRow tools[] = {
+        {"mnuEraseChunks", "frmEraseChunks", true},
+        {"mnuSNP", "frmReplaceLineFromFile", false},
+    };
+    temp.write("program/replaceLines.txt", "cat\r\ndog\r\n");
+    for (const ToolRow& tool : tools) {
+        SCOPED_TRACE(tool.className);
+        test::writeTree(work, {{"a.txt", "one\r\ncat\r\ntwo\r\n"},
+                               {"b.txt", "x\r\ncat\r\ny\r\ncat\r\nz\r\n"},
+                               {"c.txt", "one\ntwo\n"},  // LF: its copy differs in line ends only
+                               {"d.txt", "same\r\n"},
+                               {"e.bin", std::string("cat\0\r\n", 6)},
+                               {"f.txt", "cat\r\n"}});
+        ASSERT_TRUE(open(tool.opener, tool.className));
+        if (std::string_view(tool.className) == "frmEraseChunks") {
+            setBoxBytes(box("richChunk"), "cat");
+            setBoxBytes(box("richSpew"), "dog\r\n");
+        }
+        runIn(work, "cmdBegin");
+        recorder.messages.clear();
+        if (tool.byKey)
+            QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
+        else
+            click("cmdReview");
+        ASSERT_TRUE(review());
+        EXPECT_EQ(rows(), QStringList({"a.txt -1 +1  [x]", "b.txt -2 +2  [x]", "c.txt -2 +2 line ends only",
+                                       "f.txt -1 +1  [x]"}));
+        const QString summary = child<QLabel>(review(), "lblSummary")->text();
+        EXPECT_TRUE(summary.contains("4 files changed (1 only in line ends), 1 binary file")) << summary.toStdString();
+        const QString diff = child<QPlainTextEdit>(review(), "txtDiff")->toPlainText();
+        EXPECT_TRUE(diff.contains("     2        - cat\u240D\n            2 + dog\u240D")) << diff.toStdString();
+
+        // Chosen: a, b and c; c changes after the run, f stays unchecked.
+        setChecked("c.txt", true);
+        setChecked("f.txt", false);
+        temp.write("work/c.txt", "edited\n");
+        clickIn(review(), "cmdApply");
+        ASSERT_EQ(recorder.messages.size(), 1);
+        EXPECT_TRUE(recorder.messages[0].startsWith("Applied 2 of 3 files to their originals.\nCould not handle 1 file"));
+        EXPECT_TRUE(recorder.messages[0].contains(fromPath(work / "c.txt") + ": was changed since the run read it"));
+        recorder.messages.clear();
+        test::Tree applied = test::treeOf(work);
+        EXPECT_EQ(applied["a.txt"], "one\r\ndog\r\ntwo\r\n");
+        EXPECT_EQ(applied["b.txt"], "x\r\ndog\r\ny\r\ndog\r\nz\r\n");
+        EXPECT_EQ(applied["c.txt"], "edited\n");
+        EXPECT_EQ(applied["f.txt"], "cat\r\n");
+        const std::vector<ApplyRecord> applies = listApplies(program);
+        ASSERT_FALSE(applies.empty());
+        EXPECT_EQ(applies.front().folder, work);
+        EXPECT_EQ(applies.front().files.size(), 3);
+        EXPECT_FALSE(child<QPushButton>(review(), "cmdApply")->isEnabled());  // nothing checked is left to apply
+
+        // b changes after the apply: a is undone, b is refused.
+        temp.write("work/b.txt", "mine\r\n");
+        clickIn(review(), "cmdUndoLast");
+        ASSERT_EQ(recorder.messages.size(), 1);
+        EXPECT_TRUE(recorder.messages[0].startsWith("Restored 1 original of the apply of"));
+        EXPECT_TRUE(recorder.messages[0].contains(fromPath(work / "b.txt") + ": was changed since the apply"));
+        recorder.messages.clear();
+        EXPECT_EQ(test::readBytes(work / "a.txt"), "one\r\ncat\r\ntwo\r\n");
+        EXPECT_EQ(test::readBytes(work / "b.txt"), "mine\r\n");
+
+        // Discard: every copy the run wrote goes, and the copies folder with them; one the user
+        // changed since stays.
+        clickIn(review(), "cmdDiscard");
+        EXPECT_TRUE(recorder.only("Discarded 6 copies."));
+        EXPECT_FALSE(fs::exists(work / "copies"));
+        review()->parentWidget()->close();
+        window->parentWidget()->close();
+        QApplication::processEvents();
+    }
+}
+
+// The frame's Edit menu: the list of past applies, newest first, from which an older one is
+// undone; "Undo Last Apply" takes the newest that has anything left.
+TEST_F(ReviewWindows, EditMenuListsAppliesAndUndoesAnOlderOneOrTheLast)
+{
+    const auto applyOnce = [&](const char* name, const char* bytes) {
+        const fs::path file = temp.write(std::string("work/") + name, "old\n");
+        std::string read;
+        ApplyPlan plan{"replace", work, {{file, *recordOriginal(file, read), contentHash(bytes)}},
+                       [bytes](const fs::path&, std::string_view) -> Result<std::string> { return std::string(bytes); }};
+        ASSERT_TRUE(applyEdits(plan, program));
+    };
+    applyOnce("older.txt", "new\n");
+    applyOnce("newer.txt", "new\n");
+    ASSERT_TRUE(open("mnuPastApplies", "frmApplies"));
+    auto* list = child<QTreeWidget>("lstApplies");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "replace");
+    EXPECT_EQ(list->topLevelItem(0)->text(2), fromPath(work));
+    list->setCurrentItem(list->topLevelItem(1));
+    click("cmdUndoApply");
+    EXPECT_TRUE(recorder.only("Restored 1 original of the apply of"));
+    EXPECT_EQ(test::readBytes(work / "older.txt"), "old\n");
+    EXPECT_EQ(test::readBytes(work / "newer.txt"), "new\n");
+    EXPECT_EQ(list->topLevelItem(1)->text(4), "0");
+
+    frame.findChild<QAction*>("mnuUndoLastApply")->trigger();
+    test::waitForRuns();
+    EXPECT_TRUE(recorder.only("Restored 1 original"));
+    EXPECT_EQ(test::readBytes(work / "newer.txt"), "old\n");
+    frame.findChild<QAction*>("mnuUndoLastApply")->trigger();
+    test::waitForRuns();
+    EXPECT_TRUE(recorder.only("There is no apply left to undo."));
+}
+
+}  // namespace
+}  // namespace qb
