@@ -19,7 +19,11 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <fstream>
 
+#include "tools/files/eraseChunks.h"
+#include "tools/files/frmReviewChanges.h"
+#include "tools/files/review.h"
 #include "ui/frmMain.h"
 #include "ui/services.h"
 #include "ui/windows.h"
@@ -78,6 +82,31 @@ void goDark(QApplication& app)
     // A style sheet of the kind users apply: roomier buttons and check boxes than the style's own.
     app.setStyleSheet(QStringLiteral("QPushButton { padding: 4px 12px; }"
                                      "QCheckBox, QRadioButton { spacing: 8px; padding: 2px; }"));
+}
+
+// The review of an Erase run over a small site: two pages lose a tracker chunk, a notes file
+// with LF line ends gets CR LF copies (line ends only), a picture is binary, a page is unchanged.
+void showDemoReview(const QString& scratch)
+{
+    namespace fs = std::filesystem;
+    const fs::path site = fs::path(scratch.toStdString()) / "site";
+    fs::create_directories(site / "blog");
+    const auto write = [&](const char* name, std::string_view bytes) { std::ofstream(site / name, std::ios::binary) << bytes; };
+    write("index.html", "<html>\r\n<head>\r\n  <title>Home</title>\r\n  <!-- analytics -->\r\n"
+                        "  <script src=\"tracker.js\"></script>\r\n</head>\r\n<body>\r\n  <h1>Welcome</h1>\r\n"
+                        "</body>\r\n</html>\r\n");
+    write("blog/first-post.html", "<html>\r\n<head>\r\n  <title>First post</title>\r\n  <!-- analytics -->\r\n"
+                                  "  <script src=\"tracker.js\"></script>\r\n  <link rel=\"stylesheet\" href=\"blog.css\">\r\n"
+                                  "</head>\r\n<body>\r\n  <p>Hello.</p>\r\n</body>\r\n</html>\r\n");
+    write("contact.html", "<html>\r\n<body>\r\n  <p>Write to us.</p>\r\n</body>\r\n</html>\r\n");
+    write("notes.txt", "todo: move the tracker\nthen the fonts\n");
+    write("logo.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    qb::EraseSettings settings{.chunk = {"<!-- analytics -->", "<script src=\"tracker.js\"></script>"},
+                               .spew = "  <!-- no tracking -->\r\n",
+                               .recursive = true};
+    auto review = std::make_shared<qb::CopyReview>();
+    (void)qb::runReviewed(qb::stampEraseRun(site, true), [&] { return qb::runEraseChunks(site, settings); }, *review);
+    qb::showReview(review, QStringLiteral("Erase and Spew Chunks"));
 }
 
 }  // namespace
@@ -140,6 +169,10 @@ int main(int argc, char* argv[])
         save(name);
         if (QWidget* window = qb::findOpenWindow(name))
             window->parentWidget()->close();
+    }
+    if (wanted(QStringLiteral("frmReviewChanges"))) {
+        showDemoReview(scratch.path());
+        save(QStringLiteral("frmReviewChanges"));
     }
     return 0;
 }

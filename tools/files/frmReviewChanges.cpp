@@ -16,6 +16,7 @@
 #include "core/dataFolder.h"
 #include "core/fileText.h"
 #include "core/fs.h"
+#include "core/lineEnds.h"
 #include "tools/files/frmApplies.h"
 #include "tools/files/inPlace.h"
 #include "ui/backgroundRun.h"
@@ -48,19 +49,18 @@ QString number(std::uint64_t line)
     return line == 0 ? QString(6, QLatin1Char(' ')) : QStringLiteral("%1").arg(line, 6);
 }
 
-// A diff line's bytes as text: a CR before its LF, and a missing line end, are shown, since a
-// change may be only that.
-QString rowText(const DiffRow& row, bool utf8, bool showEnds)
+// A diff line's bytes as text, without its line end; with `showEnd`, the end is named after it,
+// for a change that is (partly) one of line ends.
+QString rowText(const DiffRow& row, bool utf8, bool showEnd)
 {
     std::string_view bytes = row.text;
     const bool cr = bytes.ends_with('\r');
     if (cr)
         bytes.remove_suffix(1);
     QString text = fileText(bytes, utf8);
-    if (showEnds && cr)
-        text += QChar(0x240D);  // SYMBOL FOR CARRIAGE RETURN
-    if (showEnds && row.noNewline)
-        text += QStringLiteral("  (no line end)");
+    if (showEnd)
+        text += row.noNewline ? (cr ? QStringLiteral("  [CR]") : QStringLiteral("  [no line end]"))
+                              : (cr ? QStringLiteral("  [CR LF]") : QStringLiteral("  [LF]"));
     return text;
 }
 
@@ -227,6 +227,7 @@ void frmReviewChanges::showDiff()
         return;
     }
     const bool beforeUtf8 = isValidUtf8(*before), afterUtf8 = isValidUtf8(*after);
+    const bool endsChange = change.kind == ReviewedChange::Kind::LineEnds || allLineEndsCrLf(*before) != allLineEndsCrLf(*after);
     QString text;
     std::vector<std::pair<int, DiffRow::Kind>> marks;
     int line = 0;
@@ -242,7 +243,7 @@ void frmReviewChanges::showDiff()
             text += number(row.oldLine) + QLatin1Char(' ') + number(row.newLine) + QLatin1Char(' ') + sign
                     + QLatin1Char(' ')
                     + rowText(row, row.kind == DiffRow::Kind::Added ? afterUtf8 : beforeUtf8,
-                              row.kind != DiffRow::Kind::Context);
+                              endsChange && row.kind != DiffRow::Kind::Context);
         }
         if (row.kind != DiffRow::Kind::Context)
             marks.emplace_back(line, row.kind);
