@@ -1,8 +1,6 @@
 // The review of a copies run, opened from each tool that writes copies, and the applies behind
 // it: apply, refusal, undo, the list of past applies, discard.
-#include "support/toolWindow.h"
 #include "tools/files/apply.h"
-#include "tools/files/filesTools.h"
 #include "ui/cp1252.h"
 #include "ui/windows.h"
 
@@ -16,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/fileWindows.h"
 #include "files/tree.h"
 
 namespace qb {
@@ -23,11 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ReviewWindows : public test::ToolWindowTest {
+class ReviewWindows : public test::FileWindows {
 protected:
-    ReviewWindows() : ToolWindowTest("program") {}
-    static void SetUpTestSuite() { registerFileTools(); }
-
     // The rows of the open review's list: file, removed, added, change, checked.
     QStringList rows() const
     {
@@ -54,8 +50,6 @@ protected:
         ASSERT_EQ(found.size(), 1) << file;
         found.front()->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
     }
-
-    const fs::path work = temp.mkdir("work");
 };
 
 // Both tools turn a line "cat" into "dog" here (Erase through its chunk and spew, Search and
@@ -82,12 +76,15 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
                                {"e.bin", std::string("cat\0\r\n", 6)},
                                {"f.txt", "cat\r\n"}});
         ASSERT_TRUE(open(tool.opener, tool.className));
+        QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
+        EXPECT_TRUE(recorder.only("There is nothing to review yet"));
         if (std::string_view(tool.className) == "frmEraseChunks") {
             setBoxBytes(box("richChunk"), "cat");
             setBoxBytes(box("richSpew"), "dog\r\n");
         }
         runIn(work, "cmdBegin");
         recorder.messages.clear();
+        EXPECT_FALSE(review());  // it opens only when asked
         if (tool.byKey)
             QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
         else
@@ -97,20 +94,20 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
                                        "f.txt -1 +1  [x]"}));
         const QString summary = child<QLabel>(review(), "lblSummary")->text();
         EXPECT_TRUE(summary.contains("4 files changed (1 only in line ends), 1 binary file")) << summary.toStdString();
-        const QString diff = child<QPlainTextEdit>(review(), "txtDiff")->toPlainText();
-        EXPECT_TRUE(diff.contains("     2        - cat\n            2 + dog\n")) << diff.toStdString();
-        child<QTreeWidget>(review(), "lstChanges")->setCurrentItem(child<QTreeWidget>(review(), "lstChanges")->topLevelItem(2));
-        EXPECT_TRUE(child<QPlainTextEdit>(review(), "txtDiff")->toPlainText().contains("     1        - one  [LF]\n     2        - two  [LF]\n            1 + one  [CR LF]"));
+        // Both line numbers; the line ends are named where they are the change.
+        auto* diff = child<QPlainTextEdit>(review(), "txtDiff");
+        EXPECT_TRUE(diff->toPlainText().contains("     2        - cat\n            2 + dog\n")) << diff->toPlainText().toStdString();
+        auto* list = child<QTreeWidget>(review(), "lstChanges");
+        list->setCurrentItem(list->topLevelItem(2));
+        EXPECT_TRUE(diff->toPlainText().contains("     1        - one  [LF]\n     2        - two  [LF]\n            1 + one  [CR LF]"));
 
         // Chosen: a, b and c; c changes after the run, f stays unchecked.
         setChecked("c.txt", true);
         setChecked("f.txt", false);
         temp.write("work/c.txt", "edited\n");
         clickIn(review(), "cmdApply");
-        ASSERT_EQ(recorder.messages.size(), 1);
-        EXPECT_TRUE(recorder.messages[0].startsWith("Applied 2 of 3 files to their originals.\nCould not handle 1 file"));
-        EXPECT_TRUE(recorder.messages[0].contains(fromPath(work / "c.txt") + ": was changed since the run read it"));
-        recorder.messages.clear();
+        EXPECT_TRUE(recorder.only("Applied 2 of 3 files to their originals.\nCould not handle 1 file",
+                                  fromPath(work / "c.txt") + ": was changed since the run read it"));
         test::Tree applied = test::treeOf(work);
         EXPECT_EQ(applied["a.txt"], "one\r\ndog\r\ntwo\r\n");
         EXPECT_EQ(applied["b.txt"], "x\r\ndog\r\ny\r\ndog\r\nz\r\n");
@@ -125,10 +122,8 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         // b changes after the apply: a is undone, b is refused.
         temp.write("work/b.txt", "mine\r\n");
         clickIn(review(), "cmdUndoLast");
-        ASSERT_EQ(recorder.messages.size(), 1);
-        EXPECT_TRUE(recorder.messages[0].startsWith("Restored 1 original of the apply of"));
-        EXPECT_TRUE(recorder.messages[0].contains(fromPath(work / "b.txt") + ": was changed since the apply"));
-        recorder.messages.clear();
+        EXPECT_TRUE(recorder.only("Restored 1 original of the apply of",
+                                  fromPath(work / "b.txt") + ": was changed since the apply"));
         EXPECT_EQ(test::readBytes(work / "a.txt"), "one\r\ncat\r\ntwo\r\n");
         EXPECT_EQ(test::readBytes(work / "b.txt"), "mine\r\n");
 

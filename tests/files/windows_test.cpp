@@ -15,20 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include "files/fileWindows.h"
 #include "files/tree.h"
 
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
-
-class FileWindows : public test::ToolWindowTest {
-protected:
-    FileWindows() : ToolWindowTest("program") {}
-    static void SetUpTestSuite() { registerFileTools(); }
-
-    const fs::path work = temp.mkdir("work");
-};
+using test::FileWindows;
 
 TEST_F(FileWindows, EraseChunksRefusesAnEmptyChunkListsFailuresThenSpewsOrErases)
 {

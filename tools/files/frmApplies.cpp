@@ -11,6 +11,7 @@
 
 #include "core/dataFolder.h"
 #include "tools/files/apply.h"
+#include "tools/files/frmReviewChanges.h"
 #include "ui/backgroundRun.h"
 #include "ui/cp1252.h"
 #include "ui/guard.h"
@@ -137,8 +138,7 @@ void startUndo(BackgroundRun* run, const fs::path& manifest, AfterUndo after)
                                    .arg(localTime(record->time), QString::fromStdString(record->tool),
                                         pathText(record->folder.string()));
                    head += QLatin1Char('.');
-                   const std::string rest = endOfRunText(*report);
-                   showMessage(rest.empty() ? head : head + QLatin1Char('\n') + pathText(rest));
+                   showEndMessage(head, *report);
                    if (after)
                        after(manifest, *report);
                });

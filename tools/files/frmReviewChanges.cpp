@@ -214,6 +214,10 @@ void frmReviewChanges::showDiff()
         return;
     }
     const ReviewedChange& change = review_->changes[static_cast<std::size_t>(lstChanges->indexOfTopLevelItem(item))];
+    if (discarded_) {
+        setBoxText(txtDiff, QStringLiteral("The copies were discarded."));
+        return;
+    }
     const FileSystemObject fso;
     auto before = fso.readFileBytes(change.edit.path);
     auto after = fso.readFileBytes(change.copy);
@@ -272,14 +276,16 @@ void frmReviewChanges::cmdApply_Click()
         return;
     run_->start([plan = reviewPlan(*review_, chosen), data = programFolder()](ProgressCallback, std::stop_token stop) {
         return applyEdits(plan, data, std::move(stop));
-    }, [this, chosen](const Result<ApplyResult>& applied) {
+    }, [this, chosen, review = review_](const Result<ApplyResult>& applied) {
         if (!applied) {
             showError(applied.error());
             return;
         }
-        applied_ = applied->manifest;
         const RunReport& report = applied->report;
-        for (std::size_t index : chosen) {
+        // Another tool may have shown its own run here meanwhile: its rows are not this apply's.
+        if (review == review_)
+            applied_ = applied->manifest;
+        for (std::size_t index : review == review_ ? chosen : std::vector<std::size_t>()) {
             const fs::path& path = review_->changes[index].edit.path;
             const bool refused = std::ranges::any_of(report.failures, [&](const Failure& failure) { return failure.path == path; });
             const bool done = std::ranges::find(report.listed, path) != report.listed.end();
@@ -296,8 +302,7 @@ void frmReviewChanges::cmdApply_Click()
                                  .arg(QLocale().toString(static_cast<qulonglong>(report.counts.written)),
                                       counted(chosen.size(), QStringLiteral("file"), QStringLiteral("files")));
         showStatus(this, QStringLiteral("Review: ") + head);
-        const std::string rest = endOfRunText(report);
-        showMessage(rest.empty() ? head : head + QLatin1Char('\n') + pathText(rest));
+        showEndMessage(head, report);
     });
 }
 
@@ -306,15 +311,15 @@ void frmReviewChanges::cmdDiscard_Click()
     if (!review_ || discarded_)
         return;
     run_->start([review = review_](ProgressCallback) { return discardCopies(*review); },
-                [this](const RunReport& report) {
-                    discarded_ = true;
+                [this, review = review_](const RunReport& report) {
+                    discarded_ = discarded_ || review == review_;
+                    showDiff();
                     showSummary();
                     const QString head = QStringLiteral("Discarded ")
                                          + counted(report.counts.written, QStringLiteral("copy"), QStringLiteral("copies"))
                                          + QStringLiteral(".");
                     showStatus(this, QStringLiteral("Review: ") + head);
-                    const std::string rest = endOfRunText(report);
-                    showMessage(rest.empty() ? head : head + QLatin1Char('\n') + pathText(rest));
+                    showEndMessage(head, report);
                 });
 }
 
@@ -330,6 +335,16 @@ void frmReviewChanges::cmdUndoLast_Click()
                 lstChanges->topLevelItem(static_cast<int>(i))->setText(ChangeColumn, QStringLiteral("undone"));
             }
     });
+}
+
+void showEndMessage(const QString& head, const RunReport& report)
+{
+    QString text = head;
+    if (const std::string rest = endOfRunText(report); !rest.empty())
+        text += QLatin1Char('\n') + pathText(rest);
+    if (report.cancelled)
+        text += QStringLiteral("\nCancelled.");
+    showMessage(text);
 }
 
 void showReview(std::shared_ptr<const CopyReview> review, const QString& toolName)

@@ -55,6 +55,10 @@ private:
     bool discarded_ = false;
 };
 
+// The message at the end of an apply, a discard or an undo: `head`, then what could not be done
+// (the first 20, then a count) and the run's notes, then "Cancelled." when the user stopped it.
+void showEndMessage(const QString& head, const RunReport& report);
+
 // Opens the review (by the opening rule) on `review`; without a run yet, says so instead.
 void showReview(std::shared_ptr<const CopyReview> review, const QString& toolName);
 
