@@ -119,6 +119,13 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         EXPECT_EQ(applies.front().files.size(), 3);
         EXPECT_FALSE(child<QPushButton>(review(), "cmdApply")->isEnabled());  // nothing checked is left to apply
 
+        // Opened again, the review offers no original that is not as the run read it.
+        review()->parentWidget()->close();
+        QApplication::processEvents();
+        click("cmdReview");
+        EXPECT_EQ(rows(), QStringList({"a.txt -1 +1 changed since the run", "b.txt -2 +2 changed since the run",
+                                       "c.txt -2 +2 changed since the run", "f.txt -1 +1  [x]"}));
+
         // b changes after the apply: a is undone, b is refused.
         temp.write("work/b.txt", "mine\r\n");
         clickIn(review(), "cmdUndoLast");

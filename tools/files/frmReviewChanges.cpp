@@ -140,6 +140,9 @@ void frmReviewChanges::fillList()
     if (review_) {
         QList<QTreeWidgetItem*> items;
         for (const ReviewedChange& change : review_->changes) {
+            // An original that is not as the run read it (applied since, or edited) is not offered.
+            const FileStamp now = stampOf(change.edit.path);
+            const bool changedSince = now.size != change.edit.original.size || now.modified != change.edit.original.modified;
             auto* item = new QTreeWidgetItem;
             item->setText(FileColumn, pathText(diffPath(change.edit.path, review_->folder)));
             item->setToolTip(FileColumn, pathText(change.edit.path.string()));
@@ -150,7 +153,12 @@ void frmReviewChanges::fillList()
             const bool endsOnly = change.kind == ReviewedChange::Kind::LineEnds;
             item->setText(ChangeColumn, endsOnly ? QStringLiteral("line ends only") : QString());
             // A line-end conversion is never a side effect of an edit: those start unchecked.
-            item->setCheckState(FileColumn, endsOnly ? Qt::Unchecked : Qt::Checked);
+            item->setCheckState(FileColumn, endsOnly || changedSince ? Qt::Unchecked : Qt::Checked);
+            if (changedSince) {
+                outcomes_[static_cast<std::size_t>(items.size())] = Outcome::Stale;
+                item->setText(ChangeColumn, QStringLiteral("changed since the run"));
+                item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+            }
             items << item;
         }
         lstChanges->addTopLevelItems(items);
@@ -184,7 +192,7 @@ void frmReviewChanges::showSummary()
                        + counted(review_->changes.size(), QStringLiteral("file changed"), QStringLiteral("files changed"));
         if (endsOnly > 0)
             text += QStringLiteral(" (%1 only in line ends)").arg(QLocale().toString(static_cast<qlonglong>(endsOnly)));
-        const std::uint64_t same = review_->copies.size() - review_->changes.size() - review_->report.counts.binary
+        const std::uint64_t same = review_->report.counts.files - review_->changes.size() - review_->report.counts.binary
                                    - review_->report.failures.size();
         if (review_->report.counts.binary > 0)
             text += QStringLiteral(", ") + counted(review_->report.counts.binary, QStringLiteral("binary file"),
@@ -198,6 +206,8 @@ void frmReviewChanges::showSummary()
         text += QStringLiteral(". ") + counted(checkedChanges().size(), QStringLiteral("file checked"),
                                                QStringLiteral("files checked"))
                 + QStringLiteral(".");
+        for (const std::string& note : review_->report.notes)
+            text += QLatin1Char(' ') + pathText(note);
         lblSummary->setText(text);
     }
     const bool pending = review_ && !discarded_;

@@ -34,7 +34,7 @@ public:
     void cmdUndoLast_Click();
 
 private:
-    enum class Outcome { Pending, Applied, Refused, Undone };
+    enum class Outcome { Pending, Applied, Refused, Undone, Stale };
     void fillList();
     void showDiff();
     void showSummary();

@@ -79,16 +79,26 @@ CopyReview reviewCopies(const CopiesRun& before)
     // published by a rename, so a rewritten one is a new file).
     std::vector<fs::path> written;
     std::map<fs::path, FileStamp> originals;
+    std::size_t tooLarge = 0;
     for (std::size_t i = 0; i < before.inputs.size(); ++i) {
         const fs::path copy = before.copyOf(before.inputs[i]);
         const FileStamp now = stampOf(copy);
         if (!now.exists || now == before.copies[i])
             continue;
-        written.push_back(before.inputs[i]);
-        originals.emplace(before.inputs[i], before.originals[i]);
         review.copies.push_back(copy);
         review.copyStamps.push_back(now);
+        // The review holds a file and its copy whole; a run's memory stays with its longest line.
+        if (std::max(now.size, before.originals[i].size) > reviewedFileLimit) {
+            ++tooLarge;
+            continue;
+        }
+        written.push_back(before.inputs[i]);
+        originals.emplace(before.inputs[i], before.originals[i]);
     }
+    if (tooLarge > 0)
+        report.notes.push_back(std::to_string(tooLarge) + (tooLarge == 1 ? " file is" : " files are")
+                               + " larger than " + std::to_string(reviewedFileLimit >> 20)
+                               + " MiB and not reviewed here; the command line's --diff and --apply take any size.");
     const MakeAfter copied = copyBytes(before.copyOf);
     planEdits(
         written,

@@ -82,7 +82,9 @@ struct CopyReview {
                        // that could not be read, or were changed while the run worked
 };
 
-// After the run that `before` stamped. Reads each original and copy whole, one pair at a time.
+// After the run that `before` stamped. Reads each original and copy whole, one pair at a time;
+// a pair with a side larger than reviewedFileLimit is left out, and a note says how many were.
+inline constexpr std::uint64_t reviewedFileLimit = std::uint64_t(64) << 20;
 CopyReview reviewCopies(const CopiesRun& before);
 
 // Runs `run`, a copies run, after `before` stamped it; `review` then gets what it changed.
