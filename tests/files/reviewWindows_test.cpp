@@ -67,10 +67,15 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         {"mnuSNP", "frmReplaceLineFromFile", false},
     };
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\n");
+    // Large enough that its diff is made off the window thread.
+    std::string big;
+    for (int line = 1; line <= 60000; ++line)
+        big += line == 30001 ? "cat\r\n" : "0123456789\r\n";
     for (const ToolRow& tool : tools) {
         SCOPED_TRACE(tool.className);
         test::writeTree(work, {{"a.txt", "one\r\ncat\r\ntwo\r\n"},
                                {"b.txt", "x\r\ncat\r\ny\r\ncat\r\nz\r\n"},
+                               {"big.txt", big},
                                {"c.txt", "one\ntwo\n"},  // LF: its copy differs in line ends only
                                {"d.txt", "same\r\n"},
                                {"e.bin", std::string("cat\0\r\n", 6)},
@@ -90,19 +95,24 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         else
             click("cmdReview");
         ASSERT_TRUE(review());
-        EXPECT_EQ(rows(), QStringList({"a.txt -1 +1  [x]", "b.txt -2 +2  [x]", "c.txt -2 +2 line ends only",
-                                       "f.txt -1 +1  [x]"}));
+        EXPECT_EQ(rows(), QStringList({"a.txt -1 +1  [x]", "b.txt -2 +2  [x]", "big.txt -1 +1  [x]",
+                                       "c.txt -2 +2 line ends only", "f.txt -1 +1  [x]"}));
         const QString summary = child<QLabel>(review(), "lblSummary")->text();
-        EXPECT_TRUE(summary.contains("4 files changed (1 only in line ends), 1 binary file")) << summary.toStdString();
+        EXPECT_TRUE(summary.endsWith(" in " + fromPath(work) + ": 5 files changed (1 only in line ends), 1 binary file copied as is "
+                                         "(not compared), 1 copy the same as the original. 4 files checked.")) << summary.toStdString();
         // Both line numbers; the line ends are named where they are the change.
         auto* diff = child<QPlainTextEdit>(review(), "txtDiff");
         EXPECT_TRUE(diff->toPlainText().contains("     2        - cat\n            2 + dog\n")) << diff->toPlainText().toStdString();
         auto* list = child<QTreeWidget>(review(), "lstChanges");
         list->setCurrentItem(list->topLevelItem(2));
+        test::waitForRuns();
+        EXPECT_TRUE(diff->toPlainText().contains(" 30001        - cat\n        30001 + dog\n")) << diff->toPlainText().left(300).toStdString();
+        list->setCurrentItem(list->topLevelItem(3));
         EXPECT_TRUE(diff->toPlainText().contains("     1        - one  [LF]\n     2        - two  [LF]\n            1 + one  [CR LF]"));
 
-        // Chosen: a, b and c; c changes after the run, f stays unchecked.
+        // Chosen: a, b and c; c changes after the run, big and f are unchecked.
         setChecked("c.txt", true);
+        setChecked("big.txt", false);
         setChecked("f.txt", false);
         temp.write("work/c.txt", "edited\n");
         clickIn(review(), "cmdApply");
@@ -113,6 +123,7 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         EXPECT_EQ(applied["b.txt"], "x\r\ndog\r\ny\r\ndog\r\nz\r\n");
         EXPECT_EQ(applied["c.txt"], "edited\n");
         EXPECT_EQ(applied["f.txt"], "cat\r\n");
+        EXPECT_EQ(applied["big.txt"], big);
         const std::vector<ApplyRecord> applies = listApplies(program);
         ASSERT_FALSE(applies.empty());
         EXPECT_EQ(applies.front().folder, work);
@@ -124,7 +135,7 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         QApplication::processEvents();
         click("cmdReview");
         EXPECT_EQ(rows(), QStringList({"a.txt -1 +1 changed since the run", "b.txt -2 +2 changed since the run",
-                                       "c.txt -2 +2 changed since the run", "f.txt -1 +1  [x]"}));
+                                       "big.txt -1 +1  [x]", "c.txt -2 +2 changed since the run", "f.txt -1 +1  [x]"}));
 
         // b changes after the apply: a is undone, b is refused.
         temp.write("work/b.txt", "mine\r\n");
@@ -137,7 +148,7 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         // Discard: every copy the run wrote goes, and the copies folder with them; one the user
         // changed since stays.
         clickIn(review(), "cmdDiscard");
-        EXPECT_TRUE(recorder.only("Discarded 6 copies."));
+        EXPECT_TRUE(recorder.only("Discarded 7 copies."));
         EXPECT_FALSE(fs::exists(work / "copies"));
         review()->parentWidget()->close();
         window->parentWidget()->close();

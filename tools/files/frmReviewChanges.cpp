@@ -215,6 +215,56 @@ void frmReviewChanges::showSummary()
     cmdDiscard->setEnabled(pending && !review_->copies.empty());
 }
 
+namespace {
+
+// A change's diff as the view shows it: its rows' text, and which rows are marked how.
+struct DiffView {
+    QString text;
+    std::vector<std::pair<int, DiffRow::Kind>> marks;
+};
+
+// Reads the original and its copy as they are now; may run off the window thread.
+DiffView diffView(const ReviewedChange& change, const fs::path& folder)
+{
+    const FileSystemObject fso;
+    auto before = fso.readFileBytes(change.edit.path);
+    auto after = fso.readFileBytes(change.copy);
+    if (!before || !after)
+        return {pathText(formatError(before ? after.error() : before.error())), {}};
+    const std::string unified = unifiedDiff(*before, *after, diffPath(change.edit.path, folder));
+    if (unified.empty())
+        return {QStringLiteral("The original and its copy are the same now."), {}};
+    const bool beforeUtf8 = isValidUtf8(*before), afterUtf8 = isValidUtf8(*after);
+    const bool endsChange = change.kind == ReviewedChange::Kind::LineEnds || allLineEndsCrLf(*before) != allLineEndsCrLf(*after);
+    DiffView view;
+    int line = 0;
+    for (const DiffRow& row : diffRows(unified)) {
+        if (line > 0)
+            view.text += QLatin1Char('\n');
+        if (row.kind == DiffRow::Kind::Hunk) {
+            view.text += fileText(row.text, true);
+        } else {
+            const QChar sign = row.kind == DiffRow::Kind::Removed ? QLatin1Char('-')
+                               : row.kind == DiffRow::Kind::Added ? QLatin1Char('+')
+                                                                  : QLatin1Char(' ');
+            view.text += number(row.oldLine) + QLatin1Char(' ') + number(row.newLine) + QLatin1Char(' ') + sign
+                         + QLatin1Char(' ')
+                         + rowText(row, row.kind == DiffRow::Kind::Added ? afterUtf8 : beforeUtf8,
+                                   endsChange && row.kind != DiffRow::Kind::Context);
+        }
+        if (row.kind != DiffRow::Kind::Context)
+            view.marks.emplace_back(line, row.kind);
+        ++line;
+    }
+    return view;
+}
+
+// Below this many bytes (a file and its copy together) a diff is made at once; a larger one off
+// the window thread, like a run.
+constexpr std::uint64_t immediateDiffBytes = 1 << 20;
+
+}  // namespace
+
 void frmReviewChanges::showDiff()
 {
     QTreeWidgetItem* item = lstChanges->currentItem();
@@ -228,41 +278,26 @@ void frmReviewChanges::showDiff()
         setBoxText(txtDiff, QStringLiteral("The copies were discarded."));
         return;
     }
-    const FileSystemObject fso;
-    auto before = fso.readFileBytes(change.edit.path);
-    auto after = fso.readFileBytes(change.copy);
-    if (!before || !after) {
-        setBoxText(txtDiff, pathText(formatError(before ? after.error() : before.error())));
+    if (stampOf(change.edit.path).size + stampOf(change.copy).size <= immediateDiffBytes) {
+        const DiffView view = diffView(change, review_->folder);
+        paintDiff(view.text, view.marks);
         return;
     }
-    const std::string unified = unifiedDiff(*before, *after, diffPath(change.edit.path, review_->folder));
-    if (unified.empty()) {
-        setBoxText(txtDiff, QStringLiteral("The original and its copy are the same now."));
-        return;
-    }
-    const bool beforeUtf8 = isValidUtf8(*before), afterUtf8 = isValidUtf8(*after);
-    const bool endsChange = change.kind == ReviewedChange::Kind::LineEnds || allLineEndsCrLf(*before) != allLineEndsCrLf(*after);
-    QString text;
-    std::vector<std::pair<int, DiffRow::Kind>> marks;
-    int line = 0;
-    for (const DiffRow& row : diffRows(unified)) {
-        if (line > 0)
-            text += QLatin1Char('\n');
-        if (row.kind == DiffRow::Kind::Hunk) {
-            text += fileText(row.text, true);
-        } else {
-            const QChar sign = row.kind == DiffRow::Kind::Removed ? QLatin1Char('-')
-                               : row.kind == DiffRow::Kind::Added ? QLatin1Char('+')
-                                                                  : QLatin1Char(' ');
-            text += number(row.oldLine) + QLatin1Char(' ') + number(row.newLine) + QLatin1Char(' ') + sign
-                    + QLatin1Char(' ')
-                    + rowText(row, row.kind == DiffRow::Kind::Added ? afterUtf8 : beforeUtf8,
-                              endsChange && row.kind != DiffRow::Kind::Context);
-        }
-        if (row.kind != DiffRow::Kind::Context)
-            marks.emplace_back(line, row.kind);
-        ++line;
-    }
+    setBoxText(txtDiff, QStringLiteral("Comparing\u2026"));
+    if (run_->running())
+        return;  // the run's end shows the diff
+    const int row = lstChanges->indexOfTopLevelItem(item);
+    run_->start([change, folder = review_->folder](ProgressCallback) { return diffView(change, folder); },
+                [this, row, review = review_](const DiffView& view) {
+                    if (review == review_ && lstChanges->indexOfTopLevelItem(lstChanges->currentItem()) == row)
+                        paintDiff(view.text, view.marks);
+                    else
+                        showDiff();
+                });
+}
+
+void frmReviewChanges::paintDiff(const QString& text, const std::vector<std::pair<int, DiffRow::Kind>>& marks)
+{
     txtDiff->setPlainText(text);
     const QPalette palette = txtDiff->palette();
     const QColor base = palette.color(QPalette::Base);
@@ -308,6 +343,7 @@ void frmReviewChanges::cmdApply_Click()
             }
         }
         showSummary();
+        showDiff();
         const QString head = QStringLiteral("Applied %1 of %2 to their originals.")
                                  .arg(QLocale().toString(static_cast<qulonglong>(report.counts.written)),
                                       counted(chosen.size(), QStringLiteral("file"), QStringLiteral("files")));
@@ -336,6 +372,7 @@ void frmReviewChanges::cmdDiscard_Click()
 void frmReviewChanges::cmdUndoLast_Click()
 {
     startUndo(run_, lastApply(), [this](const fs::path& manifest, const RunReport& report) {
+        showDiff();
         if (manifest != applied_)
             return;
         for (std::size_t i = 0; i < outcomes_.size(); ++i)

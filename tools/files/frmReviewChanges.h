@@ -37,6 +37,7 @@ private:
     enum class Outcome { Pending, Applied, Refused, Undone, Stale };
     void fillList();
     void showDiff();
+    void paintDiff(const QString& text, const std::vector<std::pair<int, DiffRow::Kind>>& marks);
     void showSummary();
     std::vector<std::size_t> checkedChanges() const;
 
