@@ -209,6 +209,8 @@ void frmReviewChanges::showSummary()
         for (const std::string& note : review_->report.notes)
             text += QLatin1Char(' ') + pathText(note);
         lblSummary->setText(text);
+        // Which files were not offered, and why.
+        lblSummary->setToolTip(pathText(listFailures(review_->report.failures)));
     }
     const bool pending = review_ && !discarded_;
     cmdApply->setEnabled(pending && !checkedChanges().empty());
