@@ -65,6 +65,13 @@ TEST(Review, OffersOnlyChangesTheRunMadeFromOriginalsAsItReadThem)
     EXPECT_EQ(review.report.failures[0].path, work / "edited.txt");
     EXPECT_EQ(review.copies.size(), 6);  // all but stale.txt's
 
+    // A file larger than the review takes (either side) is left out and counted in a note.
+    const CopyReview small = reviewCopies(before, 8);
+    ASSERT_EQ(small.changes.size(), 2);
+    EXPECT_EQ(small.changes[1].edit.path, work / "sub/deep.txt");
+    ASSERT_EQ(small.report.notes.size(), 1);
+    EXPECT_TRUE(small.report.notes[0].starts_with("1 file is larger than ")) << small.report.notes[0];
+
     // The plan takes each copy's bytes, as recorded; the apply refuses a copy changed since.
     const test::Tree copies = test::treeOf(work / "copies");
     temp.write("work/copies/sub/deep.txt", "mine\r\n");

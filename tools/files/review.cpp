@@ -71,7 +71,7 @@ CopiesRun stampCopies(std::string tool, fs::path folder, std::vector<fs::path> i
     return run;
 }
 
-CopyReview reviewCopies(const CopiesRun& before)
+CopyReview reviewCopies(const CopiesRun& before, std::uint64_t fileLimit)
 {
     CopyReview review{before.tool, before.folder, before.copyOf, {}, {}, {}, {}};
     RunReport& report = review.report;
@@ -88,7 +88,7 @@ CopyReview reviewCopies(const CopiesRun& before)
         review.copies.push_back(copy);
         review.copyStamps.push_back(now);
         // The review holds a file and its copy whole; a run's memory stays with its longest line.
-        if (std::max(now.size, before.originals[i].size) > reviewedFileLimit) {
+        if (std::max(now.size, before.originals[i].size) > fileLimit) {
             ++tooLarge;
             continue;
         }
@@ -97,7 +97,7 @@ CopyReview reviewCopies(const CopiesRun& before)
     }
     if (tooLarge > 0)
         report.notes.push_back(std::to_string(tooLarge) + (tooLarge == 1 ? " file is" : " files are")
-                               + " larger than " + std::to_string(reviewedFileLimit >> 20)
+                               + " larger than " + std::to_string(fileLimit >> 20)
                                + " MiB and not reviewed here; the command line's --diff and --apply take any size.");
     const MakeAfter copied = copyBytes(before.copyOf);
     planEdits(

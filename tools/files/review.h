@@ -85,7 +85,7 @@ struct CopyReview {
 // After the run that `before` stamped. Reads each original and copy whole, one pair at a time;
 // a pair with a side larger than reviewedFileLimit is left out, and a note says how many were.
 inline constexpr std::uint64_t reviewedFileLimit = std::uint64_t(64) << 20;
-CopyReview reviewCopies(const CopiesRun& before);
+CopyReview reviewCopies(const CopiesRun& before, std::uint64_t fileLimit = reviewedFileLimit);
 
 // Runs `run`, a copies run, after `before` stamped it; `review` then gets what it changed.
 Result<RunReport> runReviewed(const CopiesRun& before, const std::function<Result<RunReport>()>& run,
