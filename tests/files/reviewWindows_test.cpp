@@ -91,13 +91,14 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         recorder.messages.clear();
         EXPECT_FALSE(review());  // it opens only when asked
         if (tool.byKey) {
-            // The key works from any control of the window (a slow run's progress dialog may
-            // have taken the focus away from it meanwhile).
+            // A slow run's progress dialog leaves no active window behind it offscreen (a window
+            // manager gives the frame back): the frame is made active again, as SetUp makes it.
+            QApplication::setActiveWindow(&frame);
             child<QWidget>("Dir1")->setFocus();
             QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
-        }
-        else
+        } else {
             click("cmdReview");
+        }
         ASSERT_TRUE(review());
         EXPECT_EQ(rows(), QStringList({"a.txt -1 +1  [x]", "b.txt -2 +2  [x]", "big.txt -1 +1  [x]",
                                        "c.txt -2 +2 line ends only", "f.txt -1 +1  [x]"}));
