@@ -408,12 +408,12 @@ TEST_F(Fs, CopyAndDeleteLeaveWhatTheyRefuse)
     setMode(dest, 0640);
     EXPECT_EQ(errorNumber(fso.CopyFile(source, dest, Existing::Refuse)), err::FileAlreadyExists);
     EXPECT_EQ(readBytes(dest), "old");
-    ASSERT_TRUE(fso.CopyFile(source, dest, Existing::Replace));
-    EXPECT_EQ(readBytes(dest), readBytes(source));
-    EXPECT_EQ(mode(dest), 0640u);  // an overwritten file keeps its bits, a new one takes the source's
-    ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", Existing::Refuse));
-    EXPECT_EQ(readBytes(dir / "new.txt"), readBytes(source));
-    EXPECT_EQ(mode(dir / "new.txt"), 0604u);
+    // An overwritten file keeps its bits, a new one takes the source's.
+    for (const auto& [target, existing, bits] : {std::tuple{dest, Existing::Replace, 0640u}, {dir / "new.txt", Existing::Refuse, 0604u}}) {
+        ASSERT_TRUE(fso.CopyFile(source, target, existing));
+        EXPECT_EQ(readBytes(target), readBytes(source));
+        EXPECT_EQ(mode(target), bits);
+    }
 
     const fs::path readOnly = dir.write("ro.txt", "keep me");
     setMode(readOnly, 0444);
