@@ -58,8 +58,7 @@ TEST_F(Writes, AHostileTreeCannotSendAWriteOutsideIt)
         QStringList args;
         fs::path link;                // the link the one error line names
     } rows[] = {
-        {"erase, copies a link to a folder outside", [&] { fs::create_directory_symlink("../v", repo / "copies"); }, erase,
-         repo / "copies"},
+        {"erase, copies a link to a folder outside", [&] { fs::create_directory_symlink("../v", repo / "copies"); }, erase, repo / "copies"},
         {"erase, a link to a folder inside the copies", [&] {
              fs::create_directories(repo / "copies");
              fs::create_directory_symlink(outside / "sub", repo / "copies/sub");
@@ -72,8 +71,7 @@ TEST_F(Writes, AHostileTreeCannotSendAWriteOutsideIt)
              fs::remove_all(repo / "sub");
          },
          erase, repo / "copies/authorized_keys"},
-        {"replace, copies a link to a folder outside", [&] { fs::create_directory_symlink(outside, repo / "copies"); }, replace,
-         repo / "copies"},
+        {"replace, copies a link to a folder outside", [&] { fs::create_directory_symlink(outside, repo / "copies"); }, replace, repo / "copies"},
         {"replace, a copy that is a link", [&] {
              fs::create_directories(repo / "copies");
              fs::create_symlink(outside / "a.txt", repo / "copies/authorized_keys");
