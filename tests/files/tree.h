@@ -54,7 +54,9 @@ inline ProgressCallback stopAfter(std::uint64_t count)
 inline ProgressCallback removeOnReaching(std::filesystem::path trigger, std::filesystem::path folder)
 {
     return [=](const std::filesystem::path& current, std::uint64_t) {
-        return current != trigger || std::filesystem::remove_all(folder);
+        if (current == trigger)
+            std::filesystem::remove_all(folder);
+        return true;
     };
 }
 

@@ -9,6 +9,8 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <memory>
+#include <ranges>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -123,6 +125,14 @@ Result<void> writeDurably(const fs::path& file, std::string_view bytes, FolderSy
     return folderSync == FolderSync::Now ? syncFolder(file.parent_path()) : Result<void>();
 }
 
+std::string hexOf(const unsigned char* digest, unsigned int size)
+{
+    std::string hex;
+    for (unsigned int i = 0; i < size; ++i)
+        appendHex(hex, digest[i], "0123456789abcdef");
+    return hex;
+}
+
 // The time now in UTC, formatted by strftime.
 std::string utcNow(const char* format)
 {
@@ -218,12 +228,8 @@ std::string contentHash(std::string_view bytes)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1)
-        return {};
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i)
-        appendHex(hex, digest[i], "0123456789abcdef");
-    return hex;
+    return EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) == 1 ? hexOf(digest, size)
+                                                                                            : std::string();
 }
 
 fs::path appliesFolder(const fs::path& dataFolder)
@@ -231,7 +237,18 @@ fs::path appliesFolder(const fs::path& dataFolder)
     return dataFolder / "applies";
 }
 
-Result<Original> recordOriginal(const fs::path& path, std::string& bytes)
+namespace {
+
+std::int64_t modifiedNanoseconds(const struct stat& st)
+{
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+}
+
+// Records the regular file at `path`, whose bytes `read` reads (`size` of them) and `hash`
+// hashes: a link, FIFO or device is refused before it is read, and a file that changed while it
+// was read is refused after.
+template <class Read, class Hash>
+Result<Original> record(const fs::path& path, Read&& read, Hash&& hash)
 {
     struct stat before, after;
     if (::lstat(path.c_str(), &before) != 0)
@@ -240,18 +257,86 @@ Result<Original> recordOriginal(const fs::path& path, std::string& bytes)
         return fail(err::PathFileAccess, path.string() + ": is a link; nothing is changed through a link, so it was left as it is");
     if (!S_ISREG(before.st_mode))
         return fail(err::PathFileAccess, path.string() + ": is not a regular file; it was left as it is");
-    const FileSystemObject fso;
-    if (auto read = fso.readFileBytes(path, bytes); !read)
-        return std::unexpected(read.error());
+    auto size = read();
+    if (!size)
+        return std::unexpected(size.error());
     if (::lstat(path.c_str(), &after) != 0)
         return std::unexpected(systemError(errno, path));
-    const auto nanoseconds = [](const struct stat& st) {
-        return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    };
-    if (after.st_ino != before.st_ino || after.st_size != before.st_size || nanoseconds(after) != nanoseconds(before)
-        || static_cast<std::uint64_t>(after.st_size) != bytes.size())
+    if (after.st_ino != before.st_ino || after.st_size != before.st_size
+        || modifiedNanoseconds(after) != modifiedNanoseconds(before) || static_cast<std::uint64_t>(after.st_size) != *size)
         return std::unexpected(changedSince(path, "while it was read"));
-    return Original{bytes.size(), nanoseconds(after), contentHash(bytes)};
+    return Original{*size, modifiedNanoseconds(after), hash()};
+}
+
+}  // namespace
+
+Result<Original> recordOriginal(const fs::path& path, std::string& bytes)
+{
+    return record(
+        path,
+        [&]() -> Result<std::uint64_t> {
+            return transformValue(FileSystemObject().readFileBytes(path, bytes), [&] { return std::uint64_t(bytes.size()); });
+        },
+        [&] { return contentHash(bytes); });
+}
+
+Result<Original> recordFile(const fs::path& path)
+{
+    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+        return fail(err::InvalidProcedureCall, path.string() + ": SHA-256 is not available");
+    return record(
+        path,
+        [&]() -> Result<std::uint64_t> {
+            auto fd = FileSystemObject().openForReading(path);
+            if (!fd)
+                return std::unexpected(fd.error());
+            std::string block(256 * 1024, '\0');
+            std::uint64_t size = 0;
+            for (;;) {
+                const ssize_t n = sys::read(fd->get(), block.data(), block.size());
+                if (n < 0)
+                    return std::unexpected(systemError(errno, path));
+                if (n == 0)
+                    return size;
+                EVP_DigestUpdate(context.get(), block.data(), static_cast<std::size_t>(n));
+                size += static_cast<std::uint64_t>(n);
+            }
+        },
+        [&] {
+            unsigned char digest[EVP_MAX_MD_SIZE];
+            unsigned int size = 0;
+            return EVP_DigestFinal_ex(context.get(), digest, &size) == 1 ? hexOf(digest, size) : std::string();
+        });
+}
+
+Result<fs::path> startManifest(std::string_view tool, const fs::path& folder, std::vector<ManifestFile>& files,
+                               const fs::path& dataFolder)
+{
+    const FileSystemObject fso;
+    auto applyFolder = makeApplyFolder(fso, dataFolder, utcNow("%Y%m%d-%H%M%S"));
+    if (!applyFolder)
+        return std::unexpected(applyFolder.error());
+    const fs::path manifest = *applyFolder / manifestName;
+    std::string head = std::string(manifestHead) + "\n";
+    head += "tool\t" + escapeField(tool) + "\n";
+    head += "time\t" + utcNow("%Y-%m-%d %H:%M:%S") + "\n";
+    head += "folder\t" + escapeField(folder.native()) + "\n";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        ManifestFile& file = files[i];
+        if (file.backup.empty())
+            file.backup = backupPath(*applyFolder, i + 1);
+        head += "file\t" + std::to_string(i + 1) + "\t" + file.hashBefore + "\t" + file.hashAfter + "\t"
+                + escapeField(file.path.native()) + "\t" + escapeField(file.backup.native()) + "\n";
+    }
+    head += "end\n";
+    return transformValue(andThen(writeDurably(manifest, head), [&] { return syncFolder(applyFolder->parent_path()); }),
+                          [&] { return manifest; });
+}
+
+Result<void> markFile(const fs::path& manifest, std::size_t number, Mark what)
+{
+    return mark(manifest, what == Mark::Done ? "done" : "refused", number);
 }
 
 Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder, std::stop_token stop)
@@ -260,25 +345,14 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
     if (plan.edits.empty())
         return result;
     const FileSystemObject fso;
-    auto folder = makeApplyFolder(fso, dataFolder, utcNow("%Y%m%d-%H%M%S"));
-    if (!folder)
-        return std::unexpected(folder.error());
-    result.manifest = *folder / manifestName;
-
     // The whole plan is on disk before the first original is touched.
-    std::string head = std::string(manifestHead) + "\n";
-    head += "tool\t" + escapeField(plan.tool) + "\n";
-    head += "time\t" + utcNow("%Y-%m-%d %H:%M:%S") + "\n";
-    head += "folder\t" + escapeField(plan.folder.native()) + "\n";
-    for (std::size_t i = 0; i < plan.edits.size(); ++i) {
-        const PlannedEdit& edit = plan.edits[i];
-        head += "file\t" + std::to_string(i + 1) + "\t" + edit.original.hash + "\t" + edit.afterHash + "\t"
-                + escapeField(edit.path.native()) + "\t" + escapeField(backupPath(*folder, i + 1).native()) + "\n";
-    }
-    head += "end\n";
-    auto written = andThen(writeDurably(result.manifest, head), [&] { return syncFolder(folder->parent_path()); });
-    if (!written)
-        return std::unexpected(written.error());
+    std::vector<ManifestFile> files;
+    for (const PlannedEdit& edit : plan.edits)
+        files.push_back({edit.path, {}, edit.original.hash, edit.afterHash});
+    auto manifest = startManifest(plan.tool, plan.folder, files, dataFolder);
+    if (!manifest)
+        return std::unexpected(manifest.error());
+    result.manifest = *manifest;
 
     RunReport& report = result.report;
     const auto refuse = [&](std::size_t index, const Error& error) {
@@ -300,7 +374,7 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
                 break;
             }
             ++report.counts.files;
-            auto after = prepareOne(fso, plan, plan.edits[i], backupPath(*folder, i + 1));
+            auto after = prepareOne(fso, plan, plan.edits[i], files[i].backup);
             if (!after) {
                 refuse(i, after.error());
                 continue;
@@ -311,7 +385,7 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
         if (batch.empty())
             continue;
         // No original is replaced before its backup's name is on disk.
-        if (auto synced = syncFolder(backupPath(*folder, 1).parent_path()); !synced) {
+        if (auto synced = syncFolder(files.front().backup.parent_path()); !synced) {
             for (const Ready& ready : batch)
                 refuse(ready.index, synced.error());
             continue;
@@ -436,7 +510,9 @@ Result<RunReport> undoApply(const fs::path& manifest, std::stop_token stop)
     if (bytes->back() != '\n')
         if (auto ended = appendTo(manifest, "\n", Reach::Written); !ended)
             return std::unexpected(ended.error());
-    for (const AppliedFile& file : record->files) {
+    // Newest first: a file that one run changed twice (an update with two new files of its name)
+    // gets back what it held before the first change.
+    for (const AppliedFile& file : record->files | std::views::reverse) {
         if (stop.stop_requested()) {
             report.cancelled = true;
             break;

@@ -74,7 +74,7 @@ Command undoCommand()
     Command command;
     command.name = "undo";
     command.synopsis = "[MANIFEST] [--list]";
-    command.summary = "take back the last apply of erase --apply or replace --apply, or the one named";
+    command.summary = "take back the last apply of erase --apply, replace --apply or update, or the one named";
     command.description =
         "Restores each file that an apply changed from the backup it made, but only where the file still "
         "holds what the apply wrote: a file changed since is left as it is and named on standard error, "
