@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <random>
+
+#include <sys/stat.h>
 
 #include "files/tree.h"
 #include "support/process.h"
@@ -278,6 +281,68 @@ TEST_F(InPlace, InterruptedApplyStopsAfterTheFileAtHand)
     EXPECT_LT(done, 40u) << "the run did not stop after the file at hand";
     EXPECT_EQ(runQuillbox({"undo"}).status, 0);
     EXPECT_EQ(test::treeOf(tree()), before);
+}
+
+// Update Files joins the loop: its dry run foretells the run (the same standard output and error,
+// nothing written), and `quillbox undo` takes the run back from the backups beside the files,
+// leaving alone a file changed since.
+TEST_F(InPlace, UpdateDryRunForetellsTheRunAndUndoTakesItBack)
+{
+    const fs::path newFile = temp.write("new/report.txt", "NEW");
+    const auto file = [](std::string bytes, bool readOnly = false) {
+        return [=](const fs::path& path) {
+            std::ofstream(path, std::ios::binary) << bytes;
+            if (readOnly)
+                fs::permissions(path, fs::perms::owner_read);
+        };
+    };
+    const struct {
+        std::string name;
+        std::function<void(const fs::path&)> make;
+        int refused;  // the reason's number; 0: replaced
+    } rows[] = {
+        {"report.txt", file("old 1"), 0},
+        {"sub/report.txt", file("old 2\r\n"), 0},
+        {"sub/deep/report.txt", file("old 3"), 0},  // changed after the run: undo leaves it
+        {"ro/report.txt", file("read-only", true), err::PermissionDenied},
+        {"fifo/report.txt", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, err::PathFileAccess},
+        {"link/report.txt", [](const fs::path& p) { fs::create_symlink("../report.txt", p); }, err::PathFileAccess},
+    };
+    for (const auto& row : rows) {
+        fs::create_directories((tree() / row.name).parent_path());
+        row.make(tree() / row.name);
+    }
+    const Tree before = test::treeOf(tree());
+    const test::Ran dry = runQuillbox({"update", arg(tree()), arg(newFile), "--dry-run"});
+    EXPECT_EQ(test::treeOf(tree()), before);
+    EXPECT_FALSE(fs::exists(temp / "data/applies"));
+    const test::Ran ran = runQuillbox({"update", arg(tree()), arg(newFile)});
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_EQ(dry.out, ran.out);
+    EXPECT_EQ(dry.err, ran.err);
+    for (const auto& row : rows) {
+        const std::string path = (tree() / row.name).string();
+        EXPECT_EQ(ran.out.find(path + "\n") != std::string::npos, row.refused == 0) << row.name;
+        if (row.refused != 0)
+            EXPECT_NE(ran.err.find(path + ": " + std::to_string(row.refused) + " :: "), std::string::npos) << ran.err;
+    }
+
+    temp.write("tree/sub/deep/report.txt", "edited");
+    const test::Ran undone = runQuillbox({"undo"});
+    EXPECT_EQ(undone.status, 1);
+    EXPECT_NE(undone.err.find((tree() / "sub/deep/report.txt").string() + ": 75 :: "), std::string::npos) << undone.err;
+    // Everything else is as it was; the backups stay beside their files.
+    Tree now = test::treeOf(tree()), backups;
+    std::erase_if(now, [&](const auto& entry) {
+        return entry.first.ends_with("_report.txt") && backups.insert(entry).second;
+    });
+    Tree want = before;
+    want["sub/deep/report.txt"] = "edited";
+    EXPECT_EQ(now, want);
+    ASSERT_EQ(backups.size(), 3u);
+    for (const auto& [name, bytes] : backups)
+        EXPECT_EQ(bytes, before.at(fs::path(name).parent_path().empty() ? "report.txt" : (fs::path(name).parent_path() / "report.txt").string())) << name;
 }
 
 }  // namespace

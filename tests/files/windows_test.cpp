@@ -142,7 +142,17 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     // A read-only match first in the walk is refused; the rest is done, and only that is listed.
     const fs::path readOnly = temp.write("work/report.txt", "kept");
     fs::permissions(readOnly, fs::perms::owner_read);
+    // The preview lists what GO!!! then does, and says what it will refuse, writing nothing.
+    const test::Tree before = test::treeOf(work);
+    runIn(work, "cmdPreview");
+    EXPECT_EQ(test::treeOf(work), before);
+    EXPECT_EQ(status(), "Update Files preview, nothing written: 1 file would be replaced below " + fromPath(work)
+                            + ", 2 files looked at, 1 failed");
+    const QString previewed = box("richReplaced")->toPlainText();
+    const QStringList foretold = std::exchange(recorder.messages, {});
     runIn(work, "cmdGo");
+    EXPECT_EQ(box("richReplaced")->toPlainText(), previewed);
+    EXPECT_EQ(recorder.messages, foretold);
     EXPECT_EQ(box("rich1")->toPlainText(), "NEW na\u00EFve");  // the viewed file in its own encoding
     EXPECT_EQ(box("richReplaced")->toPlainText(), fromPath(work / "sub/report.txt") + "\n");
     EXPECT_EQ(status(), "Update Files: 1 file replaced below " + fromPath(work) + ", 2 files looked at, 1 failed");
