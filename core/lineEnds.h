@@ -53,6 +53,26 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     return lineEndFromScalar(text, from);
 }
 
+// How the bulk editing tools end the lines they write out as read.
+enum class LineEnds {
+    CrLf,  // every line ends in CR LF, the last one too, as the tools write copies
+    Keep,  // each line keeps its own end, and a last line without one stays so
+};
+
+// The end that the line ending at `end` of `text` (see lineEndFrom) goes out with: CR LF, or
+// under Keep its own (one of these constant ends; nothing for a last line without one). The one
+// rule for copies, diffs and edits in place.
+inline std::string_view lineEndOut(std::string_view text, std::size_t end, LineEnds ends)
+{
+    if (ends == LineEnds::CrLf)
+        return "\r\n";
+    if (end >= text.size())
+        return {};
+    if (text[end] == '\n')
+        return "\n";
+    return end + 1 < text.size() && text[end + 1] == '\n' ? std::string_view("\r\n") : std::string_view("\r");
+}
+
 // True when every line of `text` ends in CR LF, the last one too (an empty text is true).
 inline bool allLineEndsCrLf(std::string_view text)
 {

@@ -13,7 +13,7 @@
 
 #include <sys/stat.h>
 
-#include "files/tree.h"
+#include "files/lineEndTree.h"
 #include "support/process.h"
 
 namespace qb {
@@ -21,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Tree;
+using test::lineEndTree;
 
 test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
 {
@@ -28,18 +29,6 @@ test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& opti
 }
 
 QString arg(const fs::path& path) { return fromPath(path); }
-
-// Every kind of line end, and files that no edit touches.
-const Tree lineEndTree = {
-    {"lf.txt", "keep\nfoo one\nkeep\n"},
-    {"crlf.txt", "keep\r\nfoo two\r\nkeep\r\n"},
-    {"mixed.txt", "a\r\nfoo\nb\rfoo c\r\nd\n"},
-    {"no end.txt", "first\nlast foo"},
-    {"untouched.txt", "nothing\r\nhere\n"},
-    {"binary.dat", std::string("foo\0foo\n", 8)},  // copied as it is by the tools: never edited
-    {"sub", "/"},
-    {"sub/deep.txt", "x\nfoo\ny\nfoo\n"},
-};
 
 class InPlace : public ::testing::Test {
 protected:
@@ -56,23 +45,9 @@ struct ToolRow {
     Tree applied;      // what --apply makes of lineEndTree
 };
 
-// lineEndTree with the files `edited` gives their new bytes.
-Tree edited(Tree edits)
-{
-    edits.insert(lineEndTree.begin(), lineEndTree.end());
-    return edits;
-}
-
 const ToolRow toolRows[] = {
-    {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"},
-     edited({{"lf.txt", "keep\nbar one\nkeep\n"}, {"crlf.txt", "keep\r\nbar two\r\nkeep\r\n"},
-             {"mixed.txt", "a\r\nbar\nb\rbar c\r\nd\n"}, {"no end.txt", "first\nlast bar"}})},
-    // Every line that holds the chunk's one line is a chunk: the spew goes in as it is (CR LF),
-    // and every other line keeps its end.
-    {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"},
-     edited({{"lf.txt", "keep\nSPEWED\r\nkeep\n"}, {"crlf.txt", "keep\r\nSPEWED\r\nkeep\r\n"},
-             {"mixed.txt", "a\r\nSPEWED\r\nb\rSPEWED\r\nd\n"}, {"no end.txt", "first\nSPEWED\r\n"},
-             {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}})},
+    {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"}, test::replacedKeepingEnds},
+    {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"}, test::erasedKeepingEnds},
 };
 
 QStringList withInputs(const ToolRow& row, const test::TempDir& temp)
@@ -121,6 +96,12 @@ TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApplyAndToCrLfThoseOfT
         const test::Ran undone = runQuillbox({"undo"});
         EXPECT_EQ(undone.status, 0) << undone.err;
         EXPECT_EQ(test::treeOf(tree()), lineEndTree);
+
+        // --keep-line-ends gives the copies the bytes that --apply gives the files themselves.
+        const test::Ran kept = runQuillbox(QStringList{row.name, arg(tree()), "--keep-line-ends"} + args);
+        ASSERT_EQ(kept.status, 0) << kept.err;
+        EXPECT_EQ(test::treeOf(tree() / "copies"), test::copiesOf(row.applied, row.args.contains("--recursive")));
+        fs::remove_all(tree() / "copies");
 
         // --to-crlf gives each changed file the bytes of the copy the tool writes without --apply.
         const test::Ran copied = runQuillbox(QStringList{row.name, arg(tree())} + args);

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -15,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "files/tree.h"
+#include "files/lineEndTree.h"
 
 namespace qb {
 namespace {
@@ -77,6 +78,36 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
                             + ", 1 binary, copied as is");
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
     EXPECT_EQ(test::readBytes(work / "copies/b.bin"), binary);
+}
+
+// "Keep line ends" in both windows gives the copies the bytes that the command's --keep-line-ends
+// and --apply give: each line keeps its own end, each file its final-newline state. The box is off
+// at first and remembered.
+TEST_F(FileWindows, KeepLineEndsCopiesEachLineWithItsOwnEnd)
+{
+    temp.write("program/replaceLines.txt", "foo\r\nbar\r\n");
+    const struct { const char* opener; const char* form; test::Tree edited; bool recursive; } rows[] = {
+        {"mnuEraseChunks", "frmEraseChunks", test::erasedKeepingEnds, true},
+        {"mnuSNP", "frmReplaceLineFromFile", test::replacedKeepingEnds, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        test::writeTree(work, test::lineEndTree);
+        ASSERT_TRUE(open(row.opener, row.form));
+        EXPECT_FALSE(child<QCheckBox>("chkKeepLineEnds")->isChecked());
+        click("chkKeepLineEnds");
+        if (row.recursive) {
+            setBoxBytes(box("richChunk"), "foo");
+            setBoxBytes(box("richSpew"), "SPEWED\r\n");
+            click("chkGoRecursive");
+        }
+        runIn(work, "cmdBegin");
+        EXPECT_EQ(test::treeOf(work / "copies"), test::copiesOf(row.edited, row.recursive));
+        window->parentWidget()->close();
+        QApplication::processEvents();
+        ASSERT_TRUE(open(row.opener, row.form));
+        EXPECT_TRUE(child<QCheckBox>("chkKeepLineEnds")->isChecked());
+    }
 }
 
 // The list of files to update is edited in every way a user tries: the Delete key, the context

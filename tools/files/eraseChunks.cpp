@@ -163,41 +163,38 @@ void ChunkFilter::push(std::string_view line, std::string& out, std::string_view
 
 namespace {
 
-// Writes `line` and its CR LF, taking the line's room when `out` is empty and the line has room for
-// its CR LF: a line of hundreds of megabytes then becomes the output as it is, never copied.
-void writeOwnLine(std::string& out, std::string& line)
+// Writes `line` and its end, taking the line's room when `out` is empty and the line has room for
+// its end: a line of hundreds of megabytes then becomes the output as it is, never copied.
+void writeOwnLine(std::string& out, std::string& line, std::string_view end)
 {
-    if (out.empty() && line.capacity() >= line.size() + crlf.size()) {
+    if (out.empty() && line.capacity() >= line.size() + end.size()) {
         out.swap(line);
-        out += crlf;
+        out += end;
     } else {
-        writeLine(out, line);
+        writeLine(out, line, end);
     }
 }
 
 }  // namespace
 
-void ChunkFilter::push(std::string&& line, std::string& out)
+void ChunkFilter::push(std::string&& line, std::string& out, std::string_view end)
 {
     if (heldCount_ == 0 && (chunk_.empty() || !isTrigger(line) || !passes(line, 0))) {
-        writeOwnLine(out, line);
+        writeOwnLine(out, line, end);
         return;
     }
     if (heldCount_ == held_.size()) {
         held_.emplace_back();
         heldEnds_.emplace_back();
     }
-    heldEnds_[heldCount_] = crlf;
+    heldEnds_[heldCount_] = end;
     held_[heldCount_++].swap(line);
     settle(out, false);
 }
 
 void ChunkFilter::writeFirstHeld(std::string& out)
 {
-    if (heldEnds_.front() == crlf)
-        writeOwnLine(out, held_.front());
-    else
-        writeLine(out, held_.front(), heldEnds_.front());
+    writeOwnLine(out, held_.front(), heldEnds_.front());
     dropFirstHeld();
 }
 
@@ -297,7 +294,8 @@ EraseCopier::EraseCopier(const EraseSettings& settings, std::size_t blockSize)
     : filter_(settings.chunk, settings.spew, settings.options),
       blockSize_(blockSize),
       // A line is never held whole unless it is longer than every chunk line.
-      input_(blockSize, std::max(blockSize, filter_.longestChunkLine() + 1))
+      input_(blockSize, std::max(blockSize, filter_.longestChunkLine() + 1)),
+      ends_(settings.ends)
 {
 }
 
@@ -380,7 +378,7 @@ Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
             }
         }
         const std::size_t end = lineEndFrom(lines, pos);
-        filter_.push(lines.substr(pos, end - pos), out_);
+        filter_.push(lines.substr(pos, end - pos), out_, lineEndOut(lines, end, ends_));
         pos = afterLineEnd(lines, end);
         if (auto written = writeOut(output, outputBlock); !written)
             return written;
@@ -390,7 +388,7 @@ Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
 
 Result<void> EraseCopier::copyUnmatched(std::string_view lines, TextStream& output)
 {
-    if (!allLineEndsCrLf(lines)) {
+    if (ends_ == LineEnds::CrLf && !allLineEndsCrLf(lines)) {
         for (std::size_t pos = 0; pos < lines.size();) {
             const std::size_t end = lineEndFrom(lines, pos);
             out_.append(lines.substr(pos, end - pos)).append(crlf);
@@ -410,7 +408,7 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
     std::uint64_t size = firstPart.size();
     ChunkFilter::LongLine test(filter_);
     test.add(firstPart);
-    std::string_view rest;
+    std::string_view rest, lineEnd;
     for (;;) {
         auto next = input_.next();
         if (!next)
@@ -423,6 +421,7 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
         const std::size_t end = lineEndFrom(*next, 0);  // the line's last part ends here
         test.add(next->substr(0, end));
         size += end;
+        lineEnd = lineEndOut(*next, end, ends_);
         rest = next->substr(afterLineEnd(*next, end));
         break;
     }
@@ -435,7 +434,7 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
         auto read = input_.reread(offset, static_cast<std::size_t>(size), part_);
         if (!read)
             return std::unexpected(std::move(read.error()));
-        filter_.push(std::move(part_), out_);
+        filter_.push(std::move(part_), out_, lineEnd);
         part_.clear();  // the filter's old room for a held line, or nothing
         return rest;
     }
@@ -447,7 +446,7 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
             return std::unexpected(std::move(copied.error()));
         done += piece;
     }
-    out_ += crlf;
+    out_ += lineEnd;
     return rest;
 }
 

@@ -12,6 +12,7 @@
 #include "core/error.h"
 #include "core/fs.h"
 #include "core/lineBlocks.h"
+#include "core/lineEnds.h"
 #include "core/mdlText.h"
 #include "core/walk.h"
 
@@ -44,9 +45,9 @@ public:
     // goes out as read ends in `end`: CR LF, as copies are written, or the line's own end for an
     // edit in place (a view that outlives the filter: one of the constant line ends).
     void push(std::string_view line, std::string& out, std::string_view end = crlf);
-    // The same (ending in CR LF), taking the line's room: a very long line is held, and written
-    // when it goes out into an empty `out`, without a copy (give it room for a line end to come).
-    void push(std::string&& line, std::string& out);
+    // The same, taking the line's room: a very long line is held, and written when it goes out
+    // into an empty `out`, without a copy (give it room for a line end to come).
+    void push(std::string&& line, std::string& out, std::string_view end = crlf);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
     // How many chunks were found whole (and replaced) so far.
@@ -118,14 +119,15 @@ struct EraseSettings {
     ChunkOptions options{};
     bool recursive = false;
     CopyMode mode = CopyMode::Write;  // ListOnly: the copies go to the report's `listed`, unwritten
+    LineEnds ends = LineEnds::CrLf;   // Keep: a line the copy takes as read keeps its own end
 };
 
 // Writes filtered copies, one file after another (a binary file, with a NUL byte in its first
 // 64 KiB, is copied byte for byte instead), keeping its filter and buffers from file to
 // file: copying allocates nothing per line and, once the buffers have grown, nothing per file.
 // Files are read a block of whole lines at a time. While no chunk is being held, a block in which
-// no line can start a chunk and every line already ends in CR LF is its own copy and is written as
-// read; other blocks go through the filter line by line. A line longer than a few blocks is never
+// no line can start a chunk and every line already ends as it is to (in CR LF, or as read when
+// line ends are kept) is its own copy and is written as read; other blocks go through the filter line by line. A line longer than a few blocks is never
 // held whole unless it may start a chunk: it is read once to test it, then copied in blocks.
 class EraseCopier {
 public:
@@ -155,6 +157,7 @@ private:
     std::string out_;   // filtered bytes waiting to be written
     std::string part_;  // a long line's bytes, read again
     bool binary_ = false;
+    LineEnds ends_;
 };
 
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing

@@ -10,23 +10,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The line end of the line that ends at `end` in `text`, as one of the constant ends.
-std::string_view lineEndAt(std::string_view text, std::size_t end)
-{
-    if (end >= text.size())
-        return {};
-    if (text[end] == '\n')
-        return "\n";
-    return end + 1 < text.size() && text[end + 1] == '\n' ? crlf : std::string_view("\r");
-}
-
 // Calls `each(line, end)` for every line of `bytes`; `end` is the line's own end, or CR LF.
 template <class Each>
 void forEachLine(std::string_view bytes, LineEnds ends, Each&& each)
 {
     for (std::size_t from = 0; from < bytes.size();) {
         const std::size_t end = lineEndFrom(bytes, from);
-        each(bytes.substr(from, end - from), ends == LineEnds::Keep ? lineEndAt(bytes, end) : crlf);
+        each(bytes.substr(from, end - from), lineEndOut(bytes, end, ends));
         from = afterLineEnd(bytes, end);
     }
 }

@@ -4,6 +4,7 @@
 // applyEdits.
 #pragma once
 
+#include "core/lineEnds.h"
 #include "tools/files/apply.h"
 #include "tools/files/eraseChunks.h"
 #include "tools/files/replaceLines.h"
@@ -15,11 +16,6 @@
 #include <vector>
 
 namespace qb {
-
-enum class LineEnds {
-    Keep,  // each line keeps its own end, and a last line without one stays so
-    CrLf,  // every line ends in CR LF, as the tools write copies
-};
 
 // A file's bytes -> its edited bytes.
 using EditBytes = std::function<std::string(std::string_view)>;

@@ -20,6 +20,8 @@ std::vector<CommandOption> inPlaceOptions()
                         "folder; `quillbox undo` takes them back"},
         {"--to-crlf", "", "with --diff or --apply: end every line in CR LF, as copies are written (by "
                           "default each line keeps its own line end)"},
+        {"--keep-line-ends", "", "in the copies, each line keeps its own line end and a file its final-newline "
+                                 "state, as --diff and --apply keep them (default: every line ends in CR LF)"},
     };
 }
 
@@ -33,11 +35,18 @@ LineEnds inPlaceLineEnds(const CommandRun& run)
     return run.has("--to-crlf") ? LineEnds::CrLf : LineEnds::Keep;
 }
 
+LineEnds copiesLineEnds(const CommandRun& run)
+{
+    return run.has("--keep-line-ends") ? LineEnds::Keep : LineEnds::CrLf;
+}
+
 int runInPlace(CommandRun& run, const fs::path& folder, const std::vector<fs::path>& files, RunReport walked,
                const EditBytes& edit)
 {
     if (run.has("--diff") && run.has("--apply"))
         return run.usage("give --diff or --apply, not both");
+    if (run.has("--to-crlf") && run.has("--keep-line-ends"))
+        return run.usage("give --to-crlf or --keep-line-ends, not both");
     RunReport report = std::move(walked);
     const fs::path base = absoluteFolder(folder);
     if (run.has("--diff")) {
