@@ -2,6 +2,7 @@
 #include "tools/files/eraseChunks.h"
 
 #include "core/mdlText.h"
+#include "tools/files/inPlace.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,8 @@ std::vector<std::string> generatedTexts()
     return texts;
 }
 
-// Copies made a block at a time are byte for byte the line filter's copies.
+// Copies made a block at a time are byte for byte the line filter's copies; keeping line ends,
+// byte for byte what the edit in place makes.
 TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
 {
     test::TempDir temp;
@@ -94,8 +96,10 @@ TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
     for (std::size_t t = 0; t < texts.size(); ++t)
         inputs.push_back(temp.write("in" + std::to_string(t) + ".txt", texts[t]));
     const ChunkOptions optionSets[] = {{}, {.allowWild = false}, {.allowWild = true, .eraseOnly = true}};
+    for (const LineEnds ends : {LineEnds::CrLf, LineEnds::Keep})
     for (const ChunkOptions& options : optionSets) {
-        const EraseSettings settings{.chunk = tags, .spew = "S\r\n", .options = options};
+        const EraseSettings settings{.chunk = tags, .spew = "S\r\n", .options = options, .ends = ends};
+        const EditBytes kept = eraseEdit(settings, LineEnds::Keep);  // the edit in place: the same rule
         for (const std::size_t blockSize : {1, 16, 100, 1000, 70000, 1 << 20}) {
             EraseCopier copier(settings, blockSize);  // one for all files, as a run keeps it
             const std::size_t count = blockSize < 70000 ? smallTexts : texts.size();
@@ -108,8 +112,10 @@ TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
                 Lines inputLines;
                 for (std::string_view line : splitLines(texts[t]))
                     inputLines.emplace_back(line);
-                ASSERT_EQ(test::readBytes(copy), filterChunks(tags, settings.spew, options, inputLines))
-                    << "text " << t << ", blocks of " << blockSize << ", wild " << options.allowWild;
+                ASSERT_EQ(test::readBytes(copy), ends == LineEnds::Keep ? kept(texts[t])
+                                                                         : filterChunks(tags, settings.spew, options, inputLines))
+                    << "text " << t << ", blocks of " << blockSize << ", wild " << options.allowWild << ", keep "
+                    << (ends == LineEnds::Keep);
             }
         }
     }
