@@ -80,6 +80,30 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     EXPECT_EQ(test::readBytes(work / "copies/b.bin"), binary);
 }
 
+// The chunk and spew typed in the window go into each file in its own encoding; a file that cannot
+// hold a typed character is refused with the others' run going on, never given a '?'.
+TEST_F(FileWindows, EraseChunksTypesTextIntoEachFileInItsEncoding)
+{
+    ASSERT_TRUE(open("mnuEraseChunks", "frmEraseChunks"));
+    temp.write("work/utf8.txt", "caf\xC3\xA9\r\n");
+    temp.write("work/cp.txt", "caf\xE9\r\n");
+    box("richChunk")->setPlainText(QStringLiteral("caf\u00E9"));
+    const struct { QString spew; std::string utf8Copy, cpCopy; } rows[] = {
+        {QStringLiteral("th\u00E9\n"), "th\xC3\xA9\r\n", "th\xE9\r\n"},
+        {QStringLiteral("\u65E5\u672C\n"), "\xE6\x97\xA5\xE6\x9C\xAC\r\n", "th\xE9\r\n"},  // refused: the last copy stays
+    };
+    for (const auto& row : rows) {
+        box("richSpew")->setPlainText(row.spew);
+        runIn(work, "cmdBegin");
+        EXPECT_EQ(test::readBytes(work / "copies/utf8.txt"), row.utf8Copy);
+        EXPECT_EQ(test::readBytes(work / "copies/cp.txt"), row.cpCopy);
+    }
+    ASSERT_EQ(recorder.messages.size(), 3) << recorder.messages.join("|").toStdString();
+    EXPECT_TRUE(recorder.messages[1].startsWith("Could not handle 1 file or folder:\n" + fromPath(work / "cp.txt")
+                                                + ": 13 :: ")) << recorder.messages[1].toStdString();
+    EXPECT_EQ(recorder.messages[2], "Done.");
+}
+
 // "Keep line ends" in both windows gives the copies the bytes that the command's --keep-line-ends
 // and --apply give: each line keeps its own end, each file its final-newline state. The box is off
 // at first and remembered.

@@ -137,13 +137,14 @@ void frmEraseChunks::chkEraseOnly_Click()
 void frmEraseChunks::cmdBegin_Click()
 {
     EraseSettings settings;
-    settings.chunk = chunkLines(boxBytes(richChunk));
+    // Typed text goes into each file in the file's own encoding; a spew that is not written does
+    // not count.
+    setTypedText(settings, boxUtf8(richChunk), chkEraseOnly->isChecked() ? std::string() : boxUtf8(richSpew));
     if (settings.chunk.empty()) {
         showMessage(QStringLiteral("There is no chunk to erase: type at least one line of text into \"Chunk to "
                                    "Erase\". Nothing was written."));
         return;
     }
-    settings.spew = boxBytes(richSpew);
     settings.options.allowWild = chkAllowWild->isChecked();
     settings.options.eraseOnly = chkEraseOnly->isChecked();
     settings.recursive = chkGoRecursive->isChecked();

@@ -43,8 +43,13 @@ std::vector<fs::path> walkInputs(const fs::path& folder, bool recursive, RunRepo
 
 EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends)
 {
-    return [&settings, ends](std::string_view bytes) {
-        ChunkFilter filter(settings.chunk, settings.spew, settings.options);
+    return [&settings, ends](const fs::path& file, std::string_view bytes) -> Result<std::string> {
+        // Typed text goes into each file in the file's own encoding.
+        const auto utf8 = dependsOnEncoding(settings) ? useUtf8Text(settings, file, isValidUtf8(bytes)) : false;
+        if (!utf8)
+            return std::unexpected(utf8.error());
+        ChunkFilter filter(*utf8 ? settings.utf8->chunk : settings.chunk, *utf8 ? settings.utf8->spew : settings.spew,
+                           settings.options);
         std::string out;
         forEachLine(bytes, ends, [&](std::string_view line, std::string_view end) { filter.push(line, out, end); });
         filter.finish(out);
@@ -54,7 +59,7 @@ EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends)
 
 EditBytes replaceEdit(const std::vector<ReplacePair>& pairs, LineEnds ends)
 {
-    return [&pairs, ends](std::string_view bytes) {
+    return [&pairs, ends](const fs::path&, std::string_view bytes) -> Result<std::string> {
         std::string out, line;
         forEachLine(bytes, ends, [&](std::string_view read, std::string_view end) {
             line.assign(read);
@@ -108,11 +113,15 @@ void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunRep
         // The tools copy a binary file as it is, so it has no edit.
         if (looksBinary(before))
             continue;
-        const std::string after = edit(before);
-        if (after == before)
+        const auto after = edit(file, before);
+        if (!after) {
+            report.fail(file, after.error());
+            continue;
+        }
+        if (*after == before)
             continue;
         ++report.counts.changed;
-        changed(PlannedEdit{file, std::move(*original), contentHash(after)}, before, after);
+        changed(PlannedEdit{file, std::move(*original), contentHash(*after)}, before, *after);
     }
 }
 

@@ -17,8 +17,8 @@
 
 namespace qb {
 
-// A file's bytes -> its edited bytes.
-using EditBytes = std::function<std::string(std::string_view)>;
+// A file's bytes -> its edited bytes, or why the file is refused: the same as an apply's MakeAfter.
+using EditBytes = MakeAfter;
 
 EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends);
 EditBytes replaceEdit(const std::vector<ReplacePair>& pairs, LineEnds ends);

@@ -56,9 +56,7 @@ int runInPlace(CommandRun& run, const fs::path& folder, const std::vector<fs::pa
         });
         return run.runStatus(report);
     }
-    ApplyPlan plan{run.name(), base, {}, [&](const fs::path&, std::string_view before) -> Result<std::string> {
-                       return edit(before);
-                   }};
+    ApplyPlan plan{run.name(), base, {}, edit};
     editFiles(files, edit, report, [&](PlannedEdit changed, std::string_view, std::string_view) {
         plan.edits.push_back(std::move(changed));
     });
