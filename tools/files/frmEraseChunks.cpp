@@ -107,7 +107,7 @@ void frmEraseChunks::setupPlaces(QWidget* client)
     placeTwips(richSpew, {2400 + w, 5160, 7695, 2295}, {side, boxes, 0.5f, 0.5f});
     placeTwips(chkEraseOnly, {2400 + w, 7560, 3855, 495}, {side, 0, 1, 0});
     placeTwips(chkAllowWild, {2400 + w, 8040, 3975, 495}, {side, 0, 1, 0});
-    placeTwips(chkKeepLineEnds, {6480 + w, 7560, 2055, 495}, {side, 0, 1, 0});
+    placeTwips(chkKeepLineEnds, {6480 + w, 8640, 2055, 495}, {side, 0, 1, 0});
     placeTwips(cmdBegin, {4080 + w, 8640, 1215, 495}, {side, 0, 1, 0});
     resize(scaledPx(10605 + w), scaledPx(9630));
 }
