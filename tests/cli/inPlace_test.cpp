@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include "cli/quillbox.h"
 #include "files/lineEndTree.h"
 #include "support/process.h"
 
@@ -23,12 +24,8 @@ namespace fs = std::filesystem;
 using test::Tree;
 using test::lineEndTree;
 
-test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
-{
-    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments, options);
-}
-
-QString arg(const fs::path& path) { return fromPath(path); }
+using test::arg;
+using test::runQuillbox;
 
 class InPlace : public ::testing::Test {
 protected:

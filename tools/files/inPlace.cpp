@@ -10,17 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Calls `each(line, end)` for every line of `bytes`; `end` is the line's own end, or CR LF.
-template <class Each>
-void forEachLine(std::string_view bytes, LineEnds ends, Each&& each)
-{
-    for (std::size_t from = 0; from < bytes.size();) {
-        const std::size_t end = lineEndFrom(bytes, from);
-        each(bytes.substr(from, end - from), lineEndOut(bytes, end, ends));
-        from = afterLineEnd(bytes, end);
-    }
-}
-
 std::vector<fs::path> walkInputs(const fs::path& folder, bool recursive, RunReport& report, ProgressCallback progress,
                                  const std::function<bool(const WalkEntry&)>& skip)
 {

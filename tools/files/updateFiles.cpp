@@ -83,14 +83,14 @@ Result<void> updateOne(const FileSystemObject& fso, const UpdateStep& step, cons
         return std::unexpected(now.error());
     if (now->hash != hashBefore)
         return std::unexpected(changedSincePlanned(step.target));
-    return andThen(fso.CopyFile(step.target, step.backup, false, Sync::FileAndFolder), [&]() -> Result<void> {
+    return andThen(fso.CopyFile(step.target, step.backup, Existing::Refuse, Sync::FileAndFolder), [&]() -> Result<void> {
         struct stat st;
         const bool same = ::lstat(step.target.c_str(), &st) == 0 && S_ISREG(st.st_mode)
                           && static_cast<std::uint64_t>(st.st_size) == now->size
                           && static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec == now->modified;
-        auto replaced = same ? fso.CopyFile(step.newFile, step.target, true) : std::unexpected(changedSincePlanned(step.target));
+        auto replaced = same ? fso.CopyFile(step.newFile, step.target, Existing::Replace) : std::unexpected(changedSincePlanned(step.target));
         if (!replaced)
-            (void)fso.DeleteFile(step.backup, true);  // the old file is still whole: its backup goes
+            (void)fso.DeleteFile(step.backup, ReadOnly::Remove);  // the old file is still whole: its backup goes
         return replaced;
     });
 }
@@ -143,8 +143,7 @@ void compareFileNamesAndUpdate(const Folder& myFolder, const File& myNewFile, Up
         listIn(report, entry.path);
         return Visit::Continue;
     });
-    report.counts.files += walked.files;
-    report.counts.debrisRemoved += walked.debrisRemoved;
+    report.absorb(walked);
 }
 
 UpdatePlan planUpdates(const std::vector<fs::path>& newFiles, const fs::path& startFolder,
