@@ -2,14 +2,16 @@
 
 #include "core/fs.h"
 #include "core/fsSys.h"
+#include "core/lazyLibrary.h"
 
 #include <openssl/evp.h>
+#include <openssl/opensslv.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
-#include <memory>
 #include <ranges>
 
 #include <fcntl.h>
@@ -125,14 +127,6 @@ Result<void> writeDurably(const fs::path& file, std::string_view bytes, FolderSy
     return folderSync == FolderSync::Now ? syncFolder(file.parent_path()) : Result<void>();
 }
 
-std::string hexOf(const unsigned char* digest, unsigned int size)
-{
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i)
-        appendHex(hex, digest[i], "0123456789abcdef");
-    return hex;
-}
-
 // The time now in UTC, formatted by strftime.
 std::string utcNow(const char* format)
 {
@@ -226,10 +220,23 @@ constexpr std::size_t batchBytes = 32 << 20;
 
 std::string contentHash(std::string_view bytes)
 {
+    // OpenSSL's SHA-256 (with the processor's SHA instructions where it has them), loaded when
+    // the first hash is asked for.
+    static const LazyLibrary crypto("libcrypto.so." + std::to_string(OPENSSL_SHLIB_VERSION),
+                                    "libssl" + std::to_string(OPENSSL_SHLIB_VERSION));
+    static const auto digestFunction = crypto.function<decltype(&EVP_Digest)>("EVP_Digest");
+    static const auto sha256 = crypto.function<decltype(&EVP_sha256)>("EVP_sha256");
+    // Without a hash no original can be told from a changed one: the run ends before it writes.
+    if (!digestFunction || !sha256)
+        throw std::runtime_error(digestFunction ? sha256.error().description : digestFunction.error().description);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    return EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) == 1 ? hexOf(digest, size)
-                                                                                            : std::string();
+    if ((*digestFunction)(bytes.data(), bytes.size(), digest, &size, (*sha256)(), nullptr) != 1)
+        throw std::runtime_error("SHA-256 could not be computed");
+    std::string hex;
+    for (unsigned int i = 0; i < size; ++i)
+        appendHex(hex, digest[i], "0123456789abcdef");
+    return hex;
 }
 
 fs::path appliesFolder(const fs::path& dataFolder)
@@ -237,18 +244,7 @@ fs::path appliesFolder(const fs::path& dataFolder)
     return dataFolder / "applies";
 }
 
-namespace {
-
-std::int64_t modifiedNanoseconds(const struct stat& st)
-{
-    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-}
-
-// Records the regular file at `path`, whose bytes `read` reads (`size` of them) and `hash`
-// hashes: a link, FIFO or device is refused before it is read, and a file that changed while it
-// was read is refused after.
-template <class Read, class Hash>
-Result<Original> record(const fs::path& path, Read&& read, Hash&& hash)
+Result<Original> recordOriginal(const fs::path& path, std::string& bytes)
 {
     struct stat before, after;
     if (::lstat(path.c_str(), &before) != 0)
@@ -257,57 +253,18 @@ Result<Original> record(const fs::path& path, Read&& read, Hash&& hash)
         return fail(err::PathFileAccess, path.string() + ": is a link; nothing is changed through a link, so it was left as it is");
     if (!S_ISREG(before.st_mode))
         return fail(err::PathFileAccess, path.string() + ": is not a regular file; it was left as it is");
-    auto size = read();
-    if (!size)
-        return std::unexpected(size.error());
+    const FileSystemObject fso;
+    if (auto read = fso.readFileBytes(path, bytes); !read)
+        return std::unexpected(read.error());
     if (::lstat(path.c_str(), &after) != 0)
         return std::unexpected(systemError(errno, path));
-    if (after.st_ino != before.st_ino || after.st_size != before.st_size
-        || modifiedNanoseconds(after) != modifiedNanoseconds(before) || static_cast<std::uint64_t>(after.st_size) != *size)
+    const auto nanoseconds = [](const struct stat& st) {
+        return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    };
+    if (after.st_ino != before.st_ino || after.st_size != before.st_size || nanoseconds(after) != nanoseconds(before)
+        || static_cast<std::uint64_t>(after.st_size) != bytes.size())
         return std::unexpected(changedSince(path, "while it was read"));
-    return Original{*size, modifiedNanoseconds(after), hash()};
-}
-
-}  // namespace
-
-Result<Original> recordOriginal(const fs::path& path, std::string& bytes)
-{
-    return record(
-        path,
-        [&]() -> Result<std::uint64_t> {
-            return transformValue(FileSystemObject().readFileBytes(path, bytes), [&] { return std::uint64_t(bytes.size()); });
-        },
-        [&] { return contentHash(bytes); });
-}
-
-Result<Original> recordFile(const fs::path& path)
-{
-    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return fail(err::InvalidProcedureCall, path.string() + ": SHA-256 is not available");
-    return record(
-        path,
-        [&]() -> Result<std::uint64_t> {
-            auto fd = FileSystemObject().openForReading(path);
-            if (!fd)
-                return std::unexpected(fd.error());
-            std::string block(256 * 1024, '\0');
-            std::uint64_t size = 0;
-            for (;;) {
-                const ssize_t n = sys::read(fd->get(), block.data(), block.size());
-                if (n < 0)
-                    return std::unexpected(systemError(errno, path));
-                if (n == 0)
-                    return size;
-                EVP_DigestUpdate(context.get(), block.data(), static_cast<std::size_t>(n));
-                size += static_cast<std::uint64_t>(n);
-            }
-        },
-        [&] {
-            unsigned char digest[EVP_MAX_MD_SIZE];
-            unsigned int size = 0;
-            return EVP_DigestFinal_ex(context.get(), digest, &size) == 1 ? hexOf(digest, size) : std::string();
-        });
+    return Original{bytes.size(), nanoseconds(after), contentHash(bytes)};
 }
 
 Result<fs::path> startManifest(std::string_view tool, const fs::path& folder, std::vector<ManifestFile>& files,

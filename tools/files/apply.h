@@ -30,7 +30,8 @@
 
 namespace qb {
 
-// The lower-case hex SHA-256 of `bytes`.
+// The lower-case hex SHA-256 of `bytes`. Throws when OpenSSL's library cannot be loaded (a
+// broken installation): a run that cannot tell an original from a changed one must not go on.
 std::string contentHash(std::string_view bytes);
 
 // A file as a run read it.
@@ -44,9 +45,6 @@ struct Original {
 // Reads `path` whole into `bytes` and records it. A link, FIFO or device is refused (error 75):
 // nothing is ever applied through a link.
 Result<Original> recordOriginal(const std::filesystem::path& path, std::string& bytes);
-
-// The same, reading the file a block at a time: memory stays the same whatever its size.
-Result<Original> recordFile(const std::filesystem::path& path);
 
 // The bytes a file is to hold, made from the bytes it holds. An apply makes them again as it
 // reaches each file (they must hash as planned), so it holds one file's bytes at a time.

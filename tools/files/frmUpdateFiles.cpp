@@ -188,19 +188,17 @@ std::vector<std::filesystem::path> frmUpdateFiles::listedNewFiles() const
 void frmUpdateFiles::cmdGo_Click()
 {
     richReplaced->clear();
-    // The backup stamps are made on the run's thread, from a copy of the locale taken here.
-    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path()), stamps = fileNameTimeStamps(),
-                 data = programFolder()](ProgressCallback progress) {
-        return updateFiles(newFiles, start, stamps, std::move(progress), data);
+    // The backup stamps are made on the run's thread (the time stamp is safe on any thread).
+    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path()), data = programFolder()](ProgressCallback progress) {
+        return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress), data);
     }, [this](const RunReport& run) { showRun(run); });
 }
 
 void frmUpdateFiles::cmdPreview_Click()
 {
     richReplaced->clear();
-    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path()),
-                 stamps = fileNameTimeStamps()](ProgressCallback progress) {
-        return listUpdates(newFiles, start, stamps, std::move(progress));
+    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path())](ProgressCallback progress) {
+        return listUpdates(newFiles, start, fileNameTimeStampNow, std::move(progress));
     }, [this](const RunReport& run) { showRun(run, true); });
 }
 

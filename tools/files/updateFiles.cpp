@@ -78,7 +78,8 @@ Error changedSincePlanned(const fs::path& path)
 // itself (on disk, name and all) and then replaced; a replace that fails removes the backup.
 Result<void> updateOne(const FileSystemObject& fso, const UpdateStep& step, const std::string& hashBefore)
 {
-    auto now = recordFile(step.target);
+    std::string bytes;
+    auto now = recordOriginal(step.target, bytes);
     if (!now)
         return std::unexpected(now.error());
     if (now->hash != hashBefore)
@@ -194,7 +195,8 @@ RunReport updateFiles(const std::vector<fs::path>& newFiles, const fs::path& sta
     const auto hashOf = [](const fs::path& path, std::map<fs::path, std::string>& known) -> Result<std::string> {
         if (const auto found = known.find(path); found != known.end())
             return found->second;
-        return transformValue(recordFile(path), [](const Original& original) { return original.hash; });
+        std::string bytes;
+        return transformValue(recordOriginal(path, bytes), [](const Original& original) { return original.hash; });
     };
     for (UpdateStep& step : plan.steps) {
         auto after = hashOf(step.newFile, newHashes);
