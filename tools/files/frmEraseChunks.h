@@ -46,6 +46,7 @@ private:
     QCheckBox* chkGoRecursive;
     QCheckBox* chkEraseOnly;
     QCheckBox* chkAllowWild;
+    QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;
     QPushButton* cmdReview;
     std::shared_ptr<const CopyReview> review_;  // what the last run changed

@@ -1,5 +1,6 @@
 #include "tools/files/frmReplaceLineFromFile.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,9 +33,11 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     QPushButton* cmdReview = addReviewControls(this, client, [this] {
         showReview(review_, QStringLiteral("Search and Replace from file"));
     });
+    chkKeepLineEnds = keepLineEndsBox(client);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdBegin);
+    buttonRow->addWidget(chkKeepLineEnds);
     buttonRow->addWidget(cmdReview);
     buttonRow->addStretch();
     auto* layout = new QVBoxLayout(client);
@@ -43,7 +46,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     layout->addWidget(txtPath);
     layout->addLayout(buttonRow);
 
-    setTabChain({Drive1, Dir1, txtPath, cmdBegin, cmdReview});
+    setTabChain({Drive1, Dir1, txtPath, cmdBegin, chkKeepLineEnds, cmdReview});
 
     pairDrive(Drive1, Dir1);
     echoFolderPath(Dir1, txtPath);
@@ -69,9 +72,10 @@ void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
     auto review = std::make_shared<CopyReview>();
-    run_->start([folder = toPath(Dir1->path()), program = programFolder(), review](ProgressCallback progress) {
+    run_->start([folder = toPath(Dir1->path()), program = programFolder(), review,
+                 ends = chkKeepLineEnds->isChecked() ? LineEnds::Keep : LineEnds::CrLf](ProgressCallback progress) {
         return runReviewed(stampReplaceRun(folder, program / debugFileName),
-                           [&] { return runReplaceLines(folder, program, std::move(progress)); }, *review);
+                           [&] { return runReplaceLines(folder, program, std::move(progress), ends); }, *review);
     }, [this, review](const Result<RunReport>& report) {
         if (report)
             review_ = review;

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace qb {
@@ -31,6 +32,7 @@ private:
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QLineEdit* txtPath;
+    QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;
     std::shared_ptr<const CopyReview> review_;  // what the last run changed
 };
