@@ -23,6 +23,7 @@ Command updateCommand()
         options::dryRun("only print the files that would be replaced; write nothing"),
         options::nullEnds(),
         options::glob(),
+        options::gitIgnore(),
         options::recursive("accepted and ignored: the whole tree below FOLDER is always searched"),
     };
     command.minArguments = 2;
