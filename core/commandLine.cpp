@@ -830,7 +830,8 @@ int runCommandLine(int argc, char** argv)
     auto parsed = parseArguments(*command, args);
     if (!parsed)
         return parsed.error();
-    WalkFilter filter{.skipGitIgnored = parsed->options.contains("--gitignore")};
+    WalkFilter filter;
+    filter.skipGitIgnored = parsed->options.contains("--gitignore");
     if (const auto globs = parsed->options.find("--glob"); globs != parsed->options.end())
         for (const std::string& pattern : globs->second)
             if (auto added = filter.files.add(pattern); !added)

@@ -17,6 +17,7 @@
 #include <functional>
 #include <stop_token>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace qb {
@@ -111,6 +112,23 @@ public:
 private:
     const WalkFilter* previous_;
 };
+
+// `work` (a run's logic, called with its ProgressCallback and, where it takes one, its stop
+// request) made to walk with `filter` on whatever thread it runs.
+template <class Work>
+auto withWalkFilter(WalkFilter filter, Work work)
+{
+    if constexpr (std::is_invocable_v<Work&, ProgressCallback, std::stop_token>)
+        return [filter = std::move(filter), work = std::move(work)](ProgressCallback progress, std::stop_token stop) mutable {
+            const WalkFilterScope scope(filter);
+            return work(std::move(progress), std::move(stop));
+        };
+    else
+        return [filter = std::move(filter), work = std::move(work)](ProgressCallback progress) mutable {
+            const WalkFilterScope scope(filter);
+            return work(std::move(progress));
+        };
+}
 
 // The spelling of `folder` that walkTree uses: absolute, lexically normal, no trailing separator.
 std::filesystem::path absoluteFolder(const std::filesystem::path& folder);

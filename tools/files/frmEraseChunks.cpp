@@ -17,6 +17,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/eraseChunks.h"
@@ -46,7 +47,7 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent), run_(new Back
     QWidget* client = scrollingClient(this);
     setupControls(client);
     setupPlaces(client);
-    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
 
     Form_Load();
 
@@ -68,6 +69,7 @@ void frmEraseChunks::setupControls(QWidget* client)
                        "recursive) and will erase or replace  the text wherever it's found.")));
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     chkGoRecursive = make<QCheckBox>(client, "chkGoRecursive", QStringLiteral("Search &Recursively"));
     Label3_0 = make<QLabel>(client, "Label3_0", QStringLiteral("Chunk to Erase"));
     richChunk = make<QPlainTextEdit>(client, "richChunk");
@@ -97,7 +99,8 @@ void frmEraseChunks::setupPlaces(QWidget* client)
     placeTwips(Label1, {120, 120, 4215, 495});
     placeTwips(Label2, {120, 1080, 9855 + w, 375}, {0, 1, 0, 0});
     placeTwips(Drive1, {120, 1920, 1935 + w, 315}, {0, side, 0, 0});
-    placeTwips(Dir1, {120, 2400, 1935 + w, 5040}, {0, side, 0, 1});
+    placeTwips(Dir1, {120, 2400, 1935 + w, 4260}, {0, side, 0, 1});
+    placeTwips(walkFilter, {120, 6780, 1935 + w, 660}, {0, side, 1, 0});
     placeTwips(chkGoRecursive, {120, 7560, 1935 + w, 495}, {0, side, 1, 0});
     placeTwips(Label3_0, {2400 + w, 1560, 1215, 255}, {side, 0, 0, 0});
     placeTwips(richChunk, {2400 + w, 1920, 7695, 2775}, {side, boxes, 0, 0.5f});
@@ -145,9 +148,12 @@ void frmEraseChunks::cmdBegin_Click()
     settings.options.eraseOnly = chkEraseOnly->isChecked();
     settings.recursive = chkGoRecursive->isChecked();
 
-    run_->start([base = toPath(Dir1->path()), settings](ProgressCallback progress) {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
+    run_->start(withWalkFilter(*filter, [base = toPath(Dir1->path()), settings](ProgressCallback progress) {
         return runEraseChunks(base, settings, std::move(progress));
-    }, [this](const Result<RunReport>& report) { showRun(report); });
+    }), [this](const Result<RunReport>& report) { showRun(report); });
 }
 
 void frmEraseChunks::showRun(const Result<RunReport>& report)

@@ -17,6 +17,7 @@ namespace qb {
 class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 class frmEraseChunks : public QWidget {
     Q_OBJECT
@@ -37,6 +38,7 @@ private:
     QLabel* Label3_1;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
+    WalkFilterBox* walkFilter;  // which files the run walks
     QPlainTextEdit* richChunk;
     QPlainTextEdit* richSpew;
     QPushButton* cmdBegin;

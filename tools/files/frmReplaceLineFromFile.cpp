@@ -12,6 +12,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/replaceLines.h"
@@ -25,6 +26,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     QWidget* client = scrollingClient(this);
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     txtPath = make<QLineEdit>(client, "txtPath", QStringLiteral("Text1"));
     auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Command1"));
     explainControls(cmdBegin);
@@ -35,10 +37,11 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     auto* layout = new QVBoxLayout(client);
     layout->addWidget(Drive1);
     layout->addWidget(Dir1, 1);
+    layout->addWidget(walkFilter);
     layout->addWidget(txtPath);
     layout->addLayout(buttonRow);
 
-    setTabChain({Drive1, Dir1, txtPath, cmdBegin});
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, txtPath, cmdBegin});
 
     pairDrive(Drive1, Dir1);
     echoFolderPath(Dir1, txtPath);
@@ -63,9 +66,12 @@ void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
 
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
-    run_->start([folder = toPath(Dir1->path()), program = programFolder()](ProgressCallback progress) {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
+    run_->start(withWalkFilter(*filter, [folder = toPath(Dir1->path()), program = programFolder()](ProgressCallback progress) {
         return runReplaceLines(folder, program, std::move(progress));
-    }, [this](const Result<RunReport>& report) { showRun(report); });
+    }), [this](const Result<RunReport>& report) { showRun(report); });
 }
 
 void frmReplaceLineFromFile::showRun(const Result<RunReport>& report)

@@ -14,6 +14,7 @@ namespace qb {
 class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 class frmReplaceLineFromFile : public QWidget {
     Q_OBJECT
@@ -27,6 +28,7 @@ private:
 
     DrivePicker* Drive1;
     FolderPicker* Dir1;
+    WalkFilterBox* walkFilter;  // which files the run walks
     QLineEdit* txtPath;
     BackgroundRun* run_;
 };

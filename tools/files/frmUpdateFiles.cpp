@@ -19,6 +19,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/settings.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
@@ -36,7 +37,7 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent), run_(new Back
     QWidget* client = scrollingClient(this);
     setupControls(client);
     setupLayout(client);
-    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1,
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1,
                  cmdRemove});
 
     pairDrive(Drive1, Dir1);
@@ -65,6 +66,7 @@ void frmUpdateFiles::setupControls(QWidget* client)
         QStringLiteral("... starting with any files in this directory, and recursing this dir's subdirectories")));
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     label3 = wrapped(make<QLabel>(client, "label3", QStringLiteral("Files updated:")));
     richReplaced = make<QPlainTextEdit>(client, "richReplaced");
     richReplaced->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -106,6 +108,7 @@ void frmUpdateFiles::setupLayout(QWidget* client)
     left->addWidget(Label2);
     left->addWidget(Drive1);
     left->addWidget(Dir1, 1);
+    left->addWidget(walkFilter);
     left->addWidget(cmdGo);
     auto* right = new QVBoxLayout;
     right->addWidget(Label4);
@@ -177,10 +180,13 @@ void frmUpdateFiles::cmdGo_Click()
     for (int row = 0; row < List1->count(); ++row)
         newFiles.push_back(toPath(List1->item(row)->text()));
     // The backup stamps are made on the run's thread, from a copy of the locale taken here.
-    run_->start([newFiles = std::move(newFiles), start = toPath(Dir1->path()),
-                 stamps = fileNameTimeStamps()](ProgressCallback progress) {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
+    run_->start(withWalkFilter(*filter, [newFiles = std::move(newFiles), start = toPath(Dir1->path()),
+                                         stamps = fileNameTimeStamps()](ProgressCallback progress) {
         return updateFiles(newFiles, start, stamps, std::move(progress));
-    }, [this](const RunReport& run) { showRun(run); });
+    }), [this](const RunReport& run) { showRun(run); });
 }
 
 void frmUpdateFiles::showRun(const RunReport& run)
