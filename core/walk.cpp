@@ -51,11 +51,15 @@ public:
 
     bool keepsFile(const fs::path& file)
     {
+        if (files_.empty() && !git_)
+            return true;
         const std::string_view relative = relativeTo(file, root_);
         return (files_.empty() || files_.selectsFile(relative)) && !(git_ && git_->ignoresFile(relative));
     }
     bool entersFolder(const fs::path& folder)
     {
+        if (files_.empty() && !git_)
+            return true;
         const std::string_view relative = relativeTo(folder, root_);
         return (files_.empty() || files_.entersFolder(relative)) && !(git_ && git_->ignoresFolder(relative));
     }
