@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/gitRepo.h"
+#include "support/process.h"
 #include "support/toolWindow.h"
 
 namespace qb {
@@ -68,7 +68,7 @@ TEST_F(ScanWindows, FilterControlsChooseTheFilesAScanWalks)
     for (const char* file : {"repo/a.bas", "repo/c.txt", "repo/ignored/b.bas", "repo/sub/d.bas"})
         temp.write(file, "' TODO: here\r\n");
     temp.write("repo/.gitignore", "ignored/\r\n");
-    ASSERT_TRUE(test::git(temp / "repo", {"init", "-q"}));
+    ASSERT_EQ(test::runProgram("git", {"init", "-q"}, {.folder = temp / "repo"}).status, 0);
     ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
     auto* skip = child<QCheckBox>("chkSkipGitIgnored");
     QLineEdit* files = line("txtFiles");
