@@ -41,9 +41,13 @@ GitIgnoreRules::GitIgnoreRules(const fs::path& folder)
     if (error)
         return;
     auto repository = std::make_unique<Repository>();
-    if (git_repository_open_ext(&repository->repository, real.c_str(), 0, nullptr) != 0
-        || git_repository_is_bare(repository->repository))
+    const int opened = git_repository_open_ext(&repository->repository, real.c_str(), 0, nullptr);
+    if (opened == GIT_ENOTFOUND || (opened == 0 && git_repository_is_bare(repository->repository)))
+        return;  // no work tree: nothing is ignored
+    if (opened != 0) {
+        fail(folder);
         return;
+    }
     const char* top = git_repository_workdir(repository->repository);
     if (!top)
         return;
@@ -53,10 +57,19 @@ GitIgnoreRules::GitIgnoreRules(const fs::path& folder)
         return;
     repository->prefix = inside.substr(workTree.size());
     repository->inGitFolder = repository->prefix.starts_with(".git/");
-    // Without an index (a fresh repository has none yet) no file is tracked.
-    if (git_repository_index(&repository->index, repository->repository) != 0)
-        repository->index = nullptr;
+    // A fresh repository has an empty index; one that cannot be read leaves the tracked files unknown.
+    if (git_repository_index(&repository->index, repository->repository) != 0) {
+        fail(folder);
+        return;
+    }
     repository_ = std::move(repository);
+}
+
+void GitIgnoreRules::fail(const fs::path& folder)
+{
+    const git_error* last = git_error_last();
+    error_ = Error{err::PathFileAccess, folder.string() + ": git cannot read the repository of this work tree: "
+                                            + (last && last->message ? last->message : "unknown error")};
 }
 
 GitIgnoreRules::~GitIgnoreRules() = default;

@@ -44,10 +44,16 @@ class EntryFilter {
 public:
     EntryFilter(const WalkFilter& filter, const fs::path& root) : files_(filter.files), root_(root)
     {
-        if (filter.skipGitIgnored)
-            if (GitIgnoreRules rules(root); rules.inWorkTree())
-                git_.emplace(std::move(rules));
+        if (!filter.skipGitIgnored)
+            return;
+        if (GitIgnoreRules rules(root); rules.inWorkTree())
+            git_.emplace(std::move(rules));
+        else
+            error_ = rules.error();
     }
+
+    // Why the walk cannot choose its entries (git cannot read the repository), or nothing.
+    const std::optional<Error>& error() const { return error_; }
 
     bool keepsFile(const fs::path& file)
     {
@@ -68,6 +74,7 @@ private:
     const GlobSelection& files_;
     const fs::path& root_;
     std::optional<GitIgnoreRules> git_;
+    std::optional<Error> error_;
 };
 
 class TreeWalk {
@@ -81,6 +88,8 @@ public:
     // whole walk is to end.
     bool walk(const fs::path& folder, int depth)
     {
+        if (const auto& unfiltered = filter_.error(); unfiltered && depth == 0)
+            return visit_({WalkEntry::Kind::FolderError, folder, depth, &*unfiltered}) != Visit::Stop;
         auto entries = Folder(folder).list();
         if (!entries) {
             const WalkEntry failed{WalkEntry::Kind::FolderError, folder, depth, &entries.error()};

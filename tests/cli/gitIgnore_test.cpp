@@ -114,6 +114,14 @@ TEST(GitIgnoredWalks, EveryWalkingCommandTakesWhatGitListsAndOnlyWithTheOption)
         std::ranges::sort(expected);
         EXPECT_EQ(run(QStringLiteral(QUILLBOX_EXECUTABLE), row.arguments, temp.path()), expected);
     }
+    // A repository git cannot read is an error, as it is for git, never a walk of everything.
+    temp.write("repo/.git/index", "not an index");
+    const test::Ran broken = test::runProgram(QUILLBOX_EXECUTABLE, {"erase", "repo", "--chunk", "chunk.txt", "-rn0", "--gitignore"},
+                                              {.folder = temp.path()});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(broken.out, "");
+    EXPECT_NE(broken.err.find("75 :: "), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("git cannot read the repository of this work tree"), std::string::npos) << broken.err;
 }
 
 }  // namespace
