@@ -58,8 +58,8 @@ race() {
     done
 }
 
-# repo_tree FOLDER: the generated multi-language git repository (repo_tree.py: 20,000 files and
-# 4,000 more in folders its .gitignore files ignore), written once and kept for later runs.
+# repo_tree FOLDER: the generated multi-language git repository (repo_tree.py: 20,000 files
+# committed, 4,000 more in folders its .gitignore files ignore), written once and kept.
 repo_tree() {
     if [[ ! -f $1.complete ]]; then
         rm -rf "$1"

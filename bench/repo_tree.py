@@ -3,9 +3,9 @@
 folders (C, C++, Python, TypeScript, Go, Rust, Java, shell, Ruby, SQL, YAML and Makefiles) with
 comments in each language's styles, TODO/FIXME/HACK/XXX/BUG blocks, strings that hold "TODO:"
 (which only a reader of comments passes over), a .gitignore at the top and in some folders, and
-build folders that it ignores (build/, node_modules/, target/, dist/ and *.o files; 4,000 more
-files). The folder becomes a git work tree (`git init`, nothing committed), so git-aware walks
-apply its rules. The same seed gives the same tree.
+build folders that it ignores (build/, node_modules/, dist/, generated/ and *.o files; 4,000 more
+files). The folder becomes a git repository with every file it does not ignore committed, as a
+checked-out project is, so git-aware walks apply its rules. The same seed gives the same tree.
 Usage: repo_tree.py FOLDER [--files N]"""
 
 import os
@@ -138,7 +138,10 @@ def main():
         write(os.path.join(folder, f"{lang}{n:05d}{LANGUAGES[lang][0]}"), body(rng, lang, AVERAGE_BYTES // 2))
         if n % 100 == 0:
             write(os.path.join(root, "src", f"area{n % 25:02d}", f"obj{n:05d}.o"), "TODO: an object file\n")
-    subprocess.run(["git", "init", "-q", root], check=True)
+    git = ["git", "-C", root, "-c", "user.name=bench", "-c", "user.email=bench@example.invalid"]
+    subprocess.run(git + ["init", "-q"], check=True)
+    subprocess.run(git + ["add", "-A"], check=True)
+    subprocess.run(git + ["commit", "-qm", "generated"], check=True)
     print(f"{files} files and {files * IGNORED // FILES} ignored ones in {root}")
 
 
