@@ -81,7 +81,7 @@ Result<std::string> findCtags()
         if (version && status == 0 && version->find("Universal Ctags") != std::string::npos)
             return candidate;
     }
-    return std::unexpected(Error{53, std::string(ctagsMissing)});
+    return std::unexpected(Error{err::FileNotFound, std::string(ctagsMissing)});
 }
 
 namespace {
@@ -148,7 +148,7 @@ Result<std::vector<CtagsTag>> runCtagsWith(const std::string& program, const std
     if (!output)
         return std::unexpected(output.error());
     if (status != 0)
-        return std::unexpected(Error{75, program + " ended with status " + std::to_string(status)});
+        return std::unexpected(Error{err::PathFileAccess, program + " ended with status " + std::to_string(status)});
     return parseCtagsJson(*output);
 }
 
