@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "support/process.h"
+#include "cli/quillbox.h"
 #include "support/recorder.h"
 
 namespace qb {
@@ -40,10 +40,12 @@ TEST(GitIgnoredWalks, EveryWalkingCommandTakesWhatGitListsAndOnlyWithTheOption)
     const test::EnvironmentOverride home("HOME", (temp / "home").native());
     const test::EnvironmentOverride config("XDG_CONFIG_HOME", (temp / "home/.config").native());
     const test::EnvironmentOverride noSystem("GIT_CONFIG_NOSYSTEM", "1");
-    const auto run = [&](const QString& program, const QStringList& arguments, const fs::path& folder) {
-        const test::Ran ran = test::runProgram(program, arguments, {.folder = folder});
+    const auto listed = [](const test::Ran& ran) {
         EXPECT_EQ(ran.status, 0) << ran.err;
         return sortedPaths(ran.out);
+    };
+    const auto git = [&](const QStringList& arguments) {
+        return listed(test::runProgram("git", arguments, {.folder = temp / "repo"}));
     };
     // Each kind of rule git has, each beside a file it must leave alone. Every file holds a TODO
     // and a declaration, so the scanners list every file they walk.
@@ -57,10 +59,10 @@ TEST(GitIgnoredWalks, EveryWalkingCommandTakesWhatGitListsAndOnlyWithTheOption)
     temp.write("repo/sub/.gitignore", "x ' TODO: x\r\nPublic Sub X()\r\nsame\n!deep/same\n");
     temp.write("repo/src/.gitignore", "x ' TODO: x\r\nPublic Sub X()\r\ngenerated/\n");
     temp.write("home/.config/git/ignore", "global\n");
-    run("git", {"init", "-q"}, temp / "repo");
+    git({"init", "-q"});
     temp.write("repo/.git/info/exclude", "excluded\n");
     // Tracked files stay whatever the patterns say, also inside an ignored folder.
-    run("git", {"add", "-f", "tracked.log", "build/tracked"}, temp / "repo");
+    git({"add", "-f", "tracked.log", "build/tracked"});
     fs::create_directory_symlink("repo", temp / "link");
     fs::copy(temp / "repo", temp / "plain", fs::copy_options::recursive);
     fs::remove_all(temp / "plain/.git");
@@ -68,9 +70,9 @@ TEST(GitIgnoredWalks, EveryWalkingCommandTakesWhatGitListsAndOnlyWithTheOption)
     temp.write("pairs.txt", "nothing like it\r\nelse\r\n");
     temp.write("new/same", "new\r\n");
 
-    const std::vector<std::string> listed = run("git", {"ls-files", "-z", "-co", "--exclude-standard"}, temp / "repo");
+    const std::vector<std::string> gitListed = git({"ls-files", "-z", "-co", "--exclude-standard"});
     // Every rule was at work (git itself says so): the walks must agree with this.
-    ASSERT_EQ(listed, (std::vector<std::string>{".gitignore", "NoDot", "build/tracked", "docs/deep/a.tmp", "keep.log",
+    ASSERT_EQ(gitListed, (std::vector<std::string>{".gitignore", "NoDot", "build/tracked", "docs/deep/a.tmp", "keep.log",
                                                 "other/build", "other/top", "same", "src/.gitignore", "src/main",
                                                 "sub/.gitignore", "sub/NoDot", "sub/deep/same", "sub/excluded.txt",
                                                 "sub/keep.log", "tracked.log"}));
@@ -82,17 +84,17 @@ TEST(GitIgnoredWalks, EveryWalkingCommandTakesWhatGitListsAndOnlyWithTheOption)
         std::string prefix, suffix = {};  // how it lists them
     };
     const Row rows[] = {
-        {{"todos", "-l0", "--gitignore", "repo"}, listed, Takes::All, "repo/"},
-        {{"subs", "-l0", "--gitignore", "repo"}, listed, Takes::All, "repo/"},
-        {{"erase", "repo", "--chunk", "chunk.txt", "-rn0", "--gitignore"}, listed, Takes::All, "repo/copies/"},
-        {{"replace", "repo", "--pairs", "pairs.txt", "-n0", "--gitignore"}, listed, Takes::TopFolder, "repo/copies/"},
-        {{"update", "repo", "new/same", "-n0", "--gitignore"}, listed, Takes::NamedSame, "repo/"},
-        {{"addext", "-n0", "--gitignore", "repo"}, listed, Takes::Dotless, "repo/", "_COPY.doc"},
+        {{"todos", "-l0", "--gitignore", "repo"}, gitListed, Takes::All, "repo/"},
+        {{"subs", "-l0", "--gitignore", "repo"}, gitListed, Takes::All, "repo/"},
+        {{"erase", "repo", "--chunk", "chunk.txt", "-rn0", "--gitignore"}, gitListed, Takes::All, "repo/copies/"},
+        {{"replace", "repo", "--pairs", "pairs.txt", "-n0", "--gitignore"}, gitListed, Takes::TopFolder, "repo/copies/"},
+        {{"update", "repo", "new/same", "-n0", "--gitignore"}, gitListed, Takes::NamedSame, "repo/"},
+        {{"addext", "-n0", "--gitignore", "repo"}, gitListed, Takes::Dotless, "repo/", "_COPY.doc"},
         // A walk from a folder inside the work tree, or through a link to it, keeps git's rules.
-        {{"todos", "-l0", "--gitignore", "repo/sub"}, listed, Takes::BelowSub, "repo/"},
-        {{"todos", "-l0", "--gitignore", "link"}, listed, Takes::All, "link/"},
+        {{"todos", "-l0", "--gitignore", "repo/sub"}, gitListed, Takes::BelowSub, "repo/"},
+        {{"todos", "-l0", "--gitignore", "link"}, gitListed, Takes::All, "link/"},
         // The Files patterns apply as well.
-        {{"todos", "-l0", "--gitignore", "-g", "!src/", "repo"}, listed, Takes::OutsideSrc, "repo/"},
+        {{"todos", "-l0", "--gitignore", "-g", "!src/", "repo"}, gitListed, Takes::OutsideSrc, "repo/"},
         // Without the option every file is walked, .git's included; outside a work tree, with it too.
         {{"erase", "repo", "--chunk", "chunk.txt", "-rn0"}, everyFile(temp / "repo"), Takes::All, "repo/copies/"},
         {{"erase", "plain", "--chunk", "chunk.txt", "-rn0", "--gitignore"}, everyFile(temp / "plain"), Takes::All,
@@ -112,12 +114,12 @@ TEST(GitIgnoredWalks, EveryWalkingCommandTakesWhatGitListsAndOnlyWithTheOption)
                 expected.push_back(row.prefix + file + row.suffix);
         }
         std::ranges::sort(expected);
-        EXPECT_EQ(run(QStringLiteral(QUILLBOX_EXECUTABLE), row.arguments, temp.path()), expected);
+        EXPECT_EQ(listed(test::runQuillbox(row.arguments, {.folder = temp.path()})), expected);
     }
     // A repository git cannot read is an error, as it is for git, never a walk of everything.
     temp.write("repo/.git/index", "not an index");
-    const test::Ran broken = test::runProgram(QUILLBOX_EXECUTABLE, {"erase", "repo", "--chunk", "chunk.txt", "-rn0", "--gitignore"},
-                                              {.folder = temp.path()});
+    const test::Ran broken = test::runQuillbox({"erase", "repo", "--chunk", "chunk.txt", "-rn0", "--gitignore"},
+                                               {.folder = temp.path()});
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.out, "");
     EXPECT_NE(broken.err.find("75 :: "), std::string::npos) << broken.err;
