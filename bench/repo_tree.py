@@ -138,10 +138,12 @@ def main():
         write(os.path.join(folder, f"{lang}{n:05d}{LANGUAGES[lang][0]}"), body(rng, lang, AVERAGE_BYTES // 2))
         if n % 100 == 0:
             write(os.path.join(root, "src", f"area{n % 25:02d}", f"obj{n:05d}.o"), "TODO: an object file\n")
-    git = ["git", "-C", root, "-c", "user.name=bench", "-c", "user.email=bench@example.invalid"]
+    # Packed here and now: git's own packing in the background would change .git under a benchmark.
+    git = ["git", "-C", root, "-c", "user.name=bench", "-c", "user.email=bench@example.invalid", "-c", "gc.auto=0"]
     subprocess.run(git + ["init", "-q"], check=True)
     subprocess.run(git + ["add", "-A"], check=True)
     subprocess.run(git + ["commit", "-qm", "generated"], check=True)
+    subprocess.run(git + ["gc", "-q"], check=True)
     print(f"{files} files and {files * IGNORED // FILES} ignored ones in {root}")
 
 
