@@ -266,7 +266,7 @@ TEST_F(EveryWindow, WalkingWindowsChooseTheirFilesAlike)
 {
     const QStringList walking = {"frmEraseChunks", "frmReplaceLineFromFile", "frmAddExtension", "frmUpdateFiles",
                                  "frmFindTodos", "frmFindSubNFuncts"};
-    for (const Tool& tool : tools) {
+    for (const Tool& tool : everyTool()) {
         SCOPED_TRACE(tool.name);
         ASSERT_TRUE(open(tool.opener, tool.name));
         const auto* skip = window->findChild<QCheckBox*>("chkSkipGitIgnored");
