@@ -45,6 +45,7 @@ private:
     QCheckBox* chkGoRecursive;
     QCheckBox* chkEraseOnly;
     QCheckBox* chkAllowWild;
+    QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;
 };
 

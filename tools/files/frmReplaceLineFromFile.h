@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace qb {
@@ -30,6 +31,7 @@ private:
     FolderPicker* Dir1;
     WalkFilterBox* walkFilter;  // which files the run walks
     QLineEdit* txtPath;
+    QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;
 };
 
