@@ -8,6 +8,11 @@
 #   scan todo          generated tree (20,000 files, 200 MB): declarations / TODO beside ripgrep
 #   realscan realtodo  /usr/include (this machine's -dev headers) beside ripgrep
 #   bigtodo bigscan    one 1 GB file beside grep -c / ripgrep, with peak memory
+#   repotodo reposubs  generated multi-language git repository (repo_tree.py: 20,000 files, 4,000
+#                      more ignored): TODO blocks and declarations by file type beside ripgrep
+#                      (every file, ignored ones too) and one ctags -R
+#   gitwalk gittodo    the same repository, leaving out what git ignores: a scan that finds nothing
+#                      beside rg --files, and TODO blocks by file type beside ripgrep's default
 #   erase perl         erase and spew, 2,000 files / 105 MB, beside cp -r and a perl script
 #   erase4 erase16     the same tree 4x and 16x beside cp -r
 #   floor              erase beside reading every file and writing it once (copy_floor.cpp)
@@ -22,7 +27,7 @@ DATA=${DATA:-/tmp/quillbox-bench}
 PAIRS=${PAIRS:-7}
 QB=${QB_UNDER_TEST:-$QB}  # another build (the one before a change, say) may be timed instead
 mkdir -p "$DATA"
-quillbox_install_packages perl time xvfb xauth
+quillbox_install_packages perl time xvfb xauth git universal-ctags
 c++ -std=c++20 -O2 -o "$BUILD/copy_floor" "$ROOT/bench/copy_floor.cpp"
 # The declaration patterns of the scanner, case ignored, for ripgrep.
 SUBS='^[[:space:]]*(public sub|private sub|public function|private function|public readonly property|public property|shared sub)|^imports'
@@ -129,6 +134,27 @@ row_bigscan() {
     big_file; warm "$DATA/big.txt"
     pair "declaration scan, one 1 GB file" "rg -ni" : "$QB subs $DATA/big.txt" : "$(found rg -ni "'$SUBS'" "$DATA/big.txt")" memory
 }
+MARKERS="-e TODO -e FIXME -e HACK -e XXX -e BUG"
+row_repotodo() {
+    repo_tree "$DATA/repo"; warm "$DATA/repo"
+    pair "TODO blocks by file type, generated repository (24,000 files)" "rg -nuu (5 markers)" \
+         : "$QB todos --lang auto $DATA/repo" : "$(found rg -nuu $MARKERS "$DATA/repo")"
+}
+row_reposubs() {
+    repo_tree "$DATA/repo"; warm "$DATA/repo"
+    pair "declarations by file type, same repository" "ctags -R (one process)" \
+         : "$QB subs --lang auto $DATA/repo" : "ctags -R --output-format=json -f - $DATA/repo"
+}
+row_gitwalk() {
+    repo_tree "$DATA/repo"; warm "$DATA/repo"
+    pair "walk leaving out what git ignores (todos --gitignore, no marker found)" "rg --files" \
+         : "$QB todos --gitignore --lang auto --marker QBNOMARKER $DATA/repo" : "rg --files $DATA/repo"
+}
+row_gittodo() {
+    repo_tree "$DATA/repo"; warm "$DATA/repo"
+    pair "TODO blocks by file type, leaving out what git ignores" "rg -n (5 markers, its default)" \
+         : "$QB todos --lang auto --gitignore $DATA/repo" : "$(found rg -n $MARKERS "$DATA/repo")"
+}
 erase_command() { echo "$QB erase $1 --chunk $DATA/chunk.txt --recursive"; }
 erase_row() {  # erase_row SCALE LABEL
     erase_tree "$1"; chunk_file; local dir=$DATA/erase-$1; warm "$dir/tree"
@@ -179,5 +205,5 @@ row_window() {  # from just before the start to the chooser's first paint, under
 }
 
 rows=("$@")
-[[ ${#rows[@]} -gt 0 ]] || rows=(scan todo realscan realtodo bigtodo bigscan erase perl erase4 erase16 floor replace longline startup window)
+[[ ${#rows[@]} -gt 0 ]] || rows=(scan todo realscan realtodo bigtodo bigscan repotodo reposubs gitwalk gittodo erase perl erase4 erase16 floor replace longline startup window)
 for row in "${rows[@]}"; do "row_$row"; done

@@ -320,6 +320,14 @@ CommandOption glob()
             "-g"};
 }
 
+CommandOption gitIgnore()
+{
+    return {"--gitignore", "",
+            "inside a git work tree, leave out the files and folders git ignores (.gitignore files, "
+            ".git/info/exclude and the global excludes file; tracked files stay) and .git itself; "
+            "outside one, nothing changes"};
+}
+
 CommandOption nullEnds()
 {
     return {"--null", "", "end each listed path with a NUL byte instead of a line end, for xargs -0 "
@@ -822,13 +830,13 @@ int runCommandLine(int argc, char** argv)
     auto parsed = parseArguments(*command, args);
     if (!parsed)
         return parsed.error();
-    if (const auto globs = parsed->options.find("--glob"); globs != parsed->options.end()) {
-        GlobSelection selection;
+    WalkFilter filter;
+    filter.skipGitIgnored = parsed->options.contains("--gitignore");
+    if (const auto globs = parsed->options.find("--glob"); globs != parsed->options.end())
         for (const std::string& pattern : globs->second)
-            if (auto added = selection.add(pattern); !added)
+            if (auto added = filter.files.add(pattern); !added)
                 return CommandRun(*command, {}, {}).usage(added.error().description);
-        selectWalkedFiles(selection);
-    }
+    filterWalks(std::move(filter));
 
     StopWatcher watcher;
     stopWatcher = &watcher;

@@ -50,6 +50,7 @@ CommandOption output(std::string help, std::vector<std::string> aliases = {});  
 CommandOption recursive(std::string help);                                       // -r, --recursive
 CommandOption dryRun(std::string help);                                          // -n, --dry-run
 CommandOption glob();                                                            // -g, --glob PATTERN
+CommandOption gitIgnore();                                                       // --gitignore
 CommandOption nullEnds();                                                        // -0, --null
 }  // namespace options
 

@@ -2,9 +2,13 @@
 
 #include "core/fs.h"
 #include "core/fsDetail.h"
+#include "core/gitIgnore.h"
 #include "core/glob.h"
 
 #include <fcntl.h>
+
+#include <optional>
+#include <utility>
 
 namespace qb {
 
@@ -12,10 +16,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-GlobSelection& walkSelection()
+WalkFilter& processFilter()
 {
-    static GlobSelection selection;
-    return selection;
+    static WalkFilter filter;
+    return filter;
+}
+
+thread_local const WalkFilter* threadFilter = nullptr;
+
+const WalkFilter& currentFilter()
+{
+    return threadFilter ? *threadFilter : processFilter();
 }
 
 // `path` below the walk's start `root`, names joined by '/'.
@@ -28,10 +39,48 @@ std::string_view relativeTo(const fs::path& path, const fs::path& root)
     return rest;
 }
 
+// The filter step of a walk from `root`: which of the entries it finds are handed on.
+class EntryFilter {
+public:
+    EntryFilter(const WalkFilter& filter, const fs::path& root) : files_(filter.files), root_(root)
+    {
+        if (!filter.skipGitIgnored)
+            return;
+        if (GitIgnoreRules rules(root); rules.inWorkTree())
+            git_.emplace(std::move(rules));
+        else
+            error_ = rules.error();
+    }
+
+    // Why the walk cannot choose its entries (git cannot read the repository), or nothing.
+    const std::optional<Error>& error() const { return error_; }
+
+    bool keepsFile(const fs::path& file)
+    {
+        if (files_.empty() && !git_)
+            return true;
+        const std::string_view relative = relativeTo(file, root_);
+        return (files_.empty() || files_.selectsFile(relative)) && !(git_ && git_->ignoresFile(relative));
+    }
+    bool entersFolder(const fs::path& folder)
+    {
+        if (files_.empty() && !git_)
+            return true;
+        const std::string_view relative = relativeTo(folder, root_);
+        return (files_.empty() || files_.entersFolder(relative)) && !(git_ && git_->ignoresFolder(relative));
+    }
+
+private:
+    const GlobSelection& files_;
+    const fs::path& root_;
+    std::optional<GitIgnoreRules> git_;
+    std::optional<Error> error_;
+};
+
 class TreeWalk {
 public:
-    TreeWalk(const WalkOptions& options, const WalkVisitor& visit)
-        : options_(options), visit_(visit), counter_(options.progress)
+    TreeWalk(const fs::path& root, const WalkOptions& options, const WalkVisitor& visit)
+        : options_(options), visit_(visit), counter_(options.progress), filter_(currentFilter(), root)
     {
     }
 
@@ -39,6 +88,8 @@ public:
     // whole walk is to end.
     bool walk(const fs::path& folder, int depth)
     {
+        if (const auto& unfiltered = filter_.error(); unfiltered && depth == 0)
+            return visit_({WalkEntry::Kind::FolderError, folder, depth, &*unfiltered}) != Visit::Stop;
         auto entries = Folder(folder).list();
         if (!entries) {
             const WalkEntry failed{WalkEntry::Kind::FolderError, folder, depth, &entries.error()};
@@ -47,9 +98,8 @@ public:
         if (options_.removeDebris && !entries->tempNames.empty())
             if (const sys::UniqueFd fd(sys::open(folder.c_str(), O_RDONLY | O_DIRECTORY)); fd)
                 result.debrisRemoved += detail::removeDebris(fd.get(), entries->tempNames, started_);
-        const GlobSelection& selection = walkSelection();
         for (const File& file : entries->files) {
-            if (!selection.empty() && !selection.selectsFile(relativeTo(file.Path(), root_)))
+            if (!filter_.keepsFile(file.Path()))
                 continue;
             if (!step(file.Path()))
                 return false;
@@ -63,7 +113,7 @@ public:
         for (const Folder& subFolder : entries->subFolders) {
             if (stopping())
                 return false;
-            if (!selection.empty() && !selection.entersFolder(relativeTo(subFolder.Path(), root_)))
+            if (!filter_.entersFolder(subFolder.Path()))
                 continue;
             if (!enter(subFolder.Path(), depth + 1))
                 return false;
@@ -74,8 +124,6 @@ public:
     // Announces `folder` and walks it unless the visitor skips it; false once the walk is to end.
     bool enter(const fs::path& folder, int depth)
     {
-        if (depth == 0)
-            root_ = folder;
         switch (visit_({WalkEntry::Kind::Folder, folder, depth})) {
         case Visit::Stop: return false;
         case Visit::SkipFolder: return true;
@@ -107,14 +155,23 @@ private:
     const WalkVisitor& visit_;
     WalkCounter counter_;
     const std::int64_t started_ = detail::coarseNow();  // only older temporary files are debris
-    fs::path root_;
+    EntryFilter filter_;
 };
 
 }  // namespace
 
-void selectWalkedFiles(const GlobSelection& selection)
+void filterWalks(WalkFilter filter)
 {
-    walkSelection() = selection;
+    processFilter() = std::move(filter);
+}
+
+WalkFilterScope::WalkFilterScope(const WalkFilter& filter) : previous_(std::exchange(threadFilter, &filter))
+{
+}
+
+WalkFilterScope::~WalkFilterScope()
+{
+    threadFilter = previous_;
 }
 
 fs::path respelled(const fs::path& path, const fs::path& absolute, const fs::path& spelled)
@@ -138,8 +195,9 @@ fs::path absoluteFolder(const fs::path& folder)
 
 WalkResult walkTree(const fs::path& folder, const WalkOptions& options, const WalkVisitor& visit)
 {
-    TreeWalk walk(options, visit);
-    walk.enter(absoluteFolder(folder), 0);
+    const fs::path root = absoluteFolder(folder);
+    TreeWalk walk(root, options, visit);
+    walk.enter(root, 0);
     return walk.result;
 }
 

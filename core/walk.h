@@ -2,19 +2,22 @@
 //
 //   walkTree    one walk of a folder tree: depth first, a folder's files (in walk order) before
 //               its subfolders, every entry handed to a visitor that answers Continue, SkipFolder
-//               or Stop; progress, cancel and unreadable folders are handled here, once
+//               or Stop; progress, cancel and unreadable folders are handled here, once; the
+//               walk's filter (Files patterns, what git ignores) is a step of its own before it
 //   WalkCounter counts the files of a walk and remembers a stop request
 //   RunReport   the result of a tool's run: the text for its result box, the failures, notes,
 //               counts, and whether it was cancelled
 #pragma once
 
 #include "core/error.h"
+#include "core/glob.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stop_token>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace qb {
@@ -83,11 +86,49 @@ using WalkVisitor = std::function<Visit(const WalkEntry&)>;
 // goes on with the next one.
 WalkResult walkTree(const std::filesystem::path& folder, const WalkOptions& options, const WalkVisitor& visit);
 
-class GlobSelection;
-// The files and folders every walk of this process hands on, chosen by the command line's --glob
-// patterns before a run starts (see glob.h); by default, all of them. The windows never choose.
-// Only what a walk finds is chosen: a file named by the user is taken whatever its name.
-void selectWalkedFiles(const GlobSelection& selection);
+// Which of the files and folders a walk finds it hands on, before its visitor sees them: those the
+// Files patterns select (glob.h) and, with `skipGitIgnored`, none that git ignores (gitIgnore.h)
+// when the walk starts inside a git work tree. A folder left out is not entered. By default every
+// entry is handed on. Only what a walk finds is filtered: a file named by the user is taken
+// whatever its name.
+struct WalkFilter {
+    GlobSelection files;
+    bool skipGitIgnored = false;
+};
+
+// The filter of every walk this process makes: the command line's --glob and --gitignore, set
+// before a run starts.
+void filterWalks(WalkFilter filter);
+
+// The filter of the walks made on this thread while it lives, in place of the process's: a
+// window's run sets the filter its controls chose.
+class WalkFilterScope {
+public:
+    explicit WalkFilterScope(const WalkFilter& filter);
+    ~WalkFilterScope();
+    WalkFilterScope(const WalkFilterScope&) = delete;
+    WalkFilterScope& operator=(const WalkFilterScope&) = delete;
+
+private:
+    const WalkFilter* previous_;
+};
+
+// `work` (a run's logic, called with its ProgressCallback and, where it takes one, its stop
+// request) made to walk with `filter` on whatever thread it runs.
+template <class Work>
+auto withWalkFilter(WalkFilter filter, Work work)
+{
+    if constexpr (std::is_invocable_v<Work&, ProgressCallback, std::stop_token>)
+        return [filter = std::move(filter), work = std::move(work)](ProgressCallback progress, std::stop_token stop) mutable {
+            const WalkFilterScope scope(filter);
+            return work(std::move(progress), std::move(stop));
+        };
+    else
+        return [filter = std::move(filter), work = std::move(work)](ProgressCallback progress) mutable {
+            const WalkFilterScope scope(filter);
+            return work(std::move(progress));
+        };
+}
 
 // The spelling of `folder` that walkTree uses: absolute, lexically normal, no trailing separator.
 std::filesystem::path absoluteFolder(const std::filesystem::path& folder);

@@ -14,7 +14,7 @@ quillbox_install_packages() {
 }
 
 # help2man writes the manual page from the program's help at build time.
-QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev help2man nlohmann-json3-dev libb64-dev libdtl-dev libssl-dev)
+QUILLBOX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev help2man nlohmann-json3-dev libb64-dev libdtl-dev libssl-dev libgit2-dev)
 # What the program runs: universal-ctags finds declarations by file type.
 QUILLBOX_RUN_PACKAGES=(universal-ctags)
 # cpack's .deb generator computes dependencies with dpkg-shlibdeps, which needs `file` too.

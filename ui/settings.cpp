@@ -16,6 +16,7 @@ namespace {
 const QString rememberKey = QStringLiteral("options/rememberInputs");
 const char* pathKind = "rememberedPath";  // property of a path box: "file" or "folder"
 const char* pathList = "rememberedPaths";  // property of a list of file paths
+const char* textKind = "rememberedText";  // property of a box whose text is remembered as it is
 
 bool exists(const QString& path, const QString& kind)
 {
@@ -50,6 +51,8 @@ void restorePaths(QWidget* window, const QSettings& stored)
         const QString path = stored.value(box->objectName()).toString();
         if (!kind.isEmpty() && exists(path, kind))
             box->setText(path);
+        else if (box->property(textKind).toBool() && stored.contains(box->objectName()))
+            box->setText(stored.value(box->objectName()).toString());
     }
     for (QListWidget* list : window->findChildren<QListWidget*>()) {
         if (!list->property(pathList).toBool() || !stored.contains(list->objectName()))
@@ -104,6 +107,11 @@ void filePathList(QListWidget* list)
     list->setProperty(pathList, true);
 }
 
+void rememberedTextBox(QLineEdit* box)
+{
+    box->setProperty(textKind, true);
+}
+
 void restoreInputs(QWidget* window)
 {
     if (!rememberInputs())
@@ -124,7 +132,7 @@ void saveInputs(const QWidget* window)
     for (const FolderPicker* folder : window->findChildren<FolderPicker*>())
         stored.setValue(folder->objectName(), folder->path());
     for (const QLineEdit* box : window->findChildren<QLineEdit*>())
-        if (!box->property(pathKind).toString().isEmpty())
+        if (!box->property(pathKind).toString().isEmpty() || box->property(textKind).toBool())
             stored.setValue(box->objectName(), box->text());
     for (const QListWidget* list : window->findChildren<QListWidget*>()) {
         if (!list->property(pathList).toBool())

@@ -5,6 +5,8 @@
 #include "tools/scan/scanTools.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/process.h"
 #include "support/toolWindow.h"
 
 namespace qb {
@@ -53,6 +56,44 @@ TEST_F(ScanWindows, FindSubsScansPickedFilesInTheirOrder)
     ASSERT_EQ(dialog.requests.size(), 2u);
     EXPECT_TRUE(dialog.requests[1].multiple);
     EXPECT_TRUE(recorder.messages.isEmpty());
+}
+
+// The window's filter reaches the walk: with "Skip files git ignores" on, what git ignores is left
+// out; the Files patterns choose among the rest; a pattern that does not close stops the run with
+// a message. Both off, every file is scanned as before.
+TEST_F(ScanWindows, FilterControlsChooseTheFilesAScanWalks)
+{
+    const test::EnvironmentOverride home("HOME", (temp / "home").native());
+    const test::EnvironmentOverride config("XDG_CONFIG_HOME", (temp / "home/.config").native());
+    for (const char* file : {"repo/a.bas", "repo/c.txt", "repo/ignored/b.bas", "repo/sub/d.bas"})
+        temp.write(file, "' TODO: here\r\n");
+    temp.write("repo/.gitignore", "ignored/\r\n");
+    ASSERT_EQ(test::runProgram("git", {"init", "-q"}, {.folder = temp / "repo"}).status, 0);
+    ASSERT_TRUE(open("cmdOpenForm_7", "frmFindTodos"));
+    auto* skip = child<QCheckBox>("chkSkipGitIgnored");
+    QLineEdit* files = line("txtFiles");
+    const auto scanned = [&] {
+        runIn(temp / "repo", "cmdGo");
+        std::vector<std::string> found;
+        for (const char* file : {"a.bas", "c.txt", "ignored/b.bas", "sub/d.bas"})
+            if (resultBytes().find((temp / "repo" / file).string()) != std::string::npos)
+                found.push_back(file);
+        return found;
+    };
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"a.bas", "c.txt", "ignored/b.bas", "sub/d.bas"}));
+    skip->setChecked(true);
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"a.bas", "c.txt", "sub/d.bas"}));
+    QTest::keyClicks(files, "*.bas !sub/");
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"a.bas"}));
+    skip->setChecked(false);
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"a.bas", "ignored/b.bas"}));
+    EXPECT_TRUE(recorder.messages.isEmpty());
+
+    files->setText("{a");
+    const std::string before = resultBytes();
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"a.bas", "ignored/b.bas"}));
+    EXPECT_EQ(resultBytes(), before);
+    EXPECT_TRUE(recorder.only("5 :: '{a' is not a glob"));
 }
 
 // The scan runs off the window thread: its button is disabled meanwhile, the report comes once.

@@ -260,6 +260,28 @@ TEST_F(EveryWindow, AccessKeysAreOwnAndTheWindowMenuNamesTheTools)
     EXPECT_EQ(entries, listed);
 }
 
+// Every window that walks a folder lets the user choose its files the same way: "Skip files git
+// ignores", off at first, and an empty "Files" box. (Remembering them is tested with every input.)
+TEST_F(EveryWindow, WalkingWindowsChooseTheirFilesAlike)
+{
+    const QStringList walking = {"frmEraseChunks", "frmReplaceLineFromFile", "frmAddExtension", "frmUpdateFiles",
+                                 "frmFindTodos", "frmFindSubNFuncts"};
+    for (const Tool& tool : everyTool()) {
+        SCOPED_TRACE(tool.name);
+        ASSERT_TRUE(open(tool.opener, tool.name));
+        const auto* skip = window->findChild<QCheckBox*>("chkSkipGitIgnored");
+        const auto* files = window->findChild<QLineEdit*>("txtFiles");
+        EXPECT_EQ(skip && files, walking.contains(tool.name));
+        if (skip && files) {
+            EXPECT_EQ(withoutAccessKey(skip->text()), "Skip files git ignores");
+            EXPECT_FALSE(skip->isChecked());
+            EXPECT_EQ(files->text(), "");
+            EXPECT_EQ(withoutAccessKey(child<QLabel>("lblFiles")->text()), "Files");
+        }
+        sub()->close();
+    }
+}
+
 // What a user sets up, seen through the controls that are remembered.
 using Inputs = std::map<QString, QString>;
 
@@ -269,7 +291,7 @@ Inputs inputsOf(const QWidget* window)
     for (const FolderPicker* folder : window->findChildren<FolderPicker*>())
         inputs[folder->objectName()] = folder->path();
     for (const QLineEdit* box : window->findChildren<QLineEdit*>())
-        if (!box->property("rememberedPath").isNull())
+        if (!box->property("rememberedPath").isNull() || box->property("rememberedText").toBool())
             inputs[box->objectName()] = box->text();
     for (const QListWidget* list : window->findChildren<QListWidget*>())
         if (list->property("rememberedPaths").toBool())
@@ -293,6 +315,8 @@ protected:
             const QVariant kind = box->property("rememberedPath");
             if (!kind.isNull())
                 box->setText(fromPath(kind.toString() == "folder" ? folder : file));
+            else if (box->property("rememberedText").toBool())
+                box->setText("*.bas !copies/");
         }
         for (QListWidget* list : window->findChildren<QListWidget*>())
             if (list->property("rememberedPaths").toBool())
@@ -332,12 +356,16 @@ TEST_F(RememberedInputs, ComeBackUnlessTurnedOffOrGone)
         remember->trigger();
         EXPECT_EQ(reopen(tool), changed);
 
-        // Gone: folders and paths start from their initial values; the options stay as set.
+        // Gone: folders and paths start from their initial values; the options and typed text stay as set.
         std::filesystem::remove_all(folder);
         std::filesystem::remove(file);
+        const auto typed = [this](const QString& name) {
+            const auto* box = window->findChild<QLineEdit*>(name);
+            return box && box->property("rememberedText").toBool();
+        };
         Inputs expected = initial;
         for (const auto& [name, value] : changed)
-            if (value == "on" || value == "off")
+            if (value == "on" || value == "off" || typed(name))
                 expected[name] = value;
         EXPECT_EQ(reopen(tool), expected);
         sub()->close();

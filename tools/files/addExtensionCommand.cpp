@@ -48,6 +48,7 @@ Command addExtensionCommand()
         options::dryRun("list the copies that would be made, one a line, and write nothing"),
         options::nullEnds(),
         options::glob(),
+        options::gitIgnore(),
         options::recursive("accepted and ignored: the whole tree below FOLDER is always walked"),
     };
     command.minArguments = 1;

@@ -83,6 +83,7 @@ Command eraseCommand()
         options::dryRun("list the copies that would be written, one a line, and write nothing"),
         options::nullEnds(),
         options::glob(),
+        options::gitIgnore(),
     };
     std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;

@@ -13,6 +13,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/windows.h"
 #include "tools/files/addExtension.h"
 #include "tools/files/bulkRunView.h"
@@ -29,7 +30,7 @@ frmAddExtension::frmAddExtension(QWidget* parent) : QWidget(parent), run_(new Ba
     QWidget* client = scrollingClient(this);
     setupControls(client);
     setupLayout(client);
-    setTabChain({Drive1, Dir1, cmdGo, Text1, rich1});
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, cmdGo, Text1, rich1});
 
     pairDrive(Drive1, Dir1);
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
@@ -39,6 +40,7 @@ void frmAddExtension::setupControls(QWidget* client)
 {
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&begin"));
     rich1 = make<QPlainTextEdit>(client, "rich1");
     rich1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -58,7 +60,8 @@ void frmAddExtension::setupLayout(QWidget* client)
 {
     auto* layout = new QGridLayout(client);
     layout->addWidget(Drive1, 0, 0);
-    layout->addWidget(Dir1, 1, 0, 3, 1);
+    layout->addWidget(Dir1, 1, 0, 2, 1);
+    layout->addWidget(walkFilter, 3, 0);
     layout->addWidget(cmdGo, 4, 0);
     layout->addWidget(Label1, 0, 1, 1, 2);
     layout->addWidget(Label2, 1, 1);
@@ -66,7 +69,7 @@ void frmAddExtension::setupLayout(QWidget* client)
     layout->addWidget(rich1, 2, 1, 3, 2);
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(2, 3);
-    layout->setRowStretch(3, 1);
+    layout->setRowStretch(2, 1);
 }
 
 void frmAddExtension::cmdGo_Click()
@@ -77,9 +80,12 @@ void frmAddExtension::cmdGo_Click()
         showError(usable.error());
         return;
     }
-    run_->start([folder = toPath(Dir1->path()), extension](ProgressCallback progress) {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
+    run_->start(withWalkFilter(*filter, [folder = toPath(Dir1->path()), extension](ProgressCallback progress) {
         return addExtensionCopies(folder, extension, std::move(progress));
-    }, [this](const Result<RunReport>& run) { showRun(run); });
+    }), [this](const Result<RunReport>& run) { showRun(run); });
 }
 
 void frmAddExtension::showRun(const Result<RunReport>& report)

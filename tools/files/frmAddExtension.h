@@ -17,6 +17,7 @@ namespace qb {
 class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 class frmAddExtension : public QWidget {
     Q_OBJECT
@@ -35,6 +36,7 @@ private:
     QPushButton* cmdGo;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
+    WalkFilterBox* walkFilter;  // which files the run walks
     QPlainTextEdit* rich1;
     QLineEdit* Text1;  // the extension to add after "_COPY"
     BackgroundRun* run_;

@@ -17,6 +17,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/eraseChunks.h"
@@ -48,8 +49,8 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent), run_(new Back
     setupControls(client);
     cmdReview = addReviewControls(this, client, [this] { showReview(review_, QStringLiteral("Erase and Spew Chunks")); });
     setupPlaces(client);
-    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild,
-                 chkKeepLineEnds, cmdReview});
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, richChunk, cmdBegin, chkGoRecursive,
+                 richSpew, chkEraseOnly, chkAllowWild, chkKeepLineEnds, cmdReview});
 
     Form_Load();
 
@@ -71,6 +72,7 @@ void frmEraseChunks::setupControls(QWidget* client)
                        "recursive) and will erase or replace  the text wherever it's found.")));
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     chkGoRecursive = make<QCheckBox>(client, "chkGoRecursive", QStringLiteral("Search &Recursively"));
     Label3_0 = make<QLabel>(client, "Label3_0", QStringLiteral("Chunk to Erase"));
     richChunk = make<QPlainTextEdit>(client, "richChunk");
@@ -101,7 +103,8 @@ void frmEraseChunks::setupPlaces(QWidget* client)
     placeTwips(Label1, {120, 120, 4215, 495});
     placeTwips(Label2, {120, 1080, 9855 + w, 375}, {0, 1, 0, 0});
     placeTwips(Drive1, {120, 1920, 1935 + w, 315}, {0, side, 0, 0});
-    placeTwips(Dir1, {120, 2400, 1935 + w, 5040}, {0, side, 0, 1});
+    placeTwips(Dir1, {120, 2400, 1935 + w, 4260}, {0, side, 0, 1});
+    placeTwips(walkFilter, {120, 6780, 1935 + w, 660}, {0, side, 1, 0});
     placeTwips(chkGoRecursive, {120, 7560, 1935 + w, 495}, {0, side, 1, 0});
     placeTwips(Label3_0, {2400 + w, 1560, 1215, 255}, {side, 0, 0, 0});
     placeTwips(richChunk, {2400 + w, 1920, 7695, 2775}, {side, boxes, 0, 0.5f});
@@ -153,11 +156,14 @@ void frmEraseChunks::cmdBegin_Click()
     settings.recursive = chkGoRecursive->isChecked();
     settings.ends = chkKeepLineEnds->isChecked() ? LineEnds::Keep : LineEnds::CrLf;
 
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
     auto review = std::make_shared<CopyReview>();
-    run_->start([base = toPath(Dir1->path()), settings, review](ProgressCallback progress) {
+    run_->start(withWalkFilter(*filter, [base = toPath(Dir1->path()), settings, review](ProgressCallback progress) {
         return runReviewed(stampEraseRun(base, settings.recursive),
                            [&] { return runEraseChunks(base, settings, std::move(progress)); }, *review);
-    }, [this, review](const Result<RunReport>& report) {
+    }), [this, review](const Result<RunReport>& report) {
         if (report)
             review_ = review;
         showRun(report);

@@ -20,6 +20,7 @@ class BackgroundRun;
 struct CopyReview;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 class frmEraseChunks : public QWidget {
     Q_OBJECT
@@ -40,6 +41,7 @@ private:
     QLabel* Label3_1;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
+    WalkFilterBox* walkFilter;  // which files the run walks
     QPlainTextEdit* richChunk;
     QPlainTextEdit* richSpew;
     QPushButton* cmdBegin;

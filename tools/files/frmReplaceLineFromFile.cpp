@@ -13,6 +13,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
 #include "tools/files/frmReviewChanges.h"
@@ -27,6 +28,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     QWidget* client = scrollingClient(this);
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     txtPath = make<QLineEdit>(client, "txtPath", QStringLiteral("Text1"));
     auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Command1"));
     explainControls(cmdBegin);
@@ -43,10 +45,12 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     auto* layout = new QVBoxLayout(client);
     layout->addWidget(Drive1);
     layout->addWidget(Dir1, 1);
+    layout->addWidget(walkFilter);
     layout->addWidget(txtPath);
     layout->addLayout(buttonRow);
 
-    setTabChain({Drive1, Dir1, txtPath, cmdBegin, chkKeepLineEnds, cmdReview});
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, txtPath, cmdBegin, chkKeepLineEnds,
+                 cmdReview});
 
     pairDrive(Drive1, Dir1);
     echoFolderPath(Dir1, txtPath);
@@ -71,12 +75,16 @@ void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
 
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
     auto review = std::make_shared<CopyReview>();
-    run_->start([folder = toPath(Dir1->path()), program = programFolder(), review,
-                 ends = chkKeepLineEnds->isChecked() ? LineEnds::Keep : LineEnds::CrLf](ProgressCallback progress) {
+    run_->start(withWalkFilter(*filter, [folder = toPath(Dir1->path()), program = programFolder(), review,
+                                         ends = chkKeepLineEnds->isChecked() ? LineEnds::Keep : LineEnds::CrLf](
+                                            ProgressCallback progress) {
         return runReviewed(stampReplaceRun(folder, program / debugFileName),
                            [&] { return runReplaceLines(folder, program, std::move(progress), ends); }, *review);
-    }, [this, review](const Result<RunReport>& report) {
+    }), [this, review](const Result<RunReport>& report) {
         if (report)
             review_ = review;
         showRun(report);

@@ -18,6 +18,7 @@ class BackgroundRun;
 struct CopyReview;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 class frmReplaceLineFromFile : public QWidget {
     Q_OBJECT
@@ -31,6 +32,7 @@ private:
 
     DrivePicker* Drive1;
     FolderPicker* Dir1;
+    WalkFilterBox* walkFilter;  // which files the run walks
     QLineEdit* txtPath;
     QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;

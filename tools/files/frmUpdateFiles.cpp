@@ -21,6 +21,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/settings.h"
 #include "ui/windows.h"
 #include "tools/files/bulkRunView.h"
@@ -38,7 +39,7 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent), run_(new Back
     QWidget* client = scrollingClient(this);
     setupControls(client);
     setupLayout(client);
-    setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1,
+    setTabChain({Drive1, Dir1, walkFilter->chkSkipGitIgnored, walkFilter->txtFiles, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1,
                  cmdRemove, cmdPreview});
 
     pairDrive(Drive1, Dir1);
@@ -68,6 +69,7 @@ void frmUpdateFiles::setupControls(QWidget* client)
         QStringLiteral("... starting with any files in this directory, and recursing this dir's subdirectories")));
     Drive1 = make<DrivePicker>(client, "Drive1");
     Dir1 = make<FolderPicker>(client, "Dir1");
+    walkFilter = new WalkFilterBox(client);
     label3 = wrapped(make<QLabel>(client, "label3", QStringLiteral("Files updated:")));
     richReplaced = make<QPlainTextEdit>(client, "richReplaced");
     richReplaced->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -112,6 +114,7 @@ void frmUpdateFiles::setupLayout(QWidget* client)
     left->addWidget(Label2);
     left->addWidget(Drive1);
     left->addWidget(Dir1, 1);
+    left->addWidget(walkFilter);
     left->addWidget(cmdPreview, 0, Qt::AlignRight);
     left->addWidget(cmdGo);
     auto* right = new QVBoxLayout;
@@ -187,19 +190,26 @@ std::vector<std::filesystem::path> frmUpdateFiles::listedNewFiles() const
 
 void frmUpdateFiles::cmdGo_Click()
 {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
     richReplaced->clear();
     // The backup stamps are made on the run's thread (the time stamp is safe on any thread).
-    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path()), data = programFolder()](ProgressCallback progress) {
+    run_->start(withWalkFilter(*filter, [newFiles = listedNewFiles(), start = toPath(Dir1->path()),
+                                         data = programFolder()](ProgressCallback progress) {
         return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress), data);
-    }, [this](const RunReport& run) { showRun(run); });
+    }), [this](const RunReport& run) { showRun(run); });
 }
 
 void frmUpdateFiles::cmdPreview_Click()
 {
+    const auto filter = walkFilterToRun(walkFilter);
+    if (!filter)
+        return;
     richReplaced->clear();
-    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path())](ProgressCallback progress) {
+    run_->start(withWalkFilter(*filter, [newFiles = listedNewFiles(), start = toPath(Dir1->path())](ProgressCallback progress) {
         return listUpdates(newFiles, start, fileNameTimeStampNow, std::move(progress));
-    }, [this](const RunReport& run) { showRun(run, true); });
+    }), [this](const RunReport& run) { showRun(run, true); });
 }
 
 void frmUpdateFiles::showRun(const RunReport& run, bool preview)

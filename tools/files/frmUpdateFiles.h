@@ -26,6 +26,7 @@ class BackgroundRun;
 class LineLinks;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 class frmUpdateFiles : public QWidget {
     Q_OBJECT
@@ -64,6 +65,7 @@ private:
     QPlainTextEdit* rich1;
     DrivePicker* Drive1;
     FolderPicker* Dir1;
+    WalkFilterBox* walkFilter;  // which files the run walks
     QPlainTextEdit* richReplaced;
     QString lastChosenFile_;  // what the file dialog gave last; kept after a cancel
     bool focusOnShow_ = false;

@@ -55,6 +55,7 @@ Command replaceCommand()
                         "one a line, and write nothing"),
         options::nullEnds(),
         options::glob(),
+        options::gitIgnore(),
     };
     std::ranges::copy(inPlaceOptions(), std::back_inserter(command.options));
     command.minArguments = 1;

@@ -25,6 +25,7 @@ Command updateCommand()
                         "refused and why; write nothing"),
         options::nullEnds(),
         options::glob(),
+        options::gitIgnore(),
         options::recursive("accepted and ignored: the whole tree below FOLDER is always searched"),
     };
     command.minArguments = 2;

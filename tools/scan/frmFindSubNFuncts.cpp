@@ -13,6 +13,7 @@
 #include "ui/kit.h"
 #include "ui/pickers.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "tools/scan/ctagsDeclarations.h"
 #include "tools/scan/findSubs.h"
 #include "tools/scan/languageChoice.h"
@@ -40,7 +41,7 @@ frmFindSubNFuncts::frmFindSubNFuncts(QWidget* parent) : QWidget(parent)
     explain(cmdPickNGo, QStringLiteral("Pick files in a dialog and scan them"));
     const LanguageChoice language = placeLanguageChoice(parts);
     optLanguage_1 = language.byType;
-    setTabChain({parts.Drive1, Dir1, parts.cmdGo, cmdPickNGo, language.classic, language.byType, Text1});
+    setTabChain({parts.Drive1, Dir1, parts.walkFilter->chkSkipGitIgnored, parts.walkFilter->txtFiles, parts.cmdGo, cmdPickNGo, language.classic, language.byType, Text1});
 
     connect(parts.cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
     connect(cmdPickNGo, &QPushButton::clicked, this, guarded([this] { cmdPickNGo_Click(); }));

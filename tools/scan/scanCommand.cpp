@@ -113,6 +113,7 @@ Command scanCommand(std::string name, std::string summary, std::string descripti
         {"--fail-if-found", "", "exit with status 1 when anything is found, so a CI step fails "
                                 "(default: status 0 after a complete scan)"},
         options::glob(),
+        options::gitIgnore(),
         options::recursive("accepted and ignored: a folder is always scanned with everything below it"),
     };
     command.minArguments = 1;

@@ -17,6 +17,7 @@
 #include "ui/printing.h"
 #include "core/records.h"
 #include "ui/services.h"
+#include "ui/walkFilterBox.h"
 #include "ui/windows.h"
 #include "tools/scan/lines.h"
 
@@ -33,6 +34,7 @@ constexpr int labelHeight = 255;
 constexpr int buttonHeight = 735;
 constexpr int resultWidth = 7035;
 constexpr int resultHeight = 7215;
+constexpr int walkFilterHeight = 660;
 
 // An item of the menu whose shortcut belongs to the window that has focus: both scanner windows
 // have it.
@@ -71,8 +73,12 @@ void placeLeftColumn(ScanWindowParts& parts, int folderHeight)
     const int width = parts.columnWidth;
     placeTwips(Label1_0, QRect(columnLeft, columnGap, width, labelHeight));
     placeTwips(parts.Drive1 = make<DrivePicker>(client, "Drive1"), QRect(columnLeft, 480, width, 375));
-    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, width, folderHeight), {0, 0, 0, 1});
+    // The walk's filter stands below the folder picker, which gives up the room it takes.
+    const int pickerHeight = folderHeight - walkFilterHeight - columnGap;
+    placeTwips(parts.Dir1 = make<FolderPicker>(client, "Dir1"), QRect(columnLeft, 960, width, pickerHeight), {0, 0, 0, 1});
     Label1_0->setBuddy(parts.Dir1);
+    parts.walkFilter = new WalkFilterBox(client);
+    placeTwips(parts.walkFilter, QRect(columnLeft, 960 + pickerHeight + columnGap, width, walkFilterHeight), Follow::down());
     parts.nextTop = 960 + folderHeight + columnGap;
     parts.cmdGo = placeGoButton(parts, "cmdGo", QStringLiteral("&GO!!!"));
     explain(parts.cmdGo, QStringLiteral("Scan every file in the folder and its subfolders"));
@@ -198,6 +204,7 @@ ScanResults::ScanResults(QWidget* window, const ScanWindowParts& parts, ScanWord
       window_(window),
       box_(parts.Text1),
       folder_(parts.Dir1),
+      walkFilter_(parts.walkFilter),
       save_(parts.mnuSaveReport),
       wording_(std::move(wording)),
       run_(new BackgroundRun(window)),
@@ -210,12 +217,18 @@ ScanResults::ScanResults(QWidget* window, const ScanWindowParts& parts, ScanWord
 
 void ScanResults::run(Scan scan)
 {
-    run_->start(std::move(scan), [this](ScanReport report) { show(std::move(report)); });
+    auto filter = walkFilterToRun(walkFilter_);
+    if (!filter)
+        return;
+    run_->start(withWalkFilter(std::move(*filter), std::move(scan)), [this](ScanReport report) { show(std::move(report)); });
 }
 
 void ScanResults::run(FallibleScan scan)
 {
-    run_->start(std::move(scan), [this](Result<ScanReport> report) {
+    auto filter = walkFilterToRun(walkFilter_);
+    if (!filter)
+        return;
+    run_->start(withWalkFilter(std::move(*filter), std::move(scan)), [this](Result<ScanReport> report) {
         if (!report) {
             showError(report.error());
             return;

@@ -29,6 +29,7 @@ namespace qb {
 class BackgroundRun;
 class DrivePicker;
 class FolderPicker;
+class WalkFilterBox;
 
 struct ScanWindowParts {
     QWidget* client = nullptr;  // the area below the menu; controls are placed on it in twips
@@ -38,6 +39,7 @@ struct ScanWindowParts {
     FolderPicker* Dir1 = nullptr;
     QPushButton* cmdGo = nullptr;
     QPlainTextEdit* Text1 = nullptr;
+    WalkFilterBox* walkFilter = nullptr;  // below Dir1: which files a scan of the folder reads
     int columnWidth = 0;  // the left column, in twips
     int nextTop = 0;      // where the next control of the left column goes, in twips
 };
@@ -45,8 +47,8 @@ struct ScanWindowParts {
 // Builds the frame and the controls both windows have: the menu mnuFile (captioned
 // `fileMenuCaption`) with mnuSaveReport ("Save Report &As...", Ctrl+S) and mnuPrint ("&Print",
 // Ctrl+P) above a scrolling client laid out in twips;
-// Label1_0 ("Pick home dir of project:"), Drive1 (reported pairing into Dir1), Dir1 and cmdGo
-// ("&GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
+// Label1_0 ("Pick home dir of project:"), Drive1 (reported pairing into Dir1), Dir1, the walk's
+// filter (ui/walkFilterBox.h) and cmdGo ("&GO!!!") down the left; Label1_1 (`resultCaption`) above Text1, whose top left corner is at
 // `resultBox` (twips) and which stretches with the window.
 // `folderHeight` is Dir1's height (twips) at the design size, less where the column holds more.
 ScanWindowParts buildScanWindow(QWidget* window, const QString& fileMenuCaption, const QString& resultCaption,
@@ -85,8 +87,10 @@ QString scanSummary(const ScanReport& report, const ScanWording& wording, std::u
 // What a scanner window does with its scans: runs each off the window thread, sets its report
 // into the result box once at the end (the caption following the file being read meanwhile and
 // ending on the last one), shows one message when something could not be read or the scan was
-// cancelled, and leaves a summary in the status bar. It keeps the report, so that each line of the
-// box leads to its file and "Save Report As" saves the report as the scan made it.
+// cancelled, and leaves a summary in the status bar. Each scan's walks take the filter that the
+// window's filter controls choose (a pattern that does not close gets a message instead of a
+// run). It keeps the report, so that each line of the box leads to its file and "Save Report As"
+// saves the report as the scan made it.
 class ScanResults : public QObject {
 public:
     ScanResults(QWidget* window, const ScanWindowParts& parts, ScanWording wording);
@@ -108,6 +112,7 @@ private:
     QWidget* window_;
     QPlainTextEdit* box_;
     const FolderPicker* folder_;
+    const WalkFilterBox* walkFilter_;
     QAction* save_;
     ScanWording wording_;
     BackgroundRun* run_;
