@@ -9,10 +9,12 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/fsSys.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -50,6 +52,10 @@ private:
 // all its subfolders; for a Folder entry, the folder itself); or end the whole walk.
 enum class Visit { Continue, SkipFolder, Stop };
 
+// A folder of a walk, open. Shared, so that whoever opens a file of it later (a scan's worker
+// thread, after the walk moved on) can still open the file relative to it.
+using OpenFolder = std::shared_ptr<const sys::UniqueFd>;
+
 struct WalkEntry {
     enum class Kind {
         Folder,       // a folder about to be listed (the start folder first, at depth 0)
@@ -60,6 +66,7 @@ struct WalkEntry {
     const std::filesystem::path& path;  // absolute
     int depth;                          // a folder's depth below the start; a file's, its folder's
     const Error* error = nullptr;
+    const OpenFolder* folder = nullptr;  // a File's folder, open; the file is its last name there
 };
 
 struct WalkOptions {

@@ -433,7 +433,14 @@ public:
             blocks_->end(part);
         if (classic_)
             classic_->end(part);
-        frameTodoPart(*file_, part, head_);
+        frameTodoPart(*file_, part, head_, std::exchange(led_, false));
+    }
+
+    bool lead(ScanPart& part) override
+    {
+        if (!std::exchange(led_, true))
+            leadTodoPart(*file_, part, head_);
+        return true;
     }
 
 private:
@@ -446,6 +453,7 @@ private:
     std::optional<CommentTodoBlocks> blocks_;
     std::optional<TodoBlocks> classic_;
     ScanPart head_;
+    bool led_ = false;  // the heading went in front before the file ended
 };
 
 }  // namespace
@@ -462,9 +470,9 @@ ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& option
 }
 
 ScanReport findTodosByTypeIn(const std::vector<std::filesystem::path>& paths, const TodoTypeOptions& options,
-                             ProgressCallback progress, ScanDetail detail, std::stop_token stop)
+                             ProgressCallback progress, ScanOutput output, std::stop_token stop)
 {
-    return findTodosIn(paths, std::move(progress), detail, std::move(stop), [&] { return todoScannerByType(options); });
+    return findTodosIn(paths, std::move(progress), std::move(output), std::move(stop), [&] { return todoScannerByType(options); });
 }
 
 }  // namespace qb

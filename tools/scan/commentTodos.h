@@ -109,6 +109,6 @@ ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& option
                            std::stop_token stop = {});
 // The same for each path in order, as findTodosIn walks them.
 ScanReport findTodosByTypeIn(const std::vector<std::filesystem::path>& paths, const TodoTypeOptions& options,
-                             ProgressCallback progress = {}, ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
+                             ProgressCallback progress = {}, ScanOutput output = {}, std::stop_token stop = {});
 
 }  // namespace qb

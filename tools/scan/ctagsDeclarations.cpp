@@ -90,13 +90,13 @@ namespace {
 using TagsByFile = std::unordered_map<std::string, std::vector<CtagsTag>>;
 
 // Reports the tagged lines of one file, in the Classic declaration report's shape.
-class TagLinesScanner final : public FileScanner {
+class TagLinesScanner final : public PathLineScanner {
 public:
     explicit TagLinesScanner(const TagsByFile& tags) : tags_(tags) {}
 
-    void start(const std::filesystem::path& file, ScanPart&) override
+    void start(const std::filesystem::path& file, ScanPart& part) override
     {
-        path_ = &file;
+        PathLineScanner::start(file, part);
         line_ = 1;
         const auto found = tags_.find(file.native());
         next_ = found == tags_.end() ? nullptr : found->second.data();
@@ -120,22 +120,11 @@ public:
         return {};
     }
 
-    void finish(ScanPart& part) override
-    {
-        if (part.text.empty())
-            return;
-        head_.clear();
-        head_.addLine({}, path_->native(), 1);
-        part.prepend(head_);
-    }
-
 private:
     const TagsByFile& tags_;
-    const std::filesystem::path* path_ = nullptr;
     const CtagsTag* next_ = nullptr;
     const CtagsTag* end_ = nullptr;
     std::uint64_t line_ = 1;
-    ScanPart head_;
 };
 
 Result<std::vector<CtagsTag>> runCtagsWith(const std::string& program, const std::vector<std::string>& files)
@@ -195,7 +184,7 @@ Result<std::vector<CtagsTag>> runCtags(const std::vector<std::string>& files)
 }
 
 Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
-                                          ScanDetail detail, std::stop_token stop)
+                                          ScanOutput output, std::stop_token stop)
 {
     auto program = findCtags();
     if (!program)
@@ -241,7 +230,7 @@ Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::pat
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(std::make_unique<TagLinesScanner>(tags));
-    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
+    ScanRun run(std::move(progress), std::move(scanners), std::move(output), std::move(stop));
     run.walkPaths(paths, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);
