@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
 
@@ -127,18 +128,42 @@ private:
     std::uint64_t line_ = 1;
 };
 
-Result<std::vector<CtagsTag>> runCtagsWith(const std::string& program, const std::vector<std::string>& files)
+// What ctags is asked for: each tag's file, line, kind (long name), language and scope, and no
+// search pattern (the report reads the line from the file itself), so that ctags writes and this
+// process reads a fraction of the JSON. Kinds that are never kept are not made at all where that
+// is known to leave the kept tags and their scopes exactly as they are (C and C++, where macros,
+// members and enumerators are most of the tags).
+const std::vector<std::string>& ctagsArguments()
 {
-    std::vector<std::string> arguments = {"--output-format=json", "--fields=+nlsZ", "--sort=no", "-f", "-"};
+    static const std::vector<std::string> arguments = {
+        "--output-format=json", "--excmd=number", "--fields=FnklsZ", "--sort=no",
+        "--kinds-C=-{macro}{enumerator}{header}{member}{variable}",
+        "--kinds-C++=-{macro}{enumerator}{header}{member}{variable}", "-f", "-"};
+    return arguments;
+}
+
+Result<std::vector<CtagsTag>> runCtagsWith(const std::string& program, std::span<const std::string> files)
+{
+    std::vector<std::string> arguments = ctagsArguments();
     for (const std::string& file : files)
         arguments.push_back(file.starts_with('-') ? "./" + file : file);  // never read as an option
     int status = 0;
     auto output = outputOf(program, arguments, status);
     if (!output)
         return std::unexpected(output.error());
-    if (status != 0)
-        return std::unexpected(Error{75, program + " ended with status " + std::to_string(status)});
-    return parseCtagsJson(*output);
+    if (status == 0)
+        return parseCtagsJson(*output);
+    // ctags gives up at the first file it cannot read: the batch is run again in halves, so such
+    // a file costs only its own tags (the scan lists it as skipped when it reads it).
+    if (files.size() == 1)
+        return std::vector<CtagsTag>();
+    const std::size_t half = files.size() / 2;
+    auto tags = runCtagsWith(program, files.first(half));
+    auto rest = runCtagsWith(program, files.subspan(half));
+    if (!tags || !rest)
+        return tags ? rest : tags;
+    tags->insert(tags->end(), std::make_move_iterator(rest->begin()), std::make_move_iterator(rest->end()));
+    return tags;
 }
 
 }  // namespace
