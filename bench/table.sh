@@ -7,7 +7,12 @@
 # Usage: bench/table.sh [ROW...]   (no ROW: every row)
 #   scan todo          generated tree (20,000 files, 200 MB): declarations / TODO beside ripgrep
 #   realscan realtodo  /usr/include (this machine's -dev headers) beside ripgrep
+#   realtodoc          todos /usr/include beside rg -uuu -c TODO: (the start-up and walk row)
+#   autotodo autosubs  /usr/include by file type: todos --lang auto beside rg -n TODO, subs --lang
+#                      auto beside one ctags -R process
 #   bigtodo bigscan    one 1 GB file beside grep -c / ripgrep, with peak memory
+#   bigblock           one 1 GB TODO block (every line holds an apostrophe): the text report to
+#                      standard output and to --output, beside grep -c, with peak memory
 #   erase perl         erase and spew, 2,000 files / 105 MB, beside cp -r and a perl script
 #   erase4 erase16     the same tree 4x and 16x beside cp -r
 #   floor              erase beside reading every file and writing it once (copy_floor.cpp)
@@ -41,6 +46,11 @@ big_file() {  # the generated tree's text, over and over, to 1 GB
     for _ in 1 2 3 4 5 6; do xargs -0 cat <"$DATA/list"; done | head -c 1000000000 >"$DATA/big.tmp" || true
     rm -f "$DATA/list"
     mv "$DATA/big.tmp" "$DATA/big.txt"
+}
+block_file() {  # one TODO block of 1 GB: every line after the marker's holds an apostrophe
+    [[ -f $DATA/block.bas ]] && return
+    { printf "' TODO: the one block\r\n"; yes "' a comment line that goes on, as comments in old code do" | head -c 1000000000; } >"$DATA/block.tmp" || true
+    mv "$DATA/block.tmp" "$DATA/block.bas"
 }
 erase_tree() {  # erase_tree SCALE: 2,000 x SCALE files, 105 MB x SCALE
     local dir=$DATA/erase-$1
@@ -120,6 +130,30 @@ row_realtodo() {
     warm /usr/include
     pair "TODO scan, /usr/include" "rg -nuu" : "$QB todos /usr/include" : "$(found rg -nuu "'TODO:'" /usr/include)"
 }
+row_realtodoc() {
+    warm /usr/include
+    pair "TODO scan, /usr/include, ripgrep counting" "rg -uuu -c" : "$QB todos /usr/include" \
+         : "$(found rg -uuu -c "'TODO:'" /usr/include)"
+}
+row_autotodo() {
+    warm /usr/include
+    pair "TODO blocks by file type, /usr/include" "rg -n TODO" : "$QB todos --lang auto /usr/include" \
+         : "$(found rg -n TODO /usr/include)"
+}
+row_autosubs() {
+    quillbox_install_packages universal-ctags
+    warm /usr/include
+    pair "declarations by file type, /usr/include" "ctags -R --output-format=json" : "$QB subs --lang auto /usr/include" \
+         : "ctags -R --output-format=json -f - /usr/include"
+}
+row_bigblock() {
+    block_file; warm "$DATA/block.bas"
+    pair "TODO scan, one 1 GB block, report to standard output" "grep -c" : "$QB todos $DATA/block.bas" \
+         : "$(found grep -c "'TODO:'" "$DATA/block.bas")" memory
+    pair "TODO scan, one 1 GB block, report to --output" "grep -c" "rm -f $DATA/block.txt" \
+         "$QB todos $DATA/block.bas --output $DATA/block.txt" : "$(found grep -c "'TODO:'" "$DATA/block.bas")" memory
+    rm -f "$DATA/block.txt"
+}
 row_bigtodo() {
     big_file; warm "$DATA/big.txt"
     pair "TODO scan, one 1 GB file" "grep -c" : "$QB todos $DATA/big.txt" : "$(found grep -c "'TODO:'" "$DATA/big.txt")" memory
@@ -181,5 +215,5 @@ row_window() {  # from just before the start to the chooser's first paint, under
 }
 
 rows=("$@")
-[[ ${#rows[@]} -gt 0 ]] || rows=(scan todo realscan realtodo bigtodo bigscan erase perl erase4 erase16 floor replace longline startup window)
+[[ ${#rows[@]} -gt 0 ]] || rows=(scan todo realscan realtodo realtodoc autotodo autosubs bigtodo bigscan bigblock erase perl erase4 erase16 floor replace longline startup window)
 for row in "${rows[@]}"; do "row_$row"; done
