@@ -163,9 +163,10 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
 }
 
 // A stop signal while every file of a scan is already in the workers' hands (a few long files:
-// links to one, each costly to scan): the run ends with 128 + the signal's number, prints no
-// report and leaves the output file as it was. A scan that did not stop would go on for minutes;
-// it is killed after 20 seconds.
+// links to one, each costly to scan): the run ends with 128 + the signal's number and leaves the
+// output file as it was. On standard output it leaves at most the start of the report (the first
+// file's part streams in pieces while it is read). A scan that did not stop would go on for
+// minutes; it is killed after 20 seconds.
 TEST_F(Commands, StopSignalsEndAScanWithNoReport)
 {
     std::string lines = "Public Sub First() ' TODO: first\r\n";
@@ -189,7 +190,9 @@ TEST_F(Commands, StopSignalsEndAScanWithNoReport)
                                                      .secondsAfterSignal = 20});
         EXPECT_TRUE(ran.signalled && !ran.killed);
         EXPECT_EQ(ran.status, 128 + row.signal);
-        EXPECT_EQ(ran.out, "");
+        const std::string start = (temp / "tree/f000.bas").string() + "\n\tPublic Sub First() ' TODO: first\n";
+        EXPECT_TRUE(ran.out.empty() || (ran.out.starts_with(start) && ran.out.ends_with("\tPublic Subtotal As Currency\n")))
+            << ran.out.substr(0, 200);
         EXPECT_EQ(ran.err, "");
         EXPECT_EQ(test::readBytes(report), "the report before\n");
         EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);  // tree, report
