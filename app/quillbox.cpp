@@ -20,13 +20,18 @@ namespace {
 
 constexpr const char* windowProgram = "quillbox-window";
 
-// The window program beside this one (a build, a portable copy), else the installed one; never
-// one found on the PATH.
+// The folders where the window program may be: beside this one (a build, a portable copy), then
+// the installed program folder under the same prefix (usr/libexec/quillbox for usr/bin).
+std::vector<std::filesystem::path> windowFolders()
+{
+    const std::filesystem::path own = qb::startedProgramFolder();
+    return {own, (own / QUILLBOX_WINDOW_FOLDER).lexically_normal()};
+}
+
+// The window program, never one found on the PATH; empty when there is none.
 std::filesystem::path findWindowProgram()
 {
-    for (const std::filesystem::path& folder : {qb::startedProgramFolder(), std::filesystem::path(QUILLBOX_WINDOW_FOLDER)}) {
-        if (folder.empty())
-            continue;
+    for (const std::filesystem::path& folder : windowFolders()) {
         const std::filesystem::path candidate = folder / windowProgram;
         if (::access(candidate.c_str(), X_OK) == 0)
             return candidate;
@@ -40,8 +45,9 @@ int startWindows(int argc, char* argv[])
 {
     const std::filesystem::path program = findWindowProgram();
     if (program.empty()) {
-        std::fprintf(stderr, "quillbox: the window program %s was not found beside %s or in %s\n", windowProgram,
-                     qb::startedProgramFolder().c_str(), QUILLBOX_WINDOW_FOLDER);
+        const auto folders = windowFolders();
+        std::fprintf(stderr, "quillbox: the window program %s was found neither in %s nor in %s\n", windowProgram,
+                     folders[0].c_str(), folders[1].c_str());
         return qb::exitStatus::cannotStart;
     }
     // The window program keeps its data where this program's folder says (core/dataFolder.h).

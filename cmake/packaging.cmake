@@ -5,7 +5,9 @@ include(GNUInstallDirs)
 
 set(QUILLBOX_APP_ID org.quillbox.quillbox)
 
+# `quillbox` is the command line; it starts the window program from the program's own folder.
 install(TARGETS quillbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillbox_window RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quillbox)
 install(FILES packaging/${QUILLBOX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${QUILLBOX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128)
@@ -26,7 +28,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-# Library dependencies come from the executable itself; opening the data folder needs xdg-open.
+# Library dependencies come from the executables themselves; opening the data folder needs xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, universal-ctags")
 include(CPack)

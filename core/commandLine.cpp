@@ -842,7 +842,7 @@ int runCommandLine(int argc, char** argv)
     try {
         status = command->run(run);
     } catch (const std::exception& e) {  // out of memory and the like: a message, not a crash
-        run.report(Error{7, e.what()});
+        run.report(Error{err::OutOfMemory, e.what()});
     }
     status = run.finish(status);
     stopWatcher = nullptr;

@@ -52,8 +52,8 @@ std::string nonEmpty(const char* value)
 
 void adoptStartedProgramFolder()
 {
-    if (const std::string folder = nonEmpty(std::getenv(startedFolderVariable)); !folder.empty())
-        adoptedFolder() = folder;
+    const std::string folder = nonEmpty(std::getenv(startedFolderVariable));
+    adoptedFolder() = folder.empty() ? std::nullopt : std::optional<std::filesystem::path>(folder);
     ::unsetenv(startedFolderVariable);
 }
 

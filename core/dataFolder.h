@@ -26,7 +26,8 @@ inline constexpr const char* dataFolderVariable = "QUILLBOX_DATA_DIR";
 // rule above names the same folder for both programs.
 std::filesystem::path startedProgramFolder();
 inline constexpr const char* startedFolderVariable = "QUILLBOX_STARTED_FROM";
-// Takes the variable above into this process (the window program calls it first thing).
+// Takes the variable above into this process (the window program calls it first thing); without
+// it, the folder is this program's own.
 void adoptStartedProgramFolder();
 
 // A time stamp that a file name can hold: the system locale's date and time (its short date, a

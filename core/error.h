@@ -16,6 +16,7 @@ namespace qb {
 namespace err {
 inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int BadFileName = 52;

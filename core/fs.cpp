@@ -365,7 +365,7 @@ Result<void> FileSystemObject::ensureFolder(const fs::path& path) const
     return std::unexpected(systemError(error, path, true));
 }
 
-Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) const
+Result<void> FileSystemObject::DeleteFile(const fs::path& path, ReadOnly readOnly) const
 {
     // The entry itself goes, a link included: its folder is opened as every writer opens it.
     auto folder = openFolder(folderOf(path), tree_.get());
@@ -380,6 +380,7 @@ Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) cons
         return std::unexpected(describedError(err::FileNotFound, path, "is a folder, not a file"));
     // Checked on the bits, so that a read-only file is refused even for root, and by access(), so
     // that a file this user may not write is refused too.
+    const bool force = readOnly == ReadOnly::Remove;
     if (!force && !S_ISLNK(st.st_mode) && !hasWriteBit(st))
         return std::unexpected(describedError(err::PermissionDenied, path, "the file is read-only"));
     if (!force && !S_ISLNK(st.st_mode) && ::faccessat(place.folder.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
@@ -389,7 +390,7 @@ Result<void> FileSystemObject::DeleteFile(const fs::path& path, bool force) cons
     return {};
 }
 
-Result<TextStream> FileSystemObject::OpenTextFile(const fs::path& path, IOMode mode, bool create,
+Result<TextStream> FileSystemObject::OpenTextFile(const fs::path& path, IOMode mode, Missing missing,
                                                   TextFormat) const
 {
     struct stat st;
@@ -405,7 +406,7 @@ Result<TextStream> FileSystemObject::OpenTextFile(const fs::path& path, IOMode m
         return std::unexpected(
             describedError(err::PathFileAccess, path, "is " + std::string(kindOf(st)) + ", not a regular file; nothing was written"));
     int flags = O_WRONLY | O_NONBLOCK | O_NOCTTY | (mode == IOMode::ForWriting ? O_TRUNC : O_APPEND);
-    if (create)
+    if (missing == Missing::Create)
         flags |= O_CREAT;
     sys::UniqueFd fd(sys::open(path.c_str(), flags, 0666));
     if (!fd)

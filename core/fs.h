@@ -37,6 +37,14 @@ bool isTempFileName(std::string_view name);
 enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
 // Both formats are 8-bit text: bytes go in and out unchanged.
 enum class TextFormat { Ascii = 0, SystemDefault = -2 };
+// What a writer does when its destination is there already.
+enum class Existing { Refuse, Replace };
+// Whether DeleteFile removes a read-only file as well.
+enum class ReadOnly { Refuse, Remove };
+// Whether OpenTextFile makes a file that is not there.
+enum class Missing { Fail, Create };
+// The encoding of a created text file; only 8-bit text is written.
+enum class Encoding { EightBit, Unicode };
 
 // A buffered, move-only stream over one open file. Reading splits lines at CR LF, LF or a lone
 // CR, and holds no more than the line being read (plus one block): a line longer than a few
@@ -186,9 +194,9 @@ public:
     Result<void> CreateFolder(const std::filesystem::path& path) const;
     // The same, but a folder that is there already (made by someone else meanwhile) is success.
     Result<void> ensureFolder(const std::filesystem::path& path) const;
-    // With force = false a file without write permission bits, or one this user may not write,
-    // is refused with error 70.
-    Result<void> DeleteFile(const std::filesystem::path& path, bool force = false) const;
+    // Unless `readOnly` is Remove, a file without write permission bits, or one this user may not
+    // write, is refused with error 70.
+    Result<void> DeleteFile(const std::filesystem::path& path, ReadOnly readOnly = ReadOnly::Refuse) const;
     // Whether the file at `path` may be replaced: a folder (75), a device, FIFO or socket (75), a
     // read-only file or one this user may not write (70) may not, nor a link below the tree (75);
     // outside it the file behind a link is asked about. Nothing there may be made. CopyFile,
@@ -200,23 +208,23 @@ public:
     // Never harms the source: copying a file onto itself (same path, link, hard link) fails with
     // error 70; a source that is a FIFO or device is refused before it is opened (75). The copy is
     // written to a temporary file beside the destination and then given its name.
-    // overwrite = false: an existing destination is error 58 and is left alone (also one that
-    // appears during the copy). overwrite = true: the destination must pass checkReplaceable; it
+    // Existing::Refuse: an existing destination is error 58 and is left alone (also one that
+    // appears during the copy). Existing::Replace: the destination must pass checkReplaceable; it
     // keeps its owner and permission bits, and its new contents reach the disk before the rename.
     // A new destination gets the source's permission bits; copies keep the modification time.
     Result<void> CopyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                          bool overwrite = true, Sync sync = Sync::None) const;
-    // A stream that writes a new file: it gets its name on Close(). overwrite = false refuses an
-    // existing file (error 58, also one that appears before Close); overwrite = true replaces one
+                          Existing existing = Existing::Replace, Sync sync = Sync::None) const;
+    // A stream that writes a new file: it gets its name on Close(). Existing::Refuse refuses an
+    // existing file (error 58, also one that appears before Close); Existing::Replace replaces one
     // that passes checkReplaceable, keeping its owner and permission bits. Text files are 8-bit:
-    // unicode = true is refused (error 5).
-    Result<TextStream> CreateTextFile(const std::filesystem::path& path, bool overwrite = true,
-                                      bool unicode = false) const;
+    // Encoding::Unicode is refused (error 5).
+    Result<TextStream> CreateTextFile(const std::filesystem::path& path, Existing existing = Existing::Replace,
+                                      Encoding encoding = Encoding::EightBit) const;
     // Reading: a FIFO or device is refused before it is opened (75). Writing and appending work in
     // place, into a regular file only.
     Result<TextStream> OpenTextFile(const std::filesystem::path& path, IOMode mode = IOMode::ForReading,
-                                    bool create = false, TextFormat format = TextFormat::Ascii) const;
-    // CreateTextFile with overwrite: until Close() the old file, if any, is untouched.
+                                    Missing missing = Missing::Fail, TextFormat format = TextFormat::Ascii) const;
+    // CreateTextFile replacing an existing file: until Close() the old file, if any, is untouched.
     Result<TextStream> CreateReplacingTextFile(const std::filesystem::path& path) const;
     // Makes an empty file at `path` when there is none (a file that appears meanwhile is kept).
     Result<void> ensureFile(const std::filesystem::path& path) const;

@@ -45,12 +45,13 @@ std::string spelled(const fs::path& path, const fs::path& target)
     return target == path ? path.string() : path.string() + " (" + target.string() + ")";
 }
 
-// Whether the file at `place` may be replaced (overwrite) or made (not overwrite). A folder (75), a
+// Whether the file at `place` may be replaced (Existing::Replace) or made (Existing::Refuse). A folder (75), a
 // device, FIFO or socket (75), a read-only file or one this user may not write (70) may not be
 // replaced; nothing there may be made (58). Below a tree a link is refused (75). Messages name
 // `shown`.
-Result<void> checkPlace(const Place& place, const fs::path& shown, bool overwrite)
+Result<void> checkPlace(const Place& place, const fs::path& shown, Existing existing)
 {
+    const bool overwrite = existing == Existing::Replace;
     struct stat st;
     if (!place.look(st))
         return errno == ENOENT ? Result<void>() : std::unexpected(systemError(errno, shown));
@@ -80,10 +81,10 @@ Result<void> checkPlace(const Place& place, const fs::path& shown, bool overwrit
 
 Result<void> FileSystemObject::checkReplaceable(const fs::path& path) const
 {
-    return andThen(openPlace(path, tree_.get()), [&](const Place& place) { return checkPlace(place, path, true); });
+    return andThen(openPlace(path, tree_.get()), [&](const Place& place) { return checkPlace(place, path, Existing::Replace); });
 }
 
-Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& destination, bool overwrite,
+Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& destination, Existing existing,
                                         Sync sync) const
 {
     struct stat src;
@@ -103,14 +104,14 @@ Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& 
         return std::unexpected(describedError(err::PermissionDenied, destination,
                                               "source and destination are the same file (" +
                                                   source.string() + ")"));
-    if (auto allowed = checkPlace(*place, destination, overwrite); !allowed)
+    if (auto allowed = checkPlace(*place, destination, existing); !allowed)
         return allowed;
 
     auto temp = createTemp(*place);
     if (!temp)
         return std::unexpected(temp.error());
     PublishPlan plan;
-    plan.replace = overwrite;
+    plan.replace = existing == Existing::Replace;
     plan.syncFile = exists || sync == Sync::FileAndFolder;
     plan.syncFolder = sync == Sync::FileAndFolder;
     int error = copyContents(in->get(), temp->fd.get());
@@ -130,26 +131,26 @@ Result<void> FileSystemObject::CopyFile(const fs::path& source, const fs::path& 
     return publish(*temp, target, plan, destination);
 }
 
-Result<TextStream> FileSystemObject::CreateTextFile(const fs::path& path, bool overwrite, bool unicode) const
+Result<TextStream> FileSystemObject::CreateTextFile(const fs::path& path, Existing existing, Encoding encoding) const
 {
-    if (unicode)
+    if (encoding == Encoding::Unicode)
         return std::unexpected(
             describedError(err::InvalidProcedureCall, path, "Unicode text files are not supported"));
     auto place = openPlace(path, tree_.get());
     if (!place)
         return std::unexpected(place.error());
-    if (auto allowed = checkPlace(*place, path, overwrite); !allowed)
+    if (auto allowed = checkPlace(*place, path, existing); !allowed)
         return std::unexpected(allowed.error());
     const fs::path target = place->path;
     return transformValue(createTemp(*place), [&](TempFile temp) {
-        return TextStream(std::move(temp.fd), IOMode::ForWriting, target, std::move(temp.path), overwrite,
+        return TextStream(std::move(temp.fd), IOMode::ForWriting, target, std::move(temp.path), existing == Existing::Replace,
                           std::move(temp.folder));
     });
 }
 
 Result<TextStream> FileSystemObject::CreateReplacingTextFile(const fs::path& path) const
 {
-    return CreateTextFile(path, true, false);
+    return CreateTextFile(path, Existing::Replace);
 }
 
 Result<void> FileSystemObject::replaceFileContents(const fs::path& path, std::string_view bytes) const
@@ -167,7 +168,7 @@ Result<void> FileSystemObject::ensureFile(const fs::path& path) const
 {
     if (FileExists(path))
         return {};
-    auto made = andThen(CreateTextFile(path, false), [](TextStream stream) { return stream.Close(); });
+    auto made = andThen(CreateTextFile(path, Existing::Refuse), [](TextStream stream) { return stream.Close(); });
     if (!made && made.error().number == err::FileAlreadyExists && FileExists(path))
         return {};  // made by someone else meanwhile: it is there, as asked
     return made;

@@ -140,7 +140,7 @@ Folder File::ParentFolder() const
 
 Result<TextStream> File::OpenAsTextStream(IOMode mode, TextFormat) const
 {
-    return FileSystemObject().OpenTextFile(path_, mode, false);
+    return FileSystemObject().OpenTextFile(path_, mode);
 }
 
 std::string Folder::Name() const

@@ -92,7 +92,7 @@ Result<TextStream> FileSystemObject::createOutput(const fs::path& path, IOMode m
         return TextStream(std::move(fd), IOMode::ForWriting, path);
     }
     if (mode == IOMode::ForAppending)
-        return OpenTextFile(path, IOMode::ForAppending, true);
+        return OpenTextFile(path, IOMode::ForAppending, Missing::Create);
     return CreateReplacingTextFile(path);
 }
 

@@ -1,5 +1,6 @@
 // Text streams: buffered, byte-transparent reading by lines and writing, checked to the end.
 #include "core/fs.h"
+#include "core/lineEnds.h"
 
 #include "core/fsDetail.h"
 #include "core/mdlText.h"
@@ -24,16 +25,11 @@ namespace {
 // A line longer than this gets room for its exact length instead of growing by doubling.
 constexpr std::size_t longLine = 16 * blockSize;
 
-// The first CR or LF in `bytes` at or after `from`, or npos. One pass over the bytes:
-// find_first_of would call memchr once per byte, which made line reading the slowest part of a
-// bulk run.
+// The first CR or LF in `bytes` at or after `from`, or npos (core/lineEnds.h).
 std::size_t findLineEnd(std::string_view bytes, std::size_t from)
 {
-    const char* data = bytes.data();
-    for (std::size_t i = from, n = bytes.size(); i < n; ++i)
-        if (static_cast<unsigned char>(data[i]) <= '\r' && (data[i] == '\n' || data[i] == '\r'))
-            return i;
-    return std::string_view::npos;
+    const std::size_t end = lineEndFrom(bytes, from);
+    return end < bytes.size() ? end : std::string_view::npos;
 }
 
 // How many bytes of the file open as `fd` follow its current offset before the next line end

@@ -53,6 +53,27 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     return lineEndFromScalar(text, from);
 }
 
+// Calls `line(std::string_view)` with each line of `text`, without its end. The last line may
+// have no end; a text that ends with a line end has no empty line after it.
+template <class F>
+void forEachLine(std::string_view text, F&& line)
+{
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = lineEndFrom(text, start);
+        line(text.substr(start, end - start));
+        start = afterLineEnd(text, end);
+    }
+}
+
+// How many line ends `text` holds.
+inline std::size_t countLineEnds(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t at = lineEndFrom(text, 0); at < text.size(); at = lineEndFrom(text, afterLineEnd(text, at)))
+        ++count;
+    return count;
+}
+
 // True when every line of `text` ends in CR LF, the last one too (an empty text is true).
 inline bool allLineEndsCrLf(std::string_view text)
 {

@@ -1,5 +1,7 @@
 #include "core/mdlText.h"
 
+#include "core/lineEnds.h"
+
 #include "core/regex.h"
 
 #include <array>
@@ -53,16 +55,7 @@ std::string capFirst(std::string_view text)
 std::vector<std::string_view> splitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
-    }
+    forEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 

@@ -134,6 +134,14 @@ struct RunReport {
     bool cancelled = false;
 
     void fail(std::filesystem::path path, Error error) { failures.push_back({std::move(path), std::move(error)}); }
+    // Adds what a walk of this run did: the files it visited, the debris it removed, and whether
+    // it was stopped (a run of several walks is stopped when any one was).
+    void absorb(const WalkResult& walked)
+    {
+        counts.files += walked.files;
+        counts.debrisRemoved += walked.debrisRemoved;
+        cancelled = cancelled || walked.cancelled;
+    }
 };
 
 // How many failures the end of a run lists one by one; the rest are counted.

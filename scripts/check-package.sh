@@ -24,7 +24,7 @@ echo "== $deb"
 listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 echo "$listing" | grep -v '/$'
 
-expected=(./usr/bin/quillbox
+expected=(./usr/bin/quillbox ./usr/libexec/quillbox/quillbox-window
           "./usr/share/applications/$app_id.desktop"
           "./usr/share/metainfo/$app_id.metainfo.xml"
           ./usr/share/icons/hicolor/scalable/apps/quillbox.svg)
@@ -55,6 +55,15 @@ done
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
+# The command line loads no GUI library; the window program is where the launcher looks for it.
+if ldd "$unpacked/usr/bin/quillbox" | grep -qi 'libqt'; then
+    fault "usr/bin/quillbox links a Qt library"
+fi
+# Started with no command, the command line hands over to the installed window program, which
+# shows the chooser offscreen and ends (the start-up probe).
+shown=$(QT_QPA_PLATFORM=offscreen QUILLBOX_STARTUP_PROBE=1 QUILLBOX_DATA_DIR="$unpacked" \
+        "$unpacked/usr/bin/quillbox" 2>&1 >/dev/null) || true
+grep -q '^shown ' <<<"$shown" || fault "usr/bin/quillbox did not start the window program: $shown"
 for size in 16 32 48 64 128; do
     icon="$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/quillbox.png"
     [ -f "$icon" ] && { file "$icon" | grep -q "PNG image data, $size x $size," || fault "$icon is not $size px"; }

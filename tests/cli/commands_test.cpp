@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 
 #include "files/tree.h"
+#include "cli/quillbox.h"
 #include "support/process.h"
 #include "support/toolWindow.h"
 
@@ -27,13 +28,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The built quillbox executable, run as a separate process.
-test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
-{
-    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments, options);
-}
-
-QString arg(const fs::path& path) { return fromPath(path); }
+using test::arg;
+using test::runQuillbox;
 
 class Commands : public ::testing::Test {
 protected:
@@ -159,6 +155,23 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
         const test::Ran full = runQuillbox(args, {.standardOutput = "/dev/full"});
         EXPECT_EQ(full.status, 1) << args.join(' ').toStdString();
         EXPECT_EQ(full.err, "quillbox: 61 :: standard output: No space left on device\n");
+    }
+}
+
+// The command line loads no GUI library; with no command (or --window) the window program takes
+// over its process and shows the chooser.
+TEST_F(Commands, TheCommandLineLoadsNoGuiAndHandsOverToTheWindows)
+{
+    const test::Ran ldd = test::runProgram(QStringLiteral("ldd"), {QStringLiteral(QUILLBOX_EXECUTABLE)});
+    ASSERT_EQ(ldd.status, 0) << ldd.err;
+    EXPECT_EQ(ldd.out.find("libQt"), std::string::npos) << ldd.out;
+    EXPECT_NE(ldd.out.find("libc.so"), std::string::npos) << ldd.out;
+
+    const test::EnvironmentOverride probe("QUILLBOX_STARTUP_PROBE", "1");
+    for (const QStringList& args : {QStringList{}, QStringList{"--window"}}) {
+        const test::Ran shown = runQuillbox(args);
+        EXPECT_EQ(shown.status, 0) << shown.err;
+        EXPECT_NE(shown.err.find("shown "), std::string::npos) << shown.err;
     }
 }
 
@@ -416,20 +429,29 @@ TEST_F(BulkCommands, RepeatWritesWhatTheWindowWrites)
     const std::string chunk = "<a \xA2 b=\"\xE6\" n=\xED>\r\n\tx\r\n";
     temp.write("template.txt", chunk);
     temp.write("in.txt", "roads\r\nrivers\nhills\r\ncaf\xE9\r\n");
-    ASSERT_TRUE(open("cmdOpenForm_3", "frmCarpalTunnel"));
-    setBoxBytes(box("txtChunk"), chunk);
-    line("txtFileName_0")->setText(arg(temp / "in.txt"));
-    line("txtFileName_1")->setText(arg(temp / "window.txt"));
-    line("txtCountStart")->setText("-2");
-    child<QCheckBox>("chkDoubleUp")->setChecked(true);
-    click("cmdGo");
-    ASSERT_EQ(recorder.messages, QStringList{"done"});
+    // The counter as typed, and as each starts when nothing is typed.
+    for (const QString start : {"", "-2"}) {  // the untouched box first: a window keeps what was typed
+        SCOPED_TRACE(start.toStdString());
+        ASSERT_TRUE(open("cmdOpenForm_3", "frmCarpalTunnel"));
+        setBoxBytes(box("txtChunk"), chunk);
+        line("txtFileName_0")->setText(arg(temp / "in.txt"));
+        line("txtFileName_1")->setText(arg(temp / "window.txt"));
+        if (!start.isEmpty())
+            line("txtCountStart")->setText(start);
+        child<QCheckBox>("chkDoubleUp")->setChecked(true);
+        click("cmdGo");
+        ASSERT_EQ(recorder.messages, QStringList{"done"});
+        recorder.messages.clear();
+        window->close();
 
-    const test::Ran ran = runQuillbox({"repeat", "--template", arg(temp / "template.txt"), "--in", arg(temp / "in.txt"),
-                                       "--out", arg(temp / "command.txt"), "--double-up", "--start", "-2"},
-                                      {.noDisplay = true});
-    EXPECT_EQ(ran.status, 0) << ran.err;
-    EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
+        QStringList args{"repeat", "--template", arg(temp / "template.txt"), "--in", arg(temp / "in.txt"),
+                         "--out", arg(temp / "command.txt"), "--double-up"};
+        if (!start.isEmpty())
+            args << "--start" << start;
+        const test::Ran ran = runQuillbox(args, {.noDisplay = true});
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
+    }
 }
 
 // Erase, replace (its debug file too, when asked for) and addext make the window's files and listing.

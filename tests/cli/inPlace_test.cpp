@@ -11,6 +11,7 @@
 #include <random>
 
 #include "files/tree.h"
+#include "cli/quillbox.h"
 #include "support/process.h"
 
 namespace qb {
@@ -19,12 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Tree;
 
-test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
-{
-    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments, options);
-}
-
-QString arg(const fs::path& path) { return fromPath(path); }
+using test::arg;
+using test::runQuillbox;
 
 // Every kind of line end, and files that no edit touches.
 const Tree lineEndTree = {

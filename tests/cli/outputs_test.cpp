@@ -17,17 +17,13 @@
 #include <unistd.h>
 
 #include "files/tree.h"
+#include "cli/quillbox.h"
 #include "support/process.h"
 
 namespace qb {
 namespace {
 
 namespace fs = std::filesystem;
-
-test::Ran runQuillbox(const QStringList& arguments, const test::RunOptions& options = {})
-{
-    return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments, options);
-}
 
 // `quillbox ARGUMENTS... >> log`, the redirection made by a shell.
 test::Ran runAppendingTo(const fs::path& log, const QStringList& arguments)
@@ -36,7 +32,8 @@ test::Ran runAppendingTo(const fs::path& log, const QStringList& arguments)
     return test::runProgram(QStringLiteral("/bin/sh"), QStringList{"-c", script, QStringLiteral(QUILLBOX_EXECUTABLE)} + arguments);
 }
 
-QString arg(const fs::path& path) { return fromPath(path); }
+using test::arg;
+using test::runQuillbox;
 
 class Writes : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/quillbox.h"
 #include "support/process.h"
 #include "support/recorder.h"
 
@@ -18,7 +19,7 @@ test::Ran quillbox(const QStringList& arguments)
     return test::runProgram(QStringLiteral(QUILLBOX_EXECUTABLE), arguments + QStringList{"--crlf"});
 }
 
-QString arg(const fs::path& path) { return fromPath(path); }
+using test::arg;
 
 const std::string source = "def f():\n    # TODO: retry on timeout\n    # with a back-off\n    return 1\n# FIXME: names\n";
 

@@ -169,10 +169,10 @@ TEST_F(Fs, NamesUpToTheLimitAreWrittenAndLongerOnesRefusedWithTheReason)
     dir.write(longest, "old");
     ASSERT_TRUE(fso.replaceFileContents(dir / longest, "new"));
     EXPECT_EQ(readBytes(dir / longest), "new");
-    ASSERT_TRUE(fso.CopyFile(source, dir / longest, true));
-    ASSERT_TRUE(fso.CopyFile(source, dir / std::string(254, 'm'), false));
+    ASSERT_TRUE(fso.CopyFile(source, dir / longest, Existing::Replace));
+    ASSERT_TRUE(fso.CopyFile(source, dir / std::string(254, 'm'), Existing::Refuse));
     EXPECT_EQ(readBytes(dir / longest), "source");
-    for (const auto& result : {fso.CopyFile(source, dir / tooLong, false), fso.replaceFileContents(dir / tooLong, "x")}) {
+    for (const auto& result : {fso.CopyFile(source, dir / tooLong, Existing::Refuse), fso.replaceFileContents(dir / tooLong, "x")}) {
         ASSERT_EQ(errorNumber(result), err::BadFileName);
         EXPECT_NE(result.error().description.find("256 bytes"), std::string::npos) << result.error().description;
     }
@@ -190,13 +190,13 @@ TEST_F(Fs, PublishesWhereTheFileSystemLacksUnnamedFilesOrNoReplaceRenames)
         SCOPED_TRACE(error);
         fs::remove(dir / "new.txt");
         const sys::FaultPlan lacking(call, call == sys::Call::Open ? 3 : 1, error);
-        ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", false));
+        ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", Existing::Refuse));
         EXPECT_TRUE(lacking.fired());
         EXPECT_EQ(readBytes(dir / "new.txt"), "source");
         EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "src.txt"}));
     }
     const sys::FaultPlan lacking(sys::Call::Rename, 1, EINVAL);
-    auto stream = fso.CreateTextFile(dir / "new2.txt", false).value();
+    auto stream = fso.CreateTextFile(dir / "new2.txt", Existing::Refuse).value();
     dir.write("new2.txt", "made meanwhile");
     ASSERT_TRUE(stream.Write("mine"));
     EXPECT_EQ(errorNumber(stream.Close()), err::FileAlreadyExists);
@@ -329,14 +329,14 @@ TEST_F(Fs, WritesBelowATreeNeverGoThroughALink)
     const Row rows[] = {
         {"file below a folder link", folderLink, [&] { return inTree.replaceFileContents(folderLink / "a.txt", "x"); }},
         {"copy below a folder link", folderLink, [&] { return inTree.CopyFile(source, folderLink / "sub/b.txt"); }},
-        {"new copy below a folder link", folderLink, [&] { return inTree.CopyFile(source, folderLink / "c.txt", false); }},
+        {"new copy below a folder link", folderLink, [&] { return inTree.CopyFile(source, folderLink / "c.txt", Existing::Refuse); }},
         {"folder below a folder link", folderLink, [&] { return inTree.ensureFolder(folderLink / "new"); }},
         {"folder that is a link", folderLink, [&] { return inTree.ensureFolder(folderLink); }},
         {"delete below a folder link", folderLink, [&] { return inTree.DeleteFile(folderLink / "a.txt"); }},
         {"debris below a folder link", folderLink, [&] { return dropValue(inTree.removeDebris(folderLink)); }},
         {"file that is a link", fileLink, [&] { return inTree.replaceFileContents(fileLink, "x"); }},
-        {"copy over a link", fileLink, [&] { return inTree.CopyFile(source, fileLink, true); }},
-        {"new copy at a link", fileLink, [&] { return inTree.CopyFile(source, fileLink, false); }},
+        {"copy over a link", fileLink, [&] { return inTree.CopyFile(source, fileLink, Existing::Replace); }},
+        {"new copy at a link", fileLink, [&] { return inTree.CopyFile(source, fileLink, Existing::Refuse); }},
         {"link that leads nowhere", dangling, [&] { return dropValue(inTree.CreateTextFile(dangling)); }},
         {"relative spelling", fileLink, [&] { return inTree.checkReplaceable(tree / "real/../real/./a.txt"); }},
     };
@@ -350,7 +350,7 @@ TEST_F(Fs, WritesBelowATreeNeverGoThroughALink)
     EXPECT_TRUE(fs::is_symlink(folderLink) && fs::is_symlink(fileLink) && fs::is_symlink(dangling));
     // The same writes in real folders of the tree, and through a link outside it, go on as before.
     ASSERT_TRUE(inTree.ensureFolder(tree / "made"));
-    ASSERT_TRUE(inTree.CopyFile(source, tree / "made/copy.txt", false));
+    ASSERT_TRUE(inTree.CopyFile(source, tree / "made/copy.txt", Existing::Refuse));
     ASSERT_TRUE(inTree.replaceFileContents(tree / "made/copy.txt", "again"));
     ASSERT_TRUE(inTree.replaceFileContents(dir / "source.txt", "outside the tree"));
     EXPECT_EQ(readBytes(tree / "made/copy.txt"), "again");
@@ -393,8 +393,8 @@ TEST_F(Fs, CopyAndDeleteLeaveWhatTheyRefuse)
     fs::create_symlink("src.txt", dir / "soft.txt");
     fs::create_hard_link(source, dir / "hard.txt");
     for (const char* other : {"src.txt", "soft.txt", "hard.txt"})
-        for (bool overwrite : {true, false}) {
-            auto copied = fso.CopyFile(source, dir / other, overwrite);
+        for (const Existing existing : {Existing::Replace, Existing::Refuse}) {
+            auto copied = fso.CopyFile(source, dir / other, existing);
             ASSERT_EQ(errorNumber(copied), err::PermissionDenied) << other;
             EXPECT_NE(copied.error().description.find("same file"), std::string::npos);
         }
@@ -406,24 +406,24 @@ TEST_F(Fs, CopyAndDeleteLeaveWhatTheyRefuse)
 
     const fs::path dest = dir.write("dest.txt", "old");
     setMode(dest, 0640);
-    EXPECT_EQ(errorNumber(fso.CopyFile(source, dest, false)), err::FileAlreadyExists);
+    EXPECT_EQ(errorNumber(fso.CopyFile(source, dest, Existing::Refuse)), err::FileAlreadyExists);
     EXPECT_EQ(readBytes(dest), "old");
-    ASSERT_TRUE(fso.CopyFile(source, dest, true));
+    ASSERT_TRUE(fso.CopyFile(source, dest, Existing::Replace));
     EXPECT_EQ(readBytes(dest), readBytes(source));
     EXPECT_EQ(mode(dest), 0640u);  // an overwritten file keeps its bits, a new one takes the source's
-    ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", false));
+    ASSERT_TRUE(fso.CopyFile(source, dir / "new.txt", Existing::Refuse));
     EXPECT_EQ(readBytes(dir / "new.txt"), readBytes(source));
     EXPECT_EQ(mode(dir / "new.txt"), 0604u);
 
     const fs::path readOnly = dir.write("ro.txt", "keep me");
     setMode(readOnly, 0444);
-    EXPECT_EQ(errorNumber(fso.CopyFile(source, readOnly, true)), err::PermissionDenied);
+    EXPECT_EQ(errorNumber(fso.CopyFile(source, readOnly, Existing::Replace)), err::PermissionDenied);
     EXPECT_EQ(readBytes(readOnly), "keep me");
     EXPECT_EQ(namesIn(dir.path()), (Names{"dest.txt", "new.txt", "ro.txt", "src.txt"}));  // no leftovers
 
     EXPECT_EQ(errorNumber(fso.DeleteFile(readOnly)), err::PermissionDenied);
     EXPECT_TRUE(fso.FileExists(readOnly));
-    EXPECT_TRUE(fso.DeleteFile(readOnly, true));
+    EXPECT_TRUE(fso.DeleteFile(readOnly, ReadOnly::Remove));
     EXPECT_TRUE(fso.DeleteFile(dest));
     EXPECT_EQ(namesIn(dir.path()), (Names{"new.txt", "src.txt"}));
 }
@@ -442,7 +442,7 @@ TEST_F(Fs, MissingAndExistingPathsAreNumberedErrorsNamingThePath)
         {"read missing", [&] { return dropValue(fso.readFileBytes(none)); }, err::FileNotFound},
         {"delete missing", [&] { return fso.DeleteFile(none); }, err::FileNotFound},
         {"create in missing folder", [&] { return dropValue(fso.CreateTextFile(noFolder)); }, err::PathNotFound},
-        {"create without overwrite", [&] { return dropValue(fso.CreateTextFile(dir.write("e", "k"), false)); },
+        {"create without overwrite", [&] { return dropValue(fso.CreateTextFile(dir.write("e", "k"), Existing::Refuse)); },
          err::FileAlreadyExists},
         {"copy missing source", [&] { return fso.CopyFile(none, dir / "x"); }, err::FileNotFound},
         {"copy into missing folder", [&] { return fso.CopyFile(dir.write("s", ""), noFolder); }, err::PathNotFound},

@@ -64,7 +64,7 @@ int run(const std::vector<std::string>& args)
     if (command == "replace" && args.size() == 3)
         return report(fso.replaceFileContents(args[1], std::string(std::stoul(args[2]), 'n')));
     if (command == "copy" && args.size() == 3)
-        return report(fso.CopyFile(args[1], args[2], true));
+        return report(fso.CopyFile(args[1], args[2], qb::Existing::Replace));
     if (command == "chunk" && args.size() == 2)
         return report(qb::saveChunk(args[1], "chunk"));
     if (command == "script" && args.size() == 2)

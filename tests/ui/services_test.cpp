@@ -47,6 +47,23 @@ TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheUserDataFolderAndTheVaria
     }
 }
 
+// The window program keeps its data where the `quillbox` that started it would: the command line
+// hands its folder over in a variable that the window program takes and removes.
+TEST(ProgramFolder, TheWindowProgramTakesTheFolderOfTheCommandLineThatStartedIt)
+{
+    const test::TempDir temp;
+    {
+        const test::EnvironmentOverride started(startedFolderVariable, temp.path().native());
+        const test::EnvironmentOverride unset(dataFolderVariable, std::nullopt);
+        adoptStartedProgramFolder();
+        EXPECT_EQ(startedProgramFolder(), temp.path());
+        EXPECT_EQ(programFolder(), temp.path());
+        EXPECT_EQ(std::getenv(startedFolderVariable), nullptr);
+    }
+    adoptStartedProgramFolder();  // no variable: this program's own folder again
+    EXPECT_EQ(startedProgramFolder(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
+}
+
 std::vector<std::string> qtMessages;
 
 void recordQtMessage(QtMsgType, const QMessageLogContext&, const QString& message)

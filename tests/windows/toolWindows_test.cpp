@@ -4,6 +4,7 @@
 #include "ui/cp1252.h"
 #include "ui/kit.h"
 #include "ui/pickers.h"
+#include "ui/windows.h"
 #include "support/toolWindow.h"
 #include "tools/registry.h"
 
@@ -27,39 +28,69 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace qb {
 namespace {
 
-struct Tool {
-    const char* opener;  // chooser button or menu entry
+// What each window must show; which windows there are, and how each is opened, comes from the
+// tools' registrations.
+struct Expected {
     const char* name;
     std::vector<const char*> boxes;  // the controls that show content, which grow with the window
     const char* listed;  // as the Window menu lists it
 };
 
-const Tool tools[] = {
-    {"mnuWhichGizmet", "frmWhichGizmet", {}, "Complete List - Gizmet Selection"},
-    {"cmdOpenForm_2", "frmEraseChunks", {"richChunk", "richSpew", "Dir1"}, "Erase and Spew Chunks - Erase a chunk of code"},
-    {"mnuSNP", "frmReplaceLineFromFile", {"Dir1"}, "Search and Replace from file - Form2"},
-    {"cmdOpenForm_3", "frmCarpalTunnel", {"txtChunk", "rich1"},
-     "Carpal Tunnel Repeats - Insert a bit into big chunks over and over."},
-    {"cmdOpenForm_4", "frmHex2Dec", {"Text1", "Text2"}, "Hex 2 Dec 2 Hex 2... - Form2"},
-    {"cmdOpenForm_5", "frmAddExtension", {"rich1", "Dir1"}, "Add Extension to extensionless files - Form1"},
-    {"cmdOpenForm_6", "frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"},
-     "Update a file over multiple directories - Form1"},
-    {"cmdOpenForm_7", "frmFindTodos", {"Text1", "Dir1"}, "Find TODOs - Find lines in code with \"TODO\" in 'em"},
-    {"cmdOpenForm_8", "frmCombineFiles", {"rich1", "Dir1", "Dir2"},
-     "Combine Lines from two files - Combine Text Files Line-by-Line"},
-    {"cmdOpenForm_9", "frmFindSubNFuncts", {"Text1", "Dir1"}, "Find Subs and Functs - Find VB Subs and Functs in source"},
-    {"cmdOpenForm_10", "frmMakeLinktables", {"RichTextBox1", "List1"}, "Make Link Table - Make Link Tables"},
-    {"cmdOpenForm_11", "frmTwoTabbedRowsToCols", {"richIn", "richOut"},
-     "Two lines of cols to two rows - Two tabbed rows to cols"},
-    {"cmdOpenForm_12", "frmOracleSeqTrigs", {"RichTextBox1", "RichTextBox2"},
-     "Create Sequence and Trigger code in files - Form1"},
+const Expected expected[] = {
+    {"frmWhichGizmet", {}, "Complete List - Gizmet Selection"},
+    {"frmEraseChunks", {"richChunk", "richSpew", "Dir1"}, "Erase and Spew Chunks - Erase a chunk of code"},
+    {"frmReplaceLineFromFile", {"Dir1"}, "Search and Replace from file - Form2"},
+    {"frmCarpalTunnel", {"txtChunk", "rich1"}, "Carpal Tunnel Repeats - Insert a bit into big chunks over and over."},
+    {"frmHex2Dec", {"Text1", "Text2"}, "Hex 2 Dec 2 Hex 2... - Form2"},
+    {"frmAddExtension", {"rich1", "Dir1"}, "Add Extension to extensionless files - Form1"},
+    {"frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"}, "Update a file over multiple directories - Form1"},
+    {"frmFindTodos", {"Text1", "Dir1"}, "Find TODOs - Find lines in code with \"TODO\" in 'em"},
+    {"frmCombineFiles", {"rich1", "Dir1", "Dir2"}, "Combine Lines from two files - Combine Text Files Line-by-Line"},
+    {"frmFindSubNFuncts", {"Text1", "Dir1"}, "Find Subs and Functs - Find VB Subs and Functs in source"},
+    {"frmMakeLinktables", {"RichTextBox1", "List1"}, "Make Link Table - Make Link Tables"},
+    {"frmTwoTabbedRowsToCols", {"richIn", "richOut"}, "Two lines of cols to two rows - Two tabbed rows to cols"},
+    {"frmOracleSeqTrigs", {"RichTextBox1", "RichTextBox2"}, "Create Sequence and Trigger code in files - Form1"},
 };
+
+struct Tool {
+    const char* opener;  // chooser button or menu entry
+    const char* name;
+    std::vector<const char*> boxes;
+    const char* listed;
+};
+
+// Every registered window with the chooser's button or the menu entry that opens it, the chooser
+// first (opened from the Gizmets menu); a registered window that has no expectations above fails.
+std::vector<Tool> everyTool()
+{
+    static std::deque<std::string> names;
+    const auto tool = [](std::string opener, const QString& className) -> Tool {
+        const std::string name = className.toStdString();
+        const auto known = std::ranges::find_if(expected, [&](const Expected& e) { return name == e.name; });
+        EXPECT_NE(known, std::end(expected)) << name << " is registered but nothing here expects it";
+        const char* openerText = names.emplace_back(std::move(opener)).c_str();
+        const char* nameText = names.emplace_back(name).c_str();
+        return known == std::end(expected) ? Tool{openerText, nameText, {}, ""}
+                                            : Tool{openerText, nameText, known->boxes, known->listed};
+    };
+    std::vector<Tool> tools{tool("mnuWhichGizmet", "frmWhichGizmet")};
+    for (const ToolRegistration& registered : registeredTools())
+        if (!registered.windowClass.isEmpty())
+            tools.push_back(tool(registered.chooserPlace >= 0 ? "cmdOpenForm_" + std::to_string(registered.chooserPlace)
+                                                              : registered.menu->name.toStdString(),
+                                 registered.windowClass));
+    EXPECT_EQ(tools.size(), std::size(expected));
+    return tools;
+}
 
 void settle()
 {
@@ -111,6 +142,38 @@ protected:
 // Every control has an accessible name; every placeholder caption (and a window titled like a
 // placeholder) says what its control does. Shrunk to less than its design size a window scrolls
 // to every control; grown, its content boxes grow with it. Captions still fit their text when a
+// The chooser and the Gizmets menu hold what each tool folder registered: every button in its
+// place with its caption (the two whose tools are not in the program included), and the tools'
+// menu entries with their keys after the frame's own.
+TEST_F(EveryWindow, TheChooserAndTheMenuAreBuiltFromTheRegistrations)
+{
+    struct Button { const char* caption; const char* window; };
+    const Button buttons[] = {
+        {"&InsertLine", ""}, {"Insert &Property", ""}, {"&Erase and Spew Chunks", "frmEraseChunks"},
+        {"&Carpal Tunnel Repeats", "frmCarpalTunnel"}, {"Hex 2 &Dec 2 Hex 2...", "frmHex2Dec"},
+        {"&Add Extension to extensionless files", "frmAddExtension"},
+        {"&Update a file over multiple directories", "frmUpdateFiles"}, {"Find &TODOs", "frmFindTodos"},
+        {"Co&mbine Lines from two files", "frmCombineFiles"}, {"Find Subs and &Functs", "frmFindSubNFuncts"},
+        {"Make &Link Table", "frmMakeLinktables"}, {"Two lines of cols to two &rows", "frmTwoTabbedRowsToCols"},
+        {"Create &Sequence and Trigger code in files", "frmOracleSeqTrigs"},
+    };
+    ASSERT_TRUE(open("mnuWhichGizmet", "frmWhichGizmet"));
+    EXPECT_EQ(window->findChildren<QAbstractButton*>().size(), std::ssize(buttons));
+    for (int place = 0; place < std::ssize(buttons); ++place) {
+        const auto* button = child<QAbstractButton>(("cmdOpenForm_" + std::to_string(place)).c_str());
+        ASSERT_TRUE(button) << place;
+        EXPECT_EQ(button->text(), buttons[place].caption);
+        const auto tool = std::ranges::find(registeredTools(), place, &ToolRegistration::chooserPlace);
+        ASSERT_NE(tool, registeredTools().end()) << place;
+        EXPECT_EQ(tool->windowClass, buttons[place].window);
+    }
+    QStringList entries;
+    for (const QAction* action : frame.findChild<QMenu*>("mnuGizmets")->actions())
+        entries << action->objectName() + " " + action->shortcut().toString();
+    EXPECT_EQ(entries, QStringList({"mnuWhichGizmet Ctrl+F1", "mnuTags F1", "mnuInsert F2", "mnuEraseChunks F3",
+                                    "mnuSNP F4"}));
+}
+
 // large font, then a style sheet that makes buttons and check boxes roomier, comes in.
 TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
 {
@@ -118,7 +181,7 @@ TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
     QFont large = usual;
     large.setPointSize(14);
     const QStringList placeholders = {"Text1", "Text2", "Command1", "Frame1", "RichTextBox1"};
-    for (const Tool& tool : tools) {
+    for (const Tool& tool : everyTool()) {
         SCOPED_TRACE(tool.name);
         ASSERT_TRUE(open(tool.opener, tool.name));
         for (const QWidget* control : window->findChildren<QWidget*>()) {
@@ -171,7 +234,7 @@ TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
 TEST_F(EveryWindow, AccessKeysAreOwnAndTheWindowMenuNamesTheTools)
 {
     QStringList listed;
-    for (const Tool& tool : tools) {
+    for (const Tool& tool : everyTool()) {
         SCOPED_TRACE(tool.name);
         ASSERT_TRUE(open(tool.opener, tool.name));
         std::map<int, QString> keys;
@@ -253,7 +316,7 @@ TEST_F(RememberedInputs, ComeBackUnlessTurnedOffOrGone)
 {
     QAction* remember = frame.findChild<QAction*>("mnuRememberInputs");
     ASSERT_TRUE(remember && remember->isCheckable() && remember->isChecked());
-    for (const Tool& tool : tools) {
+    for (const Tool& tool : everyTool()) {
         SCOPED_TRACE(tool.name);
         const auto folder = temp.mkdir(std::string("picked/") + tool.name);
         const auto file = temp.write(std::string("picked/") + tool.name + ".txt", "x");

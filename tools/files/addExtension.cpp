@@ -67,7 +67,7 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
                 report.listed.push_back(copy);
                 break;
             }
-            if (auto copied = fso.CopyFile(entry.path, copy, false); !copied) {
+            if (auto copied = fso.CopyFile(entry.path, copy, Existing::Refuse); !copied) {
                 // Another run made the copy since it was looked for: it exists, as after a skip.
                 if (copied.error().number == err::FileAlreadyExists && fso.FileExists(copy))
                     break;
@@ -80,9 +80,7 @@ void makeDoc(const std::filesystem::path& strFolder, int intLevel, std::string_v
         }
         return Visit::Continue;
     });
-    report.counts.files += walked.files;
-    report.counts.debrisRemoved += walked.debrisRemoved;
-    report.cancelled = report.cancelled || walked.cancelled;
+    report.absorb(walked);
 }
 
 Result<RunReport> addExtensionCopies(const std::filesystem::path& startFolder, std::string_view extension,

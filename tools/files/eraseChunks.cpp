@@ -521,9 +521,7 @@ void trollFolders(const FileSystemObject& fso, const Folder& startFolder, const 
         }
         return Visit::Continue;
     });
-    report.counts.files += walked.files;
-    report.counts.debrisRemoved += walked.debrisRemoved;
-    report.cancelled = report.cancelled || walked.cancelled;
+    report.absorb(walked);
 }
 
 Result<RunReport> runEraseChunks(const std::filesystem::path& base, const EraseSettings& settings,

@@ -10,6 +10,7 @@
 
 #include <utility>
 
+#include "core/lineEnds.h"
 #include "ui/backgroundRun.h"
 #include "ui/behaviours.h"
 #include "ui/cp1252.h"
@@ -189,11 +190,7 @@ void frmUpdateFiles::showRun(const RunReport& run)
     // A name with line breaks in it takes several lines of the box, each leading to the file.
     replacedLines_.clear();
     for (const std::filesystem::path& listed : run.listed) {
-        const std::string_view name = listed.native();
-        std::size_t lines = 1;
-        for (std::size_t i = 0; i < name.size(); ++i)
-            lines += name[i] == '\n' || (name[i] == '\r' && (i + 1 == name.size() || name[i + 1] != '\n'));
-        replacedLines_.insert(replacedLines_.end(), lines, listed);
+        replacedLines_.insert(replacedLines_.end(), 1 + countLineEnds(listed.native()), listed);
     }
     replacedLinks_->markReportShown();
     showStatus(this, QStringLiteral("Update Files: ") +

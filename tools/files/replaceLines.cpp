@@ -15,7 +15,7 @@ namespace {
 
 Result<std::vector<ReplacePair>> readPairs(const FileSystemObject& fso, const std::filesystem::path& pairPath)
 {
-    auto stream = fso.OpenTextFile(pairPath, IOMode::ForReading, false, TextFormat::SystemDefault);
+    auto stream = fso.OpenTextFile(pairPath, IOMode::ForReading, Missing::Fail, TextFormat::SystemDefault);
     if (!stream)
         return std::unexpected(stream.error());
     std::vector<std::string> lines;
@@ -344,7 +344,7 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
             auto opened = debugNamedBy == NamedBy::User ? fso.createOutput(debugPath, IOMode::ForAppending)
                                                         : andThen(fso.ensureFile(debugPath), [&] {
                                                               return fso.OpenTextFile(debugPath, IOMode::ForAppending,
-                                                                                      false, TextFormat::Ascii);
+                                                                                      Missing::Fail, TextFormat::Ascii);
                                                           });
             if (!opened)
                 return std::unexpected(opened.error());
@@ -378,9 +378,7 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
         report.counts.binary += *done ? 1 : 0;
         return Visit::Continue;
     });
-    report.counts.files = walked.files;
-    report.counts.debrisRemoved += walked.debrisRemoved;
-    report.cancelled = walked.cancelled;
+    report.absorb(walked);
     if (dryRun && !report.listed.empty() && !debugPath.empty())
         report.listed.push_back(debugPath);
     if (debug)

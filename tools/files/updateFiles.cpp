@@ -24,12 +24,12 @@ Result<std::filesystem::path> backUp(const FileSystemObject& fso, const std::fil
         return std::unexpected(fits.error());
     const std::filesystem::path folder = target.parent_path();
     const std::filesystem::path backup = folder / (stamp + "_" + name);
-    auto copied = fso.CopyFile(target, backup, false, Sync::FileAndFolder);
+    auto copied = fso.CopyFile(target, backup, Existing::Refuse, Sync::FileAndFolder);
     for (int n = 2; !copied && copied.error().number == err::FileAlreadyExists && n <= mostBackupsPerStamp; ++n) {
         if (std::ranges::find(run.backupsThisStamp, backup) != run.backupsThisStamp.end())
             break;  // this run's own backup: the second pass over one file in one second fails
         const std::filesystem::path numbered = folder / (stamp + " (" + std::to_string(n) + ")_" + name);
-        copied = fso.CopyFile(target, numbered, false, Sync::FileAndFolder);
+        copied = fso.CopyFile(target, numbered, Existing::Refuse, Sync::FileAndFolder);
         if (copied) {
             run.report.notes.push_back(target.string() + ": the backup name " + backup.filename().string()
                                        + " was taken by another run, so the backup is "
@@ -51,9 +51,9 @@ Result<void> updateOne(const FileSystemObject& fso, const std::filesystem::path&
 {
     return andThen(fso.checkReplaceable(target), [&] {
         return andThen(backUp(fso, target, run), [&](const std::filesystem::path& backup) -> Result<void> {
-            auto replaced = fso.CopyFile(myNewFile.Path(), target, true);
+            auto replaced = fso.CopyFile(myNewFile.Path(), target, Existing::Replace);
             if (!replaced)
-                (void)fso.DeleteFile(backup, true);  // the old file is still whole: its backup goes
+                (void)fso.DeleteFile(backup, ReadOnly::Remove);  // the old file is still whole: its backup goes
             return replaced;
         });
     });
@@ -116,8 +116,7 @@ void forEachMatch(const Folder& myFolder, const File& myNewFile, UpdateRun& run,
         report.listed.push_back(entry.path);
         return Visit::Continue;
     });
-    report.counts.files += walked.files;
-    report.counts.debrisRemoved += walked.debrisRemoved;
+    report.absorb(walked);
 }
 
 // A run over every new file in list order; a dry run when `timeStamp` is null.
@@ -144,7 +143,7 @@ RunReport runUpdates(const std::vector<std::filesystem::path>& newFiles, const s
         else
             forEachMatch(Folder(startFolder), *newFile, run, {});
     }
-    run.report.cancelled = run.counter.cancelled();
+    run.report.cancelled = run.report.cancelled || run.counter.cancelled();
     return std::move(run.report);
 }
 

@@ -371,7 +371,7 @@ Result<EscapeRule> escapeNamed(std::string_view word, char& escapeChar)
         escapeChar = word.front();
         return EscapeRule::Character;
     }
-    return std::unexpected(Error{13, "the escape must be one character, \"double\" or \"none\", not \"" + std::string(word) + "\""});
+    return std::unexpected(Error{err::TypeMismatch, "the escape must be one character, \"double\" or \"none\", not \"" + std::string(word) + "\""});
 }
 
 }  // namespace
@@ -426,7 +426,7 @@ Result<void> SyntaxTable::read(std::string_view text, std::string_view source)
         if (line.empty() || line.front() == '#')
             continue;
         const auto fail = [&](const std::string& why) {
-            return std::unexpected(Error{13, std::string(source) + ", line " + std::to_string(lineNumber) + ": " + why});
+            return std::unexpected(Error{err::TypeMismatch, std::string(source) + ", line " + std::to_string(lineNumber) + ": " + why});
         };
         const std::vector<std::string_view> w = words(line);
         const std::string_view key = w.front();

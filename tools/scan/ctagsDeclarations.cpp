@@ -82,7 +82,7 @@ Result<std::string> findCtags()
         if (version && status == 0 && version->find("Universal Ctags") != std::string::npos)
             return candidate;
     }
-    return std::unexpected(Error{53, std::string(ctagsMissing)});
+    return std::unexpected(Error{err::FileNotFound, std::string(ctagsMissing)});
 }
 
 namespace {

@@ -86,7 +86,7 @@ Result<std::string> unescaped(std::string_view field)
         case 't': out += '\t'; break;
         case 'r': out += '\r'; break;
         case 'n': out += '\n'; break;
-        default: return std::unexpected(Error{13, "a backslash not followed by \\, t, r or n"});
+        default: return std::unexpected(Error{err::TypeMismatch, "a backslash not followed by \\, t, r or n"});
         }
     }
     return out;
@@ -134,7 +134,7 @@ Result<Baseline> readBaseline(std::string_view text, std::string_view source)
         if (line.ends_with('\r'))
             line.remove_suffix(1);
         const auto fail = [&](std::string_view why) {
-            return std::unexpected(Error{13, std::string(source) + ", line " + std::to_string(lineNumber) + ": " + std::string(why)});
+            return std::unexpected(Error{err::TypeMismatch, std::string(source) + ", line " + std::to_string(lineNumber) + ": " + std::string(why)});
         };
         if (lineNumber == 1) {
             if (line != header)
@@ -155,7 +155,7 @@ Result<Baseline> readBaseline(std::string_view text, std::string_view source)
         ++baseline[BaselineBlock{std::move(*path), std::move(*kind), std::move(*blockText)}];
     }
     if (lineNumber == 0)
-        return std::unexpected(Error{13, std::string(source) + ": not a TODO baseline (it is empty)"});
+        return std::unexpected(Error{err::TypeMismatch, std::string(source) + ": not a TODO baseline (it is empty)"});
     return baseline;
 }
 

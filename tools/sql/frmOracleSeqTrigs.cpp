@@ -42,12 +42,6 @@ protected:
     }
 };
 
-// A file name built from box bytes, in the file system's encoding.
-std::filesystem::path fileNamePath(const std::string& bytes)
-{
-    return toPath(fromCp1252(bytes));
-}
-
 }  // namespace
 
 frmOracleSeqTrigs::frmOracleSeqTrigs(QWidget* parent) : QWidget(parent)
@@ -129,33 +123,18 @@ void frmOracleSeqTrigs::Command1_Click()
 
 bool frmOracleSeqTrigs::createSeqTrig(const std::string& strTableName)
 {
-    const std::filesystem::path folder = toPath(Text2->text());
-    const auto seqPath = scriptPath(folder, fileNamePath(scriptFileName(ScriptKind::Sequence, strTableName)));
-    const auto trigPath = scriptPath(folder, fileNamePath(scriptFileName(ScriptKind::Trigger, strTableName)));
-    const bool pathsOk = seqPath && trigPath;
-
-    const std::string sequence = sequenceScript(strTableName);
-    setBoxBytes(RichTextBox1, sequence);
-    if (pathsOk) {
-        if (auto written = addOrReplaceFile(*seqPath, sequence); !written) {
-            showError(written.error());
-            return false;
-        }
-    }
-
-    const std::string trigger = triggerScript(strTableName, lineBytes(Text3));
-    setBoxBytes(RichTextBox2, trigger);
-    if (!pathsOk) {
-        // A name that cannot be a file name in that folder: the scripts are shown, nothing is written.
-        showError(seqPath ? trigPath.error() : seqPath.error());
-        return false;
-    }
-    if (auto written = addOrReplaceFile(*trigPath, trigger); !written) {
+    // Each script shows in its box just before it is written.
+    const auto written = writeSeqTrigScripts(toPath(Text2->text()), strTableName, lineBytes(Text3),
+                                             [this](ScriptKind kind, const std::string& script) {
+                                                 setBoxBytes(kind == ScriptKind::Sequence ? RichTextBox1 : RichTextBox2,
+                                                             script);
+                                             });
+    if (!written) {
         showError(written.error());
         return false;
     }
     showStatus(this, QStringLiteral("Create Sequence and Trigger: wrote %1 and %2")
-                         .arg(fromPath(seqPath->filename()), fromPath(trigPath->filename())));
+                         .arg(fromPath(written->sequence.filename()), fromPath(written->trigger.filename())));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/sql/seqTrig.h"
 
+#include "core/fileText.h"
 #include "core/fs.h"
 #include "core/mdlText.h"
 
@@ -69,6 +70,37 @@ Result<std::filesystem::path> scriptPath(const std::filesystem::path& folder,
 Result<void> addOrReplaceFile(const std::filesystem::path& strPath, std::string_view strContents)
 {
     return FileSystemObject().replaceFileContents(strPath, strContents);
+}
+
+Result<SeqTrigPaths> seqTrigPaths(const std::filesystem::path& folder, std::string_view tableName)
+{
+    const auto path = [&](ScriptKind kind) {
+        return scriptPath(folder, std::filesystem::path(utf8FromCp1252(scriptFileName(kind, tableName))));
+    };
+    auto sequence = path(ScriptKind::Sequence);
+    if (!sequence)
+        return std::unexpected(sequence.error());
+    auto trigger = path(ScriptKind::Trigger);
+    if (!trigger)
+        return std::unexpected(trigger.error());
+    return SeqTrigPaths{std::move(*sequence), std::move(*trigger)};
+}
+
+Result<SeqTrigPaths> writeSeqTrigScripts(const std::filesystem::path& folder, std::string_view tableName,
+                                         std::string_view singular, const ScriptShown& shown)
+{
+    const auto paths = seqTrigPaths(folder, tableName);
+    const auto step = [&](ScriptKind kind, const std::string& script, const std::filesystem::path* path) -> Result<void> {
+        if (shown)
+            shown(kind, script);
+        return path ? addOrReplaceFile(*path, script) : Result<void>();
+    };
+    if (auto written = step(ScriptKind::Sequence, sequenceScript(tableName), paths ? &paths->sequence : nullptr); !written)
+        return std::unexpected(written.error());
+    if (auto written = step(ScriptKind::Trigger, triggerScript(tableName, singular), paths ? &paths->trigger : nullptr);
+        !written)
+        return std::unexpected(written.error());
+    return paths;
 }
 
 }  // namespace qb

@@ -9,6 +9,7 @@
 #include "core/error.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,22 @@ Result<std::filesystem::path> scriptPath(const std::filesystem::path& folder,
 
 // Makes the file at `strPath` hold exactly `strContents`, replacing it atomically.
 Result<void> addOrReplaceFile(const std::filesystem::path& strPath, std::string_view strContents);
+
+// Where the two scripts of `tableName` (Windows-1252 bytes, as typed) go in `folder`: their file
+// names in the file system's encoding, checked by scriptPath.
+struct SeqTrigPaths {
+    std::filesystem::path sequence;
+    std::filesystem::path trigger;
+};
+Result<SeqTrigPaths> seqTrigPaths(const std::filesystem::path& folder, std::string_view tableName);
+
+// Builds both scripts and writes them into `folder`, in this order: the sequence script is built
+// and handed to `shown`, then written; the trigger script likewise. When either file name is
+// refused, both scripts are still built and shown, nothing is written, and the refusal is the
+// result; otherwise the first failed write ends the run and is the result. The window and the
+// command line both write through here.
+using ScriptShown = std::function<void(ScriptKind kind, const std::string& script)>;
+Result<SeqTrigPaths> writeSeqTrigScripts(const std::filesystem::path& folder, std::string_view tableName,
+                                         std::string_view singular, const ScriptShown& shown = {});
 
 }  // namespace qb

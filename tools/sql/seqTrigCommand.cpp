@@ -18,10 +18,9 @@ int runSeqTrig(CommandRun& run)
     const std::string table = cp1252FromUtf8(run.arguments().front());
     const std::string* singularOption = run.value("--singular");
     const std::string singular = singularOption ? cp1252FromUtf8(*singularOption) : singularGuess(table);
-    const std::string sequence = sequenceScript(table);
-    const std::string trigger = triggerScript(table, singular);
     if (run.has("--print-only")) {
-        run.print(sequence + std::string(crlf) + std::string(crlf) + trigger + std::string(crlf));
+        run.print(sequenceScript(table) + std::string(crlf) + std::string(crlf) + triggerScript(table, singular) +
+                  std::string(crlf));
         return exitStatus::ok;
     }
 
@@ -29,26 +28,24 @@ int runSeqTrig(CommandRun& run)
     const std::filesystem::path folder = absoluteFolder(folderOption ? std::filesystem::path(*folderOption) : ".");
     if (!run.folderExists(folder))
         return exitStatus::cannotStart;
-    // The file names are the window's: the table name's characters, in the file system's encoding.
-    const auto fileName = [&](ScriptKind kind) {
-        return std::filesystem::path(utf8FromCp1252(scriptFileName(kind, table)));
-    };
-    const auto seqPath = scriptPath(folder, fileName(ScriptKind::Sequence));
-    const auto trigPath = scriptPath(folder, fileName(ScriptKind::Trigger));
-    if (!seqPath || !trigPath) {
-        run.report(seqPath ? trigPath.error() : seqPath.error());
+    const auto paths = seqTrigPaths(folder, table);
+    if (!paths) {
+        run.report(paths.error());
         return exitStatus::cannotStart;
     }
     if (run.has("--dry-run")) {
-        run.printListed({*seqPath, *trigPath}, folderOption ? std::filesystem::path(*folderOption) : ".");
+        run.printListed({paths->sequence, paths->trigger}, folderOption ? std::filesystem::path(*folderOption) : ".");
         return exitStatus::ok;
     }
-    run.removeDebrisBeside(*seqPath);
-    for (const auto& [path, script] : {std::pair{*seqPath, sequence}, std::pair{*trigPath, trigger}})
-        if (auto written = addOrReplaceFile(path, script); !written) {
-            run.report(path, written.error());
-            return exitStatus::failed;
-        }
+    run.removeDebrisBeside(paths->sequence);
+    std::filesystem::path writing;  // the file a failed write names
+    const auto written = writeSeqTrigScripts(folder, table, singular, [&](ScriptKind kind, const std::string&) {
+        writing = kind == ScriptKind::Sequence ? paths->sequence : paths->trigger;
+    });
+    if (!written) {
+        run.report(writing, written.error());
+        return exitStatus::failed;
+    }
     return exitStatus::ok;
 }
 

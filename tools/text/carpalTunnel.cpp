@@ -217,12 +217,12 @@ RepeatResult repeatChunk(const RepeatRequest& request)
         result.outcome = RepeatOutcome::SameFile;
         return result;
     }
-    auto in = fso.OpenTextFile(request.inFile, IOMode::ForReading, false, TextFormat::SystemDefault);
+    auto in = fso.OpenTextFile(request.inFile, IOMode::ForReading, Missing::Fail, TextFormat::SystemDefault);
     if (!in)
         return failed(std::move(result), in.error());
     // Written beside out.txt and named out.txt at the end, so a killed run leaves out.txt as it was.
     auto out = request.outNamedBy == NamedBy::User ? fso.createOutput(request.outFile)
-                                                   : fso.CreateTextFile(request.outFile, true, false);
+                                                   : fso.CreateTextFile(request.outFile, Existing::Replace);
     if (!out)
         return failed(std::move(result), out.error());
     const bool replacing = out->isReplacing();

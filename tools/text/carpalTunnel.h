@@ -25,6 +25,14 @@ inline constexpr char linePlaceholder = '\xA2';
 inline constexpr char nextLinePlaceholder = '\xE6';
 inline constexpr char counterPlaceholder = '\xED';
 
+// The repeater's files in the data folder: the template kept between uses, and the input and the
+// output used when no other is named.
+inline constexpr const char* templateStoreName = "last.txt";
+inline constexpr const char* defaultInName = "in.txt";
+inline constexpr const char* defaultOutName = "out.txt";
+// The counter's first value when none is given (the window's box starts with it).
+inline constexpr const char* defaultCountStart = "10";
+
 // The chunk the window starts with when no chunk was stored.
 std::string defaultChunk();
 

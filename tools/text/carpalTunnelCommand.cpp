@@ -28,7 +28,7 @@ int runRepeat(CommandRun& run)
         request.chunk = std::move(*chunk);
     } else {
         // The chunk the window starts with: the stored one, or the default.
-        const std::filesystem::path store = dataFile("last.txt");
+        const std::filesystem::path store = dataFile(templateStoreName);
         auto stored = loadChunk(store);
         if (!stored) {
             run.report(store, stored.error());
@@ -38,9 +38,10 @@ int runRepeat(CommandRun& run)
     }
     const std::string* in = run.value("--in");
     const std::string* out = run.value("--output");
-    request.inFile = in ? run.inputPath(*in) : dataFile("in.txt");
-    request.outFile = out ? std::filesystem::path(*out) : dataFile("out.txt");
+    request.inFile = in ? run.inputPath(*in) : dataFile(defaultInName);
+    request.outFile = out ? std::filesystem::path(*out) : dataFile(defaultOutName);
     request.outNamedBy = out ? NamedBy::User : NamedBy::Tool;
+    request.countStart = defaultCountStart;
     if (const std::string* start = run.value("--start")) {
         if (!parseInteger16(*start))
             return run.usage("--start wants a whole number from -32768 to 32767, not '" + *start + "'");
@@ -106,7 +107,7 @@ Command repeatCommand()
         {"--double-up", "", "read two input lines per repetition (default: one)"},
         options::dryRun("print the output file's path and write nothing"),
         options::nullEnds(),
-        {"--start", "N", "the counter's first value (default: 0)"},
+        {"--start", "N", std::string("the counter's first value (default: ") + defaultCountStart + ", as in the window)"},
     };
     command.maxArguments = 0;
     command.run = runRepeat;

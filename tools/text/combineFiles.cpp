@@ -30,10 +30,10 @@ Result<std::optional<LeftOut>> forEachLinePair(const std::filesystem::path& firs
     if (first.empty() || second.empty())
         return std::optional<LeftOut>{};
     FileSystemObject fso;
-    auto one = fso.OpenTextFile(first, IOMode::ForReading, false, TextFormat::Ascii);
+    auto one = fso.OpenTextFile(first, IOMode::ForReading, Missing::Fail, TextFormat::Ascii);
     if (!one)
         return std::unexpected(one.error());
-    auto two = fso.OpenTextFile(second, IOMode::ForReading, false, TextFormat::Ascii);
+    auto two = fso.OpenTextFile(second, IOMode::ForReading, Missing::Fail, TextFormat::Ascii);
     if (!two)
         return std::unexpected(two.error());
 

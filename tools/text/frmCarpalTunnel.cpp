@@ -27,9 +27,9 @@ namespace qb {
 
 namespace {
 
-std::filesystem::path chunkStorePath() { return programFolder() / "last.txt"; }
-std::filesystem::path defaultInPath() { return programFolder() / "in.txt"; }
-std::filesystem::path defaultOutPath() { return programFolder() / "out.txt"; }
+std::filesystem::path chunkStorePath() { return programFolder() / templateStoreName; }
+std::filesystem::path defaultInPath() { return programFolder() / defaultInName; }
+std::filesystem::path defaultOutPath() { return programFolder() / defaultOutName; }
 
 }  // namespace
 
@@ -83,7 +83,7 @@ void frmCarpalTunnel::setupFiles(QWidget* client)
 void frmCarpalTunnel::setupOptions(QWidget* client)
 {
     Label5 = wrapped(make<QLabel>(client, "Label5", QStringLiteral("\u00ED counter start (must be an int)")));
-    txtCountStart = make<QLineEdit>(client, "txtCountStart", QStringLiteral("10"));
+    txtCountStart = make<QLineEdit>(client, "txtCountStart", QString::fromLatin1(defaultCountStart));
     txtCountStart->setMaximumWidth(px(1500));
     Label6 = wrapped(make<QLabel>(
         client, "Label6",
