@@ -109,9 +109,4 @@ std::string fileNameTimeStampNow()
     return fileNameTimeStamp(std::time(nullptr));
 }
 
-std::function<std::string()> fileNameTimeStamps()
-{
-    return fileNameTimeStampNow;
-}
-
 }  // namespace qb

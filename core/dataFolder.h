@@ -4,7 +4,6 @@
 
 #include <ctime>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 namespace qb {
@@ -34,9 +33,7 @@ void adoptStartedProgramFolder();
 // space and its time with seconds, as LC_TIME gives them), every '/' and ':' replaced by '_', and
 // any other character a file name cannot hold dropped.
 std::string fileNameTimeStamp(std::time_t when);
-// The time stamp of this moment (backups of updated files, printouts).
+// The time stamp of this moment (backups of updated files, printouts); any thread may ask.
 std::string fileNameTimeStampNow();
-// The same as a source that any thread may ask.
-std::function<std::string()> fileNameTimeStamps();
 
 }  // namespace qb

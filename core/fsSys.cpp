@@ -199,11 +199,6 @@ int linkAt(int dir, const char* from, const char* to)
     return ::linkat(dir, from, dir, to, 0);
 }
 
-int linkFd(int fd, const char* to)
-{
-    return linkFdAt(fd, AT_FDCWD, to);
-}
-
 int linkFdAt(int fd, int dir, const char* to)
 {
     if (faulted(Call::Link))

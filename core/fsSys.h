@@ -45,7 +45,6 @@ int renameNoReplace(const char* from, const char* to);
 int renameNoReplaceAt(int dir, const char* from, const char* to);
 int link(const char* from, const char* to);
 int linkAt(int dir, const char* from, const char* to);
-int linkFd(int fd, const char* to);  // gives the unnamed file open as `fd` the name `to`
 int linkFdAt(int fd, int dir, const char* to);
 // Closes `fd`: 0 or -1 with errno. The descriptor is gone either way (EINTR included: on this
 // platform a close that a signal interrupted has still closed it, so it is never retried).

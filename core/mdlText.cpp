@@ -59,20 +59,6 @@ std::vector<std::string_view> splitLines(std::string_view text)
     return lines;
 }
 
-std::string joinLines(const std::vector<std::string>& lines)
-{
-    std::string result;
-    std::size_t size = 0;
-    for (const auto& line : lines)
-        size += line.size() + 2;
-    result.reserve(size);
-    for (const auto& line : lines) {
-        result += line;
-        result += crlf;
-    }
-    return result;
-}
-
 Result<bool> matchesPattern(std::string_view line, std::string_view pattern)
 {
     auto regex = Regex::compile(pattern, Regex::Options{.ignoreCase = true});

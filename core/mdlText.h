@@ -24,9 +24,6 @@ std::string capFirst(std::string_view text);
 // The views point into `text`.
 std::vector<std::string_view> splitLines(std::string_view text);
 
-// Joins lines, each followed by CR LF.
-std::string joinLines(const std::vector<std::string>& lines);
-
 // True when the regular expression `pattern` matches somewhere in `line`, case ignored. `^`
 // anchors at the start of the line only. An invalid pattern, or a match that fails, is an error.
 // The pattern is compiled on every call: a scan that tests many lines keeps a compiled Regex

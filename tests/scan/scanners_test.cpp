@@ -108,7 +108,9 @@ TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
     };
     for (const Row& row : rows) {
         ScanPart part;
-        appendTodoBlocks(row.text, part);
+        TodoBlocks blocks;
+        blocks.appendRun(row.text, true, part);
+        blocks.end(part);
         EXPECT_EQ(part.text, row.expected) << row.name;
     }
 }

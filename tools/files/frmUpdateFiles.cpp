@@ -177,10 +177,9 @@ void frmUpdateFiles::cmdGo_Click()
     newFiles.reserve(static_cast<std::size_t>(List1->count()));
     for (int row = 0; row < List1->count(); ++row)
         newFiles.push_back(toPath(List1->item(row)->text()));
-    // The backup stamps are made on the run's thread, from a copy of the locale taken here.
-    run_->start([newFiles = std::move(newFiles), start = toPath(Dir1->path()),
-                 stamps = fileNameTimeStamps()](ProgressCallback progress) {
-        return updateFiles(newFiles, start, stamps, std::move(progress));
+    // The backup stamps are made on the run's thread (the time stamp is safe on any thread).
+    run_->start([newFiles = std::move(newFiles), start = toPath(Dir1->path())](ProgressCallback progress) {
+        return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress));
     }, [this](const RunReport& run) { showRun(run); });
 }
 

@@ -92,13 +92,6 @@ std::unique_ptr<FileScanner> todoScanner()
     return std::make_unique<TodoScanner>();
 }
 
-void appendTodoBlocks(std::string_view text, ScanPart& part)
-{
-    TodoBlocks blocks;
-    blocks.appendRun(text, true, part);
-    blocks.end(part);
-}
-
 void TodoBlocks::addToBlock(std::string_view line, ScanPart& part)
 {
     part.addFileLine({}, line, line_);

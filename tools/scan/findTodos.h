@@ -26,14 +26,11 @@ inline constexpr std::string_view todoPathPrefix = "File: ";
 // A file whose name holds one of these (case respected) is not read.
 inline constexpr std::array<std::string_view, 4> todoSkipList = {".bmp", ".zip", ".gif", ".jpg"};
 
-// Appends the blocks of one file's text to `part`, with a record of each. A block starts at a
-// line holding the marker and goes on while the next line holds the continuation mark (also when
-// that is the last line). The line that ends a block is tested for the marker like any other, so
-// no marker line is lost.
-void appendTodoBlocks(std::string_view text, ScanPart& part);
-
-// The same over a text that comes a run of whole lines at a time: a block may go on from one run
-// into the next, and line numbers count on.
+// Appends the blocks of one file's text to a ScanPart, with a record of each, as the text comes a
+// run of whole lines at a time: a block may go on from one run into the next, and line numbers
+// count on. A block starts at a line holding the marker and goes on while the next line holds the
+// continuation mark (also when that is the last line). The line that ends a block is tested for
+// the marker like any other, so no marker line is lost.
 class TodoBlocks {
 public:
     void appendRun(std::string_view lines, bool last, ScanPart& part);

@@ -93,19 +93,6 @@ Result<std::int16_t> counterStart(std::string_view text)
     return value;
 }
 
-std::string expandChunk(std::string_view chunk, std::string_view line,
-                        const std::optional<std::string_view>& nextLine, std::int16_t counter)
-{
-    const std::string counterText = std::to_string(counter);
-    std::string result;
-    auto append = [&result](std::string_view piece) -> Result<void> {
-        result += piece;
-        return {};
-    };
-    (void)putFilled(chunk, 0, {line, nextLine, counterText}, append);
-    return result;
-}
-
 namespace {
 
 // The output side of a run: how many bytes reached the file, and where each whole repetition

@@ -40,11 +40,6 @@ std::string defaultChunk();
 // starts at 0. A number outside the 16-bit range is an overflow (6).
 Result<std::int16_t> counterStart(std::string_view text);
 
-// One repetition: `chunk` with every line placeholder replaced by `line`, then (when `nextLine` is
-// given) every next-line placeholder by it, then every counter placeholder by `counter`.
-std::string expandChunk(std::string_view chunk, std::string_view line,
-                        const std::optional<std::string_view>& nextLine, std::int16_t counter);
-
 struct RepeatRequest {
     std::string chunk;
     std::filesystem::path inFile;
