@@ -28,7 +28,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-# Library dependencies come from the executables themselves; opening the data folder needs xdg-open.
+# Library dependencies come from the executables themselves, and the libraries loaded on first
+# use are named here; opening the data folder needs xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+string(REGEX MATCH "^[0-9]+" QUILLBOX_OPENSSL_SOVERSION "${OPENSSL_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl${QUILLBOX_OPENSSL_SOVERSION}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, universal-ctags")
 include(CPack)

@@ -48,7 +48,7 @@ done
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "== Depends: $depends"
-for library in libqt6widgets6 libqt6printsupport6 libpcre2-8-0 libb64-0d; do
+for library in libqt6widgets6 libqt6printsupport6 libpcre2-8-0 libb64-0d libssl3; do
     grep -q "$library" <<<"$depends" || fault "dependency $library not computed"
 done
 

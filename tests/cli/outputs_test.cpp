@@ -50,34 +50,33 @@ TEST_F(Writes, AHostileTreeCannotSendAWriteOutsideIt)
     temp.write("chunk.txt", "<chunk>\r\n");
     temp.write("pairs.txt", "cat\r\ndog\r\n");
     const fs::path newReport = temp.write("new/report.txt", "NEW");
+    const QStringList erase{"erase", arg(repo), "--chunk", arg(temp / "chunk.txt"), "--recursive"},
+        replace{"replace", arg(repo), "--pairs", arg(temp / "pairs.txt"), "--debug", arg(temp / "debug.out")};
     const struct {
         const char* name;
         std::function<void()> plant;  // the links, into a tree that holds the user's files
         QStringList args;
         fs::path link;                // the link the one error line names
     } rows[] = {
-        {"erase, copies a link to a folder outside", [&] { fs::create_directory_symlink("../v", repo / "copies"); },
-         {"erase", arg(repo), "--chunk", arg(temp / "chunk.txt"), "--recursive"}, repo / "copies"},
+        {"erase, copies a link to a folder outside", [&] { fs::create_directory_symlink("../v", repo / "copies"); }, erase, repo / "copies"},
         {"erase, a link to a folder inside the copies", [&] {
              fs::create_directories(repo / "copies");
              fs::create_directory_symlink(outside / "sub", repo / "copies/sub");
              fs::remove(repo / "authorized_keys");
          },
-         {"erase", arg(repo), "--chunk", arg(temp / "chunk.txt"), "--recursive"}, repo / "copies/sub"},
+         erase, repo / "copies/sub"},
         {"erase, a copy that is a link", [&] {
              fs::create_directories(repo / "copies");
              fs::create_symlink(outside / "authorized_keys", repo / "copies/authorized_keys");
              fs::remove_all(repo / "sub");
          },
-         {"erase", arg(repo), "--chunk", arg(temp / "chunk.txt"), "--recursive"}, repo / "copies/authorized_keys"},
-        {"replace, copies a link to a folder outside", [&] { fs::create_directory_symlink(outside, repo / "copies"); },
-         {"replace", arg(repo), "--pairs", arg(temp / "pairs.txt"), "--debug", arg(temp / "debug.out")}, repo / "copies"},
+         erase, repo / "copies/authorized_keys"},
+        {"replace, copies a link to a folder outside", [&] { fs::create_directory_symlink(outside, repo / "copies"); }, replace, repo / "copies"},
         {"replace, a copy that is a link", [&] {
              fs::create_directories(repo / "copies");
              fs::create_symlink(outside / "a.txt", repo / "copies/authorized_keys");
          },
-         {"replace", arg(repo), "--pairs", arg(temp / "pairs.txt"), "--debug", arg(temp / "debug.out")},
-         repo / "copies/authorized_keys"},
+         replace, repo / "copies/authorized_keys"},
         {"update, a same-named link", [&] { fs::create_symlink(outside / "report.txt", repo / "sub/report.txt"); },
          {"update", arg(repo), arg(newReport)}, repo / "sub/report.txt"},
         {"addext, a copy name that is a link to nothing", [&] {

@@ -64,8 +64,8 @@ TEST_F(ScanLanguageWindows, ABrokenLanguagesFileIsOneMessage)
     child<QRadioButton>("optLanguage_1")->click();
     runIn(temp / "tree", "cmdGo");
     EXPECT_EQ(box("Text1")->toPlainText(), "before");
-    ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_EQ(recorder.messages[0], "13 :: " + fromPath(program / "languages.txt") + ", line 2: \"block\" needs an opener and a closer");
+    EXPECT_EQ(recorder.messages,
+              QStringList{"13 :: " + fromPath(program / "languages.txt") + ", line 2: \"block\" needs an opener and a closer"});
 }
 
 // Find Subs and Functs by file type: ctags' declarations, or one message naming the package.
@@ -84,9 +84,8 @@ TEST_F(ScanLanguageWindows, FindSubsByFileTypeNeedsCtags)
     test::EnvironmentOverride missing("QUILLBOX_CTAGS", "/nonexistent/ctags");
     runIn(temp / "tree", "cmdGo");
     EXPECT_EQ(resultBytes(), file.string() + "\r\n\tclass K:\r\n\t    def m(self):\r\n");
-    ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_EQ(recorder.messages[0], "53 :: universal-ctags is not installed; install the Debian package universal-ctags to "
-                                    "find declarations by file type");
+    EXPECT_EQ(recorder.messages, QStringList{"53 :: universal-ctags is not installed; install the Debian package universal-ctags "
+                                             "to find declarations by file type"});
 }
 
 }  // namespace

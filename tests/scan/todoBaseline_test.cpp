@@ -17,10 +17,7 @@ TEST(TodoBaselineFile, KeepsAnyBytesThroughWritingAndReading)
     const std::string written = writeBaseline(blocks);
     EXPECT_TRUE(written.starts_with("# quillbox todo baseline 1\nsrc/a.py\ttodo\t# TODO: a\\n# b\n"));
     const Baseline read = readBaseline(written, "b.txt").value();
-    EXPECT_EQ(read.size(), 3u);
-    EXPECT_EQ(read.at(blocks[0]), 2u);
-    EXPECT_EQ(read.at(blocks[1]), 1u);
-    EXPECT_EQ(read.at(blocks[3]), 1u);
+    EXPECT_EQ(read, (Baseline{{blocks[0], 2}, {blocks[1], 1}, {blocks[3], 1}}));
     // CR LF line ends, as an editor on another system may leave them, read the same.
     std::string crlf;
     for (char c : written)
@@ -56,13 +53,9 @@ TEST(TodoBaselineFile, PathsAreRelativeToTheScannedFolder)
     for (std::size_t i = 0; i < 4; ++i)
         report.found.items.push_back(Record{.file = i, .line = 1, .kind = RecordKind::Todo, .text = "  // TODO: x  \n\t// y"});
     const auto blocks = baselineBlocks(report, {"repo", cwd / "single.c"});
-    ASSERT_EQ(blocks.size(), 4u);
-    EXPECT_EQ(blocks[0].path, "src/a.c");
-    EXPECT_EQ(blocks[1].path, "b.c");
-    EXPECT_EQ(blocks[2].path, "single.c");
-    EXPECT_EQ(blocks[3].path, "/elsewhere/c.c");
-    EXPECT_EQ(blocks[0].kind, "todo");
-    EXPECT_EQ(blocks[0].text, "// TODO: x\n// y");
+    const std::string text = "// TODO: x\n// y";
+    EXPECT_EQ(blocks, (std::vector<BaselineBlock>{{"src/a.c", "todo", text}, {"b.c", "todo", text}, {"single.c", "todo", text},
+                                                  {"/elsewhere/c.c", "todo", text}}));
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include "core/fs.h"
 #include "core/fsSys.h"
+#include "core/lazyLibrary.h"
 
 #include <openssl/evp.h>
+#include <openssl/opensslv.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
@@ -216,10 +219,19 @@ constexpr std::size_t batchBytes = 32 << 20;
 
 std::string contentHash(std::string_view bytes)
 {
+    // OpenSSL's SHA-256 (with the processor's SHA instructions where it has them), loaded when
+    // the first hash is asked for.
+    static const LazyLibrary crypto("libcrypto.so." + std::to_string(OPENSSL_SHLIB_VERSION),
+                                    "libssl" + std::to_string(OPENSSL_SHLIB_VERSION));
+    static const auto digestFunction = crypto.function<decltype(&EVP_Digest)>("EVP_Digest");
+    static const auto sha256 = crypto.function<decltype(&EVP_sha256)>("EVP_sha256");
+    // Without a hash no original can be told from a changed one: the run ends before it writes.
+    if (!digestFunction || !sha256)
+        throw std::runtime_error(digestFunction ? sha256.error().description : digestFunction.error().description);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1)
-        return {};
+    if ((*digestFunction)(bytes.data(), bytes.size(), digest, &size, (*sha256)(), nullptr) != 1)
+        throw std::runtime_error("SHA-256 could not be computed");
     std::string hex;
     for (unsigned int i = 0; i < size; ++i)
         appendHex(hex, digest[i], "0123456789abcdef");

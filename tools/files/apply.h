@@ -28,7 +28,8 @@
 
 namespace qb {
 
-// The lower-case hex SHA-256 of `bytes`.
+// The lower-case hex SHA-256 of `bytes`. Throws when OpenSSL's library cannot be loaded (a
+// broken installation): a run that cannot tell an original from a changed one must not go on.
 std::string contentHash(std::string_view bytes);
 
 // A file as a run read it.
