@@ -125,6 +125,59 @@ std::string cp1252FromUtf8(std::string_view text)
     return bytes;
 }
 
+namespace {
+
+// How many bytes the sequence that `lead` starts has (1 for a byte that starts none: the check
+// then finds it wrong).
+std::size_t sequenceLength(unsigned char lead)
+{
+    return lead >= 0xF0 && lead <= 0xF7 ? 4 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xC0 && lead <= 0xDF ? 2 : 1;
+}
+
+}  // namespace
+
+void Utf8Check::add(std::string_view part)
+{
+    if (!valid_)
+        return;
+    if (!carry_.empty()) {
+        const std::size_t missing = sequenceLength(static_cast<unsigned char>(carry_.front())) - carry_.size();
+        const std::size_t taken = std::min(missing, part.size());
+        carry_.append(part.substr(0, taken));
+        part.remove_prefix(taken);
+        if (taken < missing)
+            return;
+        valid_ = isValidUtf8(carry_);
+        carry_.clear();
+    }
+    // A sequence begun in the last three bytes and not finished there waits for the next part.
+    std::size_t cut = part.size();
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, part.size()); ++back) {
+        const auto byte = static_cast<unsigned char>(part[part.size() - back]);
+        if ((byte & 0xC0) != 0x80) {
+            if (sequenceLength(byte) > back)
+                cut = part.size() - back;
+            break;
+        }
+    }
+    valid_ = valid_ && isValidUtf8(part.substr(0, cut));
+    carry_.assign(part.substr(cut));
+}
+
+std::string notInCp1252(std::string_view text)
+{
+    std::string missing;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c;
+        const std::size_t length = std::max<std::size_t>(utf8SequenceAt(text, i, c), 1);
+        const std::string_view character = text.substr(i, length);
+        if (length > 1 && cp1252Byte(c) == '?' && missing.find(character) == std::string::npos)
+            missing += character;
+        i += length;
+    }
+    return missing;
+}
+
 std::string decodeFileText(std::string_view bytes, bool isUtf8)
 {
     return isUtf8 ? std::string(bytes) : utf8FromCp1252(bytes);

@@ -34,6 +34,19 @@ char cp1252Byte(char32_t codePoint);
 std::size_t utf8SequenceAt(std::string_view bytes, std::size_t at, char32_t& codePoint);
 bool isValidUtf8(std::string_view bytes);
 
+// Whether bytes that come in parts are valid UTF-8 as a whole, as isValidUtf8 says of them joined:
+// a sequence may be split between two parts. Holds at most three bytes.
+class Utf8Check {
+public:
+    void add(std::string_view part);
+    // After the last part: false also when the bytes end inside a sequence.
+    bool valid() const { return valid_ && carry_.empty(); }
+
+private:
+    std::string carry_;  // a sequence begun at the end of the last part
+    bool valid_ = true;
+};
+
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, char32_t codePoint);
 // Windows-1252 bytes as UTF-8.
@@ -42,6 +55,10 @@ std::string utf8FromCp1252(std::string_view bytes);
 // UTF-8 text (typed on a command line, say) as the Windows-1252 bytes a box would give for it:
 // a character the code page cannot hold becomes '?'. Bytes that are not valid UTF-8 pass as they are.
 std::string cp1252FromUtf8(std::string_view text);
+
+// The characters of the UTF-8 `text` that Windows-1252 cannot hold, each once, in the order they
+// first come; empty when the code page holds them all.
+std::string notInCp1252(std::string_view text);
 
 // A file's text as UTF-8: its bytes themselves when `isUtf8` (the file was valid UTF-8), otherwise
 // decoded as Windows-1252. decodeFileText(bytes) decides by the bytes given.

@@ -53,6 +53,26 @@ inline std::size_t lineEndFrom(std::string_view text, std::size_t from)
     return lineEndFromScalar(text, from);
 }
 
+// How the bulk editing tools end the lines they write out as read.
+enum class LineEnds {
+    CrLf,  // every line ends in CR LF, the last one too, as the tools write copies
+    Keep,  // each line keeps its own end, and a last line without one stays so
+};
+
+// The end that the line ending at `end` of `text` (see lineEndFrom) goes out with: CR LF, or
+// under Keep its own (one of these constant ends; nothing for a last line without one). The one
+// rule for copies, diffs and edits in place.
+inline std::string_view lineEndOut(std::string_view text, std::size_t end, LineEnds ends)
+{
+    if (ends == LineEnds::CrLf)
+        return "\r\n";
+    if (end >= text.size())
+        return {};
+    if (text[end] == '\n')
+        return "\n";
+    return end + 1 < text.size() && text[end + 1] == '\n' ? std::string_view("\r\n") : std::string_view("\r");
+}
+
 // Calls `line(std::string_view)` with each line of `text`, without its end. The last line may
 // have no end; a text that ends with a line end has no empty line after it.
 template <class F>
@@ -61,6 +81,17 @@ void forEachLine(std::string_view text, F&& line)
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = lineEndFrom(text, start);
         line(text.substr(start, end - start));
+        start = afterLineEnd(text, end);
+    }
+}
+
+// The same, handing each line the end it goes out with (lineEndOut): `line(line, end)`.
+template <class F>
+void forEachLine(std::string_view text, LineEnds ends, F&& line)
+{
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = lineEndFrom(text, start);
+        line(text.substr(start, end - start), lineEndOut(text, end, ends));
         start = afterLineEnd(text, end);
     }
 }

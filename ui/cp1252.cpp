@@ -31,12 +31,27 @@ std::string toCp1252(const QString& text)
     return bytes;
 }
 
-std::string boxBytes(const QPlainTextEdit* box)
+namespace {
+
+// The box's text with its lines joined by CR LF.
+QString boxLines(const QPlainTextEdit* box)
 {
     QString text = box->toPlainText();
     text.replace(QChar(0x2029), QChar('\n'));
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return toCp1252(text);
+    return text;
+}
+
+}  // namespace
+
+std::string boxBytes(const QPlainTextEdit* box)
+{
+    return toCp1252(boxLines(box));
+}
+
+std::string boxUtf8(const QPlainTextEdit* box)
+{
+    return boxLines(box).toStdString();
 }
 
 void setBoxBytes(QPlainTextEdit* box, std::string_view bytes)

@@ -19,6 +19,7 @@ QString fromCp1252(std::string_view bytes);
 std::string toCp1252(const QString& text);
 
 std::string boxBytes(const QPlainTextEdit* box);           // lines joined by CR LF
+std::string boxUtf8(const QPlainTextEdit* box);            // the same as UTF-8, every character kept
 void setBoxBytes(QPlainTextEdit* box, std::string_view bytes);
 std::string lineBytes(const QLineEdit* box);
 void setLineBytes(QLineEdit* box, std::string_view bytes);

@@ -564,9 +564,12 @@ TEST_F(BulkCommands, UpdateReplacesWhatTheWindowReplacesAndDryRunWritesNothing)
     EXPECT_EQ(test::treeOf(work()), before);
 
     ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
+    // Backups and each run's journal (below the data folder's applies) are named by the time.
     const auto unstamped = [](test::Tree tree) {
         test::Tree seen;
         for (auto& [name, bytes] : tree) {
+            if (name.starts_with("program/applies"))
+                continue;
             const std::size_t stamp = name.rfind("_Report");
             seen[stamp == std::string::npos ? name : name.substr(0, name.rfind('/') + 1) + "BACKUP" + name.substr(stamp)] = bytes;
         }

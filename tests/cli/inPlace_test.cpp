@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <random>
 
-#include "files/tree.h"
+#include <sys/stat.h>
+
 #include "cli/quillbox.h"
+#include "files/lineEndTree.h"
 #include "support/process.h"
 
 namespace qb {
@@ -19,21 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Tree;
+using test::lineEndTree;
 
 using test::arg;
 using test::runQuillbox;
-
-// Every kind of line end, and files that no edit touches.
-const Tree lineEndTree = {
-    {"lf.txt", "keep\nfoo one\nkeep\n"},
-    {"crlf.txt", "keep\r\nfoo two\r\nkeep\r\n"},
-    {"mixed.txt", "a\r\nfoo\nb\rfoo c\r\nd\n"},
-    {"no end.txt", "first\nlast foo"},
-    {"untouched.txt", "nothing\r\nhere\n"},
-    {"binary.dat", std::string("foo\0foo\n", 8)},  // copied as it is by the tools: never edited
-    {"sub", "/"},
-    {"sub/deep.txt", "x\nfoo\ny\nfoo\n"},
-};
 
 class InPlace : public ::testing::Test {
 protected:
@@ -50,23 +42,9 @@ struct ToolRow {
     Tree applied;      // what --apply makes of lineEndTree
 };
 
-// lineEndTree with the files `edited` gives their new bytes.
-Tree edited(Tree edits)
-{
-    edits.insert(lineEndTree.begin(), lineEndTree.end());
-    return edits;
-}
-
 const ToolRow toolRows[] = {
-    {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"},
-     edited({{"lf.txt", "keep\nbar one\nkeep\n"}, {"crlf.txt", "keep\r\nbar two\r\nkeep\r\n"},
-             {"mixed.txt", "a\r\nbar\nb\rbar c\r\nd\n"}, {"no end.txt", "first\nlast bar"}})},
-    // Every line that holds the chunk's one line is a chunk: the spew goes in as it is (CR LF),
-    // and every other line keeps its end.
-    {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"},
-     edited({{"lf.txt", "keep\nSPEWED\r\nkeep\n"}, {"crlf.txt", "keep\r\nSPEWED\r\nkeep\r\n"},
-             {"mixed.txt", "a\r\nSPEWED\r\nb\rSPEWED\r\nd\n"}, {"no end.txt", "first\nSPEWED\r\n"},
-             {"sub/deep.txt", "x\nSPEWED\r\ny\nSPEWED\r\n"}})},
+    {"replace", {"--pairs", "PAIRS", "--debug", "DEBUG"}, test::replacedKeepingEnds},
+    {"erase", {"--chunk", "CHUNK", "--spew", "SPEW", "--recursive"}, test::erasedKeepingEnds},
 };
 
 QStringList withInputs(const ToolRow& row, const test::TempDir& temp)
@@ -115,6 +93,12 @@ TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApplyAndToCrLfThoseOfT
         const test::Ran undone = runQuillbox({"undo"});
         EXPECT_EQ(undone.status, 0) << undone.err;
         EXPECT_EQ(test::treeOf(tree()), lineEndTree);
+
+        // --keep-line-ends gives the copies the bytes that --apply gives the files themselves.
+        const test::Ran kept = runQuillbox(QStringList{row.name, arg(tree()), "--keep-line-ends"} + args);
+        ASSERT_EQ(kept.status, 0) << kept.err;
+        EXPECT_EQ(test::treeOf(tree() / "copies"), test::copiesOf(row.applied, row.args.contains("--recursive")));
+        fs::remove_all(tree() / "copies");
 
         // --to-crlf gives each changed file the bytes of the copy the tool writes without --apply.
         const test::Ran copied = runQuillbox(QStringList{row.name, arg(tree())} + args);
@@ -275,6 +259,68 @@ TEST_F(InPlace, InterruptedApplyStopsAfterTheFileAtHand)
     EXPECT_LT(done, 40u) << "the run did not stop after the file at hand";
     EXPECT_EQ(runQuillbox({"undo"}).status, 0);
     EXPECT_EQ(test::treeOf(tree()), before);
+}
+
+// Update Files joins the loop: its dry run foretells the run (the same standard output and error,
+// nothing written), and `quillbox undo` takes the run back from the backups beside the files,
+// leaving alone a file changed since.
+TEST_F(InPlace, UpdateDryRunForetellsTheRunAndUndoTakesItBack)
+{
+    const fs::path newFile = temp.write("new/report.txt", "NEW");
+    const auto file = [](std::string bytes, bool readOnly = false) {
+        return [=](const fs::path& path) {
+            std::ofstream(path, std::ios::binary) << bytes;
+            if (readOnly)
+                fs::permissions(path, fs::perms::owner_read);
+        };
+    };
+    const struct {
+        std::string name;
+        std::function<void(const fs::path&)> make;
+        int refused;  // the reason's number; 0: replaced
+    } rows[] = {
+        {"report.txt", file("old 1"), 0},
+        {"sub/report.txt", file("old 2\r\n"), 0},
+        {"sub/deep/report.txt", file("old 3"), 0},  // changed after the run: undo leaves it
+        {"ro/report.txt", file("read-only", true), err::PermissionDenied},
+        {"fifo/report.txt", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, err::PathFileAccess},
+        {"link/report.txt", [](const fs::path& p) { fs::create_symlink("../report.txt", p); }, err::PathFileAccess},
+    };
+    for (const auto& row : rows) {
+        fs::create_directories((tree() / row.name).parent_path());
+        row.make(tree() / row.name);
+    }
+    const Tree before = test::treeOf(tree());
+    const test::Ran dry = runQuillbox({"update", arg(tree()), arg(newFile), "--dry-run"});
+    EXPECT_EQ(test::treeOf(tree()), before);
+    EXPECT_FALSE(fs::exists(temp / "data/applies"));
+    const test::Ran ran = runQuillbox({"update", arg(tree()), arg(newFile)});
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_EQ(dry.out, ran.out);
+    EXPECT_EQ(dry.err, ran.err);
+    for (const auto& row : rows) {
+        const std::string path = (tree() / row.name).string();
+        EXPECT_EQ(ran.out.find(path + "\n") != std::string::npos, row.refused == 0) << row.name;
+        if (row.refused != 0)
+            EXPECT_NE(ran.err.find(path + ": " + std::to_string(row.refused) + " :: "), std::string::npos) << ran.err;
+    }
+
+    temp.write("tree/sub/deep/report.txt", "edited");
+    const test::Ran undone = runQuillbox({"undo"});
+    EXPECT_EQ(undone.status, 1);
+    EXPECT_NE(undone.err.find((tree() / "sub/deep/report.txt").string() + ": 75 :: "), std::string::npos) << undone.err;
+    // Everything else is as it was; the backups stay beside their files.
+    Tree now = test::treeOf(tree()), backups;
+    std::erase_if(now, [&](const auto& entry) {
+        return entry.first.ends_with("_report.txt") && backups.insert(entry).second;
+    });
+    Tree want = before;
+    want["sub/deep/report.txt"] = "edited";
+    EXPECT_EQ(now, want);
+    ASSERT_EQ(backups.size(), 3u);
+    for (const auto& [name, bytes] : backups)
+        EXPECT_EQ(bytes, before.at(fs::path(name).parent_path().empty() ? "report.txt" : (fs::path(name).parent_path() / "report.txt").string())) << name;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "tools/files/eraseChunks.h"
 
 #include "core/mdlText.h"
+#include "tools/files/inPlace.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,8 @@ std::vector<std::string> generatedTexts()
     return texts;
 }
 
-// Copies made a block at a time are byte for byte the line filter's copies.
+// Copies made a block at a time are byte for byte the line filter's copies; keeping line ends,
+// byte for byte what the edit in place makes.
 TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
 {
     test::TempDir temp;
@@ -94,8 +96,10 @@ TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
     for (std::size_t t = 0; t < texts.size(); ++t)
         inputs.push_back(temp.write("in" + std::to_string(t) + ".txt", texts[t]));
     const ChunkOptions optionSets[] = {{}, {.allowWild = false}, {.allowWild = true, .eraseOnly = true}};
+    for (const LineEnds ends : {LineEnds::CrLf, LineEnds::Keep})
     for (const ChunkOptions& options : optionSets) {
-        const EraseSettings settings{.chunk = tags, .spew = "S\r\n", .options = options};
+        const EraseSettings settings{.chunk = tags, .spew = "S\r\n", .options = options, .ends = ends};
+        const EditBytes kept = eraseEdit(settings, LineEnds::Keep);  // the edit in place: the same rule
         for (const std::size_t blockSize : {1, 16, 100, 1000, 70000, 1 << 20}) {
             EraseCopier copier(settings, blockSize);  // one for all files, as a run keeps it
             const std::size_t count = blockSize < 70000 ? smallTexts : texts.size();
@@ -108,9 +112,57 @@ TEST(EraseCopy, BlockCopiesAreTheLineFiltersCopies)
                 Lines inputLines;
                 for (std::string_view line : splitLines(texts[t]))
                     inputLines.emplace_back(line);
-                ASSERT_EQ(test::readBytes(copy), filterChunks(tags, settings.spew, options, inputLines))
-                    << "text " << t << ", blocks of " << blockSize << ", wild " << options.allowWild;
+                ASSERT_EQ(test::readBytes(copy), ends == LineEnds::Keep ? *kept(inputs[t], texts[t])
+                                                                         : filterChunks(tags, settings.spew, options, inputLines))
+                    << "text " << t << ", blocks of " << blockSize << ", wild " << options.allowWild << ", keep "
+                    << (ends == LineEnds::Keep);
             }
+        }
+    }
+}
+
+// Typed text goes into each file in the file's own encoding, in copies and in place alike: as
+// UTF-8 into a file that is valid UTF-8, as Windows-1252 into any other. A file that cannot hold a
+// typed character is refused on its own, never given a '?', and the others go on.
+TEST(TypedText, GoesIntoEachFileInItsOwnEncoding)
+{
+    test::TempDir dir;
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+    const Tree files{{"utf8.txt", "a\r\ncaf\xC3\xA9\r\nz\r\n"}, {"cp.txt", "a\r\ncaf\xE9\r\nz\r\n"}, {"ascii.txt", "a\r\ncafe\r\n"}};
+    const struct Row {
+        const char* name;
+        std::string chunk, spew;
+        Tree copies;  // a file left out was refused
+    } rows[] = {
+        {"\xC3\xA9 into both encodings", "caf\xC3\xA9", "th\xC3\xA9\r\n",
+         {{"utf8.txt", "a\r\nth\xC3\xA9\r\nz\r\n"}, {"cp.txt", "a\r\nth\xE9\r\nz\r\n"}, {"ascii.txt", "a\r\ncafe\r\n"}}},
+        {"a character Windows-1252 lacks", "caf\xC3\xA9", nihon + "\r\n",
+         {{"utf8.txt", "a\r\n" + nihon + "\r\nz\r\n"}, {"ascii.txt", "a\r\ncafe\r\n"}}},
+        {"in the chunk too", nihon, "x", {{"utf8.txt", files.at("utf8.txt")}, {"ascii.txt", "a\r\ncafe\r\n"}}},
+        {"plain ASCII: the same bytes everywhere", "z", "y\r\n",
+         {{"utf8.txt", "a\r\ncaf\xC3\xA9\r\ny\r\n"}, {"cp.txt", "a\r\ncaf\xE9\r\ny\r\n"}, {"ascii.txt", "a\r\ncafe\r\n"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EraseSettings settings;
+        setTypedText(settings, row.chunk, row.spew);
+        test::writeTree(dir.path(), files);
+        const RunReport run = runEraseChunks(dir.path(), settings).value();
+        Tree copies = test::treeOf(dir / "copies"), edited;
+        const EditBytes edit = eraseEdit(settings, LineEnds::CrLf);
+        for (const auto& [name, bytes] : files) {
+            const auto after = edit(dir / name, bytes);
+            if (after)
+                edited[name] = *after;
+        }
+        EXPECT_EQ(copies, row.copies);
+        EXPECT_EQ(edited, row.copies);
+        const bool refused = !row.copies.contains("cp.txt");
+        ASSERT_EQ(run.failures.size(), refused ? 1u : 0u);
+        if (refused) {
+            EXPECT_EQ(run.failures[0].path, dir / "cp.txt");
+            EXPECT_EQ(formatError(run.failures[0].error), "13 :: " + (dir / "cp.txt").string() + ": is not UTF-8 text, "
+                      "and Windows-1252, which it is read as, cannot hold \"" + nihon + "\" of the typed text; nothing was written for it");
         }
     }
 }

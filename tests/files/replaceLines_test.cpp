@@ -91,12 +91,21 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
     const std::string afterFirst = std::string(999'999, 'c') + "dog" + std::string(300'000, 'x') + "dog";
     const std::string longCopy = std::string(999'999, 'c') + "D" + std::string(299'999, 'x') + "dog\r\n";
     dir.write("pairs.txt", "cat\ndog\ndogx\nD\n");
-    const struct { const char* name; std::function<Result<RunReport>()> run; std::string longCopy, longestCopy, pairsCopy; } runs[] = {
+    // Keeping line ends, the long last line and the others keep theirs (none, LF, LF and NUL).
+    const std::string longKept = longCopy.substr(0, longCopy.size() - 2);
+    const auto replaceKeeping = [&](const fs::path& trace) {
+        return runReplaceLinesFrom(dir.path(), dir / "pairs.txt", trace, {}, NamedBy::Tool, CopyMode::Write, LineEnds::Keep);
+    };
+    const struct { const char* name; std::function<Result<RunReport>()> run; std::string longCopy, longestCopy, pairsCopy, lateCopy; } runs[] = {
         {"erase", [&] { return runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false}); }, longLine + "\r\n", "cat\r\n",
-         "cat\r\ndog\r\ndogx\r\nD\r\n"},
-        {"replace", [&] { return runReplaceLinesFrom(dir.path(), dir / "pairs.txt", {}); }, longCopy, "dog\r\n", "dog\r\ndog\r\nD\r\nD\r\n"},
+         "cat\r\ndog\r\ndogx\r\nD\r\n", lateCopy},
+        {"replace", [&] { return runReplaceLinesFrom(dir.path(), dir / "pairs.txt", {}); }, longCopy, "dog\r\n", "dog\r\ndog\r\nD\r\nD\r\n", lateCopy},
         {"replace traced", [&] { return runReplaceLinesFrom(dir.path(), dir / "pairs.txt", dir / "trace.out"); }, longCopy,
-         "dog\r\n", "dog\r\ndog\r\nD\r\nD\r\n"},
+         "dog\r\n", "dog\r\ndog\r\nD\r\nD\r\n", lateCopy},
+        {"erase keeping line ends", [&] { return runEraseChunks(dir.path(), {{"<A>"}, "S", {}, false, CopyMode::Write, LineEnds::Keep}); },
+         longLine, "cat", "cat\ndog\ndogx\nD\n", lateNul},
+        {"replace keeping line ends", [&] { return replaceKeeping({}); }, longKept, "dog", "dog\ndog\nD\nD\n", lateNul},
+        {"replace traced keeping line ends", [&] { return replaceKeeping(dir / "trace2.out"); }, longKept, "dog", "dog\ndog\nD\nD\n", lateNul},
     };
     for (const auto& row : runs) {
         SCOPED_TRACE(row.name);
@@ -106,7 +115,7 @@ TEST(BinaryCopies, AreByteIdenticalAndCounted)
         EXPECT_EQ(report->counts.binary, 1u);
         EXPECT_NE(runNotes(*report).find("1 file binary, copied as is."), std::string::npos) << runNotes(*report);
         EXPECT_EQ(test::readBytes(dir / "copies/bin.dat"), binary);
-        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), lateCopy);
+        EXPECT_EQ(test::readBytes(dir / "copies/late.txt"), row.lateCopy);
         EXPECT_EQ(test::readBytes(dir / "copies/long.txt"), row.longCopy);
         EXPECT_EQ(test::readBytes(dir / "copies" / longest), row.longestCopy);
         EXPECT_EQ(test::readBytes(dir / "copies/pairs.txt"), row.pairsCopy);

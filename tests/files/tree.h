@@ -25,9 +25,11 @@ inline Tree treeOf(const std::filesystem::path& root)
     Tree tree;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         const std::string name = it->path().lexically_relative(root).string();
-        tree[name] = it->is_symlink()     ? "-> " + fs::read_symlink(it->path()).string()
-                     : it->is_directory() ? "/"
-                                          : readBytes(it->path());
+        // A FIFO, device or socket is named, never read: reading a FIFO would block.
+        tree[name] = it->is_symlink()        ? "-> " + fs::read_symlink(it->path()).string()
+                     : it->is_directory()    ? "/"
+                     : it->is_regular_file() ? readBytes(it->path())
+                                             : "(special)";
     }
     return tree;
 }
@@ -54,7 +56,9 @@ inline ProgressCallback stopAfter(std::uint64_t count)
 inline ProgressCallback removeOnReaching(std::filesystem::path trigger, std::filesystem::path folder)
 {
     return [=](const std::filesystem::path& current, std::uint64_t) {
-        return current != trigger || std::filesystem::remove_all(folder);
+        if (current == trigger)
+            std::filesystem::remove_all(folder);
+        return true;
     };
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -21,6 +22,13 @@ using test::treeOf;
 const std::string stamp = "7_9_2004 3_05_09 PM", backup = stamp + "_report.txt";
 std::string fixedStamp() { return stamp; }
 
+// A run whose journal goes beside the tree, in "data".
+RunReport update(const std::vector<fs::path>& list, const fs::path& start, const TimeStampSource& stamps,
+                 ProgressCallback progress = {})
+{
+    return updateFiles(list, start, stamps, std::move(progress), start.parent_path() / "data");
+}
+
 class UpdateFiles : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -34,7 +42,7 @@ TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEachButTheNewF
     for (const char* name : {"report.txt", "a/deep/report.txt", "B/report.txt", "b2/REPORT.TXT"})
         dir.write("tree/" + std::string(name), name);
     fs::create_directory_symlink(tree / "B", tree / "c-link");  // not entered
-    const RunReport run = updateFiles({newFile}, tree, fixedStamp);
+    const RunReport run = update({newFile}, tree, fixedStamp);
     EXPECT_EQ(run.text, line("report.txt") + line("a/deep/report.txt") + line("B/report.txt"));
     EXPECT_TRUE(run.failures.empty());
     EXPECT_EQ(treeOf(tree), (Tree{{"report.txt", "NEW"}, {backup, "report.txt"}, {"a", "/"}, {"a/deep", "/"},
@@ -47,7 +55,7 @@ TEST_F(UpdateFiles, ReplacesEverySameNamedFileInWalkOrderBackingUpEachButTheNewF
     const fs::path inside = dir.write("tree/report.txt", "NEW");
     fs::create_symlink(inside, dir.mkdir("tree/linked") / "report.txt");
     dir.write("tree/sub/report.txt", "old");
-    const RunReport inTree = updateFiles({inside}, tree, fixedStamp);
+    const RunReport inTree = update({inside}, tree, fixedStamp);
     EXPECT_EQ(inTree.text, line("sub/report.txt"));
     ASSERT_EQ(inTree.failures.size(), 1u);
     EXPECT_EQ(inTree.failures[0].path, tree / "linked/report.txt");
@@ -62,7 +70,7 @@ TEST_F(UpdateFiles, BackupNamesAlreadyTaken)
 {
     dir.write("tree/report.txt", "old");
     dir.write("tree/sub/report.txt", "old sub");
-    const RunReport sameSecond = updateFiles({newFile, newFile}, tree, fixedStamp);
+    const RunReport sameSecond = update({newFile, newFile}, tree, fixedStamp);
     EXPECT_EQ(sameSecond.text, line("report.txt") + line("sub/report.txt"));
     ASSERT_EQ(sameSecond.failures.size(), 2u);
     EXPECT_EQ(sameSecond.failures[1].path, tree / "sub/report.txt");
@@ -73,12 +81,12 @@ TEST_F(UpdateFiles, BackupNamesAlreadyTaken)
     const fs::path later = dir.write("later/report.txt", "LATER");
     const fs::path other = dir.write("other/report.txt", "old").parent_path();
     int calls = 0;
-    updateFiles({newFile, later}, other, [&] { return "s" + std::to_string(++calls); });
+    update({newFile, later}, other, [&] { return "s" + std::to_string(++calls); });
     EXPECT_EQ(treeOf(other), (Tree{{"report.txt", "LATER"}, {"s1_report.txt", "old"}, {"s2_report.txt", "NEW"}}));
 
     dir.write("taken/report.txt", "old");
     dir.write("taken/" + backup, "the other run's");
-    const RunReport run = updateFiles({newFile}, dir / "taken", fixedStamp);
+    const RunReport run = update({newFile}, dir / "taken", fixedStamp);
     EXPECT_TRUE(run.failures.empty());
     const std::string numbered = stamp + " (2)_report.txt";
     EXPECT_EQ(treeOf(dir / "taken"), (Tree{{"report.txt", "NEW"}, {backup, "the other run's"}, {numbered, "old"}}));
@@ -95,18 +103,21 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
     const fs::path missing = dir / "nowhere.txt", gone = dir / "gone";
     const std::string a = line("a/report.txt"), c = line("c/report.txt");
     const struct { std::vector<fs::path> list; fs::path start; std::vector<std::string> messages; std::string text;
-                   ProgressCallback progress = {}; } rows[] = {
+                   ProgressCallback progress = {}; bool cancelled = false; } rows[] = {
         {{}, tree, {}, ""},
         {{missing, newFile}, tree, {}, a + line("b/report.txt") + c},
         {{newFile, newFile}, gone, {"76 :: " + gone.string(), "76 :: " + gone.string()}, ""},
         {{newFile}, tree, {"76 :: " + (tree / "b").string()}, a + c, test::removeOnReaching(tree / "a/report.txt", tree / "b")},
-        {{newFile}, tree, {}, a, test::stopAfter(1)},  // a/ holds report.txt, then its backups
+        // Stopped while the run plans: nothing is replaced. Stopped at its second match: the first stays replaced.
+        {{newFile}, tree, {}, "", test::stopAfter(1), true},
+        {{newFile}, tree, {}, a, [&, seen = std::set<fs::path>()](const fs::path& p, std::uint64_t) mutable {
+             return seen.insert(p).second || p != tree / "c/report.txt"; }, true},
     };
     int stamps = 0;
     for (const auto& row : rows) {
-        const RunReport run = updateFiles(row.list, row.start, [&] { return "s" + std::to_string(++stamps); }, row.progress);
+        const RunReport run = update(row.list, row.start, [&] { return "s" + std::to_string(++stamps); }, row.progress);
         EXPECT_EQ(run.text, row.text);
-        EXPECT_EQ(run.cancelled, &row == std::end(rows) - 1);
+        EXPECT_EQ(run.cancelled, row.cancelled);
         EXPECT_EQ(run.missingInputs, std::vector<fs::path>(&row == rows + 1, missing));
         ASSERT_EQ(run.failures.size(), row.messages.size());
         for (std::size_t i = 0; i < row.messages.size(); ++i)
@@ -155,7 +166,7 @@ TEST_F(UpdateFiles, RefusalsCostTheirOwnFileAndTheRunGoesOn)
         row.make(first);
         dir.write("tree/a/zz.txt", "keep");
         const fs::path later = dir.write("tree/a/sub/" + name, "old");
-        const RunReport run = updateFiles({row.newFile}, tree, [] { return std::string("s"); });
+        const RunReport run = update({row.newFile}, tree, [] { return std::string("s"); });
         // The later file is replaced (unless its own backup name is as long) and alone listed.
         const bool laterFits = row.number != err::BadFileName;
         EXPECT_EQ(run.text, (row.number == 0 ? first.string() + "\r\n" : "") + (laterFits ? later.string() + "\r\n" : ""));
@@ -187,7 +198,7 @@ TEST_F(UpdateFiles, RefusalsCostTheirOwnFileAndTheRunGoesOn)
     // A FIFO as the new file is refused before the walk.
     fs::remove_all(tree);
     dir.write("tree/fifo", "old");
-    const RunReport run = updateFiles({fifo}, tree, fixedStamp);
+    const RunReport run = update({fifo}, tree, fixedStamp);
     ASSERT_EQ(run.failures.size(), 1u);
     EXPECT_EQ(run.failures[0].error.number, err::PathFileAccess);
     EXPECT_EQ(treeOf(tree), (Tree{{"fifo", "old"}}));
@@ -198,14 +209,15 @@ TEST_F(UpdateFiles, BackupIsOnDiskBeforeTheOriginalIsReplaced)
 {
     dir.write("tree/report.txt", "old");
     const sys::FaultPlan tracing;
-    ASSERT_TRUE(updateFiles({newFile}, tree, fixedStamp).failures.empty());
+    ASSERT_TRUE(update({newFile}, tree, fixedStamp).failures.empty());
     std::vector<sys::Call> order;
     for (sys::Call call : tracing.trace())
         if (call == sys::Call::Fsync || call == sys::Call::Rename)
             order.push_back(call);
-    // backup file, its name, its folder; the new contents, then their name over the original
+    // the run's manifest, its folder and the folder of applies; backup file, its name, its folder;
+    // the new contents, then their name over the original
     using enum sys::Call;
-    EXPECT_EQ(order, (std::vector<sys::Call>{Fsync, Rename, Fsync, Fsync, Rename}));
+    EXPECT_EQ(order, (std::vector<sys::Call>{Fsync, Fsync, Fsync, Fsync, Rename, Fsync, Fsync, Rename}));
 }
 
 // Whichever call fails, each original is kept, or replaced with its whole backup beside it.
@@ -218,7 +230,7 @@ TEST(FaultSweep, UpdateFilesKeepsEachOriginalOrReplacesItWithAWholeBackup)
                     {"sub/s_report.txt", "old 2"}, {"sub/keep.txt", "keep"}};
     const int runs = test::sweepFaults(
         [&] { test::writeTree(tree, pristine); },
-        [&] { return updateFiles({newFile}, tree, [] { return std::string("s"); }).failures.empty(); },
+        [&] { return update({newFile}, tree, [] { return std::string("s"); }).failures.empty(); },
         [&](bool succeeded, const test::Fault&) {
             const Tree now = test::treeOf(tree);
             if (succeeded) {

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -15,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "files/tree.h"
+#include "files/lineEndTree.h"
 
 namespace qb {
 namespace {
@@ -77,6 +78,60 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
                             + ", 1 binary, copied as is");
     EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
     EXPECT_EQ(test::readBytes(work / "copies/b.bin"), binary);
+}
+
+// The chunk and spew typed in the window go into each file in its own encoding; a file that cannot
+// hold a typed character is refused with the others' run going on, never given a '?'.
+TEST_F(FileWindows, EraseChunksTypesTextIntoEachFileInItsEncoding)
+{
+    ASSERT_TRUE(open("mnuEraseChunks", "frmEraseChunks"));
+    temp.write("work/utf8.txt", "caf\xC3\xA9\r\n");
+    temp.write("work/cp.txt", "caf\xE9\r\n");
+    box("richChunk")->setPlainText(QStringLiteral("caf\u00E9"));
+    const struct { QString spew; std::string utf8Copy, cpCopy; } rows[] = {
+        {QStringLiteral("th\u00E9\n"), "th\xC3\xA9\r\n", "th\xE9\r\n"},
+        {QStringLiteral("\u65E5\u672C\n"), "\xE6\x97\xA5\xE6\x9C\xAC\r\n", "th\xE9\r\n"},  // refused: the last copy stays
+    };
+    for (const auto& row : rows) {
+        box("richSpew")->setPlainText(row.spew);
+        runIn(work, "cmdBegin");
+        EXPECT_EQ(test::readBytes(work / "copies/utf8.txt"), row.utf8Copy);
+        EXPECT_EQ(test::readBytes(work / "copies/cp.txt"), row.cpCopy);
+    }
+    ASSERT_EQ(recorder.messages.size(), 3) << recorder.messages.join("|").toStdString();
+    EXPECT_TRUE(recorder.messages[1].startsWith("Could not handle 1 file or folder:\n" + fromPath(work / "cp.txt")
+                                                + ": 13 :: ")) << recorder.messages[1].toStdString();
+    EXPECT_EQ(recorder.messages[2], "Done.");
+}
+
+// "Keep line ends" in both windows gives the copies the bytes that the command's --keep-line-ends
+// and --apply give: each line keeps its own end, each file its final-newline state. The box is off
+// at first and remembered.
+TEST_F(FileWindows, KeepLineEndsCopiesEachLineWithItsOwnEnd)
+{
+    temp.write("program/replaceLines.txt", "foo\r\nbar\r\n");
+    const struct { const char* opener; const char* form; test::Tree edited; bool recursive; } rows[] = {
+        {"mnuEraseChunks", "frmEraseChunks", test::erasedKeepingEnds, true},
+        {"mnuSNP", "frmReplaceLineFromFile", test::replacedKeepingEnds, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        test::writeTree(work, test::lineEndTree);
+        ASSERT_TRUE(open(row.opener, row.form));
+        EXPECT_FALSE(child<QCheckBox>("chkKeepLineEnds")->isChecked());
+        click("chkKeepLineEnds");
+        if (row.recursive) {
+            setBoxBytes(box("richChunk"), "foo");
+            setBoxBytes(box("richSpew"), "SPEWED\r\n");
+            click("chkGoRecursive");
+        }
+        runIn(work, "cmdBegin");
+        EXPECT_EQ(test::treeOf(work / "copies"), test::copiesOf(row.edited, row.recursive));
+        window->parentWidget()->close();
+        QApplication::processEvents();
+        ASSERT_TRUE(open(row.opener, row.form));
+        EXPECT_TRUE(child<QCheckBox>("chkKeepLineEnds")->isChecked());
+    }
 }
 
 // The list of files to update is edited in every way a user tries: the Delete key, the context
@@ -142,7 +197,17 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
     // A read-only match first in the walk is refused; the rest is done, and only that is listed.
     const fs::path readOnly = temp.write("work/report.txt", "kept");
     fs::permissions(readOnly, fs::perms::owner_read);
+    // The preview lists what GO!!! then does, and says what it will refuse, writing nothing.
+    const test::Tree before = test::treeOf(work);
+    runIn(work, "cmdPreview");
+    EXPECT_EQ(test::treeOf(work), before);
+    EXPECT_EQ(status(), "Update Files preview, nothing written: 1 file would be replaced below " + fromPath(work)
+                            + ", 2 files looked at, 1 failed");
+    const QString previewed = box("richReplaced")->toPlainText();
+    const QStringList foretold = std::exchange(recorder.messages, {});
     runIn(work, "cmdGo");
+    EXPECT_EQ(box("richReplaced")->toPlainText(), previewed);
+    EXPECT_EQ(recorder.messages, foretold);
     EXPECT_EQ(box("rich1")->toPlainText(), "NEW na\u00EFve");  // the viewed file in its own encoding
     EXPECT_EQ(box("richReplaced")->toPlainText(), fromPath(work / "sub/report.txt") + "\n");
     EXPECT_EQ(status(), "Update Files: 1 file replaced below " + fromPath(work) + ", 2 files looked at, 1 failed");

@@ -8,6 +8,7 @@
 //   file_run [--fsize-limit BYTES] addext DIR | update NEWFILE DIR | erase DIR
 //                                  | replace PATH SIZE | copy SOURCE DESTINATION
 //                                  | chunk STORE | script PATH
+#include "core/dataFolder.h"
 #include "tools/files/addExtension.h"
 #include "tools/files/eraseChunks.h"
 #include "tools/files/updateFiles.h"
@@ -56,7 +57,7 @@ int run(const std::vector<std::string>& args)
     if (command == "addext" && args.size() == 2)
         return report(*qb::addExtensionCopies(args[1], qb::defaultExtension, progress));
     if (command == "update" && args.size() == 3)
-        return report(qb::updateFiles({args[1]}, args[2], [] { return std::string("stamp"); }, progress));
+        return report(qb::updateFiles({args[1]}, args[2], [] { return std::string("stamp"); }, progress, qb::programFolder()));
     if (command == "erase" && args.size() == 2) {
         auto run = qb::runEraseChunks(args[1], {{"<A>"}, "SPEW\r\n", {}, true}, progress);
         return run ? report(*run) : report(qb::Result<void>(std::unexpect, run.error()));

@@ -84,8 +84,20 @@ TEST(FileText, Utf8IsValidOnlyWhenEverySequenceIs)
         {"sequence across the stride", "0123456789abcdef0123456789abcde\xE2\x82\xAC", true},
         {"stray byte after 32 ascii bytes", "0123456789abcdef0123456789abcdef\x80", false},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(isValidUtf8(row.bytes), row.valid) << row.name;
+        // Read in parts, cut anywhere (a sequence split between parts), or a byte at a time.
+        for (std::size_t cut = 0; cut <= row.bytes.size(); ++cut) {
+            Utf8Check parts;
+            parts.add(row.bytes.substr(0, cut));
+            parts.add(row.bytes.substr(cut));
+            EXPECT_EQ(parts.valid(), row.valid) << row.name << ", cut at " << cut;
+        }
+        Utf8Check bytes;
+        for (char c : row.bytes)
+            bytes.add(std::string_view(&c, 1));
+        EXPECT_EQ(bytes.valid(), row.valid) << row.name << ", a byte at a time";
+    }
 }
 
 TEST(FileText, FilesDecodeAsUtf8OrWindows1252AndTypedTextComesBack)
@@ -100,6 +112,9 @@ TEST(FileText, FilesDecodeAsUtf8OrWindows1252AndTypedTextComesBack)
         all.push_back(static_cast<char>(b));
     EXPECT_EQ(cp1252FromUtf8(utf8FromCp1252(all)), all);
     EXPECT_EQ(cp1252FromUtf8("\xE2\x82\xAC \xE4\xB8\xAD \xFF"), "\x80 ? \xFF");
+    // What the code page lacks, each character once; '?' itself it has.
+    EXPECT_EQ(notInCp1252("caf\xC3\xA9 \xE2\x82\xAC ? \xE6\x97\xA5\xE6\x9C\xAC\xE6\x97\xA5 \xF0\x9F\x98\x80"),
+              "\xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80");
 }
 
 TEST(FileText, BinaryMeansANulInTheFirst64KiB)

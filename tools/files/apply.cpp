@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <ranges>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -266,31 +267,49 @@ Result<Original> recordOriginal(const fs::path& path, std::string& bytes)
     return Original{bytes.size(), nanoseconds(after), contentHash(bytes)};
 }
 
+Result<fs::path> startManifest(std::string_view tool, const fs::path& folder, std::vector<ManifestFile>& files,
+                               const fs::path& dataFolder)
+{
+    const FileSystemObject fso;
+    auto applyFolder = makeApplyFolder(fso, dataFolder, utcNow("%Y%m%d-%H%M%S"));
+    if (!applyFolder)
+        return std::unexpected(applyFolder.error());
+    const fs::path manifest = *applyFolder / manifestName;
+    std::string head = std::string(manifestHead) + "\n";
+    head += "tool\t" + escapeField(tool) + "\n";
+    head += "time\t" + utcNow("%Y-%m-%d %H:%M:%S") + "\n";
+    head += "folder\t" + escapeField(folder.native()) + "\n";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        ManifestFile& file = files[i];
+        if (file.backup.empty())
+            file.backup = backupPath(*applyFolder, i + 1);
+        head += "file\t" + std::to_string(i + 1) + "\t" + file.hashBefore + "\t" + file.hashAfter + "\t"
+                + escapeField(file.path.native()) + "\t" + escapeField(file.backup.native()) + "\n";
+    }
+    head += "end\n";
+    return transformValue(andThen(writeDurably(manifest, head), [&] { return syncFolder(applyFolder->parent_path()); }),
+                          [&] { return manifest; });
+}
+
+Result<void> markFile(const fs::path& manifest, std::size_t number, Mark what)
+{
+    return mark(manifest, what == Mark::Done ? "done" : "refused", number);
+}
+
 Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder, std::stop_token stop)
 {
     ApplyResult result;
     if (plan.edits.empty())
         return result;
     const FileSystemObject fso;
-    auto folder = makeApplyFolder(fso, dataFolder, utcNow("%Y%m%d-%H%M%S"));
-    if (!folder)
-        return std::unexpected(folder.error());
-    result.manifest = *folder / manifestName;
-
     // The whole plan is on disk before the first original is touched.
-    std::string head = std::string(manifestHead) + "\n";
-    head += "tool\t" + escapeField(plan.tool) + "\n";
-    head += "time\t" + utcNow("%Y-%m-%d %H:%M:%S") + "\n";
-    head += "folder\t" + escapeField(plan.folder.native()) + "\n";
-    for (std::size_t i = 0; i < plan.edits.size(); ++i) {
-        const PlannedEdit& edit = plan.edits[i];
-        head += "file\t" + std::to_string(i + 1) + "\t" + edit.original.hash + "\t" + edit.afterHash + "\t"
-                + escapeField(edit.path.native()) + "\t" + escapeField(backupPath(*folder, i + 1).native()) + "\n";
-    }
-    head += "end\n";
-    auto written = andThen(writeDurably(result.manifest, head), [&] { return syncFolder(folder->parent_path()); });
-    if (!written)
-        return std::unexpected(written.error());
+    std::vector<ManifestFile> files;
+    for (const PlannedEdit& edit : plan.edits)
+        files.push_back({edit.path, {}, edit.original.hash, edit.afterHash});
+    auto manifest = startManifest(plan.tool, plan.folder, files, dataFolder);
+    if (!manifest)
+        return std::unexpected(manifest.error());
+    result.manifest = *manifest;
 
     RunReport& report = result.report;
     const auto refuse = [&](std::size_t index, const Error& error) {
@@ -312,7 +331,7 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
                 break;
             }
             ++report.counts.files;
-            auto after = prepareOne(fso, plan, plan.edits[i], backupPath(*folder, i + 1));
+            auto after = prepareOne(fso, plan, plan.edits[i], files[i].backup);
             if (!after) {
                 refuse(i, after.error());
                 continue;
@@ -323,7 +342,7 @@ Result<ApplyResult> applyEdits(const ApplyPlan& plan, const fs::path& dataFolder
         if (batch.empty())
             continue;
         // No original is replaced before its backup's name is on disk.
-        if (auto synced = syncFolder(backupPath(*folder, 1).parent_path()); !synced) {
+        if (auto synced = syncFolder(files.front().backup.parent_path()); !synced) {
             for (const Ready& ready : batch)
                 refuse(ready.index, synced.error());
             continue;
@@ -448,7 +467,9 @@ Result<RunReport> undoApply(const fs::path& manifest, std::stop_token stop)
     if (bytes->back() != '\n')
         if (auto ended = appendTo(manifest, "\n", Reach::Written); !ended)
             return std::unexpected(ended.error());
-    for (const AppliedFile& file : record->files) {
+    // Newest first: a file that one run changed twice (an update with two new files of its name)
+    // gets back what it held before the first change.
+    for (const AppliedFile& file : record->files | std::views::reverse) {
         if (stop.stop_requested()) {
             report.cancelled = true;
             break;

@@ -2,6 +2,8 @@
 //
 //   recordOriginal  a file as a run read it: size, modification time, SHA-256 of its bytes
 //   applyEdits      each planned file: still as recorded? durable backup, then atomic replace
+//   startManifest   the journal of an apply, on disk before anything is touched (Update Files
+//                   keeps its own backups and writes the same journal)
 //   readManifest    an apply's journal -> what it did to each file
 //   listApplies     every apply in the data folder, newest first
 //   undoApply       each applied file that still holds what the apply wrote gets its backup back
@@ -74,6 +76,23 @@ struct ApplyResult {
 Result<ApplyResult> applyEdits(const ApplyPlan& plan, const std::filesystem::path& dataFolder,
                                std::stop_token stop = {});
 
+// One file of an apply's manifest.
+struct ManifestFile {
+    std::filesystem::path path;
+    std::filesystem::path backup;  // empty: made in the apply's own folder
+    std::string hashBefore;
+    std::string hashAfter;
+};
+
+// Starts an apply of `files` by `tool` over `folder`: makes the apply's own folder below
+// `dataFolder`/applies and writes its manifest there, on disk before this returns, so before
+// anything is touched. A file without a backup path gets one in that folder. The manifest's path.
+Result<std::filesystem::path> startManifest(std::string_view tool, const std::filesystem::path& folder,
+                                            std::vector<ManifestFile>& files, const std::filesystem::path& dataFolder);
+// Marks file `number` (counted from 1) of a manifest as done or refused, as it happens.
+enum class Mark { Done, Refused };
+Result<void> markFile(const std::filesystem::path& manifest, std::size_t number, Mark what);
+
 // What a manifest says about one file.
 struct AppliedFile {
     std::size_t number = 0;
@@ -102,7 +121,7 @@ Result<ApplyRecord> parseManifest(const std::filesystem::path& manifest, std::st
 std::vector<ApplyRecord> listApplies(const std::filesystem::path& dataFolder);
 
 // Restores each file of the apply that still holds the applied bytes from its backup (checked
-// against the hash before), and marks it undone. A file that holds neither the applied bytes nor
+// against the hash before), newest first, and marks it undone. A file that holds neither the applied bytes nor
 // the original ones was changed since: it is refused with a message, and the rest is undone. A
 // file that already holds the original bytes is only marked. The temporary files that a killed
 // apply or undo left beside the files are removed. A stop request ends it after the

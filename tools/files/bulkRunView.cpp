@@ -2,10 +2,12 @@
 
 #include "ui/cp1252.h"
 
+#include <QCheckBox>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
+#include "ui/kit.h"
 #include "ui/services.h"
 #include "ui/windows.h"
 
@@ -46,6 +48,14 @@ QString summaryEnd(const RunReport& run)
     if (run.cancelled)
         end += QStringLiteral(", cancelled");
     return end;
+}
+
+QCheckBox* keepLineEndsBox(QWidget* parent)
+{
+    auto* box = make<QCheckBox>(parent, "chkKeepLineEnds", QStringLiteral("&Keep line ends"));
+    explain(box, QStringLiteral("Each line of a copy keeps its own line end (LF, CR LF or CR) and a file keeps "
+                                "its final-newline state; unchecked, every line of a copy ends in CR LF"));
+    return box;
 }
 
 }  // namespace qb

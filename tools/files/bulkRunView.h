@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <string_view>
 
+class QCheckBox;
 class QPlainTextEdit;
+class QWidget;
 
 namespace qb {
 
@@ -23,5 +25,9 @@ void showRunMessages(const RunReport& run);
 // The end of a summary for the status bar: ", 2 failed" when any failed, ", 3 binary, copied as
 // is" when binary files were copied byte for byte, ", cancelled" when the user stopped it.
 QString summaryEnd(const RunReport& run);
+
+// The "Keep line ends" box of the windows that write changed copies (chkKeepLineEnds, unchecked:
+// the copies end every line in CR LF). Remembered with the window's other inputs.
+QCheckBox* keepLineEndsBox(QWidget* parent);
 
 }  // namespace qb

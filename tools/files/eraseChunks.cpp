@@ -163,41 +163,38 @@ void ChunkFilter::push(std::string_view line, std::string& out, std::string_view
 
 namespace {
 
-// Writes `line` and its CR LF, taking the line's room when `out` is empty and the line has room for
-// its CR LF: a line of hundreds of megabytes then becomes the output as it is, never copied.
-void writeOwnLine(std::string& out, std::string& line)
+// Writes `line` and its end, taking the line's room when `out` is empty and the line has room for
+// its end: a line of hundreds of megabytes then becomes the output as it is, never copied.
+void writeOwnLine(std::string& out, std::string& line, std::string_view end)
 {
-    if (out.empty() && line.capacity() >= line.size() + crlf.size()) {
+    if (out.empty() && line.capacity() >= line.size() + end.size()) {
         out.swap(line);
-        out += crlf;
+        out += end;
     } else {
-        writeLine(out, line);
+        writeLine(out, line, end);
     }
 }
 
 }  // namespace
 
-void ChunkFilter::push(std::string&& line, std::string& out)
+void ChunkFilter::push(std::string&& line, std::string& out, std::string_view end)
 {
     if (heldCount_ == 0 && (chunk_.empty() || !isTrigger(line) || !passes(line, 0))) {
-        writeOwnLine(out, line);
+        writeOwnLine(out, line, end);
         return;
     }
     if (heldCount_ == held_.size()) {
         held_.emplace_back();
         heldEnds_.emplace_back();
     }
-    heldEnds_[heldCount_] = crlf;
+    heldEnds_[heldCount_] = end;
     held_[heldCount_++].swap(line);
     settle(out, false);
 }
 
 void ChunkFilter::writeFirstHeld(std::string& out)
 {
-    if (heldEnds_.front() == crlf)
-        writeOwnLine(out, held_.front());
-    else
-        writeLine(out, held_.front(), heldEnds_.front());
+    writeOwnLine(out, held_.front(), heldEnds_.front());
     dropFirstHeld();
 }
 
@@ -268,6 +265,29 @@ std::string filterChunks(const std::vector<std::string>& chunk, std::string_view
     return out;
 }
 
+void setTypedText(EraseSettings& settings, std::string_view chunk, std::string_view spew)
+{
+    settings.chunk = chunkLines(cp1252FromUtf8(chunk));
+    settings.spew = cp1252FromUtf8(spew);
+    // Plain ASCII is the same bytes in both encodings.
+    const auto ascii = [](std::string_view text) {
+        return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    settings.utf8.reset();
+    if (!ascii(chunk) || !ascii(spew))
+        settings.utf8 = ChunkText{chunkLines(chunk), std::string(spew)};
+    settings.notInCp1252 = notInCp1252(std::string(chunk) + std::string(spew));
+}
+
+Result<bool> useUtf8Text(const EraseSettings& settings, const std::filesystem::path& file, bool utf8File)
+{
+    if (!utf8File && !settings.notInCp1252.empty())
+        return fail(err::TypeMismatch, file.string() + ": is not UTF-8 text, and Windows-1252, which it is read as, "
+                                                       "cannot hold \"" + settings.notInCp1252
+                                           + "\" of the typed text; nothing was written for it");
+    return utf8File && settings.utf8.has_value();
+}
+
 std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::filesystem::path& base)
 {
     std::filesystem::path copy = base / "copies";
@@ -295,9 +315,15 @@ std::size_t lineStartBefore(std::string_view text, std::size_t at, std::size_t f
 
 EraseCopier::EraseCopier(const EraseSettings& settings, std::size_t blockSize)
     : filter_(settings.chunk, settings.spew, settings.options),
+      utf8Filter_(settings.utf8 ? std::make_optional<ChunkFilter>(settings.utf8->chunk, settings.utf8->spew, settings.options)
+                                : std::nullopt),
+      active_(&filter_),
+      settings_(&settings),
       blockSize_(blockSize),
       // A line is never held whole unless it is longer than every chunk line.
-      input_(blockSize, std::max(blockSize, filter_.longestChunkLine() + 1))
+      input_(blockSize, std::max({blockSize, filter_.longestChunkLine() + 1,
+                                  utf8Filter_ ? utf8Filter_->longestChunkLine() + 1 : 0})),
+      ends_(settings.ends)
 {
 }
 
@@ -312,9 +338,41 @@ Result<void> EraseCopier::writeOut(TextStream& output, std::size_t atLeast)
 
 Result<void> EraseCopier::open(const std::filesystem::path& input)
 {
-    filter_.reset();
+    active_ = &filter_;
+    if (dependsOnEncoding(*settings_)) {
+        auto utf8 = andThen(isUtf8Text(input), [&](bool isUtf8) { return useUtf8Text(*settings_, input, isUtf8); });
+        if (!utf8)
+            return std::unexpected(std::move(utf8.error()));
+        if (*utf8)
+            active_ = &*utf8Filter_;
+    }
+    active_->reset();
     out_.clear();
     return input_.open(input);
+}
+
+Result<bool> EraseCopier::isUtf8Text(const std::filesystem::path& input)
+{
+    if (auto opened = input_.open(input); !opened)
+        return std::unexpected(std::move(opened.error()));
+    const auto head = input_.peek(binaryProbeSize);
+    if (!head)
+        return std::unexpected(std::move(head.error()));
+    if (looksBinary(*head)) {
+        input_.close();
+        return false;
+    }
+    Utf8Check check;
+    for (;;) {
+        const auto next = input_.next();
+        if (!next)
+            return std::unexpected(std::move(next.error()));
+        if (next->empty())
+            break;
+        check.add(*next);
+    }
+    input_.close();
+    return check.valid();
 }
 
 Result<void> EraseCopier::copyTo(TextStream& output)
@@ -342,7 +400,7 @@ Result<void> EraseCopier::copyTo(TextStream& output)
             return copied;
     }
     input_.close();
-    filter_.finish(out_);
+    active_->finish(out_);
     return writeOut(output, 0);
 }
 
@@ -365,10 +423,10 @@ Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
 {
     std::size_t pos = 0;
     while (pos < lines.size()) {
-        if (!filter_.holding()) {
+        if (!active_->holding()) {
             // The lines before the next one that holds the trigger cannot start a chunk: the
             // filter would write each as read with CR LF, so they skip it.
-            const std::size_t trigger = filter_.findTrigger(lines, pos);
+            const std::size_t trigger = active_->findTrigger(lines, pos);
             std::size_t stretchEnd = lines.size();
             if (trigger != std::string_view::npos)
                 stretchEnd = lineStartBefore(lines, trigger, pos);
@@ -380,7 +438,7 @@ Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
             }
         }
         const std::size_t end = lineEndFrom(lines, pos);
-        filter_.push(lines.substr(pos, end - pos), out_);
+        active_->push(lines.substr(pos, end - pos), out_, lineEndOut(lines, end, ends_));
         pos = afterLineEnd(lines, end);
         if (auto written = writeOut(output, outputBlock); !written)
             return written;
@@ -390,7 +448,7 @@ Result<void> EraseCopier::copyLines(std::string_view lines, TextStream& output)
 
 Result<void> EraseCopier::copyUnmatched(std::string_view lines, TextStream& output)
 {
-    if (!allLineEndsCrLf(lines)) {
+    if (ends_ == LineEnds::CrLf && !allLineEndsCrLf(lines)) {
         for (std::size_t pos = 0; pos < lines.size();) {
             const std::size_t end = lineEndFrom(lines, pos);
             out_.append(lines.substr(pos, end - pos)).append(crlf);
@@ -408,9 +466,9 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
 {
     const std::uint64_t offset = input_.runOffset();
     std::uint64_t size = firstPart.size();
-    ChunkFilter::LongLine test(filter_);
+    ChunkFilter::LongLine test(*active_);
     test.add(firstPart);
-    std::string_view rest;
+    std::string_view rest, lineEnd;
     for (;;) {
         auto next = input_.next();
         if (!next)
@@ -423,19 +481,20 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
         const std::size_t end = lineEndFrom(*next, 0);  // the line's last part ends here
         test.add(next->substr(0, end));
         size += end;
+        lineEnd = lineEndOut(*next, end, ends_);
         rest = next->substr(afterLineEnd(*next, end));
         break;
     }
     if (auto written = writeOut(output, 0); !written)
         return std::unexpected(std::move(written.error()));
-    if (filter_.holding() || test.mayStartChunk()) {
+    if (active_->holding() || test.mayStartChunk()) {
         // It may belong to a chunk: held whole, like any other line, but handed over with its
         // room (and room for its CR LF), so that holding and writing it copy nothing.
         part_.reserve(static_cast<std::size_t>(size) + crlf.size());
         auto read = input_.reread(offset, static_cast<std::size_t>(size), part_);
         if (!read)
             return std::unexpected(std::move(read.error()));
-        filter_.push(std::move(part_), out_);
+        active_->push(std::move(part_), out_, lineEnd);
         part_.clear();  // the filter's old room for a held line, or nothing
         return rest;
     }
@@ -447,7 +506,7 @@ Result<std::string_view> EraseCopier::copyLongLine(std::string_view firstPart, T
             return std::unexpected(std::move(copied.error()));
         done += piece;
     }
-    out_ += crlf;
+    out_ += lineEnd;
     return rest;
 }
 

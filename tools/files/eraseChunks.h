@@ -12,10 +12,12 @@
 #include "core/error.h"
 #include "core/fs.h"
 #include "core/lineBlocks.h"
+#include "core/lineEnds.h"
 #include "core/mdlText.h"
 #include "core/walk.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +46,9 @@ public:
     // goes out as read ends in `end`: CR LF, as copies are written, or the line's own end for an
     // edit in place (a view that outlives the filter: one of the constant line ends).
     void push(std::string_view line, std::string& out, std::string_view end = crlf);
-    // The same (ending in CR LF), taking the line's room: a very long line is held, and written
-    // when it goes out into an empty `out`, without a copy (give it room for a line end to come).
-    void push(std::string&& line, std::string& out);
+    // The same, taking the line's room: a very long line is held, and written when it goes out
+    // into an empty `out`, without a copy (give it room for a line end to come).
+    void push(std::string&& line, std::string& out, std::string_view end = crlf);
     // Ends the input: lines held for an unfinished chunk are written as read.
     void finish(std::string& out);
     // How many chunks were found whole (and replaced) so far.
@@ -112,20 +114,46 @@ std::filesystem::path copyPathFor(const std::filesystem::path& file, const std::
 // The spew the window starts with.
 inline constexpr std::string_view defaultSpew = "smack\r\n";
 
+// The chunk lines and the spew, as bytes.
+struct ChunkText {
+    std::vector<std::string> chunk;
+    std::string spew;
+};
+
 struct EraseSettings {
     std::vector<std::string> chunk;
     std::string spew{};
     ChunkOptions options{};
     bool recursive = false;
     CopyMode mode = CopyMode::Write;  // ListOnly: the copies go to the report's `listed`, unwritten
+    LineEnds ends = LineEnds::CrLf;   // Keep: a line the copy takes as read keeps its own end
+    // Text typed in a window goes into each file in that file's encoding (see setTypedText):
+    // chunk and spew above in Windows-1252, for files that are not valid UTF-8; `utf8` the same
+    // text for files that are (unset when the bytes are the same); `notInCp1252` the typed
+    // characters that Windows-1252 cannot hold, which refuse every file that is not valid UTF-8.
+    // Both unset for bytes from a file (the command line's chunk and spew), which go as they are.
+    std::optional<ChunkText> utf8{};
+    std::string notInCp1252{};
 };
+
+// Sets the chunk and spew of `settings` from text typed in a window, given as UTF-8 (lines joined
+// by CR LF): as Windows-1252 bytes, and as UTF-8 for files that are valid UTF-8.
+void setTypedText(EraseSettings& settings, std::string_view chunk, std::string_view spew);
+// Whether a file that is (or is not) valid UTF-8 is filtered with the settings' UTF-8 text; a file
+// that cannot hold the typed text is refused (13), naming the characters it lacks.
+Result<bool> useUtf8Text(const EraseSettings& settings, const std::filesystem::path& file, bool utf8File);
+// True when the text a file gets depends on its encoding, which must then be found first.
+inline bool dependsOnEncoding(const EraseSettings& settings)
+{
+    return settings.utf8.has_value() || !settings.notInCp1252.empty();
+}
 
 // Writes filtered copies, one file after another (a binary file, with a NUL byte in its first
 // 64 KiB, is copied byte for byte instead), keeping its filter and buffers from file to
 // file: copying allocates nothing per line and, once the buffers have grown, nothing per file.
 // Files are read a block of whole lines at a time. While no chunk is being held, a block in which
-// no line can start a chunk and every line already ends in CR LF is its own copy and is written as
-// read; other blocks go through the filter line by line. A line longer than a few blocks is never
+// no line can start a chunk and every line already ends as it is to (in CR LF, or as read when
+// line ends are kept) is its own copy and is written as read; other blocks go through the filter line by line. A line longer than a few blocks is never
 // held whole unless it may start a chunk: it is read once to test it, then copied in blocks.
 class EraseCopier {
 public:
@@ -135,7 +163,7 @@ public:
     Result<void> open(const std::filesystem::path& input);
     Result<void> copyTo(TextStream& output);
     // How many chunks were found whole (and replaced) in all the copies so far.
-    std::uint64_t found() const { return filter_.found(); }
+    std::uint64_t found() const { return filter_.found() + (utf8Filter_ ? utf8Filter_->found() : 0); }
     // The last file copied was binary (a NUL byte in its first 64 KiB) and was copied as it is.
     bool binary() const { return binary_; }
 
@@ -149,12 +177,19 @@ private:
     Result<std::string_view> copyLongLine(std::string_view firstPart, TextStream& output);
     Result<void> writeOut(TextStream& output, std::size_t atLeast);
 
-    ChunkFilter filter_;
+    // Whether the file at `input` is valid UTF-8 (a binary file counts as not: it is copied as is).
+    Result<bool> isUtf8Text(const std::filesystem::path& input);
+
+    ChunkFilter filter_;                     // the settings' chunk and spew
+    std::optional<ChunkFilter> utf8Filter_;  // the same typed text for files that are valid UTF-8
+    ChunkFilter* active_;                    // the one the file at hand is filtered with
+    const EraseSettings* settings_;
     std::size_t blockSize_;
     LineBlocks input_;
     std::string out_;   // filtered bytes waiting to be written
     std::string part_;  // a long line's bytes, read again
     bool binary_ = false;
+    LineEnds ends_;
 };
 
 // Writes the copy of one file below base / "copies", making the mirrored folders and replacing

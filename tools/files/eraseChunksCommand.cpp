@@ -43,6 +43,7 @@ int runErase(CommandRun& run)
         return runInPlace(run, base, files, std::move(walked), eraseEdit(settings, inPlaceLineEnds(run)));
     }
     settings.mode = run.has("--dry-run") ? CopyMode::ListOnly : CopyMode::Write;
+    settings.ends = copiesLineEnds(run);
 
     const auto report = runEraseChunks(base, settings, run.progress());
     if (!report) {
@@ -59,7 +60,7 @@ Command eraseCommand()
 {
     Command command;
     command.name = "erase";
-    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [-r] [--exact] [-n [-0]] [-g GLOB]... [--diff | --apply] [--to-crlf]";
+    command.synopsis = "FOLDER --chunk FILE [--spew FILE | --erase-only] [-r] [--exact] [-n [-0]] [-g GLOB]... [--diff | --apply] [--to-crlf | --keep-line-ends]";
     command.summary = "erase or replace a multi-line chunk in copies of every file of a folder";
     command.description =
         "Writes a copy of every file of FOLDER (and, with --recursive, of every folder below it) into "
@@ -67,7 +68,7 @@ Command eraseCommand()
         "Without --diff or --apply the source files are never changed, and FOLDER/copies is never walked. A chunk is found where "
         "a line holds the chunk's first line (trimmed, case ignored) and each following line passes the "
         "next chunk line: the line lies within the chunk line (case ignored), or the chunk line lies "
-        "within it exactly. Every line of a copy ends in CR LF.";
+        "within it exactly. Every line of a copy ends in CR LF unless --keep-line-ends is given.";
     command.options = {
         {"--chunk", "FILE", "the chunk: the non-empty lines of FILE, as typed into the window's chunk box "
                             "(- reads standard input)"},

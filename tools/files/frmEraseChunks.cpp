@@ -46,7 +46,8 @@ frmEraseChunks::frmEraseChunks(QWidget* parent) : QWidget(parent), run_(new Back
     QWidget* client = scrollingClient(this);
     setupControls(client);
     setupPlaces(client);
-    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild});
+    setTabChain({Drive1, Dir1, richChunk, cmdBegin, chkGoRecursive, richSpew, chkEraseOnly, chkAllowWild,
+                 chkKeepLineEnds});
 
     Form_Load();
 
@@ -79,6 +80,7 @@ void frmEraseChunks::setupControls(QWidget* client)
     chkEraseOnly = make<QCheckBox>(client, "chkEraseOnly", QStringLiteral("Select to &erase chunks only (and ignore spews)."));
     chkAllowWild = make<QCheckBox>(client, "chkAllowWild", QStringLiteral("&Allow \u00A2 as a wld card"));
     chkAllowWild->setChecked(true);
+    chkKeepLineEnds = keepLineEndsBox(client);
     cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Start Erasing"));
 }
 
@@ -105,6 +107,7 @@ void frmEraseChunks::setupPlaces(QWidget* client)
     placeTwips(richSpew, {2400 + w, 5160, 7695, 2295}, {side, boxes, 0.5f, 0.5f});
     placeTwips(chkEraseOnly, {2400 + w, 7560, 3855, 495}, {side, 0, 1, 0});
     placeTwips(chkAllowWild, {2400 + w, 8040, 3975, 495}, {side, 0, 1, 0});
+    placeTwips(chkKeepLineEnds, {6480 + w, 8640, 2055, 495}, {side, 0, 1, 0});
     placeTwips(cmdBegin, {4080 + w, 8640, 1215, 495}, {side, 0, 1, 0});
     resize(scaledPx(10605 + w), scaledPx(9630));
 }
@@ -134,16 +137,18 @@ void frmEraseChunks::chkEraseOnly_Click()
 void frmEraseChunks::cmdBegin_Click()
 {
     EraseSettings settings;
-    settings.chunk = chunkLines(boxBytes(richChunk));
+    // Typed text goes into each file in the file's own encoding; a spew that is not written does
+    // not count.
+    setTypedText(settings, boxUtf8(richChunk), chkEraseOnly->isChecked() ? std::string() : boxUtf8(richSpew));
     if (settings.chunk.empty()) {
         showMessage(QStringLiteral("There is no chunk to erase: type at least one line of text into \"Chunk to "
                                    "Erase\". Nothing was written."));
         return;
     }
-    settings.spew = boxBytes(richSpew);
     settings.options.allowWild = chkAllowWild->isChecked();
     settings.options.eraseOnly = chkEraseOnly->isChecked();
     settings.recursive = chkGoRecursive->isChecked();
+    settings.ends = chkKeepLineEnds->isChecked() ? LineEnds::Keep : LineEnds::CrLf;
 
     run_->start([base = toPath(Dir1->path()), settings](ProgressCallback progress) {
         return runEraseChunks(base, settings, std::move(progress));

@@ -43,6 +43,7 @@ private:
     QCheckBox* chkGoRecursive;
     QCheckBox* chkEraseOnly;
     QCheckBox* chkAllowWild;
+    QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;
 };
 

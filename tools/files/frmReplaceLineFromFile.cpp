@@ -1,5 +1,6 @@
 #include "tools/files/frmReplaceLineFromFile.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,9 +29,11 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     txtPath = make<QLineEdit>(client, "txtPath", QStringLiteral("Text1"));
     auto* cmdBegin = make<QPushButton>(client, "cmdBegin", QStringLiteral("&Command1"));
     explainControls(cmdBegin);
+    chkKeepLineEnds = keepLineEndsBox(client);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdBegin);
+    buttonRow->addWidget(chkKeepLineEnds);
     buttonRow->addStretch();
     auto* layout = new QVBoxLayout(client);
     layout->addWidget(Drive1);
@@ -38,7 +41,7 @@ frmReplaceLineFromFile::frmReplaceLineFromFile(QWidget* parent) : QWidget(parent
     layout->addWidget(txtPath);
     layout->addLayout(buttonRow);
 
-    setTabChain({Drive1, Dir1, txtPath, cmdBegin});
+    setTabChain({Drive1, Dir1, txtPath, cmdBegin, chkKeepLineEnds});
 
     pairDrive(Drive1, Dir1);
     echoFolderPath(Dir1, txtPath);
@@ -63,8 +66,9 @@ void frmReplaceLineFromFile::explainControls(QWidget* cmdBegin)
 
 void frmReplaceLineFromFile::cmdBegin_Click()
 {
-    run_->start([folder = toPath(Dir1->path()), program = programFolder()](ProgressCallback progress) {
-        return runReplaceLines(folder, program, std::move(progress));
+    run_->start([folder = toPath(Dir1->path()), program = programFolder(),
+                 ends = chkKeepLineEnds->isChecked() ? LineEnds::Keep : LineEnds::CrLf](ProgressCallback progress) {
+        return runReplaceLines(folder, program, std::move(progress), ends);
     }, [this](const Result<RunReport>& report) { showRun(report); });
 }
 

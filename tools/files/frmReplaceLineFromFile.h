@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace qb {
@@ -28,6 +29,7 @@ private:
     DrivePicker* Drive1;
     FolderPicker* Dir1;
     QLineEdit* txtPath;
+    QCheckBox* chkKeepLineEnds;
     BackgroundRun* run_;
 };
 

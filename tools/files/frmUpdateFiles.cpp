@@ -15,6 +15,7 @@
 #include "ui/behaviours.h"
 #include "ui/cp1252.h"
 #include "ui/editor.h"
+#include "core/dataFolder.h"
 #include "core/fs.h"
 #include "ui/guard.h"
 #include "ui/kit.h"
@@ -38,13 +39,14 @@ frmUpdateFiles::frmUpdateFiles(QWidget* parent) : QWidget(parent), run_(new Back
     setupControls(client);
     setupLayout(client);
     setTabChain({Drive1, Dir1, txtNewFilePath, cmdGetNewFile, cmdView, cmdGo, rich1, richReplaced, cmdAddFile_1, List1,
-                 cmdRemove});
+                 cmdRemove, cmdPreview});
 
     pairDrive(Drive1, Dir1);
     connect(cmdGetNewFile, &QPushButton::clicked, this, guarded([this] { cmdGetNewFile_Click(); }));
     connect(cmdAddFile_1, &QPushButton::clicked, this, guarded([this] { cmdAddFile_Click(1); }));
     connect(cmdView, &QPushButton::clicked, this, guarded([this] { cmdView_Click(); }));
     connect(cmdGo, &QPushButton::clicked, this, guarded([this] { cmdGo_Click(); }));
+    connect(cmdPreview, &QPushButton::clicked, this, guarded([this] { cmdPreview_Click(); }));
 
     Form_Load();
 }
@@ -85,6 +87,9 @@ void frmUpdateFiles::setupControls(QWidget* client)
     cmdRemove = make<QPushButton>(client, "cmdRemove", QStringLiteral("&Remove"));
     explain(cmdRemove, QStringLiteral("Remove the selected file from the list (Delete)"));
     editableList(List1, cmdRemove);
+    cmdPreview = make<QPushButton>(client, "cmdPreview", QStringLiteral("&Preview"));
+    explain(cmdPreview, QStringLiteral("List the files GO!!! would replace, and say which it would refuse and why, "
+                                       "without writing anything"));
     cmdGo = make<QPushButton>(client, "cmdGo", QStringLiteral("&GO!!!"));
     QFont large = cmdGo->font();
     large.setBold(true);
@@ -107,6 +112,7 @@ void frmUpdateFiles::setupLayout(QWidget* client)
     left->addWidget(Label2);
     left->addWidget(Drive1);
     left->addWidget(Dir1, 1);
+    left->addWidget(cmdPreview, 0, Qt::AlignRight);
     left->addWidget(cmdGo);
     auto* right = new QVBoxLayout;
     right->addWidget(Label4);
@@ -170,20 +176,33 @@ void frmUpdateFiles::cmdView_Click()
     setBoxText(rich1, fileText(*contents));
 }
 
-void frmUpdateFiles::cmdGo_Click()
+std::vector<std::filesystem::path> frmUpdateFiles::listedNewFiles() const
 {
-    richReplaced->clear();
     std::vector<std::filesystem::path> newFiles;
     newFiles.reserve(static_cast<std::size_t>(List1->count()));
     for (int row = 0; row < List1->count(); ++row)
         newFiles.push_back(toPath(List1->item(row)->text()));
+    return newFiles;
+}
+
+void frmUpdateFiles::cmdGo_Click()
+{
+    richReplaced->clear();
     // The backup stamps are made on the run's thread (the time stamp is safe on any thread).
-    run_->start([newFiles = std::move(newFiles), start = toPath(Dir1->path())](ProgressCallback progress) {
-        return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress));
+    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path()), data = programFolder()](ProgressCallback progress) {
+        return updateFiles(newFiles, start, fileNameTimeStampNow, std::move(progress), data);
     }, [this](const RunReport& run) { showRun(run); });
 }
 
-void frmUpdateFiles::showRun(const RunReport& run)
+void frmUpdateFiles::cmdPreview_Click()
+{
+    richReplaced->clear();
+    run_->start([newFiles = listedNewFiles(), start = toPath(Dir1->path())](ProgressCallback progress) {
+        return listUpdates(newFiles, start, fileNameTimeStampNow, std::move(progress));
+    }, [this](const RunReport& run) { showRun(run, true); });
+}
+
+void frmUpdateFiles::showRun(const RunReport& run, bool preview)
 {
     setPathBox(richReplaced, run.text);
     // A name with line breaks in it takes several lines of the box, each leading to the file.
@@ -192,9 +211,13 @@ void frmUpdateFiles::showRun(const RunReport& run)
         replacedLines_.insert(replacedLines_.end(), 1 + countLineEnds(listed.native()), listed);
     }
     replacedLinks_->markReportShown();
-    showStatus(this, QStringLiteral("Update Files: ") +
-                         counted(run.counts.written, QStringLiteral("file replaced"), QStringLiteral("files replaced")) +
-                         QStringLiteral(" below ") + Dir1->path() + QStringLiteral(", ") +
+    const QString replaced = preview ? QStringLiteral("Update Files preview, nothing written: ") +
+                                           counted(run.listed.size(), QStringLiteral("file would be replaced"),
+                                                   QStringLiteral("files would be replaced"))
+                                     : QStringLiteral("Update Files: ") +
+                                           counted(run.counts.written, QStringLiteral("file replaced"),
+                                                   QStringLiteral("files replaced"));
+    showStatus(this, replaced + QStringLiteral(" below ") + Dir1->path() + QStringLiteral(", ") +
                          counted(run.counts.files, QStringLiteral("file looked at"), QStringLiteral("files looked at")) +
                          summaryEnd(run));
     for (const std::filesystem::path& missing : run.missingInputs)

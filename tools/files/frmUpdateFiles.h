@@ -1,7 +1,8 @@
 // The window that copies listed new files over every same-named file below a folder: new files
 // are typed or browsed into txtNewFilePath and added to List1 (where the Delete key, its context
 // menu and cmdRemove take them out again), the tree starts at Dir1, and
-// richReplaced lists the files replaced, each line leading to its file.
+// richReplaced lists the files replaced, each line leading to its file. cmdPreview lists the
+// same without writing anything, and says what the run would refuse.
 #pragma once
 
 #include "core/error.h"
@@ -36,12 +37,15 @@ public:
     void cmdAddFile_Click(short Index);
     void cmdView_Click();
     void cmdGo_Click();
+    // Lists what GO!!! would replace, and shows what it would refuse and why, writing nothing.
+    void cmdPreview_Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void showRun(const RunReport& run);
+    void showRun(const RunReport& run, bool preview = false);
+    std::vector<std::filesystem::path> listedNewFiles() const;
     void setupControls(QWidget* client);
     void setupLayout(QWidget* client);
 
@@ -55,6 +59,7 @@ private:
     QPushButton* cmdView;
     QPushButton* cmdGo;
     QPushButton* cmdRemove;
+    QPushButton* cmdPreview;
     QListWidget* List1;
     QPlainTextEdit* rich1;
     DrivePicker* Drive1;

@@ -10,27 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The line end of the line that ends at `end` in `text`, as one of the constant ends.
-std::string_view lineEndAt(std::string_view text, std::size_t end)
-{
-    if (end >= text.size())
-        return {};
-    if (text[end] == '\n')
-        return "\n";
-    return end + 1 < text.size() && text[end + 1] == '\n' ? crlf : std::string_view("\r");
-}
-
-// Calls `each(line, end)` for every line of `bytes`; `end` is the line's own end, or CR LF.
-template <class Each>
-void forEachLine(std::string_view bytes, LineEnds ends, Each&& each)
-{
-    for (std::size_t from = 0; from < bytes.size();) {
-        const std::size_t end = lineEndFrom(bytes, from);
-        each(bytes.substr(from, end - from), ends == LineEnds::Keep ? lineEndAt(bytes, end) : crlf);
-        from = afterLineEnd(bytes, end);
-    }
-}
-
 std::vector<fs::path> walkInputs(const fs::path& folder, bool recursive, RunReport& report, ProgressCallback progress,
                                  const std::function<bool(const WalkEntry&)>& skip)
 {
@@ -53,8 +32,13 @@ std::vector<fs::path> walkInputs(const fs::path& folder, bool recursive, RunRepo
 
 EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends)
 {
-    return [&settings, ends](std::string_view bytes) {
-        ChunkFilter filter(settings.chunk, settings.spew, settings.options);
+    return [&settings, ends](const fs::path& file, std::string_view bytes) -> Result<std::string> {
+        // Typed text goes into each file in the file's own encoding.
+        const auto utf8 = dependsOnEncoding(settings) ? useUtf8Text(settings, file, isValidUtf8(bytes)) : false;
+        if (!utf8)
+            return std::unexpected(utf8.error());
+        ChunkFilter filter(*utf8 ? settings.utf8->chunk : settings.chunk, *utf8 ? settings.utf8->spew : settings.spew,
+                           settings.options);
         std::string out;
         forEachLine(bytes, ends, [&](std::string_view line, std::string_view end) { filter.push(line, out, end); });
         filter.finish(out);
@@ -64,7 +48,7 @@ EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends)
 
 EditBytes replaceEdit(const std::vector<ReplacePair>& pairs, LineEnds ends)
 {
-    return [&pairs, ends](std::string_view bytes) {
+    return [&pairs, ends](const fs::path&, std::string_view bytes) -> Result<std::string> {
         std::string out, line;
         forEachLine(bytes, ends, [&](std::string_view read, std::string_view end) {
             line.assign(read);
@@ -118,11 +102,15 @@ void editFiles(const std::vector<fs::path>& files, const EditBytes& edit, RunRep
         // The tools copy a binary file as it is, so it has no edit.
         if (looksBinary(before))
             continue;
-        const std::string after = edit(before);
-        if (after == before)
+        const auto after = edit(file, before);
+        if (!after) {
+            report.fail(file, after.error());
+            continue;
+        }
+        if (*after == before)
             continue;
         ++report.counts.changed;
-        changed(PlannedEdit{file, std::move(*original), contentHash(after)}, before, after);
+        changed(PlannedEdit{file, std::move(*original), contentHash(*after)}, before, *after);
     }
 }
 

@@ -4,6 +4,7 @@
 // applyEdits.
 #pragma once
 
+#include "core/lineEnds.h"
 #include "tools/files/apply.h"
 #include "tools/files/eraseChunks.h"
 #include "tools/files/replaceLines.h"
@@ -16,13 +17,8 @@
 
 namespace qb {
 
-enum class LineEnds {
-    Keep,  // each line keeps its own end, and a last line without one stays so
-    CrLf,  // every line ends in CR LF, as the tools write copies
-};
-
-// A file's bytes -> its edited bytes.
-using EditBytes = std::function<std::string(std::string_view)>;
+// A file's bytes -> its edited bytes, or why the file is refused: the same as an apply's MakeAfter.
+using EditBytes = MakeAfter;
 
 EditBytes eraseEdit(const EraseSettings& settings, LineEnds ends);
 EditBytes replaceEdit(const std::vector<ReplacePair>& pairs, LineEnds ends);

@@ -20,6 +20,8 @@ std::vector<CommandOption> inPlaceOptions()
                         "folder; `quillbox undo` takes them back"},
         {"--to-crlf", "", "with --diff or --apply: end every line in CR LF, as copies are written (by "
                           "default each line keeps its own line end)"},
+        {"--keep-line-ends", "", "in the copies, each line keeps its own line end and a file its final-newline "
+                                 "state, as --diff and --apply keep them (default: every line ends in CR LF)"},
     };
 }
 
@@ -33,11 +35,18 @@ LineEnds inPlaceLineEnds(const CommandRun& run)
     return run.has("--to-crlf") ? LineEnds::CrLf : LineEnds::Keep;
 }
 
+LineEnds copiesLineEnds(const CommandRun& run)
+{
+    return run.has("--keep-line-ends") ? LineEnds::Keep : LineEnds::CrLf;
+}
+
 int runInPlace(CommandRun& run, const fs::path& folder, const std::vector<fs::path>& files, RunReport walked,
                const EditBytes& edit)
 {
     if (run.has("--diff") && run.has("--apply"))
         return run.usage("give --diff or --apply, not both");
+    if (run.has("--to-crlf") && run.has("--keep-line-ends"))
+        return run.usage("give --to-crlf or --keep-line-ends, not both");
     RunReport report = std::move(walked);
     const fs::path base = absoluteFolder(folder);
     if (run.has("--diff")) {
@@ -47,9 +56,7 @@ int runInPlace(CommandRun& run, const fs::path& folder, const std::vector<fs::pa
         });
         return run.runStatus(report);
     }
-    ApplyPlan plan{run.name(), base, {}, [&](const fs::path&, std::string_view before) -> Result<std::string> {
-                       return edit(before);
-                   }};
+    ApplyPlan plan{run.name(), base, {}, edit};
     editFiles(files, edit, report, [&](PlannedEdit changed, std::string_view, std::string_view) {
         plan.edits.push_back(std::move(changed));
     });
@@ -74,7 +81,7 @@ Command undoCommand()
     Command command;
     command.name = "undo";
     command.synopsis = "[MANIFEST] [--list]";
-    command.summary = "take back the last apply of erase --apply or replace --apply, or the one named";
+    command.summary = "take back the last apply of erase --apply, replace --apply or update, or the one named";
     command.description =
         "Restores each file that an apply changed from the backup it made, but only where the file still "
         "holds what the apply wrote: a file changed since is left as it is and named on standard error, "

@@ -147,8 +147,9 @@ constexpr std::size_t outputBlock = 256 * 1024;
 // so the trace costs time on such a line, but never its length in memory.
 class ReplaceCopier {
 public:
-    ReplaceCopier(LineBlocks& input, const std::vector<ReplacePair>& pairs, TextStream* debug, TextStream& output)
-        : input_(input), pairs_(pairs), chain_(pairs), debug_(debug), output_(output)
+    ReplaceCopier(LineBlocks& input, const std::vector<ReplacePair>& pairs, TextStream* debug, TextStream& output,
+                  LineEnds ends)
+        : input_(input), pairs_(pairs), chain_(pairs), debug_(debug), output_(output), ends_(ends)
     {
     }
 
@@ -175,7 +176,9 @@ public:
             if (auto written = flush(outputBlock); !written)
                 return std::unexpected(written.error());
         }
-        if (inLine_)  // a long last line without a line end gets one, as every line does
+        // A long last line without a line end gets one, as every line does, unless ends are kept.
+        lineEnd_ = lineEndOut({}, 0, ends_);
+        if (inLine_)
             if (auto ended = endLongLine(); !ended)
                 return std::unexpected(ended.error());
         if (auto written = flush(0); !written)
@@ -190,7 +193,7 @@ private:
         if (!inLine_)
             lineStart_ = input_.runOffset();
         inLine_ = true;
-        lineEnd_ = input_.runOffset() + run.size();
+        lineStop_ = input_.runOffset() + run.size();
         if (!debug_)
             chain_.push(run, out_);
         return {};
@@ -204,7 +207,8 @@ private:
             const std::size_t end = lineEndFrom(run, 0);
             if (!debug_)
                 chain_.push(run.substr(0, end), out_);
-            lineEnd_ = input_.runOffset() + end;
+            lineStop_ = input_.runOffset() + end;
+            lineEnd_ = lineEndOut(run, end, ends_);
             if (auto ended = endLongLine(); !ended)
                 return ended;
             pos = afterLineEnd(run, end);
@@ -213,7 +217,7 @@ private:
             const std::size_t end = lineEndFrom(run, pos);
             if (auto replaced = chain_.line(run.substr(pos, end - pos), debug_, out_); !replaced)
                 return replaced;
-            out_ += crlf;
+            out_ += lineEndOut(run, end, ends_);
             pos = afterLineEnd(run, end);
         }
         return {};
@@ -224,7 +228,7 @@ private:
         inLine_ = false;
         if (!debug_) {
             chain_.endLine(out_);
-            out_ += crlf;
+            out_ += lineEnd_;
             return {};
         }
         const std::span<const ReplacePair> pairs(pairs_);
@@ -244,7 +248,7 @@ private:
         PairChain all(pairs);
         if (auto copied = replay(all, output_); !copied)
             return copied;
-        out_ += crlf;
+        out_ += lineEnd_;
         return {};
     }
 
@@ -252,8 +256,8 @@ private:
     Result<void> replay(PairChain& chain, TextStream& to)
     {
         std::string made;
-        for (std::uint64_t at = lineStart_; at <= lineEnd_;) {
-            const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(lineEnd_ - at, outputBlock));
+        for (std::uint64_t at = lineStart_; at <= lineStop_;) {
+            const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(lineStop_ - at, outputBlock));
             made.clear();
             if (piece == 0) {
                 chain.endLine(made);
@@ -286,13 +290,15 @@ private:
     std::string out_;   // copied bytes waiting to be written
     std::string part_;  // a long line's bytes, read again
     bool inLine_ = false;                             // parts of a line came, its end has not
-    std::uint64_t lineStart_ = 0, lineEnd_ = 0;        // where that line lies in the file
+    std::uint64_t lineStart_ = 0, lineStop_ = 0;       // where that line lies in the file
+    std::string_view lineEnd_;                        // what ends it in the copy
+    LineEnds ends_;
 };
 
 }  // namespace
 
 Result<bool> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
-                 const std::vector<ReplacePair>& pairs, TextStream* debug)
+                 const std::vector<ReplacePair>& pairs, TextStream* debug, LineEnds ends)
 {
     LineBlocks input(LineBlocks::defaultBlockSize, LineBlocks::defaultBlockSize);
     if (auto opened = input.open(strFilePath); !opened)
@@ -303,21 +309,22 @@ Result<bool> snp(const FileSystemObject& fso, const std::filesystem::path& strFi
             return std::unexpected(made.error());
     bool binary = false;
     auto written = writeCopy(fso, copies / strFilePath.filename(), [&](TextStream& output) {
-        return transformValue(ReplaceCopier(input, pairs, debug, output).run(), [&](bool isBinary) { binary = isBinary; });
+        return transformValue(ReplaceCopier(input, pairs, debug, output, ends).run(), [&](bool isBinary) { binary = isBinary; });
     });
     input.close();
     return transformValue(std::move(written), [&] { return binary; });
 }
 
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
-                                  ProgressCallback progress)
+                                  ProgressCallback progress, LineEnds ends)
 {
-    return runReplaceLinesFrom(folder, programFolder / pairFileName, programFolder / debugFileName, std::move(progress));
+    return runReplaceLinesFrom(folder, programFolder / pairFileName, programFolder / debugFileName, std::move(progress),
+                               NamedBy::Tool, CopyMode::Write, ends);
 }
 
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
                                       const std::filesystem::path& debugPath, ProgressCallback progress,
-                                      NamedBy debugNamedBy, CopyMode mode)
+                                      NamedBy debugNamedBy, CopyMode mode, LineEnds ends)
 {
     const bool dryRun = mode == CopyMode::ListOnly;
     const FileSystemObject fso(folder);  // the copies are never written through a link
@@ -350,7 +357,7 @@ Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const
                 return std::unexpected(opened.error());
             debug.emplace(std::move(*opened));
         }
-        return snp(fso, file, pairs.value(), debug ? &*debug : nullptr);
+        return snp(fso, file, pairs.value(), debug ? &*debug : nullptr, ends);
     };
     if (!dryRun) {
         if (const auto removed = fso.removeDebris(folder / "copies")) {

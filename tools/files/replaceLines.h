@@ -16,6 +16,7 @@
 
 #include "core/error.h"
 #include "core/fs.h"
+#include "core/lineEnds.h"
 #include "core/walk.h"
 
 #include <filesystem>
@@ -80,21 +81,23 @@ void replaceAll(std::string& line, std::string_view search, std::string_view rep
 // Writes the changed copy of one file into "copies" beside it (through a temporary file, an
 // earlier copy replaced only when the new one is whole, a read-only one refused) and, when
 // `debug` is given, appends its debug entries. True when the file was binary and copied as is.
+// Each line of the copy ends in CR LF, or with `ends` Keep as it ended in the file.
 Result<bool> snp(const FileSystemObject& fso, const std::filesystem::path& strFilePath,
-                 const std::vector<ReplacePair>& pairs, TextStream* debug);
+                 const std::vector<ReplacePair>& pairs, TextStream* debug, LineEnds ends = LineEnds::CrLf);
 
 // A whole run over the files directly in `folder`. The pair file must exist in `programFolder`
 // before anything is written: without it (or when it cannot be read) the run does not start. The
 // debug file is never taken as an input. The first failure ends the run and is the report's one
 // failure; copies finished before it stay (counted as written). The report has no text.
 Result<RunReport> runReplaceLines(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
-                                  ProgressCallback progress = {});
+                                  ProgressCallback progress = {}, LineEnds ends = LineEnds::CrLf);
 // The same with the pair file and the debug file named; an empty debug path writes no trace. A
 // debug file that the user named may also be a descriptor, device, FIFO or socket
 // (FileSystemObject::createOutput); one that is the pair file is refused (75) before anything is
 // read. ListOnly writes nothing: the report's `listed` holds the copies, then the debug file.
 Result<RunReport> runReplaceLinesFrom(const std::filesystem::path& folder, const std::filesystem::path& pairPath,
                                       const std::filesystem::path& debugPath, ProgressCallback progress = {},
-                                      NamedBy debugNamedBy = NamedBy::Tool, CopyMode mode = CopyMode::Write);
+                                      NamedBy debugNamedBy = NamedBy::Tool, CopyMode mode = CopyMode::Write,
+                                      LineEnds ends = LineEnds::CrLf);
 
 }  // namespace qb

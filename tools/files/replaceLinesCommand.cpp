@@ -38,7 +38,7 @@ Command replaceCommand()
 {
     Command command;
     command.name = "replace";
-    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE] [-n [-0]] [-g GLOB]... [--diff | --apply] [--to-crlf]";
+    command.synopsis = "FOLDER [--pairs FILE] [--debug FILE] [-n [-0]] [-g GLOB]... [--diff | --apply] [--to-crlf | --keep-line-ends]";
     command.summary = "apply search-and-replace pairs to copies of every file in a folder";
     command.description =
         "Every line of every file directly in FOLDER goes through the pairs of the pair file in order "
@@ -71,7 +71,8 @@ Command replaceCommand()
         const auto report = runReplaceLinesFrom(folder, pairs ? run.inputPath(*pairs) : programFolder() / pairFileName,
                                                 debug ? std::filesystem::path(*debug) : std::filesystem::path(),
                                                 run.progress(), NamedBy::User,
-                                                run.has("--dry-run") ? CopyMode::ListOnly : CopyMode::Write);
+                                                run.has("--dry-run") ? CopyMode::ListOnly : CopyMode::Write,
+                                                copiesLineEnds(run));
         if (!report) {
             run.report(report.error());
             return exitStatus::cannotStart;

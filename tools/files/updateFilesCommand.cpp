@@ -18,9 +18,11 @@ Command updateCommand()
         "file so a failed copy leaves the old one whole. Prints the replaced files, one a line, spelled "
         "below FOLDER as FOLDER was given. A same-named file that cannot be replaced (read-only, a link, "
         "a FIFO, device or socket, or one whose backup name would be too long) has its line on stderr "
-        "instead; the run goes on, and the exit status is 1.";
+        "instead; the run goes on, and the exit status is 1. Each run is recorded in the data folder "
+        "before anything is replaced, so `quillbox undo` takes it back from its backups.";
     command.options = {
-        options::dryRun("only print the files that would be replaced; write nothing"),
+        options::dryRun("only print the files that would be replaced, and on stderr those that would be "
+                        "refused and why; write nothing"),
         options::nullEnds(),
         options::glob(),
         options::recursive("accepted and ignored: the whole tree below FOLDER is always searched"),
@@ -36,9 +38,10 @@ Command updateCommand()
         }
         if (!found)
             return exitStatus::cannotStart;
+        // A dry run plans with the same stamps, so it refuses what the run would refuse, and why.
         const RunReport report = run.has("--dry-run")
-                                     ? listUpdates(newFiles, folder, run.progress())
-                                     : updateFiles(newFiles, folder, fileNameTimeStampNow, run.progress());
+                                     ? listUpdates(newFiles, folder, fileNameTimeStampNow, run.progress())
+                                     : updateFiles(newFiles, folder, fileNameTimeStampNow, run.progress(), programFolder());
         run.printListed(report.listed, folder);
         return run.runStatus(report);
     };
