@@ -7,7 +7,12 @@
 # Usage: bench/table.sh [ROW...]   (no ROW: every row)
 #   scan todo          generated tree (20,000 files, 200 MB): declarations / TODO beside ripgrep
 #   realscan realtodo  /usr/include (this machine's -dev headers) beside ripgrep
+#   realtodoc          todos /usr/include beside rg -uuu -c TODO: (the start-up and walk row)
+#   autotodo autosubs  /usr/include by file type: todos --lang auto beside rg -n TODO, subs --lang
+#                      auto beside one ctags -R process
 #   bigtodo bigscan    one 1 GB file beside grep -c / ripgrep, with peak memory
+#   bigblock           one 1 GB TODO block (every line holds an apostrophe): the text report to
+#                      standard output and to --output, beside grep -c, with peak memory
 #   repotodo reposubs  generated multi-language git repository (repo_tree.py: 20,000 files, 4,000
 #                      more ignored): TODO blocks and declarations by file type beside ripgrep
 #                      (every file, ignored ones too) and one ctags -R
@@ -47,6 +52,11 @@ big_file() {  # the generated tree's text, over and over, to 1 GB
     for _ in 1 2 3 4 5 6; do xargs -0 cat <"$DATA/list"; done | head -c 1000000000 >"$DATA/big.tmp" || true
     rm -f "$DATA/list"
     mv "$DATA/big.tmp" "$DATA/big.txt"
+}
+block_file() {  # one TODO block of 1 GB: every line after the marker's holds an apostrophe
+    [[ -f $DATA/block.bas ]] && return
+    { printf "' TODO: the one block\r\n"; yes "' a comment line that goes on, as comments in old code do" | head -c 1000000000; } >"$DATA/block.tmp" || true
+    mv "$DATA/block.tmp" "$DATA/block.bas"
 }
 erase_tree() {  # erase_tree SCALE: 2,000 x SCALE files, 105 MB x SCALE
     local dir=$DATA/erase-$1
@@ -125,6 +135,30 @@ row_realscan() {
 row_realtodo() {
     warm /usr/include
     pair "TODO scan, /usr/include" "rg -nuu" : "$QB todos /usr/include" : "$(found rg -nuu "'TODO:'" /usr/include)"
+}
+row_realtodoc() {
+    warm /usr/include
+    pair "TODO scan, /usr/include, ripgrep counting" "rg -uuu -c" : "$QB todos /usr/include" \
+         : "$(found rg -uuu -c "'TODO:'" /usr/include)"
+}
+row_autotodo() {
+    warm /usr/include
+    pair "TODO blocks by file type, /usr/include" "rg -n TODO" : "$QB todos --lang auto /usr/include" \
+         : "$(found rg -n TODO /usr/include)"
+}
+row_autosubs() {
+    quillbox_install_packages universal-ctags
+    warm /usr/include
+    pair "declarations by file type, /usr/include" "ctags -R --output-format=json" : "$QB subs --lang auto /usr/include" \
+         : "ctags -R --output-format=json -f - /usr/include"
+}
+row_bigblock() {
+    block_file; warm "$DATA/block.bas"
+    pair "TODO scan, one 1 GB block, report to standard output" "grep -c" : "$QB todos $DATA/block.bas" \
+         : "$(found grep -c "'TODO:'" "$DATA/block.bas")" memory
+    pair "TODO scan, one 1 GB block, report to --output" "grep -c" "rm -f $DATA/block.txt" \
+         "$QB todos $DATA/block.bas --output $DATA/block.txt" : "$(found grep -c "'TODO:'" "$DATA/block.bas")" memory
+    rm -f "$DATA/block.txt"
 }
 row_bigtodo() {
     big_file; warm "$DATA/big.txt"
@@ -205,5 +239,5 @@ row_window() {  # from just before the start to the chooser's first paint, under
 }
 
 rows=("$@")
-[[ ${#rows[@]} -gt 0 ]] || rows=(scan todo realscan realtodo bigtodo bigscan repotodo reposubs gitwalk gittodo erase perl erase4 erase16 floor replace longline startup window)
+[[ ${#rows[@]} -gt 0 ]] || rows=(scan todo realscan realtodo realtodoc autotodo autosubs bigtodo bigscan bigblock repotodo reposubs gitwalk gittodo erase perl erase4 erase16 floor replace longline startup window)
 for row in "${rows[@]}"; do "row_$row"; done

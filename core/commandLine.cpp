@@ -2,6 +2,7 @@
 
 #include "core/fs.h"
 #include "core/glob.h"
+#include "core/lineEnds.h"
 
 #include <algorithm>
 #include <atomic>
@@ -480,16 +481,19 @@ void CommandRun::write(std::string_view bytes)
 
 std::string CommandRun::withLineEnds(std::string_view text) const
 {
-    const bool crlf = has("--crlf");
+    // CR LF and a lone LF become the chosen line end; a lone CR stays. The text between line
+    // ends is copied a line at a time: a streamed report passes through here whole.
+    const std::string_view lineEnd = has("--crlf") ? "\r\n" : "\n";
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' && !crlf && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        if (c == '\n' && crlf && (i == 0 || text[i - 1] != '\r'))
-            out += '\r';
-        out += c;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = lineEndFrom(text, from);
+        out.append(text.substr(from, end - from));
+        if (end == text.size())
+            break;
+        const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        out.append(text[end] == '\r' && !crlf ? std::string_view("\r") : lineEnd);
+        from = end + (crlf ? 2 : 1);
     }
     return out;
 }

@@ -466,11 +466,13 @@ Result<void> FileSystemObject::readFileBytes(const fs::path& path, std::string& 
     return {};
 }
 
-Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) const
+Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path, int folder, std::uint64_t* size) const
 {
     // Two calls, as scans open every file of a tree. Non-blocking, so that a FIFO cannot hang the
-    // open; reads of a regular file ignore the flag, so it is left on.
-    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    // open; reads of a regular file ignore the flag, so it is left on. Opening by name in an open
+    // folder spares the system a lookup of every folder above it.
+    constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    sys::UniqueFd fd(folder >= 0 ? sys::openAt(folder, fileNameOf(path).data(), flags) : sys::open(path.c_str(), flags));
     if (!fd)
         return std::unexpected(openError(errno, path));
     struct stat st;
@@ -482,6 +484,8 @@ Result<sys::UniqueFd> FileSystemObject::openForReading(const fs::path& path) con
         return std::unexpected(kind.error());
     if (!S_ISREG(st.st_mode))  // a stream the user named waits for its data
         (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    if (size)
+        *size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
     return fd;
 }
 

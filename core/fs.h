@@ -147,8 +147,9 @@ public:
     Result<std::vector<Folder>> SubFolders() const;
     Result<std::vector<File>> Files() const;
     // Both lists from one reading of the folder, for walks that want files and subfolders.
-    // Files and Files() never hold names of the temporary-file pattern.
-    Result<FolderEntries> list() const;
+    // Files and Files() never hold names of the temporary-file pattern. With `openFd`, the folder
+    // is read through that open descriptor of it.
+    Result<FolderEntries> list(int openFd = -1) const;
 
 private:
     std::filesystem::path path_;
@@ -255,7 +256,10 @@ public:
     // A regular file open for reading, for readers that take it a block at a time; anything else
     // is refused once open. For paths that come from a folder listing (regular files): a path
     // given by a user may name a device, which checkInput refuses before it is ever opened.
-    Result<sys::UniqueFd> openForReading(const std::filesystem::path& path) const;
+    // With an open `folder` (a walk's), the file is opened by its name relative to it. `size`,
+    // when given, is set to the size of a regular file as it was opened (0 for anything else).
+    Result<sys::UniqueFd> openForReading(const std::filesystem::path& path, int folder = -1,
+                                         std::uint64_t* size = nullptr) const;
     // True when both paths name the same existing file (also through links or hard links).
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) const;
 
@@ -273,5 +277,9 @@ void acceptStreamInput(const std::filesystem::path& path);
 
 // Walk order: names compared case-insensitively (Windows-1252 letters), ties broken by bytes.
 bool walkOrderLess(std::string_view a, std::string_view b);
+
+// The name of a listed file or folder (the part of its path after the last separator), without
+// a copy; it ends where the path's text ends, so its data() is a C string.
+std::string_view fileNameOf(const std::filesystem::path& path);
 
 }  // namespace qb

@@ -160,12 +160,19 @@ Result<std::vector<File>> Folder::Files() const
         [&](const EntryNames& names) { return entriesAs<File>(path_, names.files); });
 }
 
-Result<FolderEntries> Folder::list() const
+Result<FolderEntries> Folder::list(int openFd) const
 {
-    return transformValue(listNames(path_, true, true), [&](EntryNames names) {
+    return transformValue(listNames(path_, true, true, openFd), [&](EntryNames names) {
         return FolderEntries{entriesAs<File>(path_, names.files), entriesAs<Folder>(path_, names.folders),
                              std::move(names.temps)};
     });
+}
+
+std::string_view fileNameOf(const fs::path& path)
+{
+    const std::string_view full = path.native();
+    const std::size_t slash = full.rfind(fs::path::preferred_separator);
+    return slash == std::string_view::npos ? full : full.substr(slash + 1);
 }
 
 bool walkOrderLess(std::string_view a, std::string_view b)

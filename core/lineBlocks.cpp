@@ -28,7 +28,7 @@ LineBlocks::LineBlocks(std::size_t blockSize, std::size_t lineLimit)
 
 LineBlocks::~LineBlocks() = default;
 
-Result<void> LineBlocks::open(const std::filesystem::path& path)
+Result<void> LineBlocks::open(const std::filesystem::path& path, int folder)
 {
     close();
     if (capacity_ > keptBlocks * blockSize_) {
@@ -37,9 +37,9 @@ Result<void> LineBlocks::open(const std::filesystem::path& path)
     }
     begin_ = end_ = 0;
     eof_ = partial_ = continued_ = false;
-    offset_ = runOffset_ = 0;
+    offset_ = runOffset_ = read_ = 0;
     path_ = &path;
-    auto fd = FileSystemObject().openForReading(path);
+    auto fd = FileSystemObject().openForReading(path, folder, &size_);
     if (!fd)
         return std::unexpected(std::move(fd.error()));
     fd_ = std::move(*fd);
@@ -80,9 +80,12 @@ Result<void> LineBlocks::fill(std::size_t size)
         const ssize_t got = sys::read(fd_.get(), data_.get() + end_, capacity_ - end_);
         if (got < 0)
             return std::unexpected(systemError(errno, *path_));
-        if (got == 0)
-            eof_ = true;
         end_ += static_cast<std::size_t>(got);
+        read_ += static_cast<std::uint64_t>(got);
+        // A file read to its size needs no read that finds nothing more: most files of a tree
+        // take one read instead of two.
+        if (got == 0 || (size_ > 0 && read_ >= size_))
+            eof_ = true;
     }
     return {};
 }

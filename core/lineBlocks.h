@@ -32,8 +32,9 @@ public:
     LineBlocks& operator=(const LineBlocks&) = delete;
 
     // Starts on `path` (which must outlive the reading), forgetting the file before it (the
-    // buffer is kept).
-    Result<void> open(const std::filesystem::path& path);
+    // buffer is kept). With an open `folder` (a walk's), the file is opened relative to it.
+    // A regular file is read up to the size it had when it was opened.
+    Result<void> open(const std::filesystem::path& path, int folder = -1);
     // Reads ahead until `size` bytes wait to be handed out or the file has ended, and returns the
     // bytes that wait (perhaps more than `size`). Nothing is handed out by this.
     Result<std::string_view> peek(std::size_t size);
@@ -71,6 +72,8 @@ private:
     bool eof_ = false;
     bool partial_ = false, continued_ = false;
     std::uint64_t offset_ = 0;     // where in the file begin_ is
+    std::uint64_t size_ = 0;       // a regular file's size at the open (0: unknown, read to the end)
+    std::uint64_t read_ = 0;       // bytes read so far
     std::uint64_t runOffset_ = 0;
     sys::UniqueFd fd_;
     const std::filesystem::path* path_ = nullptr;

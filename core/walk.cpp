@@ -5,6 +5,8 @@
 #include "core/gitIgnore.h"
 #include "core/glob.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 
 #include <optional>
@@ -85,26 +87,28 @@ public:
     }
 
     // Enters `folder` (already announced to the visitor) and everything below it; false once the
-    // whole walk is to end.
-    bool walk(const fs::path& folder, int depth)
+    // whole walk is to end. `open` is the folder itself, open, or the error of opening it.
+    bool walk(const fs::path& folder, int depth, const Result<OpenFolder>& open)
     {
         if (const auto& unfiltered = filter_.error(); unfiltered && depth == 0)
             return visit_({WalkEntry::Kind::FolderError, folder, depth, &*unfiltered}) != Visit::Stop;
-        auto entries = Folder(folder).list();
+        auto entries = open ? Folder(folder).list((*open)->get()) : std::unexpected(open.error());
         if (!entries) {
             const WalkEntry failed{WalkEntry::Kind::FolderError, folder, depth, &entries.error()};
             return visit_(failed) != Visit::Stop;
         }
+        const int folderFd = (*open)->get();
         if (options_.removeDebris && !entries->tempNames.empty())
-            if (const sys::UniqueFd fd(sys::open(folder.c_str(), O_RDONLY | O_DIRECTORY)); fd)
-                result.debrisRemoved += detail::removeDebris(fd.get(), entries->tempNames, started_);
+            result.debrisRemoved += detail::removeDebris(folderFd, entries->tempNames, started_);
+        // Each entry is offered to the visitor unless the filter leaves it out; the visitor may
+        // open a file relative to `*open`.
         for (const File& file : entries->files) {
             if (!filter_.keepsFile(file.Path()))
                 continue;
             if (!step(file.Path()))
                 return false;
             ++result.files;
-            const Visit answer = visit_({WalkEntry::Kind::File, file.Path(), depth});
+            const Visit answer = visit_({WalkEntry::Kind::File, file.Path(), depth, nullptr, &*open});
             if (answer != Visit::Continue)
                 return answer == Visit::SkipFolder;
         }
@@ -115,21 +119,28 @@ public:
                 return false;
             if (!filter_.entersFolder(subFolder.Path()))
                 continue;
-            if (!enter(subFolder.Path(), depth + 1))
+            if (!enter(subFolder.Path(), depth + 1, folderFd))
                 return false;
         }
         return true;
     }
 
     // Announces `folder` and walks it unless the visitor skips it; false once the walk is to end.
-    bool enter(const fs::path& folder, int depth)
+    // A folder below the start is opened relative to its parent, `parentFd`, without following
+    // a link that took its place since the parent was listed.
+    bool enter(const fs::path& folder, int depth, int parentFd = -1)
     {
         switch (visit_({WalkEntry::Kind::Folder, folder, depth})) {
         case Visit::Stop: return false;
         case Visit::SkipFolder: return true;
         case Visit::Continue: break;
         }
-        return walk(folder, depth);
+        const int fd = parentFd < 0 ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                    : ::openat(parentFd, fileNameOf(folder).data(),
+                                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return walk(folder, depth, std::unexpected(systemError(errno, folder, true)));
+        return walk(folder, depth, std::make_shared<const sys::UniqueFd>(fd));
     }
 
     WalkResult result;

@@ -10,11 +10,13 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/fsSys.h"
 #include "core/glob.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <type_traits>
@@ -53,6 +55,10 @@ private:
 // all its subfolders; for a Folder entry, the folder itself); or end the whole walk.
 enum class Visit { Continue, SkipFolder, Stop };
 
+// A folder of a walk, open. Shared, so that whoever opens a file of it later (a scan's worker
+// thread, after the walk moved on) can still open the file relative to it.
+using OpenFolder = std::shared_ptr<const sys::UniqueFd>;
+
 struct WalkEntry {
     enum class Kind {
         Folder,       // a folder about to be listed (the start folder first, at depth 0)
@@ -63,6 +69,7 @@ struct WalkEntry {
     const std::filesystem::path& path;  // absolute
     int depth;                          // a folder's depth below the start; a file's, its folder's
     const Error* error = nullptr;
+    const OpenFolder* folder = nullptr;  // a File's folder, open; the file is its last name there
 };
 
 struct WalkOptions {

@@ -4,6 +4,9 @@
 #include "tools/sql/linkTable.h"
 #include "tools/sql/seqTrig.h"
 #include "tools/registry.h"
+#include "tools/scan/commentTodos.h"
+#include "tools/scan/findSubs.h"
+#include "tools/scan/findTodos.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -175,9 +178,10 @@ TEST_F(Commands, TheCommandLineLoadsNoGuiAndHandsOverToTheWindows)
 }
 
 // A stop signal while every file of a scan is already in the workers' hands (a few long files:
-// links to one, each costly to scan): the run ends with 128 + the signal's number, prints no
-// report and leaves the output file as it was. A scan that did not stop would go on for minutes;
-// it is killed after 20 seconds.
+// links to one, each costly to scan): the run ends with 128 + the signal's number and leaves the
+// output file as it was. On standard output it leaves at most the start of the report (the first
+// file's part streams in pieces while it is read). A scan that did not stop would go on for
+// minutes; it is killed after 20 seconds.
 TEST_F(Commands, StopSignalsEndAScanWithNoReport)
 {
     std::string lines = "Public Sub First() ' TODO: first\r\n";
@@ -201,11 +205,96 @@ TEST_F(Commands, StopSignalsEndAScanWithNoReport)
                                                      .secondsAfterSignal = 20});
         EXPECT_TRUE(ran.signalled && !ran.killed);
         EXPECT_EQ(ran.status, 128 + row.signal);
-        EXPECT_EQ(ran.out, "");
+        const std::string start = (temp / "tree/f000.bas").string() + "\n\tPublic Sub First() ' TODO: first\n";
+        EXPECT_TRUE(ran.out.empty() || (ran.out.starts_with(start) && ran.out.ends_with("\tPublic Subtotal As Currency\n")))
+            << ran.out.substr(0, 200);
         EXPECT_EQ(ran.err, "");
         EXPECT_EQ(test::readBytes(report), "the report before\n");
         EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);  // tree, report
     }
+}
+
+// A text report streams. Every format gives the bytes of the report kept whole, on standard
+// output and in an --output file, also with a file whose part goes out in pieces. A stop after
+// the first lines came out ends the run with 130, and what was printed is the start of the whole
+// report. A report to --output is published whole or not at all, also when the run is killed
+// mid-way; the next run publishes it and removes what the killed one left.
+TEST_F(Commands, StreamedReportsKeepTheirBytesAndAreWholeOrStopped)
+{
+    std::string longBlock = "' TODO: a long block\r\n";
+    while (longBlock.size() < 3 * partHandOnSize)
+        longBlock += "' goes on\r\n";
+    for (int i = 0; i < 300; ++i)
+        temp.write("tree/a/f" + std::to_string(1000 + i) + ".bas", i == 150 ? longBlock + "Public Sub Long()\r\n"
+                                                                         : "Public Sub P() ' TODO: p\r\n' q\r\nx = 1\r\n");
+    const fs::path small = temp / "tree/a";
+    const auto lf = [](std::string text) { return QString::fromStdString(text).replace("\r\n", "\n").toStdString(); };
+    const ScanReport todos = findTodosIn({small});
+    const ScanReport todosByType = findTodosByTypeIn({small}, TodoTypeOptions());
+    const ScanReport subs = findSubsIn({small}).value();
+    struct Row { QStringList args; std::string expected; };
+    std::vector<Row> rows = {
+        {{"todos", "--crlf"}, todos.text}, {{"todos"}, lf(todos.text)}, {{"todos", "--lang", "auto"}, lf(todosByType.text)},
+        {{"subs"}, lf(subs.text)},
+    };
+    for (const ReportFormat format : {ReportFormat::Csv, ReportFormat::Json, ReportFormat::Markdown}) {
+        const QString name = format == ReportFormat::Csv ? "csv" : format == ReportFormat::Json ? "json" : "markdown";
+        rows.push_back({{"todos", "--format", name}, writeReport({}, todos.found, format)});
+        rows.push_back({{"subs", "--format", name}, writeReport({}, subs.found, format)});
+    }
+    const fs::path file = temp / "report.out";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const test::Ran printed = runQuillbox(QStringList{row.args.front(), arg(small)} + row.args.mid(1));
+        EXPECT_EQ(printed.status, 0) << printed.err;
+        EXPECT_EQ(printed.out, row.expected);
+        const test::Ran saved = runQuillbox(QStringList{row.args.front(), arg(small), "-o", arg(file)} + row.args.mid(1));
+        EXPECT_EQ(saved.status, 0) << saved.err;
+        EXPECT_EQ(test::readBytes(file), row.expected);
+    }
+
+    // Long files after the small ones keep the run going once its first lines are out.
+    std::string lines = "Public Sub Big() ' TODO: big\r\n";
+    for (int i = 0; i < (1 << 19); ++i)
+        lines += "Public Subtotal As Currency\r\n";
+    const fs::path big = temp.write("tree/b/g000.bas", lines);
+    for (int i = 1; i < 400; ++i)
+        fs::create_hard_link(big, temp / "tree/b" / ("g" + std::to_string(1000 + i).substr(1) + ".bas"));
+    const QStringList scan = {"todos", arg(temp / "tree")};
+    const test::Ran whole = runQuillbox(scan);
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const auto holdsBytes = [](const fs::path& path) {
+        std::error_code ec;
+        const auto size = fs::file_size(path, ec);
+        return !ec && size > 0;
+    };
+    const fs::path printed = temp / "printed.txt";
+    const test::Ran stopped = runQuillbox(scan, {.signal = SIGINT,
+                                                 .signalWhen = [&](qint64) { return holdsBytes(printed); },
+                                                 .secondsAfterSignal = 20,
+                                                 .standardOutput = printed});
+    EXPECT_TRUE(stopped.signalled && !stopped.killed);
+    EXPECT_EQ(stopped.status, 130);
+    const std::string part = test::readBytes(printed);
+    EXPECT_TRUE(!part.empty() && part.size() < whole.out.size() && whole.out.starts_with(part)) << part.size();
+
+    // Killed while the report is half written to its temporary file: the file stays as it was.
+    temp.write("kept.txt", "the report before\n");
+    const QStringList toFile = scan + QStringList{"--output", arg(temp / "kept.txt")};
+    const auto halfWritten = [&](qint64) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(temp.path(), ec))
+            if (entry.path().filename().string().starts_with(".quillbox-") && holdsBytes(entry.path()))
+                return true;
+        return false;
+    };
+    const test::Ran killed = runQuillbox(toFile, {.signal = SIGKILL, .signalWhen = halfWritten});
+    EXPECT_TRUE(killed.signalled);
+    EXPECT_EQ(test::readBytes(temp / "kept.txt"), "the report before\n");
+    const test::Ran again = runQuillbox(toFile);
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.err, "quillbox: Removed 1 temporary file left behind by an interrupted run.\n");
+    EXPECT_EQ(test::readBytes(temp / "kept.txt"), whole.out);
 }
 
 // Failures are listed as the windows list them: the first 20, then how many more and how many

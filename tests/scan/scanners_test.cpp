@@ -1,4 +1,6 @@
 // The two scanners: the declaration line test, the TODO block rule, and their reports over trees.
+#include "tools/scan/commentTodos.h"
+#include "tools/scan/ctagsDeclarations.h"
 #include "tools/scan/findSubs.h"
 #include "tools/scan/findTodos.h"
 
@@ -249,6 +251,60 @@ TEST_F(ScanTree, StopRequestEndsTheScanInsideALongFile)
         EXPECT_EQ(report.text, row.text);
         EXPECT_EQ(report.cancelled, row.stopIn[0] != '\0' || row.stopBefore);
         EXPECT_EQ(scanner.runs, row.runs);
+    }
+}
+
+// A streamed report is the kept report's text to the byte, for every scanner: hundreds of files
+// (more than the workers hold at once), unreadable and binary ones, and files whose parts grow
+// far past a piece, which go out in pieces while their files are still read.
+TEST_F(ScanTree, StreamedReportsAreTheKeptReportsBytes)
+{
+    std::string longBlock = "' TODO: a block of 1.2 MB\r\n", declarations, functions;
+    while (longBlock.size() < 1200 * 1024)
+        longBlock += "' goes on and on\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        declarations += "Public Sub S" + std::to_string(i) + "()\r\n";
+        functions += "int f" + std::to_string(i) + "(void) { return 0; }\n";
+    }
+    for (int i = 0; i < 400; ++i) {
+        const std::string name = "d" + std::to_string(i / 90) + "/f" + std::to_string(1000 + i);
+        if (i % 97 == 5)
+            test::makeUnreadableFile(temp / (name + ".bas"));
+        else if (i == 150)
+            temp.write(name + ".bas", std::string("\0binary ' TODO: no\r\n", 22));
+        else if (i % 50 == 7)
+            temp.write(name + (i % 100 == 7 ? ".bas" : ".c"), i % 100 == 7 ? longBlock + declarations : "// TODO: c\r\n" + functions);
+        else
+            temp.write(name + (i % 2 ? ".bas" : ".c"), i % 3 ? "Public Sub P()\r\n  ' TODO: p\r\n' q\r\nx\r\n" : "int g(void);\r\n");
+    }
+    const std::vector<std::filesystem::path> paths = {temp.path()};
+    const TodoTypeOptions byType;
+    using Scan = std::function<Result<ScanReport>(ScanOutput)>;
+    struct Row { const char* name; Scan scan; };
+    const Row rows[] = {
+        {"todos", [&](ScanOutput output) -> Result<ScanReport> { return findTodosIn(paths, {}, std::move(output)); }},
+        {"todos by type", [&](ScanOutput output) -> Result<ScanReport> { return findTodosByTypeIn(paths, byType, {}, std::move(output)); }},
+        {"subs", [&](ScanOutput output) { return findSubsIn(paths, {}, std::move(output)); }},
+        {"subs by type", [&](ScanOutput output) { return findDeclarationsByType(paths, {}, std::move(output)); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto kept = row.scan(ScanDetail::Full);
+        ASSERT_TRUE(kept) << kept.error().description;
+        std::string streamed;
+        std::size_t pieces = 0, largest = 0;
+        const auto report = row.scan(ScanOutput(ScanDetail::TextOnly, [&](std::string_view text) {
+            streamed += text;
+            ++pieces;
+            largest = std::max(largest, text.size());
+        }));
+        ASSERT_TRUE(report);
+        EXPECT_EQ(report->text, "");
+        EXPECT_EQ(streamed, kept->text);
+        EXPECT_GT(kept->text.size(), 1u << 20);
+        EXPECT_LE(largest, partHandOnSize + LineBlocks::defaultBlockSize * 3) << pieces << " pieces";
+        EXPECT_EQ(report->skipped.size(), kept->skipped.size());
+        EXPECT_EQ(report->binarySkipped, 1u);
     }
 }
 

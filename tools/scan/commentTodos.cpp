@@ -127,6 +127,9 @@ bool CommentLexer::line(std::string_view text, std::vector<CommentSpan>& spans)
         }
         code = true;
         ++pos;
+        // Past code, only a byte that may open a comment or a string matters.
+        while (pos < text.size() && !first_[static_cast<unsigned char>(text[pos])])
+            ++pos;
     }
     return code;
 }
@@ -296,6 +299,8 @@ CommentTodoBlocks::CommentTodoBlocks(const CommentSyntax& syntax, const std::vec
 
 const std::string* CommentTodoBlocks::markerIn(std::string_view text) const
 {
+    if (!mayHoldMarker_)
+        return nullptr;
     const std::string* first = nullptr;
     std::size_t firstAt = std::string_view::npos;
     for (const std::string& marker : *markers_) {
@@ -336,8 +341,9 @@ void CommentTodoBlocks::end(ScanPart& part)
         close(part);
 }
 
-void CommentTodoBlocks::addLine(std::string_view line, std::uint64_t number, ScanPart& part)
+void CommentTodoBlocks::addLine(std::string_view line, std::uint64_t number, ScanPart& part, bool mayHoldMarker)
 {
+    mayHoldMarker_ = mayHoldMarker;
     const bool code = lexer_.line(line, spans_);
     const auto textOf = [&](const CommentSpan& span) { return line.substr(span.begin, span.end - span.begin); };
     if (open_ == Open::BlockComment) {
@@ -413,16 +419,30 @@ public:
         }
         if (!blocks_)
             blocks_.emplace(*syntax_, options_.markers);
-        // The rest of the file holds no marker and no block is open: nothing more can be found,
-        // so its comments need not be followed (most files hold no marker at all).
-        if (last && !blocks_->open() && std::ranges::none_of(options_.markers, [&](const std::string& marker) {
-                return (marker.size() >= 2 ? findBytes(lines, marker, 0) : lines.find(marker)) != std::string_view::npos;
-            }))
-            return {};
+        // Where each marker word next stands in the run, found once per occurrence: a line with
+        // none in it needs its comments followed but not searched.
+        nextAt_.assign(options_.markers.size(), 0);
+        std::size_t next = 0;  // the nearest of them
+        const auto findNext = [&](std::size_t from) {
+            next = std::string_view::npos;
+            for (std::size_t m = 0; m < nextAt_.size(); ++m) {
+                const std::string& marker = options_.markers[m];
+                if (nextAt_[m] <= from)  // passed, or not looked for yet in this run
+                    nextAt_[m] = marker.size() >= 2 ? findBytes(lines, marker, from) : lines.find(marker, from);
+                next = std::min(next, nextAt_[m]);
+            }
+        };
+        findNext(0);
         for (std::size_t pos = 0; pos < lines.size();) {
+            // The rest of the file holds no marker and no block is open: nothing more can be
+            // found, so its comments need not be followed (most files hold no marker at all).
+            if (last && next == std::string_view::npos && !blocks_->open())
+                break;
             const std::size_t end = lineEndFrom(lines, pos);
-            blocks_->addLine(lines.substr(pos, end - pos), line_++, part);
+            blocks_->addLine(lines.substr(pos, end - pos), line_++, part, next < end);
             pos = afterLineEnd(lines, end);
+            if (next < pos)
+                findNext(pos);
         }
         return {};
     }
@@ -433,7 +453,14 @@ public:
             blocks_->end(part);
         if (classic_)
             classic_->end(part);
-        frameTodoPart(*file_, part, head_);
+        frameTodoPart(*file_, part, head_, std::exchange(led_, false));
+    }
+
+    bool lead(ScanPart& part) override
+    {
+        if (!std::exchange(led_, true))
+            leadTodoPart(*file_, part, head_);
+        return true;
     }
 
 private:
@@ -445,7 +472,9 @@ private:
     std::uint64_t line_ = 1;
     std::optional<CommentTodoBlocks> blocks_;
     std::optional<TodoBlocks> classic_;
+    std::vector<std::size_t> nextAt_;  // where each marker next stands in the run being scanned
     ScanPart head_;
+    bool led_ = false;  // the heading went in front before the file ended
 };
 
 }  // namespace
@@ -462,9 +491,9 @@ ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& option
 }
 
 ScanReport findTodosByTypeIn(const std::vector<std::filesystem::path>& paths, const TodoTypeOptions& options,
-                             ProgressCallback progress, ScanDetail detail, std::stop_token stop)
+                             ProgressCallback progress, ScanOutput output, std::stop_token stop)
 {
-    return findTodosIn(paths, std::move(progress), detail, std::move(stop), [&] { return todoScannerByType(options); });
+    return findTodosIn(paths, std::move(progress), std::move(output), std::move(stop), [&] { return todoScannerByType(options); });
 }
 
 }  // namespace qb

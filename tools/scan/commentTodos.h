@@ -75,8 +75,9 @@ std::vector<std::string> todoMarkersFrom(std::string_view text);
 class CommentTodoBlocks {
 public:
     CommentTodoBlocks(const CommentSyntax& syntax, const std::vector<std::string>& markers);
-    // Line `number` of the file, without its line end.
-    void addLine(std::string_view line, std::uint64_t number, ScanPart& part);
+    // Line `number` of the file, without its line end. `mayHoldMarker` false says that no marker
+    // word stands anywhere in the line, so its comments need not be searched for one.
+    void addLine(std::string_view line, std::uint64_t number, ScanPart& part, bool mayHoldMarker = true);
     // The file has ended.
     void end(ScanPart& part);
     // A block is open and may go on in the next line.
@@ -86,6 +87,7 @@ private:
     enum class Open { None, LineComment, BlockComment };
     // The first marker in span, or nullptr.
     const std::string* markerIn(std::string_view text) const;
+    bool mayHoldMarker_ = true;  // of the line being added
     void include(std::string_view line, std::uint64_t number, ScanPart& part);
     void close(ScanPart& part);
 
@@ -109,6 +111,6 @@ ScanReport findTodosByType(const Folder& myFolder, const TodoTypeOptions& option
                            std::stop_token stop = {});
 // The same for each path in order, as findTodosIn walks them.
 ScanReport findTodosByTypeIn(const std::vector<std::filesystem::path>& paths, const TodoTypeOptions& options,
-                             ProgressCallback progress = {}, ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
+                             ProgressCallback progress = {}, ScanOutput output = {}, std::stop_token stop = {});
 
 }  // namespace qb

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
 
@@ -90,13 +91,13 @@ namespace {
 using TagsByFile = std::unordered_map<std::string, std::vector<CtagsTag>>;
 
 // Reports the tagged lines of one file, in the Classic declaration report's shape.
-class TagLinesScanner final : public FileScanner {
+class TagLinesScanner final : public PathLineScanner {
 public:
     explicit TagLinesScanner(const TagsByFile& tags) : tags_(tags) {}
 
-    void start(const std::filesystem::path& file, ScanPart&) override
+    void start(const std::filesystem::path& file, ScanPart& part) override
     {
-        path_ = &file;
+        PathLineScanner::start(file, part);
         line_ = 1;
         const auto found = tags_.find(file.native());
         next_ = found == tags_.end() ? nullptr : found->second.data();
@@ -120,36 +121,49 @@ public:
         return {};
     }
 
-    void finish(ScanPart& part) override
-    {
-        if (part.text.empty())
-            return;
-        head_.clear();
-        head_.addLine({}, path_->native(), 1);
-        part.prepend(head_);
-    }
-
 private:
     const TagsByFile& tags_;
-    const std::filesystem::path* path_ = nullptr;
     const CtagsTag* next_ = nullptr;
     const CtagsTag* end_ = nullptr;
     std::uint64_t line_ = 1;
-    ScanPart head_;
 };
 
-Result<std::vector<CtagsTag>> runCtagsWith(const std::string& program, const std::vector<std::string>& files)
+// What ctags is asked for: each tag's file, line, kind (long name), language and scope, and no
+// search pattern (the report reads the line from the file itself), so that ctags writes and this
+// process reads a fraction of the JSON. Kinds that are never kept are not made at all where that
+// is known to leave the kept tags and their scopes exactly as they are (C and C++, where macros,
+// members and enumerators are most of the tags).
+const std::vector<std::string>& ctagsArguments()
 {
-    std::vector<std::string> arguments = {"--output-format=json", "--fields=+nlsZ", "--sort=no", "-f", "-"};
+    static const std::vector<std::string> arguments = {
+        "--output-format=json", "--excmd=number", "--fields=FnklsZ", "--sort=no",
+        "--kinds-C=-{macro}{enumerator}{header}{member}{variable}",
+        "--kinds-C++=-{macro}{enumerator}{header}{member}{variable}", "-f", "-"};
+    return arguments;
+}
+
+Result<std::vector<CtagsTag>> runCtagsWith(const std::string& program, std::span<const std::string> files)
+{
+    std::vector<std::string> arguments = ctagsArguments();
     for (const std::string& file : files)
         arguments.push_back(file.starts_with('-') ? "./" + file : file);  // never read as an option
     int status = 0;
     auto output = outputOf(program, arguments, status);
     if (!output)
         return std::unexpected(output.error());
-    if (status != 0)
-        return std::unexpected(Error{err::PathFileAccess, program + " ended with status " + std::to_string(status)});
-    return parseCtagsJson(*output);
+    if (status == 0)
+        return parseCtagsJson(*output);
+    // ctags gives up at the first file it cannot read: the batch is run again in halves, so such
+    // a file costs only its own tags (the scan lists it as skipped when it reads it).
+    if (files.size() == 1)
+        return std::vector<CtagsTag>();
+    const std::size_t half = files.size() / 2;
+    auto tags = runCtagsWith(program, files.first(half));
+    auto rest = runCtagsWith(program, files.subspan(half));
+    if (!tags || !rest)
+        return tags ? rest : tags;
+    tags->insert(tags->end(), std::make_move_iterator(rest->begin()), std::make_move_iterator(rest->end()));
+    return tags;
 }
 
 }  // namespace
@@ -195,7 +209,7 @@ Result<std::vector<CtagsTag>> runCtags(const std::vector<std::string>& files)
 }
 
 Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
-                                          ScanDetail detail, std::stop_token stop)
+                                          ScanOutput output, std::stop_token stop)
 {
     auto program = findCtags();
     if (!program)
@@ -241,7 +255,7 @@ Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::pat
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(std::make_unique<TagLinesScanner>(tags));
-    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
+    ScanRun run(std::move(progress), std::move(scanners), std::move(output), std::move(stop));
     run.walkPaths(paths, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);

@@ -50,6 +50,6 @@ Result<std::vector<CtagsTag>> runCtags(const std::vector<std::string>& files);
 // The report for each path in order (a folder walked as findSubsIn walks it, a file by itself),
 // by file type. Fails as a whole when ctags cannot be run.
 Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                                          ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
+                                          ScanOutput output = {}, std::stop_token stop = {});
 
 }  // namespace qb

@@ -9,13 +9,13 @@ namespace qb {
 
 namespace {
 
-class SubsScanner final : public FileScanner {
+class SubsScanner final : public PathLineScanner {
 public:
     explicit SubsScanner(SubOrFunctTest test) : test_(std::move(test)) {}
 
-    void start(const std::filesystem::path& file, ScanPart&) override
+    void start(const std::filesystem::path& file, ScanPart& part) override
     {
-        path_ = &file;
+        PathLineScanner::start(file, part);
         line_ = 1;
     }
 
@@ -30,24 +30,13 @@ public:
         return {};
     }
 
-    void finish(ScanPart& part) override
-    {
-        if (part.text.empty())
-            return;  // nothing matched: the file is not listed
-        head_.clear();
-        head_.addLine({}, path_->native(), 1);
-        part.prepend(head_);
-    }
-
 private:
     SubOrFunctTest test_;  // match data is per thread, so one per worker
-    const std::filesystem::path* path_ = nullptr;
     std::uint64_t line_ = 1;
-    ScanPart head_;  // the path line, written once a line matched
 };
 
 template <class Walk>
-Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanDetail detail, std::stop_token stop)
+Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanOutput output, std::stop_token stop)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i) {
@@ -56,7 +45,7 @@ Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanDetail det
             return std::unexpected(scanner.error());
         scanners.push_back(std::move(*scanner));
     }
-    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
+    ScanRun run(std::move(progress), std::move(scanners), std::move(output), std::move(stop));
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), subsSkipList))
             run.scan(file);
@@ -169,9 +158,9 @@ Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& pat
 }
 
 Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
-                              ScanDetail detail, std::stop_token stop)
+                              ScanOutput output, std::stop_token stop)
 {
-    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail,
+    return scanSubs(std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, std::move(output),
                     std::move(stop));
 }
 

@@ -67,6 +67,6 @@ Result<ScanReport> findSubsInFiles(const std::vector<std::filesystem::path>& pat
                                    std::stop_token stop = {});
 // The report for each path in order: a folder as findSubsAndFuncts walks it, a file by itself.
 Result<ScanReport> findSubsIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                              ScanDetail detail = ScanDetail::Full, std::stop_token stop = {});
+                              ScanOutput output = {}, std::stop_token stop = {});
 
 }  // namespace qb

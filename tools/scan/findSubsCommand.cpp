@@ -16,10 +16,10 @@ Command subsCommand()
         "With --lang auto, universal-ctags finds the declarations of each file by its type: functions, "
         "methods, classes, structs, interfaces, enums, type definitions, modules and namespaces. The "
         "report keeps the same shape; the records' kind is ctags' kind, and JSON adds its scope.",
-        [byType](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail,
+        [byType](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanOutput output,
                  std::stop_token stop) {
-            return *byType ? findDeclarationsByType(paths, std::move(progress), detail, std::move(stop))
-                           : findSubsIn(paths, std::move(progress), detail, std::move(stop));
+            return *byType ? findDeclarationsByType(paths, std::move(progress), std::move(output), std::move(stop))
+                           : findSubsIn(paths, std::move(progress), std::move(output), std::move(stop));
         });
     command.options.push_back({"--lang", "MODE",
                                "classic (the default): the patterns above, as the window's Classic mode; auto: "

@@ -4,6 +4,7 @@
 #include "tools/scan/lines.h"
 
 #include <cstring>
+#include <utility>
 
 namespace qb {
 
@@ -31,23 +32,31 @@ public:
     void finish(ScanPart& part) override
     {
         blocks_.end(part);
-        frameTodoPart(*file_, part, head_);
+        frameTodoPart(*file_, part, head_, std::exchange(led_, false));
+    }
+
+    bool lead(ScanPart& part) override
+    {
+        if (!std::exchange(led_, true))
+            leadTodoPart(*file_, part, head_);
+        return true;
     }
 
 private:
     const std::filesystem::path* file_ = nullptr;
     TodoBlocks blocks_;
     ScanPart head_;
+    bool led_ = false;  // the heading went in front before the file ended
 };
 
 template <class Walk>
-ScanReport scanTodos(const TodoScannerMaker& make, ProgressCallback progress, Walk walk, ScanDetail detail,
+ScanReport scanTodos(const TodoScannerMaker& make, ProgressCallback progress, Walk walk, ScanOutput output,
                      std::stop_token stop)
 {
     FileScanners scanners;
     for (std::size_t i = scanWorkerCount(); i > 0; --i)
         scanners.push_back(make());
-    ScanRun run(std::move(progress), std::move(scanners), detail, std::move(stop));
+    ScanRun run(std::move(progress), std::move(scanners), std::move(output), std::move(stop));
     walk(run, [&](const std::filesystem::path& file) {
         if (!nameHasFragment(fileNameOf(file), todoSkipList))
             run.scan(file);
@@ -57,15 +66,22 @@ ScanReport scanTodos(const TodoScannerMaker& make, ProgressCallback progress, Wa
 
 }  // namespace
 
-void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head)
+void leadTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head)
 {
-    if (part.text.empty())
-        return;  // no block: the file is not listed
-    // The heading, only for files that are listed.
     head.clear();
     head.addLine(todoSeparator, {}, 0);
     head.addLine(todoPathPrefix, file.native(), 1);
     part.prepend(head);
+}
+
+void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head, bool led)
+{
+    if (!led) {
+        if (part.text.empty())
+            return;  // no block: the file is not listed
+        // The heading, only for files that are listed.
+        leadTodoPart(file, part, head);
+    }
     part.addLine({}, {}, 0);
     part.addLine(todoSeparator, {}, 0);
     part.addLine({}, {}, 0);
@@ -158,10 +174,10 @@ ScanReport findTodos(const Folder& myFolder, ProgressCallback progress, std::sto
                      ScanDetail::Full, std::move(stop));
 }
 
-ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail,
+ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanOutput output,
                        std::stop_token stop, const TodoScannerMaker& make)
 {
-    return scanTodos(make, std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, detail,
+    return scanTodos(make, std::move(progress), [&](ScanRun& run, const auto& visit) { run.walkPaths(paths, visit); }, std::move(output),
                      std::move(stop));
 }
 

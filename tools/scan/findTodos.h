@@ -53,8 +53,12 @@ std::unique_ptr<FileScanner> todoScanner();
 using TodoScannerMaker = std::function<std::unique_ptr<FileScanner>()>;
 
 // Completes a file's part of the report once its blocks are in: the heading in front (made in
-// `head`) and the lines after them; an empty part (no block) stays empty.
-void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head);
+// `head`) and the lines after them; an empty part (no block) stays empty. With `led`, the heading
+// went in front earlier (leadTodoPart) and only the lines after the blocks are added.
+void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head, bool led = false);
+// Puts the heading in front of a part whose blocks are not all in yet, so that they can be
+// handed on before the file ends (FileScanner::lead).
+void leadTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head);
 
 // The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h); `make`
 // makes the scanner of each worker.
@@ -62,7 +66,7 @@ ScanReport findTodos(const Folder& myFolder, ProgressCallback progress = {}, std
                      const TodoScannerMaker& make = todoScanner);
 // The report for each path in order: a folder as findTodos walks it, a file by itself.
 ScanReport findTodosIn(const std::vector<std::filesystem::path>& paths, ProgressCallback progress = {},
-                       ScanDetail detail = ScanDetail::Full, std::stop_token stop = {},
+                       ScanOutput output = {}, std::stop_token stop = {},
                        const TodoScannerMaker& make = todoScanner);
 
 }  // namespace qb

@@ -21,13 +21,13 @@ struct TodoRun {
 };
 
 Result<ScanReport> scanTodos(TodoRun& todo, const std::vector<std::filesystem::path>& paths, ProgressCallback progress,
-                             ScanDetail detail, std::stop_token stop)
+                             ScanOutput output, std::stop_token stop)
 {
     // A baseline is made from the records.
     if (todo.baseline || todo.writeBaselineTo)
-        detail = ScanDetail::Full;
-    ScanReport report = todo.byType ? findTodosByTypeIn(paths, todo.type, std::move(progress), detail, std::move(stop))
-                                    : findTodosIn(paths, std::move(progress), detail, std::move(stop));
+        output = ScanOutput(ScanDetail::Full);  // and the report kept whole, not streamed
+    ScanReport report = todo.byType ? findTodosByTypeIn(paths, todo.type, std::move(progress), std::move(output), std::move(stop))
+                                    : findTodosIn(paths, std::move(progress), std::move(output), std::move(stop));
     if (report.cancelled)
         return report;
     if (todo.writeBaselineTo) {
@@ -100,9 +100,9 @@ Command todosCommand()
         "counts only as a whole word inside a comment, never in a string or in code, and a block is the "
         "marker's comment with the comment lines that directly follow it. A file of no known type is read "
         "by the rules above. languages.txt in the data folder adds or changes file types.",
-        [todo](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanDetail detail,
+        [todo](const std::vector<std::filesystem::path>& paths, ProgressCallback progress, ScanOutput output,
                std::stop_token stop) {
-            return scanTodos(*todo, paths, std::move(progress), detail, std::move(stop));
+            return scanTodos(*todo, paths, std::move(progress), std::move(output), std::move(stop));
         });
     command.options.insert(command.options.end(), {
         {"--lang", "MODE",

@@ -2,6 +2,8 @@
 
 #include "core/fs.h"
 
+#include <optional>
+
 namespace qb {
 
 namespace {
@@ -39,44 +41,66 @@ int runScan(CommandRun& run, const PathsScan& scan)
             return exitStatus::cannotStart;
         }
 
-    // The text format needs the report's text alone; the list of files needs the records.
-    const bool textOnly = format == ReportFormat::Text && !run.has("--files-with-matches");
-    Result<ScanReport> report =
-        scan(paths, run.progress(), textOnly ? ScanDetail::TextOnly : ScanDetail::Full, run.stopToken());
+    // The text format needs the report's text alone, which is written as the scan makes it; the
+    // list of files and the record formats need the records, written at the end.
+    const bool listOnly = run.has("--files-with-matches");
+    const bool text = format == ReportFormat::Text;
+    // A report to a file goes to a temporary one that is published only when the report is
+    // whole; a stopped or failed run leaves the file as it was.
+    std::optional<TextStream> out;
+    if (output && !listOnly) {
+        auto stream = fso.createOutput(*output);
+        if (!stream) {
+            run.report(*output, stream.error());
+            return exitStatus::failed;
+        }
+        if (stream->isReplacing())
+            run.removeDebrisBeside(*output);
+        out = std::move(*stream);
+    }
+    std::optional<Error> writeFailed;
+    bool written = false;  // some of the report was written
+    // Text is printed with the command line's line ends; the record formats keep their own.
+    const auto write = [&](std::string_view bytes) {
+        written = written || !bytes.empty();
+        if (!out)
+            run.printBytes(bytes);
+        else if (auto wrote = out->Write(bytes); !wrote && !writeFailed)
+            writeFailed = std::move(wrote.error());
+    };
+    ReportSink sink;
+    if (text && !listOnly)
+        sink = [&](std::string_view part) { write(run.withLineEnds(part)); };
+    Result<ScanReport> report = scan(paths, run.progress(), ScanOutput(text && !listOnly ? ScanDetail::TextOnly : ScanDetail::Full, sink),
+                                     run.stopToken());
+    const auto discard = [&] {
+        if (out)
+            out->Discard();
+    };
     if (!report) {
+        discard();
         run.report(report.error());
         return exitStatus::failed;
     }
-    if (report->cancelled || run.interrupted())
-        return exitStatus::interrupted;  // a report cut short by Ctrl+C is not written anywhere
+    if (report->cancelled || run.interrupted()) {
+        discard();  // a report cut short by Ctrl+C is not published; on standard output it ends where it was cut
+        return exitStatus::interrupted;
+    }
     run.reportFailures(report->skipped);
-    const bool found = !report->found.items.empty() || (format == ReportFormat::Text && !report->text.empty());
-    if (run.has("--files-with-matches")) {
+    // What was not streamed: the whole text of a scan that kept it, or the records.
+    const bool found = written || !report->found.items.empty() || (text && !report->text.empty());
+    if (listOnly) {
         for (const RecordFile& file : report->found.files)
             run.printPath(file.path);
     } else {
-        // Text is printed with the command line's line ends; the record formats keep their own.
-        const bool text = format == ReportFormat::Text;
-        std::string bytes = text ? std::move(report->text) : writeReport({}, report->found, format);
-        if (text)
-            bytes = run.withLineEnds(bytes);
-        if (output) {
-            auto stream = fso.createOutput(*output);
-            if (stream && stream->isReplacing())
-                run.removeDebrisBeside(*output);
-            auto written = andThen(std::move(stream), [&](TextStream out) -> Result<void> {
-                if (auto wrote = out.Write(bytes); !wrote) {
-                    out.Discard();
-                    return wrote;
-                }
-                return out.Close();
-            });
-            if (!written) {
-                run.report(*output, written.error());
-                return exitStatus::failed;
-            }
-        } else {
-            run.printBytes(bytes);
+        write(text ? run.withLineEnds(report->text) : writeReport({}, report->found, format));
+    }
+    if (out) {
+        Result<void> closed = writeFailed ? Result<void>(std::unexpected(std::move(*writeFailed))) : out->Close();
+        if (!closed) {
+            discard();
+            run.report(*output, closed.error());
+            return exitStatus::failed;
         }
     }
     if (report->binarySkipped > 0 && run.stderrIsTerminal())

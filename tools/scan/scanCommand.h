@@ -13,7 +13,7 @@
 namespace qb {
 
 using PathsScan = std::function<Result<ScanReport>(const std::vector<std::filesystem::path>& paths,
-                                                   ProgressCallback progress, ScanDetail detail, std::stop_token stop)>;
+                                                   ProgressCallback progress, ScanOutput output, std::stop_token stop)>;
 
 // A scanner's command: its name, summary and description, and the scan it runs.
 Command scanCommand(std::string name, std::string summary, std::string description, PathsScan scan);

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace qb {
 
@@ -34,7 +35,7 @@ std::size_t scanWorkerCount()
 }
 
 FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part,
-                     const std::stop_token& stop)
+                     const std::stop_token& stop, const PartHandOn& handOn, int folder)
 {
     FileOutcome outcome;
     try {
@@ -51,7 +52,7 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
         };
         if (stop.stop_requested())
             return stopped();
-        if (auto opened = blocks.open(file); !opened)
+        if (auto opened = blocks.open(file, folder); !opened)
             return fail(std::move(opened.error()));
         auto head = blocks.peek(binaryProbeSize);
         if (!head)
@@ -72,6 +73,8 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
                 if (auto scanned = scanner.scan(*run, last, part); !scanned)
                     return fail(std::move(scanned.error()));
             }
+            if (handOn && !last && !part.detailed && part.text.size() >= partHandOnSize && scanner.lead(part))
+                handOn(part);
             // Runs end at line breaks, which UTF-8 sequences never hold, so the file is valid when
             // each run is. A file that fits in one run is only checked when it is reported.
             // The encoding is only wanted with the records.
@@ -96,29 +99,40 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
 // over; a worker takes the oldest batch not taken yet, reads and scans its files, and marks it
 // done; the calling thread empties batches in the order it filled them. Every hand-over goes
 // through the mutex, so a batch is only ever touched by one thread at a time.
+// When the report streams, a file whose part grows long hands it on in pieces: the worker leaves
+// a piece in the job and goes on with the file; the calling thread, once every file before it
+// has joined, takes the piece, so a long part never grows past about two pieces.
 class ScanRun::Workers {
 public:
-    Workers(FileScanners scanners, ScanDetail detail, std::stop_token stop)
-        : stop_(std::move(stop)), batches_(scanners.size() * batchesPerWorker)
+    Workers(FileScanners scanners, ScanOutput output, std::stop_token stop)
+        : stop_(std::move(stop)), sink_(output.streams() ? std::move(output.sink) : ReportSink()),
+          batches_(scanners.size() * batchesPerWorker)
     {
         assert(!scanners.empty());
         for (Batch& batch : batches_) {
             batch.jobs.resize(filesPerBatch);
             for (Job& job : batch.jobs)
-                job.part.detailed = detail == ScanDetail::Full;
+                job.part.detailed = output.detail == ScanDetail::Full;
         }
         for (std::unique_ptr<FileScanner>& scanner : scanners)
             threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) { work(stop, *scanner); });
     }
 
-    void add(const std::filesystem::path& file, ScanReport& report)
+    void add(const std::filesystem::path& file, const OpenFolder* folder, ScanReport& report)
     {
         if (filled_ - emptied_ == batches_.size())
             emptyOldest(report);  // the batch to fill next is still the oldest one
         Batch& batch = batches_[filled_ % batches_.size()];
-        batch.jobs[batch.count++].file = file;
-        if (batch.count == filesPerBatch)
+        Job& job = batch.jobs[batch.count++];
+        job.file = file;
+        if (folder)
+            job.folder = *folder;
+        if (batch.count == filesPerBatch) {
             handOver();
+            if (sink_)  // what is done goes out now, not when the ring is full
+                while (emptied_ < filled_ && oldestDone())
+                    emptyOldest(report);
+        }
     }
 
     void emptyAll(ScanReport& report)
@@ -134,12 +148,17 @@ public:
 private:
     struct Job {
         std::filesystem::path file;  // moved into the report when the file is listed
+        OpenFolder folder;           // the walk's open folder of the file, when it has one
         ScanPart part;
         FileOutcome outcome;
+        std::string piece;           // a piece of a long part, handed on before the file ended
+        bool listed = false;         // a piece of it went to the sink
     };
+    static constexpr std::size_t noJob = SIZE_MAX;
     struct Batch {
         std::vector<Job> jobs;
         std::size_t count = 0;  // jobs in use
+        std::size_t pieceJob = noJob;  // the job whose piece waits to be taken
         bool done = false;
     };
 
@@ -158,37 +177,74 @@ private:
             batchAdded_.notify_one();
     }
 
+    bool oldestDone()
+    {
+        const std::lock_guard lock(mutex_);
+        return batches_[emptied_ % batches_.size()].done;
+    }
+
     void emptyOldest(ScanReport& report)
     {
         Batch& batch = batches_[emptied_ % batches_.size()];
-        {
-            std::unique_lock lock(mutex_);
-            awaited_ = emptied_;
-            batchDone_.wait(lock, [&] { return batch.done; });
-        }
-        for (std::size_t i = 0; i < batch.count; ++i) {
-            Job& job = batch.jobs[i];
-            // After the first file the stop cut short nothing joins: the report holds the whole
-            // files before it, with no gap in walk order.
-            stopSeen_ = stopSeen_ || job.outcome.stopped;
-            if (!stopSeen_) {
-                if (job.outcome.error)
-                    report.skipped.push_back({job.file, std::move(*job.outcome.error)});
-                else if (job.outcome.binary)
-                    ++report.binarySkipped;
-                else if (!job.part.text.empty())
-                    join(job, report);
+        std::size_t joined = 0;  // jobs of the batch settled so far
+        for (;;) {
+            std::string piece;
+            std::size_t pieceJob;
+            {
+                std::unique_lock lock(mutex_);
+                awaited_ = emptied_;
+                batchDone_.wait(lock, [&] { return batch.done || batch.pieceJob != noJob; });
+                pieceJob = std::exchange(batch.pieceJob, noJob);
+                if (pieceJob != noJob)
+                    std::swap(piece, batch.jobs[pieceJob].piece);
             }
-            job.part.clear();
+            if (pieceJob == noJob) {
+                for (; joined < batch.count; ++joined)
+                    settle(batch.jobs[joined], report);
+                break;
+            }
+            pieceTaken_.notify_all();
+            // The worker is at job `pieceJob`: every job before it is done.
+            for (; joined < pieceJob; ++joined)
+                settle(batch.jobs[joined], report);
+            if (!stopSeen_ && !stop_.stop_requested()) {
+                batch.jobs[pieceJob].listed = true;
+                sink_(piece);
+            }
         }
         batch.count = 0;
         batch.done = false;
         ++emptied_;
     }
 
-    // Adds a file's part to the report, its places and records pointing at the file's entry.
-    static void join(Job& job, ScanReport& report)
+    // A job of the oldest batch joins the report: its part, or what kept it out.
+    void settle(Job& job, ScanReport& report)
     {
+        // After the first file the stop cut short nothing joins: the report holds the whole
+        // files before it, with no gap in walk order.
+        stopSeen_ = stopSeen_ || job.outcome.stopped;
+        if (!stopSeen_) {
+            if (job.outcome.error)
+                report.skipped.push_back({job.file, std::move(*job.outcome.error)});
+            else if (job.outcome.binary)
+                ++report.binarySkipped;
+            else if (!job.part.text.empty() || job.listed)
+                join(job, report);
+        }
+        job.part.clear();
+        job.folder.reset();
+        job.listed = false;
+    }
+
+    // Adds a file's part to the report, its places and records pointing at the file's entry; a
+    // streamed part goes to the sink.
+    void join(Job& job, ScanReport& report)
+    {
+        if (sink_) {
+            if (!stop_.stop_requested() && !job.part.text.empty())
+                sink_(job.part.text);
+            return;
+        }
         const std::size_t file = report.found.files.size();
         report.found.files.push_back({std::move(job.file), job.outcome.utf8});
         if (report.text.empty())
@@ -201,6 +257,21 @@ private:
             record.file = file;
             report.found.items.push_back(std::move(record));
         }
+    }
+
+    // Leaves the part's text as the job's piece, once the piece before it was taken.
+    void handOn(Batch& batch, std::size_t index, ScanPart& part, const std::stop_token& stop)
+    {
+        {
+            std::unique_lock lock(mutex_);
+            if (!pieceTaken_.wait(lock, stop, [&] { return batch.pieceJob == noJob; }))
+                return;  // the scan is being torn down
+            Job& job = batch.jobs[index];
+            std::swap(job.piece, part.text);
+            batch.pieceJob = index;
+        }
+        part.text.clear();
+        batchDone_.notify_one();
     }
 
     void work(std::stop_token stop, FileScanner& scanner)
@@ -218,9 +289,13 @@ private:
                 taken = taken_++;
             }
             Batch& batch = batches_[taken % batches_.size()];
-            for (std::size_t i = 0; i < batch.count; ++i) {
+            std::size_t i = 0;
+            PartHandOn handOnPart;
+            if (sink_)
+                handOnPart = [&](ScanPart& part) { handOn(batch, i, part, stop); };
+            for (; i < batch.count; ++i) {
                 Job& job = batch.jobs[i];
-                job.outcome = scanFile(job.file, blocks, scanner, job.part, stop_);
+                job.outcome = scanFile(job.file, blocks, scanner, job.part, stop_, handOnPart, job.folder ? job.folder->get() : -1);
             }
             bool awaited;
             {
@@ -234,10 +309,12 @@ private:
     }
 
     const std::stop_token stop_;
+    const ReportSink sink_;
     bool stopSeen_ = false;
     std::mutex mutex_;
     std::condition_variable_any batchAdded_;  // wakes workers
     std::condition_variable batchDone_;       // wakes the calling thread
+    std::condition_variable_any pieceTaken_;  // wakes a worker whose piece waits
     std::vector<Batch> batches_;
     std::size_t filled_ = 0, taken_ = 0, emptied_ = 0;  // counts of batches handed over, taken and emptied
     std::size_t idle_ = 0;                              // workers waiting for a batch
@@ -245,9 +322,9 @@ private:
     std::vector<std::jthread> threads_;  // declared last: stopped and joined before the rest goes
 };
 
-ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail, std::stop_token stop)
+ScanRun::ScanRun(ProgressCallback progress, FileScanners scanners, ScanOutput output, std::stop_token stop)
     : stop_(std::move(stop)), counter_(std::move(progress)),
-      workers_(std::make_unique<Workers>(std::move(scanners), detail, stop_))
+      workers_(std::make_unique<Workers>(std::move(scanners), std::move(output), stop_))
 {
 }
 
@@ -261,19 +338,12 @@ bool nameHasFragment(std::string_view name, std::span<const std::string_view> fr
     return false;
 }
 
-std::string_view fileNameOf(const std::filesystem::path& path)
-{
-    const std::string_view full = path.native();
-    const std::size_t slash = full.rfind(std::filesystem::path::preferred_separator);
-    return slash == std::string_view::npos ? full : full.substr(slash + 1);
-}
-
 void ScanRun::scan(const std::filesystem::path& file)
 {
     if (stop_.stop_requested() || !counter_.step(file))
         return;
     lastRead_ = file.native();
-    workers_->add(file, report_);
+    workers_->add(file, visiting_, report_);
 }
 
 void ScanRun::skip(const std::filesystem::path& path, Error error)
@@ -306,7 +376,9 @@ void ScanRun::walkSpelled(const std::filesystem::path& spelled, const std::funct
             skip(asSpelled(entry.path), *entry.error);
             break;
         case WalkEntry::Kind::File:
+            visiting_ = entry.folder;
             visit(asSpelled(entry.path));
+            visiting_ = nullptr;
             break;
         }
         return stopped() ? Visit::Stop : Visit::Continue;
@@ -394,6 +466,16 @@ void ScanPart::addLine(std::string_view prefix, std::string_view content, std::u
         return;
     const std::uint64_t breaks = countLineBreaks(prefix, 0, prefix.size()) + countLineBreaks(content, 0, content.size());
     lines.insert(lines.end(), breaks + 1, fileLine);
+}
+
+bool PathLineScanner::lead(ScanPart& part)
+{
+    if (!std::exchange(led_, true)) {
+        head_.clear();
+        head_.addLine({}, path_->native(), 1);
+        part.prepend(head_);
+    }
+    return true;
 }
 
 void ScanPart::prepend(const ScanPart& head)

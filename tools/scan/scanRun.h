@@ -57,6 +57,21 @@ struct ScanReport {
 // that is only printed: then memory holds little more than the text.
 enum class ScanDetail { Full, TextOnly };
 
+// Takes a report's text as a scan makes it: whole lines, in walk order, a file's part (or a piece
+// of a long one) at a time, on the thread that runs the scan.
+using ReportSink = std::function<void(std::string_view text)>;
+
+// What a scan keeps, and where its text goes. With ScanDetail::TextOnly and a sink the text is
+// handed to the sink as the walk goes and the report's `text` stays empty, so memory holds a few
+// files' parts whatever the size of the report; the sink hears nothing more once a stop was
+// asked for. A sink is not used with ScanDetail::Full.
+struct ScanOutput {
+    ScanOutput(ScanDetail detail = ScanDetail::Full, ReportSink sink = {}) : detail(detail), sink(std::move(sink)) {}
+    ScanDetail detail;
+    ReportSink sink;
+    bool streams() const { return detail == ScanDetail::TextOnly && sink; }
+};
+
 // One file's part of a report, as a FileScanner builds it.
 struct ScanPart {
     bool detailed = true;  // keeps `lines` and `records` (ScanDetail::Full)
@@ -81,8 +96,6 @@ struct ScanPart {
 
 // True when one of `fragments` occurs anywhere in `name` (case respected).
 bool nameHasFragment(std::string_view name, std::span<const std::string_view> fragments);
-// The name of a listed file (the part of its path after the last separator), without a copy.
-std::string_view fileNameOf(const std::filesystem::path& path);
 
 // Scans one file, a run of whole lines at a time (see lineBlocks.h): start, then scan for each
 // run, then finish. Each worker thread has its own, so it may keep state, such as match data or
@@ -97,8 +110,36 @@ public:
     virtual Result<void> scan(std::string_view lines, bool last, ScanPart& part) = 0;
     // The file has ended: completes `part`, or empties it when the file has no part in the report.
     virtual void finish(ScanPart& part) = 0;
+    // Puts in front of `part` (which holds lines) what finish would put in front of it, so that
+    // its lines so far can be handed on and taken out before the file ends; finish then only
+    // completes what follows. False for a scanner that cannot: its part waits for the file's end.
+    virtual bool lead(ScanPart&) { return false; }
 };
 using FileScanners = std::vector<std::unique_ptr<FileScanner>>;
+
+// A scanner whose listed files' parts start with the file's path on a line of its own, put in
+// front once the file's first line is listed (at the file's end, or when the part is led).
+class PathLineScanner : public FileScanner {
+public:
+    void start(const std::filesystem::path& file, ScanPart&) override
+    {
+        path_ = &file;
+        led_ = false;
+    }
+    void finish(ScanPart& part) override
+    {
+        if (!part.text.empty())  // nothing listed: the file is not in the report
+            lead(part);
+    }
+    bool lead(ScanPart& part) override;
+
+protected:
+    const std::filesystem::path* path_ = nullptr;
+
+private:
+    bool led_ = false;  // the path line is in front
+    ScanPart head_;
+};
 
 // What became of one file handed to scanFile.
 struct FileOutcome {
@@ -108,10 +149,17 @@ struct FileOutcome {
     bool utf8 = true;            // its bytes are valid UTF-8 (decided when its part is not empty)
 };
 
+// Takes the lines of a file's part made so far (and empties the part's text), for a part that
+// grew long before its file ended.
+using PartHandOn = std::function<void(ScanPart& part)>;
+
 // Reads `file` through `blocks` and has `scanner` fill `part` (empty on entry) from it; a stop
-// request is checked before each run of lines.
+// request is checked before each run of lines. With `handOn`, a part that grows past
+// `partHandOnSize` is led (FileScanner::lead) and handed on before the file ends.
+// `folder`, when open, is the folder that holds the file, which is opened relative to it.
 FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part,
-                     const std::stop_token& stop = {});
+                     const std::stop_token& stop = {}, const PartHandOn& handOn = {}, int folder = -1);
+inline constexpr std::size_t partHandOnSize = 256 * 1024;
 
 // How many worker threads (and so FileScanners) a scan uses on this machine.
 std::size_t scanWorkerCount();
@@ -121,13 +169,14 @@ class ScanRun {
 public:
     // One worker thread per scanner (at least one is needed). A request on `stop` ends the scan
     // as Cancel does, also while the calling thread waits for the workers.
-    ScanRun(ProgressCallback progress, FileScanners scanners, ScanDetail detail = ScanDetail::Full,
+    ScanRun(ProgressCallback progress, FileScanners scanners, ScanOutput output = {},
             std::stop_token stop = {});
     ~ScanRun();
 
     // Reports the file to the progress callback and has it read and scanned; its part joins the
     // report in walk order, or it is recorded as skipped when it cannot be read. Nothing once the
-    // scan has been cancelled: no file after the one the callback refused is scanned.
+    // scan has been cancelled: no file after the one the callback refused is scanned. A file that
+    // the walk is visiting is opened relative to its folder, which the walk holds open.
     void scan(const std::filesystem::path& file);
     // Records what could not be read, after every file handed to scan() before it.
     void skip(const std::filesystem::path& path, Error error);
@@ -155,6 +204,7 @@ private:
     WalkCounter counter_;
     ScanReport report_;
     std::string lastRead_;  // kept as bytes while scanning: assigning reuses its room
+    const OpenFolder* visiting_ = nullptr;  // the open folder of the file the walk is visiting
     std::unique_ptr<Workers> workers_;
 };
 
