@@ -231,11 +231,16 @@ Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
             return std::unexpected(systemError(errno, "standard input"));
         return fd;
     }
-    if (statPath(path, st))
+    const bool named = statPath(path, st);
+    if (named)
         if (auto kind = checkInputKind(path, st); !kind)
             return std::unexpected(kind.error());
-    // Non-blocking, so that a FIFO put in its place meanwhile cannot hang the open; checked again.
-    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    // A FIFO the user named is opened waiting for its writer, as a shell's reader does: opened
+    // without waiting before the writer came, its first read would find its end. Anything else
+    // is opened without waiting, so that a FIFO put in its place meanwhile cannot hang the open;
+    // checked again.
+    const bool fifo = named && S_ISFIFO(st.st_mode);
+    sys::UniqueFd fd(sys::open(path.c_str(), O_RDONLY | O_NOCTTY | (fifo ? 0 : O_NONBLOCK)));
     if (!fd)
         return std::unexpected(openError(errno, path));
     if (::fstat(fd.get(), &st) != 0)

@@ -83,6 +83,8 @@ TEST_F(Scripting, StreamsInAndLineEndsOut)
         {"$Q rows2cols /dev/stdin", "id\tname\r\n7\tAnn\r\n", "id  \t7\nname\tAnn\n"},
         {"$Q rows2cols --crlf", "id\tname\n7\tAnn\n", "id  \t7\r\nname\tAnn\r\n"},
         {"(printf 'f\\ng\\n' > fifo &) ; $Q combine fifo two.txt", "", "f1\ng2\n"},
+        // A FIFO whose writer comes late is waited for, not read as empty.
+        {"$Q combine fifo two.txt & sleep 0.3; printf 'f\\ng\\n' > fifo; wait", "", "f1\ng2\n"},
         {"$Q repeat --in - --template tpl.txt -o out.txt && cat out.txt", "x\ny\n", "<x>\r\n<y>\r\n"},
         {"$Q repeat --template - --in two.txt --out out.txt && cat out.txt", "[\xA2]", "[1][2]"},
         {"$Q linktable t a | tr -d -c '\\r' | wc -c", "", "0\n"},
