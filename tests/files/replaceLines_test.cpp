@@ -220,8 +220,9 @@ TEST(FaultSweep, ReplaceKeepsEveryEarlierCopyWhole)
             [&](bool succeeded, const test::Fault&) {
                 const test::Tree now = test::treeOf(work.path());
                 test::expectStates(now, states);
-                if (succeeded)
+                if (succeeded) {
                     EXPECT_EQ(now.at("copies/b"), big + "dog\r\n");
+                }
             });
         EXPECT_GT(runs, 20);
     }

@@ -106,7 +106,7 @@ TEST(CommentTodos, BlockRules)
     };
     const test::TempDir dir;
     for (const Row& row : rows)
-        EXPECT_EQ(blocksOf(dir.write("a.c", row.text), {.markers = row.markers}), row.blocks) << row.name;
+        EXPECT_EQ(blocksOf(dir.write("a.c", row.text), {.table = nullptr, .markers = row.markers}), row.blocks) << row.name;
 }
 
 // A file comes to the scanner in runs of whole lines; comments and blocks go on across runs.

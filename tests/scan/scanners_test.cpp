@@ -271,7 +271,7 @@ TEST_F(ScanTree, StreamedReportsAreTheKeptReportsBytes)
         if (i % 97 == 5)
             test::makeUnreadableFile(temp / (name + ".bas"));
         else if (i == 150)
-            temp.write(name + ".bas", std::string("\0binary ' TODO: no\r\n", 22));
+            temp.write(name + ".bas", std::string("\0binary ' TODO: no\r\n", 20));
         else if (i % 50 == 7)
             temp.write(name + (i % 100 == 7 ? ".bas" : ".c"), i % 100 == 7 ? longBlock + declarations : "// TODO: c\r\n" + functions);
         else

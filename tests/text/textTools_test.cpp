@@ -128,8 +128,9 @@ TEST(RowsToColumns, FirstTwoLinesAreFoundWithoutTheWholeText)
             EXPECT_EQ(rows.end(), row.end) << blockSize;
             EXPECT_EQ(rows.settled(), row.settles) << blockSize;
             // Settled by the block that holds the second CR LF's end, not before.
-            if (fedWhenSettled != 0)
+            if (fedWhenSettled != 0) {
                 EXPECT_LT(fedWhenSettled - (row.end + 2), blockSize) << blockSize;
+            }
             const auto whole = rowToCol(row.text), first = rowToCol(std::string_view(row.text).substr(0, rows.end()));
             EXPECT_EQ(first ? *first : rowToColMessage(first.error()), whole ? *whole : rowToColMessage(whole.error()));
         }

@@ -215,7 +215,7 @@ RepeatResult repeatChunk(const RepeatRequest& request)
     const bool replacing = out->isReplacing();
     result.toFile = replacing;
 
-    RepeatOutput output{*out};
+    RepeatOutput output{*out, {}};
     std::optional<Error> error = writeRepetitions(request, *in, output);
     (void)in->Close();
     result.repetitions = output.ends.size();  // counted before close hands them to the shown text
