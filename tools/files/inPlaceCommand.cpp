@@ -6,6 +6,7 @@
 #include "tools/files/diff.h"
 
 #include <algorithm>
+#include <set>
 
 namespace qb {
 
@@ -115,6 +116,13 @@ Command undoCommand()
                 return exitStatus::cannotStart;
             }
             manifest = last->manifest;
+        }
+        // Temporary files that a killed apply or undo left beside the files go first.
+        if (const auto record = readManifest(manifest)) {
+            std::set<fs::path> folders;
+            for (const AppliedFile& file : record->files)
+                if (folders.insert(file.path.parent_path()).second)
+                    run.removeDebrisBeside(file.path);
         }
         const auto report = undoApply(manifest, run.stopToken());
         if (!report) {
