@@ -287,8 +287,16 @@ TEST_F(ScanTree, StreamedReportsAreTheKeptReportsBytes)
         {"subs", [&](ScanOutput output) { return findSubsIn(paths, {}, std::move(output)); }},
         {"subs by type", [&](ScanOutput output) { return findDeclarationsByType(paths, {}, std::move(output)); }},
     };
+    // One thread scans every file on the calling thread, its long parts too; three share them
+    // with two workers.
+    struct ThreadCount {
+        explicit ThreadCount(std::size_t count) { chooseScanThreadCount(count); }
+        ~ThreadCount() { chooseScanThreadCount(0); }
+    };
+    for (const std::size_t threads : {1, 3})
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(std::string(row.name) + ", threads " + std::to_string(threads));
+        const ThreadCount chosen(threads);
         const auto kept = row.scan(ScanDetail::Full);
         ASSERT_TRUE(kept) << kept.error().description;
         std::string streamed;

@@ -5,6 +5,7 @@
 #include "tools/scan/lines.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <condition_variable>
 #include <exception>
@@ -29,9 +30,22 @@ constexpr int outOfMemory = 7;
 
 }  // namespace
 
+namespace {
+
+std::atomic<std::size_t> chosenThreadCount = 0;
+
+}  // namespace
+
 std::size_t scanWorkerCount()
 {
+    if (const std::size_t chosen = chosenThreadCount.load())
+        return chosen;
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+}
+
+void chooseScanThreadCount(std::size_t count)
+{
+    chosenThreadCount = count;
 }
 
 FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, FileScanner& scanner, ScanPart& part,
@@ -96,10 +110,14 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
 }
 
 // A ring of batches of files. The calling thread fills the batch after the newest and hands it
-// over; a worker takes the oldest batch not taken yet, reads and scans its files, and marks it
+// over; a scanner takes the oldest batch not taken yet, reads and scans its files, and marks it
 // done; the calling thread empties batches in the order it filled them. Every hand-over goes
 // through the mutex, so a batch is only ever touched by one thread at a time.
-// When the report streams, a file whose part grows long hands it on in pieces: the worker leaves
+// The calling thread is one of the scanners: the walk costs far less than reading the files, so
+// it scans a waiting batch itself whenever the worker threads have more waiting than they take
+// at once. A scan thus runs one thread per scanner, as many as the machine has cores, and none
+// of them waits while there is work.
+// When the report streams, a file whose part grows long hands it on in pieces: a worker leaves
 // a piece in the job and goes on with the file; the calling thread, once every file before it
 // has joined, takes the piece, so a long part never grows past about two pieces.
 class ScanRun::Workers {
@@ -114,14 +132,18 @@ public:
             for (Job& job : batch.jobs)
                 job.part.detailed = output.detail == ScanDetail::Full;
         }
-        for (std::unique_ptr<FileScanner>& scanner : scanners)
-            threads_.emplace_back([this, scanner = std::move(scanner)](std::stop_token stop) { work(stop, *scanner); });
+        own_ = std::move(scanners.front());
+        for (std::size_t i = 1; i < scanners.size(); ++i)
+            threads_.emplace_back([this, scanner = std::move(scanners[i])](std::stop_token stop) { work(stop, *scanner); });
     }
 
     void add(const std::filesystem::path& file, const OpenFolder* folder, ScanReport& report)
     {
-        if (filled_ - emptied_ == batches_.size())
-            emptyOldest(report);  // the batch to fill next is still the oldest one
+        // The batch to fill next is still the oldest one: empty it, scanning a waiting batch
+        // here rather than waiting while a worker scans the oldest.
+        while (filled_ - emptied_ == batches_.size())
+            if (oldestDone() || !scanWaiting(report))
+                emptyOldest(report);
         Batch& batch = batches_[filled_ % batches_.size()];
         Job& job = batch.jobs[batch.count++];
         job.file = file;
@@ -129,6 +151,8 @@ public:
             job.folder = *folder;
         if (batch.count == filesPerBatch) {
             handOver();
+            if (waiting() > threads_.size())
+                scanWaiting(report);
             if (sink_)  // what is done goes out now, not when the ring is full
                 while (emptied_ < filled_ && oldestDone())
                     emptyOldest(report);
@@ -138,6 +162,8 @@ public:
     void emptyAll(ScanReport& report)
     {
         handOver();
+        while (scanWaiting(report)) {
+        }
         while (emptied_ < filled_)
             emptyOldest(report);
     }
@@ -158,9 +184,57 @@ private:
     struct Batch {
         std::vector<Job> jobs;
         std::size_t count = 0;  // jobs in use
+        std::size_t joined = 0;  // jobs settled into the report so far
         std::size_t pieceJob = noJob;  // the job whose piece waits to be taken
         bool done = false;
     };
+
+    // Batches handed over and not taken by a scanner yet.
+    std::size_t waiting()
+    {
+        const std::lock_guard lock(mutex_);
+        return filled_ - taken_;
+    }
+
+    // Takes the oldest batch no scanner has taken and scans it on the calling thread; false
+    // when there was none.
+    bool scanWaiting(ScanReport& report)
+    {
+        std::size_t taken;
+        {
+            const std::lock_guard lock(mutex_);
+            if (taken_ == filled_)
+                return false;
+            taken = taken_++;
+        }
+        Batch& batch = batches_[taken % batches_.size()];
+        std::size_t i = 0;
+        PartHandOn handOnPart;
+        if (sink_)  // the calling thread takes its own pieces once the files before them joined
+            handOnPart = [&](ScanPart& part) {
+                while (emptied_ < taken)
+                    emptyOldest(report);
+                for (; batch.joined < i; ++batch.joined)
+                    settle(batch.jobs[batch.joined], report);
+                if (!stopSeen_ && !stop_.stop_requested()) {
+                    batch.jobs[i].listed = true;
+                    sink_(part.text);
+                }
+                part.text.clear();
+            };
+        scanBatch(batch, *own_, ownBlocks_, handOnPart, i);
+        const std::lock_guard lock(mutex_);
+        batch.done = true;
+        return true;
+    }
+
+    void scanBatch(Batch& batch, FileScanner& scanner, LineBlocks& blocks, const PartHandOn& handOnPart, std::size_t& i)
+    {
+        for (; i < batch.count; ++i) {
+            Job& job = batch.jobs[i];
+            job.outcome = scanFile(job.file, blocks, scanner, job.part, stop_, handOnPart, job.folder ? job.folder->get() : -1);
+        }
+    }
 
     // Hands the batch being filled to the workers.
     void handOver()
@@ -186,7 +260,7 @@ private:
     void emptyOldest(ScanReport& report)
     {
         Batch& batch = batches_[emptied_ % batches_.size()];
-        std::size_t joined = 0;  // jobs of the batch settled so far
+        std::size_t& joined = batch.joined;
         for (;;) {
             std::string piece;
             std::size_t pieceJob;
@@ -212,7 +286,7 @@ private:
                 sink_(piece);
             }
         }
-        batch.count = 0;
+        batch.count = batch.joined = 0;
         batch.done = false;
         ++emptied_;
     }
@@ -293,10 +367,7 @@ private:
             PartHandOn handOnPart;
             if (sink_)
                 handOnPart = [&](ScanPart& part) { handOn(batch, i, part, stop); };
-            for (; i < batch.count; ++i) {
-                Job& job = batch.jobs[i];
-                job.outcome = scanFile(job.file, blocks, scanner, job.part, stop_, handOnPart, job.folder ? job.folder->get() : -1);
-            }
+            scanBatch(batch, scanner, blocks, handOnPart, i);
             bool awaited;
             {
                 const std::lock_guard lock(mutex_);
@@ -319,6 +390,8 @@ private:
     std::size_t filled_ = 0, taken_ = 0, emptied_ = 0;  // counts of batches handed over, taken and emptied
     std::size_t idle_ = 0;                              // workers waiting for a batch
     std::size_t awaited_ = SIZE_MAX;                    // the batch the calling thread waits for
+    std::unique_ptr<FileScanner> own_;  // the calling thread's scanner
+    LineBlocks ownBlocks_;
     std::vector<std::jthread> threads_;  // declared last: stopped and joined before the rest goes
 };
 

@@ -6,10 +6,10 @@
 // counted and passed over too.
 // Beside the report's text a scan keeps where each of its lines came from, and a record of each
 // found item (core/records.h), for windows that lead to a line and for the structured formats.
-// Files are read and scanned on worker threads ahead of the walk. The calling thread alone walks
-// and calls the progress callback; it hands files to the workers in batches (one hand-over for
-// many small files) and joins their parts to the report in walk order, so the report is the same
-// as one thread would make.
+// Files are read and scanned ahead of the walk, in batches (one hand-over for many small files),
+// by worker threads and by the calling thread between the batches it fills. The calling thread
+// alone walks and calls the progress callback, and joins the parts to the report in walk order,
+// so the report is the same as one thread would make.
 // A stop request (Cancel in a window, Ctrl+C on the command line) reaches the workers directly:
 // they check it between files and between the runs of a long file, so a scan ends within a run
 // of lines whatever the walk had handed over. The report then holds the files read whole before
@@ -161,14 +161,18 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
                      const std::stop_token& stop = {}, const PartHandOn& handOn = {}, int folder = -1);
 inline constexpr std::size_t partHandOnSize = 256 * 1024;
 
-// How many worker threads (and so FileScanners) a scan uses on this machine.
+// How many threads (and so FileScanners) a scan uses: as many as the machine has cores, up to
+// four, unless a count was chosen.
 std::size_t scanWorkerCount();
+// Chooses how many threads the scans started after it use; 0 goes back to the machine's count.
+void chooseScanThreadCount(std::size_t count);
 
 // One scan in progress.
 class ScanRun {
 public:
-    // One worker thread per scanner (at least one is needed). A request on `stop` ends the scan
-    // as Cancel does, also while the calling thread waits for the workers.
+    // One thread per scanner (at least one is needed): the calling thread scans with the first,
+    // between the files it adds, and a worker thread with each of the others. A request on `stop`
+    // ends the scan as Cancel does, also while the calling thread waits for the workers.
     ScanRun(ProgressCallback progress, FileScanners scanners, ScanOutput output = {},
             std::stop_token stop = {});
     ~ScanRun();
