@@ -29,6 +29,22 @@ function(quillbox_tool name)
   set_property(GLOBAL APPEND PROPERTY QUILLBOX_TOOLS "${tool_PLACE}:${name}:${tool_COMMANDS}:${tool_WINDOWS}")
 endfunction()
 
+# Writes `file`: the function `function`, which calls the functions that `declarations` declare,
+# as `calls` spells the calls.
+function(quillbox_registry_source file function declarations calls)
+  file(CONFIGURE OUTPUT ${file} CONTENT
+"// Generated from the tool folders (cmake/tools.cmake).
+#include \"tools/registry.h\"
+
+namespace qb {
+${declarations}
+void ${function}()
+{
+${calls}}
+}  // namespace qb
+")
+endfunction()
+
 # Generates the two registries from the tool folders: qb_commands (every tool's command, no Qt)
 # and qb_windows (every tool's window as well).
 function(quillbox_tool_registries)
@@ -53,28 +69,8 @@ function(quillbox_tool_registries)
     list(APPEND window_libraries qb_${name}_ui)
   endforeach()
   set(folder ${PROJECT_BINARY_DIR}/generated)
-  file(CONFIGURE OUTPUT ${folder}/commandRegistry.cpp CONTENT
-"// Generated from the tool folders (cmake/tools.cmake).
-#include \"tools/registry.h\"
-
-namespace qb {
-${declare_commands}
-void registerAllCommands()
-{
-${call_commands}}
-}  // namespace qb
-")
-  file(CONFIGURE OUTPUT ${folder}/windowRegistry.cpp CONTENT
-"// Generated from the tool folders (cmake/tools.cmake).
-#include \"tools/registry.h\"
-
-namespace qb {
-${declare_windows}
-void registerAllWindows()
-{
-${call_windows}}
-}  // namespace qb
-")
+  quillbox_registry_source(${folder}/commandRegistry.cpp registerAllCommands "${declare_commands}" "${call_commands}")
+  quillbox_registry_source(${folder}/windowRegistry.cpp registerAllWindows "${declare_windows}" "${call_windows}")
   add_library(qb_commands STATIC ${folder}/commandRegistry.cpp)
   target_link_libraries(qb_commands PUBLIC ${command_libraries})
   add_library(qb_windows STATIC ${folder}/windowRegistry.cpp)

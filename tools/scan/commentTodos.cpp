@@ -388,7 +388,7 @@ void CommentTodoBlocks::addLine(std::string_view line, std::uint64_t number, Sca
 namespace {
 
 // The TODO scanner of one worker in the "By file type" mode.
-class TypeTodoScanner final : public FileScanner {
+class TypeTodoScanner final : public FramedTodoScanner {
 public:
     explicit TypeTodoScanner(const TodoTypeOptions& options) : options_(options)
     {
@@ -397,7 +397,7 @@ public:
 
     void start(const std::filesystem::path& file, ScanPart&) override
     {
-        file_ = &file;
+        startFraming(file);
         line_ = 1;
         blocks_.reset();
         classic_.reset();
@@ -453,28 +453,18 @@ public:
             blocks_->end(part);
         if (classic_)
             classic_->end(part);
-        frameTodoPart(*file_, part, head_, std::exchange(led_, false));
-    }
-
-    bool lead(ScanPart& part) override
-    {
-        if (!std::exchange(led_, true))
-            leadTodoPart(*file_, part, head_);
-        return true;
+        frame(part);
     }
 
 private:
     const TodoTypeOptions& options_;
     const SyntaxTable* table_;
-    const std::filesystem::path* file_ = nullptr;
     const CommentSyntax* syntax_ = nullptr;
     bool decided_ = false;
     std::uint64_t line_ = 1;
     std::optional<CommentTodoBlocks> blocks_;
     std::optional<TodoBlocks> classic_;
     std::vector<std::size_t> nextAt_;  // where each marker next stands in the run being scanned
-    ScanPart head_;
-    bool led_ = false;  // the heading went in front before the file ended
 };
 
 }  // namespace

@@ -15,11 +15,11 @@ bool holdsContinuationMark(std::string_view line)
     return std::memchr(line.data(), todoContinuationMark, line.size()) != nullptr;
 }
 
-class TodoScanner final : public FileScanner {
+class TodoScanner final : public FramedTodoScanner {
 public:
     void start(const std::filesystem::path& file, ScanPart&) override
     {
-        file_ = &file;
+        startFraming(file);
         blocks_ = TodoBlocks();
     }
 
@@ -32,21 +32,11 @@ public:
     void finish(ScanPart& part) override
     {
         blocks_.end(part);
-        frameTodoPart(*file_, part, head_, std::exchange(led_, false));
-    }
-
-    bool lead(ScanPart& part) override
-    {
-        if (!std::exchange(led_, true))
-            leadTodoPart(*file_, part, head_);
-        return true;
+        frame(part);
     }
 
 private:
-    const std::filesystem::path* file_ = nullptr;
     TodoBlocks blocks_;
-    ScanPart head_;
-    bool led_ = false;  // the heading went in front before the file ended
 };
 
 template <class Walk>
@@ -64,8 +54,7 @@ ScanReport scanTodos(const TodoScannerMaker& make, ProgressCallback progress, Wa
     return run.finish();
 }
 
-}  // namespace
-
+// Puts the heading in front of a part whose blocks are not all in yet.
 void leadTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head)
 {
     head.clear();
@@ -73,6 +62,8 @@ void leadTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& h
     head.addLine(todoPathPrefix, file.native(), 1);
     part.prepend(head);
 }
+
+}  // namespace
 
 void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head, bool led)
 {
@@ -85,6 +76,18 @@ void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& 
     part.addLine({}, {}, 0);
     part.addLine(todoSeparator, {}, 0);
     part.addLine({}, {}, 0);
+}
+
+bool FramedTodoScanner::lead(ScanPart& part)
+{
+    if (!std::exchange(led_, true))
+        leadTodoPart(*file_, part, head_);
+    return true;
+}
+
+void FramedTodoScanner::frame(ScanPart& part)
+{
+    frameTodoPart(*file_, part, head_, std::exchange(led_, false));
 }
 
 std::unique_ptr<FileScanner> todoScanner()

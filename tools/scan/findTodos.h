@@ -56,9 +56,24 @@ using TodoScannerMaker = std::function<std::unique_ptr<FileScanner>()>;
 // `head`) and the lines after them; an empty part (no block) stays empty. With `led`, the heading
 // went in front earlier (leadTodoPart) and only the lines after the blocks are added.
 void frameTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head, bool led = false);
-// Puts the heading in front of a part whose blocks are not all in yet, so that they can be
-// handed on before the file ends (FileScanner::lead).
-void leadTodoPart(const std::filesystem::path& file, ScanPart& part, ScanPart& head);
+
+// What the TODO scanners share: each file's part framed as frameTodoPart frames it, and led
+// (the heading put in front) when its blocks are to be handed on before the file ends.
+class FramedTodoScanner : public FileScanner {
+public:
+    bool lead(ScanPart& part) override;
+
+protected:
+    // A derived scanner's start calls startFraming, and its finish calls frame.
+    void startFraming(const std::filesystem::path& file) { file_ = &file; }
+    void frame(ScanPart& part);
+
+    const std::filesystem::path* file_ = nullptr;
+
+private:
+    ScanPart head_;
+    bool led_ = false;  // the heading went in front before the file ended
+};
 
 // The report for every file below `myFolder`; a request on `stop` cancels it (scanRun.h); `make`
 // makes the scanner of each worker.
