@@ -79,10 +79,16 @@ TEST(CommentTodos, ReportLinesAreTheFilesLines)
     EXPECT_NE(writeReport(report.text, report.found, ReportFormat::Json).find("\"kind\": \"fixme\""), std::string::npos);
 }
 
-// Where a block starts and ends, on C's comments: "line count" of each block.
+// Where a block starts and ends, on C's comments (or the row's file's): "line count" of each block.
 TEST(CommentTodos, BlockRules)
 {
-    struct Row { const char* name; const char* text; std::vector<std::string> blocks; std::vector<std::string> markers = defaultTodoMarkers(); };
+    struct Row {
+        const char* name;
+        const char* text;
+        std::vector<std::string> blocks;
+        std::vector<std::string> markers = defaultTodoMarkers();
+        const char* file = "a.c";
+    };
     const Row rows[] = {
         {"code ends a block", "// TODO a\n// b\nx();\n// c\n", {"1 todo 2"}},
         {"an empty comment line ends it", "// TODO a\n//\n// c\n", {"1 todo 1"}},
@@ -97,6 +103,8 @@ TEST(CommentTodos, BlockRules)
         {"first of two markers on a line names the block", "// BUG then TODO\n", {"1 bug 1"}},
         {"owner and colon", "// TODO(ann): a\n// FIXME:b\n", {"1 todo 1", "2 fixme 1"}},
         {"whole words only", "// TODOS, @todo, xTODO, TODO_1, todo\n", {}},
+        {"a word after a name that holds a marker", "DEBUG(); /* BUGS */ // BUG a\n// b\n", {"1 bug 2"}},
+        {"a marker right after an opener that ends in a letter", "=beginTODO a\n=end\n", {"1 todo 1"}, defaultTodoMarkers(), "a.rb"},
         {"a marker in a string", "s = \"// TODO\"; t = '/*'; // ok\n", {}},
         {"a marker in code", "int TODO = FIXME;\n", {}},
         {"an unclosed string ends with its line", "s = \"abc\n// TODO a\n", {"2 todo 1"}},
@@ -106,7 +114,7 @@ TEST(CommentTodos, BlockRules)
     };
     const test::TempDir dir;
     for (const Row& row : rows)
-        EXPECT_EQ(blocksOf(dir.write("a.c", row.text), {.table = nullptr, .markers = row.markers}), row.blocks) << row.name;
+        EXPECT_EQ(blocksOf(dir.write(row.file, row.text), {.table = nullptr, .markers = row.markers}), row.blocks) << row.name;
 }
 
 // A file comes to the scanner in runs of whole lines; comments and blocks go on across runs.

@@ -86,6 +86,27 @@ std::size_t characterLength(char c)
     return u >= 0xF0 ? 4 : u >= 0xE0 ? 3 : u >= 0xC0 ? 2 : 1;
 }
 
+// The marker word at `at` (of `size` bytes) stands alone: no name byte on either side.
+bool standsAlone(std::string_view text, std::size_t at, std::size_t size)
+{
+    const std::size_t after = at + size;
+    return (at == 0 || !isNameByte(text[at - 1])) && (after == text.size() || !isNameByte(text[after]));
+}
+
+// Whether a marker that stands alone in a comment stands alone in its line too: no comment of
+// the syntax has an opener that ends in a name byte (=begin) or a closer that begins with one,
+// so a comment's ends never cut a word. Then a line whose every occurrence of the markers'
+// letters touches a name (BUG in DEBUG) holds no marker.
+bool commentsKeepWords(const CommentSyntax& syntax)
+{
+    return std::ranges::none_of(syntax.forms, [](const Delimited& form) {
+        if (!form.isComment())
+            return false;
+        const std::string& opener = form.kind == DelimitedKind::RawComment ? form.stop : form.open;
+        return (!opener.empty() && isNameByte(opener.back())) || (!form.close.empty() && isNameByte(form.close.front()));
+    });
+}
+
 }  // namespace
 
 CommentLexer::CommentLexer(const CommentSyntax& syntax) : syntax_(&syntax)
@@ -305,8 +326,7 @@ const std::string* CommentTodoBlocks::markerIn(std::string_view text) const
     std::size_t firstAt = std::string_view::npos;
     for (const std::string& marker : *markers_) {
         for (std::size_t at = text.find(marker); at != std::string_view::npos && at < firstAt; at = text.find(marker, at + 1)) {
-            const std::size_t after = at + marker.size();
-            if ((at == 0 || !isNameByte(text[at - 1])) && (after == text.size() || !isNameByte(text[after]))) {
+            if (standsAlone(text, at, marker.size())) {
                 first = &marker;
                 firstAt = at;
                 break;
@@ -403,6 +423,7 @@ public:
         classic_.reset();
         syntax_ = table_->byName(fileNameOf(file));
         decided_ = syntax_ != nullptr;
+        keepsWords_ = syntax_ && commentsKeepWords(*syntax_);
     }
 
     Result<void> scan(std::string_view lines, bool last, ScanPart& part) override
@@ -410,6 +431,7 @@ public:
         if (!decided_) {
             decided_ = true;
             syntax_ = table_->byFirstLine(lines.substr(0, lineEndFrom(lines, 0)));
+            keepsWords_ = syntax_ && commentsKeepWords(*syntax_);
         }
         if (!syntax_) {
             if (!classic_)
@@ -420,15 +442,23 @@ public:
         if (!blocks_)
             blocks_.emplace(*syntax_, options_.markers);
         // Where each marker word next stands in the run, found once per occurrence: a line with
-        // none in it needs its comments followed but not searched.
+        // none in it needs its comments followed but not searched. Where the syntax lets, an
+        // occurrence inside a longer name is passed over too.
         nextAt_.assign(options_.markers.size(), 0);
         std::size_t next = 0;  // the nearest of them
+        const auto findMarker = [&](const std::string& marker, std::size_t from) {
+            for (;;) {
+                const std::size_t at = marker.size() >= 2 ? findBytes(lines, marker, from) : lines.find(marker, from);
+                if (at == std::string_view::npos || !keepsWords_ || standsAlone(lines, at, marker.size()))
+                    return at;
+                from = at + 1;
+            }
+        };
         const auto findNext = [&](std::size_t from) {
             next = std::string_view::npos;
             for (std::size_t m = 0; m < nextAt_.size(); ++m) {
-                const std::string& marker = options_.markers[m];
                 if (nextAt_[m] <= from)  // passed, or not looked for yet in this run
-                    nextAt_[m] = marker.size() >= 2 ? findBytes(lines, marker, from) : lines.find(marker, from);
+                    nextAt_[m] = findMarker(options_.markers[m], from);
                 next = std::min(next, nextAt_[m]);
             }
         };
@@ -461,6 +491,7 @@ private:
     const SyntaxTable* table_;
     const CommentSyntax* syntax_ = nullptr;
     bool decided_ = false;
+    bool keepsWords_ = false;  // commentsKeepWords of the syntax
     std::uint64_t line_ = 1;
     std::optional<CommentTodoBlocks> blocks_;
     std::optional<TodoBlocks> classic_;
