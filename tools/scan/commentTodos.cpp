@@ -148,8 +148,9 @@ bool CommentLexer::line(std::string_view text, std::vector<CommentSpan>& spans)
         }
         code = true;
         ++pos;
-        // Past code, only a byte that may open a comment or a string matters.
-        while (pos < text.size() && !first_[static_cast<unsigned char>(text[pos])])
+        // Past code, only a byte that may open a comment or a string matters; one that is part of
+        // a name (the u of "struct") cannot open here, as openAt would find.
+        while (pos < text.size() && (!first_[static_cast<unsigned char>(text[pos])] || (isNameByte(text[pos]) && isNameByte(text[pos - 1]))))
             ++pos;
     }
     return code;
