@@ -76,6 +76,9 @@ TEST_F(Commands, PrintTheirResultsToTheByte)
     }
 }
 
+// Bad usage, missing inputs, paths that are not what a command wants, a Ctrl+C before the first
+// file and a full standard output: each ends with its status and its error lines, and none writes
+// anything (a run that cannot start or is stopped at once prints nothing either).
 TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
 {
     temp.write("tree/a.bas", "' TODO: a\r\n");
@@ -90,7 +93,9 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
     const std::string todosUsage = "Usage: quillbox todos PATH... [--format text|csv|json|markdown] [-o FILE] [-l [-0]] "
                                    "[-g GLOB]... [--fail-if-found]\n"
                                    "Try 'quillbox todos --help' for more information.\n";
-    struct Row { QStringList args; int status; std::string err; };
+    const std::string full = "quillbox: 61 :: standard output: No space left on device\n";
+    // `err` is what stderr holds, or (not ending in a line end) how it starts; `out` how stdout starts.
+    struct Row { QStringList args; int status; std::string err; std::string out = {}; test::RunOptions options = {}; };
     const Row rows[] = {
         {{"nope"}, 2, "quillbox: unknown command 'nope'\n" + general},
         {{"--nope"}, 2, "quillbox: unknown option '--nope'\n" + general},
@@ -105,6 +110,13 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
         {{"dec2hex", "1,,2"}, 1, "quillbox: 13 :: an empty item is not a number\n"},
         {{"dec2hex", "40000"}, 1, "quillbox: 6 :: 40000 is more than 32767, the largest value a 16-bit number holds\n"},
         {{"hex2dec", "1,caf\u00E9"}, 1, "quillbox: 13 :: 'caf\xC3\xA9' is not a hexadecimal number\n"},
+        // Missing inputs stop a bulk run before it starts.
+        {{"erase", arg(temp / "tree")}, 2, "quillbox erase: --chunk FILE is needed\nUsage: quillbox erase FOLDER"},
+        {{"erase", arg(temp / "tree"), "--chunk", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"erase", arg(temp / "missing"), "--chunk", arg(temp / "one.txt")}, 2, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
+        {{"replace", arg(temp / "tree"), "--pairs", arg(temp / "missing")}, 2, "quillbox: 53 :: The pair file " + missing + " does not exist.\n"},
+        {{"update", arg(temp / "tree"), arg(temp / "one.txt"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        {{"addext", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
         // What a path is, when it is not what the command wants.
         {{"erase", arg(temp / "one.txt"), "--chunk", arg(temp / "one.txt")}, 2, "quillbox: " + file + ": 76 :: is a file, not a folder\n"},
         {{"todos", arg(temp / "one.txt/x")}, 2, "quillbox: " + file + "/x: 76 :: " + file + " is a file, not a folder\n"},
@@ -117,28 +129,28 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
         {{"hex2dec", "1", "2"}, 2, "quillbox hex2dec: unexpected argument '2'\nUsage: quillbox hex2dec LIST\n"
                                    "Try 'quillbox hex2dec --help' for more information.\n"},
         {{"seqtrig", "a/b", "--folder", arg(temp.path())}, 2, "quillbox: 52 :: seqA/b.sql: a file name cannot hold a path separator\n"},
-        {{"todos", "--help"}, 0, ""},
+        {{"todos", "--help"}, 0, "", "Usage: quillbox todos PATH..."},
+        // Ctrl+C before the first file: no report, no output file.
+        {{"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, 130, "", "", {.interruptedAtStart = true}},
+        // A result that does not fit on a full standard output is a failure, short or long.
+        {{"hex2dec", "1F"}, 1, full, "", {.standardOutput = "/dev/full"}},
+        {{"todos", arg(temp / "tree/a.bas")}, 1, full, "", {.standardOutput = "/dev/full"}},
     };
+    const test::Tree before = test::treeOf(temp.path());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
-        const test::Ran ran = runQuillbox(row.args);
+        const test::Ran ran = runQuillbox(row.args, row.options);
         EXPECT_EQ(ran.status, row.status);
-        EXPECT_EQ(ran.err, row.err);
+        EXPECT_EQ(row.err.ends_with('\n') ? ran.err : ran.err.substr(0, row.err.size()), row.err);
+        EXPECT_TRUE(ran.out.starts_with(row.out) && (row.status < 2 || ran.out.empty())) << ran.out;
+        EXPECT_EQ(test::treeOf(temp.path()), before);
     }
-    EXPECT_TRUE(runQuillbox({"todos", "--help"}).out.starts_with("Usage: quillbox todos PATH..."));
 
-    // Seqtrig writes into the working folder with no display at all; Ctrl+C before the first file
-    // ends a run with 130 and no report or output file.
+    // Seqtrig writes into the working folder with no display at all.
     const test::Ran seqtrig = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true});
     EXPECT_EQ(seqtrig.status, 0) << seqtrig.err;
     EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
     EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
-
-    const test::Ran stopped =
-        runQuillbox({"todos", arg(temp / "tree"), "--output", arg(temp / "report.txt")}, {.interruptedAtStart = true});
-    EXPECT_EQ(stopped.status, 130);
-    EXPECT_EQ(stopped.out, "");
-    EXPECT_FALSE(fs::exists(temp / "report.txt"));
 
     // Without arguments and without a display, or with one that cannot be reached: a hint and
     // the usage, not an abort.
@@ -148,13 +160,6 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
         const test::Ran windowless = runQuillbox({}, {.noDisplay = true, .display = display});
         EXPECT_EQ(windowless.status, 2) << display.toStdString();
         EXPECT_NE(windowless.err.find(hint), std::string::npos) << windowless.err;
-    }
-
-    // A result that does not fit on a full standard output is a failure, short or long.
-    for (const QStringList& args : {QStringList{"hex2dec", "1F"}, QStringList{"todos", arg(temp / "tree/a.bas")}}) {
-        const test::Ran full = runQuillbox(args, {.standardOutput = "/dev/full"});
-        EXPECT_EQ(full.status, 1) << args.join(' ').toStdString();
-        EXPECT_EQ(full.err, "quillbox: 61 :: standard output: No space left on device\n");
     }
 }
 
@@ -177,6 +182,19 @@ TEST_F(Commands, TheCommandLineLoadsNoGuiAndHandsOverToTheWindows)
     }
 }
 
+// Files `start`000.bas, `start`001.bas, ... (`count` of them), each costly to scan: the first line
+// `first`, then half a million lines that each start like a declaration, so every one is tested
+// whole. The others are hard links to the first.
+void writeLongFiles(const test::TempDir& temp, const std::string& start, const std::string& first, int count)
+{
+    std::string lines = first + "\r\n";
+    for (int i = 0; i < (1 << 19); ++i)
+        lines += "Public Subtotal As Currency\r\n";
+    const fs::path written = temp.write(start + "000.bas", lines);
+    for (int i = 1; i < count; ++i)
+        fs::create_hard_link(written, temp / (start + std::to_string(1000 + i).substr(1) + ".bas"));
+}
+
 // A stop signal while every file of a scan is already in the workers' hands (a few long files:
 // links to one, each costly to scan): the run ends with 128 + the signal's number and leaves the
 // output file as it was. On standard output it leaves at most the start of the report (the first
@@ -184,12 +202,7 @@ TEST_F(Commands, TheCommandLineLoadsNoGuiAndHandsOverToTheWindows)
 // minutes; it is killed after 20 seconds.
 TEST_F(Commands, StopSignalsEndAScanWithNoReport)
 {
-    std::string lines = "Public Sub First() ' TODO: first\r\n";
-    for (int i = 0; i < (1 << 19); ++i)
-        lines += "Public Subtotal As Currency\r\n";  // a declaration's start: every line is tested whole
-    const fs::path first = temp.write("tree/f000.bas", lines);
-    for (int i = 1; i < 200; ++i)
-        fs::create_hard_link(first, temp / "tree" / ("f" + std::to_string(1000 + i).substr(1) + ".bas"));
+    writeLongFiles(temp, "tree/f", "Public Sub First() ' TODO: first", 200);
     const fs::path report = temp.write("report.txt", "the report before\n");
     const QStringList output = {"--output", arg(report)};
     struct Row { int signal; QStringList args; };
@@ -254,12 +267,7 @@ TEST_F(Commands, StreamedReportsKeepTheirBytesAndAreWholeOrStopped)
     }
 
     // Long files after the small ones keep the run going once its first lines are out.
-    std::string lines = "Public Sub Big() ' TODO: big\r\n";
-    for (int i = 0; i < (1 << 19); ++i)
-        lines += "Public Subtotal As Currency\r\n";
-    const fs::path big = temp.write("tree/b/g000.bas", lines);
-    for (int i = 1; i < 400; ++i)
-        fs::create_hard_link(big, temp / "tree/b" / ("g" + std::to_string(1000 + i).substr(1) + ".bas"));
+    writeLongFiles(temp, "tree/b/g", "Public Sub Big() ' TODO: big", 400);
     const QStringList scan = {"todos", arg(temp / "tree")};
     const test::Ran whole = runQuillbox(scan);
     ASSERT_EQ(whole.status, 0) << whole.err;
@@ -456,13 +464,32 @@ TEST_F(BulkCommands, RepeatWritesWhatTheWindowWrites)
     }
 }
 
-// Erase, replace (its debug file too, when asked for) and addext make the window's files and listing.
-TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
+// Erase, replace (its debug file too, when asked for), update and addext make the window's files
+// and listing.
+TEST_F(BulkCommands, BulkCommandsMakeTheWindowsFiles)
 {
     temp.write("chunk.txt", "<chunk>\r\n\r\n  body\r\n</chunk>\r\n");
     temp.write("spew.txt", "<!-- gone -->\r\n");
     temp.write("program/replaceLines.txt", "cat\r\ndog\r\ndog\r\nbird\r\nbody\r\n");
-    const struct { const char *opener, *name; std::function<void()> window; QStringList command; } rows[] = {
+    const fs::path newFile = temp.write("new/Report", "new report\r\n");
+    // Update's backups and each run's journal (below the data folder's applies) are named by the
+    // time, so its trees are compared with each backup's stamp taken out.
+    const auto unstamped = [](test::Tree tree) {
+        test::Tree seen;
+        for (auto& [name, bytes] : tree) {
+            if (name.starts_with("program/applies"))
+                continue;
+            const std::size_t stamp = name.rfind("_Report");
+            seen[stamp == std::string::npos ? name : name.substr(0, name.rfind('/') + 1) + "BACKUP" + name.substr(stamp)] = bytes;
+        }
+        return seen;
+    };
+    const struct {
+        const char *opener, *name;
+        std::function<void()> window;
+        QStringList command;
+        std::function<test::Tree(test::Tree)> seen = std::identity();
+    } rows[] = {
         {"cmdOpenForm_2", "frmEraseChunks",
          [&] {
              setBoxBytes(box("richChunk"), test::readBytes(temp / "chunk.txt"));
@@ -478,6 +505,13 @@ TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
              EXPECT_TRUE(recorder.only("done with snp"));
          },
          {"replace", arg(work()), "--debug", arg(temp / "program" / "debug.out")}},
+        {"cmdOpenForm_6", "frmUpdateFiles",
+         [&] {
+             line("txtNewFilePath")->setText(arg(newFile));
+             click("cmdAddFile_1");
+             runIn(work(), "cmdGo");
+         },
+         {"update", arg(work()), arg(newFile)}, unstamped},
         {"cmdOpenForm_5", "frmAddExtension", [&] { runIn(work(), "cmdGo"); }, {"addext", arg(work())}},
     };
     for (const auto& row : rows) {
@@ -485,7 +519,7 @@ TEST_F(BulkCommands, EraseReplaceAndAddExtensionMakeTheWindowsFiles)
         fs::remove_all(work());
         makeTree();
         ASSERT_TRUE(open(row.opener, row.name));
-        expectSameTree(row.window, row.command);
+        expectSameTree(row.window, row.command, row.seen);
     }
     // What an interrupted run left is removed, and stderr says so, as the window's end text does.
     const fs::path debris = test::writeDebris(work() / "sub");
@@ -522,14 +556,17 @@ TEST_F(BulkCommands, AFailingFileCostsItsOwnFileAndBinariesStayBinary)
     temp.write("bin/chunk.txt", "nothing like it\r\n");
     temp.write("program/replaceLines.txt", "");
     const auto line = [&](const char* path) { return (t / path).string() + "\r\n"; };
+    const std::vector<std::string> refused = {"quillbox: " + readOnly.string() + ": 70 :: ",
+                                              "quillbox: " + (t / "sub2/Report").string() + ": 75 :: "};
     struct Row { QStringList args; std::string out; std::vector<std::string> err; int status; };
     const Row rows[] = {
         {{"addext", arg(t), "--ext", ".txt", "--crlf"},
          "\t---" + line(longName.c_str()) + "\t---" + line("Report") + "\t" + line("sub") + "\t\t---" + line("sub/README")
              + "\t\t---" + line("sub/Report") + "\t" + line("sub2"),
          {"quillbox: " + (t / longName).string() + ": 52 :: "}, 1},
-        {{"update", arg(t), arg(newFile), "--crlf"}, line("sub/Report"),
-         {"quillbox: " + readOnly.string() + ": 70 :: ", "quillbox: " + (t / "sub2/Report").string() + ": 75 :: "}, 1},
+        // A dry run lists and refuses what the run does, and exits as it does.
+        {{"update", arg(t), arg(newFile), "--crlf", "--dry-run"}, line("sub/Report"), refused, 1},
+        {{"update", arg(t), arg(newFile), "--crlf"}, line("sub/Report"), refused, 1},
         {{"erase", arg(temp / "bin"), "--chunk", arg(temp / "bin/chunk.txt")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
         {{"replace", arg(temp / "bin")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
     };
@@ -550,62 +587,6 @@ TEST_F(BulkCommands, AFailingFileCostsItsOwnFileAndBinariesStayBinary)
     EXPECT_EQ(test::readBytes(readOnly), "old\r\n");
     EXPECT_EQ(test::readBytes(temp / "bin/copies/x.dat"), binary);  // erase's copy, then replace's over it
     EXPECT_EQ(test::readBytes(temp / "bin/copies/y.txt"), "x\r\ny\r\n");
-}
-
-// Backup names hold the time, so the trees are compared with each backup's stamp taken out.
-TEST_F(BulkCommands, UpdateReplacesWhatTheWindowReplacesAndDryRunWritesNothing)
-{
-    makeTree();
-    const fs::path newFile = temp.write("new/Report", "new report\r\n");
-    const test::Tree before = test::treeOf(work());
-    const test::Ran dry = runQuillbox({"update", arg(work()), arg(newFile), "--dry-run"});
-    EXPECT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.out, (work() / "sub/deep/Report").string() + "\n");
-    EXPECT_EQ(test::treeOf(work()), before);
-
-    ASSERT_TRUE(open("cmdOpenForm_6", "frmUpdateFiles"));
-    // Backups and each run's journal (below the data folder's applies) are named by the time.
-    const auto unstamped = [](test::Tree tree) {
-        test::Tree seen;
-        for (auto& [name, bytes] : tree) {
-            if (name.starts_with("program/applies"))
-                continue;
-            const std::size_t stamp = name.rfind("_Report");
-            seen[stamp == std::string::npos ? name : name.substr(0, name.rfind('/') + 1) + "BACKUP" + name.substr(stamp)] = bytes;
-        }
-        return seen;
-    };
-    expectSameTree(
-        [&] {
-            line("txtNewFilePath")->setText(arg(newFile));
-            click("cmdAddFile_1");
-            runIn(work(), "cmdGo");
-        },
-        {"update", arg(work()), arg(newFile)}, unstamped);
-}
-
-TEST_F(BulkCommands, MissingInputsStopARunBeforeItStarts)
-{
-    makeTree();
-    const fs::path newFile = temp.write("new/Report", "new\r\n");
-    const std::string missing = (temp / "missing").string();
-    const test::Tree before = test::treeOf(work());
-    struct Row { QStringList args; std::string err; };
-    const Row rows[] = {
-        {{"erase", arg(work())}, "quillbox erase: --chunk FILE is needed\n"},
-        {{"erase", arg(work()), "--chunk", arg(temp / "missing")}, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
-        {{"erase", arg(temp / "missing"), "--chunk", arg(newFile)}, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
-        {{"replace", arg(work()), "--pairs", arg(temp / "missing")}, "quillbox: 53 :: The pair file " + missing + " does not exist.\n"},
-        {{"update", arg(work()), arg(newFile), arg(temp / "missing")}, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
-        {{"addext", arg(temp / "missing")}, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.args.join(' ').toStdString());
-        const test::Ran ran = runQuillbox(row.args);
-        EXPECT_EQ(ran.status, 2);
-        EXPECT_EQ(ran.err.substr(0, row.err.size()), row.err);
-        EXPECT_EQ(test::treeOf(work()), before);
-    }
 }
 
 }  // namespace
