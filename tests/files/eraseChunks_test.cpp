@@ -185,19 +185,18 @@ TEST_F(EraseRun, MirrorsTheTreeAndReplacesCopiesOnTheNextRun)
     dir.write("Sub/b.txt", "<a>\r\n</a>");
     dir.write("sub/c.txt", "c");  // differs from "Sub" only in case: must not share its copies
     dir.write("caf\xe9/p/d", "d");
-    const RunReport first = run(true);
-    EXPECT_EQ(first.counts.binary, 0u);
-    EXPECT_EQ(copy("a.txt"), "x\r\nSPEW\r\n\xe9z\r\n");
-    EXPECT_EQ(copy("Sub/b.txt"), "SPEW\r\n");
-    EXPECT_EQ(copy("caf\xe9/p/d"), "d\r\n");
+    EXPECT_EQ(run(true).counts.binary, 0u);
+    Tree copies{{"a.txt", "x\r\nSPEW\r\n\xe9z\r\n"}, {"Sub", "/"}, {"Sub/b.txt", "SPEW\r\n"}, {"sub", "/"}, {"sub/c.txt", "c\r\n"},
+                {"caf\xe9", "/"}, {"caf\xe9/p", "/"}, {"caf\xe9/p/d", "d\r\n"}};
+    EXPECT_EQ(test::treeOf(dir / "copies"), copies);
 
     // The next run, given the base as a relative path, walks the same tree but not its copies.
     dir.write("sub/c.txt", "second");
     const fs::path relative = fs::relative(dir.path(), fs::current_path());
     ASSERT_TRUE(relative.is_relative());
     EXPECT_EQ(runEraseChunks(relative, {{"<A>", "</A>"}, "SPEW\r\n", {}, true}).value().counts.written, 4u);
-    EXPECT_EQ(copy("sub/c.txt"), "second\r\n");
-    EXPECT_EQ(copies(), 4);
+    copies["sub/c.txt"] = "second\r\n";
+    EXPECT_EQ(test::treeOf(dir / "copies"), copies);
 }
 
 // A run that cannot start writes nothing; failing files are reported and the run goes on;
