@@ -147,8 +147,7 @@ TEST_F(Commands, ExitStatusErrorLinesCtrlCAndNoDisplay)
     }
 
     // Seqtrig writes into the working folder with no display at all.
-    const test::Ran seqtrig = runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true});
-    EXPECT_EQ(seqtrig.status, 0) << seqtrig.err;
+    test::succeeded(runQuillbox({"seqtrig", "orders", "--singular", "ord"}, {.folder = temp.path(), .noDisplay = true}));
     EXPECT_EQ(test::readBytes(temp / "seqOrders.sql"), sequenceScript("orders"));
     EXPECT_EQ(test::readBytes(temp / "trigOrders.sql"), triggerScript("orders", "ord"));
 
@@ -176,8 +175,7 @@ TEST_F(Commands, TheCommandLineLoadsNoGuiAndHandsOverToTheWindows)
 
     const test::EnvironmentOverride probe("QUILLBOX_STARTUP_PROBE", "1");
     for (const QStringList& args : {QStringList{}, QStringList{"--window"}}) {
-        const test::Ran shown = runQuillbox(args);
-        EXPECT_EQ(shown.status, 0) << shown.err;
+        const test::Ran shown = test::succeeded(runQuillbox(args));
         EXPECT_NE(shown.err.find("shown "), std::string::npos) << shown.err;
     }
 }
@@ -258,11 +256,9 @@ TEST_F(Commands, StreamedReportsKeepTheirBytesAndAreWholeOrStopped)
     const fs::path file = temp / "report.out";
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
-        const test::Ran printed = runQuillbox(QStringList{row.args.front(), arg(small)} + row.args.mid(1));
-        EXPECT_EQ(printed.status, 0) << printed.err;
+        const test::Ran printed = test::succeeded(runQuillbox(QStringList{row.args.front(), arg(small)} + row.args.mid(1)));
         EXPECT_EQ(printed.out, row.expected);
-        const test::Ran saved = runQuillbox(QStringList{row.args.front(), arg(small), "-o", arg(file)} + row.args.mid(1));
-        EXPECT_EQ(saved.status, 0) << saved.err;
+        test::succeeded(runQuillbox(QStringList{row.args.front(), arg(small), "-o", arg(file)} + row.args.mid(1)));
         EXPECT_EQ(test::readBytes(file), row.expected);
     }
 
@@ -343,8 +339,7 @@ TEST_F(Commands, StructuredFormats)
     const std::string a = (temp / "tree/a.bas").string(), b = (temp / "tree/b.bas").string(),
                       c = (temp / "tree/caf\xC3\xA9.bas").string();
     const auto run = [&](const char* format) {
-        const test::Ran ran = runQuillbox({"todos", arg(temp / "tree"), "--format", format});
-        EXPECT_EQ(ran.status, 0) << ran.err;
+        const test::Ran ran = test::succeeded(runQuillbox({"todos", arg(temp / "tree"), "--format", format}));
         return ran.out;
     };
     EXPECT_EQ(run("csv"), "path,line,kind,text\r\n" + a + ",2,todo,\"' TODO: one, \"\"two\"\" | three\n' four\"\r\n" +
@@ -371,8 +366,7 @@ TEST_F(Commands, StructuredFormats)
     EXPECT_EQ(json.out + '\0', fields);
 
     // --output writes the same bytes to a file and nothing to stdout.
-    const test::Ran saved = runQuillbox({"subs", arg(temp / "tree"), "--output", arg(temp / "out.json"), "--format=json"});
-    EXPECT_EQ(saved.status, 0) << saved.err;
+    const test::Ran saved = test::succeeded(runQuillbox({"subs", arg(temp / "tree"), "--output", arg(temp / "out.json"), "--format=json"}));
     EXPECT_EQ(saved.out, "");
     EXPECT_EQ(test::readBytes(temp / "out.json"), "[]\n");
 }
@@ -401,8 +395,7 @@ protected:
         const test::Tree byWindow = seen(test::treeOf(temp.path()));
         ASSERT_NE(byWindow, seen(before));
         test::writeTree(temp.path(), before);
-        const test::Ran ran = runQuillbox(command);
-        EXPECT_EQ(ran.status, 0) << ran.err;
+        const test::Ran ran = test::succeeded(runQuillbox(command));
         EXPECT_EQ(seen(test::treeOf(temp.path())), byWindow) << command.join(' ').toStdString();
     }
 
@@ -425,8 +418,7 @@ TEST_F(BulkCommands, ScannersPrintWhatTheirWindowsShow)
         runIn(tree, "cmdGo");
         const QString shown = box("Text1")->toPlainText();
         ASSERT_NE(shown, "") << row.window;
-        const test::Ran ran = runQuillbox({row.command, arg(tree), "--format", "text", "--crlf"}, {.noDisplay = true});
-        EXPECT_EQ(ran.status, 0) << ran.err;
+        const test::Ran ran = test::succeeded(runQuillbox({row.command, arg(tree), "--format", "text", "--crlf"}, {.noDisplay = true}));
         // The box shows each file's text decoded (here every line is all of one file's kind).
         QString printed = pathText(ran.out);
         printed.replace("\r\n", "\n").replace('\r', '\n');
@@ -458,8 +450,7 @@ TEST_F(BulkCommands, RepeatWritesWhatTheWindowWrites)
                          "--out", arg(temp / "command.txt"), "--double-up"};
         if (!start.isEmpty())
             args << "--start" << start;
-        const test::Ran ran = runQuillbox(args, {.noDisplay = true});
-        EXPECT_EQ(ran.status, 0) << ran.err;
+        test::succeeded(runQuillbox(args, {.noDisplay = true}));
         EXPECT_EQ(test::readBytes(temp / "command.txt"), test::readBytes(temp / "window.txt"));
     }
 }

@@ -68,15 +68,13 @@ TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApplyAndToCrLfThoseOfT
         const QStringList args = withInputs(row, temp);
         test::writeTree(tree(), lineEndTree);
         fs::remove_all(temp / "data");
-        const test::Ran diff = runQuillbox(QStringList{row.name, arg(tree()), "--diff"} + args);
-        EXPECT_EQ(diff.status, 0) << diff.err;
+        const test::Ran diff = test::succeeded(runQuillbox(QStringList{row.name, arg(tree()), "--diff"} + args));
         EXPECT_EQ(diff.err, "");
         EXPECT_EQ(test::treeOf(tree()), lineEndTree) << "--diff wrote to the tree";
         EXPECT_FALSE(fs::exists(temp / "data" / "applies")) << "--diff made an apply";
         const fs::path patchFile = temp.write("diff.patch", diff.out);
 
-        const test::Ran applied = runQuillbox(QStringList{row.name, arg(tree()), "--apply"} + args);
-        EXPECT_EQ(applied.status, 0) << applied.err;
+        const test::Ran applied = test::succeeded(runQuillbox(QStringList{row.name, arg(tree()), "--apply"} + args));
         EXPECT_EQ(applied.out, "");
         EXPECT_EQ(test::treeOf(tree()), row.applied);
 
@@ -94,8 +92,7 @@ TEST_F(InPlace, DiffTakenByGitApplyAndPatchGivesTheBytesOfApplyAndToCrLfThoseOfT
         const test::Ran again = runQuillbox(QStringList{row.name, arg(tree()), "--diff"} + args);
         EXPECT_EQ(again.status, 0);
         EXPECT_EQ(again.out, "");
-        const test::Ran undone = runQuillbox({"undo"});
-        EXPECT_EQ(undone.status, 0) << undone.err;
+        test::succeeded(runQuillbox({"undo"}));
         EXPECT_EQ(test::treeOf(tree()), lineEndTree);
 
         // --keep-line-ends gives the copies the bytes that --apply gives the files themselves.
@@ -129,8 +126,7 @@ TEST_F(InPlace, ExitStatusAndListing)
     // A readable link is passed over with a note: neither diffed nor a failure.
     fs::remove(tree() / "broken.txt");
     fs::create_symlink("lf.txt", tree() / "link.txt");
-    const test::Ran linked = runQuillbox(replace({"--diff"}));
-    EXPECT_EQ(linked.status, 0) << linked.err;
+    const test::Ran linked = test::succeeded(runQuillbox(replace({"--diff"})));
     EXPECT_EQ(linked.out.find("link.txt"), std::string::npos);
     EXPECT_NE(linked.err.find("link.txt: is a link"), std::string::npos) << linked.err;
     test::makeUnreadableFile(tree() / "broken.txt");
@@ -148,8 +144,7 @@ TEST_F(InPlace, ExitStatusAndListing)
         return applies[0].time + "\treplace\t4\t" + left + "\t" + tree().string() + "\t" + applies[0].manifest.string() + "\n";
     };
     EXPECT_EQ(listed.out, line("4"));
-    const test::Ran undone = runQuillbox({"undo", arg(applies[0].manifest)});
-    EXPECT_EQ(undone.status, 0) << undone.err;
+    test::succeeded(runQuillbox({"undo", arg(applies[0].manifest)}));
     EXPECT_EQ(runQuillbox({"undo", "--list"}).out, line("0"));
 }
 
