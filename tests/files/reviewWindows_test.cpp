@@ -54,15 +54,9 @@ protected:
 
 // Both tools turn a line "cat" into "dog" here (Erase through its chunk and spew, Search and
 // Replace through its pair file), so one tree and one set of expectations serve both.
-struct ToolRow {
-    const char* opener;
-    const char* className;
-    bool byKey;  // Ctrl+R, or the window's button
-};
-
 TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoesAndDiscards)
 {
-    const ToolRow tools[] = {
+    const struct { const char *opener, *className; bool byKey; /* Ctrl+R, or the window's button */ } tools[] = {
         {"mnuEraseChunks", "frmEraseChunks", true},
         {"mnuSNP", "frmReplaceLineFromFile", false},
     };
@@ -71,7 +65,7 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
     std::string big;
     for (int line = 1; line <= 60000; ++line)
         big += line == 30001 ? "cat\r\n" : "0123456789\r\n";
-    for (const ToolRow& tool : tools) {
+    for (const auto& tool : tools) {
         SCOPED_TRACE(tool.className);
         test::writeTree(work, {{"a.txt", "one\r\ncat\r\ntwo\r\n"},
                                {"b.txt", "x\r\ncat\r\ny\r\ncat\r\nz\r\n"},

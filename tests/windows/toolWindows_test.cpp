@@ -18,7 +18,6 @@
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QRadioButton>
@@ -148,9 +147,7 @@ TEST_F(EveryWindow, TheChooserAndTheMenuAreBuiltFromTheRegistrations)
     ASSERT_TRUE(open("mnuWhichGizmet", "frmWhichGizmet"));
     EXPECT_EQ(window->findChildren<QAbstractButton*>().size(), std::ssize(buttons));
     for (int place = 0; place < std::ssize(buttons); ++place) {
-        const auto* button = child<QAbstractButton>(("cmdOpenForm_" + std::to_string(place)).c_str());
-        ASSERT_TRUE(button) << place;
-        EXPECT_EQ(button->text(), buttons[place].caption);
+        EXPECT_EQ(child<QAbstractButton>(("cmdOpenForm_" + std::to_string(place)).c_str())->text(), buttons[place].caption);
         const auto tool = std::ranges::find(registeredTools(), place, &ToolRegistration::chooserPlace);
         ASSERT_NE(tool, registeredTools().end()) << place;
         EXPECT_EQ(tool->windowClass, buttons[place].window);
