@@ -117,12 +117,9 @@ TEST_F(ReviewWindows, ReviewAppliesTheCheckedCopiesRefusesChangedOriginalsUndoes
         clickIn(review(), "cmdApply");
         EXPECT_TRUE(recorder.only("Applied 2 of 3 files to their originals.\nCould not handle 1 file",
                                   fromPath(work / "c.txt") + ": was changed since the run read it"));
-        test::Tree applied = test::treeOf(work);
-        EXPECT_EQ(applied["a.txt"], "one\r\ndog\r\ntwo\r\n");
-        EXPECT_EQ(applied["b.txt"], "x\r\ndog\r\ny\r\ndog\r\nz\r\n");
-        EXPECT_EQ(applied["c.txt"], "edited\n");
-        EXPECT_EQ(applied["f.txt"], "cat\r\n");
-        EXPECT_EQ(applied["big.txt"], big);
+        for (const auto& [name, bytes] : test::Tree{{"a.txt", "one\r\ndog\r\ntwo\r\n"}, {"b.txt", "x\r\ndog\r\ny\r\ndog\r\nz\r\n"},
+                                                   {"c.txt", "edited\n"}, {"f.txt", "cat\r\n"}, {"big.txt", big}})
+            EXPECT_EQ(test::readBytes(work / name), bytes) << name;
         const std::vector<ApplyRecord> applies = listApplies(program);
         ASSERT_FALSE(applies.empty());
         EXPECT_EQ(applies.front().folder, work);

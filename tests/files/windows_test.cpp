@@ -214,8 +214,7 @@ TEST_F(FileWindows, UpdateFilesBrowsesListsAndReplaces)
         test::FakePrograms programs(temp / "bin", {"myedit"});
         setEditorTemplate("myedit {file}:{line}");
         doubleClickLine("richReplaced", 0);
-        ASSERT_EQ(launches.launches.size(), 1u);
-        EXPECT_EQ(launches.launches[0].second, QStringList{fromPath(work / "sub/report.txt") + ":1"});
+        EXPECT_EQ(launches.launches, (decltype(launches.launches){{fromPath(temp / "bin/myedit"), {fromPath(work / "sub/report.txt") + ":1"}}}));
     }
 
     // A start folder removed since, and a program folder gone: one message each, nothing lost.
