@@ -329,8 +329,7 @@ TEST_F(Commands, StructuredFormats)
     const std::string a = (temp / "tree/a.bas").string(), b = (temp / "tree/b.bas").string(),
                       c = (temp / "tree/caf\xC3\xA9.bas").string();
     const auto run = [&](const char* format) {
-        const test::Ran ran = test::succeeded(runQuillbox({"todos", arg(temp / "tree"), "--format", format}));
-        return ran.out;
+        return test::succeeded(runQuillbox({"todos", arg(temp / "tree"), "--format", format})).out;
     };
     EXPECT_EQ(run("csv"), "path,line,kind,text\r\n" + a + ",2,todo,\"' TODO: one, \"\"two\"\" | three\n' four\"\r\n" +
                               b + ",1,todo,' TODO: na\xC3\xAFve\r\n" + c + ",1,todo,' TODO: caf\xC3\xA9 \x01\x1F\\ <l> & m\r\n");
@@ -518,7 +517,7 @@ TEST_F(BulkCommands, BulkCommandsMakeTheWindowsFiles)
 }
 
 // A failing file early in a folder with subfolders costs that file only: standard output lists
-// exactly what was done, each failure is its own line on stderr, and the status is 1. Binary files
+// exactly what was done, stderr says why each failure failed, and the status is 1. Binary files
 // are copied byte for byte, and stderr counts them.
 TEST_F(BulkCommands, AFailingFileCostsItsOwnFileAndBinariesStayBinary)
 {
@@ -537,31 +536,27 @@ TEST_F(BulkCommands, AFailingFileCostsItsOwnFileAndBinariesStayBinary)
     temp.write("bin/chunk.txt", "nothing like it\r\n");
     temp.write("program/replaceLines.txt", "");
     const auto line = [&](const char* path) { return (t / path).string() + "\r\n"; };
-    const std::vector<std::string> refused = {"quillbox: " + readOnly.string() + ": 70 :: ",
-                                              "quillbox: " + (t / "sub2/Report").string() + ": 75 :: "};
-    struct Row { QStringList args; std::string out; std::vector<std::string> err; int status; };
+    const std::string refused = "quillbox: " + readOnly.string() + ": 70 :: the file is read-only\nquillbox: "
+                                + (t / "sub2/Report").string() + ": 75 :: is a FIFO, not a regular file; nothing was written\n";
+    struct Row { QStringList args; std::string out; std::string err; int status; };
     const Row rows[] = {
         {{"addext", arg(t), "--ext", ".txt", "--crlf"},
          "\t---" + line(longName.c_str()) + "\t---" + line("Report") + "\t" + line("sub") + "\t\t---" + line("sub/README")
              + "\t\t---" + line("sub/Report") + "\t" + line("sub2"),
-         {"quillbox: " + (t / longName).string() + ": 52 :: "}, 1},
+         "quillbox: " + (t / longName).string() + ": 52 :: its copy name would be 256 bytes long, more than the 255 bytes a "
+         "name may have, so the file was left as it was\n", 1},
         // A dry run lists and refuses what the run does, and exits as it does.
         {{"update", arg(t), arg(newFile), "--crlf", "--dry-run"}, line("sub/Report"), refused, 1},
         {{"update", arg(t), arg(newFile), "--crlf"}, line("sub/Report"), refused, 1},
-        {{"erase", arg(temp / "bin"), "--chunk", arg(temp / "bin/chunk.txt")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
-        {{"replace", arg(temp / "bin")}, "", {"quillbox: 1 file binary, copied as is."}, 0},
+        {{"erase", arg(temp / "bin"), "--chunk", arg(temp / "bin/chunk.txt")}, "", "quillbox: 1 file binary, copied as is.\n", 0},
+        {{"replace", arg(temp / "bin")}, "", "quillbox: 1 file binary, copied as is.\n", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         const test::Ran ran = runQuillbox(row.args);
         EXPECT_EQ(ran.status, row.status);
         EXPECT_EQ(ran.out, row.out);
-        std::vector<std::string> lines;
-        for (std::size_t start = 0, end; (end = ran.err.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(ran.err.substr(start, end - start));
-        ASSERT_EQ(lines.size(), row.err.size()) << ran.err;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            EXPECT_TRUE(lines[i].starts_with(row.err[i])) << lines[i];
+        EXPECT_EQ(ran.err, row.err);
     }
     EXPECT_TRUE(fs::exists(t / "sub/Report_COPY.txt"));
     EXPECT_EQ(test::readBytes(t / "sub/Report"), "new\r\n");
