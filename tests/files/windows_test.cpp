@@ -71,8 +71,7 @@ TEST_F(FileWindows, ReplaceLinesNamesAMissingPairFileThenRunsThePairs)
     EXPECT_EQ(recorder.messages, QStringList({"1 file binary, copied as is.", "done with snp"}));
     EXPECT_EQ(status(), "Search and Replace: 2 files read, 2 copies written below " + fromPath(work / "copies")
                             + ", 1 binary, copied as is");
-    EXPECT_EQ(test::readBytes(work / "copies/a.txt"), "dog\r\n");
-    EXPECT_EQ(test::readBytes(work / "copies/b.bin"), binary);
+    EXPECT_EQ(test::treeOf(work / "copies"), (test::Tree{{"a.txt", "dog\r\n"}, {"b.bin", binary}}));
 }
 
 // The chunk and spew typed in the window go into each file in its own encoding; a file that cannot
@@ -90,8 +89,7 @@ TEST_F(FileWindows, EraseChunksTypesTextIntoEachFileInItsEncoding)
     for (const auto& row : rows) {
         box("richSpew")->setPlainText(row.spew);
         runIn(work, "cmdBegin");
-        EXPECT_EQ(test::readBytes(work / "copies/utf8.txt"), row.utf8Copy);
-        EXPECT_EQ(test::readBytes(work / "copies/cp.txt"), row.cpCopy);
+        EXPECT_EQ(test::treeOf(work / "copies"), (test::Tree{{"cp.txt", row.cpCopy}, {"utf8.txt", row.utf8Copy}}));
     }
     ASSERT_EQ(recorder.messages.size(), 3) << recorder.messages.join("|").toStdString();
     EXPECT_TRUE(recorder.messages[1].startsWith("Could not handle 1 file or folder:\n" + fromPath(work / "cp.txt")
