@@ -127,6 +127,8 @@ TEST_F(UpdateFiles, FailuresCostOneMessageEachAndTheRunGoesOn)
             EXPECT_TRUE(formatError(run.failures[i].error).starts_with(row.messages[i])) << run.failures[i].error.description;
     }
     EXPECT_EQ(test::readBytes(tree / "fifo"), "old");
+    for (const auto& [name, bytes] : treeOf(tree))
+        EXPECT_FALSE(name.ends_with("_fifo")) << name << " is a backup of a file that was never to be replaced";
 }
 
 // A target that cannot be replaced is refused before any backup. The refused target comes first
