@@ -103,7 +103,9 @@ TEST_F(Commands, PrintTheirResultsAndErrorsToTheByteAndWriteNothing)
         {{"erase", arg(temp / "tree"), "--chunk", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
         {{"erase", arg(temp / "missing"), "--chunk", arg(temp / "one.txt")}, 2, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
         {{"replace", arg(temp / "tree"), "--pairs", arg(temp / "missing")}, 2, "quillbox: 53 :: The pair file " + missing + " does not exist.\n"},
-        {{"update", arg(temp / "tree"), arg(temp / "one.txt"), arg(temp / "missing")}, 2, "quillbox: " + missing + ": 53 :: No such file or directory\n"},
+        // (a.bas is in the tree, so an update that went ahead would replace it)
+        {{"update", arg(temp / "tree"), arg(temp / "print/tree/a.bas"), arg(temp / "missing")}, 2,
+         "quillbox: " + missing + ": 53 :: No such file or directory\n"},
         {{"addext", arg(temp / "missing")}, 2, "quillbox: " + missing + ": 76 :: No such file or directory\n"},
         // What a path is, when it is not what the command wants.
         {{"erase", arg(temp / "one.txt"), "--chunk", arg(temp / "one.txt")}, 2, "quillbox: " + file + ": 76 :: is a file, not a folder\n"},
