@@ -4,8 +4,11 @@
 
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
+#include <source_location>
 #include <string>
 
 namespace qb::test {
@@ -38,5 +41,12 @@ struct RunOptions {
 bool holdsFileBelow(qint64 pid, const std::filesystem::path& folder);
 
 Ran runProgram(const QString& program, const QStringList& arguments, const RunOptions& options = {});
+
+// `ran`, checked to have ended with status 0; a failure names the caller's line and shows stderr.
+inline Ran succeeded(Ran ran, std::source_location where = std::source_location::current())
+{
+    EXPECT_EQ(ran.status, 0) << "run at " << where.file_name() << ":" << where.line() << ": " << ran.err;
+    return ran;
+}
 
 }  // namespace qb::test

@@ -18,7 +18,6 @@
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QRadioButton>
@@ -29,7 +28,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,55 +37,47 @@ namespace {
 
 // What each window must show; which windows there are, and how each is opened, comes from the
 // tools' registrations.
-struct Expected {
+struct Tool {
     const char* name;
     std::vector<const char*> boxes;  // the controls that show content, which grow with the window
-    const char* listed;  // as the Window menu lists it
+    const char* listed;              // as the Window menu lists it
+    bool walks = false;              // walks a folder, so it chooses the files it takes
+    std::string opener = {};         // chooser button or menu entry
 };
 
-const Expected expected[] = {
+const Tool expected[] = {
     {"frmWhichGizmet", {}, "Complete List - Gizmet Selection"},
-    {"frmEraseChunks", {"richChunk", "richSpew", "Dir1"}, "Erase and Spew Chunks - Erase a chunk of code"},
-    {"frmReplaceLineFromFile", {"Dir1"}, "Search and Replace from file - Form2"},
+    {"frmEraseChunks", {"richChunk", "richSpew", "Dir1"}, "Erase and Spew Chunks - Erase a chunk of code", true},
+    {"frmReplaceLineFromFile", {"Dir1"}, "Search and Replace from file - Form2", true},
     {"frmCarpalTunnel", {"txtChunk", "rich1"}, "Carpal Tunnel Repeats - Insert a bit into big chunks over and over."},
     {"frmHex2Dec", {"Text1", "Text2"}, "Hex 2 Dec 2 Hex 2... - Form2"},
-    {"frmAddExtension", {"rich1", "Dir1"}, "Add Extension to extensionless files - Form1"},
-    {"frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"}, "Update a file over multiple directories - Form1"},
-    {"frmFindTodos", {"Text1", "Dir1"}, "Find TODOs - Find lines in code with \"TODO\" in 'em"},
+    {"frmAddExtension", {"rich1", "Dir1"}, "Add Extension to extensionless files - Form1", true},
+    {"frmUpdateFiles", {"List1", "rich1", "richReplaced", "Dir1"}, "Update a file over multiple directories - Form1", true},
+    {"frmFindTodos", {"Text1", "Dir1"}, "Find TODOs - Find lines in code with \"TODO\" in 'em", true},
     {"frmCombineFiles", {"rich1", "Dir1", "Dir2"}, "Combine Lines from two files - Combine Text Files Line-by-Line"},
-    {"frmFindSubNFuncts", {"Text1", "Dir1"}, "Find Subs and Functs - Find VB Subs and Functs in source"},
+    {"frmFindSubNFuncts", {"Text1", "Dir1"}, "Find Subs and Functs - Find VB Subs and Functs in source", true},
     {"frmMakeLinktables", {"RichTextBox1", "List1"}, "Make Link Table - Make Link Tables"},
     {"frmTwoTabbedRowsToCols", {"richIn", "richOut"}, "Two lines of cols to two rows - Two tabbed rows to cols"},
     {"frmOracleSeqTrigs", {"RichTextBox1", "RichTextBox2"}, "Create Sequence and Trigger code in files - Form1"},
-};
-
-struct Tool {
-    const char* opener;  // chooser button or menu entry
-    const char* name;
-    std::vector<const char*> boxes;
-    const char* listed;
 };
 
 // Every registered window with the chooser's button or the menu entry that opens it, the chooser
 // first (opened from the Gizmets menu); a registered window that has no expectations above fails.
 std::vector<Tool> everyTool()
 {
-    static std::deque<std::string> names;
-    const auto tool = [](std::string opener, const QString& className) -> Tool {
-        const std::string name = className.toStdString();
-        const auto known = std::ranges::find_if(expected, [&](const Expected& e) { return name == e.name; });
-        EXPECT_NE(known, std::end(expected)) << name << " is registered but nothing here expects it";
-        const char* openerText = names.emplace_back(std::move(opener)).c_str();
-        const char* nameText = names.emplace_back(name).c_str();
-        return known == std::end(expected) ? Tool{openerText, nameText, {}, ""}
-                                            : Tool{openerText, nameText, known->boxes, known->listed};
+    std::vector<Tool> tools;
+    const auto add = [&tools](std::string opener, const QString& className) {
+        const auto known = std::ranges::find(expected, className.toStdString(), &Tool::name);
+        ASSERT_NE(known, std::end(expected)) << className.toStdString() << " is registered but nothing here expects it";
+        tools.push_back(*known);
+        tools.back().opener = std::move(opener);
     };
-    std::vector<Tool> tools{tool("mnuWhichGizmet", "frmWhichGizmet")};
+    add("mnuWhichGizmet", "frmWhichGizmet");
     for (const ToolRegistration& registered : registeredTools())
         if (!registered.windowClass.isEmpty())
-            tools.push_back(tool(registered.chooserPlace >= 0 ? "cmdOpenForm_" + std::to_string(registered.chooserPlace)
-                                                              : registered.menu->name.toStdString(),
-                                 registered.windowClass));
+            add(registered.chooserPlace >= 0 ? "cmdOpenForm_" + std::to_string(registered.chooserPlace)
+                                             : registered.menu->name.toStdString(),
+                registered.windowClass);
     EXPECT_EQ(tools.size(), std::size(expected));
     return tools;
 }
@@ -139,9 +129,6 @@ protected:
     }
 };
 
-// Every control has an accessible name; every placeholder caption (and a window titled like a
-// placeholder) says what its control does. Shrunk to less than its design size a window scrolls
-// to every control; grown, its content boxes grow with it. Captions still fit their text when a
 // The chooser and the Gizmets menu hold what each tool folder registered: every button in its
 // place with its caption (the two whose tools are not in the program included), and the tools'
 // menu entries with their keys after the frame's own.
@@ -160,9 +147,7 @@ TEST_F(EveryWindow, TheChooserAndTheMenuAreBuiltFromTheRegistrations)
     ASSERT_TRUE(open("mnuWhichGizmet", "frmWhichGizmet"));
     EXPECT_EQ(window->findChildren<QAbstractButton*>().size(), std::ssize(buttons));
     for (int place = 0; place < std::ssize(buttons); ++place) {
-        const auto* button = child<QAbstractButton>(("cmdOpenForm_" + std::to_string(place)).c_str());
-        ASSERT_TRUE(button) << place;
-        EXPECT_EQ(button->text(), buttons[place].caption);
+        EXPECT_EQ(child<QAbstractButton>(("cmdOpenForm_" + std::to_string(place)).c_str())->text(), buttons[place].caption);
         const auto tool = std::ranges::find(registeredTools(), place, &ToolRegistration::chooserPlace);
         ASSERT_NE(tool, registeredTools().end()) << place;
         EXPECT_EQ(tool->windowClass, buttons[place].window);
@@ -174,6 +159,9 @@ TEST_F(EveryWindow, TheChooserAndTheMenuAreBuiltFromTheRegistrations)
                                     "mnuSNP F4"}));
 }
 
+// Every control has an accessible name; every placeholder caption (and a window titled like a
+// placeholder) says what its control does. Shrunk to less than its design size a window scrolls
+// to every control; grown, its content boxes grow with it. Captions still fit their text when a
 // large font, then a style sheet that makes buttons and check boxes roomier, comes in.
 TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
 {
@@ -183,7 +171,7 @@ TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
     const QStringList placeholders = {"Text1", "Text2", "Command1", "Frame1", "RichTextBox1"};
     for (const Tool& tool : everyTool()) {
         SCOPED_TRACE(tool.name);
-        ASSERT_TRUE(open(tool.opener, tool.name));
+        ASSERT_TRUE(open(tool.opener.c_str(), tool.name));
         for (const QWidget* control : window->findChildren<QWidget*>()) {
             // A button's, box's or label's text, a group's title, a text box's contents.
             const QString caption = withoutAccessKey(control->property("text").toString()) + control->property("title").toString()
@@ -229,14 +217,17 @@ TEST_F(EveryWindow, ControlsAreNamedScrollWhenSmallAndGrowWhenLarge)
 }
 
 // Every button, check box and option button has an access key, and no two controls of a window,
-// its own menus included, share one. The Window menu lists every open window by its tool's name
-// with the caption after it, so the windows captioned "Form1" or "Form2" can be told apart.
-TEST_F(EveryWindow, AccessKeysAreOwnAndTheWindowMenuNamesTheTools)
+// its own menus included, share one. Every window that walks a folder lets the user choose its
+// files the same way: "Skip files git ignores", off at first, and an empty "Files" box
+// (remembering them is tested with every input). The Window menu lists every open window by its
+// tool's name with the caption after it, so the windows captioned "Form1" or "Form2" can be told
+// apart.
+TEST_F(EveryWindow, AccessKeysAndFileChoicesAreAlikeAndTheWindowMenuNamesTheTools)
 {
     QStringList listed;
     for (const Tool& tool : everyTool()) {
         SCOPED_TRACE(tool.name);
-        ASSERT_TRUE(open(tool.opener, tool.name));
+        ASSERT_TRUE(open(tool.opener.c_str(), tool.name));
         std::map<int, QString> keys;
         const auto take = [&keys](const QString& caption, const QString& owner) {
             const QKeySequence key = QKeySequence::mnemonic(caption);
@@ -251,6 +242,15 @@ TEST_F(EveryWindow, AccessKeysAreOwnAndTheWindowMenuNamesTheTools)
             for (const QAction* menu : bar->actions())
                 if (menu->text() != "File")  // the one menu whose caption has no access key
                     take(menu->text(), menu->text());
+        const auto* skip = window->findChild<QCheckBox*>("chkSkipGitIgnored");
+        const auto* files = window->findChild<QLineEdit*>("txtFiles");
+        EXPECT_EQ(skip && files, tool.walks);
+        if (skip && files) {
+            EXPECT_EQ(withoutAccessKey(skip->text()), "Skip files git ignores");
+            EXPECT_FALSE(skip->isChecked());
+            EXPECT_EQ(files->text(), "");
+            EXPECT_EQ(withoutAccessKey(child<QLabel>("lblFiles")->text()), "Files");
+        }
         listed << QString::fromUtf8(tool.listed);
     }
     frame.updateWindowMenu();
@@ -258,28 +258,6 @@ TEST_F(EveryWindow, AccessKeysAreOwnAndTheWindowMenuNamesTheTools)
     for (int i = 0; QAction* entry = frame.findChild<QAction*>(QStringLiteral("mnuWindowList_%1").arg(i)); ++i)
         entries << withoutAccessKey(entry->text()).section(' ', 1);
     EXPECT_EQ(entries, listed);
-}
-
-// Every window that walks a folder lets the user choose its files the same way: "Skip files git
-// ignores", off at first, and an empty "Files" box. (Remembering them is tested with every input.)
-TEST_F(EveryWindow, WalkingWindowsChooseTheirFilesAlike)
-{
-    const QStringList walking = {"frmEraseChunks", "frmReplaceLineFromFile", "frmAddExtension", "frmUpdateFiles",
-                                 "frmFindTodos", "frmFindSubNFuncts"};
-    for (const Tool& tool : everyTool()) {
-        SCOPED_TRACE(tool.name);
-        ASSERT_TRUE(open(tool.opener, tool.name));
-        const auto* skip = window->findChild<QCheckBox*>("chkSkipGitIgnored");
-        const auto* files = window->findChild<QLineEdit*>("txtFiles");
-        EXPECT_EQ(skip && files, walking.contains(tool.name));
-        if (skip && files) {
-            EXPECT_EQ(withoutAccessKey(skip->text()), "Skip files git ignores");
-            EXPECT_FALSE(skip->isChecked());
-            EXPECT_EQ(files->text(), "");
-            EXPECT_EQ(withoutAccessKey(child<QLabel>("lblFiles")->text()), "Files");
-        }
-        sub()->close();
-    }
 }
 
 // What a user sets up, seen through the controls that are remembered.
@@ -330,7 +308,7 @@ protected:
     {
         sub()->close();
         settle();
-        return open(tool.opener, tool.name) ? inputsOf(window) : Inputs{};
+        return open(tool.opener.c_str(), tool.name) ? inputsOf(window) : Inputs{};
     }
 };
 
@@ -344,7 +322,7 @@ TEST_F(RememberedInputs, ComeBackUnlessTurnedOffOrGone)
         SCOPED_TRACE(tool.name);
         const auto folder = temp.mkdir(std::string("picked/") + tool.name);
         const auto file = temp.write(std::string("picked/") + tool.name + ".txt", "x");
-        ASSERT_TRUE(open(tool.opener, tool.name));
+        ASSERT_TRUE(open(tool.opener.c_str(), tool.name));
         const Inputs initial = inputsOf(window);
         change(folder, file);
         const Inputs changed = inputsOf(window);
