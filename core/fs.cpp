@@ -253,9 +253,9 @@ Result<sys::UniqueFd> openInput(const fs::path& path, struct stat& st)
 
 }  // namespace detail
 
-FileSystemObject::FileSystemObject() : started_(coarseNow()) {}
+FileSystemObject::FileSystemObject() : started_(wallClockNow()) {}
 
-FileSystemObject::FileSystemObject(const fs::path& tree) : started_(coarseNow())
+FileSystemObject::FileSystemObject(const fs::path& tree) : started_(wallClockNow())
 {
     auto made = std::make_shared<Tree>();
     made->path = withoutTrailingSeparator(normalPath(tree));

@@ -265,7 +265,7 @@ public:
 
 private:
     std::shared_ptr<const detail::Tree> tree_;  // none: no tree
-    std::int64_t started_ = 0;  // when it was made: nanoseconds since the epoch (coarse clock)
+    std::int64_t started_ = 0;  // when it was made: nanoseconds since the epoch (wallClockNow)
 };
 
 // An input that the command line names itself is read even when it is a pipe, FIFO or character

@@ -107,11 +107,13 @@ Result<void> publish(TempFile& temp, const std::filesystem::path& target, const 
 // Closes and removes a temporary file that is not to be published.
 void discard(TempFile& temp) noexcept;
 
-// The coarse clock that file times come from, in nanoseconds since the epoch.
-std::int64_t coarseNow();
+// The wall clock, in nanoseconds since the epoch. A file written before the call has a time at or
+// before it, whether the file system stamps times from the coarse clock or (newer kernels) from a
+// finer one; the coarse clock itself may lag such a time by a tick.
+std::int64_t wallClockNow();
 
 // Removes the temporary files among `names` in the open folder `folder` that no live run holds
-// and that were last written before `before` (coarseNow() at the start of the run); how many.
+// and that were last written before `before` (wallClockNow() at the start of the run); how many.
 std::uint64_t removeDebris(int folder, const std::vector<std::string>& names, std::int64_t before);
 // The names in the open folder `folderFd` (at `folder`, for messages) that follow the
 // temporary-file pattern and are not folders.

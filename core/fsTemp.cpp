@@ -178,10 +178,10 @@ bool isTempFileName(std::string_view name)
 
 namespace detail {
 
-std::int64_t coarseNow()
+std::int64_t wallClockNow()
 {
     struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    ::clock_gettime(CLOCK_REALTIME, &now);
     return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 

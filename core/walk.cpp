@@ -165,7 +165,7 @@ private:
     const WalkOptions& options_;
     const WalkVisitor& visit_;
     WalkCounter counter_;
-    const std::int64_t started_ = detail::coarseNow();  // only older temporary files are debris
+    const std::int64_t started_ = detail::wallClockNow();  // only older temporary files are debris
     EntryFilter filter_;
 };
 

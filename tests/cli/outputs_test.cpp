@@ -235,10 +235,12 @@ TEST_F(Writes, DebrisGoesWithTheNextWriterAndLookAlikesSurviveEveryTool)
         EXPECT_EQ(ran.status, 0) << ran.err;
         EXPECT_EQ(ran.err, "");
         EXPECT_EQ(test::readBytes(work / ".qbtmp-Aaaaaaa1"), "mine cat\r\n");
-        if (tool.front() == "update")  // the user's file, and erase's and replace's copies of it
+        if (tool.front() == "update") {  // the user's file, and erase's and replace's copies of it
             EXPECT_EQ(ran.out, (work / ".qbtmp-Aaaaaaa1").string() + "\n" + (work / "copies/.qbtmp-Aaaaaaa1").string() + "\n");
-        if (tool.front() == "todos")
+        }
+        if (tool.front() == "todos") {
             EXPECT_NE(ran.out.find(lookAlike + "/inner.bas"), std::string::npos) << ran.out;
+        }
     }
     EXPECT_EQ(test::readBytes(work / "copies/.qbtmp-Aaaaaaa1"), "mine dog\r\n");  // replace's copy, after erase's
     EXPECT_EQ(test::readBytes(work / "copies" / lookAlike / "inner.bas"), "' TODO: inner\r\n");

@@ -232,6 +232,8 @@ TEST_F(Fs, RemovesOnlyDebrisOfKilledRuns)
     test::writeDebris(dir.path(), 2, ".new");
     test::writeDebris(dir.path(), 3, ".new", ::getpid());  // its writer (this process) lives
     const fs::path fresh = dir.write(".quillbox-999999999-FreshFresh12.tmp", "newer than the run");
+    // Written a second after the run began, beyond any tick between the clocks of files and runs.
+    fs::last_write_time(fresh, fs::file_time_type::clock::now() + std::chrono::seconds(1));
     const fs::path folder = test::writeDebris(dir.path() / "sub", 4).parent_path();
     fs::rename(folder, dir / ".quillbox-999999999-AbCdEfGhIj55.tmp");  // a folder of that name
     fs::create_symlink(fresh, dir / ".quillbox-999999999-AbCdEfGhIj66.tmp");
@@ -253,6 +255,19 @@ TEST_F(Fs, RemovesOnlyDebrisOfKilledRuns)
     EXPECT_EQ(readBytes(dir / "target.txt"), "live");
     for (const std::string& name : lookAlikes)
         EXPECT_EQ(readBytes(dir / name), "mine");
+}
+
+// A killed run's file written the moment before a run begins is that run's debris, however fine
+// the time the file system gave it: times asked for are stamped finer than the coarse clock, and
+// may be a tick ahead of it.
+TEST_F(Fs, DebrisWrittenTheMomentBeforeTheRunIsRemoved)
+{
+    for (int round = 0; round < 20; ++round) {
+        const fs::path debris = dir.write(".quillbox-999999999-AbCdEfGhIj12.tmp", "left");
+        (void)fs::last_write_time(debris);  // asked for: the next write is stamped finely
+        std::ofstream(debris, std::ios::app) << " by a killed run";
+        EXPECT_EQ(FileSystemObject().removeDebris(dir.path()).value(), 1u) << "round " << round;
+    }
 }
 
 // A cleaner that runs at any moment of a write, even one that takes every temporary file for an
