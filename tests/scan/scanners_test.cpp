@@ -115,6 +115,12 @@ TEST(TodoBlocks, CollectMarkerLinesAndTheCommentsThatFollow)
     }
 }
 
+// Scans started while it lives use `count` threads.
+struct ThreadCount {
+    explicit ThreadCount(std::size_t count) { chooseScanThreadCount(count); }
+    ~ThreadCount() { chooseScanThreadCount(0); }
+};
+
 class ScanTree : public ::testing::Test {
 protected:
     std::string block(std::string_view relative, std::string_view lines) const
@@ -154,7 +160,9 @@ TEST_F(ScanTree, ListsFilesBeforeSubfoldersInWalkOrderAndSkipsListedFilesUnread)
     EXPECT_EQ(report->lastRead, temp / "Sub2/y.frm");
 }
 
-// Scanned on worker threads, files report in walk order, and a cancel at the Nth keeps the first N.
+// Scanned on worker threads, files report in walk order, and a cancel at the Nth keeps the first N,
+// each file once: also where the walk ends just as the scan's batches of files fill up (a multiple
+// of 32 files, every batch in flight), on one, two and three threads.
 TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
 {
     constexpr int fileCount = 300;
@@ -177,7 +185,10 @@ TEST_F(ScanTree, ManyFilesKeepWalkOrderAndCancelKeepsTheFilesBefore)
         temp.write(name, text);
         parts.push_back(lines.empty() ? "" : block(name, lines));
     }
-    for (const std::uint64_t cancelAt : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{137}, std::uint64_t{fileCount}}) {
+    for (const std::size_t threads : {1, 2, 3})
+    for (const std::uint64_t cancelAt : {0, 1, 128, 137, 256, fileCount}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        const ThreadCount chosen(threads);
         std::string text;
         std::size_t unreadable = 0;
         for (std::uint64_t i = 0; i < cancelAt; ++i) {
@@ -289,10 +300,6 @@ TEST_F(ScanTree, StreamedReportsAreTheKeptReportsBytes)
     };
     // One thread scans every file on the calling thread, its long parts too; three share them
     // with two workers.
-    struct ThreadCount {
-        explicit ThreadCount(std::size_t count) { chooseScanThreadCount(count); }
-        ~ThreadCount() { chooseScanThreadCount(0); }
-    };
     for (const std::size_t threads : {1, 3})
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.name) + ", threads " + std::to_string(threads));

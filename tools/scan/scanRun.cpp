@@ -236,10 +236,11 @@ private:
         }
     }
 
-    // Hands the batch being filled to the workers.
+    // Hands the batch being filled to the workers. There is none when it is empty, or when the
+    // ring is full: then the slot after the newest is the oldest batch, handed over already.
     void handOver()
     {
-        if (batches_[filled_ % batches_.size()].count == 0)
+        if (filled_ - emptied_ == batches_.size() || batches_[filled_ % batches_.size()].count == 0)
             return;
         bool wake;
         {
