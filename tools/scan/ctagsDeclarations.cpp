@@ -236,7 +236,7 @@ Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::pat
     std::atomic<std::size_t> nextBatch = 0;
     {
         std::vector<std::jthread> workers;
-        for (std::size_t i = std::min(scanWorkerCount(), batches.size()); i > 0; --i)
+        for (std::size_t i = std::min(scanThreadCount(), batches.size()); i > 0; --i)
             workers.emplace_back([&] {
                 for (std::size_t b; (b = nextBatch++) < batches.size();)
                     results[b] = runCtagsWith(*program, batches[b]);
@@ -253,7 +253,7 @@ Result<ScanReport> findDeclarationsByType(const std::vector<std::filesystem::pat
         std::ranges::stable_sort(list, {}, &CtagsTag::line);
     // The tagged lines, read in walk order.
     FileScanners scanners;
-    for (std::size_t i = scanWorkerCount(); i > 0; --i)
+    for (std::size_t i = scanThreadCount(); i > 0; --i)
         scanners.push_back(std::make_unique<TagLinesScanner>(tags));
     ScanRun run(std::move(progress), std::move(scanners), std::move(output), std::move(stop));
     run.walkPaths(paths, [&](const std::filesystem::path& file) {

@@ -39,7 +39,7 @@ template <class Walk>
 Result<ScanReport> scanSubs(ProgressCallback progress, Walk walk, ScanOutput output, std::stop_token stop)
 {
     FileScanners scanners;
-    for (std::size_t i = scanWorkerCount(); i > 0; --i) {
+    for (std::size_t i = scanThreadCount(); i > 0; --i) {
         auto scanner = subsScanner();
         if (!scanner)
             return std::unexpected(scanner.error());

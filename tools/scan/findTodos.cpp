@@ -44,7 +44,7 @@ ScanReport scanTodos(const TodoScannerMaker& make, ProgressCallback progress, Wa
                      std::stop_token stop)
 {
     FileScanners scanners;
-    for (std::size_t i = scanWorkerCount(); i > 0; --i)
+    for (std::size_t i = scanThreadCount(); i > 0; --i)
         scanners.push_back(make());
     ScanRun run(std::move(progress), std::move(scanners), std::move(output), std::move(stop));
     walk(run, [&](const std::filesystem::path& file) {

@@ -20,23 +20,17 @@ namespace {
 
 // More lines than this would make a message box taller than the screen.
 constexpr std::size_t maxListedProblems = 30;
-// Files handed to a worker at once: enough that taking a batch costs little beside scanning it,
-// few enough that both workers get some of a small folder.
+// Files handed to a scanner at once: enough that taking a batch costs little beside scanning it,
+// few enough that every scanner gets some of a small folder.
 constexpr std::size_t filesPerBatch = 32;
-// Batches in flight per worker: enough to keep every worker busy while the walk lists a folder,
+// Batches in flight per scanner: enough to keep every scanner busy while the walk lists a folder,
 // few enough that memory grows with the reports of a few hundred files, not with the tree.
-constexpr std::size_t batchesPerWorker = 4;
-constexpr int outOfMemory = 7;
+constexpr std::size_t batchesPerScanner = 4;
+std::atomic<std::size_t> chosenThreadCount = 0;  // 0: as many as the machine has cores
 
 }  // namespace
 
-namespace {
-
-std::atomic<std::size_t> chosenThreadCount = 0;
-
-}  // namespace
-
-std::size_t scanWorkerCount()
+std::size_t scanThreadCount()
 {
     if (const std::size_t chosen = chosenThreadCount.load())
         return chosen;
@@ -102,7 +96,7 @@ FileOutcome scanFile(const std::filesystem::path& file, LineBlocks& blocks, File
                 outcome.utf8 = isValidUtf8(*run);
         }
     } catch (const std::exception& e) {  // out of memory: this file is lost, not the program
-        outcome.error = Error{outOfMemory, file.string() + ": " + e.what()};
+        outcome.error = Error{err::OutOfMemory, file.string() + ": " + e.what()};
         part.clear();
     }
     blocks.close();
@@ -124,7 +118,7 @@ class ScanRun::Workers {
 public:
     Workers(FileScanners scanners, ScanOutput output, std::stop_token stop)
         : stop_(std::move(stop)), sink_(output.streams() ? std::move(output.sink) : ReportSink()),
-          batches_(scanners.size() * batchesPerWorker)
+          batches_(scanners.size() * batchesPerScanner)
     {
         assert(!scanners.empty());
         for (Batch& batch : batches_) {

@@ -163,7 +163,7 @@ inline constexpr std::size_t partHandOnSize = 256 * 1024;
 
 // How many threads (and so FileScanners) a scan uses: as many as the machine has cores, up to
 // four, unless a count was chosen.
-std::size_t scanWorkerCount();
+std::size_t scanThreadCount();
 // Chooses how many threads the scans started after it use; 0 goes back to the machine's count.
 void chooseScanThreadCount(std::size_t count);
 
